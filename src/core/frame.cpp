@@ -1,0 +1,39 @@
+#include "core/frame.h"
+
+#include "core/runtime.h"
+#include "core/tick.h"
+
+void dispatch_cues(const Cue* table, int32_t now) {
+  while (table[next_cue].start != nullptr && now >= table[next_cue].time_ms) {
+    table[next_cue].start();
+    ++next_cue;
+  }
+}
+
+void walk_display_list(int32_t now) {
+  for (ListNode* node = display_list; node != nullptr; node = node->next) {
+    if (node->object->update != nullptr) node->object->update(node->object->state, now);
+    if (node->object->render != nullptr) node->object->render(node->object->state, now);
+  }
+}
+
+void frame_step(const Cue* table, int32_t now) {
+  now_ms = now;
+  dispatch_cues(table, now);
+  walk_display_list(now);
+}
+
+int32_t read_show_clock() {
+  const uint32_t elapsed = get_tick_count() - start_tick.load(std::memory_order_relaxed);
+  return static_cast<int32_t>(elapsed);
+}
+
+void clear_display_list() {
+  if (display_list != nullptr) list_free(display_list);
+  display_list = nullptr;
+}
+
+void end_show() {
+  clear_display_list();
+  quit_requested = 1;
+}

@@ -1,0 +1,28 @@
+// Compositor: puts one rectangle of a source image onto a rectangle of a
+// destination image, one to one with a blend rule, or scaled.
+#pragma once
+
+#include <cstdint>
+
+#include "core/effect.h"
+#include "image/image.h"
+
+struct CompositorState {
+  Image* src;
+  Image* dst;
+  int32_t src_x;
+  int32_t src_y;
+  int32_t dst_x;
+  int32_t dst_y;
+  int32_t src_w;
+  int32_t src_h;
+  int32_t dst_w;
+  int32_t dst_h;
+  uint8_t opacity;  // factor k = opacity + 1
+  uint8_t blend;    // one-to-one path: 0 alpha blend, 1 saturating add, 2 replace
+  uint8_t smooth;   // scaled path: 0 nearest pixel, otherwise bilinear
+};
+
+void compositor_init(EffectObject* object);
+void compositor_render(void* state, int32_t now_ms);
+void compositor_destroy(EffectObject* object);

@@ -1,0 +1,20 @@
+#include "image/image.h"
+
+#include <cstddef>
+#include <cstdlib>
+
+Image* image_create(int32_t width, int32_t height) {
+  auto* image = static_cast<Image*>(std::calloc(1, sizeof(Image)));
+  image->width = width;
+  image->height = height;
+  const std::size_t count = static_cast<std::size_t>(width > 0 ? width : 0) *
+                            static_cast<std::size_t>(height > 0 ? height : 0);
+  image->pixels = static_cast<uint32_t*>(std::calloc(count ? count : 1, sizeof(uint32_t)));
+  return image;
+}
+
+void image_free(Image* image) {
+  if (image == nullptr) return;
+  std::free(image->pixels);
+  std::free(image);
+}

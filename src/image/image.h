@@ -1,0 +1,17 @@
+// The 32-bit pixel buffer every effect draws into.
+#pragma once
+
+#include <cstdint>
+
+// Pixel (x, y) is word y * width + x; a word is 0xAARRGGBB (blue in bits 0-7).
+struct Image {
+  uint32_t* pixels;
+  int32_t width;
+  int32_t height;
+};
+
+// Allocates the record and a zero-filled width x height pixel array.
+Image* image_create(int32_t width, int32_t height);
+
+// Null does nothing; otherwise frees the pixels, then the record.
+void image_free(Image* image);

@@ -1,0 +1,9 @@
+// The show's script: which scene replaces the display list at which show time.
+#pragma once
+
+#include "core/frame.h"
+
+inline constexpr int cue_count = 26;
+
+// 26 cues in ascending time, then the terminating entry {0, nullptr}.
+extern const Cue cue_table[cue_count + 1];

@@ -1,0 +1,43 @@
+// What every scene builder and update function shares: the builder protocol,
+// scene time, picture lookup and the arithmetic conventions of scene code.
+#pragma once
+
+#include <cstdint>
+
+#include "core/effect.h"
+#include "core/frame.h"
+#include "core/runtime.h"
+#include "image/image_store.h"
+
+inline constexpr double pi = 3.141592653589793;
+
+// First two steps of every builder: free the old scene's objects, empty the list.
+inline void begin_scene() { clear_display_list(); }
+
+// Creates an object of an effect type with the given update function (or
+// null), prepends it to the display list and returns its state record for
+// the builder to fill.
+template <class State>
+State* add_effect(EffectInitFn init, EffectUpdateFn update) {
+  EffectObject* object = effect_create(init, update);
+  display_list = list_prepend(object, display_list);
+  return static_cast<State*>(object->state);
+}
+
+// Adapts a typed update function to the object's untyped update slot.
+template <class State, void (*Fn)(State*, int32_t)>
+void typed_update(void* state, int32_t now) {
+  Fn(static_cast<State*>(state), now);
+}
+
+// Scene time: show time minus the cue's time, raised to 0 if negative.
+inline int32_t scene_time(int32_t now, int32_t cue_ms) {
+  const int32_t t = now - cue_ms;
+  return t < 0 ? 0 : t;
+}
+
+inline Image* picture(int32_t index) { return image_store[index]; }
+inline Image* back_buffer() { return image_store[back_buffer_index]; }
+
+// Conversion of a floating value to a 32-bit integer, truncating toward zero.
+inline int32_t trunc_i32(double v) { return static_cast<int32_t>(v); }
