@@ -1,0 +1,131 @@
+// JPEG decoding through libjpeg (6b interface), with the library's default
+// decompression parameters. Colour files arrive as red, green, blue samples,
+// grey files as one sample, CMYK and YCCK files as four CMYK samples.
+
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdint>
+
+#include "image/picture_decode.h"
+
+namespace {
+
+struct JpegErrorManager {
+  jpeg_error_mgr pub;  // first, so that cinfo->err points at the whole record
+  std::jmp_buf jump;
+};
+
+// Everything a decoding owns, in a plain record outside the setjmp frame
+// (see png_decode.cpp for why).
+struct JpegJob {
+  jpeg_decompress_struct cinfo;
+  JpegErrorManager err;
+  Image* image;
+};
+
+[[noreturn]] void on_jpeg_error(j_common_ptr cinfo) {
+  char text[JMSG_LENGTH_MAX];
+  (*cinfo->err->format_message)(cinfo, text);
+  picture_set_error("JPEG: %s", text);
+  std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings about damaged entropy-coded data leave a picture with some blocks
+// wrong but the right size, and decoding goes on silently. A premature end of
+// file is different: the library would pad the missing rest with grey, so a
+// truncated file is refused like any other error.
+void on_jpeg_message(j_common_ptr cinfo, int msg_level) {
+  if (msg_level >= 0) return;  // trace messages
+  if (cinfo->err->msg_code == JWRN_JPEG_EOF) on_jpeg_error(cinfo);
+  ++cinfo->err->num_warnings;
+}
+
+// Adobe applications write CMYK inverted (255 = no ink), which is also what
+// libjpeg hands back for YCCK files; the colour is then simply each of the
+// stored C, M, Y scaled by the stored K.
+inline uint32_t scale_by_k(uint32_t value, uint32_t k) { return (value * k + 127) / 255; }
+
+void convert_row(const JSAMPLE* in, uint32_t* out, JDIMENSION width, J_COLOR_SPACE space) {
+  switch (space) {
+    case JCS_GRAYSCALE:
+      for (JDIMENSION x = 0; x < width; ++x) out[x] = 0xFF000000u | in[x] * 0x010101u;
+      break;
+    case JCS_RGB:
+      for (JDIMENSION x = 0; x < width; ++x, in += 3) {
+        out[x] = 0xFF000000u + (uint32_t{in[0]} << 16) + (uint32_t{in[1]} << 8) + in[2];
+      }
+      break;
+    default:  // JCS_CMYK, the only other space decode_into lets through
+      for (JDIMENSION x = 0; x < width; ++x, in += 4) {
+        const uint32_t k = in[3];
+        out[x] = 0xFF000000u | scale_by_k(in[0], k) << 16 | scale_by_k(in[1], k) << 8 |
+                 scale_by_k(in[2], k);
+      }
+      break;
+  }
+}
+
+// Runs every libjpeg call that can raise an error; on_jpeg_error longjmps
+// back to the setjmp below. No object with a destructor lives in this frame.
+bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
+  if (setjmp(job->err.jump)) return false;
+
+  j_decompress_ptr cinfo = &job->cinfo;
+  jpeg_create_decompress(cinfo);
+  jpeg_stdio_src(cinfo, file);
+  jpeg_read_header(cinfo, TRUE);
+  // Checked before jpeg_start_decompress, whose buffers grow with the width.
+  if (!picture_size_acceptable(cinfo->image_width, cinfo->image_height)) return false;
+  jpeg_start_decompress(cinfo);
+
+  const J_COLOR_SPACE space = cinfo->out_color_space;
+  const int components = cinfo->output_components;
+  if (!(space == JCS_GRAYSCALE && components == 1) && !(space == JCS_RGB && components == 3) &&
+      !(space == JCS_CMYK && components == 4)) {
+    picture_set_error("JPEG: unsupported colour space (%d components)", cinfo->num_components);
+    return false;
+  }
+  const JDIMENSION width = cinfo->output_width;
+  const JDIMENSION height = cinfo->output_height;
+  if (!picture_size_acceptable(width, height)) return false;
+
+  job->image = picture_image_create(width, height);
+  if (job->image == nullptr) return false;
+  // One scanline of samples, from the library's image pool: released by
+  // jpeg_destroy_decompress on every path.
+  JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                width * static_cast<JDIMENSION>(components), 1);
+  while (cinfo->output_scanline < height) {
+    const JDIMENSION y = cinfo->output_scanline;
+    if (jpeg_read_scanlines(cinfo, line, 1) != 1) {
+      picture_set_error("JPEG: no data for row %u", y);
+      return false;
+    }
+    convert_row(line[0], job->image->pixels + static_cast<std::size_t>(y) * width, width, space);
+  }
+  jpeg_finish_decompress(cinfo);
+  return true;
+}
+
+}  // namespace
+
+Image* jpeg_decode(std::FILE* file) {
+  // Zero-filled, so that destroying a decompressor whose creation failed
+  // half-way finds no memory manager and does nothing.
+  JpegJob job{};
+  job.cinfo.err = jpeg_std_error(&job.err.pub);
+  job.err.pub.error_exit = on_jpeg_error;
+  job.err.pub.emit_message = on_jpeg_message;
+
+  const bool ok = jpeg_decode_into(&job, file);
+  jpeg_destroy_decompress(&job.cinfo);
+  if (!ok) {
+    image_free(job.image);
+    return nullptr;
+  }
+  return job.image;
+}

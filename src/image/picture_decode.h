@@ -1,0 +1,23 @@
+// The format decoders behind picture_load. Each reads an open file from its
+// current position (the start), never closes it, and returns a new Image or
+// null after recording the reason with picture_set_error.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "image/image.h"
+
+Image* png_decode(std::FILE* file);
+Image* jpeg_decode(std::FILE* file);
+
+// Records the reason for a failure (printf-style); picture_load_error reads it.
+void picture_set_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// True when a picture of this size is within picture_max_side and
+// picture_max_pixels; otherwise records the reason and returns false.
+bool picture_size_acceptable(uint64_t width, uint64_t height);
+
+// Allocates the Image for a decoder after the size check: null (with the
+// reason recorded) if the memory cannot be had.
+Image* picture_image_create(uint32_t width, uint32_t height);

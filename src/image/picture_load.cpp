@@ -1,0 +1,86 @@
+#include "image/picture_load.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "image/picture_decode.h"
+
+namespace {
+
+char last_error[512];
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+void picture_set_error(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(last_error, sizeof last_error, format, args);
+  va_end(args);
+}
+
+const char* picture_load_error() { return last_error; }
+
+bool picture_size_acceptable(uint64_t width, uint64_t height) {
+  if (width == 0 || height == 0) {
+    picture_set_error("picture of %llu x %llu pixels is empty",
+                      static_cast<unsigned long long>(width), static_cast<unsigned long long>(height));
+    return false;
+  }
+  // Each side is checked first, so the product below cannot overflow.
+  if (width > picture_max_side || height > picture_max_side ||
+      width * height > picture_max_pixels) {
+    picture_set_error("picture of %llu x %llu pixels is larger than the %u pixels a side "
+                      "and %llu pixels in all accepted",
+                      static_cast<unsigned long long>(width), static_cast<unsigned long long>(height),
+                      static_cast<unsigned>(picture_max_side),
+                      static_cast<unsigned long long>(picture_max_pixels));
+    return false;
+  }
+  return true;
+}
+
+Image* picture_image_create(uint32_t width, uint32_t height) {
+  Image* image = image_create(static_cast<int32_t>(width), static_cast<int32_t>(height));
+  if (image == nullptr) picture_set_error("out of memory for %u x %u pixels", width, height);
+  return image;
+}
+
+Image* picture_load(const char* path) {
+  last_error[0] = '\0';
+  if (path == nullptr) {
+    picture_set_error("no path given");
+    return nullptr;
+  }
+  FileHandle file(std::fopen(path, "rb"));
+  if (!file) {
+    picture_set_error("%s", std::strerror(errno));
+    return nullptr;
+  }
+
+  // Both libraries read the file from its first byte: peek at the signature,
+  // then go back. A file shorter than the signature cannot be a PNG.
+  unsigned char signature[8];
+  const std::size_t got = std::fread(signature, 1, sizeof signature, file.get());
+  if (std::ferror(file.get())) {
+    picture_set_error("%s", std::strerror(errno));
+    return nullptr;
+  }
+  if (std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    picture_set_error("cannot seek: %s", std::strerror(errno));
+    return nullptr;
+  }
+  const bool is_png = got == sizeof signature && png_sig_cmp(signature, 0, sizeof signature) == 0;
+  Image* image = is_png ? png_decode(file.get()) : jpeg_decode(file.get());
+  if (image != nullptr) last_error[0] = '\0';
+  return image;
+}

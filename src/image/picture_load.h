@@ -1,0 +1,27 @@
+// Decoding of one picture file (PNG or JPEG, told apart by content) into a
+// new Image of the show's pixel format 0xAARRGGBB.
+#pragma once
+
+#include <cstdint>
+
+#include "image/image.h"
+
+// Largest picture accepted: 16384 pixels a side and 64 Mi (2^26) pixels in
+// all, that is at most 256 MiB of pixel words. Checked on the file's header,
+// before anything of the picture's size is allocated.
+inline constexpr uint32_t picture_max_side = 16384;
+inline constexpr uint64_t picture_max_pixels = uint64_t{1} << 26;
+
+// Returns a new Image owned by the caller, or null when the file cannot be
+// opened, is neither a PNG nor a JPEG the decoders can read, is corrupt or
+// truncated, or exceeds the size limits. Never ends the process.
+//
+// Files starting with the 8-byte PNG signature are read as PNG, all others
+// as JPEG. Every decoded pixel is 0xAARRGGBB: alpha 255 where the file has no
+// transparency, colour bytes kept (not premultiplied) where it has.
+Image* picture_load(const char* path);
+
+// Why the last picture_load returned null (a library's message, or the
+// operating system's reason for an unreadable file); empty after a success.
+// The text lives until the next call of picture_load.
+const char* picture_load_error();
