@@ -1,0 +1,76 @@
+// The soundtrack: the whole MP3 file held in memory, decoded frame by frame
+// into the PCM queue from inside the audio device's callback, repeated from
+// its start when it ends. The first callback anchors the show clock.
+//
+// No platform headers here: the player hands soundtrack_callback to its audio
+// device, and the offline renderer calls it directly to pull the same sound.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+#include "music/decoder.h"
+
+// Results of soundtrack_open. Every failure leaves the soundtrack closed.
+inline constexpr int SOUNDTRACK_OK = 0;
+// The file cannot be opened or read.
+inline constexpr int SOUNDTRACK_CANNOT_OPEN = -1;
+// Not a single frame of sound can be decoded from it (empty file, no MPEG
+// audio, or only frames that decode to nothing).
+inline constexpr int SOUNDTRACK_NO_AUDIO = -2;
+// The audio is MPEG audio at a sample rate other than 44100 Hz. (Mono at
+// 44100 Hz is accepted: it is played on both channels.)
+inline constexpr int SOUNDTRACK_BAD_FORMAT = -3;
+// The chunk does not fit the PCM queue (chunk must be 1..soundtrack_max_chunk)
+// or no queue was given.
+inline constexpr int SOUNDTRACK_BAD_CHUNK = -4;
+// The MP3 decoding library could not be set up.
+inline constexpr int SOUNDTRACK_DECODER_FAILED = -5;
+
+// Largest chunk the 16384-byte queue can take: before a decode step the queue
+// holds at most chunk - 1 bytes and one step adds at most one frame
+// (DECODER_MAX_FRAME_BYTES), so chunk - 1 + 4608 <= 16384.
+inline constexpr int32_t soundtrack_queue_size = 16384;
+inline constexpr int32_t soundtrack_max_chunk = soundtrack_queue_size - DECODER_MAX_FRAME_BYTES + 1;
+
+// Reads the file at `path` whole, starts the decoder and primes `queue`
+// (soundtrack_queue_size bytes) so that it holds at least `chunk` bytes of
+// decoded sound, starting `start_ms` milliseconds into the music (rounded to
+// whole chunks; the show passes 0). Returns SOUNDTRACK_OK or one of the codes
+// above. Any state of an earlier open is released first.
+int soundtrack_open(const char* path, int32_t chunk, uint8_t* queue, int32_t start_ms);
+
+// A printf format with exactly one %s (the soundtrack's path), ending in a
+// newline, describing a result of soundtrack_open: the one line to print on
+// the standard error stream before exiting with status 1. For
+// SOUNDTRACK_CANNOT_OPEN it is "Couldn't open MP3 file %s\n".
+const char* soundtrack_error_message(int code);
+
+// The audio device callback (the usual pull-model shape: user pointer, output
+// buffer, byte count). `userdata` is the queue given to soundtrack_open.
+// Writes exactly `len` bytes to `stream` and refills the queue to at least
+// `len` bytes. The first call sets start_tick to now + len * 10 / 1764.
+// Real-time safe: no allocation, no file input, no locks.
+void soundtrack_callback(void* userdata, uint8_t* stream, int len);
+
+// Releases the decoder's input, closes the file, frees the data and resets
+// every state of this unit so that the soundtrack can be opened again.
+void soundtrack_close();
+
+// State of the soundtrack. Between soundtrack_open and soundtrack_close only
+// the audio callback (one thread at a time) touches these.
+struct SoundtrackFileCloser {
+  void operator()(std::FILE* file) const;
+};
+extern Decoder decoder;
+extern std::unique_ptr<std::FILE, SoundtrackFileCloser> soundtrack_file;
+extern std::unique_ptr<uint8_t[]> soundtrack_data;
+extern int32_t soundtrack_size;
+// Valid decoded bytes at the front of the queue.
+extern int32_t pcm_fill;
+// Result of the last decode call; non-zero: the next decode step starts the
+// stream anew and hands the decoder the whole file again. Initially 1.
+extern int32_t decoder_wants_input;
+// 0 until the first callback has re-anchored the show clock, then 1.
+extern int32_t callback_count;
