@@ -17,14 +17,3 @@ void build_keyword_photo_scene_cue12() { begin_scene(); }
 void build_keyword_photo_scene_cue13() { begin_scene(); }
 void build_keyword_photo_scene_cue14() { begin_scene(); }
 void build_keyword_photo_scene_cue15() { begin_scene(); }
-void build_mobile_computing_scene() { begin_scene(); }
-void build_global_coverage_scene() { begin_scene(); }
-void build_fuel_window_scene() { begin_scene(); }
-void build_eye_zoom_scene() { begin_scene(); }
-void build_stairs_scene() { begin_scene(); }
-void build_basement_scene() { begin_scene(); }
-void build_elevator_scene() { begin_scene(); }
-void build_photo_series_scene() { begin_scene(); }
-void build_panorama_scene() { begin_scene(); }
-void build_credits_scene() { begin_scene(); }
-void build_end_screen_scene() { begin_scene(); }

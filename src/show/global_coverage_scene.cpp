@@ -1,0 +1,175 @@
+#include "show/global_coverage_scene.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "effects/add_fill.h"
+#include "effects/blur.h"
+#include "effects/compositor.h"
+#include "effects/mask.h"
+#include "effects/smear.h"
+#include "show/scene_kit.h"
+#include "show/scenes.h"
+
+namespace {
+
+constexpr int32_t cue_ms = 72000;
+
+constexpr int32_t phone = 81;
+constexpr int32_t phonebox = 82;
+constexpr int32_t coverage = 83;
+
+// Width of the light bars during the first second: a quarter sine up to 110.
+int32_t bar_width(int32_t t) { return trunc_i32(std::sin(t * pi / 4000.0) * 110.0); }
+
+// The bars show for the first 400 ms of every 500 ms during the first second.
+bool bars_visible(int32_t t) { return t < 1000 && t % 500 < 400; }
+
+}  // namespace
+
+void coverage_blur_update(void* state, int32_t now) {
+  auto* s = static_cast<VerticalBlurState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  s->size = t <= 4000 ? std::rand() % ((4000 - t) / 16 + 1) + 1 : 1;
+}
+
+void coverage_wipe_update(void* state, int32_t now) {
+  auto* s = static_cast<RowSmearState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (t < 6000) {
+    s->row = 0;
+    s->span = 0;
+  } else if (t < 8000) {
+    const int32_t b = ((t - 6000) * s->image->height) / 2000;
+    s->row = b;
+    s->span = -b;
+  }
+}
+
+void coverage_slide_update(void* state, int32_t now) {
+  auto* s = static_cast<CompositorState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (t < 1000) {
+    s->opacity = 0;
+  } else if (t < 2000) {
+    const int32_t u = t - 1000;
+    s->opacity = static_cast<uint8_t>((255 * u) / 1000);
+    s->dst_y = trunc_i32((1.0 - std::sin(u * pi * 0.5 / 1000.0)) * s->dst->height);
+  } else {
+    s->opacity = 255;
+    s->dst_y = 0;
+  }
+}
+
+void phonebox_blink_update(void* state, int32_t now) {
+  auto* s = static_cast<CompositorState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (t < 3000) {
+    s->opacity = 0;
+  } else if (t < 8000) {
+    const double v = std::sin(std::pow((t - 3000) / 400.0, 2.0));
+    s->opacity = v >= 0 ? 128 : 0;
+  }
+}
+
+void side_borders_update(void* state, int32_t now) {
+  auto* s = static_cast<ColumnMaskState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (t < 1000 || t >= 2000) return;
+  const double a = t * pi / 4000.0;
+  int32_t n = 0;
+  while (std::sin(a) * 110.0 > n) ++n;
+  const int32_t w = s->w;
+  uint8_t* m = s->mask;
+  for (int32_t i = 0; i < n; ++i) {
+    m[i] = 192;
+    m[w - 1 - i] = 192;
+  }
+  // Bytes n and w - 1 - n keep whatever an earlier frame left there.
+  m[n + 1] = 255;
+  m[n + 2] = 192;
+  m[n + 3] = 192;
+  m[w - n - 2] = 255;
+  m[w - n - 3] = 192;
+  m[w - n - 4] = 192;
+}
+
+void left_bar_update(void* state, int32_t now) {
+  auto* s = static_cast<AddFillState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (bars_visible(t)) {
+    s->w = bar_width(t);
+    s->h = s->image->height;
+  } else if (t < 7000) {
+    s->h = 0;
+  } else {
+    s->w = s->image->width;
+    s->h = s->image->height;
+    s->colour = (static_cast<uint32_t>(((t - 7000) * 255) / 1000) << 24) | 0x00FFFFFFu;
+  }
+}
+
+void right_bar_update(void* state, int32_t now) {
+  auto* s = static_cast<AddFillState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (!bars_visible(t)) {
+    s->h = 0;
+    return;
+  }
+  const int32_t b = bar_width(t);
+  s->w = b;
+  s->x = s->image->width - b;
+  s->h = s->image->height;
+}
+
+void build_global_coverage_scene() {
+  begin_scene();
+  Image* screen = &screen_image;
+  Image* back = back_buffer();
+
+  for (EffectUpdateFn update : {right_bar_update, left_bar_update}) {
+    auto* bar = add_effect<AddFillState>(add_fill_init, update);
+    *bar = {screen, 0xFFCCCCCCu, 0, 0, 100, screen->height};
+  }
+
+  auto* borders = add_effect<ColumnMaskState>(column_mask_init, side_borders_update);
+  borders->image = screen;
+  borders->w = back->width;
+  borders->h = back->height;
+  borders->mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(borders->w), 1));
+  std::memset(borders->mask, 255, static_cast<size_t>(borders->w));
+
+  auto* box = add_effect<CompositorState>(compositor_init, phonebox_blink_update);
+  box->src = picture(phonebox);
+  box->dst = screen;
+  box->dst_x = 133;
+  box->dst_y = 5;
+  box->src_w = box->dst_w = box->src->width;
+  box->src_h = box->dst_h = box->src->height;
+  box->opacity = 255;
+
+  auto* slide = add_effect<CompositorState>(compositor_init, coverage_slide_update);
+  slide->src = back;
+  slide->dst = screen;
+  slide->src_w = back->width;
+  slide->src_h = back->height;
+  slide->dst_w = screen->width;
+  slide->dst_h = screen->height;
+
+  auto* wipe = add_effect<RowSmearState>(row_smear_init, coverage_wipe_update);
+  wipe->image = back;
+
+  auto* blur = add_effect<VerticalBlurState>(vertical_blur_init, coverage_blur_update);
+  *blur = {picture(coverage), back, 1};
+
+  auto* photo = add_effect<CompositorState>(compositor_init, nullptr);
+  photo->src = picture(phone);
+  photo->dst = screen;
+  photo->src_w = photo->src->width;
+  photo->src_h = photo->src->height;
+  photo->dst_w = screen->width;
+  photo->dst_h = screen->height;
+  photo->opacity = 255;
+  photo->blend = 2;
+}

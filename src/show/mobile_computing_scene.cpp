@@ -1,0 +1,266 @@
+#include "show/mobile_computing_scene.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "effects/add_fill.h"
+#include "effects/compositor.h"
+#include "effects/mask.h"
+#include "show/scene_kit.h"
+#include "show/scenes.h"
+
+namespace {
+
+constexpr int32_t cue_ms = 64000;
+
+constexpr int32_t motherboard = 76;
+constexpr int32_t first_laptop = 60;
+constexpr int32_t mobile_word = 77;
+constexpr int32_t computing_word = 78;
+constexpr int32_t whenever_word = 79;
+constexpr int32_t whereever_word = 80;
+constexpr int32_t white_label = 29;
+constexpr int32_t binary_strip = 113;
+
+// One step of the laptop cross-fade chain: which pictures the back and
+// front layers show and how strongly.
+struct FadeStep {
+  int32_t back;
+  int32_t front;
+  uint8_t back_opacity;
+  uint8_t front_opacity;
+};
+
+// The chain holds between fades and, inside a fade, moves both pictures by
+// k = trunc(x) steps (direction +1 or -1) while f, the fraction of x in
+// 256ths, shifts the weight from the back layer to the front layer.
+FadeStep laptop_fade(int32_t t) {
+  struct Phase {
+    int32_t start;  // phase start; a fade lasts 500 ms
+    int32_t back;
+    int32_t front;
+    int32_t direction;
+  };
+  static constexpr Phase fades[] = {
+      {1500, 60, 61, +1},
+      {3500, 68, 69, +1},
+      {5500, 75, 74, -1},
+  };
+  static constexpr FadeStep holds[] = {
+      {60, 61, 255, 0},  // t < 1500
+      {68, 69, 255, 0},  // 2000 <= t < 3500
+      {75, 74, 255, 0},  // 4000 <= t < 5500
+      {67, 66, 255, 0},  // t >= 6000
+  };
+  for (int i = 0; i < 3; ++i) {
+    const Phase& fade = fades[i];
+    if (t < fade.start) return holds[i];
+    if (t < fade.start + 500) {
+      const double x = (t - fade.start) * 7.0 / 500.0;
+      const int32_t k = trunc_i32(x);
+      const int32_t f = trunc_i32(std::fmod(x, 1.0) * 256.0);
+      return {fade.back + fade.direction * k, fade.front + fade.direction * k,
+              static_cast<uint8_t>(255 - f), static_cast<uint8_t>(f)};
+    }
+  }
+  return holds[3];
+}
+
+void set_picture(CompositorState* s, int32_t index) {
+  s->src = picture(index);
+  s->src_w = s->dst_w = s->src->width;
+  s->src_h = s->dst_h = s->src->height;
+}
+
+// The sine swell shared by the captions: rises and falls over each 4000 ms
+// half, scaled by `peak` (negated in the second half, where the sine is
+// negative).
+uint8_t swell(int32_t t, double peak) { return static_cast<uint8_t>(trunc_i32(std::sin(t * pi / 4000.0) * peak)); }
+
+// The strip loop: 11 rows every 62.5 ms, repeating after six steps.
+int32_t strip_step(int32_t t) { return ((2 * t) / 125) % 6; }
+
+}  // namespace
+
+void laptop_fade_back_update(void* state, int32_t now) {
+  auto* s = static_cast<CompositorState*>(state);
+  const FadeStep step = laptop_fade(scene_time(now, cue_ms));
+  s->src = picture(step.back);
+  s->opacity = step.back_opacity;
+}
+
+void laptop_fade_front_update(void* state, int32_t now) {
+  auto* s = static_cast<CompositorState*>(state);
+  const FadeStep step = laptop_fade(scene_time(now, cue_ms));
+  s->src = picture(step.front);
+  s->opacity = step.front_opacity;
+}
+
+void mobile_caption_update(void* state, int32_t now) {
+  auto* s = static_cast<CompositorState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (t < 4000) {
+    set_picture(s, mobile_word);
+    s->dst_x = 200;
+    s->dst_y = trunc_i32(std::pow((4000 - t) / 1000.0, 3.0)) + 167;
+    s->opacity = swell(t, 224.0);
+  } else {
+    set_picture(s, whenever_word);
+    s->dst_x = 30;
+    s->dst_y = trunc_i32(std::pow((8000 - t) / 1200.0, 3.0)) + 127;
+    s->opacity = swell(t, -224.0);
+  }
+}
+
+void computing_caption_update(void* state, int32_t now) {
+  auto* s = static_cast<CompositorState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (t < 4000) {
+    set_picture(s, computing_word);
+    s->dst_x = 225;
+    s->dst_y = 195 - trunc_i32(std::pow((4000 - t) / 800.0, 3.0));
+    s->opacity = swell(t, 192.0);
+  } else {
+    set_picture(s, whereever_word);
+    s->dst_x = 5;
+    s->dst_y = 155 - trunc_i32(std::pow((8000 - t) / 800.0, 3.0));
+    s->opacity = swell(t, -192.0);
+  }
+}
+
+void white_caption_update(void* state, int32_t now) {
+  auto* s = static_cast<CompositorState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (t < 4000) {
+    s->dst_x = 25;
+    s->dst_y = trunc_i32(std::pow((4000 - t) / 1600.0, 4.0)) + 175;
+    s->opacity = swell(t, 192.0);
+  } else {
+    s->dst_x = 235;
+    s->dst_y = 175 - trunc_i32(std::pow((8000 - t) / 1800.0, 4.0));
+    s->opacity = swell(t, -192.0);
+  }
+}
+
+void strip_head_update(void* state, int32_t now) {
+  auto* s = static_cast<CompositorState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  const int32_t r = strip_step(t);
+  if (t < 4000) {
+    s->dst_x = 7;
+    s->dst_y = 228;
+    s->opacity = static_cast<uint8_t>((191 * t) / 4000);
+  } else {
+    s->dst_x = 275;
+    s->dst_y = 7;
+    s->opacity = 191;
+  }
+  s->src_y = 11 * r;
+  s->src_h = s->dst_h = s->src->height - 11 * r - 11;
+}
+
+void strip_tail_update(void* state, int32_t now) {
+  auto* s = static_cast<CompositorState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  const int32_t r = strip_step(t);
+  if (t < 4000) {
+    s->dst_x = 7;
+    s->dst_y = 232;
+    s->opacity = static_cast<uint8_t>((191 * t) / 4000);
+  } else {
+    s->dst_x = 275;
+    s->dst_y = 11;
+    s->opacity = 191;
+  }
+  s->src_h = s->dst_h = 11 * r;
+  s->dst_y += s->src->height - 11 * r - 11;
+}
+
+void letterbox_bands_update(void* state, int32_t now) {
+  auto* s = static_cast<RowMaskState*>(state);
+  const int32_t t = scene_time(now, cue_ms);
+  if (t >= 2000) return;  // the bands keep the largest height reached
+  const int32_t n = t / 25;
+  for (int32_t i = 0; i < n; ++i) {
+    s->mask[i] = 127;
+    s->mask[s->h - 1 - i] = 127;
+  }
+}
+
+void beat_flash_update(void* state, int32_t now) {
+  auto* s = static_cast<AddFillState*>(state);
+  int32_t u = scene_time(now, cue_ms);
+  while (u > 3999) u -= 4000;
+  s->colour = u > 255 ? 0u : (static_cast<uint32_t>(255 - u) << 24) | 0x00FFFFFFu;
+}
+
+void build_mobile_computing_scene() {
+  begin_scene();
+  Image* screen = &screen_image;
+
+  auto* flash = add_effect<AddFillState>(add_fill_init, beat_flash_update);
+  *flash = {screen, 0xFFFFFFFFu, 0, 0, screen->width, screen->height};
+
+  auto* bands = add_effect<RowMaskState>(row_mask_init, letterbox_bands_update);
+  bands->image = screen;
+  bands->w = back_buffer()->width;
+  bands->h = back_buffer()->height;
+  bands->mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bands->h), 1));
+  std::memset(bands->mask, 255, static_cast<size_t>(bands->h));
+
+  // The strip's head and tail start alike; their updates cut the loop.
+  for (EffectUpdateFn update : {strip_tail_update, strip_head_update}) {
+    auto* strip = add_effect<CompositorState>(compositor_init, update);
+    strip->src = picture(binary_strip);
+    strip->dst = screen;
+    strip->dst_x = 7;
+    strip->dst_y = 217;
+    strip->src_w = strip->dst_w = strip->src->width;
+    strip->src_h = strip->dst_h = strip->src->height;
+    strip->opacity = 127;
+  }
+
+  struct Caption {
+    EffectUpdateFn update;
+    int32_t picture;
+    int32_t x, y;
+    uint8_t opacity;
+  };
+  static constexpr Caption captions[] = {
+      // created in reverse processing order
+      {white_caption_update, white_label, 225, 195, 192},
+      {computing_caption_update, computing_word, 225, 195, 192},
+      {mobile_caption_update, mobile_word, 200, 170, 224},
+  };
+  for (const Caption& c : captions) {
+    auto* s = add_effect<CompositorState>(compositor_init, c.update);
+    s->dst = screen;
+    set_picture(s, c.picture);
+    s->dst_x = c.x;
+    s->dst_y = c.y;
+    s->opacity = c.opacity;
+  }
+
+  for (EffectUpdateFn update : {laptop_fade_front_update, laptop_fade_back_update}) {
+    auto* s = add_effect<CompositorState>(compositor_init, update);
+    s->src = picture(first_laptop);
+    s->dst = screen;
+    s->src_w = s->src->width;
+    s->src_h = s->src->height;
+    s->dst_w = screen->width;
+    s->dst_h = screen->height;
+    s->opacity = update == laptop_fade_back_update ? 255 : 0;
+    s->blend = 1;
+  }
+
+  auto* board = add_effect<CompositorState>(compositor_init, nullptr);
+  board->src = picture(motherboard);
+  board->dst = screen;
+  board->src_w = board->src->width;
+  board->src_h = board->src->height;
+  board->dst_w = screen->width;
+  board->dst_h = screen->height;
+  board->opacity = 255;
+  board->blend = 2;
+}
