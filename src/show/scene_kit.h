@@ -7,6 +7,7 @@
 #include "core/effect.h"
 #include "core/frame.h"
 #include "core/runtime.h"
+#include "effects/compositor.h"
 #include "image/image_store.h"
 
 inline constexpr double pi = 3.141592653589793;
@@ -41,3 +42,40 @@ inline Image* back_buffer() { return image_store[back_buffer_index]; }
 
 // Conversion of a floating value to a 32-bit integer, truncating toward zero.
 inline int32_t trunc_i32(double v) { return static_cast<int32_t>(v); }
+
+// Time raised to a floor (scene time raised to 0, or to a later start).
+inline int32_t raised_to(int32_t t, int32_t floor) { return t < floor ? floor : t; }
+
+// Fills a Compositor record to draw the whole of `src` at its own size, one
+// to one, with its top-left corner at (x, y) of `dst`.
+inline void place_picture(CompositorState* s, Image* src, Image* dst, int32_t x, int32_t y,
+                          uint8_t opacity, uint8_t blend) {
+  s->src = src;
+  s->dst = dst;
+  s->src_x = 0;
+  s->src_y = 0;
+  s->dst_x = x;
+  s->dst_y = y;
+  s->src_w = s->dst_w = src->width;
+  s->src_h = s->dst_h = src->height;
+  s->opacity = opacity;
+  s->blend = blend;
+  s->smooth = 0;
+}
+
+// Fills a Compositor record to draw the top-left `dst`-sized rectangle of
+// `src` over the whole of `dst` (a full-frame copy, replace, or clear).
+inline void place_full_frame(CompositorState* s, Image* src, Image* dst, uint8_t opacity,
+                             uint8_t blend) {
+  s->src = src;
+  s->dst = dst;
+  s->src_x = 0;
+  s->src_y = 0;
+  s->dst_x = 0;
+  s->dst_y = 0;
+  s->src_w = s->dst_w = dst->width;
+  s->src_h = s->dst_h = dst->height;
+  s->opacity = opacity;
+  s->blend = blend;
+  s->smooth = 0;
+}
