@@ -28,6 +28,14 @@ int32_t read_show_clock() {
   return static_cast<int32_t>(elapsed);
 }
 
+void run_frame_loop(const Cue* table, const FrameHooks& hooks) {
+  while (quit_requested == 0) {
+    frame_step(table, read_show_clock());
+    hooks.present(hooks.context);
+    hooks.poll_events(hooks.context);
+  }
+}
+
 void clear_display_list() {
   if (display_list != nullptr) list_free(display_list);
   display_list = nullptr;

@@ -26,6 +26,20 @@ void frame_step(const Cue* table, int32_t now);
 // The show clock: ticks since start_tick, wrap-around, read as signed.
 int32_t read_show_clock();
 
+// What the frame loop needs from a platform: showing the finished frame and
+// handling the input that arrived meanwhile (which may set quit_requested).
+struct FrameHooks {
+  void (*present)(void* context);
+  void (*poll_events)(void* context);
+  void* context;
+};
+
+// The show's frame loop: while quit_requested is 0 (tested before the first
+// frame and after each), one frame is: read the show clock once, frame_step,
+// present, poll events. A request made during a frame never cuts it short.
+// No pacing of its own: frames follow as fast as present returns.
+void run_frame_loop(const Cue* table, const FrameHooks& hooks);
+
 // The last cue: frees the display list and requests the end of the show.
 void end_show();
 

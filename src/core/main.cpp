@@ -1,0 +1,139 @@
+// The player: opens the platform (video, audio, input), starts the soundtrack
+// and the pictures, runs the show's frame loop and shuts everything down.
+#include <SDL.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "core/frame.h"
+#include "core/launch.h"
+#include "core/runtime.h"
+#include "core/sdl_screen.h"
+#include "core/tick.h"
+#include "image/image_store.h"
+#include "music/soundtrack.h"
+#include "show/cue_table.h"
+
+static_assert(video_flag_fullscreen == SDL_FULLSCREEN);
+static_assert(video_flag_doublebuf == SDL_DOUBLEBUF);
+
+namespace {
+
+// The format the soundtrack is decoded in: 44100 Hz, signed 16-bit
+// little-endian stereo, 2048 sample frames (8192 bytes) per callback.
+const SDL_AudioSpec requested_audio = {
+    .freq = 44100,
+    .format = AUDIO_S16LSB,
+    .channels = 2,
+    .silence = 0,
+    .samples = 2048,
+    .padding = 0,
+    .size = 0,
+    .callback = soundtrack_callback,
+    .userdata = nullptr,
+};
+
+static_assert(pcm_queue_size == soundtrack_queue_size);
+
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+
+uint32_t sdl_ticks() { return SDL_GetTicks(); }
+
+[[noreturn]] __attribute__((format(printf, 1, 2))) void fail(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::exit(1);
+}
+
+// Opens the device paused and returns the chunk length (bytes per callback).
+// The decoded sound goes to the device unconverted, so if the device grants
+// another rate, sample format or channel count, or a chunk too large for the
+// queue, it is opened again with no room for changes: the library then
+// converts from exactly the requested format.
+int32_t open_audio(SDL_AudioSpec* requested) {
+  SDL_AudioSpec obtained{};
+  if (SDL_OpenAudio(requested, &obtained) < 0) fail("Couldn't open audio: %s\n", SDL_GetError());
+  if (obtained.freq == requested->freq && obtained.format == requested->format &&
+      obtained.channels == requested->channels && obtained.size > 0 &&
+      static_cast<int64_t>(obtained.size) <= soundtrack_max_chunk) {
+    return static_cast<int32_t>(obtained.size);
+  }
+  SDL_CloseAudio();
+  if (SDL_OpenAudio(requested, nullptr) < 0) fail("Couldn't open audio: %s\n", SDL_GetError());
+  return requested->samples * requested->channels * 2;
+}
+
+void present_frame(void* context) { static_cast<ScreenPresenter*>(context)->present(); }
+
+// Drains every pending event: releasing Escape or closing the window (which
+// includes SIGINT and SIGTERM, delivered by the library as a quit event)
+// ends the show after this frame.
+void poll_events(void*) {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if ((event.type == SDL_KEYUP && event.key.keysym.sym == SDLK_ESCAPE) || event.type == SDL_QUIT) {
+      quit_requested = 1;
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SDL_AudioSpec requested = requested_audio;
+  const uint32_t video_flags = video_flags_for(argc, argv);
+
+  // Present frames in step with the display's refresh unless the user chose.
+  setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) fail("Couldn't initialize SDL: %s\n", SDL_GetError());
+  // Whatever way the process ends from here, the display is restored.
+  std::atexit(SDL_Quit);
+  tick_source = sdl_ticks;
+
+  std::unique_ptr<uint8_t, FreeDeleter> queue(static_cast<uint8_t*>(std::calloc(pcm_queue_size, 1)));
+  pcm_queue = queue.get();
+  requested.userdata = pcm_queue;
+
+  const int32_t chunk = open_audio(&requested);
+
+  const int soundtrack_status = soundtrack_open(soundtrack_path, chunk, pcm_queue, 0);
+  if (soundtrack_status != SOUNDTRACK_OK) fail(soundtrack_error_message(soundtrack_status), soundtrack_path);
+
+  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, video_flags);
+  if (surface == nullptr) {
+    fail("Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
+  }
+  // The caption is kept as ISO 8859-1; the title bar takes UTF-8.
+  const std::string caption = latin1_to_utf8(window_caption);
+  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
+  SDL_ShowCursor(SDL_DISABLE);
+
+  ScreenPresenter screen(surface, screen_width, screen_height);
+  screen_image.pixels = screen.pixels();
+  screen_image.width = screen_width;
+  screen_image.height = screen_height;
+
+  image_store_load();
+
+  start_tick.store(get_tick_count());
+  SDL_PauseAudio(0);
+
+  run_frame_loop(cue_table, FrameHooks{present_frame, poll_events, &screen});
+
+  SDL_CloseAudio();
+  SDL_Quit();
+  soundtrack_close();
+  pcm_queue = nullptr;
+  queue.reset();
+  image_store_free();
+  // The surface went with the video subsystem.
+  screen_image.pixels = nullptr;
+  return 0;
+}

@@ -1,0 +1,29 @@
+#include "core/screen_convert.h"
+
+#include <cstring>
+
+bool layout_matches_screen(const PixelLayout& layout, int32_t pitch, int32_t width) {
+  return layout.bytes_per_pixel == 4 && pitch == width * 4 && layout.red_shift == 16 && layout.green_shift == 8 &&
+         layout.blue_shift == 0 && layout.red_loss == 0 && layout.green_loss == 0 && layout.blue_loss == 0 &&
+         (layout.alpha_mask == 0 || layout.alpha_mask == 0xFF000000u);
+}
+
+void convert_to_layout(const uint32_t* src, int32_t width, int32_t height, uint8_t* dst, int32_t pitch,
+                       const PixelLayout& layout) {
+  const int32_t bpp = layout.bytes_per_pixel;
+  for (int32_t y = 0; y < height; ++y) {
+    const uint32_t* in = src + static_cast<int64_t>(y) * width;
+    uint8_t* out = dst + static_cast<int64_t>(y) * pitch;
+    for (int32_t x = 0; x < width; ++x) {
+      const uint32_t p = in[x];
+      const uint32_t r = (p >> 16) & 0xFF;
+      const uint32_t g = (p >> 8) & 0xFF;
+      const uint32_t b = p & 0xFF;
+      const uint32_t v = ((r >> layout.red_loss) << layout.red_shift) |
+                         ((g >> layout.green_loss) << layout.green_shift) |
+                         ((b >> layout.blue_loss) << layout.blue_shift) | layout.alpha_mask;
+      // Lowest byte first: the surface's words are in the machine's order.
+      for (int32_t i = 0; i < bpp; ++i) out[x * bpp + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+  }
+}
