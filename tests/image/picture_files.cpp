@@ -69,18 +69,18 @@ int channels_of(int color_type) {
 
 // libpng's errors jump back here; the frame holds only plain values.
 bool png_write_rows(png_structp png, png_infop info, std::FILE* file, uint32_t width,
-                    uint32_t height, const PngSpec* spec, png_bytep* rows, png_colorp palette,
+                    uint32_t height, const PngLayout* layout, png_bytep* rows, png_colorp palette,
                     png_color_16* trns) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_init_io(png, file);
-  png_set_IHDR(png, info, width, height, spec->bit_depth, spec->color_type,
-               spec->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, width, height, layout->bit_depth, layout->color_type,
+               layout->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (spec->color_type == 3) png_set_PLTE(png, info, palette, static_cast<int>(spec->palette.size()));
-  if (!spec->trns_alpha.empty()) {
-    png_set_tRNS(png, info, spec->trns_alpha.data(), static_cast<int>(spec->trns_alpha.size()),
+  if (layout->color_type == 3) png_set_PLTE(png, info, palette, static_cast<int>(layout->palette.size()));
+  if (!layout->trns_alpha.empty()) {
+    png_set_tRNS(png, info, layout->trns_alpha.data(), static_cast<int>(layout->trns_alpha.size()),
                  nullptr);
-  } else if (spec->trns_color) {
+  } else if (layout->trns_color) {
     png_set_tRNS(png, info, nullptr, 0, trns);
   }
   png_write_info(png, info);
@@ -91,19 +91,19 @@ bool png_write_rows(png_structp png, png_infop info, std::FILE* file, uint32_t w
 
 }  // namespace
 
-bool write_png(const std::string& path, uint32_t width, uint32_t height, const PngSpec& spec,
+bool write_png(const std::string& path, uint32_t width, uint32_t height, const PngLayout& layout,
                const std::vector<uint16_t>& samples) {
-  const std::size_t per_row = static_cast<std::size_t>(width) * channels_of(spec.color_type);
+  const std::size_t per_row = static_cast<std::size_t>(width) * channels_of(layout.color_type);
   if (samples.size() != per_row * height) return false;
   std::vector<std::vector<uint8_t>> packed;
   std::vector<png_bytep> rows;
-  for (uint32_t y = 0; y < height; ++y) packed.push_back(pack_row(&samples[y * per_row], per_row, spec.bit_depth));
+  for (uint32_t y = 0; y < height; ++y) packed.push_back(pack_row(&samples[y * per_row], per_row, layout.bit_depth));
   for (auto& row : packed) rows.push_back(row.data());
   std::vector<png_color> palette;
-  for (const PngColor& c : spec.palette) palette.push_back(png_color{c.r, c.g, c.b});
+  for (const PngColor& c : layout.palette) palette.push_back(png_color{c.r, c.g, c.b});
   png_color_16 trns{};
-  if (spec.trns_color) {
-    const auto& v = *spec.trns_color;
+  if (layout.trns_color) {
+    const auto& v = *layout.trns_color;
     if (v.size() == 1) trns.gray = v[0];
     if (v.size() == 3) trns.red = v[0], trns.green = v[1], trns.blue = v[2];
   }
@@ -112,7 +112,7 @@ bool write_png(const std::string& path, uint32_t width, uint32_t height, const P
   if (!file) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
-  const bool ok = info != nullptr && png_write_rows(png, info, file.get(), width, height, &spec,
+  const bool ok = info != nullptr && png_write_rows(png, info, file.get(), width, height, &layout,
                                                     rows.data(), palette.data(), &trns);
   png_destroy_write_struct(&png, info ? &info : nullptr);
   return ok;
@@ -126,7 +126,7 @@ bool write_rgb_png(const std::string& path, uint32_t width, uint32_t height,
     samples.push_back((word >> 8) & 0xFF);
     samples.push_back(word & 0xFF);
   }
-  return write_png(path, width, height, PngSpec{}, samples);
+  return write_png(path, width, height, PngLayout{}, samples);
 }
 
 namespace {

@@ -31,7 +31,7 @@ struct PngColor {
   uint8_t r, g, b;
 };
 
-struct PngSpec {
+struct PngLayout {
   int color_type = 2;  // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
   int bit_depth = 8;
   bool interlaced = false;
@@ -42,7 +42,7 @@ struct PngSpec {
 
 // Writes a PNG whose samples (channels per pixel times width times height,
 // row by row, each at most 2^bit_depth - 1) are given one value per sample.
-bool write_png(const std::string& path, uint32_t width, uint32_t height, const PngSpec& spec,
+bool write_png(const std::string& path, uint32_t width, uint32_t height, const PngLayout& layout,
                const std::vector<uint16_t>& samples);
 
 // Writes an 8-bit RGB PNG from 0xRRGGBB words.

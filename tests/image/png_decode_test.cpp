@@ -200,7 +200,7 @@ TEST(PngDecode, RgbAndRgbaFollowThePixelWordRules) {
   EXPECT_EQ(rgb->pixels[2], 0xFF0000FFu);
 
   // RGBA: alpha as in the file, colour bytes kept even under alpha 0.
-  PngSpec rgba;
+  PngLayout rgba;
   rgba.color_type = 6;
   ASSERT_TRUE(write_png(dir.file("rgba.png"), 2, 1, rgba, {10, 20, 30, 0, 200, 100, 50, 128}));
   ImagePtr with_alpha = load(dir.file("rgba.png"));
@@ -209,7 +209,7 @@ TEST(PngDecode, RgbAndRgbaFollowThePixelWordRules) {
   EXPECT_EQ(with_alpha->pixels[1], 0x80C86432u);
 
   // RGB with a tRNS colour: that colour alone gets alpha 0.
-  PngSpec keyed;
+  PngLayout keyed;
   keyed.trns_color = std::vector<uint16_t>{1, 2, 3};
   ASSERT_TRUE(write_png(dir.file("keyed.png"), 2, 1, keyed, {1, 2, 3, 1, 2, 4}));
   ImagePtr transparent = load(dir.file("keyed.png"));
@@ -230,13 +230,13 @@ TEST(PngDecode, SixteenBitFilesEqualTheirHighByteReduction) {
       wide.push_back(static_cast<uint16_t>(high << 8 | low));
       narrow.push_back(high);
     }
-    PngSpec spec16;
-    spec16.color_type = color_type;
-    spec16.bit_depth = 16;
-    PngSpec spec8 = spec16;
-    spec8.bit_depth = 8;
-    ASSERT_TRUE(write_png(dir.file("16.png"), 5, 4, spec16, wide));
-    ASSERT_TRUE(write_png(dir.file("8.png"), 5, 4, spec8, narrow));
+    PngLayout layout16;
+    layout16.color_type = color_type;
+    layout16.bit_depth = 16;
+    PngLayout layout8 = layout16;
+    layout8.bit_depth = 8;
+    ASSERT_TRUE(write_png(dir.file("16.png"), 5, 4, layout16, wide));
+    ASSERT_TRUE(write_png(dir.file("8.png"), 5, 4, layout8, narrow));
     ImagePtr a = load(dir.file("16.png"));
     ImagePtr b = load(dir.file("8.png"));
     ASSERT_NE(a, nullptr);
@@ -248,7 +248,7 @@ TEST(PngDecode, SixteenBitFilesEqualTheirHighByteReduction) {
 TEST(PngDecode, PaletteAndGreyKindsBecomeWords) {
   TempDir dir;
   // 2-bit palette with partial tRNS: entries past the tRNS list are opaque.
-  PngSpec palette;
+  PngLayout palette;
   palette.color_type = 3;
   palette.bit_depth = 2;
   palette.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 8, 7}};
@@ -260,7 +260,7 @@ TEST(PngDecode, PaletteAndGreyKindsBecomeWords) {
             (std::vector<uint32_t>{0x00FF0000, 0x4D00FF00, 0xFF0000FF, 0xFF090807, 0x4D00FF00}));
 
   // 1-bit grey is black or white; grey + alpha keeps its alpha.
-  PngSpec grey1;
+  PngLayout grey1;
   grey1.color_type = 0;
   grey1.bit_depth = 1;
   ASSERT_TRUE(write_png(dir.file("g1.png"), 9, 1, grey1, {1, 0, 0, 0, 0, 0, 0, 0, 1}));
@@ -270,7 +270,7 @@ TEST(PngDecode, PaletteAndGreyKindsBecomeWords) {
   EXPECT_EQ(g1->pixels[1], 0xFF000000u);
   EXPECT_EQ(g1->pixels[8], 0xFFFFFFFFu);
 
-  PngSpec grey_alpha;
+  PngLayout grey_alpha;
   grey_alpha.color_type = 4;
   ASSERT_TRUE(write_png(dir.file("ga.png"), 1, 1, grey_alpha, {0x42, 0x10}));
   ImagePtr ga = load(dir.file("ga.png"));
@@ -285,7 +285,7 @@ TEST(PngDecode, InterlacedFileEqualsTheSamePictureNonInterlaced) {
   ASSERT_TRUE(write_rgb_png(dir.file("plain.png"), 13, 11, rgb));
   std::vector<uint16_t> samples;
   for (uint32_t word : rgb) samples.insert(samples.end(), {uint16_t(word >> 16), uint16_t(word >> 8 & 0xFF), uint16_t(word & 0xFF)});
-  PngSpec interlaced;
+  PngLayout interlaced;
   interlaced.interlaced = true;
   ASSERT_TRUE(write_png(dir.file("adam7.png"), 13, 11, interlaced, samples));
   ImagePtr a = load(dir.file("plain.png"));
@@ -349,7 +349,7 @@ TEST(PngDecode, HugeHeadersAreRefusedBeforeAllocating) {
 
 TEST(PngDecode, LargestSideIsAccepted) {
   TempDir dir;
-  PngSpec grey;
+  PngLayout grey;
   grey.color_type = 0;
   std::vector<uint16_t> row(picture_max_side, 0);
   row.back() = 0x80;
