@@ -245,57 +245,6 @@ TEST(PngDecode, SixteenBitFilesEqualTheirHighByteReduction) {
   }
 }
 
-TEST(PngDecode, PaletteAndGreyKindsBecomeWords) {
-  TempDir dir;
-  // 2-bit palette with partial tRNS: entries past the tRNS list are opaque.
-  PngLayout palette;
-  palette.color_type = 3;
-  palette.bit_depth = 2;
-  palette.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 8, 7}};
-  palette.trns_alpha = {0, 77};
-  ASSERT_TRUE(write_png(dir.file("p.png"), 5, 1, palette, {0, 1, 2, 3, 1}));
-  ImagePtr p = load(dir.file("p.png"));
-  ASSERT_NE(p, nullptr);
-  EXPECT_EQ(std::vector<uint32_t>(p->pixels, p->pixels + 5),
-            (std::vector<uint32_t>{0x00FF0000, 0x4D00FF00, 0xFF0000FF, 0xFF090807, 0x4D00FF00}));
-
-  // 1-bit grey is black or white; grey + alpha keeps its alpha.
-  PngLayout grey1;
-  grey1.color_type = 0;
-  grey1.bit_depth = 1;
-  ASSERT_TRUE(write_png(dir.file("g1.png"), 9, 1, grey1, {1, 0, 0, 0, 0, 0, 0, 0, 1}));
-  ImagePtr g1 = load(dir.file("g1.png"));
-  ASSERT_NE(g1, nullptr);
-  EXPECT_EQ(g1->pixels[0], 0xFFFFFFFFu);
-  EXPECT_EQ(g1->pixels[1], 0xFF000000u);
-  EXPECT_EQ(g1->pixels[8], 0xFFFFFFFFu);
-
-  PngLayout grey_alpha;
-  grey_alpha.color_type = 4;
-  ASSERT_TRUE(write_png(dir.file("ga.png"), 1, 1, grey_alpha, {0x42, 0x10}));
-  ImagePtr ga = load(dir.file("ga.png"));
-  ASSERT_NE(ga, nullptr);
-  EXPECT_EQ(ga->pixels[0], 0x10424242u);
-}
-
-TEST(PngDecode, InterlacedFileEqualsTheSamePictureNonInterlaced) {
-  TempDir dir;
-  std::vector<uint32_t> rgb;
-  for (uint32_t i = 0; i < 13 * 11; ++i) rgb.push_back(i * 0x010305u & 0xFFFFFF);
-  ASSERT_TRUE(write_rgb_png(dir.file("plain.png"), 13, 11, rgb));
-  std::vector<uint16_t> samples;
-  for (uint32_t word : rgb) samples.insert(samples.end(), {uint16_t(word >> 16), uint16_t(word >> 8 & 0xFF), uint16_t(word & 0xFF)});
-  PngLayout interlaced;
-  interlaced.interlaced = true;
-  ASSERT_TRUE(write_png(dir.file("adam7.png"), 13, 11, interlaced, samples));
-  ImagePtr a = load(dir.file("plain.png"));
-  ImagePtr b = load(dir.file("adam7.png"));
-  ASSERT_NE(a, nullptr);
-  ASSERT_NE(b, nullptr);
-  EXPECT_TRUE(std::equal(a->pixels, a->pixels + 13 * 11, b->pixels));
-  EXPECT_EQ(b->pixels[12], 0xFF000000u | (12 * 0x010305u));
-}
-
 TEST(PngDecode, FormatIsRecognisedByContentNotName) {
   TempDir dir;
   ASSERT_TRUE(write_rgb_png(dir.file("photo.jpg"), 1, 1, {0xABCDEF}));
