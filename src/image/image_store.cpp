@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/frame.h"
+#include "image/picture_decode.h"
 #include "image/picture_load.h"
 
 const char* const picture_paths[picture_count + 1] = {
@@ -256,7 +257,10 @@ const char* image_store_try_load() {
   // The globals are only set once every picture is in, so a failed load
   // leaves the store empty rather than half filled.
   auto* images = static_cast<Image**>(std::calloc(static_cast<std::size_t>(n) + 1, sizeof(Image*)));
-  if (images == nullptr) return picture_paths[0];
+  if (images == nullptr) {
+    picture_set_error("out of memory for the image store");
+    return picture_paths[0];
+  }
   for (int32_t i = 0; i < n; ++i) {
     images[i] = picture_load(picture_paths[i]);
     if (images[i] == nullptr) {
