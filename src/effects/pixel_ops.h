@@ -33,3 +33,56 @@ inline uint32_t saturating_add(uint32_t a, uint32_t b) {
   const uint32_t fill = (~((carries | 0x80808000u) + 0xFEFEFF00u)) >> 7;
   return sum | fill | 0xFF000000u;
 }
+
+// Scaling factor of a blended source pixel: a = ((alpha + 1) * k) >> 8 for
+// the pixel's alpha byte and the call's factor k = opacity + 1. Both factors
+// are 1..256, so a is 0..256; with k = 256 it is exactly alpha + 1.
+inline uint32_t blend_factor(uint32_t pixel, uint32_t k) {
+  return (((pixel >> 24) + 1u) * k) >> 8;
+}
+
+// Alpha blend: each colour channel ((s * a) >> 8) + ((d * (257 - a)) >> 8),
+// alpha 255. scale_rgb is exact for factors up to 257: 0xFF00FF * 257 is
+// 0xFFFFFFFF, still inside 32 bits, and blue's product (<= 0xFFFF) stays
+// below red's lane. The two terms of a channel never sum above 255
+// (255 * a / 256 + 255 * (257 - a) / 256 < 256), so the words add without
+// carries between channels.
+inline uint32_t alpha_blend(uint32_t src, uint32_t dst, uint32_t k) {
+  const uint32_t a = blend_factor(src, k);
+  return (scale_rgb(src, a) + scale_rgb(dst, 257u - a)) | 0xFF000000u;
+}
+
+// Additive blend: the source scaled by its blend factor, saturating-added to
+// the destination.
+inline uint32_t additive_blend(uint32_t src, uint32_t dst, uint32_t k) {
+  return saturating_add(scale_rgb(src, blend_factor(src, k)), dst);
+}
+
+// Replace with an opacity below full (k <= 255): the source scaled by its
+// blend factor, alpha 255. (k = 256 copies the word unchanged and k = 1
+// clears to 0; both are handled by the callers.)
+inline uint32_t scaled_replace(uint32_t src, uint32_t k) {
+  return scale_rgb(src, blend_factor(src, k)) | 0xFF000000u;
+}
+
+// Linear mix of two words in all four channels with weight f (0..255) on q:
+// per byte ((p * (256 - f)) >> 8) + ((q * f) >> 8). Each product fits in 16
+// bits (255 * 256) and the two terms sum to at most 255
+// (255 * (256 - f) / 256 + 255 * f / 256 = 255 * 256 / 256), so the bytes
+// pack back without carries. Pairs of channels are scaled in one multiply
+// as in scale_rgb (0xFF00FF * 256 fits in 32 bits).
+inline uint32_t lerp_bytes(uint32_t p, uint32_t q, uint32_t f) {
+  const uint32_t g = 256u - f;
+  const uint32_t rb = ((((p & 0xFF00FFu) * g) >> 8) & 0xFF00FFu) +
+                      ((((q & 0xFF00FFu) * f) >> 8) & 0xFF00FFu);
+  const uint32_t ag = ((((p >> 8) & 0xFF00FFu) * g) & 0xFF00FF00u) +
+                      ((((q >> 8) & 0xFF00FFu) * f) & 0xFF00FF00u);
+  return rb | ag;
+}
+
+// Bilinear sample from the four neighbours: rows mixed by fx, then the two
+// rows by fy.
+inline uint32_t bilinear_sample(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11,
+                                uint32_t fx, uint32_t fy) {
+  return lerp_bytes(lerp_bytes(p00, p01, fx), lerp_bytes(p10, p11, fx), fy);
+}

@@ -1,0 +1,252 @@
+// Row kernels of the one-to-one blends, at three instruction-set levels.
+//
+// The SIMD forms work on channels widened to 16-bit lanes. A channel x is
+// unpacked into the high byte of its lane (x << 8, at most 0xFF00), so that
+// an unsigned high multiply by a factor f <= 257 gives
+// (x * 256 * f) >> 16 = (x * f) >> 8 directly: the product is at most
+// 0xFF00 * 257 = 0xFFFF00 and keeps all its high bits. That is exactly the
+// scalar (v * f) >> 8 of every rule here, so the results are identical.
+//
+// The per-pixel factor a = ((alpha + 1) * k) >> 8 is formed in the 32-bit
+// lane of its pixel: for k <= 255 as a high multiply of alpha + 1 (<= 256)
+// by k << 8 (<= 0xFF00), for k = 256 it is alpha + 1 itself (the product
+// 65536 would not fit a 16-bit lane). It is then copied to the four 16-bit
+// lanes of its pixel.
+#include "effects/blend_kernels.h"
+
+#include <emmintrin.h>
+#include <immintrin.h>
+
+#include "effects/kernel_dispatch.h"
+#include "effects/pixel_ops.h"
+
+namespace {
+
+// ---- scalar reference loops -------------------------------------------------
+
+void alpha_row_scalar(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k) {
+  for (int32_t i = 0; i < n; ++i) dst[i] = alpha_blend(src[i], dst[i], k);
+}
+
+void add_row_scalar(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k) {
+  for (int32_t i = 0; i < n; ++i) dst[i] = additive_blend(src[i], dst[i], k);
+}
+
+void replace_row_scalar(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k) {
+  for (int32_t i = 0; i < n; ++i) dst[i] = scaled_replace(src[i], k);
+}
+
+void add_colour_row_scalar(uint32_t* dst, int32_t n, uint32_t colour) {
+  for (int32_t i = 0; i < n; ++i) dst[i] = saturating_add(dst[i], colour);
+}
+
+// ---- SSE2, four pixels at a time --------------------------------------------
+
+// Blend factors of four pixels; lo holds pixels 0 and 1, hi pixels 2 and 3,
+// each factor in the four 16-bit lanes of its pixel.
+inline void factors_sse2(__m128i s, __m128i k_high, bool full, __m128i& lo, __m128i& hi) {
+  __m128i a = _mm_add_epi32(_mm_srli_epi32(s, 24), _mm_set1_epi32(1));
+  if (!full) a = _mm_mulhi_epu16(a, k_high);
+  a = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+  lo = _mm_unpacklo_epi32(a, a);
+  hi = _mm_unpackhi_epi32(a, a);
+}
+
+// Source channels scaled by their factors, packed back to bytes.
+inline __m128i scale_sse2(__m128i s, __m128i alo, __m128i ahi) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i lo = _mm_mulhi_epu16(_mm_unpacklo_epi8(zero, s), alo);
+  const __m128i hi = _mm_mulhi_epu16(_mm_unpackhi_epi8(zero, s), ahi);
+  return _mm_packus_epi16(lo, hi);
+}
+
+void alpha_row_sse2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k) {
+  const bool full = k == 256;
+  const __m128i k_high = _mm_set1_epi32(static_cast<int>((k & 0xFFu) << 8));
+  const __m128i c257 = _mm_set1_epi16(257);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i alo, ahi;
+    factors_sse2(s, k_high, full, alo, ahi);
+    const __m128i lo = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(zero, s), alo),
+                                     _mm_mulhi_epu16(_mm_unpacklo_epi8(zero, d), _mm_sub_epi16(c257, alo)));
+    const __m128i hi = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpackhi_epi8(zero, s), ahi),
+                                     _mm_mulhi_epu16(_mm_unpackhi_epi8(zero, d), _mm_sub_epi16(c257, ahi)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(_mm_packus_epi16(lo, hi), alpha));
+  }
+  for (; i < n; ++i) dst[i] = alpha_blend(src[i], dst[i], k);
+}
+
+void add_row_sse2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k) {
+  const bool full = k == 256;
+  const __m128i k_high = _mm_set1_epi32(static_cast<int>((k & 0xFFu) << 8));
+  const __m128i even = _mm_set1_epi32(0x00FEFEFE);
+  const __m128i fill = _mm_set1_epi32(static_cast<int>(0xFF010101u));
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i alo, ahi;
+    factors_sse2(s, k_high, full, alo, ahi);
+    const __m128i scaled = scale_sse2(s, alo, ahi);
+    // (x & 0xFE) + (y & 0xFE) saturated to 255, then bit 0 set: an even sum
+    // below 256 becomes sum + 1, an overflowed one 255.
+    const __m128i sum = _mm_adds_epu8(_mm_and_si128(scaled, even), _mm_and_si128(d, even));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(sum, fill));
+  }
+  for (; i < n; ++i) dst[i] = additive_blend(src[i], dst[i], k);
+}
+
+void replace_row_sse2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k) {
+  const __m128i k_high = _mm_set1_epi32(static_cast<int>((k & 0xFFu) << 8));
+  const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    __m128i alo, ahi;
+    factors_sse2(s, k_high, false, alo, ahi);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(scale_sse2(s, alo, ahi), alpha));
+  }
+  for (; i < n; ++i) dst[i] = scaled_replace(src[i], k);
+}
+
+void add_colour_row_sse2(uint32_t* dst, int32_t n, uint32_t colour) {
+  const __m128i even = _mm_set1_epi32(0x00FEFEFE);
+  const __m128i fill = _mm_set1_epi32(static_cast<int>(0xFF010101u));
+  const __m128i c = _mm_set1_epi32(static_cast<int>(colour & 0x00FEFEFEu));
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m128i d0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    const __m128i d1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i + 4));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                     _mm_or_si128(_mm_adds_epu8(_mm_and_si128(d0, even), c), fill));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 4),
+                     _mm_or_si128(_mm_adds_epu8(_mm_and_si128(d1, even), c), fill));
+  }
+  for (; i < n; ++i) dst[i] = saturating_add(dst[i], colour);
+}
+
+}  // namespace
+
+// ---- AVX2, eight pixels at a time -------------------------------------------
+// Same arithmetic as the SSE2 forms; 256-bit unpacks and packs work within
+// each 128-bit half, so the pixel order is kept as in SSE2.
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace {
+
+inline void factors_avx2(__m256i s, __m256i k_high, bool full, __m256i& lo, __m256i& hi) {
+  __m256i a = _mm256_add_epi32(_mm256_srli_epi32(s, 24), _mm256_set1_epi32(1));
+  if (!full) a = _mm256_mulhi_epu16(a, k_high);
+  a = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+  lo = _mm256_unpacklo_epi32(a, a);
+  hi = _mm256_unpackhi_epi32(a, a);
+}
+
+inline __m256i scale_avx2(__m256i s, __m256i alo, __m256i ahi) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i lo = _mm256_mulhi_epu16(_mm256_unpacklo_epi8(zero, s), alo);
+  const __m256i hi = _mm256_mulhi_epu16(_mm256_unpackhi_epi8(zero, s), ahi);
+  return _mm256_packus_epi16(lo, hi);
+}
+
+void alpha_row_avx2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k) {
+  const bool full = k == 256;
+  const __m256i k_high = _mm256_set1_epi32(static_cast<int>((k & 0xFFu) << 8));
+  const __m256i c257 = _mm256_set1_epi16(257);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+    __m256i alo, ahi;
+    factors_avx2(s, k_high, full, alo, ahi);
+    const __m256i lo =
+        _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_unpacklo_epi8(zero, s), alo),
+                         _mm256_mulhi_epu16(_mm256_unpacklo_epi8(zero, d), _mm256_sub_epi16(c257, alo)));
+    const __m256i hi =
+        _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_unpackhi_epi8(zero, s), ahi),
+                         _mm256_mulhi_epu16(_mm256_unpackhi_epi8(zero, d), _mm256_sub_epi16(c257, ahi)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                        _mm256_or_si256(_mm256_packus_epi16(lo, hi), alpha));
+  }
+  if (i < n) alpha_row_sse2(dst + i, src + i, n - i, k);
+}
+
+void add_row_avx2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k) {
+  const bool full = k == 256;
+  const __m256i k_high = _mm256_set1_epi32(static_cast<int>((k & 0xFFu) << 8));
+  const __m256i even = _mm256_set1_epi32(0x00FEFEFE);
+  const __m256i fill = _mm256_set1_epi32(static_cast<int>(0xFF010101u));
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+    __m256i alo, ahi;
+    factors_avx2(s, k_high, full, alo, ahi);
+    const __m256i scaled = scale_avx2(s, alo, ahi);
+    const __m256i sum = _mm256_adds_epu8(_mm256_and_si256(scaled, even), _mm256_and_si256(d, even));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(sum, fill));
+  }
+  if (i < n) add_row_sse2(dst + i, src + i, n - i, k);
+}
+
+void replace_row_avx2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k) {
+  const __m256i k_high = _mm256_set1_epi32(static_cast<int>((k & 0xFFu) << 8));
+  const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    __m256i alo, ahi;
+    factors_avx2(s, k_high, false, alo, ahi);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                        _mm256_or_si256(scale_avx2(s, alo, ahi), alpha));
+  }
+  if (i < n) replace_row_sse2(dst + i, src + i, n - i, k);
+}
+
+void add_colour_row_avx2(uint32_t* dst, int32_t n, uint32_t colour) {
+  const __m256i even = _mm256_set1_epi32(0x00FEFEFE);
+  const __m256i fill = _mm256_set1_epi32(static_cast<int>(0xFF010101u));
+  const __m256i c = _mm256_set1_epi32(static_cast<int>(colour & 0x00FEFEFEu));
+  int32_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    const __m256i d0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+    const __m256i d1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i + 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                        _mm256_or_si256(_mm256_adds_epu8(_mm256_and_si256(d0, even), c), fill));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 8),
+                        _mm256_or_si256(_mm256_adds_epu8(_mm256_and_si256(d1, even), c), fill));
+  }
+  if (i < n) add_colour_row_sse2(dst + i, n - i, colour);
+}
+
+}  // namespace
+
+#pragma GCC pop_options
+
+namespace {
+
+constexpr BlendKernels scalar_kernels{alpha_row_scalar, add_row_scalar, replace_row_scalar,
+                                      add_colour_row_scalar};
+constexpr BlendKernels sse2_kernels{alpha_row_sse2, add_row_sse2, replace_row_sse2,
+                                    add_colour_row_sse2};
+constexpr BlendKernels avx2_kernels{alpha_row_avx2, add_row_avx2, replace_row_avx2,
+                                    add_colour_row_avx2};
+
+}  // namespace
+
+const BlendKernels& blend_kernels() {
+  switch (simd_level()) {
+    case SimdLevel::scalar: return scalar_kernels;
+    case SimdLevel::avx2: return avx2_kernels;
+    case SimdLevel::sse2: break;
+  }
+  return sse2_kernels;
+}
