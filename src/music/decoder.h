@@ -29,20 +29,30 @@ struct DecoderHandleDeleter {
 struct Decoder {
   std::unique_ptr<mpg123_handle_struct, DecoderHandleDeleter> handle;
   // Set when the last decode call failed because the stream is not 44100 Hz
-  // (it is refused rather than resampled); cleared by decoder_restart.
+  // (such a stream is refused rather than resampled); cleared by
+  // decoder_restart.
   int32_t wrong_rate;
+  // A frame of the current stream has been decoded and nothing failed since:
+  // the stream's layout is known, so a restart can rewind instead of
+  // starting from nothing.
+  int32_t stream_known;
+  // Bytes at the front of the next input that the rewound stream does not
+  // need again (tags and the info frame before the first audio frame).
+  int64_t skip_input;
 };
 
 // Prepares `decoder` with an empty input queue and no frame in progress.
-// `input_capacity` is the most input the caller will queue at once; the
-// decoder keeps that much buffer space so that queuing input and restarting
-// do not allocate once the first stream has been fed. Returns DECODE_OK or
-// DECODE_ERR (library failure; the decoder is then left released).
-int decoder_init(Decoder* decoder, int32_t input_capacity);
+// Returns DECODE_OK, or DECODE_ERR if the library cannot be set up (the
+// decoder is then left released).
+int decoder_init(Decoder* decoder);
 
-// Drops whatever input is still queued and whatever stream was in progress
-// (including its gapless and format information): the next input starts a
-// new stream. Returns DECODE_OK or DECODE_ERR.
+// Starts the stream over: whatever input is still queued is dropped, and the
+// next input is taken as the stream's bytes from its very first byte, so its
+// first frame is trimmed of the encoder delay exactly like the first time.
+// Once a frame of the stream has been decoded this rewinds to the first
+// audio frame and keeps the stream's layout, which takes no allocation;
+// before that (or after a failure) it opens a new stream. Returns DECODE_OK
+// or DECODE_ERR.
 int decoder_restart(Decoder* decoder);
 
 // If `input` is not null, first appends a copy of its `input_length` bytes to

@@ -1,0 +1,309 @@
+// The soundtrack as the audio device and the offline renderer see it: priming,
+// the callback's stream across repetitions of the file, the clock anchor and
+// the refusals of unusable files.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/runtime.h"
+#include "core/tick.h"
+#include "mp3_fixture.h"
+#include "music/soundtrack.h"
+
+namespace {
+
+std::atomic<uint32_t> fake_ticks{0};
+uint32_t fake_tick_count() { return fake_ticks.load(); }
+
+std::vector<uint8_t> as_bytes(const std::vector<int16_t>& samples) {
+  std::vector<uint8_t> bytes(samples.size() * 2);
+  std::memcpy(bytes.data(), samples.data(), bytes.size());
+  return bytes;
+}
+
+// `pass` repeated until it covers `length` bytes.
+std::vector<uint8_t> repeated(const std::vector<uint8_t>& pass, size_t length) {
+  std::vector<uint8_t> out;
+  while (out.size() < length) out.insert(out.end(), pass.begin(), pass.end());
+  out.resize(length);
+  return out;
+}
+
+// Index of the first differing byte, or -1.
+long first_difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return static_cast<long>(i);
+  return a.size() == b.size() ? -1 : static_cast<long>(n);
+}
+
+class SoundtrackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_source_ = tick_source;
+    tick_source = fake_tick_count;
+    fake_ticks = 1000;
+    start_tick.store(0);
+  }
+  void TearDown() override {
+    soundtrack_close();
+    tick_source = saved_source_;
+  }
+
+  // Writes an MP3 of `frames` sample frames of the test signal, with
+  // `before` and `after` around the encoded stream; returns its path.
+  std::string make_track(const std::string& name, int frames, const Mp3Options& options = {},
+                         const std::vector<uint8_t>& before = {}, const std::vector<uint8_t>& after = {}) {
+    std::vector<uint8_t> file = before;
+    const auto mp3 = encode_mp3(test_signal(frames, options.channels, options.rate), options);
+    file.insert(file.end(), mp3.begin(), mp3.end());
+    file.insert(file.end(), after.begin(), after.end());
+    const std::string path = fixture_path(name);
+    write_file(path, file);
+    return path;
+  }
+
+  // Runs `count` callbacks of `len` bytes, checking that each writes exactly
+  // `len` bytes and leaves at least `len` in the queue; returns the stream.
+  std::vector<uint8_t> pull(int count, int len) {
+    std::vector<uint8_t> out;
+    std::vector<uint8_t> buffer(static_cast<size_t>(len) + 64);
+    for (int i = 0; i < count; ++i) {
+      std::fill(buffer.begin(), buffer.end(), 0xA5);
+      soundtrack_callback(queue.data(), buffer.data(), len);
+      for (size_t j = static_cast<size_t>(len); j < buffer.size(); ++j)
+        if (buffer[j] != 0xA5) ADD_FAILURE() << "callback " << i << " wrote past len";
+      EXPECT_GE(pcm_fill, len) << "after callback " << i;
+      out.insert(out.end(), buffer.begin(), buffer.begin() + len);
+    }
+    return out;
+  }
+
+  std::vector<uint8_t> queue = std::vector<uint8_t>(soundtrack_queue_size, 0);
+  TickSource saved_source_ = nullptr;
+};
+
+TEST_F(SoundtrackTest, PrimingQueuesTheMusicFromItsFirstSample) {
+  const std::string path = make_track("prime", 44100);
+  const auto reference = as_bytes(reference_decode(path));
+  // Gapless: exactly the encoded samples, without encoder delay or padding.
+  ASSERT_EQ(reference.size(), 44100u * 4);
+
+  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  EXPECT_GE(pcm_fill, 8192);
+  EXPECT_LT(pcm_fill, 8192 + DECODER_MAX_FRAME_BYTES);
+  EXPECT_EQ(0, std::memcmp(queue.data(), reference.data(), static_cast<size_t>(pcm_fill)));
+  EXPECT_EQ(callback_count, 0);
+  EXPECT_NE(soundtrack_data, nullptr);
+  EXPECT_GT(soundtrack_size, 0);
+}
+
+TEST_F(SoundtrackTest, StartOffsetSkipsWholeChunksOfTheMusic) {
+  const std::string path = make_track("start_ms", 44100);
+  const auto reference = as_bytes(reference_decode(path));
+  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 100), SOUNDTRACK_OK);
+  // 100 ms is 17640 bytes, so priming decodes until 8192 + 17640 bytes have
+  // come out. Frames yield 188 (the first, after the delay), then 4608 bytes
+  // each: the refills reach 9404, 18620 and 27836 bytes, and before the
+  // second and third refill one chunk of sound is dropped. Playback starts
+  // 16384 bytes (92 ms) in.
+  ASSERT_GE(pcm_fill, 8192);
+  EXPECT_EQ(pcm_fill, 27836 - 16384);
+  EXPECT_EQ(0, std::memcmp(queue.data(), reference.data() + 16384, static_cast<size_t>(pcm_fill)));
+  const auto stream = pull(4, 8192);
+  EXPECT_EQ(first_difference(stream, std::vector<uint8_t>(reference.begin() + 16384,
+                                                          reference.begin() + 16384 + 4 * 8192)),
+            -1);
+}
+
+TEST_F(SoundtrackTest, ShortTrackRepeatsWithoutAGap) {
+  // Half a second: the stream crosses the seam between passes several times.
+  const std::string path = make_track("repeat", 22050);
+  const auto reference = as_bytes(reference_decode(path));
+  ASSERT_EQ(reference.size(), 22050u * 4);
+  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  const auto stream = pull(40, 8192);  // about 3.7 passes
+  EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
+}
+
+TEST_F(SoundtrackTest, TagsAroundTheMusicDoNotReachTheSeam) {
+  const std::string plain = make_track("untagged", 22050);
+  const auto reference = as_bytes(reference_decode(plain));
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> before;
+    std::vector<uint8_t> after;
+  };
+  std::vector<uint8_t> ape_and_junk = ape_tag("Title", "Seam test");
+  const std::string junk = "trailing bytes that are no audio at all";
+  ape_and_junk.insert(ape_and_junk.end(), junk.begin(), junk.end());
+  std::vector<uint8_t> ape_then_v1 = ape_tag("Artist", "Nobody");
+  const auto v1 = id3v1_tag("Seam test");
+  ape_then_v1.insert(ape_then_v1.end(), v1.begin(), v1.end());
+  const std::vector<Case> cases = {
+      {"id3v2_id3v1", id3v2_tag("Seam test", 300), id3v1_tag("Seam test")},
+      {"ape_junk", {}, ape_and_junk},
+      {"id3v2_ape_id3v1", id3v2_tag("Seam", 0), ape_then_v1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = make_track(c.name, 22050, {}, c.before, c.after);
+    ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+    const auto stream = pull(30, 8192);
+    EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
+    soundtrack_close();
+  }
+}
+
+TEST_F(SoundtrackTest, TrackShorterThanAChunkFillsTheQueueFromRepeats) {
+  // 700 samples (2800 bytes) is less than one frame: three passes and more
+  // per chunk, every one trimmed to the music.
+  const std::string path = make_track("tiny", 700);
+  const auto reference = as_bytes(reference_decode(path));
+  ASSERT_EQ(reference.size(), 2800u);
+  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  const auto stream = pull(6, 8192);
+  EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
+}
+
+TEST_F(SoundtrackTest, MonoIsPlayedOnBothChannels) {
+  Mp3Options mono;
+  mono.channels = 1;
+  const std::string path = make_track("mono", 22050, mono);
+  const auto reference = as_bytes(reference_decode(path));
+  ASSERT_EQ(reference.size(), 22050u * 4);
+  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  const auto stream = pull(12, 8192);
+  EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
+  int16_t pair[2];
+  for (size_t i = 0; i + 4 <= stream.size(); i += 4) {
+    std::memcpy(pair, stream.data() + i, 4);
+    ASSERT_EQ(pair[0], pair[1]) << "at byte " << i;
+  }
+}
+
+TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnCodes) {
+  Mp3Options half_rate;
+  half_rate.rate = 22050;
+  half_rate.kbps = 64;
+  Mp3Options half_rate_mono = half_rate;
+  half_rate_mono.channels = 1;
+  const std::string low = make_track("rate22050", 11025, half_rate);
+  const std::string low_mono = make_track("rate22050_mono", 11025, half_rate_mono);
+  const std::string empty = fixture_path("empty");
+  write_file(empty, {});
+  const std::string text = fixture_path("text");
+  std::vector<uint8_t> words;
+  for (int i = 0; i < 2000; ++i) {
+    const std::string line = "this is not an MP3 file, only words. ";
+    words.insert(words.end(), line.begin(), line.end());
+  }
+  write_file(text, words);
+  const std::string missing = fixture_path("does_not_exist");
+  std::remove(missing.c_str());
+
+  EXPECT_EQ(soundtrack_open(missing.c_str(), 8192, queue.data(), 0), SOUNDTRACK_CANNOT_OPEN);
+  EXPECT_EQ(soundtrack_open(SAVA_BINARY_DIR, 8192, queue.data(), 0), SOUNDTRACK_CANNOT_OPEN);
+  EXPECT_EQ(soundtrack_open(empty.c_str(), 8192, queue.data(), 0), SOUNDTRACK_NO_AUDIO);
+  EXPECT_EQ(soundtrack_open(text.c_str(), 8192, queue.data(), 0), SOUNDTRACK_NO_AUDIO);
+  EXPECT_EQ(soundtrack_open(low.c_str(), 8192, queue.data(), 0), SOUNDTRACK_BAD_FORMAT);
+  EXPECT_EQ(soundtrack_open(low_mono.c_str(), 8192, queue.data(), 0), SOUNDTRACK_BAD_FORMAT);
+
+  // A refused open leaves nothing behind, and the callback then hands out
+  // silence instead of touching a missing decoder.
+  EXPECT_EQ(soundtrack_data, nullptr);
+  EXPECT_EQ(soundtrack_file, nullptr);
+  EXPECT_EQ(decoder.handle, nullptr);
+  std::vector<uint8_t> stream(8192, 0xA5);
+  soundtrack_callback(queue.data(), stream.data(), 8192);
+  EXPECT_EQ(stream, std::vector<uint8_t>(8192, 0));
+}
+
+TEST_F(SoundtrackTest, ChunkMustFitTheQueue) {
+  const std::string path = make_track("chunks", 22050);
+  const auto reference = as_bytes(reference_decode(path));
+  EXPECT_EQ(soundtrack_open(path.c_str(), 11778, queue.data(), 0), SOUNDTRACK_BAD_CHUNK);
+  EXPECT_EQ(soundtrack_open(path.c_str(), 0, queue.data(), 0), SOUNDTRACK_BAD_CHUNK);
+  EXPECT_EQ(soundtrack_open(path.c_str(), 8192, nullptr, 0), SOUNDTRACK_BAD_CHUNK);
+
+  // The largest chunk that fits works across repeats; the queue (allocated
+  // exactly) is never overrun, which the sanitizer build checks.
+  ASSERT_EQ(soundtrack_max_chunk, 11777);
+  std::vector<uint8_t> exact(soundtrack_queue_size);
+  queue.swap(exact);
+  ASSERT_EQ(soundtrack_open(path.c_str(), 11776, queue.data(), 0), SOUNDTRACK_OK);
+  const auto stream = pull(24, 11776);
+  EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
+}
+
+TEST_F(SoundtrackTest, FirstCallbackAnchorsTheShowClockOnce) {
+  const std::string path = make_track("clock", 22050);
+  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  start_tick.store(777);
+  fake_ticks = 5000;
+  pull(1, 8192);
+  // 8192 bytes are 46 ms of sound (8192 * 10 / 1764 = 46.4, truncated).
+  EXPECT_EQ(start_tick.load(), 5046u);
+  EXPECT_EQ(callback_count, 1);
+  fake_ticks = 9000;
+  pull(3, 8192);
+  EXPECT_EQ(start_tick.load(), 5046u);
+
+  // The anchor wraps like the tick counter, and a reopened soundtrack
+  // anchors again with its own chunk length.
+  soundtrack_close();
+  ASSERT_EQ(soundtrack_open(path.c_str(), 4096, queue.data(), 0), SOUNDTRACK_OK);
+  fake_ticks = 0xFFFFFFF0u;
+  pull(1, 4096);
+  EXPECT_EQ(start_tick.load(), 7u);  // 0xFFFFFFF0 + 23, wrapped
+}
+
+TEST_F(SoundtrackTest, CloseResetsEverythingForTheNextOpen) {
+  const std::string first = make_track("reopen_a", 22050);
+  Mp3Options other;
+  other.kbps = 192;
+  const std::string second = make_track("reopen_b", 30000, other);
+  const auto second_reference = as_bytes(reference_decode(second));
+
+  ASSERT_EQ(soundtrack_open(first.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  pull(15, 8192);
+  soundtrack_close();
+  EXPECT_EQ(soundtrack_data, nullptr);
+  EXPECT_EQ(soundtrack_file, nullptr);
+  EXPECT_EQ(decoder.handle, nullptr);
+  EXPECT_EQ(soundtrack_size, 0);
+  EXPECT_EQ(pcm_fill, 0);
+  EXPECT_EQ(decoder_wants_input, 1);
+  EXPECT_EQ(callback_count, 0);
+  soundtrack_close();  // twice is harmless
+
+  ASSERT_EQ(soundtrack_open(second.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  const auto stream = pull(20, 8192);
+  EXPECT_EQ(first_difference(stream, repeated(second_reference, stream.size())), -1);
+  // Opening without closing first releases the earlier soundtrack itself.
+  ASSERT_EQ(soundtrack_open(second.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  EXPECT_EQ(0, std::memcmp(queue.data(), second_reference.data(), static_cast<size_t>(pcm_fill)));
+}
+
+TEST(SoundtrackMessages, EachFailureHasItsOwnLineNamingTheFile) {
+  EXPECT_STREQ(soundtrack_error_message(SOUNDTRACK_CANNOT_OPEN), "Couldn't open MP3 file %s\n");
+  const int codes[] = {SOUNDTRACK_CANNOT_OPEN, SOUNDTRACK_NO_AUDIO, SOUNDTRACK_BAD_FORMAT,
+                       SOUNDTRACK_BAD_CHUNK, SOUNDTRACK_DECODER_FAILED, -99};
+  std::vector<std::string> seen;
+  for (int code : codes) {
+    const std::string message = soundtrack_error_message(code);
+    EXPECT_EQ(message.find("%s"), message.rfind("%s")) << message;
+    EXPECT_NE(message.find("%s"), std::string::npos) << message;
+    EXPECT_EQ(message.find('%'), message.rfind('%')) << message;
+    EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
+    for (const auto& other : seen) EXPECT_NE(message, other);
+    seen.push_back(message);
+  }
+}
+
+}  // namespace
