@@ -1,0 +1,27 @@
+// The picture catalogue: for every store index the maker and its
+// parameters, and the generation of the whole pack.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "families.h"
+
+namespace assets {
+
+// The parameters of store index 0 .. picture_count - 1.
+const Spec& picture_spec(int32_t index);
+
+// Renders one picture. Throws AssetError on failure.
+Canvas render_picture(int32_t index);
+
+// Renders picture `index` and writes it to root/<its store path>, as JPEG or
+// PNG by the path's ending. PNGs get an alpha channel only when some pixel
+// is not opaque.
+bool generate_picture(int32_t index, const std::string& root, std::string* error);
+
+// Generates every picture with `threads` workers. On failure returns false
+// with the first error (in store order).
+bool generate_pictures(const std::string& root, unsigned threads, std::string* error);
+
+}  // namespace assets

@@ -1,0 +1,80 @@
+// The picture families. Every picture of the store is made by one maker
+// function from a constant parameter record (see catalogue.cpp).
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "canvas.h"
+
+namespace assets {
+
+struct Spec;
+using Maker = Canvas (*)(const Spec&);
+
+// Word pictures: how the text is drawn.
+enum class WordLook {
+  light,       // white with a soft dark halo, for photographs
+  light_bare,  // white, no halo, for dark backgrounds
+  dark,        // black with a faint light halo, for bright backgrounds
+  faint_big,   // thin white letters meant for low opacity
+  title,       // white letters on an opaque black plate (drawn with replace)
+  warm,        // pale gold with a halo
+};
+
+struct Spec {
+  Maker make = nullptr;
+  int width = 0;   // photographs: the size; words: the largest box
+  int height = 0;
+  int variant = 0;  // which member of the family
+  int frame = 0;    // position in a sequence
+  int frames = 1;
+  const char* text = nullptr;  // words
+  WordLook look = WordLook::light;
+  int parent = -1;  // thumbnails: the photograph they are cut from
+  int min_width = 0;  // words: transparent columns added on the right up to this width
+};
+
+// Failures inside a maker (a missing font); the message is one line.
+struct AssetError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Common finish of every photograph: lens vignette and film grain.
+void finish_photo(Canvas& c, uint64_t seed, float vignette = 0.35f, float grain = 0.025f);
+
+Canvas make_word(const Spec& s);
+Canvas make_thumbnail(const Spec& s);
+
+Canvas make_industry(const Spec& s);
+Canvas make_traffic(const Spec& s);
+Canvas make_train_photo(const Spec& s);
+Canvas make_train_cutout(const Spec& s);
+Canvas make_fuel(const Spec& s);
+
+Canvas make_laptop(const Spec& s);
+Canvas make_motherboard(const Spec& s);
+Canvas make_phone(const Spec& s);
+Canvas make_phonebox(const Spec& s);
+Canvas make_mixer(const Spec& s);
+Canvas make_equipment(const Spec& s);
+
+Canvas make_stairs(const Spec& s);
+Canvas make_basement(const Spec& s);
+Canvas make_elevator(const Spec& s);
+
+Canvas make_eye(const Spec& s);
+Canvas make_water(const Spec& s);
+Canvas make_panorama(const Spec& s);
+Canvas make_beer(const Spec& s);
+Canvas make_series(const Spec& s);
+Canvas make_stage(const Spec& s);
+
+Canvas make_coverage(const Spec& s);
+Canvas make_binary(const Spec& s);
+Canvas make_design_overlay(const Spec& s);
+Canvas make_design_print(const Spec& s);
+Canvas make_symbol(const Spec& s);
+Canvas make_end_screen(const Spec& s);
+
+}  // namespace assets

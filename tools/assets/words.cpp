@@ -1,0 +1,69 @@
+// Word pictures: one line of anti-aliased text with real alpha, cropped to
+// its ink plus a margin for the halo.
+#include <cmath>
+
+#include "families.h"
+#include "text.h"
+
+namespace assets {
+
+namespace {
+
+struct Look {
+  FontStyle font;
+  Rgb ink;
+  Rgb halo;
+  float halo_alpha;   // 0: no halo
+  float halo_radius;
+  float tracking;     // extra space between letters, in em
+};
+
+Look look_of(WordLook look) {
+  switch (look) {
+    case WordLook::light: return {FontStyle::sans_bold, rgb(0xffffff), rgb(0x000000), 0.55f, 2.5f, 0.02f};
+    case WordLook::light_bare: return {FontStyle::sans_bold, rgb(0xfff8ec), {}, 0, 0, 0.03f};
+    case WordLook::dark: return {FontStyle::sans_bold, rgb(0x000000), rgb(0xffffff), 0.35f, 2.0f, 0.02f};
+    case WordLook::faint_big: return {FontStyle::sans_light, rgb(0xffffff), {}, 0, 0, 0.0f};
+    case WordLook::title: return {FontStyle::serif_bold, rgb(0xffffff), {}, 0, 0, 0.06f};
+    case WordLook::warm: return {FontStyle::serif_italic, rgb(0xffe7b0), rgb(0x1a0c00), 0.5f, 2.5f, 0.01f};
+  }
+  return look_of(WordLook::light);
+}
+
+}  // namespace
+
+Canvas make_word(const Spec& s) {
+  const Look look = look_of(s.look);
+  std::string error;
+  auto font = Font::open(look.font, &error);
+  if (!font) throw AssetError(error);
+  const int margin = look.halo_alpha > 0 ? static_cast<int>(std::ceil(look.halo_radius)) + 1 : 1;
+  const TextMask mask = font->fit(s.text, s.width - 2 * margin, s.height - 2 * margin, look.tracking);
+  if (mask.width == 0) throw AssetError(std::string("text renders empty: ") + s.text);
+  const int w = mask.width + 2 * margin, h = mask.height + 2 * margin;
+
+  Canvas ink(w, h, look.ink, 0.0f);
+  for (int y = 0; y < mask.height; ++y)
+    for (int x = 0; x < mask.width; ++x) ink.at(x + margin, y + margin)[3] = mask.at(x, y);
+
+  Canvas out(w, h, look.halo, 0.0f);
+  if (look.halo_alpha > 0) {
+    Canvas halo = ink.crop(0, 0, w, h);
+    halo.blur(look.halo_radius);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) out.at(x, y)[3] = clamp01(halo.at(x, y)[3] * 1.8f) * look.halo_alpha;
+  }
+  out.draw(ink, 0, 0);
+  if (s.look == WordLook::title) {
+    // Drawn with replace: the colour of every pixel shows, so the letters
+    // sit on black and the alpha still carries their coverage.
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        float* p = out.at(x, y);
+        for (int k = 0; k < 3; ++k) p[k] *= p[3];
+      }
+  }
+  return out;
+}
+
+}  // namespace assets
