@@ -1,0 +1,43 @@
+// Box-blur kernels of HorizontalBlur and VerticalBlur.
+//
+// Result for a window of n >= 3 pixels: output pixel x (y for the vertical
+// blur) is, per channel (alpha included), the truncated quotient by n of the
+// sum over positions x - (n - 1) / 2 .. x + n / 2, positions clamped to the
+// first and last pixel of the line. Every implementation below produces
+// exactly these bits; they differ only in speed.
+#pragma once
+
+#include <cstdint>
+
+#include "effects/kernel_dispatch.h"
+
+// The vector kernels keep window sums in 16-bit lanes: a channel sum is at
+// most 255 * n, which fits for n <= 257 (255 * 257 = 65535). Larger windows
+// take the scalar path, which sums in 64 bits.
+inline constexpr int32_t blur_vector_max_size = 257;
+
+// Exact division of a 16-bit lane by a constant n (3..65535) through a
+// multiply-high. Simple form, where it is exact for every sum up to
+// 255 * n: q = (s * mul) >> (16 + shift). Otherwise the round-down form
+// that is exact for every 16-bit s: t = (s * mul) >> 16,
+// q = (t + ((s - t) >> 1)) >> shift.
+struct LaneDivider {
+  uint16_t mul;
+  uint8_t shift;
+  bool simple;
+};
+
+LaneDivider make_lane_divider(uint32_t n);
+
+inline uint32_t lane_divide(const LaneDivider& d, uint32_t s) {
+  const uint32_t t = (s * d.mul) >> 16;
+  return d.simple ? t >> d.shift : (t + ((s - t) >> 1)) >> d.shift;
+}
+
+// Blur a w x h image (rows of w words, no gap) from src into dst with a
+// window of n >= 3. src and dst must not overlap. The scalar level and
+// windows above blur_vector_max_size use the 64-bit scalar path.
+void horizontal_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n,
+                           SimdLevel level);
+void vertical_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n,
+                         SimdLevel level);

@@ -1,0 +1,84 @@
+#include "effects/mask.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "effects/kernel_dispatch.h"
+#include "effects/mask_kernels.h"
+
+namespace {
+
+// The part of a rectangle that lies inside an image, half-open, and the
+// offset of its top-left corner from the rectangle's own (which is also the
+// offset into a row or column mask).
+struct Clipped {
+  int32_t x0, y0, x1, y1;
+  int32_t skip_x, skip_y;
+};
+
+// Scenes keep their rectangles inside the image; clipping here only makes
+// a stray rectangle harmless instead of writing outside the pixel array.
+// Arithmetic is 64-bit so that x + w cannot overflow.
+bool clip_rect(const Image* image, int32_t x, int32_t y, int32_t w, int32_t h, Clipped& c) {
+  if (image == nullptr || image->pixels == nullptr || w <= 0 || h <= 0) return false;
+  const int64_t x0 = std::max<int64_t>(x, 0);
+  const int64_t y0 = std::max<int64_t>(y, 0);
+  const int64_t x1 = std::min<int64_t>(int64_t{x} + w, image->width);
+  const int64_t y1 = std::min<int64_t>(int64_t{y} + h, image->height);
+  if (x0 >= x1 || y0 >= y1) return false;
+  c = Clipped{static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1),
+              static_cast<int32_t>(y1), static_cast<int32_t>(x0 - x), static_cast<int32_t>(y0 - y)};
+  return true;
+}
+
+uint32_t* corner(const Image* image, const Clipped& c) {
+  return image->pixels + static_cast<std::ptrdiff_t>(c.y0) * image->width + c.x0;
+}
+
+}  // namespace
+
+void row_mask_init(EffectObject* object) {
+  object->render = row_mask_render;
+  object->init = row_mask_init;
+  object->update = nullptr;
+  object->destroy = row_mask_destroy;
+  object->state = std::calloc(1, sizeof(RowMaskState));
+}
+
+void row_mask_render(void* state, int32_t /*now_ms*/) {
+  const auto* s = static_cast<const RowMaskState*>(state);
+  Clipped c;
+  if (s->mask == nullptr || !clip_rect(s->image, s->x, s->y, s->w, s->h, c)) return;
+  row_mask_apply(corner(s->image, c), s->image->width, c.x1 - c.x0, c.y1 - c.y0, s->mask + c.skip_y,
+                 simd_level());
+}
+
+void row_mask_destroy(EffectObject* object) {
+  auto* s = static_cast<RowMaskState*>(object->state);
+  if (s != nullptr && s->mask != nullptr) std::free(s->mask);
+  std::free(s);
+  object->state = nullptr;
+}
+
+void column_mask_init(EffectObject* object) {
+  object->render = column_mask_render;
+  object->init = column_mask_init;
+  object->update = nullptr;
+  object->destroy = column_mask_destroy;
+  object->state = std::calloc(1, sizeof(ColumnMaskState));
+}
+
+void column_mask_render(void* state, int32_t /*now_ms*/) {
+  const auto* s = static_cast<const ColumnMaskState*>(state);
+  Clipped c;
+  if (s->mask == nullptr || !clip_rect(s->image, s->x, s->y, s->w, s->h, c)) return;
+  column_mask_apply(corner(s->image, c), s->image->width, c.x1 - c.x0, c.y1 - c.y0, s->mask + c.skip_x,
+                    simd_level());
+}
+
+void column_mask_destroy(EffectObject* object) {
+  auto* s = static_cast<ColumnMaskState*>(object->state);
+  if (s != nullptr && s->mask != nullptr) std::free(s->mask);
+  std::free(s);
+  object->state = nullptr;
+}

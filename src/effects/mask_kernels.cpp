@@ -1,0 +1,168 @@
+#include "effects/mask_kernels.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+// Vector form of the mask rule: a pixel's four bytes widen to 16-bit lanes
+// and each lane is multiplied by its own factor and shifted right by 8
+// (v * k <= 255 * 256 fits in 16 bits), then the lanes pack back and an OR
+// word is applied. Colour lanes get k = m + 1. For m = 255 the alpha lane also
+// gets k = 256 and the OR word is 0, which reproduces the pixel exactly; for
+// every other m the alpha lane gets k = 0 and the OR word 0xFF000000 forces
+// alpha to 255 (m = 0 then yields 0xFF000000 as required).
+
+namespace {
+
+constexpr uint32_t opaque_black = 0xFF000000u;
+
+void fill_row(uint32_t* row, int32_t w) { std::fill(row, row + w, opaque_black); }
+
+// ---- scalar -------------------------------------------------------------
+
+void scale_row_scalar(uint32_t* row, int32_t w, uint8_t m) {
+  const uint32_t k = m + 1u;
+  for (int32_t i = 0; i < w; ++i) row[i] = scale_rgb(row[i], k) | opaque_black;
+}
+
+void columns_row_scalar(uint32_t* row, int32_t w, const uint8_t* mask) {
+  for (int32_t i = 0; i < w; ++i) row[i] = mask_pixel(row[i], mask[i]);
+}
+
+// ---- SSE2 ---------------------------------------------------------------
+
+void scale_row_sse2(uint32_t* row, int32_t w, uint8_t m) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i k = _mm_set_epi16(0, m + 1, m + 1, m + 1, 0, m + 1, m + 1, m + 1);
+  const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(opaque_black));
+  int32_t i = 0;
+  for (; i + 4 <= w; i += 4) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+    const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), k), 8);
+    const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), k), 8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_or_si128(_mm_packus_epi16(lo, hi), alpha));
+  }
+  scale_row_scalar(row + i, w - i, m);
+}
+
+void columns_row_sse2(uint32_t* row, int32_t w, const uint8_t* mask, const uint16_t* k,
+                      const uint32_t* or_words) {
+  const __m128i zero = _mm_setzero_si128();
+  int32_t i = 0;
+  for (; i + 4 <= w; i += 4) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+    const __m128i k_lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(k + 4 * i));
+    const __m128i k_hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(k + 4 * i + 8));
+    const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), k_lo), 8);
+    const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), k_hi), 8);
+    const __m128i o = _mm_loadu_si128(reinterpret_cast<const __m128i*>(or_words + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_or_si128(_mm_packus_epi16(lo, hi), o));
+  }
+  columns_row_scalar(row + i, w - i, mask + i);
+}
+
+// ---- AVX2 ---------------------------------------------------------------
+// Eight pixels per step: two 4-pixel halves widen in natural order; the
+// in-lane pack interleaves them by 64-bit quarters, which 0xD8 restores.
+
+__attribute__((target("avx2"))) void scale_row_avx2(uint32_t* row, int32_t w, uint8_t m) {
+  const __m256i k = _mm256_set_epi16(0, m + 1, m + 1, m + 1, 0, m + 1, m + 1, m + 1, 0, m + 1, m + 1,
+                                     m + 1, 0, m + 1, m + 1, m + 1);
+  const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(opaque_black));
+  int32_t i = 0;
+  for (; i + 8 <= w; i += 8) {
+    const __m256i lo = _mm256_srli_epi16(
+        _mm256_mullo_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i))), k), 8);
+    const __m256i hi = _mm256_srli_epi16(
+        _mm256_mullo_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i + 4))), k),
+        8);
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + i), _mm256_or_si256(packed, alpha));
+  }
+  scale_row_sse2(row + i, w - i, m);
+}
+
+__attribute__((target("avx2"))) void columns_row_avx2(uint32_t* row, int32_t w, const uint8_t* mask,
+                                                      const uint16_t* k, const uint32_t* or_words) {
+  int32_t i = 0;
+  for (; i + 8 <= w; i += 8) {
+    const __m256i k_lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(k + 4 * i));
+    const __m256i k_hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(k + 4 * i + 16));
+    const __m256i lo = _mm256_srli_epi16(
+        _mm256_mullo_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i))), k_lo),
+        8);
+    const __m256i hi = _mm256_srli_epi16(
+        _mm256_mullo_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i + 4))),
+                           k_hi),
+        8);
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
+    const __m256i o = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(or_words + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + i), _mm256_or_si256(packed, o));
+  }
+  columns_row_sse2(row + i, w - i, mask + i, k + 4 * i, or_words + i);
+}
+
+}  // namespace
+
+void row_mask_apply(uint32_t* first, int32_t stride, int32_t w, int32_t h, const uint8_t* mask,
+                    SimdLevel level) {
+  if (w <= 0 || h <= 0) return;
+  for (int32_t j = 0; j < h; ++j) {
+    const uint8_t m = mask[j];
+    if (m == 255) continue;  // untouched, not even read
+    uint32_t* row = first + static_cast<std::ptrdiff_t>(j) * stride;
+    if (m == 0) {
+      fill_row(row, w);  // written without reading
+      continue;
+    }
+    switch (level) {
+      case SimdLevel::avx2: scale_row_avx2(row, w, m); break;
+      case SimdLevel::sse2: scale_row_sse2(row, w, m); break;
+      case SimdLevel::scalar: scale_row_scalar(row, w, m); break;
+    }
+  }
+}
+
+void column_mask_apply(uint32_t* first, int32_t stride, int32_t w, int32_t h, const uint8_t* mask,
+                       SimdLevel level) {
+  if (w <= 0 || h <= 0) return;
+  // Columns with byte 255 at either end change nothing: narrow the rectangle
+  // to the columns between the first and last byte that is not 255. A mask of
+  // all 255 (the usual resting state of a scene's mask) costs no pixel work.
+  int32_t begin = 0;
+  while (begin < w && mask[begin] == 255) ++begin;
+  if (begin == w) return;
+  int32_t end = w;
+  while (mask[end - 1] == 255) --end;
+  first += begin;
+  mask += begin;
+  const int32_t n = end - begin;
+
+  if (level == SimdLevel::scalar) {
+    for (int32_t j = 0; j < h; ++j) columns_row_scalar(first + static_cast<std::ptrdiff_t>(j) * stride, n, mask);
+    return;
+  }
+
+  // Per-column lane factors and OR words, built once for all rows.
+  auto k = std::make_unique_for_overwrite<uint16_t[]>(static_cast<std::size_t>(n) * 4);
+  auto or_words = std::make_unique_for_overwrite<uint32_t[]>(static_cast<std::size_t>(n));
+  for (int32_t i = 0; i < n; ++i) {
+    const uint16_t c = static_cast<uint16_t>(mask[i] + 1);
+    const bool keep = mask[i] == 255;
+    k[4 * i + 0] = c;
+    k[4 * i + 1] = c;
+    k[4 * i + 2] = c;
+    k[4 * i + 3] = keep ? 256 : 0;
+    or_words[i] = keep ? 0u : opaque_black;
+  }
+  for (int32_t j = 0; j < h; ++j) {
+    uint32_t* row = first + static_cast<std::ptrdiff_t>(j) * stride;
+    if (level == SimdLevel::avx2) {
+      columns_row_avx2(row, n, mask, k.get(), or_words.get());
+    } else {
+      columns_row_sse2(row, n, mask, k.get(), or_words.get());
+    }
+  }
+}
