@@ -263,9 +263,10 @@ void draw_scaled(const CompositorState& st, uint32_t k) {
     uint32_t* out = pixel_at(dst, left, row);
 
     // A row sampled like the previous one repeats it, unless writing the
-    // previous row changed what this one reads.
+    // previous row changed what this one reads, or this row reads itself.
     const bool repeat = prev_out != nullptr && !all_ordered && q0 == prev_q0 && q1 == prev_q1 &&
-                        fy == prev_fy && !(same && (q0 == row - 1 || q1 == row - 1));
+                        fy == prev_fy &&
+                        !(same && (q0 == row - 1 || q1 == row - 1 || q0 == row || q1 == row));
     if (repeat) {
       std::memcpy(out, prev_out, static_cast<std::size_t>(nc) * sizeof(uint32_t));
     } else if (all_ordered || (same && (q0 == row || q1 == row))) {
