@@ -1,0 +1,48 @@
+// Fixture data for running the player: a scratch working directory with
+// pictures at every path of the picture table and a short soundtrack, all
+// generated here (no real show data needed).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// A width x height RGB PNG with a pattern in every channel.
+std::vector<uint8_t> encode_png(int width, int height);
+
+// Seconds of a stereo 44100 Hz test signal (sweeps and a ramp, never silent
+// at the start) encoded as MP3 with a LAME info frame for gapless playback.
+std::vector<uint8_t> encode_mp3(double seconds);
+
+// The whole file decoded by the MP3 library's own file reader, gapless,
+// as 44100 Hz stereo signed 16-bit little-endian bytes.
+std::vector<uint8_t> reference_decode(const std::string& path);
+
+void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> read_file(const std::string& path);
+
+// Writes data/ under `dir`: every picture of the table (one encoded PNG
+// reused for all paths, whatever their extension, as the decoder goes by
+// content), except the store indices in `omit`, and the soundtrack unless
+// `soundtrack` is empty.
+void write_show_data(const std::string& dir, const std::vector<uint8_t>& soundtrack,
+                     const std::vector<int>& omit = {});
+
+// The picture bytes every fixture uses (encoded once per process).
+const std::vector<uint8_t>& fixture_picture();
+// The soundtrack bytes every fixture uses (encoded once per process).
+const std::vector<uint8_t>& fixture_soundtrack();
