@@ -1,0 +1,81 @@
+#include "wav_writer.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+void put16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void put32(uint8_t* p, uint32_t v) {
+  put16(p, v & 0xFFFF);
+  put16(p + 2, v >> 16);
+}
+
+// The canonical 44-byte header of PCM data: RIFF, fmt, data.
+void make_header(uint8_t* h, uint32_t data_bytes) {
+  std::memcpy(h, "RIFF", 4);
+  put32(h + 4, 36 + data_bytes);
+  std::memcpy(h + 8, "WAVEfmt ", 8);
+  put32(h + 16, 16);
+  put16(h + 20, 1);               // PCM
+  put16(h + 22, 2);               // channels
+  put32(h + 24, 44100);           // frames per second
+  put32(h + 28, 44100 * 2 * 2);   // bytes per second
+  put16(h + 32, 4);               // bytes per frame
+  put16(h + 34, 16);              // bits per sample
+  std::memcpy(h + 36, "data", 4);
+  put32(h + 40, data_bytes);
+}
+
+std::string reason(const std::string& path) { return path + ": " + std::strerror(errno); }
+
+}  // namespace
+
+WavWriter::~WavWriter() {
+  std::string ignored;
+  if (file_ != nullptr) finish(&ignored);
+}
+
+bool WavWriter::open(const std::string& path, std::string* error) {
+  path_ = path;
+  file_ = std::fopen(path.c_str(), "wb");
+  if (file_ == nullptr) {
+    *error = reason(path);
+    return false;
+  }
+  uint8_t header[44];
+  make_header(header, 0);
+  if (std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
+    *error = reason(path);
+    return false;
+  }
+  return true;
+}
+
+bool WavWriter::write(const std::vector<int16_t>& samples, std::string* error) {
+  // Samples are little-endian on disk, as in memory on the machines we build for.
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+  if (samples.empty()) return true;
+  if (std::fwrite(samples.data(), sizeof(int16_t), samples.size(), file_) != samples.size()) {
+    *error = reason(path_);
+    return false;
+  }
+  data_bytes_ += samples.size() * sizeof(int16_t);
+  return true;
+}
+
+bool WavWriter::finish(std::string* error) {
+  if (file_ == nullptr) return true;
+  // A RIFF size field holds 32 bits; longer captures keep the largest size it can say.
+  const uint32_t bytes = data_bytes_ > 0xFFFFFFD0u ? 0xFFFFFFD0u : static_cast<uint32_t>(data_bytes_);
+  uint8_t header[44];
+  make_header(header, bytes);
+  bool ok = std::fseek(file_, 0, SEEK_SET) == 0 && std::fwrite(header, 1, sizeof header, file_) == sizeof header;
+  ok = (std::fclose(file_) == 0) && ok;
+  file_ = nullptr;
+  if (!ok) *error = reason(path_);
+  return ok;
+}
