@@ -4,6 +4,9 @@
 #include "core/runtime.h"
 #include "show/cue_table.h"
 #include "show/scenes.h"
+#include "show/title_card_scene.h"
+#include "effects/compositor.h"
+#include "image/image_store.h"
 #include "show_fixture.h"
 
 namespace {
@@ -59,6 +62,34 @@ TEST_F(CueTableTest, EndShowStopsAtTheTerminator) {
   EXPECT_EQ(display_list, nullptr);
   run(190000);  // the loop's last frame: nothing more fires
   EXPECT_EQ(next_cue, 26);
+}
+
+std::vector<int> fired;
+template <int N>
+void record() {
+  fired.push_back(N);
+}
+
+TEST_F(CueTableTest, LateFrameFiresOverdueCuesInOrder) {
+  fired.clear();
+  const Cue table[] = {{0, record<0>}, {10, record<1>}, {20, record<2>}, {30, record<3>}, {0, nullptr}};
+  run_with(table, 25);
+  EXPECT_EQ(fired, (std::vector<int>{0, 1, 2}));
+  run_with(table, 1000);
+  run_with(table, 2000);
+  EXPECT_EQ(fired, (std::vector<int>{0, 1, 2, 3}));
+}
+
+TEST_F(CueTableTest, LateFrameDrawsOnlyTheLastScene) {
+  run(0);
+  run(23500);  // cues 1, 2 and 3 fire in this frame
+  EXPECT_EQ(next_cue, 4);
+  ASSERT_EQ(list_length(), 4);
+  EXPECT_EQ(object_at(0)->update, backdrop_blink_update);
+  EXPECT_EQ(object_at(3)->update, title_word_update);
+  // The title card's first frame: picture 9 copied, one title pixel.
+  EXPECT_EQ(screen_pixel(10, 10), pixel(image_store[9], 10, 10));
+  EXPECT_EQ(screen_pixel(189, 144), pixel(image_store[14], 0, 0));
 }
 
 }  // namespace

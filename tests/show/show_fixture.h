@@ -17,6 +17,7 @@
 
 #include "core/effect.h"
 #include "core/frame.h"
+#include "core/runtime.h"
 #include "image/image.h"
 
 struct PictureSize {
