@@ -16,8 +16,13 @@ std::vector<uint8_t> encode_mp3(const std::vector<int16_t>& samples, const Mp3Op
   lame_set_out_samplerate(gf, options.rate);
   lame_set_num_channels(gf, options.channels);
   lame_set_mode(gf, options.channels == 1 ? MONO : JOINT_STEREO);
-  lame_set_VBR(gf, vbr_off);
-  lame_set_brate(gf, options.kbps);
+  if (options.vbr) {
+    lame_set_VBR(gf, vbr_default);
+    lame_set_VBR_quality(gf, 4);
+  } else {
+    lame_set_VBR(gf, vbr_off);
+    lame_set_brate(gf, options.kbps);
+  }
   lame_set_quality(gf, 7);
   lame_set_bWriteVbrTag(gf, options.info_tag ? 1 : 0);
   lame_set_write_id3tag_automatic(gf, 0);

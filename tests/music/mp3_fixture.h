@@ -9,6 +9,7 @@ struct Mp3Options {
   int rate = 44100;
   int channels = 2;
   int kbps = 128;
+  bool vbr = false;      // variable bit rate (the info frame then carries a seek table)
   bool info_tag = true;  // LAME/Xing info frame with delay and padding
 };
 

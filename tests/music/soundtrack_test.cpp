@@ -123,12 +123,30 @@ TEST_F(SoundtrackTest, StartOffsetSkipsWholeChunksOfTheMusic) {
 
 TEST_F(SoundtrackTest, ShortTrackRepeatsWithoutAGap) {
   // Half a second: the stream crosses the seam between passes several times.
-  const std::string path = make_track("repeat", 22050);
-  const auto reference = as_bytes(reference_decode(path));
-  ASSERT_EQ(reference.size(), 22050u * 4);
-  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
-  const auto stream = pull(40, 8192);  // about 3.7 passes
-  EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
+  Mp3Options variable;
+  variable.vbr = true;
+  Mp3Options untagged;
+  untagged.info_tag = false;
+  const struct {
+    const char* name;
+    Mp3Options options;
+  } cases[] = {{"cbr", {}}, {"vbr", variable}, {"no_info_frame", untagged}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = make_track(std::string("repeat_") + c.name, 22050, c.options);
+    const auto reference = as_bytes(reference_decode(path));
+    // With the info frame the decoder trims to exactly the encoded samples;
+    // without it the encoder's delay and padding are part of the music.
+    if (c.options.info_tag) {
+      ASSERT_EQ(reference.size(), 22050u * 4);
+    } else {
+      ASSERT_GT(reference.size(), 22050u * 4);
+    }
+    ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+    const auto stream = pull(40, 8192);  // more than three passes
+    EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
+    soundtrack_close();
+  }
 }
 
 TEST_F(SoundtrackTest, TagsAroundTheMusicDoNotReachTheSeam) {

@@ -1,0 +1,123 @@
+// The callback runs in the audio device's real-time path: across repeats of
+// the soundtrack it must not touch the allocator. Counted by interposing the
+// allocator for this test executable (not in sanitizer builds, which bring
+// their own).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/runtime.h"
+#include "mp3_fixture.h"
+#include "music/soundtrack.h"
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define SAVA_COUNT_ALLOCATIONS 0
+#else
+#define SAVA_COUNT_ALLOCATIONS 1
+#endif
+
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<long> allocator_calls{0};
+}  // namespace
+
+#if SAVA_COUNT_ALLOCATIONS
+extern "C" {
+void* __libc_malloc(size_t size);
+void* __libc_calloc(size_t count, size_t size);
+void* __libc_realloc(void* pointer, size_t size);
+void __libc_free(void* pointer);
+
+void* malloc(size_t size) {
+  if (counting.load(std::memory_order_relaxed)) allocator_calls.fetch_add(1);
+  return __libc_malloc(size);
+}
+void* calloc(size_t count, size_t size) {
+  if (counting.load(std::memory_order_relaxed)) allocator_calls.fetch_add(1);
+  return __libc_calloc(count, size);
+}
+void* realloc(void* pointer, size_t size) {
+  if (counting.load(std::memory_order_relaxed)) allocator_calls.fetch_add(1);
+  return __libc_realloc(pointer, size);
+}
+void free(void* pointer) {
+  if (pointer != nullptr && counting.load(std::memory_order_relaxed)) allocator_calls.fetch_add(1);
+  __libc_free(pointer);
+}
+}
+#endif
+
+namespace {
+
+std::string tagged_track(const std::string& name, int frames) {
+  std::vector<uint8_t> file = id3v2_tag("Real time", 100);
+  const auto mp3 = encode_mp3(test_signal(frames, 2, 44100), {});
+  file.insert(file.end(), mp3.begin(), mp3.end());
+  const auto v1 = id3v1_tag("Real time");
+  file.insert(file.end(), v1.begin(), v1.end());
+  const std::string path = fixture_path(name);
+  write_file(path, file);
+  return path;
+}
+
+TEST(SoundtrackRealTime, CallbacksAcrossRepeatsDoNotAllocate) {
+#if !SAVA_COUNT_ALLOCATIONS
+  GTEST_SKIP() << "the sanitizer runtime owns the allocator";
+#else
+  std::vector<uint8_t> queue(soundtrack_queue_size);
+  std::vector<uint8_t> stream(8192);
+  const std::string path = tagged_track("realtime", 22050);
+  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  allocator_calls = 0;
+  counting = true;
+  for (int i = 0; i < 60; ++i) soundtrack_callback(queue.data(), stream.data(), 8192);  // 5 repeats
+  counting = false;
+  EXPECT_EQ(allocator_calls.load(), 0);
+  soundtrack_close();
+#endif
+}
+
+// The device calls back on its own thread while the frame loop reads the
+// show clock: the only value they share is start_tick. (Run in the
+// ThreadSanitizer build to check that nothing else is shared.)
+TEST(SoundtrackRealTime, CallbackThreadAndClockReaderShareOnlyTheAnchor) {
+  std::vector<uint8_t> queue(soundtrack_queue_size);
+  const std::string path = tagged_track("threads", 22050);
+  const auto reference_samples = reference_decode(path);
+  std::vector<uint8_t> reference(reference_samples.size() * 2);
+  std::memcpy(reference.data(), reference_samples.data(), reference.size());
+  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+  start_tick.store(0);
+
+  std::atomic<bool> done{false};
+  std::vector<uint8_t> played;
+  std::thread audio([&] {
+    std::vector<uint8_t> stream(8192);
+    for (int i = 0; i < 40; ++i) {
+      soundtrack_callback(queue.data(), stream.data(), 8192);
+      played.insert(played.end(), stream.begin(), stream.end());
+    }
+    done = true;
+  });
+  long reads = 0;
+  uint32_t last = 0;
+  while (!done.load()) {
+    last = start_tick.load(std::memory_order_relaxed);
+    ++reads;
+  }
+  audio.join();
+  EXPECT_GT(reads, 0);
+  EXPECT_NE(start_tick.load(), 0u);
+  EXPECT_TRUE(last == 0 || last == start_tick.load());
+  ASSERT_EQ(played.size(), 40u * 8192);
+  for (size_t i = 0; i < played.size(); ++i)
+    ASSERT_EQ(played[i], reference[i % reference.size()]) << "at byte " << i;
+  soundtrack_close();
+}
+
+}  // namespace
