@@ -76,8 +76,8 @@ TEST_F(FuelWindowScene, WindowAtTheRightStop) {
 }
 
 TEST_F(FuelWindowScene, EarlyWordsStopWhileLateWordsFade) {
-  run(cue + 3499);
-  EXPECT_GT(word(5)->opacity, 0);  // word_a_early
+  run(cue + 3000);
+  EXPECT_EQ(word(5)->opacity, 89);  // word_a_early at its peak: trunc(sin(3pi/4) * 127)
   run(cue + 3500);
   EXPECT_EQ(word(5)->opacity, 0);
   EXPECT_EQ(word(7)->opacity, 0);  // word_b_early
@@ -100,9 +100,9 @@ TEST_F(FuelWindowScene, SecondHalfWordsUseOtherPictures) {
 TEST_F(FuelWindowScene, StripLoopAndFlash) {
   run(cue + 4000 + 6 * 62 + 3);  // (2t)/125 = 70 -> r = 0
   const int32_t h = image_store[113]->height;
-  EXPECT_EQ(state_at<CompositorState>(7)->src_h, 0);
-  EXPECT_EQ(state_at<CompositorState>(6)->src_h, h);
-  EXPECT_EQ(state_at<CompositorState>(6)->dst_x, 275);
+  EXPECT_EQ(state_at<CompositorState>(8)->src_h, 0);  // tail
+  EXPECT_EQ(state_at<CompositorState>(7)->src_h, h);  // head
+  EXPECT_EQ(state_at<CompositorState>(7)->dst_x, 275);
   EXPECT_EQ(flash()->colour, 0x44FFFFFFu);  // 255 - 375 / 2
   run(cue + 4000 + 512);
   EXPECT_EQ(flash()->colour, 0u);
