@@ -1,7 +1,37 @@
 #include "soundtrack.h"
 
-// Placeholder until the synthesizer lands.
-bool write_soundtrack(const std::string& path, std::string* error) {
-  if (error != nullptr) *error = "soundtrack generator not built yet: " + path;
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "music_encoder.h"
+#include "music_sequencer.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+bool fail(std::string* error, const std::string& what) {
+  if (error != nullptr) *error = what;
   return false;
+}
+
+}  // namespace
+
+bool write_soundtrack(const std::string& path, std::string* error) {
+  const std::vector<int16_t> pcm = music::render_soundtrack();
+  std::vector<unsigned char> mp3;
+  std::string reason;
+  if (!music::encode_mp3(pcm, &mp3, &reason)) return fail(error, reason);
+
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  if (!file) return fail(error, "cannot create " + path + ": " + std::strerror(errno));
+  const size_t written = std::fwrite(mp3.data(), 1, mp3.size(), file.get());
+  if (written != mp3.size()) return fail(error, "cannot write " + path + ": " + std::strerror(errno));
+  if (std::fclose(file.release()) != 0) return fail(error, "cannot write " + path + ": " + std::strerror(errno));
+  return true;
 }
