@@ -59,7 +59,7 @@ void convert_row(const JSAMPLE* in, uint32_t* out, JDIMENSION width, J_COLOR_SPA
         out[x] = 0xFF000000u + (uint32_t{in[0]} << 16) + (uint32_t{in[1]} << 8) + in[2];
       }
       break;
-    default:  // JCS_CMYK, the only other space decode_into lets through
+    default:  // JCS_CMYK, the only other space jpeg_decode_into lets through
       for (JDIMENSION x = 0; x < width; ++x, in += 4) {
         const uint32_t k = in[3];
         out[x] = 0xFF000000u | scale_by_k(in[0], k) << 16 | scale_by_k(in[1], k) << 8 |
