@@ -147,7 +147,7 @@ std::vector<int16_t> reference_decode(const std::string& path) {
 
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size())
+  if (!f || (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()))
     throw std::runtime_error("cannot write " + path);
 }
 
