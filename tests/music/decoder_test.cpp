@@ -124,39 +124,4 @@ TEST_F(DecoderTest, RestartReplaysTheStreamExactly) {
   EXPECT_EQ(decode_all(decoder, mp3).samples, reference);
 }
 
-TEST_F(DecoderTest, RefusesTooLittleOutputRoomAndDecodesNothingWithoutInput) {
-  Decoder* decoder = &guard.decoder;
-  std::vector<uint8_t> out(DECODER_MAX_FRAME_BYTES, 0xEE);
-  int32_t produced = -1;
-  EXPECT_EQ(decoder_decode(decoder, mp3.data(), static_cast<int32_t>(mp3.size()), out.data(),
-                           DECODER_MAX_FRAME_BYTES - 1, &produced),
-            DECODE_ERR);
-  EXPECT_EQ(produced, 0);
-  EXPECT_EQ(out, std::vector<uint8_t>(DECODER_MAX_FRAME_BYTES, 0xEE));
-  EXPECT_EQ(decoder_decode(decoder, nullptr, 0, out.data(), DECODER_MAX_FRAME_BYTES, &produced),
-            DECODE_NEED_MORE);
-
-  decoder_exit(decoder);
-  EXPECT_EQ(decoder->handle, nullptr);
-  EXPECT_EQ(decoder_decode(decoder, mp3.data(), 100, out.data(), DECODER_MAX_FRAME_BYTES, &produced),
-            DECODE_ERR);
-  EXPECT_EQ(decoder_restart(decoder), DECODE_ERR);
-  decoder_exit(decoder);  // again: harmless
-}
-
-TEST(DecoderRate, OtherRatesAreReportedNotResampled) {
-  Mp3Options half_rate;
-  half_rate.rate = 22050;
-  half_rate.kbps = 64;
-  const auto mp3 = encode_mp3(test_signal(11025, 2, 22050), half_rate);
-  DecoderGuard guard;
-  ASSERT_EQ(decoder_init(&guard.decoder), DECODE_OK);
-  const Pass pass = decode_all(&guard.decoder, mp3);
-  EXPECT_EQ(pass.last_result, DECODE_ERR);
-  EXPECT_TRUE(pass.samples.empty());
-  EXPECT_EQ(guard.decoder.wrong_rate, 1);
-  ASSERT_EQ(decoder_restart(&guard.decoder), DECODE_OK);
-  EXPECT_EQ(guard.decoder.wrong_rate, 0);
-}
-
 }  // namespace
