@@ -2,6 +2,7 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "music/soundtrack.h"
@@ -17,6 +18,10 @@ PlayerLaunch headless(const std::string& dir) {
   launch.env = {{"SDL_VIDEODRIVER", "dummy"},
                 {"SDL_AUDIODRIVER", "disk"},
                 {"SDL_DISKAUDIOFILE", dir + "/audio.raw"}};
+  // Only read by a player built with the leak checker.
+  const char* lsan = std::getenv("LSAN_OPTIONS");
+  launch.env.emplace_back("LSAN_OPTIONS", std::string(lsan != nullptr ? lsan : "") +
+                                              ":suppressions=" SAVA_SOURCE_DIR "/tests/e2e/lsan_suppressions.txt");
   return launch;
 }
 
