@@ -103,6 +103,7 @@ int fail(const std::string& message) {
 }  // namespace
 
 int run_capture(const CaptureOptions& o) {
+  install_stop_handlers();
   // Start-up like the player's: the soundtrack first, then every picture,
   // with the player's own messages.
   SoundSource sound;
@@ -112,6 +113,7 @@ int run_capture(const CaptureOptions& o) {
     return 1;
   }
   image_store_load();
+  if (stop_signal != 0) return 128 + stop_signal;
   std::vector<uint32_t> screen(static_cast<size_t>(screen_width) * screen_height, 0);
   screen_image = {screen.data(), screen_width, screen_height};
 
@@ -148,7 +150,6 @@ int run_capture(const CaptureOptions& o) {
   std::optional<ContactSheet> sheet;
   if (!o.sheet_path.empty()) sheet.emplace(cue_times);
 
-  install_stop_handlers();
   const int64_t total = frame_count(o);
   Progress progress(total);
   FrameStats stats;
@@ -195,7 +196,5 @@ int run_capture(const CaptureOptions& o) {
   image_store_free();
 
   if (failed) return fail(error);
-  if (stop_signal == SIGINT) return 130;
-  if (stop_signal == SIGTERM) return 143;
-  return 0;
+  return stop_signal != 0 ? 128 + stop_signal : 0;
 }
