@@ -18,7 +18,7 @@ bool library_ready() {
   return ready;
 }
 
-bool configure(mpg123_handle* handle) {
+bool configure(mpg123_handle* handle, int32_t input_capacity) {
   // Gapless: trim the encoder delay and padding announced by the info frame.
   // No Frankenstein streams: decoding stops at the announced end, so bytes
   // after the music (tags, junk) are never taken for more frames.
@@ -38,6 +38,12 @@ bool configure(mpg123_handle* handle) {
   for (size_t i = 0; i < rate_count; ++i)
     if (mpg123_format(handle, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK) return false;
   if (mpg123_format_support(handle, DECODER_RATE, MPG123_ENC_SIGNED_16) != MPG123_STEREO) return false;
+  if (input_capacity > 0) {
+    // One pooled input buffer that holds the whole input: queued input goes
+    // into it, and a restart hands it back to the pool instead of freeing it.
+    if (mpg123_param(handle, MPG123_FEEDPOOL, 1, 0.0) != MPG123_OK) return false;
+    if (mpg123_param(handle, MPG123_FEEDBUFFER, input_capacity, 0.0) != MPG123_OK) return false;
+  }
   return mpg123_open_feed(handle) == MPG123_OK;
 }
 
@@ -59,12 +65,12 @@ bool stream_rate_is_ours(mpg123_handle* handle) {
 
 }  // namespace
 
-int decoder_init(Decoder* decoder) {
+int decoder_init(Decoder* decoder, int32_t input_capacity) {
   decoder_exit(decoder);
   if (!library_ready()) return DECODE_ERR;
   int error = MPG123_OK;
   decoder->handle.reset(mpg123_new(nullptr, &error));
-  if (!decoder->handle || !configure(decoder->handle.get())) {
+  if (!decoder->handle || !configure(decoder->handle.get(), input_capacity)) {
     decoder_exit(decoder);
     return DECODE_ERR;
   }

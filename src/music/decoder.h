@@ -42,9 +42,11 @@ struct Decoder {
 };
 
 // Prepares `decoder` with an empty input queue and no frame in progress.
-// Returns DECODE_OK, or DECODE_ERR if the library cannot be set up (the
-// decoder is then left released).
-int decoder_init(Decoder* decoder);
+// `input_capacity` is the most input the caller will have queued at once (0:
+// unknown); that much buffer space is reserved here, so that queuing input
+// after a restart takes no allocation. Returns DECODE_OK, or DECODE_ERR if
+// the library cannot be set up (the decoder is then left released).
+int decoder_init(Decoder* decoder, int32_t input_capacity);
 
 // Starts the stream over: whatever input is still queued is dropped, and the
 // next input is taken as the stream's bytes from its very first byte, so its

@@ -117,7 +117,7 @@ int soundtrack_open(const char* path, int32_t chunk, uint8_t* queue, int32_t sta
   if (queue == nullptr || chunk <= 0 || chunk > soundtrack_max_chunk) return SOUNDTRACK_BAD_CHUNK;
   if (path == nullptr) return SOUNDTRACK_CANNOT_OPEN;
   int result = read_whole_file(path);
-  if (result == SOUNDTRACK_OK && decoder_init(&decoder) != DECODE_OK) result = SOUNDTRACK_DECODER_FAILED;
+  if (result == SOUNDTRACK_OK && decoder_init(&decoder, soundtrack_size) != DECODE_OK) result = SOUNDTRACK_DECODER_FAILED;
   if (result == SOUNDTRACK_OK) result = prime(chunk, queue, start_ms);
   if (result != SOUNDTRACK_OK) soundtrack_close();
   return result;

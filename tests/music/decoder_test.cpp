@@ -54,7 +54,7 @@ class DecoderTest : public ::testing::Test {
     write_file(path, mp3);
     reference = reference_decode(path);
     ASSERT_EQ(guard.decoder.handle, nullptr);
-    ASSERT_EQ(decoder_init(&guard.decoder), DECODE_OK);
+    ASSERT_EQ(decoder_init(&guard.decoder, 0), DECODE_OK);
   }
 
   static constexpr int frames = 20000;

@@ -71,13 +71,19 @@ TEST(SoundtrackRealTime, CallbacksAcrossRepeatsDoNotAllocate) {
 #else
   std::vector<uint8_t> queue(soundtrack_queue_size);
   std::vector<uint8_t> stream(8192);
-  const std::string path = tagged_track("realtime", 22050);
-  ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
-  allocator_calls = 0;
-  counting = true;
-  for (int i = 0; i < 60; ++i) soundtrack_callback(queue.data(), stream.data(), 8192);  // 5 repeats
-  counting = false;
-  EXPECT_EQ(allocator_calls.load(), 0);
+  // Ten seconds (the input spans many of the library's default buffers), and
+  // a track shorter than a frame (several repeats within one callback).
+  for (const int frames : {441000, 700}) {
+    SCOPED_TRACE(frames);
+    const std::string path = tagged_track("realtime" + std::to_string(frames), frames);
+    ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+    const int callbacks = static_cast<int>(3 * static_cast<int64_t>(frames) * 4 / 8192) + 2;  // 3 repeats
+    allocator_calls = 0;
+    counting = true;
+    for (int i = 0; i < callbacks; ++i) soundtrack_callback(queue.data(), stream.data(), 8192);
+    counting = false;
+    EXPECT_EQ(allocator_calls.load(), 0);
+  }
   soundtrack_close();
 #endif
 }
