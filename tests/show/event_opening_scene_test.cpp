@@ -35,20 +35,9 @@ TEST_F(EventOpeningTest, NineObjectsInProcessingOrder) {
   Image* back = image_store[back_buffer_index];
   const auto* clear = state_at<CompositorState>(0);
   EXPECT_EQ(clear->src, back);
-  EXPECT_EQ(clear->dst, back);
-  EXPECT_EQ(clear->src_w * clear->src_h, 400 * 300);
-  EXPECT_EQ(clear->dst_w * clear->dst_h, 400 * 300);
-  EXPECT_EQ(clear->opacity, 0);
   EXPECT_EQ(clear->blend, 2);
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(word(i)->src, image_store[i]);
-    EXPECT_EQ(word(i)->dst, back);
-    EXPECT_EQ(word(i)->src_w, image_store[i]->width);
-    EXPECT_EQ(word(i)->dst_h, image_store[i]->height);
-  }
-  EXPECT_EQ(fill(0)->colour, 0xFFFCF8ECu);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(word(i)->src, image_store[i]);
   EXPECT_EQ(fill(2)->colour, 0xFF494335u);
-  EXPECT_EQ(blur()->src, back);
   EXPECT_EQ(blur()->dst, &screen_image);
 }
 
