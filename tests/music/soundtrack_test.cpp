@@ -163,7 +163,14 @@ TEST_F(SoundtrackTest, TagsAroundTheMusicDoNotReachTheSeam) {
   std::vector<uint8_t> ape_then_v1 = ape_tag("Artist", "Nobody");
   const auto v1 = id3v1_tag("Seam test");
   ape_then_v1.insert(ape_then_v1.end(), v1.begin(), v1.end());
+  // Stray MPEG frames after the music (say, the tail of another recording):
+  // the info frame says where the music ends, so they are never played.
+  Mp3Options bare;
+  bare.info_tag = false;
+  std::vector<uint8_t> stray = encode_mp3(test_signal(3000, 2, 44100), bare);
+  stray.erase(stray.begin(), stray.begin() + 100);
   const std::vector<Case> cases = {
+      {"stray_frames", {}, stray},
       {"id3v2_id3v1", id3v2_tag("Seam test", 300), id3v1_tag("Seam test")},
       {"ape_junk", {}, ape_and_junk},
       {"id3v2_ape_id3v1", id3v2_tag("Seam", 0), ape_then_v1},
