@@ -123,6 +123,13 @@ int main(int argc, char** argv) {
   image_store_load();
 
   start_tick.store(get_tick_count());
+  // Everything soundtrack_open primed on this thread is handed to the audio
+  // thread now. The library flips its pause flag without a lock, so taking
+  // and releasing the audio lock once (the lock the callback always runs
+  // under) is what orders those writes before the first callback's reads.
+  // It is never taken again while the show runs.
+  SDL_LockAudio();
+  SDL_UnlockAudio();
   SDL_PauseAudio(0);
 
   run_frame_loop(cue_table, FrameHooks{present_frame, poll_events, &screen});
