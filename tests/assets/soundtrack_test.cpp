@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "soundtrack.h"
+#include "soundtrack_flashes.h"
 
 namespace {
 
@@ -68,22 +69,6 @@ Decoded decode(const std::string& path) {
   mpg123_close(mh);
   mpg123_delete(mh);
   return out;
-}
-
-// The moments the scenes flash, in show milliseconds: every cue, the
-// two-second beats of the traffic and train scenes, the four-second beats of
-// the mobile computing, fuel window and credits scenes, and the hit list of
-// the four blurred sequence scenes.
-std::vector<int32_t> flash_times() {
-  std::vector<int32_t> t = {0,     8000,  16000, 23500, 32000, 40000,  48000,  52000,  56000,
-                            60000, 64000, 72000, 80000, 84000, 88000,  92000,  96000,  104000,
-                            112000, 120000, 128000, 136000, 144000, 160000, 176000, 184000};
-  for (int32_t ms : {34000, 36000, 38000, 42000, 44000, 46000, 68000, 100000, 164000, 168000, 172000})
-    t.push_back(ms);
-  for (int32_t cue : {112000, 120000, 128000, 136000})
-    for (int32_t d : {2750, 3000, 3375, 3625, 3875, 6750, 7000, 7375, 7625, 7875}) t.push_back(cue + d);
-  std::sort(t.begin(), t.end());
-  return t;
 }
 
 // Energy of the stereo signal, summed over sample frames [from, to).
@@ -185,7 +170,7 @@ TEST_F(SoundtrackTest, ReportsAnOnsetAtEveryFlash) {
   constexpr int64_t kTolerance = 441;  // 10 ms
   double worst_ratio = 1e300;
   int64_t worst_offset = 0;
-  for (int32_t ms : flash_times()) {
+  for (int32_t ms : show_flash_times()) {
     const int64_t at = (static_cast<int64_t>(ms) * 441 + 5) / 10;
     int64_t best = at;
     double best_ratio = 0.0;

@@ -8,9 +8,11 @@
 namespace music {
 namespace {
 
-// Overall gain of the summed buses into the soft clipper.
+// Overall gain of the summed buses into the soft clipper, and the clipper's
+// ceiling: -1 dBFS leaves room for the encoder's overshoot.
 constexpr float kMasterGain = 0.9f;
 constexpr float kKnee = 0.7f;
+constexpr float kCeiling = 0.89f;
 
 // Send levels into the room effects.
 constexpr float kPadsToReverb = 0.5f;
@@ -28,7 +30,7 @@ float soft_clip(float x) {
 }
 
 int16_t to_pcm(float x) {
-  const float scaled = std::clamp(x, -1.0f, 1.0f) * 32767.0f;
+  const float scaled = std::clamp(x * kCeiling, -1.0f, 1.0f) * 32767.0f;
   return static_cast<int16_t>(std::lrint(scaled));
 }
 

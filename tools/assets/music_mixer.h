@@ -40,8 +40,9 @@ struct Mix {
   int64_t fade_to = INT64_MAX;
 };
 
-// Sums the buses and their effect returns, saturates softly above -3 dBFS and
-// converts to interleaved signed 16-bit samples (left, right).
+// Sums the buses and their effect returns, saturates softly towards a ceiling
+// just below full scale and converts to interleaved signed 16-bit samples
+// (left, right).
 std::vector<int16_t> master(const Mix& mix);
 
 }  // namespace music

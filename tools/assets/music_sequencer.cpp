@@ -214,7 +214,9 @@ void play_accents(Mix& mix, const Passage& p, const DrumKit& kit) {
     const int step = static_cast<int>(ms_to_tick(a) / kTicksPerStep);
     const Chord& c = p.chord_at(step);
     const std::array<int, 6> stab = {c.bass + 12, c.bass + 24, c.pad[0], c.pad[1], c.pad[2], c.pad[3]};
-    const bool main = s.accents != AccentRule::BeatList || a == 0 || a == 2750 || a == 6750;
+    // In the hit lists of the blurred sequences only the first hit is a full
+    // one; the rest are half-strength flashes and get lighter strokes.
+    const bool main = s.accents != AccentRule::BeatList || a == 0;
     kit.play(mix.hits, Drum::Kick, at, (main ? 1.0f : 0.8f) * scale);
     if (last) {
       kit.play(mix.hits, Drum::LongCrash, at, 0.30f);
@@ -224,7 +226,7 @@ void play_accents(Mix& mix, const Passage& p, const DrumKit& kit) {
       mix.fade_out(at + ms_to_sample(2000), mix.frames());
     } else if (main) {
       kit.play(mix.hits, Drum::Crash, at, 0.22f * scale);
-      play_stab(mix.hits, at, stab, 0.12f * scale, s.accents == AccentRule::BeatList ? 0.2f : 0.35f);
+      play_stab(mix.hits, at, stab, 0.12f * scale, 0.35f);
       mix.duck(at, 0.6f, 0.15f);
     } else {
       kit.play(mix.hits, Drum::Snare, at, 0.6f * scale);

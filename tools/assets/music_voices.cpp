@@ -181,9 +181,9 @@ void play_stab(StereoBuffer& out, int64_t start, std::span<const int> notes, flo
   const int64_t n = out.room(start, length);
   for (size_t k = 0; k < notes.size(); ++k) {
     const float hz = midi_to_hz(static_cast<float>(notes[k]));
-    // Start each saw mid-ramp so the chord is loud from its first sample.
-    Oscillator a(hz * 1.003f, 0.25f);
-    Oscillator b(hz * 0.997f, 0.75f);
+    // Start both saws low on their ramps so the chord strikes from its first sample.
+    Oscillator a(hz * 1.003f, 0.05f);
+    Oscillator b(hz * 0.997f, 0.15f);
     Svf filter(7000.0f, 0.2f);
     Decay env(seconds);
     Decay bright(seconds * 0.3f);
