@@ -6,6 +6,7 @@
 #include <string>
 
 #include "canvas.h"
+#include "text.h"
 
 namespace assets {
 
@@ -42,6 +43,13 @@ struct AssetError : std::runtime_error {
 
 // Common finish of every photograph: lens vignette and film grain.
 void finish_photo(Canvas& c, uint64_t seed, float vignette = 0.35f, float grain = 0.025f);
+
+// Draws one line of text with its ink's top left corner at (x, y). Throws
+// AssetError without the font.
+void draw_text(Canvas& c, const std::string& text, float x, float y, int pixel_size, Rgb colour,
+               float alpha = 1, FontStyle style = FontStyle::sans_bold);
+// Width of the ink of a line of text.
+int text_width(const std::string& text, int pixel_size, FontStyle style = FontStyle::sans_bold);
 
 Canvas make_word(const Spec& s);
 Canvas make_thumbnail(const Spec& s);

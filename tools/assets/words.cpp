@@ -30,13 +30,30 @@ Look look_of(WordLook look) {
   return look_of(WordLook::light);
 }
 
+std::unique_ptr<Font> open_font(FontStyle style) {
+  std::string error;
+  auto font = Font::open(style, &error);
+  if (!font) throw AssetError(error);
+  return font;
+}
+
 }  // namespace
+
+void draw_text(Canvas& c, const std::string& text, float x, float y, int pixel_size, Rgb colour,
+               float alpha, FontStyle style) {
+  const TextMask mask = open_font(style)->render(text, pixel_size);
+  const int ix = static_cast<int>(std::lround(x)), iy = static_cast<int>(std::lround(y));
+  for (int j = 0; j < mask.height; ++j)
+    for (int i = 0; i < mask.width; ++i) c.blend(ix + i, iy + j, colour, mask.at(i, j) * alpha);
+}
+
+int text_width(const std::string& text, int pixel_size, FontStyle style) {
+  return open_font(style)->render(text, pixel_size).width;
+}
 
 Canvas make_word(const Spec& s) {
   const Look look = look_of(s.look);
-  std::string error;
-  auto font = Font::open(look.font, &error);
-  if (!font) throw AssetError(error);
+  auto font = open_font(look.font);
   const int margin = look.halo_alpha > 0 ? static_cast<int>(std::ceil(look.halo_radius)) + 1 : 1;
   const TextMask mask = font->fit(s.text, s.width - 2 * margin, s.height - 2 * margin, look.tracking);
   if (mask.width == 0) throw AssetError(std::string("text renders empty: ") + s.text);
