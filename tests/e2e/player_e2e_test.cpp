@@ -56,11 +56,16 @@ TEST(PlayerStartup, MissingSoundtrackIsNamed) {
   expect_failure(run_player(headless(dir.path())), "Couldn't open MP3 file data/rinnu.mp3");
 }
 
-TEST(PlayerStartup, SoundtrackWithoutAudioIsRefused) {
+TEST(PlayerStartup, UnplayableSoundtracksAreRefusedWithTheirReason) {
   ScratchDir dir;
   write_show_data(dir.path(), {});
   write_file(dir.path() + "/data/rinnu.mp3", std::vector<uint8_t>(5000, 0x55));
   expect_failure(run_player(headless(dir.path())), soundtrack_message(SOUNDTRACK_NO_AUDIO));
+  write_file(dir.path() + "/data/rinnu.mp3", {});
+  expect_failure(run_player(headless(dir.path())), soundtrack_message(SOUNDTRACK_NO_AUDIO));
+  // Sound at another rate would play at the wrong speed.
+  write_file(dir.path() + "/data/rinnu.mp3", encode_mp3(0.5, 48000));
+  expect_failure(run_player(headless(dir.path())), soundtrack_message(SOUNDTRACK_BAD_FORMAT));
 }
 
 TEST(PlayerStartup, MissingPictureIsNamed) {

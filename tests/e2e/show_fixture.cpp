@@ -55,8 +55,7 @@ std::vector<uint8_t> encode_png(int width, int height) {
   return png;
 }
 
-std::vector<uint8_t> encode_mp3(double seconds) {
-  constexpr int rate = 44100;
+std::vector<uint8_t> encode_mp3(double seconds, int rate) {
   const int frames = static_cast<int>(seconds * rate);
   std::vector<int16_t> pcm(static_cast<size_t>(frames) * 2);
   for (int i = 0; i < frames; ++i) {

@@ -24,9 +24,10 @@ class ScratchDir {
 // A width x height RGB PNG with a pattern in every channel.
 std::vector<uint8_t> encode_png(int width, int height);
 
-// Seconds of a stereo 44100 Hz test signal (sweeps and a ramp, never silent
-// at the start) encoded as MP3 with a LAME info frame for gapless playback.
-std::vector<uint8_t> encode_mp3(double seconds);
+// Seconds of a stereo test signal (sweeps and offsets, never silent at the
+// start) encoded as MP3 at `rate` Hz with a LAME info frame for gapless
+// playback.
+std::vector<uint8_t> encode_mp3(double seconds, int rate = 44100);
 
 // The whole file decoded by the MP3 library's own file reader, gapless,
 // as 44100 Hz stereo signed 16-bit little-endian bytes.
