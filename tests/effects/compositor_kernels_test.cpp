@@ -128,7 +128,7 @@ TEST_P(EachLevel, BlendRowsMatchChannelRulesExhaustively) {
 
 TEST_P(EachLevel, AddColourRowMatchesChannelRule) {
   const BlendKernels& kernels = blend_kernels();
-  std::vector<uint32_t> dst(65536 + 3), out;
+  std::vector<uint32_t> dst(16384 + 3), out;
   for (uint32_t i = 0; i < dst.size(); ++i) dst[i] = (i * 0x9E3779B9u) ^ (i << 8) ^ i;
   for (uint32_t strength = 0; strength < 256; ++strength) {
     for (uint32_t c : {0x000000u, 0xFFFFFFu, 0x808080u, 0x01FE7Fu, 0x3C99E1u}) {
