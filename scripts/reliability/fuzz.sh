@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (fuzz/, with clang and libFuzzer) and runs each one
+# for the given number of seconds (default 60). Fails on any finding: a crash,
+# a sanitizer report, a leak, a timeout or an out-of-memory. Finding inputs
+# are left in the build directory as crash-*, timeout-*, leak-* or oom-*;
+# each belongs in tests/reliability/inputs/ with a regression test.
+#
+#   scripts/reliability/fuzz.sh [SECONDS] [TARGET...]
+#
+# Environment: FUZZ_BUILD_DIR (default build-rel-fuzz), FUZZ_JOBS (-j, default 2).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$(pwd)
+
+seconds=${1:-60}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=(picture_png_fuzz picture_jpeg_fuzz soundtrack_fuzz)
+build=${FUZZ_BUILD_DIR:-build-rel-fuzz}
+jobs=${FUZZ_JOBS:-2}
+
+if ! command -v clang++ >/dev/null; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing clang" >&2
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang >/dev/null
+fi
+
+CC=clang CXX=clang++ cmake -S fuzz -B "$build" >/dev/null
+cmake --build "$build" -j"$jobs" --target "${targets[@]}" >/dev/null
+
+testdata="$root/../shared/testdata"
+# Seeds: the small pictures and tracks of fuzz/seeds, the third-party test
+# pictures where present, and the inputs of earlier findings.
+seed_dirs() {
+  case "$1" in
+    picture_png_fuzz)
+      echo "$root/fuzz/seeds/png"
+      [ -d "$testdata/pngsuite" ] && echo "$testdata/pngsuite"
+      echo "$root/tests/reliability/inputs/png" ;;
+    picture_jpeg_fuzz)
+      echo "$root/fuzz/seeds/jpeg"
+      [ -d "$testdata/jpeg" ] && echo "$testdata/jpeg"
+      echo "$root/tests/reliability/inputs/jpeg" ;;
+    soundtrack_fuzz)
+      echo "$root/fuzz/seeds/mp3"
+      echo "$root/tests/reliability/inputs/mp3" ;;
+  esac
+}
+
+status=0
+for target in "${targets[@]}"; do
+  corpus="$build/corpus/$target"
+  mkdir -p "$corpus"
+  seeds=()
+  for dir in $(seed_dirs "$target"); do
+    [ -d "$dir" ] && seeds+=("$dir")
+  done
+  log="$build/$target.log"
+  echo "== $target: ${seconds}s" >&2
+  # New units go to the first corpus folder (the build's own); the seed
+  # folders are only read.
+  if (cd "$build" && "./$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 \
+        -max_len=65536 -print_final_stats=1 "corpus/$target" "${seeds[@]}") >"$log" 2>&1; then
+    grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb)' "$log" >&2 || true
+  else
+    status=1
+    echo "== $target: FINDING (log: $log)" >&2
+    grep -E 'ERROR|SUMMARY|Test unit written|deadly signal' "$log" >&2 || tail -20 "$log" >&2
+  fi
+done
+exit $status
