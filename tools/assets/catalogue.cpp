@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -215,6 +218,26 @@ Canvas render_picture(int32_t index) {
     return wide;
   }
   return c;
+}
+
+const Canvas& shared_render(int32_t index) {
+  struct Slot {
+    std::once_flag once;
+    Canvas canvas;
+  };
+  static std::mutex mutex;
+  static std::map<int32_t, std::unique_ptr<Slot>> slots;
+  Slot* slot;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    std::unique_ptr<Slot>& entry = slots[index];
+    if (!entry) entry = std::make_unique<Slot>();
+    slot = entry.get();
+  }
+  // A throwing render leaves the flag unset, so the next caller retries and
+  // gets the same error.
+  std::call_once(slot->once, [&] { slot->canvas = render_picture(index); });
+  return slot->canvas;
 }
 
 bool generate_picture(int32_t index, const std::string& root, std::string* error) {

@@ -15,6 +15,10 @@ const Spec& picture_spec(int32_t index);
 // Renders one picture. Throws AssetError on failure.
 Canvas render_picture(int32_t index);
 
+// The rendering of a picture that others are cut from (thumbnails), made
+// once per run and shared between threads.
+const Canvas& shared_render(int32_t index);
+
 // Renders picture `index` and writes it to root/<its store path>, as JPEG or
 // PNG by the path's ending. PNGs get an alpha channel only when some pixel
 // is not opaque.

@@ -309,7 +309,8 @@ Canvas make_equipment(const Spec& s) {
       c.fill_rect(10, y0, w - 10, y0 + 2, rgb(0x6a707c));
       for (float sx = 16; sx < w - 16; sx += w - 40) c.fill_circle(sx + 4, y0 + 8, 2.5f, rgb(0xa0a4ac));
       c.fill_rect(40, y0 + 12, 130, y1 - 12, rgb(0x101a24));
-      const std::string label = "X5" + std::to_string(unit + 1);
+      std::string label = "X5";
+      label += std::to_string(unit + 1);
       draw_text(c, label, 50, y0 + 16, 14, s.variant == 1 ? rgb(0x60c0ff) : rgb(0xff8040));
       for (int k = 0; k < 8; ++k) {
         const float kx = 150 + k * 28, ky = y0 + 25;

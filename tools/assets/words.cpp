@@ -54,7 +54,9 @@ int text_width(const std::string& text, int pixel_size, FontStyle style) {
 Canvas make_word(const Spec& s) {
   const Look look = look_of(s.look);
   auto font = open_font(look.font);
-  const int margin = look.halo_alpha > 0 ? static_cast<int>(std::ceil(look.halo_radius)) + 1 : 1;
+  // Room for the halo; bare letters need none (their bitmaps hold the
+  // anti-aliased fringe already).
+  const int margin = look.halo_alpha > 0 ? static_cast<int>(std::ceil(look.halo_radius)) + 1 : 0;
   const TextMask mask = font->fit(s.text, s.width - 2 * margin, s.height - 2 * margin, look.tracking);
   if (mask.width == 0) throw AssetError(std::string("text renders empty: ") + s.text);
   const int w = mask.width + 2 * margin, h = mask.height + 2 * margin;
