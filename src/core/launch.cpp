@@ -9,6 +9,10 @@ uint32_t video_flags_for(int argc, const char* const* argv) {
   return video_flag_fullscreen;
 }
 
+bool event_ends_show(uint32_t type, int32_t key) {
+  return (type == event_key_up && key == key_escape) || type == event_quit;
+}
+
 std::string latin1_to_utf8(const char* text) {
   std::string out;
   if (text == nullptr) return out;

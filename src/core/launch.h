@@ -1,6 +1,6 @@
-// Pure pieces of the player's start-up that need no platform: the video flags
-// chosen from the command line and the window caption in the encoding the
-// platform's title bar expects.
+// Pure pieces of the player that need no platform: the video flags chosen
+// from the command line, the input that ends the show and the window caption
+// in the encoding the platform's title bar expects.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,14 @@ inline constexpr uint32_t video_flag_doublebuf = 0x40000000u;
 // text: no prefix, no longer word, no other letter case). Later arguments are
 // never looked at.
 uint32_t video_flags_for(int argc, const char* const* argv);
+
+// Input that ends the show: the Escape key released (pressing or holding it
+// does nothing) or the window's close request. Event types and key codes are
+// the platform's values (checked at compile time by the player).
+inline constexpr uint32_t event_key_up = 3;
+inline constexpr uint32_t event_quit = 12;
+inline constexpr int32_t key_escape = 27;
+bool event_ends_show(uint32_t type, int32_t key);
 
 // Re-encodes ISO 8859-1 text (one byte per character, all of Latin-1) as
 // UTF-8: bytes below 0x80 stay, every other byte becomes two bytes.

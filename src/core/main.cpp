@@ -19,6 +19,7 @@
 
 static_assert(video_flag_fullscreen == SDL_FULLSCREEN);
 static_assert(video_flag_doublebuf == SDL_DOUBLEBUF);
+static_assert(event_key_up == SDL_KEYUP && event_quit == SDL_QUIT && key_escape == SDLK_ESCAPE);
 
 namespace {
 
@@ -78,9 +79,9 @@ void present_frame(void* context) { static_cast<ScreenPresenter*>(context)->pres
 void poll_events(void*) {
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
-    if ((event.type == SDL_KEYUP && event.key.keysym.sym == SDLK_ESCAPE) || event.type == SDL_QUIT) {
-      quit_requested = 1;
-    }
+    // The key field is only meaningful for key events.
+    const int32_t key = (event.type == SDL_KEYUP || event.type == SDL_KEYDOWN) ? event.key.keysym.sym : 0;
+    if (event_ends_show(event.type, key)) quit_requested = 1;
   }
 }
 

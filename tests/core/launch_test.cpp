@@ -27,6 +27,15 @@ TEST(VideoFlags, OnlyExactWindowedAsFirstArgumentGivesAWindow) {
   EXPECT_EQ(video_flags_for(0, nullptr), video_flag_fullscreen);
 }
 
+TEST(Input, OnlyReleasedEscapeOrCloseEndsTheShow) {
+  constexpr uint32_t key_down = 2;
+  EXPECT_TRUE(event_ends_show(event_key_up, key_escape));
+  EXPECT_TRUE(event_ends_show(event_quit, 0));
+  EXPECT_FALSE(event_ends_show(key_down, key_escape));  // pressed or held
+  EXPECT_FALSE(event_ends_show(event_key_up, 'q'));
+  EXPECT_FALSE(event_ends_show(4, key_escape));  // mouse motion
+}
+
 TEST(Caption, Latin1IsReencodedAsUtf8) {
   EXPECT_EQ(latin1_to_utf8(window_caption), "yrH ToLVaS: S\xC3\xA4v\xC3\xA4");
   EXPECT_EQ(latin1_to_utf8("\x7F\x80\xBF\xC0\xFF"), "\x7F\xC2\x80\xC2\xBF\xC3\x80\xC3\xBF");
