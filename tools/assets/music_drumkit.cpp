@@ -11,6 +11,7 @@ DrumKit::DrumKit(Random& rng) {
     return sound;
   };
   play_kick(record(Drum::Kick, 0.6f), 0, 1.0f);
+  play_kick(record(Drum::TightKick, 0.6f), 0, 1.0f, 0.07f);
   play_snare(record(Drum::Snare, 0.4f), 0, 1.0f, 0.0f, rng);
   play_hat(record(Drum::ClosedHat, 0.14f), 0, 1.0f, false, 0.0f, rng);
   play_hat(record(Drum::OpenHat, 0.7f), 0, 1.0f, true, 0.0f, rng);

@@ -10,7 +10,7 @@
 
 namespace music {
 
-enum class Drum : uint8_t { Kick, Snare, ClosedHat, OpenHat, Crash, LongCrash, Count };
+enum class Drum : uint8_t { Kick, TightKick, Snare, ClosedHat, OpenHat, Crash, LongCrash, Count };
 
 class DrumKit {
  public:

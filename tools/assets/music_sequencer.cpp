@@ -19,10 +19,12 @@ constexpr float kSnareGain = 0.42f;
 constexpr float kHatGain = 0.10f;
 constexpr float kOpenHatGain = 0.06f;
 constexpr float kBassGain = 0.30f;
-constexpr float kPadGain = 0.055f;
-constexpr float kLeadGain = 0.10f;
-constexpr float kPluckGain = 0.05f;
+constexpr float kPadGain = 0.10f;
+constexpr float kLeadGain = 0.13f;
+constexpr float kPluckGain = 0.11f;
 constexpr float kRiserGain = 0.10f;
+// How far the band dips under each kick of the groove.
+constexpr float kPump = 0.3f;
 
 // Steps at the end of a section taken over by its ending.
 constexpr int kFillSteps = 8;
@@ -88,7 +90,10 @@ void play_groove(Mix& mix, const Passage& p, const DrumKit& kit, Random& rng) {
     // The accent brings its own strike, and the groove leaves the step
     // before it free so that it lands in the clear.
     if (p.accent_on_step(step) || p.accent_on_step(step + 1)) continue;
-    if (float v = velocity(g.kick[pos]); v > 0.0f) kit.play(mix.drums, Drum::Kick, at, kKickGain * v * scale);
+    if (float v = velocity(g.kick[pos]); v > 0.0f) {
+      kit.play(mix.drums, Drum::Kick, at, kKickGain * v * scale);
+      mix.duck(at, kPump * v, 0.09f);
+    }
     if (float v = velocity(g.snare[pos]); v > 0.0f) {
       kit.play(mix.drums, Drum::Snare, at, kSnareGain * v * scale * human, 0.05f);
       if (g.snare[pos] == 'r') kit.play(mix.drums, Drum::Snare, half, kSnareGain * v * scale * 0.8f, 0.05f);
@@ -217,7 +222,7 @@ void play_accents(Mix& mix, const Passage& p, const DrumKit& kit) {
     // In the hit lists of the blurred sequences only the first hit is a full
     // one; the rest are half-strength flashes and get lighter strokes.
     const bool main = s.accents != AccentRule::BeatList || a == 0;
-    kit.play(mix.hits, Drum::Kick, at, (main ? 1.0f : 0.8f) * scale);
+    kit.play(mix.hits, main ? Drum::Kick : Drum::TightKick, at, 1.0f * scale);
     if (last) {
       kit.play(mix.hits, Drum::LongCrash, at, 0.30f);
       play_stab(mix.hits, at, stab, 0.16f, 1.4f);
@@ -229,8 +234,8 @@ void play_accents(Mix& mix, const Passage& p, const DrumKit& kit) {
       play_stab(mix.hits, at, stab, 0.12f * scale, 0.35f);
       mix.duck(at, 0.6f, 0.15f);
     } else {
-      kit.play(mix.hits, Drum::Snare, at, 0.6f * scale);
-      play_stab(mix.hits, at, stab, 0.10f * scale, 0.15f);
+      kit.play(mix.hits, Drum::Snare, at, 0.8f * scale);
+      play_stab(mix.hits, at, stab, 0.12f * scale, 0.15f);
       mix.duck(at, 0.5f, 0.08f);
     }
   }

@@ -16,12 +16,12 @@ constexpr std::array<float, 6> kMetal = {349.0f, 517.5f, 628.3f, 888.6f, 918.0f,
 
 }  // namespace
 
-void play_kick(StereoBuffer& out, int64_t start, float gain) {
+void play_kick(StereoBuffer& out, int64_t start, float gain, float body_seconds) {
   const int64_t length = samples(0.6f);
   const int64_t n = out.room(start, length);
   float phase = 0.0f;
   Decay pitch(0.030f);
-  Decay body(0.16f);
+  Decay body(body_seconds);
   Decay click(0.0015f);
   const int64_t fade = samples(0.05f);
   for (int64_t i = 0; i < n; ++i) {

@@ -12,8 +12,9 @@
 
 namespace music {
 
-// Sine body with a falling pitch and a short click.
-void play_kick(StereoBuffer& out, int64_t start, float gain);
+// Sine body with a falling pitch and a short click; the body dies away with
+// time constant `body_seconds`.
+void play_kick(StereoBuffer& out, int64_t start, float gain, float body_seconds = 0.16f);
 
 // Two damped tones and a burst of high-passed noise.
 void play_snare(StereoBuffer& out, int64_t start, float gain, float pan, Random& rng);
