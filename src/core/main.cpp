@@ -125,9 +125,9 @@ int main(int argc, char** argv) {
 
   start_tick.store(get_tick_count());
   // Everything soundtrack_open primed on this thread is handed to the audio
-  // thread now. The library flips its pause flag without a lock, so taking
-  // and releasing the audio lock once (the lock the callback always runs
-  // under) is what orders those writes before the first callback's reads.
+  // thread now. Unpausing does not go through the audio lock, so it alone
+  // does not order those writes before the first callback's reads; taking
+  // and releasing that lock once (the callback always runs under it) does.
   // It is never taken again while the show runs.
   SDL_LockAudio();
   SDL_UnlockAudio();
