@@ -92,21 +92,29 @@ void draw_one_to_one(const CompositorState& st, uint32_t k) {
               (st.src_y == st.dst_y && st.dst_x > st.src_x && i64{st.dst_x} - st.src_x < n);
   }
 
+  // Whole rows of two separate images are contiguous in both: one long row.
+  i64 row_length = n;
+  i64 rows = j1 - j0;
+  if (src.pixels != dst.pixels && n == src.width && n == dst.width && n * rows <= INT32_MAX) {
+    row_length = n * rows;
+    rows = 1;
+  }
+
   const BlendKernels& kernels = blend_kernels();
-  for (i64 j = j0; j < j1; ++j) {
+  for (i64 j = j0; j < j0 + rows; ++j) {
     uint32_t* d = pixel_at(dst, st.dst_x + i0, st.dst_y + j);
     const uint32_t* s = pixel_at(src, st.src_x + i0, st.src_y + j);
     if (ordered) {
       for (i64 i = 0; i < n; ++i) d[i] = blend_pixel(st.blend, k, s[i], d[i]);
       continue;
     }
-    const int32_t count = static_cast<int32_t>(n);
+    const int32_t count = static_cast<int32_t>(row_length);
     switch (st.blend) {
       case 0: kernels.alpha_row(d, s, count, k); break;
       case 1: kernels.add_row(d, s, count, k); break;
       default:
         if (k == 256) {
-          std::memmove(d, s, static_cast<std::size_t>(n) * sizeof(uint32_t));
+          std::memmove(d, s, static_cast<std::size_t>(row_length) * sizeof(uint32_t));
         } else {
           kernels.replace_row(d, s, count, k);
         }

@@ -222,6 +222,14 @@ RandomCase make_case(std::mt19937& rng, bool scaled) {
     st.dst_x = st.src_x + pick(rng, -3, 3);
     st.dst_y = rng() % 2 ? st.src_y : st.src_y + pick(rng, -3, 3);
   }
+  if (!c.same && !scaled && rng() % 5 == 0) {
+    // Whole rows of two images of one width, drawn as one run.
+    c.src_w = c.dst_w;
+    c.src_h = pick(rng, 1, c.dst_h + 5);
+    st.src_x = st.dst_x = 0;
+    st.src_w = st.dst_w = c.dst_w;
+    st.src_y = pick(rng, -2, c.src_h - 1);
+  }
   st.opacity = pick_opacity(rng);
   st.blend = static_cast<uint8_t>(rng() % 8 == 0 ? 3 + rng() % 200 : rng() % 3);
   st.smooth = static_cast<uint8_t>(rng() % 2 ? 0 : 1 + rng() % 255);
