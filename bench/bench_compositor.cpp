@@ -64,6 +64,56 @@ void run_compositor(benchmark::State& state, SimdLevel level, int32_t src_w, int
   state.SetItemsProcessed(state.iterations() * width * height);
 }
 
+// A rectangle of a 400x300 picture scaled to the whole 400x300 frame.
+void run_compositor_rect(benchmark::State& state, SimdLevel level, int32_t src_x, int32_t src_y,
+                         int32_t src_w, int32_t src_h, uint8_t smooth) {
+  LevelScope scope(level);
+  ImagePtr src = random_image(width, height, 5);
+  ImagePtr dst = random_image(width, height, 6);
+  CompositorState st{};
+  st.src = src.get();
+  st.dst = dst.get();
+  st.src_x = src_x;
+  st.src_y = src_y;
+  st.src_w = src_w;
+  st.src_h = src_h;
+  st.dst_w = width;
+  st.dst_h = height;
+  st.opacity = 255;
+  st.blend = 2;
+  st.smooth = smooth;
+  for (auto _ : state) {
+    compositor_render(&st, 0);
+    benchmark::DoNotOptimize(dst->pixels);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * width * height);
+}
+
+// The screen zoomed onto itself, as the scenes' feedback zooms do: the
+// source is a slightly smaller centred rectangle of the same image.
+void run_feedback_zoom(benchmark::State& state, SimdLevel level, uint8_t smooth) {
+  LevelScope scope(level);
+  ImagePtr screen = random_image(width, height, 4);
+  CompositorState st{};
+  st.src = screen.get();
+  st.dst = screen.get();
+  st.src_x = 8;
+  st.src_y = 6;
+  st.src_w = width - 16;
+  st.src_h = height - 12;
+  st.dst_w = width;
+  st.dst_h = height;
+  st.opacity = 255;
+  st.smooth = smooth;
+  for (auto _ : state) {
+    compositor_render(&st, 0);
+    benchmark::DoNotOptimize(screen->pixels);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * width * height);
+}
+
 void run_add_fill(benchmark::State& state, SimdLevel level) {
   LevelScope scope(level);
   ImagePtr dst = random_image(width, height, 3);
@@ -85,6 +135,10 @@ void register_all(const char* prefix, SimdLevel level) {
   benchmark::RegisterBenchmark(name("scale_nearest").c_str(), run_compositor, level, 40, 30, 255, 0, 0);
   benchmark::RegisterBenchmark(name("scale_bilinear").c_str(), run_compositor, level, 40, 30, 255, 0, 1);
   benchmark::RegisterBenchmark(name("addfill").c_str(), run_add_fill, level);
+  // The title card's zoom: the centre half of a 400x300 picture enlarged twice.
+  benchmark::RegisterBenchmark(name("zoom2x_bilinear").c_str(), run_compositor_rect, level, 100, 75, 200, 150, 1);
+  benchmark::RegisterBenchmark(name("feedback_zoom_nearest").c_str(), run_feedback_zoom, level, 0);
+  benchmark::RegisterBenchmark(name("feedback_zoom_bilinear").c_str(), run_feedback_zoom, level, 1);
 }
 
 const bool registered = [] {
