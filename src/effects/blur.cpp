@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
 
 #include "effects/blur_kernels.h"
 #include "effects/kernel_dispatch.h"
@@ -41,7 +42,10 @@ void render_blur(const Image* src, Image* dst, int32_t size, BlurKernel kernel) 
   const bool overlap = std::less<const uint32_t*>()(src_begin, dst_begin + count) &&
                        std::less<const uint32_t*>()(dst_begin, src_begin + count);
   if (overlap) {
-    snapshot = std::make_unique_for_overwrite<uint32_t[]>(count);
+    // Render functions have no failure path: without memory for the
+    // snapshot the frame keeps its old dst.
+    snapshot.reset(new (std::nothrow) uint32_t[count]);
+    if (!snapshot) return;
     std::memcpy(snapshot.get(), src->pixels, count * sizeof(uint32_t));
     from = snapshot.get();
   }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <new>
 
 // How the vector kernels get the clamped-window average cheaply:
 //
@@ -449,7 +450,12 @@ void horizontal_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_
   }
   const LaneDivider d = make_lane_divider(static_cast<uint32_t>(n));
   // Prefix buffer: w + n entries of four lanes plus slack for the pad loops.
-  auto q = std::make_unique_for_overwrite<uint16_t[]>((static_cast<std::size_t>(w) + n + 4) * 4);
+  // Without memory for it the scalar path, which needs none, does the work.
+  std::unique_ptr<uint16_t[]> q(new (std::nothrow) uint16_t[(static_cast<std::size_t>(w) + n + 4) * 4]);
+  if (!q) {
+    horizontal_scalar(src, dst, w, h, n);
+    return;
+  }
   if (level == SimdLevel::avx2) {
     if (d.simple) {
       horizontal_avx2<true>(src, dst, w, h, n, d, q.get());
@@ -473,7 +479,11 @@ void vertical_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_t 
     return;
   }
   const LaneDivider d = make_lane_divider(static_cast<uint32_t>(n));
-  auto sums = std::make_unique_for_overwrite<uint16_t[]>(static_cast<std::size_t>(w) * 4);
+  std::unique_ptr<uint16_t[]> sums(new (std::nothrow) uint16_t[static_cast<std::size_t>(w) * 4]);
+  if (!sums) {
+    vertical_scalar(src, dst, w, h, n);
+    return;
+  }
   const bool avx2 = level == SimdLevel::avx2;
   if (d.simple) {
     vertical_vector<true>(src, dst, w, h, n, d, sums.get(), avx2);

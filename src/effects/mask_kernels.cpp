@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
 // Vector form of the mask rule: a pixel's four bytes widen to 16-bit lanes
 // holding v << 8, and a multiply-high by the lane's factor k yields
@@ -136,14 +137,18 @@ void column_mask_apply(uint32_t* first, int32_t stride, int32_t w, int32_t h, co
   mask += begin;
   const int32_t n = end - begin;
 
-  if (level == SimdLevel::scalar) {
+  // Per-column lane factors and OR words, built once for all rows (the
+  // scalar loop, which needs neither, also serves if there is no memory).
+  std::unique_ptr<uint16_t[]> k;
+  std::unique_ptr<uint32_t[]> or_words;
+  if (level != SimdLevel::scalar) {
+    k.reset(new (std::nothrow) uint16_t[static_cast<std::size_t>(n) * 4]);
+    or_words.reset(new (std::nothrow) uint32_t[static_cast<std::size_t>(n)]);
+  }
+  if (!k || !or_words) {
     for (int32_t j = 0; j < h; ++j) columns_row_scalar(first + static_cast<std::ptrdiff_t>(j) * stride, n, mask);
     return;
   }
-
-  // Per-column lane factors and OR words, built once for all rows.
-  auto k = std::make_unique_for_overwrite<uint16_t[]>(static_cast<std::size_t>(n) * 4);
-  auto or_words = std::make_unique_for_overwrite<uint32_t[]>(static_cast<std::size_t>(n));
   // Factors go in pixel order, except that the AVX2 loop wants each full
   // group of eight as pixels 0, 1, 4, 5, 2, 3, 6, 7.
   const int32_t grouped = level == SimdLevel::avx2 ? n / 8 * 8 : 0;
