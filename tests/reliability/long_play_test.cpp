@@ -1,0 +1,104 @@
+// A whole show's worth of audio callbacks over a soundtrack much shorter than
+// the show, with the tick counter wrapping during the show: the sound repeats
+// with no gap at any seam, and the show clock, anchored by the first
+// callback, counts on through the wrap in step with the sound handed out.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/frame.h"
+#include "core/runtime.h"
+#include "core/tick.h"
+#include "music/soundtrack.h"
+#include "reliability_support.h"
+
+namespace {
+
+using namespace reliability;
+
+uint32_t fake_ticks = 0;
+uint32_t read_fake_ticks() { return fake_ticks; }
+
+class LongPlay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = tick_source;
+    tick_source = read_fake_ticks;
+  }
+  void TearDown() override {
+    soundtrack_close();
+    tick_source = saved_;
+  }
+  TickSource saved_ = nullptr;
+};
+
+constexpr int track_frames = 30870;  // 0.7 s at 44100 Hz
+constexpr int32_t chunk = 8192;
+constexpr int64_t show_ms = 184000;
+
+TEST_F(LongPlay, ShortTrackRepeatsSeamlesslyAndTheClockCountsThroughTheWrap) {
+  Scratch dir;
+  const std::string path = dir.path() + "/short.mp3";
+  write_bytes(path, encode_track(track_frames));
+  const size_t pass = static_cast<size_t>(track_frames) * 4;
+
+  // The show started 3 s before the counter wraps, and 10 ms before it, so
+  // that the first callback's anchor itself wraps.
+  for (const uint32_t before_wrap : {3000u, 10u}) {
+    SCOPED_TRACE(before_wrap);
+    std::vector<uint8_t> queue(soundtrack_queue_size, 0);
+    ASSERT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0), SOUNDTRACK_OK);
+    const uint32_t t0 = 0u - before_wrap;
+    start_tick.store(t0);  // the player's own anchor before the sound starts
+
+    std::vector<uint8_t> stream;
+    stream.reserve(static_cast<size_t>(show_ms * 1764 / 10) + 2 * chunk);
+    std::vector<uint8_t> buffer(chunk);
+    int32_t previous_clock = 0;
+    int64_t handed = 0;  // bytes handed to the device so far
+    for (int64_t k = 0; handed * 10 / 1764 < show_ms; ++k) {
+      // The device asks for chunk k when the chunks before it have played.
+      fake_ticks = t0 + static_cast<uint32_t>(handed * 10 / 1764);
+      soundtrack_callback(queue.data(), buffer.data(), chunk);
+      ASSERT_GE(pcm_fill, chunk);
+      stream.insert(stream.end(), buffer.begin(), buffer.end());
+      // The clock reads the time of the sound being heard now: what was
+      // handed before this chunk, less the one chunk the device holds.
+      const int32_t clock = read_show_clock();
+      const int64_t heard_ms = handed * 10 / 1764 - chunk * 10 / 1764;
+      ASSERT_NEAR(clock, heard_ms, 1) << "callback " << k;
+      if (k > 0) {
+        ASSERT_GE(clock - previous_clock, 46) << "callback " << k;
+        ASSERT_LE(clock - previous_clock, 47) << "callback " << k;
+      }
+      previous_clock = clock;
+      handed += chunk;
+    }
+    EXPECT_EQ(start_tick.load(), t0 + 46u);  // moved once, by the first callback
+    EXPECT_GT(previous_clock, show_ms - 100);
+
+    // No gap and no drift: from the second pass on every byte equals the
+    // byte one pass earlier, over more than 260 seams.
+    ASSERT_GT(stream.size(), 262 * pass);
+    for (size_t i = pass; i < stream.size(); ++i) {
+      if (stream[i] != stream[i - pass]) {
+        FAIL() << "byte " << i << " (pass " << i / pass << ", offset " << i % pass
+               << ") differs from the pass before";
+      }
+    }
+    // And the pass is the music, not silence or a shorter loop.
+    int64_t energy = 0;
+    for (size_t i = 0; i + 1 < pass; i += 2) {
+      int16_t sample;
+      std::memcpy(&sample, &stream[i], 2);
+      energy += sample < 0 ? -sample : sample;
+    }
+    EXPECT_GT(energy / (pass / 2), 1000);
+    EXPECT_NE(std::memcmp(stream.data(), stream.data() + pass / 2, pass / 2), 0);
+    soundtrack_close();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,290 @@
+#include "reliability_support.h"
+
+#include <fcntl.h>
+#include <png.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+#include <jpeglib.h>
+#include <lame/lame.h>
+
+#include "image/image_store.h"
+#include "image/picture_sizes.h"
+
+namespace reliability {
+
+namespace fs = std::filesystem;
+
+Size fitting_size(int32_t index) {
+  const PictureSizeRule& rule = picture_size_rule(index);
+  if (rule.same_size_as >= 0) return fitting_size(rule.same_size_as);
+  return {rule.max_width > 0 ? rule.max_width : rule.min_width,
+          rule.max_height > 0 ? rule.max_height : rule.min_height};
+}
+
+namespace {
+
+std::vector<uint8_t> pattern_rgb(int32_t width, int32_t height) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+      p[0] = static_cast<uint8_t>(x * 7 + y);
+      p[1] = static_cast<uint8_t>(y * 5);
+      p[2] = static_cast<uint8_t>((x ^ y) * 3);
+    }
+  }
+  return rgb;
+}
+
+}  // namespace
+
+std::vector<uint8_t> encode_png_picture(int32_t width, int32_t height) {
+  const std::vector<uint8_t> rgb = pattern_rgb(width, height);
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr)) {
+    throw std::runtime_error("PNG encoding failed");
+  }
+  std::vector<uint8_t> out(size);
+  if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr)) {
+    throw std::runtime_error("PNG encoding failed");
+  }
+  out.resize(size);
+  return out;
+}
+
+std::vector<uint8_t> encode_jpeg_picture(int32_t width, int32_t height) {
+  const std::vector<uint8_t> rgb = pattern_rgb(width, height);
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);  // a fixed valid picture: errors cannot arise
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 90, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(&rgb[static_cast<size_t>(cinfo.next_scanline) * width * 3]);
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  std::vector<uint8_t> out(buffer, buffer + size);
+  jpeg_destroy_compress(&cinfo);
+  std::free(buffer);
+  return out;
+}
+
+std::vector<uint8_t> encode_track(int frames, int rate, int channels) {
+  std::vector<int16_t> samples(static_cast<size_t>(frames) * channels);
+  double phase_left = 0.0, phase_right = 0.0;
+  for (int i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / rate;
+    phase_left += 2.0 * M_PI * (220.0 + 400.0 * t) / rate;
+    phase_right += 2.0 * M_PI * (330.0 + 250.0 * t) / rate;
+    const double ramp = static_cast<double>(i) / frames;
+    samples[static_cast<size_t>(i) * channels] =
+        static_cast<int16_t>(9000.0 * std::sin(phase_left) + 4000.0 * ramp);
+    if (channels == 2) samples[static_cast<size_t>(i) * 2 + 1] = static_cast<int16_t>(9000.0 * std::sin(phase_right));
+  }
+  std::unique_ptr<lame_global_flags, int (*)(lame_global_flags*)> lame(lame_init(), lame_close);
+  if (!lame) throw std::runtime_error("lame_init failed");
+  lame_global_flags* gf = lame.get();
+  lame_set_in_samplerate(gf, rate);
+  lame_set_out_samplerate(gf, rate);
+  lame_set_num_channels(gf, channels);
+  lame_set_mode(gf, channels == 1 ? MONO : JOINT_STEREO);
+  lame_set_brate(gf, rate >= 32000 ? 128 : 64);
+  lame_set_quality(gf, 7);
+  lame_set_bWriteVbrTag(gf, 1);
+  lame_set_write_id3tag_automatic(gf, 0);
+  if (lame_init_params(gf) < 0) throw std::runtime_error("lame_init_params failed");
+  std::vector<uint8_t> out(static_cast<size_t>(frames) * 5 / 4 + 7200 + 16384);
+  int written = 0;
+  if (channels == 2) {
+    written = lame_encode_buffer_interleaved(gf, samples.data(), frames, out.data(), static_cast<int>(out.size()));
+  } else {
+    written = lame_encode_buffer(gf, samples.data(), samples.data(), frames, out.data(), static_cast<int>(out.size()));
+  }
+  if (written < 0) throw std::runtime_error("lame_encode_buffer failed");
+  const int flushed = lame_encode_flush(gf, out.data() + written, static_cast<int>(out.size()) - written);
+  if (flushed < 0) throw std::runtime_error("lame_encode_flush failed");
+  out.resize(static_cast<size_t>(written + flushed));
+  // The info frame, written in place of the first frame once all is known.
+  std::vector<uint8_t> tag(2880);
+  const size_t n = lame_get_lametag_frame(gf, tag.data(), tag.size());
+  if (n == 0 || n > out.size()) throw std::runtime_error("no info frame");
+  std::copy(tag.begin(), tag.begin() + static_cast<long>(n), out.begin());
+  return out;
+}
+
+std::vector<uint8_t> read_bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+Scratch::Scratch() {
+  std::string pattern = (fs::temp_directory_path() / "sava-reliability-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+Scratch::~Scratch() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+const std::vector<uint8_t>& fitting_soundtrack() {
+  static const std::vector<uint8_t> track = encode_track(3 * 44100);
+  return track;
+}
+
+namespace {
+
+// The pictures and the soundtrack, encoded once per process into a folder
+// that lives as long as the process.
+const std::string& master_data() {
+  static Scratch master;
+  static const bool written = [] {
+    fs::create_directories(fs::path(master.path()) / "data");
+    std::map<std::pair<int32_t, int32_t>, std::vector<uint8_t>> png_cache, jpeg_cache;
+    for (int32_t i = 0; i < picture_count; ++i) {
+      const Size size = fitting_size(i);
+      const std::string path = picture_paths[i];
+      const bool jpeg = path.ends_with(".jpg");
+      auto& cache = jpeg ? jpeg_cache : png_cache;
+      auto& bytes = cache[{size.width, size.height}];
+      if (bytes.empty()) {
+        bytes = jpeg ? encode_jpeg_picture(size.width, size.height) : encode_png_picture(size.width, size.height);
+      }
+      write_bytes((fs::path(master.path()) / path).string(), bytes);
+    }
+    write_bytes((fs::path(master.path()) / "data/rinnu.mp3").string(), fitting_soundtrack());
+    return true;
+  }();
+  (void)written;
+  return master.path();
+}
+
+}  // namespace
+
+void write_fitting_show_data(const std::string& dir, const std::map<std::string, std::vector<uint8_t>>& replace) {
+  const fs::path master = master_data();
+  const fs::path data = fs::path(dir) / "data";
+  fs::create_directories(data);
+  for (const auto& entry : fs::directory_iterator(master / "data")) {
+    const std::string relative = "data/" + entry.path().filename().string();
+    if (replace.count(relative) != 0) continue;
+    fs::create_hard_link(entry.path(), data / entry.path().filename());
+  }
+  for (const auto& [relative, bytes] : replace) {
+    if (!bytes.empty()) write_bytes((fs::path(dir) / relative).string(), bytes);
+  }
+}
+
+namespace {
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+Outcome run(const Launch& launch) {
+  // The captured output goes beside the working directory, never into it.
+  Scratch capture;
+  const std::string out_path = capture.path() + "/stdout";
+  const std::string err_path = capture.path() + "/stderr";
+  std::vector<std::string> argv_text = {launch.program};
+  argv_text.insert(argv_text.end(), launch.args.begin(), launch.args.end());
+  std::vector<char*> argv;
+  for (auto& arg : argv_text) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    if (chdir(launch.working_dir.c_str()) != 0) _exit(120);
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0) _exit(121);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    for (const auto& [name, value] : launch.env) setenv(name.c_str(), value.c_str(), 1);
+    execv(argv[0], argv.data());
+    _exit(122);
+  }
+
+  Outcome outcome;
+  const auto start = std::chrono::steady_clock::now();
+  bool signalled = launch.signal == 0;
+  int status = 0;
+  for (;;) {
+    if (waitpid(pid, &status, WNOHANG) == pid) break;
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    if (!signalled && elapsed >= launch.signal_after_ms) {
+      kill(pid, launch.signal);
+      signalled = true;
+    }
+    if (elapsed >= launch.timeout_ms) {
+      outcome.timed_out = true;
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (WIFEXITED(status)) {
+    outcome.exited = true;
+    outcome.status = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    outcome.signal = WTERMSIG(status);
+  }
+  outcome.out = slurp(out_path);
+  outcome.err = slurp(err_path);
+  return outcome;
+}
+
+std::vector<std::pair<std::string, std::string>> headless_env(const std::string& dir) {
+  const char* lsan = std::getenv("LSAN_OPTIONS");
+  return {{"SDL_VIDEODRIVER", "dummy"},
+          {"SDL_AUDIODRIVER", "disk"},
+          {"SDL_DISKAUDIOFILE", dir + "/audio.raw"},
+          {"LSAN_OPTIONS", std::string(lsan != nullptr ? lsan : "") +
+                               ":suppressions=" SAVA_SOURCE_DIR "/tests/reliability/lsan_suppressions.txt"}};
+}
+
+}  // namespace reliability

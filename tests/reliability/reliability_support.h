@@ -1,0 +1,88 @@
+// Fixtures for the reliability tests: show data whose every picture fits the
+// size table, soundtracks encoded on the fly, and running the player or the
+// offline renderer as a child process with its output captured.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace reliability {
+
+struct Size {
+  int32_t width;
+  int32_t height;
+};
+
+// A size that meets picture `index`'s rule in the size table (the largest
+// allowed where there is an upper bound, else the smallest).
+Size fitting_size(int32_t index);
+
+// An RGB picture of the given size with a pattern, as a PNG or (quality 90,
+// 4:2:0) JPEG file's bytes.
+std::vector<uint8_t> encode_png_picture(int32_t width, int32_t height);
+std::vector<uint8_t> encode_jpeg_picture(int32_t width, int32_t height);
+
+// Interleaved 16-bit samples of a signal that never repeats within `frames`
+// (two sweeps and a ramp), encoded as MP3 at `rate` with `channels`, with a
+// LAME info frame (so the decoder trims it to exactly `frames` frames).
+std::vector<uint8_t> encode_track(int frames, int rate = 44100, int channels = 2);
+
+std::vector<uint8_t> read_bytes(const std::string& path);
+void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// A fresh directory under the system's temporary folder, removed with all it
+// holds when the object goes.
+class Scratch {
+ public:
+  Scratch();
+  ~Scratch();
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Writes `dir`/data/ with all 224 pictures at fitting sizes (".jpg" paths as
+// JPEGs, ".png" paths as PNGs) and the soundtrack. The files are encoded once
+// per process and linked into each directory, so a fresh data directory costs
+// little. `replace` maps paths under data/ ("data/fuel1.jpg") to the bytes to
+// write there instead; an entry with no bytes leaves the file out.
+void write_fitting_show_data(const std::string& dir,
+                             const std::map<std::string, std::vector<uint8_t>>& replace = {});
+
+// The soundtrack every fitting data directory gets: 3 s, 44100 Hz stereo.
+const std::vector<uint8_t>& fitting_soundtrack();
+
+struct Launch {
+  std::string program;
+  std::vector<std::string> args;
+  std::string working_dir;
+  std::vector<std::pair<std::string, std::string>> env;
+  int signal = 0;          // sent after signal_after_ms when non-zero
+  int signal_after_ms = 0;
+  int timeout_ms = 120000;  // then SIGKILL
+};
+
+struct Outcome {
+  bool exited = false;   // by exit or return (else by a signal)
+  int status = -1;       // exit status when exited
+  int signal = 0;        // ending signal otherwise
+  bool timed_out = false;
+  std::string out;       // standard output
+  std::string err;       // standard error
+};
+
+// Runs the program in its working directory with stdin from /dev/null and
+// stdout and stderr captured in files beside that directory.
+Outcome run(const Launch& launch);
+
+// Headless environment of the player: dummy video, audio into a file under
+// `dir`, and the leak checker's suppressions for a sanitizer build.
+std::vector<std::pair<std::string, std::string>> headless_env(const std::string& dir);
+
+}  // namespace reliability
