@@ -187,6 +187,16 @@ TEST(Soundtrack, DecodesGaplesslyToTheShowsTimeline) {
   EXPECT_GE(seconds, 184.0);
   EXPECT_LE(seconds, 190.0);
 
+  // Centred on zero: an offset would waste headroom and thump at the start.
+  double sum_left = 0.0, sum_right = 0.0;
+  for (size_t i = 0; i + 1 < d.samples.size(); i += 2) {
+    sum_left += d.samples[i];
+    sum_right += d.samples[i + 1];
+  }
+  const double frames = static_cast<double>(d.samples.size() / 2);
+  EXPECT_LT(std::fabs(sum_left / frames), 33.0);  // 0.1 % of full scale
+  EXPECT_LT(std::fabs(sum_right / frames), 33.0);
+
   const Energy e(d.samples);
   expect_onset_at_every_flash(e);
 

@@ -95,7 +95,8 @@ class Oscillator {
     if (shifted >= 1.0f) shifted -= 1.0f;
     v -= poly_blep(shifted, dt_);
     advance();
-    return v;
+    // Centred on zero: a narrow pulse would otherwise carry a DC offset.
+    return v - (2.0f * width - 1.0f);
   }
 
   float sine() {

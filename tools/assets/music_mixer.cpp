@@ -62,6 +62,9 @@ std::vector<int16_t> master(const Mix& mix) {
   const int64_t n = mix.frames();
   Reverb reverb(0.75f, 0.35f);
   Echo echo(ms_to_sample(375), 0.38f);
+  // Decaying drum bodies and chords leave a little DC behind; keep it out.
+  HighPass dc_left(10.0f);
+  HighPass dc_right(10.0f);
   std::vector<int16_t> pcm(static_cast<size_t>(n) * 2);
   for (int64_t i = 0; i < n; ++i) {
     const auto k = static_cast<size_t>(i);
@@ -84,8 +87,8 @@ std::vector<int16_t> master(const Mix& mix) {
     } else if (i >= mix.fade_from) {
       fade *= static_cast<float>(mix.fade_to - i) / static_cast<float>(mix.fade_to - mix.fade_from);
     }
-    pcm[2 * k] = to_pcm(soft_clip(fade * left));
-    pcm[2 * k + 1] = to_pcm(soft_clip(fade * right));
+    pcm[2 * k] = to_pcm(soft_clip(fade * dc_left.process(left)));
+    pcm[2 * k + 1] = to_pcm(soft_clip(fade * dc_right.process(right)));
   }
   return pcm;
 }
