@@ -24,7 +24,7 @@ Look look_of(WordLook look) {
     case WordLook::light_bare: return {FontStyle::sans_bold, rgb(0xfff8ec), {}, 0, 0, 0.03f};
     case WordLook::dark: return {FontStyle::sans_bold, rgb(0x000000), rgb(0xffffff), 0.35f, 2.0f, 0.02f};
     case WordLook::faint_big: return {FontStyle::sans_light, rgb(0xffffff), {}, 0, 0, 0.0f};
-    case WordLook::title: return {FontStyle::serif_bold, rgb(0xffffff), {}, 0, 0, 0.06f};
+    case WordLook::title: return {FontStyle::serif_bold, rgb(0xffffff), {}, 0, 0, 0.25f};
     case WordLook::warm: return {FontStyle::serif_italic, rgb(0xffe7b0), rgb(0x1a0c00), 0.5f, 2.5f, 0.01f};
   }
   return look_of(WordLook::light);
@@ -59,11 +59,16 @@ Canvas make_word(const Spec& s) {
   const int margin = look.halo_alpha > 0 ? static_cast<int>(std::ceil(look.halo_radius)) + 1 : 0;
   const TextMask mask = font->fit(s.text, s.width - 2 * margin, s.height - 2 * margin, look.tracking);
   if (mask.width == 0) throw AssetError(std::string("text renders empty: ") + s.text);
-  const int w = mask.width + 2 * margin, h = mask.height + 2 * margin;
+  // The title fills its whole box (it is a plate drawn with replace, centred
+  // on the black bar); other words are cropped to their ink.
+  const bool plate = s.look == WordLook::title;
+  const int w = plate ? s.width : mask.width + 2 * margin;
+  const int h = plate ? s.height : mask.height + 2 * margin;
+  const int ox = (w - mask.width) / 2, oy = (h - mask.height) / 2;
 
   Canvas ink(w, h, look.ink, 0.0f);
   for (int y = 0; y < mask.height; ++y)
-    for (int x = 0; x < mask.width; ++x) ink.at(x + margin, y + margin)[3] = mask.at(x, y);
+    for (int x = 0; x < mask.width; ++x) ink.at(x + ox, y + oy)[3] = mask.at(x, y);
 
   Canvas out(w, h, look.halo, 0.0f);
   if (look.halo_alpha > 0) {
@@ -73,7 +78,7 @@ Canvas make_word(const Spec& s) {
       for (int x = 0; x < w; ++x) out.at(x, y)[3] = clamp01(halo.at(x, y)[3] * 1.8f) * look.halo_alpha;
   }
   out.draw(ink, 0, 0);
-  if (s.look == WordLook::title) {
+  if (plate) {
     // Drawn with replace: the colour of every pixel shows, so the letters
     // sit on black and the alpha still carries their coverage.
     for (int y = 0; y < h; ++y)
