@@ -10,7 +10,7 @@ namespace {
 
 // Overall gain of the summed buses into the soft clipper, and the clipper's
 // ceiling: -1 dBFS leaves room for the encoder's overshoot.
-constexpr float kMasterGain = 0.9f;
+constexpr float kMasterGain = 1.05f;
 constexpr float kKnee = 0.7f;
 constexpr float kCeiling = 0.89f;
 

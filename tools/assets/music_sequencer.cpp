@@ -14,11 +14,11 @@ namespace {
 constexpr uint64_t kSeed = 0x5A7A2026C0FFEEull;
 
 // Mix levels of the instruments at full section level.
-constexpr float kKickGain = 0.85f;
-constexpr float kSnareGain = 0.42f;
-constexpr float kHatGain = 0.10f;
-constexpr float kOpenHatGain = 0.06f;
-constexpr float kBassGain = 0.30f;
+constexpr float kKickGain = 0.6f;
+constexpr float kSnareGain = 0.5f;
+constexpr float kHatGain = 0.2f;
+constexpr float kOpenHatGain = 0.09f;
+constexpr float kBassGain = 0.22f;
 constexpr float kPadGain = 0.10f;
 constexpr float kLeadGain = 0.13f;
 constexpr float kPluckGain = 0.11f;

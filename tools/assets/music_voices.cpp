@@ -121,7 +121,7 @@ void play_pad(StereoBuffer& out, int64_t start, int64_t length, int note, float 
   const float hz = midi_to_hz(static_cast<float>(note));
   Oscillator a(hz * 1.0041f, 0.13f);
   Oscillator b(hz * 0.9959f, 0.61f);
-  const float cutoff = hz * (1.5f + 6.0f * brightness) + 300.0f + 2500.0f * brightness;
+  const float cutoff = hz * (2.0f + 8.0f * brightness) + 600.0f + 3500.0f * brightness;
   Svf filter(cutoff, 0.15f);
   const Pan p(pan);
   for (int64_t i = 0; i < n; ++i) {
@@ -148,7 +148,7 @@ void play_lead(StereoBuffer& out, int64_t start, int64_t length, int note, float
     if ((i & 15) == 0) {
       pulse.set_hz(hz * wobble);
       saw.set_hz(hz * 1.003f * wobble);
-      filter.set(hz * (2.5f + 6.0f * bright.value) + 600.0f, 0.3f);
+      filter.set(hz * (3.0f + 8.0f * bright.value) + 1500.0f, 0.3f);
     }
     bright.next();
     filter.process(0.6f * pulse.pulse(0.35f) + 0.5f * saw.saw());
@@ -167,7 +167,7 @@ void play_pluck(StereoBuffer& out, int64_t start, int note, float gain, float pa
   Decay bright(0.04f);
   const Pan p(pan);
   for (int64_t i = 0; i < n; ++i) {
-    if ((i & 15) == 0) filter.set(hz * 1.5f + 5000.0f * bright.value, 0.4f);
+    if ((i & 15) == 0) filter.set(hz * 2.0f + 7000.0f * bright.value, 0.4f);
     bright.next();
     filter.process(saw.saw());
     const float v = filter.low * env.next() * attack_release(i, length, 1, samples(0.02f)) * gain;
