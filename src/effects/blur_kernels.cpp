@@ -297,60 +297,128 @@ SAVA_AVX2 inline __m256i pack_eight(__m256i lo, __m256i hi) {
   return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
 }
 
+// q[i] = i * first for i = 0 .. a + 1 (stores run up to three entries on).
+SAVA_AVX2 inline void left_pad_avx2(uint16_t* q, uint32_t first_pixel, int32_t a) {
+  const uint64_t first = widen(first_pixel);
+  __m256i v = _mm256_set_epi64x(static_cast<int64_t>(3 * first), static_cast<int64_t>(2 * first),
+                                static_cast<int64_t>(first), 0);
+  const __m256i step = _mm256_set1_epi64x(static_cast<int64_t>(4 * first));
+  for (int32_t i = 0; i < a + 2; i += 4) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(q + 4 * i), v);
+    v = _mm256_add_epi16(v, step);
+  }
+}
+
+// q[a + w + k] = q[a + w] + k * last for k = 1 .. b, from total = q[a + w]
+// in both halves (stores run up to three entries on).
+SAVA_AVX2 inline void right_pad_avx2(uint16_t* q, __m128i total, uint32_t last_pixel, int32_t a, int32_t w,
+                                     int32_t b) {
+  const uint64_t last = widen(last_pixel);
+  __m256i v = _mm256_add_epi16(_mm256_broadcastq_epi64(total),
+                               _mm256_set_epi64x(static_cast<int64_t>(4 * last), static_cast<int64_t>(3 * last),
+                                                 static_cast<int64_t>(2 * last), static_cast<int64_t>(last)));
+  const __m256i step = _mm256_set1_epi64x(static_cast<int64_t>(4 * last));
+  for (int32_t k = 1; k <= b; k += 4) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(q + 4 * (a + w + k)), v);
+    v = _mm256_add_epi16(v, step);
+  }
+}
+
 template <bool Simple>
-SAVA_AVX2 void horizontal_avx2(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n,
-                               const LaneDivider& d, uint16_t* q) {
-  const int32_t a = (n - 1) / 2;
-  const int32_t b = n / 2;
+SAVA_AVX2 inline void horizontal_output_avx2(const uint16_t* q, uint32_t* out, int32_t w, int32_t n,
+                                             const LaneDivider& d) {
   const __m256i mul = _mm256_set1_epi16(static_cast<int16_t>(d.mul));
   const __m128i shift = _mm_cvtsi32_si128(d.shift);
-  for (int32_t y = 0; y < h; ++y) {
-    const uint32_t* row = src + static_cast<std::ptrdiff_t>(y) * w;
+  int32_t x = 0;
+  for (; x + 8 <= w; x += 8) {
+    const __m256i s0 = _mm256_sub_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 4 * (x + n))),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 4 * x)));
+    const __m256i s1 = _mm256_sub_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 4 * (x + n + 4))),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 4 * (x + 4))));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
+                        pack_eight(divide_avx2<Simple>(s0, mul, shift), divide_avx2<Simple>(s1, mul, shift)));
+  }
+  horizontal_output_sse2<Simple>(q, out, x, w, n, d);
+}
+
+// Prefix of one row's pixels 1 .. w - 1 (q[a + 1 + j] = q[a + j] + row[j]),
+// four at a time; returns q[a + w] in both halves. The in-register prefix of
+// four pixels does not depend on the running total, so the loop-carried
+// chain is a single add per four pixels.
+SAVA_AVX2 inline __m128i prefix_row_avx2(const uint32_t* row, uint16_t* q, int32_t a, int32_t w) {
+  __m256i carry = _mm256_set1_epi64x(static_cast<int64_t>((a + 1) * widen(row[0])));
+  int32_t j = 1;
+  for (; j + 4 <= w; j += 4) {
+    __m256i px = load_four_lanes(row + j);
+    px = _mm256_add_epi16(px, _mm256_slli_si256(px, 8));  // pairs within each half
+    const __m256i low_total = _mm256_permute4x64_epi64(px, 0x55);
+    px = _mm256_add_epi16(px, _mm256_blend_epi32(_mm256_setzero_si256(), low_total, 0xF0));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(q + 4 * (a + 1 + j)), _mm256_add_epi16(px, carry));
+    carry = _mm256_add_epi16(carry, _mm256_permute4x64_epi64(px, 0xFF));
+  }
+  return prefix_tail_sse2(row, q, a + 1, j, w, _mm256_castsi256_si128(carry));
+}
+
+// The same prefix for two rows at once, one row per 128-bit half: each
+// half holds two pixels of its row, so the running totals never cross
+// halves and the whole step needs fewer shuffles than the single-row loop.
+SAVA_AVX2 inline void prefix_row_pair_avx2(const uint32_t* row_a, const uint32_t* row_b, uint16_t* q_a,
+                                           uint16_t* q_b, int32_t a, int32_t w, __m128i& total_a,
+                                           __m128i& total_b) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i carry = _mm256_set_epi64x(static_cast<int64_t>((a + 1) * widen(row_b[0])),
+                                    static_cast<int64_t>((a + 1) * widen(row_b[0])),
+                                    static_cast<int64_t>((a + 1) * widen(row_a[0])),
+                                    static_cast<int64_t>((a + 1) * widen(row_a[0])));
+  int32_t j = 1;
+  for (; j + 4 <= w; j += 4) {
+    const __m256i v = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row_a + j))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(row_b + j)), 1);
+    __m256i lo = _mm256_unpacklo_epi8(v, zero);  // pixels j, j + 1 of each row
+    __m256i hi = _mm256_unpackhi_epi8(v, zero);  // pixels j + 2, j + 3
+    lo = _mm256_add_epi16(lo, _mm256_slli_si256(lo, 8));
+    hi = _mm256_add_epi16(hi, _mm256_slli_si256(hi, 8));
+    lo = _mm256_add_epi16(lo, carry);
+    hi = _mm256_add_epi16(hi, _mm256_unpackhi_epi64(lo, lo));
+    uint16_t* at_a = q_a + 4 * (a + 1 + j);
+    uint16_t* at_b = q_b + 4 * (a + 1 + j);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_a), _mm256_castsi256_si128(lo));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_a + 8), _mm256_castsi256_si128(hi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_b), _mm256_extracti128_si256(lo, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_b + 8), _mm256_extracti128_si256(hi, 1));
+    carry = _mm256_unpackhi_epi64(hi, hi);
+  }
+  total_a = prefix_tail_sse2(row_a, q_a, a + 1, j, w, _mm256_castsi256_si128(carry));
+  total_b = prefix_tail_sse2(row_b, q_b, a + 1, j, w, _mm256_extracti128_si256(carry, 1));
+}
+
+// q and q2 each need w + n + 4 entries of four lanes.
+template <bool Simple>
+SAVA_AVX2 void horizontal_avx2(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n,
+                               const LaneDivider& d, uint16_t* q, uint16_t* q2) {
+  const int32_t a = (n - 1) / 2;
+  const int32_t b = n / 2;
+  int32_t y = 0;
+  for (; y + 2 <= h; y += 2) {
+    const uint32_t* row_a = src + static_cast<std::ptrdiff_t>(y) * w;
+    const uint32_t* row_b = row_a + w;
+    left_pad_avx2(q, row_a[0], a);
+    left_pad_avx2(q2, row_b[0], a);
+    __m128i total_a, total_b;
+    prefix_row_pair_avx2(row_a, row_b, q, q2, a, w, total_a, total_b);
+    right_pad_avx2(q, total_a, row_a[w - 1], a, w, b);
+    right_pad_avx2(q2, total_b, row_b[w - 1], a, w, b);
     uint32_t* out = dst + static_cast<std::ptrdiff_t>(y) * w;
-    // q[i] = i * first for i = 0 .. a + 1.
-    const uint64_t first = widen(row[0]);
-    __m256i v = _mm256_set_epi64x(static_cast<int64_t>(3 * first), static_cast<int64_t>(2 * first),
-                                  static_cast<int64_t>(first), 0);
-    __m256i step = _mm256_set1_epi64x(static_cast<int64_t>(4 * first));
-    for (int32_t i = 0; i < a + 2; i += 4) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(q + 4 * i), v);
-      v = _mm256_add_epi16(v, step);
-    }
-    // q[a + 1 + j] = q[a + j] + row[j] for j = 1 .. w - 1, four at a time.
-    // The in-register prefix of four pixels is independent of the running
-    // total, so the loop-carried chain is a single add per four pixels.
-    __m256i carry = _mm256_set1_epi64x(static_cast<int64_t>((a + 1) * first));
-    int32_t j = 1;
-    for (; j + 4 <= w; j += 4) {
-      __m256i px = load_four_lanes(row + j);
-      px = _mm256_add_epi16(px, _mm256_slli_si256(px, 8));  // pairs within each half
-      const __m256i low_total = _mm256_permute4x64_epi64(px, 0x55);
-      px = _mm256_add_epi16(px, _mm256_blend_epi32(_mm256_setzero_si256(), low_total, 0xF0));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(q + 4 * (a + 1 + j)), _mm256_add_epi16(px, carry));
-      carry = _mm256_add_epi16(carry, _mm256_permute4x64_epi64(px, 0xFF));
-    }
-    __m128i carry128 = prefix_tail_sse2(row, q, a + 1, j, w, _mm256_castsi256_si128(carry));
-    // q[a + w + k] = q[a + w] + k * last for k = 1 .. b.
-    const uint64_t last = widen(row[w - 1]);
-    carry = _mm256_broadcastq_epi64(carry128);
-    v = _mm256_add_epi16(carry, _mm256_set_epi64x(static_cast<int64_t>(4 * last), static_cast<int64_t>(3 * last),
-                                                  static_cast<int64_t>(2 * last), static_cast<int64_t>(last)));
-    step = _mm256_set1_epi64x(static_cast<int64_t>(4 * last));
-    for (int32_t k = 1; k <= b; k += 4) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(q + 4 * (a + w + k)), v);
-      v = _mm256_add_epi16(v, step);
-    }
-    int32_t x = 0;
-    for (; x + 8 <= w; x += 8) {
-      const __m256i s0 = _mm256_sub_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 4 * (x + n))),
-                                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 4 * x)));
-      const __m256i s1 =
-          _mm256_sub_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 4 * (x + n + 4))),
-                           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 4 * (x + 4))));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
-                          pack_eight(divide_avx2<Simple>(s0, mul, shift), divide_avx2<Simple>(s1, mul, shift)));
-    }
-    horizontal_output_sse2<Simple>(q, out, x, w, n, d);
+    horizontal_output_avx2<Simple>(q, out, w, n, d);
+    horizontal_output_avx2<Simple>(q2, out + w, w, n, d);
+  }
+  if (y < h) {
+    const uint32_t* row = src + static_cast<std::ptrdiff_t>(y) * w;
+    left_pad_avx2(q, row[0], a);
+    const __m128i total = prefix_row_avx2(row, q, a, w);
+    right_pad_avx2(q, total, row[w - 1], a, w, b);
+    horizontal_output_avx2<Simple>(q, dst + static_cast<std::ptrdiff_t>(y) * w, w, n, d);
   }
 }
 
@@ -449,18 +517,20 @@ void horizontal_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_
     return;
   }
   const LaneDivider d = make_lane_divider(static_cast<uint32_t>(n));
-  // Prefix buffer: w + n entries of four lanes plus slack for the pad loops.
-  // Without memory for it the scalar path, which needs none, does the work.
-  std::unique_ptr<uint16_t[]> q(new (std::nothrow) uint16_t[(static_cast<std::size_t>(w) + n + 4) * 4]);
+  // Prefix buffers (two for the AVX2 row pairs): w + n entries of four
+  // lanes each plus slack for the pad loops. Without memory for them the
+  // scalar path, which needs none, does the work.
+  const std::size_t entries = (static_cast<std::size_t>(w) + n + 4) * 4;
+  std::unique_ptr<uint16_t[]> q(new (std::nothrow) uint16_t[2 * entries]);
   if (!q) {
     horizontal_scalar(src, dst, w, h, n);
     return;
   }
   if (level == SimdLevel::avx2) {
     if (d.simple) {
-      horizontal_avx2<true>(src, dst, w, h, n, d, q.get());
+      horizontal_avx2<true>(src, dst, w, h, n, d, q.get(), q.get() + entries);
     } else {
-      horizontal_avx2<false>(src, dst, w, h, n, d, q.get());
+      horizontal_avx2<false>(src, dst, w, h, n, d, q.get(), q.get() + entries);
     }
   } else {
     if (d.simple) {
