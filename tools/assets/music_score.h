@@ -48,6 +48,7 @@ enum class AccentRule : uint8_t {
   Every2000,      // every 2000 ms
   Every4000,      // every 4000 ms
   BeatList,       // the stuttering hit list of the blurred sequences
+  Final,          // the first step only: the closing hit that rings out
 };
 
 // How a section hands over to the next one.
@@ -71,7 +72,7 @@ struct Section {
   bool arpeggio;
   AccentRule accents;
   Ending ending;
-  float level;       // loudness of the band, 0..1
+  float level;       // loudness of the band, 0..1 (0: no band at all)
   float brightness;  // openness of the pads, 0..1
 };
 

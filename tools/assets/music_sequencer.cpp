@@ -107,8 +107,8 @@ void play_groove(Mix& mix, const Passage& p, const DrumKit& kit, Random& rng) {
   }
 }
 
-// The hand-over into the next section. Everything stops one step before the
-// next section, so its first hit lands on a clean slate.
+// The hand-over into the next section. The drums stop at least one step
+// before the next section, so its first hit lands on a clean slate.
 void play_ending(Mix& mix, const Passage& p, const DrumKit& kit, Random& rng) {
   const float scale = section_scale(p.section);
   const int n = p.ending_steps();
@@ -212,7 +212,7 @@ void play_melody(Mix& mix, const Passage& p) {
 // on the main accents, a cymbal; the band ducks under them.
 void play_accents(Mix& mix, const Passage& p, const DrumKit& kit) {
   const Section& s = p.section;
-  const bool last = s.level <= 0.0f;
+  const bool last = s.accents == AccentRule::Final;
   const float scale = last ? 1.0f : 0.85f + 0.15f * s.level;
   for (int32_t a : p.accents) {
     const int64_t at = p.sample_at_tick(ms_to_tick(a));
