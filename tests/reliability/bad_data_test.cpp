@@ -489,3 +489,35 @@ TEST(UnusualPictures, PngSuiteCorruptFilesAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A picture that decodes but is too small for the rectangle a scene reads
+// from it: the start-up size check refuses it before anything is drawn.
+// Enabled once the player and the renderer call picture_size_check after
+// loading the pictures.
+TEST(BadData, DISABLED_PictureOfTheWrongSizeIsRefused) {
+  const auto list = programs();
+  if (list.empty()) GTEST_SKIP() << "neither the player nor the renderer is part of this build";
+  Scratch dir;
+  write_fitting_show_data(dir.path(), {{"data/laptop2.jpg", encode_jpeg_picture(320, 240)}});
+  const std::string message =
+      "Picture data/laptop2.jpg is 320x240 pixels; the show needs exactly 400x300 (the size of data/laptop1.jpg)";
+  for (const Program& program : list) {
+    SCOPED_TRACE(program.name);
+    Launch launch;
+    launch.program = program.path;
+    launch.working_dir = dir.path();
+    launch.env = headless_env(dir.path());
+    if (std::strcmp(program.name, "player") == 0) {
+      launch.signal = SIGTERM;
+      launch.signal_after_ms = 4000;
+    } else {
+      // The laptop scene, should the picture get that far.
+      launch.args = {"--from", "64000", "--to", "72000", "--fps", "10", "--null"};
+    }
+    expect_refused(run(launch), message, "data/laptop2.jpg");
+  }
+}
+
+}  // namespace

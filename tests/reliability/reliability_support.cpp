@@ -204,7 +204,10 @@ void write_fitting_show_data(const std::string& dir, const std::map<std::string,
   for (const auto& entry : fs::directory_iterator(master / "data")) {
     const std::string relative = "data/" + entry.path().filename().string();
     if (replace.count(relative) != 0) continue;
-    fs::create_hard_link(entry.path(), data / entry.path().filename());
+    // Linked where the folders share a file system, copied elsewhere.
+    std::error_code error;
+    fs::create_hard_link(entry.path(), data / entry.path().filename(), error);
+    if (error) fs::copy_file(entry.path(), data / entry.path().filename(), fs::copy_options::overwrite_existing);
   }
   for (const auto& [relative, bytes] : replace) {
     if (!bytes.empty()) write_bytes((fs::path(dir) / relative).string(), bytes);
