@@ -144,9 +144,9 @@ TEST(Soundtrack, IsTheSameBytesOnEveryRun) {
 
 void expect_onset_at_every_flash(const Energy& e) {
   // A rise of 10x (+10 dB) within 5 ms. Held notes and decaying tails give
-  // about 1; the steps of the groove where only a hi-hat or a bass note
-  // comes in give 2 to 3. Only a drum strike that stands well out of the
-  // band gets this far.
+  // about 1, and the median over all the other sixteenths of the track, where
+  // hi-hats and notes come in, is about 2. Only a drum strike that stands
+  // well out of the band gets this far.
   constexpr double kThreshold = 10.0;
   constexpr int64_t kTolerance = 441;  // 10 ms
   double worst_ratio = 1e300;
