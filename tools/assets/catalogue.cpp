@@ -42,6 +42,16 @@ constexpr Spec word(const char* text, int box_w, int box_h, WordLook look = Word
   return s;
 }
 
+// A word of a line of words: fixed size, its baseline at a given row.
+constexpr Spec line_word(const char* text, int pixel_size, int baseline, int box_w, int box_h,
+                         WordLook look = WordLook::light, int indent = 0) {
+  Spec s = word(text, box_w, box_h, look);
+  s.pixel_size = pixel_size;
+  s.baseline = baseline;
+  s.indent = indent;
+  return s;
+}
+
 constexpr Spec thumbnail(int parent, int frame) {
   Spec s = photo(make_thumbnail, thumb, thumb, 0, frame);
   s.parent = parent;
@@ -58,13 +68,17 @@ constexpr WordLook bare = WordLook::light_bare;
 constexpr int keyword_w = 640;  // keyword photographs: the view cuts to the right end
 
 constexpr Entry entries[] = {
-    {0, 1, word("convexa", 126, 32, bare)},
-    {1, 1, word(":", 5, 24, bare)},
-    {2, 1, word("2002", 200, 32, bare)},
+    // "convexa : 2002" at rest at (8, 150), (135, 161), (140, 151): one line
+    // with its baseline on screen row 176, just above the lower light line;
+    // the year starts a space after the colon.
+    {0, 1, line_word("convexa", 24, 26, 126, 32, bare)},
+    {1, 1, line_word(":", 24, 15, 5, 24, bare)},
+    {2, 1, line_word("2002", 24, 25, 200, 32, bare, 8)},
     {3, 1, word("helsinki", 58, 20, bare)},
     {4, 1, photo(make_industry, 560, 300, 6)},
-    {5, 1, word("yrH", 24, 16)},
-    {6, 1, word("ToLVaS", 160, 24)},
+    // "yrH ToLVaS" at (180, 84) and (205, 78): baselines on screen row 101.
+    {5, 1, line_word("yrH", 10, 17, 28, 24)},
+    {6, 1, line_word("ToLVaS", 28, 23, 160, 28)},
     {7, 1, word("present", 130, 20)},
     {8, 1, photo(make_industry, 520, 300, 0)},
     {9, 1, photo(make_industry, 400, 300, 8)},

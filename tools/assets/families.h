@@ -34,6 +34,9 @@ struct Spec {
   WordLook look = WordLook::light;
   int parent = -1;  // thumbnails: the photograph they are cut from
   int min_width = 0;  // words: transparent columns added on the right up to this width
+  int pixel_size = 0;  // words: a fixed size instead of the largest that fits the box
+  int baseline = 0;    // words: the baseline's row in the picture (transparent rows above)
+  int indent = 0;      // words: transparent columns left of the letters
 };
 
 // Failures inside a maker (a missing font); the message is one line.

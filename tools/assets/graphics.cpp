@@ -221,7 +221,8 @@ Canvas make_thumbnail(const Spec& s) {
   const int side = std::min(parent.height(), parent.width()) * 3 / 5;
   const int steps = std::max(1, s.frames - 1);
   const int x = (parent.width() - side) * s.frame / steps;
-  const int y = (parent.height() - side) * ((s.frame * 7) % 3) / 2;
+  // Rows around the lower middle, where the ground and the buildings are.
+  const int y = (parent.height() - side) * (2 + (s.frame * 7) % 3) / 4;
   Canvas detail = parent.crop(x, y, side, side).resized(s.width - 2, s.height - 2);
   Canvas c(s.width, s.height, rgb(0xffffff), 0.0f);
   c.fill_round_rect(0, 0, static_cast<float>(s.width), static_cast<float>(s.height), 3, rgb(0xffffff), 0.9f, 1);

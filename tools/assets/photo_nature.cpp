@@ -14,9 +14,11 @@ constexpr float tau = 6.2831853f;
 
 Canvas make_eye(const Spec& s) {
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
-  const float cx = w * 0.5f, cy = h * 0.52f;
-  const float ew = w * 0.42f, eh = h * 0.26f;  // half extents of the opening
+  // The picture's centre, where the zoom ends, lies in the iris beside the
+  // pupil, so the last frames show fibres rather than black.
   const float iris = h * 0.21f, pupil = iris * 0.36f;
+  const float cx = w * 0.5f + iris * 0.6f, cy = h * 0.52f;
+  const float ew = w * 0.42f, eh = h * 0.26f;  // half extents of the opening
   Canvas c(s.width, s.height);
   c.shade([&](float x, float y) {
     const float u = (x - cx) / ew, v = (y - cy) / eh;

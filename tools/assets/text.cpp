@@ -120,6 +120,7 @@ TextMask Font::render(const std::string& utf8, int pixel_size, float tracking) c
   if (x1 < 0) return mask;
   mask.width = x1 - x0 + 1;
   mask.height = y1 - y0 + 1;
+  mask.baseline = baseline - y0;
   mask.coverage.resize(static_cast<size_t>(mask.width) * mask.height);
   for (int y = 0; y < mask.height; ++y)
     for (int x = 0; x < mask.width; ++x)

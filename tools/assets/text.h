@@ -14,6 +14,7 @@ enum class FontStyle { sans_bold, sans, sans_light, serif_bold, serif_italic, co
 struct TextMask {
   int width = 0;
   int height = 0;
+  int baseline = 0;             // row of the baseline, counted from the ink's top
   std::vector<float> coverage;  // width * height, 0..1
   float at(int x, int y) const { return coverage[static_cast<size_t>(y) * width + x]; }
 };

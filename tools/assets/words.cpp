@@ -1,5 +1,6 @@
 // Word pictures: one line of anti-aliased text with real alpha, cropped to
 // its ink plus a margin for the halo.
+#include <algorithm>
 #include <cmath>
 
 #include "families.h"
@@ -57,14 +58,20 @@ Canvas make_word(const Spec& s) {
   // Room for the halo; bare letters need none (their bitmaps hold the
   // anti-aliased fringe already).
   const int margin = look.halo_alpha > 0 ? static_cast<int>(std::ceil(look.halo_radius)) + 1 : 0;
-  const TextMask mask = font->fit(s.text, s.width - 2 * margin, s.height - 2 * margin, look.tracking);
+  const TextMask mask = s.pixel_size > 0
+                            ? font->render(s.text, s.pixel_size, look.tracking * s.pixel_size)
+                            : font->fit(s.text, s.width - 2 * margin, s.height - 2 * margin, look.tracking);
   if (mask.width == 0) throw AssetError(std::string("text renders empty: ") + s.text);
   // The title fills its whole box (it is a plate drawn with replace, centred
   // on the black bar); other words are cropped to their ink.
   const bool plate = s.look == WordLook::title;
-  const int w = plate ? s.width : mask.width + 2 * margin;
-  const int h = plate ? s.height : mask.height + 2 * margin;
-  const int ox = (w - mask.width) / 2, oy = (h - mask.height) / 2;
+  // Words of one line share a baseline: rows above the ink put it at the
+  // wanted row, whatever the letters' heights.
+  const int top = s.baseline > 0 ? std::max(margin, s.baseline - mask.baseline) : margin;
+  const int w = plate ? s.width : s.indent + mask.width + 2 * margin;
+  const int h = plate ? s.height : top + mask.height + margin;
+  const int ox = plate ? (w - mask.width) / 2 : s.indent + margin;
+  const int oy = plate ? (h - mask.height) / 2 : top;
 
   Canvas ink(w, h, look.ink, 0.0f);
   for (int y = 0; y < mask.height; ++y)
