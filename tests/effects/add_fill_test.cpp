@@ -111,3 +111,16 @@ TEST(AddFillRect, RectangleLeavingTheImageIsClipped) {
   EXPECT_EQ(at(*img, 4, 0), 0xFF010101u);
   EXPECT_EQ(at(*img, 2, 0), 0u);
 }
+
+TEST(AddFillRect, ExtremeFieldsStayInsideTheImage) {
+  const int32_t values[] = {INT32_MIN, -1000, -1, 0, 1, 3, 1000, INT32_MAX};
+  auto img = make_image(6, 5);
+  for (int32_t x : values)
+    for (int32_t y : values)
+      for (int32_t w : values)
+        for (int32_t h : values) {
+          AddFillState st{img.get(), 0x80FFFFFFu, x, y, w, h};
+          add_fill_render(&st, 0);
+        }
+  SUCCEED();
+}
