@@ -2,10 +2,14 @@
 
 #include <png.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
@@ -119,14 +123,24 @@ bool jpeg_write_rows(std::FILE* file, int width, int height, int quality, JSAMPR
   return true;
 }
 
+// Pictures are written under a temporary name and renamed when complete, so
+// an interrupted run or two runs into one directory never leave a torn file.
+std::string part_name(const std::string& path) {
+  std::string part = path;
+  part += ".part";
+  part += std::to_string(getpid());
+  return part;
+}
+
 File open_for_writing(const std::string& path, std::string* error) {
-  File file(std::fopen(path.c_str(), "wb"));
+  File file(std::fopen(part_name(path).c_str(), "wb"));
   if (!file) *error = "cannot write " + path + ": " + std::strerror(errno);
   return file;
 }
 
 bool finish(File file, const std::string& path, bool ok, const char* message,
             std::string* error) {
+  const std::string part = part_name(path);
   if (ok && std::fflush(file.get()) != 0) {
     ok = false;
     message = std::strerror(errno);
@@ -135,9 +149,13 @@ bool finish(File file, const std::string& path, bool ok, const char* message,
     ok = false;
     message = std::strerror(errno);
   }
+  if (ok && std::rename(part.c_str(), path.c_str()) != 0) {
+    ok = false;
+    message = std::strerror(errno);
+  }
   if (!ok) {
     *error = "cannot write " + path + ": " + message;
-    std::remove(path.c_str());
+    std::remove(part.c_str());
   }
   return ok;
 }

@@ -132,6 +132,7 @@ TextMask Font::render(const std::string& utf8, int pixel_size, float tracking) c
 TextMask Font::fit(const std::string& utf8, int max_w, int max_h, float tracking_em) const {
   int lo = 4, hi = 160;
   TextMask best = render(utf8, lo, tracking_em * lo);
+  if (best.width > max_w || best.height > max_h) return TextMask{};  // nothing fits
   while (lo < hi) {
     const int mid = (lo + hi + 1) / 2;
     TextMask m = render(utf8, mid, tracking_em * mid);

@@ -30,7 +30,8 @@ class Font {
 
   // Renders UTF-8 text at a pixel size; `tracking` adds pixels between letters.
   TextMask render(const std::string& utf8, int pixel_size, float tracking = 0) const;
-  // The largest rendering whose ink fits in max_w x max_h.
+  // The largest rendering whose ink fits in max_w x max_h; empty (width 0)
+  // if not even the smallest size fits.
   TextMask fit(const std::string& utf8, int max_w, int max_h, float tracking_em = 0) const;
 
  private:

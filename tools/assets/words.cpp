@@ -61,7 +61,7 @@ Canvas make_word(const Spec& s) {
   const TextMask mask = s.pixel_size > 0
                             ? font->render(s.text, s.pixel_size, look.tracking * s.pixel_size)
                             : font->fit(s.text, s.width - 2 * margin, s.height - 2 * margin, look.tracking);
-  if (mask.width == 0) throw AssetError(std::string("text renders empty: ") + s.text);
+  if (mask.width == 0) throw AssetError(std::string("text does not fit its box: ") + s.text);
   // The title fills its whole box (it is a plate drawn with replace, centred
   // on the black bar); other words are cropped to their ink.
   const bool plate = s.look == WordLook::title;

@@ -1,0 +1,127 @@
+// Writing canvases as files the show's decoder reads back, and the text
+// fitting the word pictures rely on.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "canvas.h"
+#include "image/image.h"
+#include "image/picture_load.h"
+#include "picture_io.h"
+#include "text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using assets::Canvas;
+
+struct ImageDeleter {
+  void operator()(Image* image) const { image_free(image); }
+};
+using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
+
+class PictureFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string name = "picture_io_test_";
+    name += std::to_string(getpid());
+    dir_ = fs::path(SAVA_BINARY_DIR) / name;
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+Canvas test_card() {
+  Canvas c(7, 5, assets::rgb(0x102030), 1.0f);
+  float* p = c.at(3, 2);
+  p[0] = 1.0f;  // red 255
+  p[1] = 0.5f;  // green 128 (127.5 rounds up)
+  p[2] = 0.0f;
+  c.at(6, 4)[3] = 0.0f;   // fully transparent, colour kept
+  c.at(0, 0)[3] = 0.25f;  // partly transparent
+  return c;
+}
+
+TEST_F(PictureFiles, PngKeepsStraightColourAndAlpha) {
+  const std::string path = (dir_ / "card.png").string();
+  std::string error;
+  ASSERT_TRUE(assets::write_png(path, test_card(), true, &error)) << error;
+  ImagePtr img(picture_load(path.c_str()));
+  ASSERT_NE(img, nullptr) << picture_load_error();
+  ASSERT_EQ(img->width, 7);
+  ASSERT_EQ(img->height, 5);
+  EXPECT_EQ(img->pixels[2 * 7 + 3], 0xFFFF8000u);
+  EXPECT_EQ(img->pixels[4 * 7 + 6], 0x00102030u);  // not premultiplied
+  EXPECT_EQ(img->pixels[0], 0x40102030u);
+  EXPECT_EQ(img->pixels[1], 0xFF102030u);
+}
+
+TEST_F(PictureFiles, RgbPngAndJpegAreOpaque) {
+  std::string error;
+  const std::string png = (dir_ / "card_rgb.png").string(), jpg = (dir_ / "card.jpg").string();
+  ASSERT_TRUE(assets::write_png(png, test_card(), false, &error)) << error;
+  ASSERT_TRUE(assets::write_jpeg(jpg, Canvas(16, 16, assets::rgb(0x3060c0)), 90, &error)) << error;
+  ImagePtr a(picture_load(png.c_str())), b(picture_load(jpg.c_str()));
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(a->pixels[4 * 7 + 6], 0xFF102030u);
+  const uint32_t p = b->pixels[8 * 16 + 8];
+  EXPECT_EQ(p >> 24, 0xFFu);
+  EXPECT_NEAR(static_cast<int>((p >> 16) & 255), 0x30, 3);
+  EXPECT_NEAR(static_cast<int>((p >> 8) & 255), 0x60, 3);
+  EXPECT_NEAR(static_cast<int>(p & 255), 0xC0, 3);
+}
+
+TEST_F(PictureFiles, UnwritablePathFailsWithReasonAndLeavesNothing) {
+  const std::string path = (dir_ / "missing" / "card.png").string();
+  std::string error;
+  EXPECT_FALSE(assets::write_png(path, test_card(), true, &error));
+  EXPECT_NE(error.find(path), std::string::npos) << error;
+  EXPECT_EQ(error.find('\n'), std::string::npos);
+  EXPECT_FALSE(assets::write_jpeg(path, test_card(), 90, &error));
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(PictureFiles, RewritingReplacesTheFileWithoutLeftovers) {
+  const std::string path = (dir_ / "card.png").string();
+  std::string error;
+  ASSERT_TRUE(assets::write_png(path, Canvas(3, 3), false, &error));
+  ASSERT_TRUE(assets::write_png(path, test_card(), true, &error));
+  ImagePtr img(picture_load(path.c_str()));
+  ASSERT_NE(img, nullptr);
+  EXPECT_EQ(img->width, 7);
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(dir_)) files += entry.is_regular_file();
+  EXPECT_EQ(files, 1);
+}
+
+TEST(TextFitting, UsesTheBoxWithoutLeavingIt) {
+  std::string error;
+  auto font = assets::Font::open(assets::FontStyle::sans_bold, &error);
+  ASSERT_NE(font, nullptr) << error;
+  for (auto [w, h] : {std::pair{200, 40}, {60, 30}, {400, 110}}) {
+    const assets::TextMask m = font->fit("technology", w, h);
+    ASSERT_GT(m.width, 0);
+    EXPECT_LE(m.width, w);
+    EXPECT_LE(m.height, h);
+    // The next size up would not fit: one side is nearly full.
+    EXPECT_TRUE(m.width > w * 0.85 || m.height > h * 0.8) << w << "x" << h << " got " << m.width << "x" << m.height;
+  }
+  // Too small a box gives nothing rather than an oversized rendering.
+  EXPECT_EQ(font->fit("technology", 5, 24).width, 0);
+}
+
+TEST(TextFitting, BaselineSitsUnderTheLettersAndAboveDescenders) {
+  std::string error;
+  auto font = assets::Font::open(assets::FontStyle::sans_bold, &error);
+  ASSERT_NE(font, nullptr) << error;
+  const assets::TextMask upper = font->render("HE", 30), lower = font->render("gy", 30);
+  EXPECT_EQ(upper.baseline, upper.height);   // nothing below the baseline
+  EXPECT_LT(lower.baseline, lower.height);   // descenders reach below it
+}
+
+}  // namespace
