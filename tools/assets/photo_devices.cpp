@@ -76,7 +76,9 @@ Canvas make_laptop(const Spec& s) {
   const float f = static_cast<float>(s.frame);
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   Canvas c(s.width, s.height);
-  desk(c, h * (0.42f + 0.01f * f), 0x1a7 + s.frame / 4, rgb(0x4a4e58), rgb(0x8a5a34));
+  // A dim room: the laptops are added onto the motherboard, so the screen
+  // and the lit keyboard carry the picture and the rest stays low.
+  desk(c, h * (0.42f + 0.01f * f), 0x1a7 + s.frame / 4, rgb(0x24262e), rgb(0x4a3020));
   // The camera circles the laptop a little from frame to frame.
   const float zoom = 0.8f + 0.02f * f;
   const float cx = w * 0.5f + std::sin(f * 0.45f) * 50, by = h * 0.86f;
