@@ -237,10 +237,9 @@ RandomCase make_case(std::mt19937& rng, bool scaled) {
 }
 
 // Draws each case with the fast render and the reference and compares the
-// destination; returns a checksum of all results.
-uint64_t run_cases(bool scaled, uint32_t seed, int count) {
+// destination.
+void run_cases(bool scaled, uint32_t seed, int count) {
   std::mt19937 rng(seed);
-  uint64_t total = 0;
   for (int n = 0; n < count; ++n) {
     RandomCase c = make_case(rng, scaled);
     auto dst = make_image(c.dst_w, c.dst_h);
@@ -268,9 +267,7 @@ uint64_t run_cases(bool scaled, uint32_t seed, int count) {
         << c.st.dst_w << "x" << c.st.dst_h << ") opacity " << int(c.st.opacity) << " blend "
         << int(c.st.blend) << " smooth " << int(c.st.smooth);
     if (::testing::Test::HasFailure()) break;
-    total = total * 31 + test_util::checksum(*dst);
   }
-  return total;
 }
 
 }  // namespace
@@ -307,18 +304,6 @@ TEST_P(EachLevel, FeedbackZoomOntoItselfMatchesReference) {
     ASSERT_TRUE(test_util::images_equal(*img, *expected, "feedback_zoom_" + std::to_string(n)))
         << "inset " << inset << " smooth " << int(st.smooth);
   }
-}
-
-TEST(CompositorLevels, AllLevelsGiveTheSameChecksum) {
-  const SimdLevel saved = simd_level();
-  std::vector<uint64_t> sums;
-  for (SimdLevel level : {SimdLevel::scalar, SimdLevel::sse2, SimdLevel::avx2}) {
-    set_simd_level(level);
-    sums.push_back(run_cases(false, 99, 200) ^ run_cases(true, 98, 200));
-  }
-  set_simd_level(saved);
-  EXPECT_EQ(sums[0], sums[1]);
-  EXPECT_EQ(sums[0], sums[2]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, EachLevel,
