@@ -1,5 +1,7 @@
 #include "effects/kernel_dispatch.h"
 
+#include <atomic>
+
 namespace {
 
 SimdLevel detect() {
@@ -10,9 +12,9 @@ SimdLevel detect() {
   return SimdLevel::sse2;
 }
 
-// Resolved on first use: no dependence on static initialisation order.
-bool chosen = false;
-SimdLevel current = SimdLevel::sse2;
+// -1 while no level was chosen explicitly: the best one is used. Atomic
+// so that renders on several threads may ask for it at once.
+std::atomic<int> chosen_level{-1};
 
 }  // namespace
 
@@ -22,17 +24,13 @@ SimdLevel best_simd_level() {
 }
 
 SimdLevel simd_level() {
-  if (!chosen) {
-    current = best_simd_level();
-    chosen = true;
-  }
-  return current;
+  const int level = chosen_level.load(std::memory_order_relaxed);
+  return level < 0 ? best_simd_level() : static_cast<SimdLevel>(level);
 }
 
 void set_simd_level(SimdLevel level) {
   if (level == SimdLevel::avx2 && best_simd_level() != SimdLevel::avx2) level = best_simd_level();
-  current = level;
-  chosen = true;
+  chosen_level.store(static_cast<int>(level), std::memory_order_relaxed);
 }
 
 const char* simd_level_name(SimdLevel level) {

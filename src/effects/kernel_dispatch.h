@@ -13,7 +13,7 @@ SimdLevel best_simd_level();
 SimdLevel simd_level();
 
 // Selects a level; a level the processor lacks falls back to the best one
-// it has. Not thread-safe: call it while no effect renders.
+// it has. Meant for tests and benchmarks, between renders.
 void set_simd_level(SimdLevel level);
 
 const char* simd_level_name(SimdLevel level);
