@@ -5,6 +5,7 @@
 
 #include "core/frame.h"
 #include "image/picture_decode.h"
+#include "image/picture_limits.h"
 #include "image/picture_load.h"
 
 const char* const picture_paths[picture_count + 1] = {
@@ -261,10 +262,19 @@ const char* image_store_try_load() {
     picture_set_error("out of memory for the image store");
     return picture_paths[0];
   }
+  uint64_t total_pixels = 0;
   for (int32_t i = 0; i < n; ++i) {
     images[i] = picture_load(picture_paths[i]);
     if (images[i] == nullptr) {
       free_images(images, i);
+      return picture_paths[i];
+    }
+    total_pixels += static_cast<uint64_t>(images[i]->width) * static_cast<uint64_t>(images[i]->height);
+    if (total_pixels > picture_store_max_pixels) {
+      picture_set_error("the pictures up to this one hold %llu pixels, more than the %llu accepted in all",
+                        static_cast<unsigned long long>(total_pixels),
+                        static_cast<unsigned long long>(picture_store_max_pixels));
+      free_images(images, i + 1);
       return picture_paths[i];
     }
   }

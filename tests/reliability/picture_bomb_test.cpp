@@ -1,0 +1,143 @@
+// Decompression bombs: small files of well-compressed data that decode to
+// very large pictures. One picture may be as large as the per-picture limit
+// and is decoded in bounded time; image data beyond what the header
+// announces is not kept; and a store of such pictures is refused once the
+// pictures together pass the store's limit, long before memory runs out.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/image_store.h"
+#include "image/picture_limits.h"
+#include "image/picture_load.h"
+#include "reliability_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace reliability;
+
+uint32_t crc_of(const uint8_t* data, size_t size) {
+  return static_cast<uint32_t>(crc32(0L, data, static_cast<uInt>(size)));
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+void put_chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+  put32(out, static_cast<uint32_t>(data.size()));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  put32(out, crc_of(&out[start], out.size() - start));
+}
+
+// An 8-bit grey PNG of width x height zero samples whose image data stream
+// holds `extra_rows` more rows than the header announces.
+std::vector<uint8_t> zero_png(uint32_t width, uint32_t height, uint32_t extra_rows = 0) {
+  std::vector<uint8_t> out = {137, 80, 78, 71, 13, 10, 26, 10};
+  std::vector<uint8_t> ihdr;
+  put32(ihdr, width);
+  put32(ihdr, height);
+  ihdr.insert(ihdr.end(), {8, 0, 0, 0, 0});
+  put_chunk(out, "IHDR", ihdr);
+
+  // Deflated row by row so that the raw rows never sit in memory at once.
+  z_stream z{};
+  EXPECT_EQ(deflateInit(&z, Z_BEST_COMPRESSION), Z_OK);
+  const std::vector<uint8_t> row(static_cast<size_t>(width) + 1, 0);  // filter byte 0, then samples
+  std::vector<uint8_t> idat;
+  std::vector<uint8_t> buffer(1 << 16);
+  const uint64_t rows = static_cast<uint64_t>(height) + extra_rows;
+  for (uint64_t y = 0; y <= rows; ++y) {
+    const bool last = y == rows;
+    z.next_in = const_cast<Bytef*>(row.data());
+    z.avail_in = last ? 0 : static_cast<uInt>(row.size());
+    int result;
+    do {
+      z.next_out = buffer.data();
+      z.avail_out = static_cast<uInt>(buffer.size());
+      result = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+      idat.insert(idat.end(), buffer.data(), buffer.data() + (buffer.size() - z.avail_out));
+    } while (z.avail_out == 0 || (last && result != Z_STREAM_END));
+  }
+  deflateEnd(&z);
+  put_chunk(out, "IDAT", idat);
+  put_chunk(out, "IEND", {});
+  return out;
+}
+
+struct ImageDeleter {
+  void operator()(Image* image) const { image_free(image); }
+};
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(PictureBomb, LargestAcceptedPictureFromASmallFileDecodes) {
+  Scratch dir;
+  const std::string path = dir.path() + "/bomb.png";
+  // 16384 x 4096: exactly the per-picture limit of 64 Mi pixels.
+  const std::vector<uint8_t> bytes = zero_png(16384, 4096);
+  EXPECT_LT(bytes.size(), 100000u);  // 256 MiB of pixels from under 100 kB
+  write_bytes(path, bytes);
+  const auto start = std::chrono::steady_clock::now();
+  std::unique_ptr<Image, ImageDeleter> image(picture_load(path.c_str()));
+  ASSERT_NE(image, nullptr) << picture_load_error();
+  EXPECT_LT(seconds_since(start), 60.0);
+  EXPECT_EQ(image->width, 16384);
+  EXPECT_EQ(image->height, 4096);
+  EXPECT_EQ(image->pixels[16384u * 4096u - 1], 0xFF000000u);
+
+  // One row more is over the limit and refused before anything is decoded.
+  write_bytes(path, zero_png(16384, 4097));
+  EXPECT_EQ(picture_load(path.c_str()), nullptr);
+  EXPECT_NE(std::string(picture_load_error()).find("larger than"), std::string::npos) << picture_load_error();
+}
+
+TEST(PictureBomb, ImageDataBeyondTheHeaderIsNeitherKeptNorFatal) {
+  Scratch dir;
+  const std::string path = dir.path() + "/overlong.png";
+  // A 4096 x 16 picture whose data stream goes on for 100 MB more.
+  write_bytes(path, zero_png(4096, 16, 25000));
+  const auto start = std::chrono::steady_clock::now();
+  std::unique_ptr<Image, ImageDeleter> image(picture_load(path.c_str()));
+  EXPECT_LT(seconds_since(start), 30.0);
+  if (image != nullptr) {
+    EXPECT_EQ(image->width, 4096);
+    EXPECT_EQ(image->height, 16);
+  } else {
+    EXPECT_STRNE(picture_load_error(), "");
+  }
+}
+
+TEST(PictureBomb, StoreOfLargestPicturesIsRefusedAtItsLimit) {
+  Scratch dir;
+  fs::create_directories(fs::path(dir.path()) / "data");
+  const std::vector<uint8_t> bomb = zero_png(16384, 4096);
+  for (int32_t i = 0; i < picture_count; ++i) write_bytes(dir.path() + "/" + picture_paths[i], bomb);
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir.path());
+  const auto start = std::chrono::steady_clock::now();
+  const char* failed = image_store_try_load();
+  const double took = seconds_since(start);
+  const std::string reason = picture_load_error();
+  fs::current_path(previous);
+
+  // Two such pictures are exactly the limit; the third passes it.
+  ASSERT_EQ(picture_store_max_pixels, 2u * 16384u * 4096u);
+  ASSERT_NE(failed, nullptr);
+  EXPECT_STREQ(failed, picture_paths[2]);
+  EXPECT_NE(reason.find("in all"), std::string::npos) << reason;
+  EXPECT_EQ(image_store, nullptr);
+  EXPECT_LT(took, 120.0);
+}
+
+}  // namespace
