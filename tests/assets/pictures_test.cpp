@@ -123,7 +123,7 @@ float luma(uint32_t p) {
   return 0.3f * ((p >> 16) & 255) + 0.59f * ((p >> 8) & 255) + 0.11f * (p & 255);
 }
 
-bool is_word(int index) { return assets::picture_spec(index).make == assets::make_word; }
+bool is_word(int index) { return assets::picture_recipe(index).make == assets::make_word; }
 
 TEST_F(PicturePack, BothRunsSucceedAndWriteIdenticalBytes) {
   ASSERT_EQ(exit_status_, 0) << read_file(base_ / "exe.stderr");

@@ -19,8 +19,8 @@ namespace {
 constexpr int jpeg_quality = 90;
 constexpr int thumb = 36;  // thumbnails sit 41 pixels apart
 
-constexpr Spec photo(Maker make, int w, int h, int variant = 0, int frame = 0, int frames = 1) {
-  Spec s;
+constexpr Recipe photo(Maker make, int w, int h, int variant = 0, int frame = 0, int frames = 1) {
+  Recipe s;
   s.make = make;
   s.width = w;
   s.height = h;
@@ -30,9 +30,9 @@ constexpr Spec photo(Maker make, int w, int h, int variant = 0, int frame = 0, i
   return s;
 }
 
-constexpr Spec word(const char* text, int box_w, int box_h, WordLook look = WordLook::light,
+constexpr Recipe word(const char* text, int box_w, int box_h, WordLook look = WordLook::light,
                     int min_width = 0) {
-  Spec s;
+  Recipe s;
   s.make = make_word;
   s.width = box_w;
   s.height = box_h;
@@ -43,17 +43,17 @@ constexpr Spec word(const char* text, int box_w, int box_h, WordLook look = Word
 }
 
 // A word of a line of words: fixed size, its baseline at a given row.
-constexpr Spec line_word(const char* text, int pixel_size, int baseline, int box_w, int box_h,
+constexpr Recipe line_word(const char* text, int pixel_size, int baseline, int box_w, int box_h,
                          WordLook look = WordLook::light, int indent = 0) {
-  Spec s = word(text, box_w, box_h, look);
+  Recipe s = word(text, box_w, box_h, look);
   s.pixel_size = pixel_size;
   s.baseline = baseline;
   s.indent = indent;
   return s;
 }
 
-constexpr Spec thumbnail(int parent, int frame) {
-  Spec s = photo(make_thumbnail, thumb, thumb, 0, frame);
+constexpr Recipe thumbnail(int parent, int frame) {
+  Recipe s = photo(make_thumbnail, thumb, thumb, 0, frame);
   s.parent = parent;
   return s;
 }
@@ -61,7 +61,7 @@ constexpr Spec thumbnail(int parent, int frame) {
 struct Entry {
   int first;
   int count;  // a run of `count` pictures; frame = position in the run
-  Spec spec;
+  Recipe recipe;
 };
 
 constexpr WordLook bare = WordLook::light_bare;
@@ -183,27 +183,27 @@ constexpr Entry entries[] = {
     {223, 1, photo(make_end_screen, 400, 300)},
 };
 
-std::array<Spec, picture_count> expand() {
-  std::array<Spec, picture_count> specs{};
+std::array<Recipe, picture_count> expand() {
+  std::array<Recipe, picture_count> recipes{};
   std::array<bool, picture_count> seen{};
   for (const Entry& e : entries)
     for (int i = 0; i < e.count; ++i) {
-      Spec s = e.spec;
+      Recipe s = e.recipe;
       s.frame = i;
       s.frames = e.count;
       // Runs of one family member (traffic 1-8, equipment) step the variant;
       // sequences (laptops, stairs, ...) read the frame.
-      s.variant = e.spec.variant + i;
-      specs[e.first + i] = s;
+      s.variant = e.recipe.variant + i;
+      recipes[e.first + i] = s;
       seen[e.first + i] = true;
     }
   for (int i = 0; i < picture_count; ++i)
     if (!seen[i]) throw AssetError("picture " + std::to_string(i) + " has no maker");
-  return specs;
+  return recipes;
 }
 
-const std::array<Spec, picture_count>& specs() {
-  static const std::array<Spec, picture_count> table = expand();
+const std::array<Recipe, picture_count>& recipes() {
+  static const std::array<Recipe, picture_count> table = expand();
   return table;
 }
 
@@ -214,10 +214,10 @@ bool ends_with(const std::string& s, const char* tail) {
 
 }  // namespace
 
-const Spec& picture_spec(int32_t index) { return specs().at(static_cast<size_t>(index)); }
+const Recipe& picture_recipe(int32_t index) { return recipes().at(static_cast<size_t>(index)); }
 
 Canvas render_picture(int32_t index) {
-  const Spec& s = picture_spec(index);
+  const Recipe& s = picture_recipe(index);
   Canvas c = s.make(s);
   if (s.min_width > c.width()) {
     // Transparent columns on the right, coloured like the picture's edge.
@@ -276,7 +276,7 @@ bool generate_picture(int32_t index, const std::string& root, std::string* error
 
 bool generate_pictures(const std::string& root, unsigned threads, std::string* error) {
   try {
-    specs();
+    recipes();
   } catch (const std::exception& e) {
     *error = e.what();
     return false;

@@ -10,7 +10,7 @@
 namespace assets {
 
 // The parameters of store index 0 .. picture_count - 1.
-const Spec& picture_spec(int32_t index);
+const Recipe& picture_recipe(int32_t index);
 
 // Renders one picture. Throws AssetError on failure.
 Canvas render_picture(int32_t index);

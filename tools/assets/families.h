@@ -10,8 +10,8 @@
 
 namespace assets {
 
-struct Spec;
-using Maker = Canvas (*)(const Spec&);
+struct Recipe;
+using Maker = Canvas (*)(const Recipe&);
 
 // Word pictures: how the text is drawn.
 enum class WordLook {
@@ -23,7 +23,7 @@ enum class WordLook {
   warm,        // pale gold with a halo
 };
 
-struct Spec {
+struct Recipe {
   Maker make = nullptr;
   int width = 0;   // photographs: the size; words: the largest box
   int height = 0;
@@ -54,38 +54,38 @@ void draw_text(Canvas& c, const std::string& text, float x, float y, int pixel_s
 // Width of the ink of a line of text.
 int text_width(const std::string& text, int pixel_size, FontStyle style = FontStyle::sans_bold);
 
-Canvas make_word(const Spec& s);
-Canvas make_thumbnail(const Spec& s);
+Canvas make_word(const Recipe& s);
+Canvas make_thumbnail(const Recipe& s);
 
-Canvas make_industry(const Spec& s);
-Canvas make_traffic(const Spec& s);
-Canvas make_train_photo(const Spec& s);
-Canvas make_train_cutout(const Spec& s);
-Canvas make_fuel(const Spec& s);
+Canvas make_industry(const Recipe& s);
+Canvas make_traffic(const Recipe& s);
+Canvas make_train_photo(const Recipe& s);
+Canvas make_train_cutout(const Recipe& s);
+Canvas make_fuel(const Recipe& s);
 
-Canvas make_laptop(const Spec& s);
-Canvas make_motherboard(const Spec& s);
-Canvas make_phone(const Spec& s);
-Canvas make_phonebox(const Spec& s);
-Canvas make_mixer(const Spec& s);
-Canvas make_equipment(const Spec& s);
+Canvas make_laptop(const Recipe& s);
+Canvas make_motherboard(const Recipe& s);
+Canvas make_phone(const Recipe& s);
+Canvas make_phonebox(const Recipe& s);
+Canvas make_mixer(const Recipe& s);
+Canvas make_equipment(const Recipe& s);
 
-Canvas make_stairs(const Spec& s);
-Canvas make_basement(const Spec& s);
-Canvas make_elevator(const Spec& s);
+Canvas make_stairs(const Recipe& s);
+Canvas make_basement(const Recipe& s);
+Canvas make_elevator(const Recipe& s);
 
-Canvas make_eye(const Spec& s);
-Canvas make_water(const Spec& s);
-Canvas make_panorama(const Spec& s);
-Canvas make_beer(const Spec& s);
-Canvas make_series(const Spec& s);
-Canvas make_stage(const Spec& s);
+Canvas make_eye(const Recipe& s);
+Canvas make_water(const Recipe& s);
+Canvas make_panorama(const Recipe& s);
+Canvas make_beer(const Recipe& s);
+Canvas make_series(const Recipe& s);
+Canvas make_stage(const Recipe& s);
 
-Canvas make_coverage(const Spec& s);
-Canvas make_binary(const Spec& s);
-Canvas make_design_overlay(const Spec& s);
-Canvas make_design_print(const Spec& s);
-Canvas make_symbol(const Spec& s);
-Canvas make_end_screen(const Spec& s);
+Canvas make_coverage(const Recipe& s);
+Canvas make_binary(const Recipe& s);
+Canvas make_design_overlay(const Recipe& s);
+Canvas make_design_print(const Recipe& s);
+Canvas make_symbol(const Recipe& s);
+Canvas make_end_screen(const Recipe& s);
 
 }  // namespace assets

@@ -13,7 +13,7 @@ namespace {
 constexpr float pi_f = 3.14159265f;
 }
 
-Canvas make_coverage(const Spec& s) {
+Canvas make_coverage(const Recipe& s) {
   // A lit globe with a grid, coverage rings and a caption on transparency.
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   const float cx = w * 0.5f, cy = h * 0.44f, r = h * 0.36f;
@@ -78,7 +78,7 @@ Canvas make_coverage(const Spec& s) {
   return c;
 }
 
-Canvas make_binary(const Spec& s) {
+Canvas make_binary(const Recipe& s) {
   // Lines of binary digits, 11 rows apart: the strip scrolls by whole lines.
   Canvas c(s.width, s.height, rgb(0x80ffa0), 0.0f);
   Rng rng(0x113);
@@ -90,7 +90,7 @@ Canvas make_binary(const Spec& s) {
   return c;
 }
 
-Canvas make_design_overlay(const Spec& s) {
+Canvas make_design_overlay(const Recipe& s) {
   // Technical line art on transparency: a grid, circles with cross hairs,
   // dimension lines and small labels.
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
@@ -122,7 +122,7 @@ Canvas make_design_overlay(const Spec& s) {
   return c;
 }
 
-Canvas make_design_print(const Spec& s) {
+Canvas make_design_print(const Recipe& s) {
   // Bold prints on black (they are added onto the screen): rings, stripes,
   // a triangle fan and a grid of dots, one per picture.
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
@@ -157,7 +157,7 @@ Canvas make_design_print(const Spec& s) {
   return c;
 }
 
-Canvas make_symbol(const Spec& s) {
+Canvas make_symbol(const Recipe& s) {
   // The group's mark: a broken ring around three bars.
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   const float cx = w / 2, cy = h / 2, r = w * 0.42f;
@@ -173,7 +173,7 @@ Canvas make_symbol(const Spec& s) {
   return c;
 }
 
-Canvas make_end_screen(const Spec& s) {
+Canvas make_end_screen(const Recipe& s) {
   // Night over a mirror-smooth plain with a glowing horizon and the title.
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   const float horizon = h * 0.62f;
@@ -213,7 +213,7 @@ Canvas make_end_screen(const Spec& s) {
   return c;
 }
 
-Canvas make_thumbnail(const Spec& s) {
+Canvas make_thumbnail(const Recipe& s) {
   // A square detail of the parent photograph in a thin white frame with
   // rounded, transparent corners. Each of a slot's pictures shows another
   // part of the photograph.

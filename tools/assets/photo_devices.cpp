@@ -72,7 +72,7 @@ void desk(Canvas& c, float top, uint32_t seed, Rgb wall, Rgb wood) {
 
 }  // namespace
 
-Canvas make_laptop(const Spec& s) {
+Canvas make_laptop(const Recipe& s) {
   const float f = static_cast<float>(s.frame);
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   Canvas c(s.width, s.height);
@@ -116,7 +116,7 @@ Canvas make_laptop(const Spec& s) {
   return c;
 }
 
-Canvas make_motherboard(const Spec& s) {
+Canvas make_motherboard(const Recipe& s) {
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   Canvas c(s.width, s.height);
   c.shade([&](float x, float y) {
@@ -182,7 +182,7 @@ Canvas make_motherboard(const Spec& s) {
   return c;
 }
 
-Canvas make_phone(const Spec& s) {
+Canvas make_phone(const Recipe& s) {
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   Canvas c(s.width, s.height);
   c.shade([&](float x, float y) {  // a dark table with a soft light pool
@@ -215,7 +215,7 @@ Canvas make_phone(const Spec& s) {
   return c;
 }
 
-Canvas make_phonebox(const Spec& s) {
+Canvas make_phonebox(const Recipe& s) {
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   Canvas c(s.width, s.height, rgb(0x202020), 0.0f);
   const Rgb frame = rgb(0x9a2a22), dark = rgb(0x5a1410);
@@ -245,7 +245,7 @@ Canvas make_phonebox(const Spec& s) {
   return c;
 }
 
-Canvas make_mixer(const Spec& s) {
+Canvas make_mixer(const Recipe& s) {
   // A mixing desk from above in the dark, lit by its own meters. Frames move
   // the faders and the meter levels.
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
@@ -281,7 +281,7 @@ Canvas make_mixer(const Spec& s) {
   return c;
 }
 
-Canvas make_equipment(const Spec& s) {
+Canvas make_equipment(const Recipe& s) {
   // eps (variant 0): a sampling keyboard; x51, x52 (1, 2): the same rack of
   // synthesizer modules with different lights.
   const float w = static_cast<float>(s.width);

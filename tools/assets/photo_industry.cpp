@@ -256,7 +256,7 @@ Canvas render(const Setting& s, int w, int h) {
 
 }  // namespace
 
-Canvas make_industry(const Spec& s) {
+Canvas make_industry(const Recipe& s) {
   if (s.variant == 8) {
     // The first factory again, closer: a centred crop with a cold,
     // high-contrast grade.

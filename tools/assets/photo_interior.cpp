@@ -274,7 +274,7 @@ struct Corridor : Room {
 
 }  // namespace
 
-Canvas make_stairs(const Spec& s) {
+Canvas make_stairs(const Recipe& s) {
   // One step further up the stairs with every picture.
   const float z = s.frame * step_run * 0.9f;
   const V3 eye{0.15f, stair_height(z) + 1.6f, z};
@@ -292,7 +292,7 @@ Canvas make_stairs(const Spec& s) {
   return c;
 }
 
-Canvas make_basement(const Spec& s) {
+Canvas make_basement(const Recipe& s) {
   // Walking down the corridor; lamps fail at random from picture to picture.
   const Corridor room(s.frame);
   const float z = s.frame * 0.8f;
@@ -307,7 +307,7 @@ Canvas make_basement(const Spec& s) {
   return c;
 }
 
-Canvas make_elevator(const Spec& s) {
+Canvas make_elevator(const Recipe& s) {
   // A lobby wall with elevator doors; from picture to picture the car
   // arrives (the floor number counts up) and the doors slide open.
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);

@@ -12,7 +12,7 @@ namespace {
 constexpr float tau = 6.2831853f;
 }
 
-Canvas make_eye(const Spec& s) {
+Canvas make_eye(const Recipe& s) {
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   // The picture's centre, where the zoom ends, lies in the iris beside the
   // pupil, so the last frames show fibres rather than black.
@@ -69,7 +69,7 @@ Canvas make_eye(const Spec& s) {
   return c;
 }
 
-Canvas make_water(const Spec& s) {
+Canvas make_water(const Recipe& s) {
   // Caustics on a dark pool floor. The four frames loop: the noise is read
   // along a circle, so frame 4 would equal frame 0.
   const float a = s.frame * tau / s.frames;
@@ -86,7 +86,7 @@ Canvas make_water(const Spec& s) {
   return c;
 }
 
-Canvas make_panorama(const Spec& s) {
+Canvas make_panorama(const Recipe& s) {
   // A northern lake at the midnight sun: fells, spruce forest, still water.
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   const float horizon = h * 0.55f;
@@ -131,7 +131,7 @@ Canvas make_panorama(const Spec& s) {
   return c;
 }
 
-Canvas make_beer(const Spec& s) {
+Canvas make_beer(const Recipe& s) {
   // A pint glass of lager, backlit, on black (it is added onto the screen).
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
   Canvas c(s.width, s.height);
@@ -168,7 +168,7 @@ Canvas make_beer(const Spec& s) {
   return c;
 }
 
-Canvas make_series(const Spec& s) {
+Canvas make_series(const Recipe& s) {
   // Eight night photographs of lights: bokeh discs and light trails in a
   // different arrangement and colour each.
   Canvas c(s.width, s.height);
@@ -205,7 +205,7 @@ Canvas make_series(const Spec& s) {
   return c;
 }
 
-Canvas make_stage(const Spec& s) {
+Canvas make_stage(const Recipe& s) {
   // Concert lights through haze above a crowd; a different colour scheme in
   // each of the four pictures.
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);

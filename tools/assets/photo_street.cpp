@@ -112,7 +112,7 @@ void facades(Canvas& c, const Camera& cam, float side_x, float lit, Rgb wall, ui
 
 }  // namespace
 
-Canvas make_traffic(const Spec& s) {
+Canvas make_traffic(const Recipe& s) {
   // traffic1..8 (variants 0..7) alternate dusk, night and overcast day; 9
   // and 10 (variants 8, 9) are wide views.
   const int v = s.variant;
@@ -173,7 +173,7 @@ Canvas make_traffic(const Spec& s) {
   return c;
 }
 
-Canvas make_train_photo(const Spec& s) {
+Canvas make_train_photo(const Recipe& s) {
   Canvas c(s.width, s.height);
   const Camera cam{s.width * 0.46f, s.height * 0.45f, s.width * 1.0f, 2.2f};
   const SkyLight sky = sky_light(3, s.width, s.height, cam.horizon);
@@ -232,7 +232,7 @@ Canvas make_train_photo(const Spec& s) {
   return c;
 }
 
-Canvas make_train_cutout(const Spec& s) {
+Canvas make_train_cutout(const Recipe& s) {
   // Side view of a locomotive and one coach, transparent around them.
   Canvas c(s.width, s.height, rgb(0x202020), 0.0f);
   const float w = static_cast<float>(s.width), h = static_cast<float>(s.height);
@@ -284,7 +284,7 @@ Canvas make_train_cutout(const Spec& s) {
   return c;
 }
 
-Canvas make_fuel(const Spec& s) {
+Canvas make_fuel(const Recipe& s) {
   // A filling station at night. Each frame the camera has moved a little to
   // the right and the canopy lights flicker, so steps and fades show.
   const float f = static_cast<float>(s.frame);

@@ -52,7 +52,7 @@ int text_width(const std::string& text, int pixel_size, FontStyle style) {
   return open_font(style)->render(text, pixel_size).width;
 }
 
-Canvas make_word(const Spec& s) {
+Canvas make_word(const Recipe& s) {
   const Look look = look_of(s.look);
   auto font = open_font(look.font);
   // Room for the halo; bare letters need none (their bitmaps hold the
