@@ -111,6 +111,44 @@ void tower_crane(Canvas& c, float x, float base, float height, float jib_left, f
   c.fill_rect(hook - 2, top + height * 0.45f, hook + 2, top + height * 0.45f + 4, colour);
 }
 
+// A building going up: concrete floor slabs lit on their edges, columns,
+// the lower floors closed with windows, safety netting on the top floor.
+void concrete_frame(Canvas& c, float x0, float x1, float base, int floors, Rgb light, Rng& rng) {
+  const float storey = 13;
+  const Rgb concrete = rgb(0x8a8780), shadow = rgb(0x2a2a2e);
+  for (int f = 0; f < floors; ++f) {
+    const float y1 = base - f * storey, y0 = y1 - storey;
+    c.fill_rect(x0, y0, x1, y1, scale(shadow, 0.8f + 0.05f * f));  // the dark inside
+    if (f < floors - 3) {  // closed floors: wall with a window band
+      c.fill_rect(x0, y0 + 2, x1, y1, scale(concrete, 0.75f));
+      for (float wx = x0 + 3; wx < x1 - 6; wx += 9) c.fill_rect(wx, y0 + 5, wx + 6, y0 + 10, rgb(0x30343c));
+    }
+    for (float cx = x0; cx <= x1; cx += 18) c.fill_rect(cx, y0, cx + 2.5f, y1, scale(concrete, 0.9f));
+    c.fill_rect(x0 - 2, y0, x1 + 2, y0 + 2.5f, concrete);
+    c.fill_rect(x0 - 2, y0, x1 + 2, y0 + 0.8f, mix(concrete, light, 0.6f));
+  }
+  const float top = base - floors * storey;
+  c.fill_rect(x0 + (x1 - x0) * 0.55f, top - storey, x1, top, rgb(0x3a8a4a), 0.55f);  // netting
+  for (float sx = x0; sx < x1; sx += 5) c.line(sx, top - storey, sx, top, 0.5f, rgb(0x101010), 0.5f);
+  // Rebar sticking up from the unfinished columns.
+  for (float cx = x0; cx <= x0 + (x1 - x0) * 0.5f; cx += 18) c.line(cx + 1, top, cx + 1 + rng.range(-1, 1), top - 7, 0.7f, rgb(0x4a3a30));
+}
+
+// A row of shipping containers, some stacked two high.
+void containers(Canvas& c, float x0, float x1, float base, Rng& rng) {
+  const Rgb paints[] = {rgb(0x9a3a28), rgb(0x2a5a8a), rgb(0xb88a30), rgb(0x4a6a4a), rgb(0x7a7a7a)};
+  for (float x = x0; x < x1 - 30; x += 32) {
+    const int stack = 1 + rng.below(2);
+    for (int k = 0; k < stack; ++k) {
+      const Rgb col = paints[rng.below(5)];
+      const float y1 = base - k * 13, y0 = y1 - 12;
+      c.fill_rect(x, y0, x + 30, y1, col);
+      for (float rx = x + 2; rx < x + 29; rx += 2.5f) c.line(rx, y0 + 1, rx, y1 - 1, 0.6f, scale(col, 0.7f));
+      c.fill_rect(x, y0, x + 30, y0 + 1, scale(col, 1.3f));
+    }
+  }
+}
+
 void pylon(Canvas& c, float x, float base, float height, Rgb colour) {
   const float top = base - height;
   const float w = height * 0.22f;
@@ -175,6 +213,11 @@ Canvas render(const Setting& s, int w, int h) {
                      const float v = (y - (water - 66)) / 66;
                      Rgb col = v > 0.72f ? rgb(0x7a2a22) : rgb(0x2b3440);
                      col = scale(col, 0.7f + 0.5f * clamp01((x - hx0) / (hx1 - hx0)));
+                     // Welded plates, and rust running down from the deck.
+                     if (std::fmod(x - hx0, 26.0f) < 0.8f || std::fabs(v - 0.36f) < 0.012f) col = scale(col, 0.75f);
+                     const float rust = smoothstep(0.55f, 0.9f, value_noise(x / 2.0f, 0, s.seed + 7) * 0.5f + 0.5f) *
+                                        (1 - v) * 0.6f;
+                     col = mix(col, rgb(0x8a4a20), rust);
                      return scale(col, 1 + 0.08f * value_noise(x / 3, y / 9, s.seed));
                    });
     c.fill_rect(hx0 + 60, water - 96, hx0 + 150, water - 64, rgb(0xd8d4c8), 1, 0.7f);
@@ -218,10 +261,9 @@ Canvas render(const Setting& s, int w, int h) {
                     h * 0.55f * depth + 40, 40 * depth, 110 * depth,
                     mix(steel, air, 0.5f * (1 - depth)), depth);
       }
-      const float bx0 = w * 0.3f, bx1 = w * 0.72f, btop = horizon - 70;
-      for (float fy = btop; fy < horizon + 6; fy += 12) c.line(bx0, fy, bx1, fy, 2, steel);
-      for (float fx = bx0; fx <= bx1; fx += 16) c.line(fx, btop, fx, horizon + 6, 1.6f, steel);
-      c.fill_rect(bx0, btop + 36, bx1, horizon + 6, scale(steel, 1.2f), 0.85f);
+      concrete_frame(c, w * 0.3f, w * 0.72f, horizon + 6, 6, mix(sky.cloud_lit, sky.sun, 0.2f), rng);
+      containers(c, w * 0.04f, w * 0.3f, horizon + 26, rng);
+      containers(c, w * 0.74f, w * 0.98f, horizon + 30, rng);
     } else {
       // Power station: cooling towers behind a line of pylons.
       cooling_tower(c, w * 0.32f, horizon + 6, h * 0.42f, w * 0.2f, mix(sky.cloud_lit, sky.sun, 0.2f),
