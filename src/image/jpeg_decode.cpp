@@ -24,8 +24,22 @@ struct JpegErrorManager {
 struct JpegJob {
   jpeg_decompress_struct cinfo;
   JpegErrorManager err;
+  jpeg_progress_mgr progress;
   Image* image;
 };
+
+// Every scan of a progressive file makes the library visit every block of
+// the picture again, and nothing in the format bounds their number: a small
+// file of thousands of near-empty scans would take minutes to decode. Real
+// files have a few dozen at most.
+constexpr int max_scans = 500;
+
+void on_jpeg_progress(j_common_ptr cinfo) {
+  const auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (decompress->input_scan_number <= max_scans) return;
+  picture_set_error("JPEG: more than %d scans", max_scans);
+  std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+}
 
 [[noreturn]] void on_jpeg_error(j_common_ptr cinfo) {
   char text[JMSG_LENGTH_MAX];
@@ -76,6 +90,8 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
 
   j_decompress_ptr cinfo = &job->cinfo;
   jpeg_create_decompress(cinfo);
+  job->progress.progress_monitor = on_jpeg_progress;
+  cinfo->progress = &job->progress;
   jpeg_stdio_src(cinfo, file);
   jpeg_read_header(cinfo, TRUE);
   // Checked before jpeg_start_decompress, whose buffers grow with the width.

@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
+
+#include <jpeglib.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -138,6 +143,75 @@ TEST(PictureBomb, StoreOfLargestPicturesIsRefusedAtItsLimit) {
   EXPECT_NE(reason.find("in all"), std::string::npos) << reason;
   EXPECT_EQ(image_store, nullptr);
   EXPECT_LT(took, 120.0);
+}
+
+}  // namespace
+
+namespace {
+
+// A progressive grey JPEG of the given size, all mid-grey, whose first AC
+// scan is repeated `repeats` more times before the end: every scan makes the
+// decoder visit every block of the picture again.
+std::vector<uint8_t> many_scan_jpeg(uint32_t width, uint32_t height, int repeats) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = width;
+  cinfo.image_height = height;
+  cinfo.input_components = 1;
+  cinfo.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&cinfo);
+  jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<JSAMPLE> row(width, 128);
+  while (cinfo.next_scanline < height) {
+    JSAMPROW pointer = row.data();
+    jpeg_write_scanlines(&cinfo, &pointer, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  std::vector<uint8_t> bytes(buffer, buffer + size);
+  jpeg_destroy_compress(&cinfo);
+  std::free(buffer);
+
+  // Scans start at SOS markers (FF DA); markers inside entropy data are
+  // always stuffed, so a plain search finds them. The second scan is the
+  // first AC scan of the simple progression.
+  std::vector<size_t> scans;
+  for (size_t i = 0; i + 1 < bytes.size(); ++i) {
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) scans.push_back(i);
+  }
+  if (scans.size() < 3) return bytes;
+  const std::vector<uint8_t> scan(bytes.begin() + static_cast<long>(scans[1]), bytes.begin() + static_cast<long>(scans[2]));
+  std::vector<uint8_t> out(bytes.begin(), bytes.end() - 2);  // without EOI
+  for (int i = 0; i < repeats; ++i) out.insert(out.end(), scan.begin(), scan.end());
+  out.push_back(0xFF);
+  out.push_back(0xD9);
+  return out;
+}
+
+TEST(PictureBomb, JpegOfEndlessScansIsRefusedQuickly) {
+  Scratch dir;
+  const std::string path = dir.path() + "/scans.jpg";
+  // 16 Mi pixels and 5000 scans: without a limit a quarter of a minute for
+  // this one picture, about an hour for a store of them.
+  const std::vector<uint8_t> bytes = many_scan_jpeg(4096, 4096, 5000);
+  EXPECT_LT(bytes.size(), 1000000u);
+  write_bytes(path, bytes);
+  const auto start = std::chrono::steady_clock::now();
+  std::unique_ptr<Image, ImageDeleter> image(picture_load(path.c_str()));
+  EXPECT_LT(seconds_since(start), 20.0);
+  EXPECT_EQ(image, nullptr);
+  EXPECT_STREQ(picture_load_error(), "JPEG: more than 500 scans");
+
+  // A file of as many scans as a real one has still decodes.
+  write_bytes(path, many_scan_jpeg(64, 64, 20));
+  image.reset(picture_load(path.c_str()));
+  ASSERT_NE(image, nullptr) << picture_load_error();
+  EXPECT_EQ(image->pixels[0] & 0xFFFFFFu, image->pixels[64 * 64 - 1] & 0xFFFFFFu);
 }
 
 }  // namespace
