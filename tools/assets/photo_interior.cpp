@@ -212,7 +212,11 @@ struct Stairwell : Room {
   Rgb emission(Material m, V3 p) const override {
     // A tall window on the far wall of the landing.
     const float above = p.y - step_count * step_rise;
-    if (m == end_wall && std::fabs(p.x) < 0.5f && above > 0.9f && above < 2.8f) return rgb(0xd8e2f0);
+    if (m == end_wall && std::fabs(p.x) < 0.5f && above > 0.9f && above < 2.8f) {
+      // Frosted glass with the frame's cross bar.
+      const bool bar = std::fabs(above - 1.85f) < 0.03f || std::fabs(p.x) < 0.02f;
+      return bar ? rgb(0x202020) : scale(rgb(0xd8e2f0), 0.85f + 0.15f * value_noise(p.x * 8, above * 8, 0x122));
+    }
     return {};
   }
 };
@@ -281,7 +285,7 @@ Canvas make_stairs(const Recipe& s) {
   const Stairwell room;
   std::vector<Light> lights = {
       {{0, stair_height(z + 6) + 2.6f, z + 6}, rgb(0xfff0d8), 3.5f},
-      {{0, 4.5f, stairs_start + 20 * step_run}, rgb(0xdfe8ff), 3.0f},
+      {{0, 4.5f, stairs_start + 20 * step_run}, rgb(0xdfe8ff), 1.8f},
       {{0.3f, eye.y + 1.0f, z - 1.5f}, rgb(0xffe6c8), 2.5f},
   };
   Canvas c(s.width, s.height);
