@@ -57,6 +57,13 @@ int decode_step(uint8_t* queue) {
 // A step that ended a pass over the file without any sound from it.
 bool pass_was_silent(int result) { return result != DECODE_OK && pass_bytes == 0; }
 
+// Every pass over the file costs a restart of the decoder and a new feed of
+// the file. A track of a handful of samples would need thousands of passes
+// per callback (one sample: 2048 passes, more time than the chunk lasts), so
+// passes shorter than 256 sample frames (5.8 ms) are refused at the start.
+constexpr int64_t min_pass_bytes = 256 * 4;
+bool pass_too_short(int result) { return result != DECODE_OK && pass_bytes < min_pass_bytes; }
+
 // Refills the queue to at least `want` bytes from the real-time path. Only a
 // soundtrack that stopped yielding sound (which soundtrack_open rules out)
 // gets silence instead, so that the device never runs short.
@@ -105,6 +112,7 @@ int prime(int32_t chunk, uint8_t* queue, int32_t start_ms) {
       const int result = decode_step(queue);
       remaining -= pcm_fill - before;
       if (pass_was_silent(result)) return decoder.wrong_rate ? SOUNDTRACK_BAD_FORMAT : SOUNDTRACK_NO_AUDIO;
+      if (pass_too_short(result)) return SOUNDTRACK_NO_AUDIO;
     }
   }
   return SOUNDTRACK_OK;

@@ -266,6 +266,7 @@ TEST(BadData, UnusableSoundtracksAreRefused) {
       {"frame syncs destroyed", file, Make::bytes, flipped, no_audio},
       {"a picture", file, Make::bytes, encode_png_picture(40, 30), no_audio},
       {"silent WAV", file, Make::bytes, silent_wav(), no_audio},
+      {"one sample of music", file, Make::bytes, encode_track(1), no_audio},
       {"22050 Hz", file, Make::bytes, encode_track(22050, 22050, 2), bad_format},
       {"48000 Hz", file, Make::bytes, encode_track(48000, 48000, 2), bad_format},
       {"32000 Hz mono", file, Make::bytes, encode_track(32000, 32000, 1), bad_format},

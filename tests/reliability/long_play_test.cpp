@@ -102,3 +102,33 @@ TEST_F(LongPlay, ShortTrackRepeatsSeamlesslyAndTheClockCountsThroughTheWrap) {
 }
 
 }  // namespace
+
+namespace {
+
+// A track of a handful of samples would take thousands of passes over the
+// file per callback, more time than the sound lasts: refused at the start.
+// From 256 sample frames on a track plays, repeating seamlessly.
+TEST_F(LongPlay, TracksOfAFewSamplesAreRefusedShortOnesRepeat) {
+  Scratch dir;
+  std::vector<uint8_t> queue(soundtrack_queue_size, 0);
+  for (const int frames : {1, 100, 255}) {
+    SCOPED_TRACE(frames);
+    const std::string path = dir.path() + "/tiny" + std::to_string(frames) + ".mp3";
+    write_bytes(path, encode_track(frames));
+    EXPECT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0), SOUNDTRACK_NO_AUDIO);
+    EXPECT_EQ(soundtrack_data, nullptr);
+  }
+  const std::string path = dir.path() + "/short.mp3";
+  write_bytes(path, encode_track(256));
+  ASSERT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0), SOUNDTRACK_OK);
+  std::vector<uint8_t> stream;
+  std::vector<uint8_t> buffer(chunk);
+  for (int k = 0; k < 50; ++k) {
+    soundtrack_callback(queue.data(), buffer.data(), chunk);
+    stream.insert(stream.end(), buffer.begin(), buffer.end());
+  }
+  const size_t pass = 256 * 4;
+  for (size_t i = pass; i < stream.size(); ++i) ASSERT_EQ(stream[i], stream[i - pass]) << "byte " << i;
+}
+
+}  // namespace
