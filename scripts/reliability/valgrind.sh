@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Memory checking with valgrind's memcheck on a plain (unsanitized) build:
 #  1. the whole show rendered offline (sava-capture --to 184001 --null) at a
-#     modest frame rate;
+#     modest frame rate, from the show data and again from pictures of the
+#     smallest sizes the size table allows;
 #  2. the player run headless until its frame loop and audio run, then ended
 #     by SIGTERM.
 # Each must end with "ERROR SUMMARY: 0 errors" and nothing definitely lost.
@@ -75,17 +76,28 @@ check_log() {
   grep -E 'ERROR SUMMARY|definitely lost|in use at exit|All heap blocks' "$log" | sed "s/^==[0-9]*== /  $what: /" >&2
 }
 
-step "whole show rendered offline under memcheck at $fps fps"
-status=0
-(cd "$show_dir" && "${memcheck[@]}" --log-file="$scratch/capture.vg" \
-   "$root/$build/tools/capture/sava-capture" --to 184001 --fps "$fps" --null \
-   >"$scratch/capture.out" 2>"$scratch/capture.err") || status=$?
-if [ "$status" -ne 0 ]; then
-  echo "sava-capture under memcheck: exit status $status" >&2
-  cat "$scratch/capture.err" "$scratch/capture.vg" >&2
-  exit 1
-fi
-check_log capture "$scratch/capture.vg"
+# Renders the whole show from the data/ under $1; $2 names the run.
+render_show() {
+  local dir=$1 name=$2 status=0
+  step "whole show rendered offline under memcheck at $fps fps ($name)"
+  (cd "$dir" && "${memcheck[@]}" --log-file="$scratch/$name.vg" \
+     "$root/$build/tools/capture/sava-capture" --to 184001 --fps "$fps" --null \
+     >"$scratch/$name.out" 2>"$scratch/$name.err") || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "sava-capture under memcheck: exit status $status" >&2
+    cat "$scratch/$name.err" "$scratch/$name.vg" >&2
+    return 1
+  fi
+  check_log "$name" "$scratch/$name.vg"
+}
+
+render_show "$show_dir" capture
+# Every picture at the smallest size the size table allows: the tightest
+# source rectangles the scenes may meet.
+small_dir="$scratch/smallest"
+mkdir -p "$small_dir"
+"$build/tests/reliability/reliability_data_writer" "$small_dir" --smallest
+render_show "$small_dir" capture-smallest
 
 step "player under memcheck, ended by SIGTERM ${play_seconds}s after its sound starts"
 audio="$scratch/audio.raw"

@@ -28,9 +28,10 @@ namespace reliability {
 
 namespace fs = std::filesystem;
 
-Size fitting_size(int32_t index) {
+Size fitting_size(int32_t index, bool smallest) {
   const PictureSizeRule& rule = picture_size_rule(index);
-  if (rule.same_size_as >= 0) return fitting_size(rule.same_size_as);
+  if (rule.same_size_as >= 0) return fitting_size(rule.same_size_as, smallest);
+  if (smallest) return {rule.min_width, rule.min_height};
   return {rule.max_width > 0 ? rule.max_width : rule.min_width,
           rule.max_height > 0 ? rule.max_height : rule.min_height};
 }
@@ -170,35 +171,40 @@ const std::vector<uint8_t>& fitting_soundtrack() {
 
 namespace {
 
-// The pictures and the soundtrack, encoded once per process into a folder
-// that lives as long as the process.
-const std::string& master_data() {
-  static Scratch master;
-  static const bool written = [] {
-    fs::create_directories(fs::path(master.path()) / "data");
-    std::map<std::pair<int32_t, int32_t>, std::vector<uint8_t>> png_cache, jpeg_cache;
-    for (int32_t i = 0; i < picture_count; ++i) {
-      const Size size = fitting_size(i);
-      const std::string path = picture_paths[i];
-      const bool jpeg = path.ends_with(".jpg");
-      auto& cache = jpeg ? jpeg_cache : png_cache;
-      auto& bytes = cache[{size.width, size.height}];
-      if (bytes.empty()) {
-        bytes = jpeg ? encode_jpeg_picture(size.width, size.height) : encode_png_picture(size.width, size.height);
-      }
-      write_bytes((fs::path(master.path()) / path).string(), bytes);
+// The pictures and the soundtrack, encoded once per process (and per kind
+// of size) into a folder that lives as long as the process.
+std::string write_master_data(bool smallest) {
+  static Scratch master_folders;
+  const std::string master = master_folders.path() + (smallest ? "/smallest" : "/fitting");
+  fs::create_directories(fs::path(master) / "data");
+  std::map<std::pair<int32_t, int32_t>, std::vector<uint8_t>> png_cache, jpeg_cache;
+  for (int32_t i = 0; i < picture_count; ++i) {
+    const Size size = fitting_size(i, smallest);
+    const std::string path = picture_paths[i];
+    const bool jpeg = path.ends_with(".jpg");
+    auto& cache = jpeg ? jpeg_cache : png_cache;
+    auto& bytes = cache[{size.width, size.height}];
+    if (bytes.empty()) {
+      bytes = jpeg ? encode_jpeg_picture(size.width, size.height) : encode_png_picture(size.width, size.height);
     }
-    write_bytes((fs::path(master.path()) / "data/rinnu.mp3").string(), fitting_soundtrack());
-    return true;
-  }();
-  (void)written;
-  return master.path();
+    write_bytes((fs::path(master) / path).string(), bytes);
+  }
+  write_bytes((fs::path(master) / "data/rinnu.mp3").string(), fitting_soundtrack());
+  return master;
+}
+
+const std::string& master_data(bool smallest) {
+  static const std::string fitting = write_master_data(false);
+  if (!smallest) return fitting;
+  static const std::string small = write_master_data(true);
+  return small;
 }
 
 }  // namespace
 
-void write_fitting_show_data(const std::string& dir, const std::map<std::string, std::vector<uint8_t>>& replace) {
-  const fs::path master = master_data();
+void write_fitting_show_data(const std::string& dir, const std::map<std::string, std::vector<uint8_t>>& replace,
+                             bool smallest) {
+  const fs::path master = master_data(smallest);
   const fs::path data = fs::path(dir) / "data";
   fs::create_directories(data);
   for (const auto& entry : fs::directory_iterator(master / "data")) {

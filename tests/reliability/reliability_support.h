@@ -16,9 +16,10 @@ struct Size {
   int32_t height;
 };
 
-// A size that meets picture `index`'s rule in the size table (the largest
-// allowed where there is an upper bound, else the smallest).
-Size fitting_size(int32_t index);
+// A size that meets picture `index`'s rule in the size table: the largest
+// allowed where there is an upper bound, else the smallest; with `smallest`,
+// always the smallest.
+Size fitting_size(int32_t index, bool smallest = false);
 
 // An RGB picture of the given size with a pattern, as a PNG or (quality 90,
 // 4:2:0) JPEG file's bytes.
@@ -51,9 +52,11 @@ class Scratch {
 // JPEGs, ".png" paths as PNGs) and the soundtrack. The files are encoded once
 // per process and linked into each directory, so a fresh data directory costs
 // little. `replace` maps paths under data/ ("data/fuel1.jpg") to the bytes to
-// write there instead; an entry with no bytes leaves the file out.
+// write there instead; an entry with no bytes leaves the file out. With
+// `smallest` every picture has the smallest size its rule allows.
 void write_fitting_show_data(const std::string& dir,
-                             const std::map<std::string, std::vector<uint8_t>>& replace = {});
+                             const std::map<std::string, std::vector<uint8_t>>& replace = {},
+                             bool smallest = false);
 
 // The soundtrack every fitting data directory gets: 3 s, 44100 Hz stereo.
 const std::vector<uint8_t>& fitting_soundtrack();
