@@ -2,7 +2,8 @@
 # Runs the project under the sanitizers; fails on any report.
 #  1. AddressSanitizer + UndefinedBehaviorSanitizer build (-DSAVA_SANITIZE=ON)
 #     of everything: every test through ctest, then the whole show rendered
-#     offline (sava-capture --to 184001 --fps 10 --null).
+#     offline (sava-capture --to 184001 --fps 10 --null), from the show data
+#     and again from pictures of the smallest sizes the size table allows.
 #  2. ThreadSanitizer build (-DSAVA_TSAN=ON) of the player, run headless for
 #     a few seconds with its audio thread live and ended by SIGTERM.
 # The show data is the generated data/ of the project root when it is
