@@ -14,6 +14,7 @@
 #include "core/sdl_screen.h"
 #include "core/tick.h"
 #include "image/image_store.h"
+#include "image/picture_size_check.h"
 #include "music/soundtrack.h"
 #include "show/cue_table.h"
 
@@ -122,6 +123,10 @@ int main(int argc, char** argv) {
   screen_image.height = screen_height;
 
   image_store_load();
+  // The scenes read their pictures through fixed rectangles: a picture of
+  // the wrong size stops the show here rather than being read out of bounds.
+  const std::string size_problem = picture_size_check(image_store);
+  if (!size_problem.empty()) fail("%s\n", size_problem.c_str());
 
   start_tick.store(get_tick_count());
   // Everything soundtrack_open primed on this thread is handed to the audio

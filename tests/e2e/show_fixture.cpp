@@ -10,10 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "image/image_store.h"
+#include "image/picture_sizes.h"
 
 namespace fs = std::filesystem;
 
@@ -130,11 +133,31 @@ std::vector<uint8_t> read_file(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+namespace {
+
+// A size every scene accepts for picture `index`: the largest its rule
+// allows, or its smallest where it has no upper bound, or the size of the
+// picture it must match.
+std::pair<int, int> fixture_size(int32_t index) {
+  const PictureSizeRule& rule = picture_size_rule(index);
+  if (rule.same_size_as >= 0) return fixture_size(rule.same_size_as);
+  const int width = rule.max_width > 0 ? rule.max_width : rule.min_width;
+  const int height = rule.max_height > 0 ? rule.max_height : rule.min_height;
+  return {std::max(width, 1), std::max(height, 1)};
+}
+
+}  // namespace
+
 void write_show_data(const std::string& dir, const std::vector<uint8_t>& soundtrack, const std::vector<int>& omit) {
   fs::create_directories(fs::path(dir) / "data");
+  // One encoded picture per size, shared by every path of that size.
+  static std::map<std::pair<int, int>, std::vector<uint8_t>> pictures;
   for (int i = 0; picture_paths[i] != nullptr; ++i) {
     if (std::find(omit.begin(), omit.end(), i) != omit.end()) continue;
-    write_file((fs::path(dir) / picture_paths[i]).string(), fixture_picture());
+    const std::pair<int, int> size = fixture_size(i);
+    auto found = pictures.find(size);
+    if (found == pictures.end()) found = pictures.emplace(size, encode_png(size.first, size.second)).first;
+    write_file((fs::path(dir) / picture_paths[i]).string(), found->second);
   }
   if (!soundtrack.empty()) write_file((fs::path(dir) / "data/rinnu.mp3").string(), soundtrack);
 }

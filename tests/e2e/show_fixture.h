@@ -36,9 +36,9 @@ std::vector<uint8_t> reference_decode(const std::string& path);
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> read_file(const std::string& path);
 
-// Writes data/ under `dir`: every picture of the table (one encoded PNG
-// reused for all paths, whatever their extension, as the decoder goes by
-// content), except the store indices in `omit`, and the soundtrack unless
+// Writes data/ under `dir`: every picture of the table at a size the show
+// accepts (PNG under every path, whatever its extension, as the decoder goes
+// by content), except the store indices in `omit`, and the soundtrack unless
 // `soundtrack` is empty.
 void write_show_data(const std::string& dir, const std::vector<uint8_t>& soundtrack,
                      const std::vector<int>& omit = {});

@@ -16,6 +16,7 @@
 #include "core/runtime.h"
 #include "frame_stats.h"
 #include "image/image_store.h"
+#include "image/picture_size_check.h"
 #include "music/soundtrack.h"
 #include "png_writer.h"
 #include "progress.h"
@@ -113,6 +114,11 @@ int run_capture(const CaptureOptions& o) {
     return 1;
   }
   image_store_load();
+  const std::string size_problem = picture_size_check(image_store);
+  if (!size_problem.empty()) {
+    std::fprintf(stderr, "%s\n", size_problem.c_str());
+    return 1;
+  }
   if (stop_signal != 0) return 128 + stop_signal;
   std::vector<uint32_t> screen(static_cast<size_t>(screen_width) * screen_height, 0);
   screen_image = {screen.data(), screen_width, screen_height};
