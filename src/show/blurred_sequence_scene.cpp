@@ -157,25 +157,20 @@ void build_sequence_scene() {
   auto* flash = add_effect<AddFillState>(add_fill_init, beat_list_flash_update<Scene>);
   *flash = {screen, 0xFFFFFFFFu, 0, 0, screen->width, screen->height};
 
-  auto add_switcher = [&](EffectUpdateFn update, int32_t first) {
-    auto* s = add_effect<CompositorState>(compositor_init, update);
-    s->src = picture(first);
-    s->dst = screen;
-    s->src_w = s->dst_w = s->src->width;
-    s->src_h = s->dst_h = s->src->height;
-    s->opacity = 63;
-    s->blend = 1;
-  };
-  if (row.equipment) add_switcher(equipment_switch_update, 220);
-  if (row.mixer) add_switcher(mixer_cycle_update<Scene>, 216);
+  // Mixer and equipment pictures, added faintly; later pictures keep the
+  // first one's rectangle.
+  if (row.equipment) {
+    place_picture(add_effect<CompositorState>(compositor_init, equipment_switch_update), picture(220), screen, 0, 0,
+                  63, 1);
+  }
+  if (row.mixer) {
+    place_picture(add_effect<CompositorState>(compositor_init, mixer_cycle_update<Scene>), picture(216), screen, 0, 0,
+                  63, 1);
+  }
 
   for (EffectUpdateFn update : {word_glide_update<Scene, true>, word_glide_update<Scene, false>}) {
-    auto* s = add_effect<CompositorState>(compositor_init, update);
-    s->src = picture(row.glide_a.picture);
-    s->dst = screen;
-    s->dst_y = 135;
-    s->src_w = s->dst_w = s->src->width;
-    s->src_h = s->dst_h = s->src->height;
+    place_picture(add_effect<CompositorState>(compositor_init, update), picture(row.glide_a.picture), screen, 0, 135,
+                  0, 0);
   }
 
   if (row.column_smear) {
@@ -184,12 +179,8 @@ void build_sequence_scene() {
     add_effect<RowSmearState>(row_smear_init, edge_smear_update<Scene>)->image = screen;
   }
 
-  auto* design = add_effect<CompositorState>(compositor_init, nullptr);
-  design->src = picture(row.design_picture);
-  design->dst = screen;
-  design->src_w = design->dst_w = design->src->width;
-  design->src_h = design->dst_h = design->src->height;
-  design->opacity = row.design_opacity;
+  place_picture(add_effect<CompositorState>(compositor_init, nullptr), picture(row.design_picture), screen, 0, 0,
+                row.design_opacity, 0);
 
   EffectUpdateFn blur_update = row.blur_sources != nullptr ? sequence_blur_update<Scene> : series_blur_update;
   if (row.vertical_blur) {
@@ -201,14 +192,7 @@ void build_sequence_scene() {
 
   // The eye, drawn once into the back buffer for the blur's back-buffer slots.
   auto* once = static_cast<CompositorState*>(std::calloc(1, sizeof(CompositorState)));
-  once->src = picture(eye);
-  once->dst = back;
-  once->src_w = once->src->width;
-  once->src_h = once->src->height;
-  once->dst_w = back->width;
-  once->dst_h = back->height;
-  once->opacity = 128;
-  once->blend = 2;
+  place_stretched(once, picture(eye), back, 128, 2);
   compositor_render(once, 0);
   std::free(once);
 }

@@ -126,13 +126,9 @@ void build_credits_scene() {
       credits_title_from_right_update, credits_title_from_left_update,
   };
   for (EffectUpdateFn update : copies) {
-    auto* s = add_effect<CompositorState>(compositor_init, update);
-    s->dst = screen;
-    set_picture(s, peace_of_mind);
-    s->dst_x = 230;
     const bool title = update == credits_title_from_left_update || update == credits_title_from_right_update;
-    s->dst_y = title ? 70 : 15;
-    s->opacity = 31;
+    place_picture(add_effect<CompositorState>(compositor_init, update), picture(peace_of_mind), screen, 230,
+                  title ? 70 : 15, 31, 0);
   }
 
   auto* vertical = add_effect<VerticalBlurState>(vertical_blur_init, credits_blur_update);

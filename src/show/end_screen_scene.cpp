@@ -44,13 +44,6 @@ void build_end_screen_scene() {
   auto* melt = add_effect<RowSmearState>(row_smear_init, end_screen_melt_update);
   melt->image = screen;
 
-  auto* picture_layer = add_effect<CompositorState>(compositor_init, end_screen_fade_update);
-  picture_layer->src = picture(end_picture);
-  picture_layer->dst = screen;
-  picture_layer->src_w = picture_layer->src->width;
-  picture_layer->src_h = picture_layer->src->height;
-  picture_layer->dst_w = screen->width;
-  picture_layer->dst_h = screen->height;
-  picture_layer->opacity = 191;
-  picture_layer->blend = 2;
+  place_stretched(add_effect<CompositorState>(compositor_init, end_screen_fade_update), picture(end_picture), screen,
+                  191, 2);
 }

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "effects/add_fill.h"
 #include "effects/compositor.h"
@@ -117,11 +116,7 @@ void build_eye_zoom_scene() {
   *flash = {screen, 0xFFFFFFFFu, 0, 0, screen->width, screen->height};
 
   auto* close = add_effect<RowMaskState>(row_mask_init, interlace_close_update);
-  close->image = screen;
-  close->w = screen->width;
-  close->h = screen->height;
-  close->mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(close->h), 1));
-  std::memset(close->mask, 255, static_cast<size_t>(close->h));
+  *close = {screen, 0, 0, screen->width, screen->height, filled_mask(screen->height, 255)};
 
   struct Word {
     EffectUpdateFn update;
@@ -135,54 +130,19 @@ void build_eye_zoom_scene() {
       {word_about_update, 116, 177, 132},    {word_what_update, 115, 109, 131},
   };
   for (const Word& w : words) {
-    auto* s = add_effect<CompositorState>(compositor_init, w.update);
-    s->src = picture(w.picture);
-    s->dst = screen;
-    s->dst_x = w.x;
-    s->dst_y = w.y;
-    s->src_w = s->dst_w = s->src->width;
-    s->src_h = s->dst_h = s->src->height;
-    s->opacity = 255;
+    place_picture(add_effect<CompositorState>(compositor_init, w.update), picture(w.picture), screen, w.x, w.y, 255,
+                  0);
   }
 
-  auto* design = add_effect<CompositorState>(compositor_init, design_flicker_update);
-  design->src = picture(first_design);
-  design->dst = screen;
-  design->src_w = design->dst_w = design->src->width;
-  design->src_h = design->dst_h = design->src->height;
-  design->opacity = 31;
-  design->blend = 1;
-
-  auto* blend = add_effect<CompositorState>(compositor_init, eye_blend_update);
-  blend->src = back;
-  blend->dst = screen;
-  blend->src_w = back->width;
-  blend->src_h = back->height;
-  blend->dst_w = screen->width;
-  blend->dst_h = screen->height;
-
-  auto* slides = add_effect<CompositorState>(compositor_init, slide_show_update);
-  slides->src = picture(slide_show[1]);
-  slides->dst = screen;
-  slides->src_w = slides->dst_w = screen->width;
-  slides->src_h = slides->dst_h = screen->height;
-  slides->opacity = 255;
-  slides->blend = 2;
+  place_picture(add_effect<CompositorState>(compositor_init, design_flicker_update), picture(first_design), screen, 0,
+                0, 31, 1);
+  place_stretched(add_effect<CompositorState>(compositor_init, eye_blend_update), back, screen, 0, 0);
+  place_full_frame(add_effect<CompositorState>(compositor_init, slide_show_update), picture(slide_show[1]), screen,
+                   255, 2);
 
   auto* shade_mask = add_effect<RowMaskState>(row_mask_init, eye_shade_update);
-  shade_mask->image = back;
-  shade_mask->w = back->width;
-  shade_mask->h = back->height;
-  shade_mask->mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(shade_mask->h), 1));
+  *shade_mask = {back, 0, 0, back->width, back->height, filled_mask(back->height, 0)};
   for (int32_t i = 0; i < shade_mask->h; ++i) shade_mask->mask[i] = shade(i, shade_mask->h, 1.0, 0.0);
 
-  auto* zoom = add_effect<CompositorState>(compositor_init, eye_zoom_update);
-  zoom->src = picture(eye);
-  zoom->dst = back;
-  zoom->src_w = zoom->src->width;
-  zoom->src_h = zoom->src->height;
-  zoom->dst_w = back->width;
-  zoom->dst_h = back->height;
-  zoom->opacity = 255;
-  zoom->blend = 2;
+  place_stretched(add_effect<CompositorState>(compositor_init, eye_zoom_update), picture(eye), back, 255, 2);
 }

@@ -1,7 +1,6 @@
 #include "show/fuel_window_scene.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "effects/add_fill.h"
@@ -17,7 +16,6 @@ constexpr int32_t cue_ms = 96000;
 
 constexpr int32_t first_fuel = 100;
 constexpr int32_t window_picture = 107;
-constexpr int32_t binary_strip = 113;
 constexpr int32_t window_width = 133;
 
 // Cosine easing from a glide's start time t0 (1 at t0, -1 a second later).
@@ -172,16 +170,7 @@ void build_fuel_window_scene() {
   auto* right_line = add_effect<AddFillState>(add_fill_init, window_right_line_update);
   *right_line = {screen, 0x80FFFFFFu, 399, 0, 1, screen->height};
 
-  for (EffectUpdateFn update : {loop_strip_tail_update, loop_strip_head_update}) {
-    auto* strip = add_effect<CompositorState>(compositor_init, update);
-    strip->src = picture(binary_strip);
-    strip->dst = screen;
-    strip->dst_x = 7;
-    strip->dst_y = 217;
-    strip->src_w = strip->dst_w = strip->src->width;
-    strip->src_h = strip->dst_h = strip->src->height;
-    strip->opacity = 127;
-  }
+  add_binary_strip(loop_strip_head_update, loop_strip_tail_update);
 
   struct Word {
     EffectUpdateFn update;
@@ -196,29 +185,18 @@ void build_fuel_window_scene() {
       {word_a_late_update, 109, 20},
   };
   for (const Word& w : words) {
-    auto* s = add_effect<CompositorState>(compositor_init, w.update);
-    s->src = picture(w.picture);
-    s->dst = screen;
-    s->dst_y = w.row;
-    s->src_w = s->dst_w = s->src->width;
-    s->src_h = s->dst_h = s->src->height;
-    s->opacity = 255;
+    place_picture(add_effect<CompositorState>(compositor_init, w.update), picture(w.picture), screen, 0, w.row, 255,
+                  0);
   }
 
   auto* window = add_effect<CompositorState>(compositor_init, window_photo_update);
-  window->src = picture(window_picture);
-  window->dst = screen;
+  place_full_frame(window, picture(window_picture), screen, 255, 2);
   window->src_w = window->dst_w = window_width;
-  window->src_h = window->dst_h = screen->height;
-  window->opacity = 255;
-  window->blend = 2;
 
+  // Black under the window's first position, the rest of the screen dimmed.
   auto* mask = add_effect<ColumnMaskState>(column_mask_init, window_mask_update);
-  mask->image = screen;
-  mask->w = screen->width;
-  mask->h = screen->height;
-  mask->mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(mask->w), 1));
-  std::memset(mask->mask + window_width, 160, static_cast<size_t>(mask->w - window_width));
+  *mask = {screen, 0, 0, screen->width, screen->height, filled_mask(screen->width, 160)};
+  std::memset(mask->mask, 0, static_cast<size_t>(window_width));
 
   auto* blur = add_effect<HorizontalBlurState>(horizontal_blur_init, fuel_blur_update);
   *blur = {picture(first_fuel), screen, 10};

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "effects/add_fill.h"
 #include "effects/blur.h"
@@ -134,42 +133,17 @@ void build_global_coverage_scene() {
   }
 
   auto* borders = add_effect<ColumnMaskState>(column_mask_init, side_borders_update);
-  borders->image = screen;
-  borders->w = back->width;
-  borders->h = back->height;
-  borders->mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(borders->w), 1));
-  std::memset(borders->mask, 255, static_cast<size_t>(borders->w));
+  *borders = {screen, 0, 0, back->width, back->height, filled_mask(back->width, 255)};
 
-  auto* box = add_effect<CompositorState>(compositor_init, phonebox_blink_update);
-  box->src = picture(phonebox);
-  box->dst = screen;
-  box->dst_x = 133;
-  box->dst_y = 5;
-  box->src_w = box->dst_w = box->src->width;
-  box->src_h = box->dst_h = box->src->height;
-  box->opacity = 255;
-
-  auto* slide = add_effect<CompositorState>(compositor_init, coverage_slide_update);
-  slide->src = back;
-  slide->dst = screen;
-  slide->src_w = back->width;
-  slide->src_h = back->height;
-  slide->dst_w = screen->width;
-  slide->dst_h = screen->height;
+  place_picture(add_effect<CompositorState>(compositor_init, phonebox_blink_update), picture(phonebox), screen, 133,
+                5, 255, 0);
+  place_stretched(add_effect<CompositorState>(compositor_init, coverage_slide_update), back, screen, 0, 0);
 
   auto* wipe = add_effect<RowSmearState>(row_smear_init, coverage_wipe_update);
-  wipe->image = back;
+  *wipe = {back, 0, 0};
 
   auto* blur = add_effect<VerticalBlurState>(vertical_blur_init, coverage_blur_update);
   *blur = {picture(coverage), back, 1};
 
-  auto* photo = add_effect<CompositorState>(compositor_init, nullptr);
-  photo->src = picture(phone);
-  photo->dst = screen;
-  photo->src_w = photo->src->width;
-  photo->src_h = photo->src->height;
-  photo->dst_w = screen->width;
-  photo->dst_h = screen->height;
-  photo->opacity = 255;
-  photo->blend = 2;
+  place_stretched(add_effect<CompositorState>(compositor_init, nullptr), picture(phone), screen, 255, 2);
 }

@@ -1,8 +1,6 @@
 #include "show/mobile_computing_scene.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 #include "effects/add_fill.h"
 #include "effects/compositor.h"
@@ -21,7 +19,6 @@ constexpr int32_t computing_word = 78;
 constexpr int32_t whenever_word = 79;
 constexpr int32_t whereever_word = 80;
 constexpr int32_t white_label = 29;
-constexpr int32_t binary_strip = 113;
 
 // One step of the laptop cross-fade chain: which pictures the back and
 // front layers show and how strongly.
@@ -203,23 +200,9 @@ void build_mobile_computing_scene() {
   *flash = {screen, 0xFFFFFFFFu, 0, 0, screen->width, screen->height};
 
   auto* bands = add_effect<RowMaskState>(row_mask_init, letterbox_bands_update);
-  bands->image = screen;
-  bands->w = back_buffer()->width;
-  bands->h = back_buffer()->height;
-  bands->mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bands->h), 1));
-  std::memset(bands->mask, 255, static_cast<size_t>(bands->h));
+  *bands = {screen, 0, 0, back_buffer()->width, back_buffer()->height, filled_mask(back_buffer()->height, 255)};
 
-  // The strip's head and tail start alike; their updates cut the loop.
-  for (EffectUpdateFn update : {strip_tail_update, strip_head_update}) {
-    auto* strip = add_effect<CompositorState>(compositor_init, update);
-    strip->src = picture(binary_strip);
-    strip->dst = screen;
-    strip->dst_x = 7;
-    strip->dst_y = 217;
-    strip->src_w = strip->dst_w = strip->src->width;
-    strip->src_h = strip->dst_h = strip->src->height;
-    strip->opacity = 127;
-  }
+  add_binary_strip(strip_head_update, strip_tail_update);
 
   struct Caption {
     EffectUpdateFn update;
@@ -234,33 +217,15 @@ void build_mobile_computing_scene() {
       {mobile_caption_update, mobile_word, 200, 170, 224},
   };
   for (const Caption& c : captions) {
-    auto* s = add_effect<CompositorState>(compositor_init, c.update);
-    s->dst = screen;
-    set_picture(s, c.picture);
-    s->dst_x = c.x;
-    s->dst_y = c.y;
-    s->opacity = c.opacity;
+    place_picture(add_effect<CompositorState>(compositor_init, c.update), picture(c.picture), screen, c.x, c.y,
+                  c.opacity, 0);
   }
 
-  for (EffectUpdateFn update : {laptop_fade_front_update, laptop_fade_back_update}) {
-    auto* s = add_effect<CompositorState>(compositor_init, update);
-    s->src = picture(first_laptop);
-    s->dst = screen;
-    s->src_w = s->src->width;
-    s->src_h = s->src->height;
-    s->dst_w = screen->width;
-    s->dst_h = screen->height;
-    s->opacity = update == laptop_fade_back_update ? 255 : 0;
-    s->blend = 1;
-  }
+  // The laptop layers keep image 60's rectangle for all sixteen pictures.
+  place_stretched(add_effect<CompositorState>(compositor_init, laptop_fade_front_update), picture(first_laptop),
+                  screen, 0, 1);
+  place_stretched(add_effect<CompositorState>(compositor_init, laptop_fade_back_update), picture(first_laptop),
+                  screen, 255, 1);
 
-  auto* board = add_effect<CompositorState>(compositor_init, nullptr);
-  board->src = picture(motherboard);
-  board->dst = screen;
-  board->src_w = board->src->width;
-  board->src_h = board->src->height;
-  board->dst_w = screen->width;
-  board->dst_h = screen->height;
-  board->opacity = 255;
-  board->blend = 2;
+  place_stretched(add_effect<CompositorState>(compositor_init, nullptr), picture(motherboard), screen, 255, 2);
 }

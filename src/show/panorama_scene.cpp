@@ -134,51 +134,23 @@ void build_panorama_scene() {
                                                           thumbnail_third_update};
   for (int slot = 2; slot >= 0; --slot) {
     const Placement& first = thumbnail_slots[slot].blocks[0];
-    auto* s = add_effect<CompositorState>(compositor_init, thumbnail_updates[slot]);
-    s->src = picture(first.picture);
-    s->dst = back;
-    s->dst_x = first.x;
-    s->dst_y = first.y;
-    s->src_w = s->dst_w = s->src->width;
-    s->src_h = s->dst_h = s->src->height;
+    place_picture(add_effect<CompositorState>(compositor_init, thumbnail_updates[slot]), picture(first.picture), back,
+                  first.x, first.y, 0, 0);
   }
 
   for (int copy = 0; copy < 2; ++copy) {
-    auto* s = add_effect<CompositorState>(compositor_init, caption_jitter_update);
-    s->src = picture(peace_of_mind);
-    s->dst = back;
-    s->dst_x = 230;
-    s->dst_y = 15;
-    s->src_w = s->dst_w = s->src->width;
-    s->src_h = s->dst_h = s->src->height;
-    s->opacity = 31;
+    place_picture(add_effect<CompositorState>(compositor_init, caption_jitter_update), picture(peace_of_mind), back,
+                  230, 15, 31, 0);
   }
 
-  auto* glow = add_effect<CompositorState>(compositor_init, beer_glow_update);
-  glow->src = picture(beer);
-  glow->dst = back;
-  glow->dst_x = 230;
-  glow->src_w = glow->dst_w = glow->src->width;
-  glow->src_h = glow->dst_h = glow->src->height;
-  glow->opacity = 31;
-  glow->blend = 1;
+  place_picture(add_effect<CompositorState>(compositor_init, beer_glow_update), picture(beer), back, 230, 0, 31, 1);
 
-  for (int32_t water : {first_water + 1, first_water}) {
-    auto* s = add_effect<CompositorState>(compositor_init,
-                                          water == first_water ? water_fade_in_update : water_fade_out_update);
-    s->src = picture(water);
-    s->dst = back;
-    s->src_w = s->dst_w = back->width;
-    s->src_h = s->dst_h = back->height;
-    s->opacity = 255;
-    s->blend = 1;
-  }
+  // Two water frames added over the scroll, reading 400 by 300 of each.
+  place_full_frame(add_effect<CompositorState>(compositor_init, water_fade_out_update), picture(first_water + 1), back,
+                   255, 1);
+  place_full_frame(add_effect<CompositorState>(compositor_init, water_fade_in_update), picture(first_water), back, 255,
+                   1);
 
-  auto* scroll = add_effect<CompositorState>(compositor_init, panorama_scroll_update);
-  scroll->src = picture(panorama);
-  scroll->dst = back;
-  scroll->src_w = scroll->dst_w = back->width;
-  scroll->src_h = scroll->dst_h = back->height;
-  scroll->opacity = 255;
-  scroll->blend = 2;
+  place_full_frame(add_effect<CompositorState>(compositor_init, panorama_scroll_update), picture(panorama), back, 255,
+                   2);
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 #include "core/effect.h"
 #include "core/frame.h"
@@ -63,6 +65,28 @@ inline void place_picture(CompositorState* s, Image* src, Image* dst, int32_t x,
   s->smooth = 0;
 }
 
+// Fills a Compositor record to draw the whole of `src` over the whole of
+// `dst`: one to one when the sizes agree, scaled otherwise.
+inline void place_stretched(CompositorState* s, Image* src, Image* dst, uint8_t opacity, uint8_t blend) {
+  place_picture(s, src, dst, 0, 0, opacity, blend);
+  s->dst_w = dst->width;
+  s->dst_h = dst->height;
+}
+
+// A mask array owned by a mask effect (its destroy frees it): `count` bytes
+// of `value`.
+inline uint8_t* filled_mask(int32_t count, uint8_t value) {
+  auto* mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(count), 1));
+  std::memset(mask, value, static_cast<size_t>(count));
+  return mask;
+}
+
+// Adds the scrolling binary strip (image 113) as two objects, created tail
+// first, that the scene's updates cut from one vertical loop: a head piece
+// and a tail piece 4 rows below it. Both start whole at (7, 217) at
+// opacity 127.
+inline void add_binary_strip(EffectUpdateFn head, EffectUpdateFn tail);
+
 // Fills a Compositor record to draw the top-left `dst`-sized rectangle of
 // `src` over the whole of `dst` (a full-frame copy, replace, or clear).
 inline void place_full_frame(CompositorState* s, Image* src, Image* dst, uint8_t opacity,
@@ -78,4 +102,10 @@ inline void place_full_frame(CompositorState* s, Image* src, Image* dst, uint8_t
   s->opacity = opacity;
   s->blend = blend;
   s->smooth = 0;
+}
+
+inline void add_binary_strip(EffectUpdateFn head, EffectUpdateFn tail) {
+  for (EffectUpdateFn update : {tail, head}) {
+    place_picture(add_effect<CompositorState>(compositor_init, update), picture(113), &screen_image, 7, 217, 127, 0);
+  }
 }
