@@ -19,12 +19,17 @@ targets=("$@")
 build=${FUZZ_BUILD_DIR:-build-rel-fuzz}
 jobs=${FUZZ_JOBS:-2}
 
-if ! command -v clang++ >/dev/null; then
+# clang and its runtime libraries (libFuzzer, the sanitizers), which Debian
+# ships apart from the compiler.
+need_clang=0
+command -v clang++ >/dev/null || need_clang=1
+find /usr/lib/llvm-*/lib/clang -name 'libclang_rt.fuzzer-x86_64.a' 2>/dev/null | grep -q . || need_clang=1
+if [ "$need_clang" -eq 1 ]; then
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing clang" >&2
+  echo "Installing clang and its runtime libraries" >&2
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang libclang-rt-dev >/dev/null
 fi
 
 CC=clang CXX=clang++ cmake -S fuzz -B "$build" >/dev/null
