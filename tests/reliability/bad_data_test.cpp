@@ -495,29 +495,39 @@ namespace {
 
 // A picture that decodes but is too small for the rectangle a scene reads
 // from it: the start-up size check refuses it before anything is drawn.
-// Enabled once the player and the renderer call picture_size_check after
-// loading the pictures.
-TEST(BadData, DISABLED_PictureOfTheWrongSizeIsRefused) {
+TEST(BadData, PictureOfTheWrongSizeIsRefused) {
   const auto list = programs();
   if (list.empty()) GTEST_SKIP() << "neither the player nor the renderer is part of this build";
-  Scratch dir;
-  write_fitting_show_data(dir.path(), {{"data/laptop2.jpg", encode_jpeg_picture(320, 240)}});
-  const std::string message =
-      "Picture data/laptop2.jpg is 320x240 pixels; the show needs exactly 400x300 (the size of data/laptop1.jpg)";
-  for (const Program& program : list) {
-    SCOPED_TRACE(program.name);
-    Launch launch;
-    launch.program = program.path;
-    launch.working_dir = dir.path();
-    launch.env = headless_env(dir.path());
-    if (std::strcmp(program.name, "player") == 0) {
-      launch.signal = SIGTERM;
-      launch.signal_after_ms = 4000;
-    } else {
-      // The laptop scene, should the picture get that far.
-      launch.args = {"--from", "64000", "--to", "72000", "--fps", "10", "--null"};
+  struct Case {
+    std::string file;
+    std::vector<uint8_t> bytes;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"data/laptop2.jpg", encode_jpeg_picture(320, 240),
+       "Picture data/laptop2.jpg is 320x240 pixels; the show needs exactly 400x300 (the size of data/laptop1.jpg)"},
+      {"data/lapinkulta.jpg", encode_jpeg_picture(1158, 300),
+       "Picture data/lapinkulta.jpg is 1158x300 pixels; the show needs at least 1159x300 "
+       "(panorama scrolled through 400x300 from src_x up to 759)"},
+  };
+  for (const Case& c : cases) {
+    Scratch dir;
+    write_fitting_show_data(dir.path(), {{c.file, c.bytes}});
+    for (const Program& program : list) {
+      SCOPED_TRACE(std::string(program.name) + ": " + c.file);
+      Launch launch;
+      launch.program = program.path;
+      launch.working_dir = dir.path();
+      launch.env = headless_env(dir.path());
+      if (std::strcmp(program.name, "player") == 0) {
+        launch.signal = SIGTERM;
+        launch.signal_after_ms = 4000;
+      } else {
+        // The whole show, should the picture get past the start.
+        launch.args = {"--fps", "10", "--null"};
+      }
+      expect_refused(run(launch), c.message, c.file);
     }
-    expect_refused(run(launch), message, "data/laptop2.jpg");
   }
 }
 
