@@ -1,6 +1,7 @@
 #include "image/picture_load.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -59,6 +60,12 @@ Image* picture_load(const char* path) {
   last_error[0] = '\0';
   if (path == nullptr) {
     picture_set_error("no path given");
+    return nullptr;
+  }
+  // Only regular files: opening a named pipe would wait for a writer forever.
+  struct stat info;
+  if (::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
+    picture_set_error("not a regular file");
     return nullptr;
   }
   FileHandle file(std::fopen(path, "rb"));

@@ -1,5 +1,7 @@
 #include "music/soundtrack.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <limits>
 #include <new>
@@ -82,6 +84,9 @@ void drop_front(uint8_t* queue, int32_t bytes) {
 }
 
 int read_whole_file(const char* path) {
+  // Only regular files: opening a named pipe would wait for a writer forever.
+  struct stat info;
+  if (::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) return SOUNDTRACK_CANNOT_OPEN;
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return SOUNDTRACK_CANNOT_OPEN;
   soundtrack_file.reset(file);

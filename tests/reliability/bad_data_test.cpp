@@ -4,6 +4,7 @@
 // last line on standard error; none crashes, hangs or is killed.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -58,7 +59,7 @@ Outcome start(const Program& program, const std::string& dir) {
   } else {
     launch.args = {"--to", "300", "--fps", "10", "--null"};
   }
-  launch.timeout_ms = 60000;
+  launch.timeout_ms = 30000;
   return run(launch);
 }
 
@@ -198,7 +199,7 @@ std::vector<uint8_t> silent_wav() {
   return wav;
 }
 
-enum class Make { bytes, missing, empty, directory };
+enum class Make { bytes, missing, empty, directory, fifo };
 
 struct Case {
   std::string name;
@@ -217,6 +218,11 @@ void make_data(const std::string& dir, const Case& c) {
   const std::string path = dir + "/" + c.file;
   if (c.make == Make::empty) write_bytes(path, {});
   if (c.make == Make::directory) fs::create_directory(path);
+  // A named pipe that no one writes to: opening it to read would wait
+  // forever.
+  if (c.make == Make::fifo) {
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+  }
 }
 
 void check_refusals(const std::vector<Case>& cases) {
@@ -260,6 +266,7 @@ TEST(BadData, UnusableSoundtracksAreRefused) {
   check_refusals({
       {"missing", file, Make::missing, {}, cannot_open},
       {"directory", file, Make::directory, {}, cannot_open},
+      {"named pipe", file, Make::fifo, {}, cannot_open},
       {"empty", file, Make::empty, {}, no_audio},
       {"text", file, Make::bytes, text(std::string(5000, 'x') + " no audio here\n"), no_audio},
       {"only its first 300 bytes", file, Make::bytes, cut(track, 300), no_audio},
@@ -293,6 +300,7 @@ TEST(BadData, UnusablePicturesAreRefused) {
       {"missing png", png_file, Make::missing, {}, png_message},
       {"empty png", png_file, Make::empty, {}, png_message},
       {"directory png", png_file, Make::directory, {}, png_message},
+      {"named pipe png", png_file, Make::fifo, {}, png_message},
       {"png cut in its image data", png_file, Make::bytes, cut(png, png.size() / 2), png_message},
       {"png signature only", png_file, Make::bytes, cut(png, 8), png_message},
       {"png with a damaged chunk", png_file, Make::bytes, png_crc, png_message},
