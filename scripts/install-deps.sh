@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
   mpg123 lame ffmpeg xvfb xauth
+  valgrind clang libclang-rt-14-dev llvm
 )
 
 missing=()
