@@ -1,5 +1,7 @@
 #include "mp3_fixture.h"
 
+#include <unistd.h>
+
 #include <lame/lame.h>
 #include <mpg123.h>
 
@@ -152,5 +154,7 @@ void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 std::string fixture_path(const std::string& name) {
-  return std::string(SAVA_BINARY_DIR) + "/music_fixture_" + name + ".mp3";
+  // CTest runs tests in parallel, each in its own process: the process id
+  // keeps one test's fixture from being rewritten under another's reader.
+  return std::string(SAVA_BINARY_DIR) + "/music_fixture_" + name + "_" + std::to_string(::getpid()) + ".mp3";
 }
