@@ -1,67 +1,51 @@
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "e2e/show_fixture.h"
+#include "support/child_process.h"
 #include "options.h"
-
-extern char** environ;
 
 namespace {
 
 struct CaptureRun {
   int status = -1;  // exit status, or 128 + signal
   std::string err;
+  std::vector<uint8_t> out;
 };
 
 // Runs sava-capture in `dir` with `args`; sends `signal` once the file
-// `signal_when_exists` has grown, if a signal is given. Standard output goes to `dir`/stdout.bin.
+// `signal_when_exists` has grown past a thousand sound frames, if a signal
+// is given (or after a minute at most).
 CaptureRun capture(const std::string& dir, std::vector<std::string> args, int signal = 0,
                    const std::string& signal_when_exists = "") {
-  args.insert(args.begin(), SAVA_CAPTURE_EXE);
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const std::string err_path = dir + "/stderr.txt", out_path = dir + "/stdout.bin";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const std::string cwd = std::filesystem::current_path();
-  std::filesystem::current_path(dir);
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  std::filesystem::current_path(cwd);
-  posix_spawn_file_actions_destroy(&actions);
-  CaptureRun run;
-  if (spawned != 0) return run;
+  ChildLaunch launch;
+  launch.program = SAVA_CAPTURE_EXE;
+  launch.args = std::move(args);
+  launch.working_dir = dir;
+  launch.signal = signal;
+  launch.timeout_ms = 600000;
   if (signal != 0) {
-    // Signal once the capture has started writing `signal_when_exists`
-    // past its header (or after a minute at most).
-    for (int i = 0; i < 600; ++i) {
+    const std::string watched = dir + "/" + signal_when_exists;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    launch.signal_when = [watched, deadline] {
       std::error_code ec;
-      if (std::filesystem::file_size(dir + "/" + signal_when_exists, ec) > 44 * 1000 && !ec) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    kill(pid, signal);
+      const auto size = std::filesystem::file_size(watched, ec);
+      return (!ec && size > 44 * 1000) || std::chrono::steady_clock::now() > deadline;
+    };
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  const std::vector<uint8_t> err = read_file(err_path);
-  run.err.assign(err.begin(), err.end());
+  const ChildRun done = run_child(launch);
+  CaptureRun run;
+  run.status = done.exited ? done.exit_status : 128 + done.term_signal;
+  run.err = done.err;
+  run.out.assign(done.out.begin(), done.out.end());
   return run;
 }
 
@@ -139,7 +123,7 @@ TEST_F(Capture, TwoRunsGiveIdenticalBytes) {
 TEST_F(Capture, EndScreenOpensWhiteAndTheEndedShowRepeatsItsLastFrame) {
   CaptureRun run = capture(dir_.path(), {"--from", "176000", "--to", "176001", "--raw", "-"});
   ASSERT_EQ(run.status, 0) << run.err;
-  const auto first = words_of(read_file(path("stdout.bin")));
+  const auto first = words_of(run.out);
   ASSERT_EQ(first.size(), frame_words);
   for (uint32_t w : first) ASSERT_EQ(w, 0xFFFFFFFFu);
 
@@ -176,7 +160,7 @@ TEST_F(Capture, FramesAndSheetAreWritten) {
   EXPECT_TRUE(std::filesystem::exists(path("frames/t0007900.png")));
   EXPECT_TRUE(std::filesystem::exists(path("frames/t0008900.png")));
   EXPECT_TRUE(std::filesystem::exists(path("sheet.png")));
-  const auto stats = read_file(path("stdout.bin"));
+  const auto stats = run.out;
   EXPECT_NE(std::string(stats.begin(), stats.end()).find("median"), std::string::npos);
 }
 
@@ -193,7 +177,7 @@ TEST_F(Capture, InterruptFinishesTheWavCleanly) {
 TEST_F(Capture, WholeShowEndsAtItsLastCue) {
   const CaptureRun run = capture(dir_.path(), {"--to", "184001", "--fps", "4", "--null", "--stats"});
   ASSERT_EQ(run.status, 0) << run.err;
-  const auto out = read_file(path("stdout.bin"));
+  const auto out = run.out;
   const std::string stats(out.begin(), out.end());
   // Every scene and the end of the show appear in the per-cue table.
   EXPECT_NE(stats.find("\n  24 "), std::string::npos) << stats;

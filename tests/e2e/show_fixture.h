@@ -7,19 +7,7 @@
 #include <string>
 #include <vector>
 
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+#include "support/scratch_dir.h"
 
 // A width x height RGB PNG with a pattern in every channel.
 std::vector<uint8_t> encode_png(int width, int height);

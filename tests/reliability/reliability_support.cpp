@@ -23,6 +23,7 @@
 
 #include "image/image_store.h"
 #include "image/picture_sizes.h"
+#include "support/child_process.h"
 
 namespace reliability {
 
@@ -153,17 +154,6 @@ void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-Scratch::Scratch() {
-  std::string pattern = (fs::temp_directory_path() / "sava-reliability-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-Scratch::~Scratch() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
 const std::vector<uint8_t>& fitting_soundtrack() {
   static const std::vector<uint8_t> track = encode_track(3 * 44100);
   return track;
@@ -220,70 +210,23 @@ void write_fitting_show_data(const std::string& dir, const std::map<std::string,
   }
 }
 
-namespace {
-
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
-
 Outcome run(const Launch& launch) {
-  // The captured output goes beside the working directory, never into it.
-  Scratch capture;
-  const std::string out_path = capture.path() + "/stdout";
-  const std::string err_path = capture.path() + "/stderr";
-  std::vector<std::string> argv_text = {launch.program};
-  argv_text.insert(argv_text.end(), launch.args.begin(), launch.args.end());
-  std::vector<char*> argv;
-  for (auto& arg : argv_text) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-
-  const pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    if (chdir(launch.working_dir.c_str()) != 0) _exit(120);
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0) _exit(121);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
-    for (const auto& [name, value] : launch.env) setenv(name.c_str(), value.c_str(), 1);
-    execv(argv[0], argv.data());
-    _exit(122);
-  }
-
+  ChildLaunch child;
+  child.program = launch.program;
+  child.args = launch.args;
+  child.working_dir = launch.working_dir;
+  child.env = launch.env;
+  child.signal = launch.signal;
+  child.signal_after_ms = launch.signal_after_ms;
+  child.timeout_ms = launch.timeout_ms;
+  const ChildRun done = run_child(child);
   Outcome outcome;
-  const auto start = std::chrono::steady_clock::now();
-  bool signalled = launch.signal == 0;
-  int status = 0;
-  for (;;) {
-    if (waitpid(pid, &status, WNOHANG) == pid) break;
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    if (!signalled && elapsed >= launch.signal_after_ms) {
-      kill(pid, launch.signal);
-      signalled = true;
-    }
-    if (elapsed >= launch.timeout_ms) {
-      outcome.timed_out = true;
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  if (WIFEXITED(status)) {
-    outcome.exited = true;
-    outcome.status = WEXITSTATUS(status);
-  } else if (WIFSIGNALED(status)) {
-    outcome.signal = WTERMSIG(status);
-  }
-  outcome.out = slurp(out_path);
-  outcome.err = slurp(err_path);
+  outcome.exited = done.exited;
+  outcome.status = done.exit_status;
+  outcome.signal = done.term_signal;
+  outcome.timed_out = done.timed_out;
+  outcome.out = done.out;
+  outcome.err = done.err;
   return outcome;
 }
 

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/scratch_dir.h"
+
 namespace reliability {
 
 struct Size {
@@ -34,19 +36,7 @@ std::vector<uint8_t> encode_track(int frames, int rate = 44100, int channels = 2
 std::vector<uint8_t> read_bytes(const std::string& path);
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// A fresh directory under the system's temporary folder, removed with all it
-// holds when the object goes.
-class Scratch {
- public:
-  Scratch();
-  ~Scratch();
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using Scratch = ScratchDir;
 
 // Writes `dir`/data/ with all 224 pictures at fitting sizes (".jpg" paths as
 // JPEGs, ".png" paths as PNGs) and the soundtrack. The files are encoded once
