@@ -26,8 +26,6 @@ inline constexpr int32_t screen_height = 300;
 // (or to whoever drives the frame step without one).
 extern Image screen_image;
 
-// "yrH ToLVaS: Sävä" in ISO 8859-1 (each ä is the byte 0xE4).
-extern const char* const window_caption;
 extern const char* const soundtrack_path;
 
 // The PCM queue, 16384 bytes, allocated zero-filled at start-up.

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "core/sdl_screen.h"
+#include "player/sdl_screen.h"
 
 namespace {
 

@@ -3,9 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "core/launch.h"
-#include "core/runtime.h"
-#include "core/screen_convert.h"
+#include "player/launch.h"
+#include "player/screen_convert.h"
 
 namespace {
 

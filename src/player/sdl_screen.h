@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/screen_convert.h"
+#include "player/screen_convert.h"
 
 class ScreenPresenter {
  public:

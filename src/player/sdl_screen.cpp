@@ -1,4 +1,4 @@
-#include "core/sdl_screen.h"
+#include "player/sdl_screen.h"
 
 ScreenPresenter::ScreenPresenter(SDL_Surface* surface, int32_t width, int32_t height)
     : surface_(surface), width_(width), height_(height) {

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "core/frame.h"
-#include "core/launch.h"
+#include "player/launch.h"
 #include "core/runtime.h"
-#include "core/sdl_screen.h"
+#include "player/sdl_screen.h"
 #include "core/tick.h"
 #include "image/image_store.h"
 #include "image/picture_size_check.h"

@@ -1,4 +1,4 @@
-#include "core/launch.h"
+#include "player/launch.h"
 
 #include <cstring>
 

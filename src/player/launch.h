@@ -24,6 +24,9 @@ inline constexpr uint32_t event_quit = 12;
 inline constexpr int32_t key_escape = 27;
 bool event_ends_show(uint32_t type, int32_t key);
 
+// The window's title: "yrH ToLVaS: Sävä" in ISO 8859-1 (each ä is the byte 0xE4).
+inline constexpr const char* window_caption = "yrH ToLVaS: S\xE4v\xE4";
+
 // Re-encodes ISO 8859-1 text (one byte per character, all of Latin-1) as
 // UTF-8: bytes below 0x80 stay, every other byte becomes two bytes.
 std::string latin1_to_utf8(const char* text);

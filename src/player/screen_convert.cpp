@@ -1,4 +1,4 @@
-#include "core/screen_convert.h"
+#include "player/screen_convert.h"
 
 #include <cstring>
 
