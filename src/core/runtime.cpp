@@ -7,6 +7,5 @@ int32_t next_cue = 0;
 ListNode* display_list = nullptr;
 Image screen_image = {nullptr, screen_width, screen_height};
 
-const char* const soundtrack_path = "data/rinnu.mp3";
 
 uint8_t* pcm_queue = nullptr;

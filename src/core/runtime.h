@@ -26,7 +26,6 @@ inline constexpr int32_t screen_height = 300;
 // (or to whoever drives the frame step without one).
 extern Image screen_image;
 
-extern const char* const soundtrack_path;
 
 // The PCM queue, 16384 bytes, allocated zero-filled at start-up.
 inline constexpr int32_t pcm_queue_size = 16384;

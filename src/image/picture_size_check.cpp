@@ -1,6 +1,6 @@
 #include "image/picture_size_check.h"
 
-#include "image/image_store.h"
+#include "show/show_files.h"
 #include "image/picture_sizes.h"
 
 namespace {

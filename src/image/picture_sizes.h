@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "image/image.h"
-#include "image/image_store.h"
+#include "show/show_files.h"
 
 struct PictureSizeRule {
   int32_t min_width;

@@ -17,6 +17,7 @@
 #include "image/picture_size_check.h"
 #include "music/soundtrack.h"
 #include "show/cue_table.h"
+#include "show/show_files.h"
 
 static_assert(video_flag_fullscreen == SDL_FULLSCREEN);
 static_assert(video_flag_doublebuf == SDL_DOUBLEBUF);
@@ -122,7 +123,7 @@ int main(int argc, char** argv) {
   screen_image.width = screen_width;
   screen_image.height = screen_height;
 
-  image_store_load();
+  image_store_load(picture_paths);
   // The scenes read their pictures through fixed rectangles: a picture of
   // the wrong size stops the show here rather than being read out of bounds.
   const std::string size_problem = picture_size_check(image_store);
@@ -145,6 +146,7 @@ int main(int argc, char** argv) {
   soundtrack_close();
   pcm_queue = nullptr;
   queue.reset();
+  clear_display_list();
   image_store_free();
   // The surface went with the video subsystem.
   screen_image.pixels = nullptr;

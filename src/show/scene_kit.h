@@ -11,6 +11,7 @@
 #include "core/runtime.h"
 #include "effects/compositor.h"
 #include "image/image_store.h"
+#include "show/show_files.h"
 
 inline constexpr double pi = 3.141592653589793;
 
@@ -40,7 +41,7 @@ inline int32_t scene_time(int32_t now, int32_t cue_ms) {
 }
 
 inline Image* picture(int32_t index) { return image_store[index]; }
-inline Image* back_buffer() { return image_store[back_buffer_index]; }
+inline Image* back_buffer() { return image_store[picture_count]; }
 
 // Conversion of a floating value to a 32-bit integer, truncating toward zero.
 inline int32_t trunc_i32(double v) { return static_cast<int32_t>(v); }

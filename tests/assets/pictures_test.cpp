@@ -21,7 +21,7 @@
 
 #include "catalogue.h"
 #include "image/image.h"
-#include "image/image_store.h"
+#include "show/show_files.h"
 #include "image/picture_load.h"
 #include "image/picture_sizes.h"
 

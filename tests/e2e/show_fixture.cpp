@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "image/image_store.h"
+#include "show/show_files.h"
 #include "image/picture_sizes.h"
 
 namespace fs = std::filesystem;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "image/image_store.h"
+#include "show/show_files.h"
 #include "image/picture_limits.h"
 #include "image/picture_load.h"
 #include "reliability_support.h"
@@ -131,7 +132,7 @@ TEST(PictureBomb, StoreOfLargestPicturesIsRefusedAtItsLimit) {
   const fs::path previous = fs::current_path();
   fs::current_path(dir.path());
   const auto start = std::chrono::steady_clock::now();
-  const char* failed = image_store_try_load();
+  const char* failed = image_store_try_load(picture_paths);
   const double took = seconds_since(start);
   const std::string reason = picture_load_error();
   fs::current_path(previous);

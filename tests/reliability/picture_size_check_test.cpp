@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "image/image_store.h"
+#include "show/show_files.h"
 #include "image/picture_size_check.h"
 #include "reliability_support.h"
 

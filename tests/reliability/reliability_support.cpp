@@ -21,7 +21,7 @@
 #include <jpeglib.h>
 #include <lame/lame.h>
 
-#include "image/image_store.h"
+#include "show/show_files.h"
 #include "image/picture_sizes.h"
 #include "support/child_process.h"
 

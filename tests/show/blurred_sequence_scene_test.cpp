@@ -25,7 +25,7 @@ class BlurredSequenceScene : public ShowFixture {
   CompositorState* lead() const { return state_at<CompositorState>(3); }
   CompositorState* echo() const { return state_at<CompositorState>(4); }
   AddFillState* flash() const { return state_at<AddFillState>(list_length() - 1); }
-  Image* back() const { return image_store[back_buffer_index]; }
+  Image* back() const { return image_store[picture_count]; }
 };
 
 TEST_F(BlurredSequenceScene, ObjectsOfEachCue) {

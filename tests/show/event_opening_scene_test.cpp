@@ -32,7 +32,7 @@ TEST_F(EventOpeningTest, NineObjectsInProcessingOrder) {
                                      lower_line_update, band_update,       opening_blur_update};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(object_at(i)->update, updates[i]) << "order " << i + 1;
 
-  Image* back = image_store[back_buffer_index];
+  Image* back = image_store[picture_count];
   const auto* clear = state_at<CompositorState>(0);
   EXPECT_EQ(clear->src, back);
   EXPECT_EQ(clear->blend, 2);

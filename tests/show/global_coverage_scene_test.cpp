@@ -30,7 +30,7 @@ TEST_F(GlobalCoverageScene, ObjectsInProcessingOrder) {
                                               compositor_init, column_mask_init,   add_fill_init,  add_fill_init};
   EXPECT_EQ(list_types(), expected);
   EXPECT_EQ(blur()->src, image_store[83]);
-  EXPECT_EQ(blur()->dst, image_store[back_buffer_index]);
+  EXPECT_EQ(blur()->dst, image_store[picture_count]);
 }
 
 TEST_F(GlobalCoverageScene, LightBarsBlinkDuringTheFirstSecond) {
@@ -86,7 +86,7 @@ TEST_F(GlobalCoverageScene, RowSmearWipesTheBackBufferDownwards) {
   run(cue + 7999);
   EXPECT_EQ(wipe()->row, 299);
   EXPECT_EQ(wipe()->span, -299);
-  const Image* back = image_store[back_buffer_index];
+  const Image* back = image_store[picture_count];
   for (int32_t y = 0; y < 299; y += 37) {
     for (int32_t x = 0; x < 400; x += 57) EXPECT_EQ(pixel(back, x, y), pixel(back, x, 299)) << x << "," << y;
   }

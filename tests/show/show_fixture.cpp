@@ -74,7 +74,7 @@ void ShowFixture::SetUp() {
     const bool photo = is_wide_photo(i) || is_screen_photo(i);
     fill_fixture_picture(image_store[i], static_cast<uint32_t>(i) + 1, !photo);
   }
-  image_store[back_buffer_index] = image_create(back_buffer_width, back_buffer_height);
+  image_store[picture_count] = image_create(back_buffer_width, back_buffer_height);
 
   screen_buffer.assign(static_cast<size_t>(screen_width) * screen_height, 0);
   screen_image.pixels = screen_buffer.data();

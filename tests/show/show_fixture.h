@@ -19,6 +19,7 @@
 #include "core/frame.h"
 #include "core/runtime.h"
 #include "image/image.h"
+#include "show/show_files.h"
 
 struct PictureSize {
   int32_t width;

@@ -30,7 +30,7 @@ TEST_F(TitleCardTest, BlinkingPictureAndSingleTitlePixel) {
   EXPECT_EQ(title()->src_w, image_store[14]->width);
   EXPECT_EQ(title()->dst_w, 1);
   const Image* picture9 = image_store[9];
-  const Image* back = image_store[back_buffer_index];
+  const Image* back = image_store[picture_count];
   EXPECT_EQ(pixel(back, 17, 33), pixel(picture9, 17, 33));
   EXPECT_EQ(screen_pixel(17, 33), pixel(picture9, 17, 33));
   EXPECT_EQ(screen_pixel(200, 150), pixel(picture9, 200, 150));  // the bar draws nothing yet

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "image/image_store.h"
+#include "show/show_files.h"
 #include "picture_io.h"
 
 namespace assets {

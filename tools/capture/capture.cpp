@@ -21,6 +21,7 @@
 #include "png_writer.h"
 #include "progress.h"
 #include "show/cue_table.h"
+#include "show/show_files.h"
 #include "sound_source.h"
 #include "video_encoder.h"
 #include "wav_writer.h"
@@ -113,7 +114,7 @@ int run_capture(const CaptureOptions& o) {
     std::fprintf(stderr, soundtrack_error_message(opened), soundtrack_path);
     return 1;
   }
-  image_store_load();
+  image_store_load(picture_paths);
   const std::string size_problem = picture_size_check(image_store);
   if (!size_problem.empty()) {
     std::fprintf(stderr, "%s\n", size_problem.c_str());
@@ -199,6 +200,7 @@ int run_capture(const CaptureOptions& o) {
   if (video && !video->finish(&finish_error) && !failed) failed = true, error = finish_error;
   if (sheet && !sheet->write(o.sheet_path, &finish_error) && !failed) failed = true, error = finish_error;
   if (o.stats) stats.print(o.raw_path == "-" ? stderr : stdout);
+  clear_display_list();
   image_store_free();
 
   if (failed) return fail(error);
