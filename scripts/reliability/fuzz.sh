@@ -3,7 +3,7 @@
 # for the given number of seconds (default 60). Fails on any finding: a crash,
 # a sanitizer report, a leak, a timeout or an out-of-memory. Finding inputs
 # are left in the build directory as crash-*, timeout-*, leak-* or oom-*;
-# each belongs in tests/reliability/inputs/ with a regression test.
+# each becomes a case of the bad-data tests (tests/reliability).
 #
 #   scripts/reliability/fuzz.sh [SECONDS] [TARGET...]
 #
@@ -36,21 +36,18 @@ CC=clang CXX=clang++ cmake -S fuzz -B "$build" >/dev/null
 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >/dev/null
 
 testdata="$root/../shared/testdata"
-# Seeds: the small pictures and tracks of fuzz/seeds, the third-party test
-# pictures where present, and the inputs of earlier findings.
+# Seeds: the small pictures and tracks of fuzz/seeds and the third-party
+# test pictures where present.
 seed_dirs() {
   case "$1" in
     picture_png_fuzz)
       echo "$root/fuzz/seeds/png"
-      [ -d "$testdata/pngsuite" ] && echo "$testdata/pngsuite"
-      echo "$root/tests/reliability/inputs/png" ;;
+      if [ -d "$testdata/pngsuite" ]; then echo "$testdata/pngsuite"; fi ;;
     picture_jpeg_fuzz)
       echo "$root/fuzz/seeds/jpeg"
-      [ -d "$testdata/jpeg" ] && echo "$testdata/jpeg"
-      echo "$root/tests/reliability/inputs/jpeg" ;;
+      if [ -d "$testdata/jpeg" ]; then echo "$testdata/jpeg"; fi ;;
     soundtrack_fuzz)
-      echo "$root/fuzz/seeds/mp3"
-      echo "$root/tests/reliability/inputs/mp3" ;;
+      echo "$root/fuzz/seeds/mp3" ;;
   esac
 }
 

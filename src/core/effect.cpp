@@ -14,19 +14,3 @@ void effect_free(EffectObject* object) {
   if (object->destroy != nullptr) object->destroy(object);
   std::free(object);
 }
-
-ListNode* list_prepend(EffectObject* object, ListNode* next) {
-  auto* node = static_cast<ListNode*>(std::calloc(1, sizeof(ListNode)));
-  node->object = object;
-  node->next = next;
-  return node;
-}
-
-void list_free(ListNode* node) {
-  while (node != nullptr) {
-    effect_free(node->object);
-    ListNode* next = node->next;
-    std::free(node);
-    node = next;
-  }
-}

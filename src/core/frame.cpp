@@ -1,47 +1,35 @@
 #include "core/frame.h"
 
-#include "core/runtime.h"
-#include "core/tick.h"
-
-void dispatch_cues(const Cue* table, int32_t now) {
-  while (table[next_cue].start != nullptr && now >= table[next_cue].time_ms) {
-    table[next_cue].start();
-    ++next_cue;
+void dispatch_cues(RunState& run, const Cue* table, int32_t now) {
+  while (table[run.next_cue].start != nullptr && now >= table[run.next_cue].time_ms) {
+    const Cue& cue = table[run.next_cue];
+    cue.start(run, cue);
+    ++run.next_cue;
   }
 }
 
-void walk_display_list(int32_t now) {
-  for (ListNode* node = display_list; node != nullptr; node = node->next) {
-    if (node->object->update != nullptr) node->object->update(node->object->state, now);
+void walk_display_list(RunState& run, int32_t now) {
+  void* scene = run.display_list.scene();
+  for (ListNode* node = run.display_list.head(); node != nullptr; node = node->next) {
+    if (node->object->update != nullptr) node->object->update(node->object->state, scene, now);
     if (node->object->render != nullptr) node->object->render(node->object->state, now);
   }
 }
 
-void frame_step(const Cue* table, int32_t now) {
-  now_ms = now;
-  dispatch_cues(table, now);
-  walk_display_list(now);
+void frame_step(RunState& run, const Cue* table, int32_t now) {
+  dispatch_cues(run, table, now);
+  walk_display_list(run, now);
 }
 
-int32_t read_show_clock() {
-  const uint32_t elapsed = get_tick_count() - start_tick.load(std::memory_order_relaxed);
-  return static_cast<int32_t>(elapsed);
-}
-
-void run_frame_loop(const Cue* table, const FrameHooks& hooks) {
-  while (quit_requested == 0) {
-    frame_step(table, read_show_clock());
+void run_frame_loop(RunState& run, const Cue* table, const FrameHooks& hooks) {
+  while (!run.quit_requested) {
+    frame_step(run, table, run.clock.read());
     hooks.present(hooks.context);
     hooks.poll_events(hooks.context);
   }
 }
 
-void clear_display_list() {
-  if (display_list != nullptr) list_free(display_list);
-  display_list = nullptr;
-}
-
-void end_show() {
-  clear_display_list();
-  quit_requested = 1;
+void end_show(RunState& run, const Cue&) {
+  run.display_list.clear();
+  run.quit_requested = true;
 }

@@ -1,30 +1,45 @@
 // One frame of the show without any platform: cue dispatch and the
-// display-list walk for a given show time. The player and the offline
-// renderer both drive exactly this code.
+// display-list walk for a given show time, on a run state. The player, the
+// offline renderer and the tests all drive exactly this code.
 #pragma once
 
 #include <cstdint>
 
-// A cue of the show's script: at or after time_ms, start() replaces the scene.
-// A table of cues ends with {0, nullptr}.
+#include "core/clock.h"
+#include "core/display_list.h"
+
+struct RunState;
+
+// A cue of the show's script: at or after time_ms, start(run, cue) replaces
+// the scene. `row` is the start function's parameter row (or null), so one
+// function can serve several cues. A table of cues ends with an entry whose
+// start is null.
 struct Cue {
   int32_t time_ms;
-  void (*start)();
+  void (*start)(RunState& run, const Cue& cue);
+  const void* row;
+};
+
+// The run state of one show, what the frame step works on. A fresh one is a
+// show at its start; starting again is making a new one.
+struct RunState {
+  ShowClock clock;
+  int32_t next_cue = 0;  // index of the next cue to fire
+  DisplayList display_list;
+  bool quit_requested = false;  // ends the frame loop after the current frame
 };
 
 // Fires, in table order, every cue whose time is at most now (signed
 // comparison), advancing next_cue; never passes the terminating entry.
-void dispatch_cues(const Cue* table, int32_t now);
+void dispatch_cues(RunState& run, const Cue* table, int32_t now);
 
-// Walks the display list from the head: update (if any) then render (if any)
-// of each object with (state, now); next is read after both calls.
-void walk_display_list(int32_t now);
+// Walks the display list from the head: update (if any) with the list's
+// scene record, then render (if any), of each object with now; next is read
+// after both calls.
+void walk_display_list(RunState& run, int32_t now);
 
-// Sets now_ms, dispatches the due cues, walks the display list.
-void frame_step(const Cue* table, int32_t now);
-
-// The show clock: ticks since start_tick, wrap-around, read as signed.
-int32_t read_show_clock();
+// Dispatches the due cues, then walks the display list.
+void frame_step(RunState& run, const Cue* table, int32_t now);
 
 // What the frame loop needs from a platform: showing the finished frame and
 // handling the input that arrived meanwhile (which may set quit_requested).
@@ -34,14 +49,11 @@ struct FrameHooks {
   void* context;
 };
 
-// The show's frame loop: while quit_requested is 0 (tested before the first
-// frame and after each), one frame is: read the show clock once, frame_step,
-// present, poll events. A request made during a frame never cuts it short.
-// No pacing of its own: frames follow as fast as present returns.
-void run_frame_loop(const Cue* table, const FrameHooks& hooks);
+// The show's frame loop: while quit_requested is false (tested before the
+// first frame and after each), one frame is: read the show clock once,
+// frame_step, present, poll events. A request made during a frame never cuts
+// it short. No pacing of its own: frames follow as fast as present returns.
+void run_frame_loop(RunState& run, const Cue* table, const FrameHooks& hooks);
 
 // The last cue: frees the display list and requests the end of the show.
-void end_show();
-
-// Empties the display list (every scene builder starts with this).
-void clear_display_list();
+void end_show(RunState& run, const Cue& cue);

@@ -1,27 +1,43 @@
-// The image store: pictures decoded once at start-up from a list of files,
-// plus the back buffer.
+// The image store: pictures decoded from a list of files, owned by the store
+// until it goes. Entry i is the picture of the list's path i.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "image/image.h"
 
-// Entries 0 .. n - 1: the pictures; entry n: the back buffer. Null until loaded.
-extern Image** image_store;
-extern int32_t image_count;
+class ImageStore {
+ public:
+  ImageStore() = default;
+  ImageStore(const ImageStore&) = delete;
+  ImageStore& operator=(const ImageStore&) = delete;
+  ImageStore(ImageStore&& other) noexcept : images_(std::move(other.images_)) { other.images_.clear(); }
+  ImageStore& operator=(ImageStore&& other) noexcept;
+  ~ImageStore() { clear(); }
 
-inline constexpr int32_t back_buffer_width = 400;
-inline constexpr int32_t back_buffer_height = 300;
+  // Decodes the pictures of `paths` (ended by a null entry) in order,
+  // replacing what the store held. Returns null on success, or the path of
+  // the first picture that could not be loaded (the store is then left
+  // empty; picture_load_error() tells why).
+  const char* try_load(const char* const* paths);
 
-// Decodes the pictures of `paths` (ended by a null entry) in order and
-// creates the back buffer. Returns null on success, or the path of the first
-// picture that could not be loaded (the store is then freed again and left
-// empty).
-const char* image_store_try_load(const char* const* paths);
+  // Takes `image` as the next entry (a store made in memory).
+  void add(Image* image) { images_.push_back(image); }
 
-// Start-up form: on failure prints "Couldn't load %s\n" and exits with status 1.
-void image_store_load(const char* const* paths);
+  // Frees every image; the store is empty afterwards.
+  void clear();
 
-// Frees every image and the store's array. Whatever points into the images
-// (the display list's state records) must be gone first.
-void image_store_free();
+  int32_t size() const { return static_cast<int32_t>(images_.size()); }
+  Image* operator[](int32_t index) const { return images_[static_cast<std::size_t>(index)]; }
+  // The entries in order.
+  const Image* const* images() const { return images_.data(); }
+
+ private:
+  std::vector<Image*> images_;
+};
+
+// Start-up form of try_load: on failure prints the decoder's reason and
+// "Couldn't load %s\n" and exits with status 1.
+void image_store_load(ImageStore& store, const char* const* paths);

@@ -6,9 +6,6 @@
 #include <limits>
 #include <new>
 
-#include "core/runtime.h"
-#include "core/tick.h"
-
 void SoundtrackFileCloser::operator()(std::FILE* file) const { std::fclose(file); }
 
 Decoder decoder;
@@ -20,6 +17,10 @@ int32_t decoder_wants_input = 1;
 int32_t callback_count = 0;
 
 namespace {
+
+// Who is told about the first sound (soundtrack_on_first_sound).
+FirstSoundFn first_sound_fn = nullptr;
+void* first_sound_context = nullptr;
 
 // Bytes decoded since the decoder was last handed the file. A pass over the
 // file that ends with nothing decoded would repeat forever without sound, so
@@ -153,12 +154,17 @@ const char* soundtrack_error_message(int code) {
   }
 }
 
+void soundtrack_on_first_sound(FirstSoundFn fn, void* context) {
+  first_sound_fn = fn;
+  first_sound_context = context;
+}
+
 void soundtrack_callback(void* userdata, uint8_t* stream, int len) {
   if (stream == nullptr || len <= 0) return;
   if (callback_count <= 0) {
     // Show time 0 is when the sound handed out now is heard: one chunk later.
     const uint32_t chunk_ms = static_cast<uint32_t>(static_cast<int64_t>(len) * 10 / 1764);
-    start_tick.store(get_tick_count() + chunk_ms, std::memory_order_relaxed);
+    if (first_sound_fn != nullptr) first_sound_fn(first_sound_context, chunk_ms);
     ++callback_count;
   }
   auto* queue = static_cast<uint8_t*>(userdata);

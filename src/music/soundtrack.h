@@ -1,6 +1,7 @@
 // The soundtrack: the whole MP3 file held in memory, decoded frame by frame
 // into the PCM queue from inside the audio device's callback, repeated from
-// its start when it ends. The first callback anchors the show clock.
+// its start when it ends. The first callback reports when its sound will be
+// heard, which is where the player anchors the show clock.
 //
 // No platform headers here: the player hands soundtrack_callback to its audio
 // device, and the offline renderer calls it directly to pull the same sound.
@@ -47,10 +48,17 @@ int soundtrack_open(const char* path, int32_t chunk, uint8_t* queue, int32_t sta
 // SOUNDTRACK_CANNOT_OPEN it is "Couldn't open MP3 file %s\n".
 const char* soundtrack_error_message(int code);
 
+// Told by the first callback after soundtrack_open that the sound it hands
+// out is heard delay_ms = len * 10 / 1764 from now (one chunk later). Called
+// on the audio thread; set it before the device starts. Stays until replaced
+// (null: nobody is told).
+using FirstSoundFn = void (*)(void* context, uint32_t delay_ms);
+void soundtrack_on_first_sound(FirstSoundFn fn, void* context);
+
 // The audio device callback (the usual pull-model shape: user pointer, output
 // buffer, byte count). `userdata` is the queue given to soundtrack_open.
 // Writes exactly `len` bytes to `stream` and refills the queue to at least
-// `len` bytes. The first call sets start_tick to now + len * 10 / 1764.
+// `len` bytes. The first call reports the first sound (above).
 // Real-time safe: no allocation, no file input, no locks.
 void soundtrack_callback(void* userdata, uint8_t* stream, int len);
 

@@ -5,18 +5,18 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/frame.h"
-#include "player/launch.h"
-#include "core/runtime.h"
-#include "player/sdl_screen.h"
-#include "core/tick.h"
 #include "image/image_store.h"
 #include "image/picture_size_check.h"
 #include "music/soundtrack.h"
+#include "player/launch.h"
+#include "player/sdl_screen.h"
 #include "show/cue_table.h"
+#include "show/show.h"
 #include "show/show_files.h"
 
 static_assert(video_flag_fullscreen == SDL_FULLSCREEN);
@@ -37,12 +37,6 @@ const SDL_AudioSpec requested_audio = {
     .size = 0,
     .callback = soundtrack_callback,
     .userdata = nullptr,
-};
-
-static_assert(pcm_queue_size == soundtrack_queue_size);
-
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
 };
 
 uint32_t sdl_ticks() { return SDL_GetTicks(); }
@@ -73,17 +67,23 @@ int32_t open_audio(SDL_AudioSpec* requested) {
   return requested->samples * requested->channels * 2;
 }
 
-void present_frame(void* context) { static_cast<ScreenPresenter*>(context)->present(); }
+// What the frame loop's hooks work on.
+struct Platform {
+  ScreenPresenter* screen;
+  Show* show;
+};
+
+void present_frame(void* context) { static_cast<Platform*>(context)->screen->present(); }
 
 // Drains every pending event: releasing Escape or closing the window (which
 // includes SIGINT and SIGTERM, delivered by the library as a quit event)
 // ends the show after this frame.
-void poll_events(void*) {
+void poll_events(void* context) {
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     // The key field is only meaningful for key events.
     const int32_t key = (event.type == SDL_KEYUP || event.type == SDL_KEYDOWN) ? event.key.keysym.sym : 0;
-    if (event_ends_show(event.type, key)) quit_requested = 1;
+    if (event_ends_show(event.type, key)) static_cast<Platform*>(context)->show->quit_requested = true;
   }
 }
 
@@ -98,15 +98,14 @@ int main(int argc, char** argv) {
   if (SDL_Init(SDL_INIT_VIDEO) < 0) fail("Couldn't initialize SDL: %s\n", SDL_GetError());
   // Whatever way the process ends from here, the display is restored.
   std::atexit(SDL_Quit);
-  tick_source = sdl_ticks;
 
-  std::unique_ptr<uint8_t, FreeDeleter> queue(static_cast<uint8_t*>(std::calloc(pcm_queue_size, 1)));
-  pcm_queue = queue.get();
-  requested.userdata = pcm_queue;
+  // The PCM queue the soundtrack decodes into, handed to the audio device.
+  std::vector<uint8_t> queue(soundtrack_queue_size, 0);
+  requested.userdata = queue.data();
 
   const int32_t chunk = open_audio(&requested);
 
-  const int soundtrack_status = soundtrack_open(soundtrack_path, chunk, pcm_queue, 0);
+  const int soundtrack_status = soundtrack_open(soundtrack_path, chunk, queue.data(), 0);
   if (soundtrack_status != SOUNDTRACK_OK) fail(soundtrack_error_message(soundtrack_status), soundtrack_path);
 
   SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, video_flags);
@@ -119,17 +118,19 @@ int main(int argc, char** argv) {
   SDL_ShowCursor(SDL_DISABLE);
 
   ScreenPresenter screen(surface, screen_width, screen_height);
-  screen_image.pixels = screen.pixels();
-  screen_image.width = screen_width;
-  screen_image.height = screen_height;
 
-  image_store_load(picture_paths);
+  ImageStore pictures;
+  image_store_load(pictures, picture_paths);
   // The scenes read their pictures through fixed rectangles: a picture of
   // the wrong size stops the show here rather than being read out of bounds.
-  const std::string size_problem = picture_size_check(image_store);
+  const std::string size_problem = picture_size_check(pictures.images());
   if (!size_problem.empty()) fail("%s\n", size_problem.c_str());
 
-  start_tick.store(get_tick_count());
+  Show show(std::move(pictures), screen.pixels());
+  show.clock.use_source(sdl_ticks);
+  show.clock.start_at(show.clock.ticks());
+  // Show time 0 is when the first sound is heard.
+  soundtrack_on_first_sound(ShowClock::start_in, &show.clock);
   // Everything soundtrack_open primed on this thread is handed to the audio
   // thread now. Unpausing does not go through the audio lock, so it alone
   // does not order those writes before the first callback's reads; taking
@@ -139,16 +140,14 @@ int main(int argc, char** argv) {
   SDL_UnlockAudio();
   SDL_PauseAudio(0);
 
-  run_frame_loop(cue_table, FrameHooks{present_frame, poll_events, &screen});
+  Platform platform{&screen, &show};
+  run_frame_loop(show, cue_table, FrameHooks{present_frame, poll_events, &platform});
 
   SDL_CloseAudio();
+  soundtrack_on_first_sound(nullptr, nullptr);
   SDL_Quit();
   soundtrack_close();
-  pcm_queue = nullptr;
-  queue.reset();
-  clear_display_list();
-  image_store_free();
-  // The surface went with the video subsystem.
-  screen_image.pixels = nullptr;
+  // The queue, the show's objects and pictures go as this scope ends; the
+  // screen's pixels went with the video subsystem and are not drawn again.
   return 0;
 }

@@ -3,15 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "effects/add_fill.h"
-#include "effects/blur.h"
-#include "effects/compositor.h"
-#include "effects/smear.h"
-#include "show/scene_kit.h"
-#include "show/scenes.h"
-
-int32_t beat_hit_index[4] = {0, 0, 0, 0};
-
 namespace {
 
 constexpr int32_t slot_ms = 62;
@@ -87,8 +78,9 @@ struct GlideRule {
   double n;
 };
 
-struct SequenceScene {
-  int32_t cue_ms;
+}  // namespace
+
+struct SequenceRow {
   const int32_t* blur_sources;  // 128 slots; null: the photo series rule
   int32_t first_blur_picture;
   bool vertical_blur;
@@ -103,24 +95,26 @@ struct SequenceScene {
   bool equipment;
 };
 
-constexpr SequenceScene scenes[4] = {
-    {112000, stairs_sources, 121, false, 209, 31, false,
+const SequenceRow stairs_sequence = {stairs_sources, 121, false, 209, 31, false,
      {50.0, 65.0, true, false}, {250.0, 65.0, false, true},
-     {136, 152, true, 250.0}, {137, 137, true, 200.0}, false, false},
-    {120000, basement_sources.entries, 140, true, 210, 63, true,
+     {136, 152, true, 250.0}, {137, 137, true, 200.0}, false, false};
+const SequenceRow basement_sequence = {basement_sources.entries, 140, true, 210, 63, true,
      {90.0, 53.0, true, false}, {300.0, 53.0, false, true},
-     {138, 120, false, 200.0}, {139, 200, false, 100.0}, false, false},
-    {128000, elevator_sources.entries, 155, true, 209, 15, true,
+     {138, 120, false, 200.0}, {139, 200, false, 100.0}, false, false};
+const SequenceRow elevator_sequence = {elevator_sources.entries, 155, true, 209, 15, true,
      {100.0, 53.0, true, false}, {300.0, 53.0, false, true},
-     {136, 190, false, 220.0}, {137, 152, true, 250.0}, true, false},
-    {136000, nullptr, 121, false, 210, 63, false,
+     {136, 190, false, 220.0}, {137, 152, true, 250.0}, true, false};
+const SequenceRow photo_series_sequence = {nullptr, 121, false, 210, 63, false,
      {250.0, 65.0, false, true}, {50.0, 65.0, true, false},
-     {138, 200, false, 100.0}, {139, 120, true, 250.0}, true, true},
-};
+     {138, 200, false, 100.0}, {139, 120, true, 250.0}, true, true};
+
+namespace {
 
 int32_t slot_of(int32_t t) { return (t / slot_ms) % 128; }
 
-Image* sequence_image(int32_t index) { return index == back_buffer_marker ? back_buffer() : picture(index); }
+Image* sequence_image(const Scene& scene, int32_t index) {
+  return index == back_buffer_marker ? scene.back_buffer() : scene.picture(index);
+}
 
 // Blur size: random on the runs of the range table, 1 (a plain copy) elsewhere.
 int32_t random_blur_size(int32_t slot) { return std::rand() % range_pattern[slot % 64] + 1; }
@@ -131,197 +125,125 @@ void apply_smear_rule(int32_t* position, int32_t* span, int32_t extent, const Sm
   *span = rule.to_end ? extent - p : -p;
 }
 
-void rest_word(CompositorState* s, const GlideRule& rule) {
-  s->opacity = 0;
-  s->src = picture(rule.picture);
-  s->src_w = s->dst_w = s->src->width;
-  s->src_h = s->dst_h = s->src->height;
-  s->dst_y = rule.row;
+void rest_word(CompositorState& s, const Scene& scene, const GlideRule& rule) {
+  s.opacity = 0;
+  s.src = scene.picture(rule.picture);
+  s.src_w = s.dst_w = s.src->width;
+  s.src_h = s.dst_h = s.src->height;
+  s.dst_y = rule.row;
 }
 
-void glide_word(CompositorState* s, const GlideRule& rule, int32_t t, int32_t start) {
+void glide_word(CompositorState& s, const GlideRule& rule, int32_t t, int32_t start) {
   const double v = (t - start) * pi;
   const double q = std::sin(v * 0.5 / 2250.0);
-  const double w = s->dst->width;
-  s->dst_x = trunc_i32(rule.from_right ? w - q * rule.n : q * rule.n);
-  s->opacity = static_cast<uint8_t>(trunc_i32(std::sin(v / 2250.0) * 63.0));
+  const double w = s.dst->width;
+  s.dst_x = trunc_i32(rule.from_right ? w - q * rule.n : q * rule.n);
+  s.opacity = static_cast<uint8_t>(trunc_i32(std::sin(v / 2250.0) * 63.0));
 }
 
-template <int Scene>
-void build_sequence_scene() {
-  const SequenceScene& row = scenes[Scene];
-  begin_scene();
-  Image* screen = &screen_image;
-  Image* back = back_buffer();
-
-  auto* flash = add_effect<AddFillState>(add_fill_init, beat_list_flash_update<Scene>);
-  *flash = {screen, 0xFFFFFFFFu, 0, 0, screen->width, screen->height};
-
-  // Mixer and equipment pictures, added faintly; later pictures keep the
-  // first one's rectangle.
-  if (row.equipment) {
-    place_picture(add_effect<CompositorState>(compositor_init, equipment_switch_update), picture(220), screen, 0, 0,
-                  63, 1);
-  }
-  if (row.mixer) {
-    place_picture(add_effect<CompositorState>(compositor_init, mixer_cycle_update<Scene>), picture(216), screen, 0, 0,
-                  63, 1);
-  }
-
-  for (EffectUpdateFn update : {word_glide_update<Scene, true>, word_glide_update<Scene, false>}) {
-    place_picture(add_effect<CompositorState>(compositor_init, update), picture(row.glide_a.picture), screen, 0, 135,
-                  0, 0);
-  }
-
-  if (row.column_smear) {
-    add_effect<ColumnSmearState>(column_smear_init, edge_smear_update<Scene>)->image = screen;
-  } else {
-    add_effect<RowSmearState>(row_smear_init, edge_smear_update<Scene>)->image = screen;
-  }
-
-  place_picture(add_effect<CompositorState>(compositor_init, nullptr), picture(row.design_picture), screen, 0, 0,
-                row.design_opacity, 0);
-
-  EffectUpdateFn blur_update = row.blur_sources != nullptr ? sequence_blur_update<Scene> : series_blur_update;
-  if (row.vertical_blur) {
-    *add_effect<VerticalBlurState>(vertical_blur_init, blur_update) = {picture(row.first_blur_picture), screen, 1};
-  } else {
-    *add_effect<HorizontalBlurState>(horizontal_blur_init, blur_update) = {picture(row.first_blur_picture), screen,
-                                                                          1};
-  }
-
-  // The eye, drawn once into the back buffer for the blur's back-buffer slots.
-  auto* once = static_cast<CompositorState*>(std::calloc(1, sizeof(CompositorState)));
-  place_stretched(once, picture(eye), back, 128, 2);
-  compositor_render(once, 0);
-  std::free(once);
+template <class Blur>
+void sequence_blur_update(Blur& s, const SequenceScene& scene, int32_t t) {
+  const int32_t k = slot_of(t);
+  s.src = sequence_image(scene, scene.row->blur_sources[k]);
+  s.size = random_blur_size(k);
 }
 
-}  // namespace
-
-template <int Scene>
-void sequence_blur_update(void* state, int32_t now) {
-  constexpr const SequenceScene& row = scenes[Scene];
-  const int32_t k = slot_of(scene_time(now, row.cue_ms));
-  Image* src = sequence_image(row.blur_sources[k]);
-  const int32_t size = random_blur_size(k);
-  if constexpr (row.vertical_blur) {
-    auto* s = static_cast<VerticalBlurState*>(state);
-    s->src = src;
-    s->size = size;
-  } else {
-    auto* s = static_cast<HorizontalBlurState*>(state);
-    s->src = src;
-    s->size = size;
-  }
-}
-
-void series_blur_update(void* state, int32_t now) {
-  auto* s = static_cast<HorizontalBlurState*>(state);
-  const int32_t k = slot_of(scene_time(now, scenes[3].cue_ms));
+void series_blur_update(HorizontalBlurState& s, const SequenceScene& scene, int32_t t) {
+  const int32_t k = slot_of(t);
   const int32_t j = k % 32;
-  s->src = j == 14 ? back_buffer() : picture(164 + j / 4);
-  s->size = random_blur_size(k);
+  s.src = j == 14 ? scene.back_buffer() : scene.picture(164 + j / 4);
+  s.size = random_blur_size(k);
 }
 
-template <int Scene>
-void edge_smear_update(void* state, int32_t now) {
-  constexpr const SequenceScene& row = scenes[Scene];
-  const int32_t t = scene_time(now, row.cue_ms);
-  int32_t* position;
-  int32_t* span;
-  int32_t extent;
-  if constexpr (row.column_smear) {
-    auto* s = static_cast<ColumnSmearState*>(state);
-    position = &s->column;
-    span = &s->span;
-    extent = s->image->width;
-  } else {
-    auto* s = static_cast<RowSmearState*>(state);
-    position = &s->row;
-    span = &s->span;
-    extent = s->image->height;
-  }
+int32_t& smear_position(ColumnSmearState& s) { return s.column; }
+int32_t& smear_position(RowSmearState& s) { return s.row; }
+int32_t smear_extent(const ColumnSmearState& s) { return s.image->width; }
+int32_t smear_extent(const RowSmearState& s) { return s.image->height; }
+
+template <class Smear>
+void edge_smear_update(Smear& s, const SequenceScene& scene, int32_t t) {
+  const SequenceRow& row = *scene.row;
+  int32_t* position = &smear_position(s);
   if (t >= 2000 && t < 4000) {
-    apply_smear_rule(position, span, extent, row.phase_a, std::cos((t - 2000) * pi / 3.0 / 2000.0));
+    apply_smear_rule(position, &s.span, smear_extent(s), row.phase_a, std::cos((t - 2000) * pi / 3.0 / 2000.0));
   } else if (t >= 6000 && t < 8000) {
-    apply_smear_rule(position, span, extent, row.phase_b, std::cos((t - 6000) * pi / 3.0 / 2000.0));
+    apply_smear_rule(position, &s.span, smear_extent(s), row.phase_b, std::cos((t - 6000) * pi / 3.0 / 2000.0));
   } else {
     *position = 0;
-    *span = 0;
+    s.span = 0;
   }
 }
 
-template <int Scene, bool Echo>
-void word_glide_update(void* state, int32_t now) {
-  const SequenceScene& row = scenes[Scene];
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, row.cue_ms);
-  // The echo follows the lead 62 ms later.
-  const int32_t lag = Echo ? 62 : 0;
+// The lead word, or its echo, which follows it 62 ms later.
+template <bool echo>
+void word_glide_update(CompositorState& s, const SequenceScene& scene, int32_t t) {
+  const SequenceRow& row = *scene.row;
+  const int32_t lag = echo ? 62 : 0;
   const int32_t s1 = 1750 + lag, e1 = 4000 + lag, s2 = 5750 + lag;
   if (t < s1) {
-    rest_word(s, row.glide_a);
+    rest_word(s, scene, row.glide_a);
   } else if (t < e1) {
     glide_word(s, row.glide_a, t, s1);
   } else if (t < s2) {
-    rest_word(s, row.glide_b);
+    rest_word(s, scene, row.glide_b);
   } else {
     glide_word(s, row.glide_b, t, s2);
   }
 }
 
-template <int Scene>
-void mixer_cycle_update(void* state, int32_t now) {
-  const int32_t t = scene_time(now, scenes[Scene].cue_ms);
-  static_cast<CompositorState*>(state)->src = picture(mixer_table[(t / slot_ms) % 32]);
+void mixer_cycle_update(CompositorState& s, const Scene& scene, int32_t t) {
+  s.src = scene.picture(mixer_table[(t / slot_ms) % 32]);
 }
 
-void equipment_switch_update(void* state, int32_t now) {
-  const int32_t t = scene_time(now, scenes[3].cue_ms);
+void equipment_switch_update(CompositorState& s, const Scene& scene, int32_t t) {
   int32_t index = 220;
   if (t >= 4000) index = t % 500 <= 249 ? 222 : 221;
-  static_cast<CompositorState*>(state)->src = picture(index);
+  s.src = scene.picture(index);
 }
 
-template <int Scene>
-void beat_list_flash_update(void* state, int32_t now) {
-  const int32_t t = scene_time(now, scenes[Scene].cue_ms);
-  int32_t g = beat_hit_index[Scene];
+void beat_list_flash_update(AddFillState& s, SequenceScene& scene, int32_t t) {
+  int32_t g = scene.beat_hit;
   while (g + 1 < 12 && beat_list[g + 1] <= t) ++g;
-  beat_hit_index[Scene] = g;
+  scene.beat_hit = g;
   const int32_t d = t - beat_list[g];
-  uint32_t colour = 0;
-  if (d <= 255) {
-    colour = g > 0 ? (static_cast<uint32_t>(127 - d / 2) << 24) | 0x00FFFFFFu
-                   : (static_cast<uint32_t>(255 - d) << 24) | 0x00FFFFFFu;
-  }
-  static_cast<AddFillState*>(state)->colour = colour;
+  s.colour = d > 255 ? 0u : white(g > 0 ? 127 - d / 2 : 255 - d);
 }
 
-template void sequence_blur_update<0>(void*, int32_t);
-template void sequence_blur_update<1>(void*, int32_t);
-template void sequence_blur_update<2>(void*, int32_t);
-template void edge_smear_update<0>(void*, int32_t);
-template void edge_smear_update<1>(void*, int32_t);
-template void edge_smear_update<2>(void*, int32_t);
-template void edge_smear_update<3>(void*, int32_t);
-template void word_glide_update<0, false>(void*, int32_t);
-template void word_glide_update<0, true>(void*, int32_t);
-template void word_glide_update<1, false>(void*, int32_t);
-template void word_glide_update<1, true>(void*, int32_t);
-template void word_glide_update<2, false>(void*, int32_t);
-template void word_glide_update<2, true>(void*, int32_t);
-template void word_glide_update<3, false>(void*, int32_t);
-template void word_glide_update<3, true>(void*, int32_t);
-template void mixer_cycle_update<2>(void*, int32_t);
-template void mixer_cycle_update<3>(void*, int32_t);
-template void beat_list_flash_update<0>(void*, int32_t);
-template void beat_list_flash_update<1>(void*, int32_t);
-template void beat_list_flash_update<2>(void*, int32_t);
-template void beat_list_flash_update<3>(void*, int32_t);
+}  // namespace
 
-void build_stairs_scene() { build_sequence_scene<0>(); }
-void build_basement_scene() { build_sequence_scene<1>(); }
-void build_elevator_scene() { build_sequence_scene<2>(); }
-void build_photo_series_scene() { build_sequence_scene<3>(); }
+void build_blurred_sequence_scene(SceneBuilder<SequenceScene>& b, const SequenceRow& row) {
+  b.scene().row = &row;
+  Image* screen = b.screen();
+  Image* blur_source = b.picture(row.first_blur_picture);
+
+  if (row.vertical_blur) {
+    b.add(update<sequence_blur_update<VerticalBlurState>>) = {.src = blur_source, .dst = screen, .size = 1};
+  } else {
+    b.add(row.blur_sources != nullptr ? update<sequence_blur_update<HorizontalBlurState>> : update<series_blur_update>) =
+        {.src = blur_source, .dst = screen, .size = 1};
+  }
+
+  place_picture(b.add<CompositorState>(), b.picture(row.design_picture), screen, 0, 0, row.design_opacity, 0);
+
+  if (row.column_smear) {
+    b.add(update<edge_smear_update<ColumnSmearState>>).image = screen;
+  } else {
+    b.add(update<edge_smear_update<RowSmearState>>).image = screen;
+  }
+
+  for (Update<CompositorState, SequenceScene> word : {update<word_glide_update<false>>, update<word_glide_update<true>>}) {
+    place_picture(b.add(word), b.picture(row.glide_a.picture), screen, 0, 135, 0, 0);
+  }
+
+  // Mixer and equipment pictures, added faintly; later pictures keep the
+  // first one's rectangle.
+  if (row.mixer) place_picture(b.add(update<mixer_cycle_update>), b.picture(216), screen, 0, 0, 63, 1);
+  if (row.equipment) place_picture(b.add(update<equipment_switch_update>), b.picture(220), screen, 0, 0, 63, 1);
+
+  b.add_flash(update<beat_list_flash_update>);
+
+  // The eye, drawn once into the back buffer for the blur's back-buffer slots.
+  CompositorState once{};
+  place_stretched(once, b.picture(eye), b.back_buffer(), 128, 2);
+  compositor_render(&once, 0);
+}

@@ -6,20 +6,20 @@
 
 #include <cstdint>
 
-// Scene index 0..3 for cues 18, 19, 20 and 21.
-template <int Scene>
-void sequence_blur_update(void* state, int32_t now_ms);
-void series_blur_update(void* state, int32_t now_ms);
-template <int Scene>
-void edge_smear_update(void* state, int32_t now_ms);
-template <int Scene, bool Echo>
-void word_glide_update(void* state, int32_t now_ms);
-template <int Scene>
-void mixer_cycle_update(void* state, int32_t now_ms);
-void equipment_switch_update(void* state, int32_t now_ms);
-template <int Scene>
-void beat_list_flash_update(void* state, int32_t now_ms);
+#include "show/scene.h"
 
-// The flash functions' hit indices, one per scene; they start at 0 and only
-// move forward for the life of the process.
-extern int32_t beat_hit_index[4];
+struct SequenceRow;
+
+// The rows of cues 18, 19, 20 and 21.
+extern const SequenceRow stairs_sequence;
+extern const SequenceRow basement_sequence;
+extern const SequenceRow elevator_sequence;
+extern const SequenceRow photo_series_sequence;
+
+struct SequenceScene : Scene {
+  const SequenceRow* row = nullptr;
+  // The last beat of the beat list the flash has reached; only moves forward.
+  int32_t beat_hit = 0;
+};
+
+void build_blurred_sequence_scene(SceneBuilder<SequenceScene>& b, const SequenceRow& row);

@@ -1,33 +1,47 @@
 #include "show/cue_table.h"
 
-#include "show/scenes.h"
+#include "show/blurred_sequence_scene.h"
+#include "show/credits_scene.h"
+#include "show/design_scene.h"
+#include "show/end_screen_scene.h"
+#include "show/event_opening_scene.h"
+#include "show/eye_zoom_scene.h"
+#include "show/fuel_window_scene.h"
+#include "show/global_coverage_scene.h"
+#include "show/keyword_photo_scene.h"
+#include "show/mobile_computing_scene.h"
+#include "show/panorama_scene.h"
+#include "show/presents_scene.h"
+#include "show/title_card_scene.h"
+#include "show/traffic_scene.h"
+#include "show/train_scene.h"
 
 const Cue cue_table[cue_count + 1] = {
-    {0, build_event_opening_scene},
-    {8000, build_presents_scene},
-    {16000, build_design_scene},
-    {23500, build_title_card_scene},
-    {32000, build_traffic_scene},
-    {40000, build_train_scene},
-    {48000, build_keyword_photo_scene_cue6},
-    {52000, build_keyword_photo_scene_cue7},
-    {56000, build_keyword_photo_scene_cue8},
-    {60000, build_keyword_photo_scene_cue9},
-    {64000, build_mobile_computing_scene},
-    {72000, build_global_coverage_scene},
-    {80000, build_keyword_photo_scene_cue12},
-    {84000, build_keyword_photo_scene_cue13},
-    {88000, build_keyword_photo_scene_cue14},
-    {92000, build_keyword_photo_scene_cue15},
-    {96000, build_fuel_window_scene},
-    {104000, build_eye_zoom_scene},
-    {112000, build_stairs_scene},
-    {120000, build_basement_scene},
-    {128000, build_elevator_scene},
-    {136000, build_photo_series_scene},
-    {144000, build_panorama_scene},
-    {160000, build_credits_scene},
-    {176000, build_end_screen_scene},
-    {184000, end_show},
-    {0, nullptr},
+    scene_cue<build_event_opening_scene>(0),
+    scene_cue<build_presents_scene>(8000),
+    scene_cue<build_design_scene>(16000),
+    scene_cue<build_title_card_scene>(23500),
+    scene_cue<build_traffic_scene>(32000),
+    scene_cue<build_train_scene>(40000),
+    scene_cue<build_keyword_photo_scene>(48000, keyword_photo_rows[0]),
+    scene_cue<build_keyword_photo_scene>(52000, keyword_photo_rows[1]),
+    scene_cue<build_keyword_photo_scene>(56000, keyword_photo_rows[2]),
+    scene_cue<build_keyword_photo_scene>(60000, keyword_photo_rows[3]),
+    scene_cue<build_mobile_computing_scene>(64000),
+    scene_cue<build_global_coverage_scene>(72000),
+    scene_cue<build_keyword_photo_scene>(80000, keyword_photo_rows[4]),
+    scene_cue<build_keyword_photo_scene>(84000, keyword_photo_rows[5]),
+    scene_cue<build_keyword_photo_scene>(88000, keyword_photo_rows[6]),
+    scene_cue<build_keyword_photo_scene>(92000, keyword_photo_rows[7]),
+    scene_cue<build_fuel_window_scene>(96000),
+    scene_cue<build_eye_zoom_scene>(104000),
+    scene_cue<build_blurred_sequence_scene>(112000, stairs_sequence),
+    scene_cue<build_blurred_sequence_scene>(120000, basement_sequence),
+    scene_cue<build_blurred_sequence_scene>(128000, elevator_sequence),
+    scene_cue<build_blurred_sequence_scene>(136000, photo_series_sequence),
+    scene_cue<build_panorama_scene>(144000),
+    scene_cue<build_credits_scene>(160000),
+    scene_cue<build_end_screen_scene>(176000),
+    {184000, end_show, nullptr},
+    {0, nullptr, nullptr},
 };

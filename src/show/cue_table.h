@@ -5,5 +5,5 @@
 
 inline constexpr int cue_count = 26;
 
-// 26 cues in ascending time, then the terminating entry {0, nullptr}.
+// 26 cues in ascending time, then the terminating entry.
 extern const Cue cue_table[cue_count + 1];

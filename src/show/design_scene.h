@@ -3,13 +3,6 @@
 // darkens, a faint additive copy jitters and the vertical blur turns random.
 #pragma once
 
-#include <cstdint>
+#include "show/scene.h"
 
-void factory_photo_update(void* state, int32_t now_ms);
-void design_rise_update(void* state, int32_t now_ms);
-void design_drop_update(void* state, int32_t now_ms);
-void crossplatform_slide_update(void* state, int32_t now_ms);
-void demo_slide_update(void* state, int32_t now_ms);
-void factory_ghost_update(void* state, int32_t now_ms);
-void design_blur_update(void* state, int32_t now_ms);
-void design_flash_update(void* state, int32_t now_ms);
+void build_design_scene(SceneBuilder<>& b);

@@ -2,8 +2,6 @@
 // part melts downward.
 #pragma once
 
-#include <cstdint>
+#include "show/scene.h"
 
-void end_screen_fade_update(void* state, int32_t now_ms);
-void end_screen_melt_update(void* state, int32_t now_ms);
-void end_screen_flash_update(void* state, int32_t now_ms);
+void build_end_screen_scene(SceneBuilder<>& b);

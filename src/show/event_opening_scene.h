@@ -6,15 +6,12 @@
 
 #include <cstdint>
 
-// Row offset drawn by event_name_update in each frame after 7375 ms and
-// read by the colon, year and city in the same frame. Never reset.
-extern int32_t opening_jitter;
+#include "show/scene.h"
 
-void event_name_update(void* state, int32_t now_ms);
-void colon_update(void* state, int32_t now_ms);
-void year_update(void* state, int32_t now_ms);
-void city_update(void* state, int32_t now_ms);
-void upper_line_update(void* state, int32_t now_ms);
-void lower_line_update(void* state, int32_t now_ms);
-void band_update(void* state, int32_t now_ms);
-void opening_blur_update(void* state, int32_t now_ms);
+struct OpeningScene : Scene {
+  // Row offset drawn by the event name's update in each frame after 7375 ms
+  // and read by the colon, year and city after it in the same frame.
+  int32_t jitter = 0;
+};
+
+void build_event_opening_scene(SceneBuilder<OpeningScene>& b);

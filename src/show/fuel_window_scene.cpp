@@ -3,16 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "effects/add_fill.h"
-#include "effects/blur.h"
-#include "effects/compositor.h"
-#include "effects/mask.h"
-#include "show/scene_kit.h"
-#include "show/scenes.h"
-
 namespace {
-
-constexpr int32_t cue_ms = 96000;
 
 constexpr int32_t first_fuel = 100;
 constexpr int32_t window_picture = 107;
@@ -43,22 +34,22 @@ constexpr WordRule word_a_late{2000, 3999, {109, 70, 120, -100}, {111, 190, 40, 
 constexpr WordRule word_b_early{1500, 3499, {110, 93, 130, -90}, {112, 210, 70, 80}};
 constexpr WordRule word_b_late{2000, 3999, {110, 93, 120, -80}, {112, 210, 80, 70}};
 
-void apply_word_rule(CompositorState* s, int32_t now, const WordRule& rule) {
-  const int32_t t = scene_time(now, cue_ms);
+template <const WordRule& rule>
+void word_update(CompositorState& s, const Scene& scene, int32_t t) {
   const WordPlacement& p = t < 4000 ? rule.first_half : rule.second_half;
-  s->src = picture(p.picture);
-  s->src_w = s->dst_w = s->src->width;
-  s->src_h = s->dst_h = s->src->height;
-  s->dst_y = p.row;
+  s.src = scene.picture(p.picture);
+  s.src_w = s.dst_w = s.src->width;
+  s.src_h = s.dst_h = s.src->height;
+  s.dst_y = p.row;
   const int32_t u = t % 4000;
   if (u < rule.start || u > rule.last) {
-    s->opacity = 0;
+    s.opacity = 0;
     return;
   }
   const double v = (u - rule.start) * pi;
-  s->opacity = static_cast<uint8_t>(trunc_i32(std::sin(v / 2000.0) * 127.0));
+  s.opacity = static_cast<uint8_t>(trunc_i32(std::sin(v / 2000.0) * 127.0));
   const double drift = std::sin(v * 0.5 / 2000.0) * p.travel;
-  s->dst_x = trunc_i32(p.base + drift);
+  s.dst_x = trunc_i32(p.base + drift);
 }
 
 // The strip loop: 11 rows every 62.5 ms, repeating after seven steps.
@@ -88,116 +79,77 @@ int32_t fuel_window_right_line(int32_t t) {
   return trunc_i32(66.0 * ease(t, 7250) + 200.0);
 }
 
-void fuel_blur_update(void* state, int32_t now) {
-  auto* s = static_cast<HorizontalBlurState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
-  s->src = picture(first_fuel + t / 1000 + (t % 125 > 61 ? 1 : 0));
+namespace {
+
+void fuel_blur_update(HorizontalBlurState& s, const Scene& scene, int32_t t) {
+  s.src = scene.picture(first_fuel + t / 1000 + (t % 125 > 61 ? 1 : 0));
   const double size = std::fabs(std::sin(t * pi * 8.0 / 8000.0)) * std::pow(20.0 - t / 400.0, 2.0);
   // Converted through 64 bits, keeping the low 32.
-  s->size = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(size)));
+  s.size = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(size)));
 }
 
-void window_mask_update(void* state, int32_t now) {
-  auto* s = static_cast<ColumnMaskState*>(state);
-  const int32_t p = fuel_window_left(scene_time(now, cue_ms));
-  std::memset(s->mask, 160, static_cast<size_t>(p));
-  std::memset(s->mask + p, 0, static_cast<size_t>(window_width));
-  std::memset(s->mask + p + window_width, 160, static_cast<size_t>(s->w - p - window_width));
+void window_mask_update(ColumnMaskState& s, int32_t t) {
+  const int32_t p = fuel_window_left(t);
+  std::memset(s.mask, 160, static_cast<size_t>(p));
+  std::memset(s.mask + p, 0, static_cast<size_t>(window_width));
+  std::memset(s.mask + p + window_width, 160, static_cast<size_t>(s.w - p - window_width));
 }
 
-void window_photo_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  s->src_x = s->dst_x = fuel_window_left(scene_time(now, cue_ms));
-}
+void window_photo_update(CompositorState& s, int32_t t) { s.src_x = s.dst_x = fuel_window_left(t); }
 
-void word_a_early_update(void* state, int32_t now) {
-  apply_word_rule(static_cast<CompositorState*>(state), now, word_a_early);
-}
-void word_a_late_update(void* state, int32_t now) {
-  apply_word_rule(static_cast<CompositorState*>(state), now, word_a_late);
-}
-void word_b_early_update(void* state, int32_t now) {
-  apply_word_rule(static_cast<CompositorState*>(state), now, word_b_early);
-}
-void word_b_late_update(void* state, int32_t now) {
-  apply_word_rule(static_cast<CompositorState*>(state), now, word_b_late);
-}
-
-void loop_strip_head_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void loop_strip_head_update(CompositorState& s, int32_t t) {
   const int32_t r = strip_step(t);
-  s->dst_x = t < 4000 ? 7 : 275;
-  s->dst_y = t < 4000 ? 217 : 7;
-  s->src_y = 11 * r;
-  s->src_h = s->dst_h = s->src->height - 11 * r;
+  s.dst_x = t < 4000 ? 7 : 275;
+  s.dst_y = t < 4000 ? 217 : 7;
+  s.src_y = 11 * r;
+  s.src_h = s.dst_h = s.src->height - 11 * r;
 }
 
-void loop_strip_tail_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void loop_strip_tail_update(CompositorState& s, int32_t t) {
   const int32_t r = strip_step(t);
-  s->dst_x = t < 4000 ? 7 : 275;
-  s->dst_y = t < 4000 ? 221 : 11;
-  s->src_h = s->dst_h = 11 * r;
-  s->dst_y += s->src->height - 11 * r;
+  s.dst_x = t < 4000 ? 7 : 275;
+  s.dst_y = t < 4000 ? 221 : 11;
+  s.src_h = s.dst_h = 11 * r;
+  s.dst_y += s.src->height - 11 * r;
 }
 
-void window_right_line_update(void* state, int32_t now) {
-  static_cast<AddFillState*>(state)->x = fuel_window_right_line(scene_time(now, cue_ms));
-}
+void window_right_line_update(AddFillState& s, int32_t t) { s.x = fuel_window_right_line(t); }
 
-void window_left_line_update(void* state, int32_t now) {
-  static_cast<AddFillState*>(state)->x = fuel_window_left(scene_time(now, cue_ms));
-}
+void window_left_line_update(AddFillState& s, int32_t t) { s.x = fuel_window_left(t); }
 
-void fuel_flash_update(void* state, int32_t now) {
-  auto* s = static_cast<AddFillState*>(state);
-  int32_t u = scene_time(now, cue_ms);
+void fuel_flash_update(AddFillState& s, int32_t u) {
   while (u > 3999) u -= 4000;
-  s->colour = u > 511 ? 0u : (static_cast<uint32_t>(255 - u / 2) << 24) | 0x00FFFFFFu;
+  s.colour = white_flash(255 - u / 2);
 }
 
-void build_fuel_window_scene() {
-  begin_scene();
-  Image* screen = &screen_image;
+}  // namespace
 
-  auto* flash = add_effect<AddFillState>(add_fill_init, fuel_flash_update);
-  *flash = {screen, 0xFFFFFFFFu, 0, 0, screen->width, screen->height};
+void build_fuel_window_scene(SceneBuilder<>& b) {
+  Image* screen = b.screen();
 
-  auto* left_line = add_effect<AddFillState>(add_fill_init, window_left_line_update);
-  *left_line = {screen, 0x80FFFFFFu, 0, 0, 1, screen->height};
-  auto* right_line = add_effect<AddFillState>(add_fill_init, window_right_line_update);
-  *right_line = {screen, 0x80FFFFFFu, 399, 0, 1, screen->height};
-
-  add_binary_strip(loop_strip_head_update, loop_strip_tail_update);
-
-  struct Word {
-    EffectUpdateFn update;
-    int32_t picture;
-    int32_t row;
-  };
-  static constexpr Word words[] = {
-      // created in reverse processing order
-      {word_b_early_update, 110, 40},
-      {word_b_late_update, 110, 40},
-      {word_a_early_update, 109, 20},
-      {word_a_late_update, 109, 20},
-  };
-  for (const Word& w : words) {
-    place_picture(add_effect<CompositorState>(compositor_init, w.update), picture(w.picture), screen, 0, w.row, 255,
-                  0);
-  }
-
-  auto* window = add_effect<CompositorState>(compositor_init, window_photo_update);
-  place_full_frame(window, picture(window_picture), screen, 255, 2);
-  window->src_w = window->dst_w = window_width;
+  b.add(update<fuel_blur_update>) = {.src = b.picture(first_fuel), .dst = screen, .size = 10};
 
   // Black under the window's first position, the rest of the screen dimmed.
-  auto* mask = add_effect<ColumnMaskState>(column_mask_init, window_mask_update);
-  *mask = {screen, 0, 0, screen->width, screen->height, filled_mask(screen->width, 160)};
-  std::memset(mask->mask, 0, static_cast<size_t>(window_width));
+  ColumnMaskState& mask = b.add(update<window_mask_update>);
+  mask = {.image = screen, .x = 0, .y = 0, .w = screen->width, .h = screen->height,
+          .mask = filled_mask(screen->width, 160)};
+  std::memset(mask.mask, 0, static_cast<size_t>(window_width));
 
-  auto* blur = add_effect<HorizontalBlurState>(horizontal_blur_init, fuel_blur_update);
-  *blur = {picture(first_fuel), screen, 10};
+  CompositorState& window = b.add(update<window_photo_update>);
+  place_full_frame(window, b.picture(window_picture), screen, 255, 2);
+  window.src_w = window.dst_w = window_width;
+
+  place_picture(b.add(update<word_update<word_a_late>>), b.picture(109), screen, 0, 20, 255, 0);
+  place_picture(b.add(update<word_update<word_a_early>>), b.picture(109), screen, 0, 20, 255, 0);
+  place_picture(b.add(update<word_update<word_b_late>>), b.picture(110), screen, 0, 40, 255, 0);
+  place_picture(b.add(update<word_update<word_b_early>>), b.picture(110), screen, 0, 40, 255, 0);
+
+  add_binary_strip(b, update<loop_strip_head_update>, update<loop_strip_tail_update>);
+
+  b.add(update<window_right_line_update>) = {
+      .image = screen, .colour = 0x80FFFFFFu, .x = 399, .y = 0, .w = 1, .h = screen->height};
+  b.add(update<window_left_line_update>) = {
+      .image = screen, .colour = 0x80FFFFFFu, .x = 0, .y = 0, .w = 1, .h = screen->height};
+
+  b.add_flash(update<fuel_flash_update>);
 }

@@ -3,17 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "effects/add_fill.h"
-#include "effects/blur.h"
-#include "effects/compositor.h"
-#include "effects/mask.h"
-#include "effects/smear.h"
-#include "show/scene_kit.h"
-#include "show/scenes.h"
-
 namespace {
-
-constexpr int32_t cue_ms = 72000;
 
 constexpr int32_t phone = 81;
 constexpr int32_t phonebox = 82;
@@ -25,62 +15,50 @@ int32_t bar_width(int32_t t) { return trunc_i32(std::sin(t * pi / 4000.0) * 110.
 // The bars show for the first 400 ms of every 500 ms during the first second.
 bool bars_visible(int32_t t) { return t < 1000 && t % 500 < 400; }
 
-}  // namespace
-
-void coverage_blur_update(void* state, int32_t now) {
-  auto* s = static_cast<VerticalBlurState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
-  s->size = t <= 4000 ? std::rand() % ((4000 - t) / 16 + 1) + 1 : 1;
+void coverage_blur_update(VerticalBlurState& s, int32_t t) {
+  s.size = t <= 4000 ? std::rand() % ((4000 - t) / 16 + 1) + 1 : 1;
 }
 
-void coverage_wipe_update(void* state, int32_t now) {
-  auto* s = static_cast<RowSmearState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void coverage_wipe_update(RowSmearState& s, int32_t t) {
   if (t < 6000) {
-    s->row = 0;
-    s->span = 0;
+    s.row = 0;
+    s.span = 0;
   } else if (t < 8000) {
-    const int32_t b = ((t - 6000) * s->image->height) / 2000;
-    s->row = b;
-    s->span = -b;
+    const int32_t b = ((t - 6000) * s.image->height) / 2000;
+    s.row = b;
+    s.span = -b;
   }
 }
 
-void coverage_slide_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void coverage_slide_update(CompositorState& s, int32_t t) {
   if (t < 1000) {
-    s->opacity = 0;
+    s.opacity = 0;
   } else if (t < 2000) {
     const int32_t u = t - 1000;
-    s->opacity = static_cast<uint8_t>((255 * u) / 1000);
-    s->dst_y = trunc_i32((1.0 - std::sin(u * pi * 0.5 / 1000.0)) * s->dst->height);
+    s.opacity = static_cast<uint8_t>((255 * u) / 1000);
+    s.dst_y = trunc_i32((1.0 - std::sin(u * pi * 0.5 / 1000.0)) * s.dst->height);
   } else {
-    s->opacity = 255;
-    s->dst_y = 0;
+    s.opacity = 255;
+    s.dst_y = 0;
   }
 }
 
-void phonebox_blink_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void phonebox_blink_update(CompositorState& s, int32_t t) {
   if (t < 3000) {
-    s->opacity = 0;
+    s.opacity = 0;
   } else if (t < 8000) {
     const double v = std::sin(std::pow((t - 3000) / 400.0, 2.0));
-    s->opacity = v >= 0 ? 128 : 0;
+    s.opacity = v >= 0 ? 128 : 0;
   }
 }
 
-void side_borders_update(void* state, int32_t now) {
-  auto* s = static_cast<ColumnMaskState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void side_borders_update(ColumnMaskState& s, int32_t t) {
   if (t < 1000 || t >= 2000) return;
   const double a = t * pi / 4000.0;
   int32_t n = 0;
   while (std::sin(a) * 110.0 > n) ++n;
-  const int32_t w = s->w;
-  uint8_t* m = s->mask;
+  const int32_t w = s.w;
+  uint8_t* m = s.mask;
   for (int32_t i = 0; i < n; ++i) {
     m[i] = 192;
     m[w - 1 - i] = 192;
@@ -94,56 +72,47 @@ void side_borders_update(void* state, int32_t now) {
   m[w - n - 4] = 192;
 }
 
-void left_bar_update(void* state, int32_t now) {
-  auto* s = static_cast<AddFillState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void left_bar_update(AddFillState& s, int32_t t) {
   if (bars_visible(t)) {
-    s->w = bar_width(t);
-    s->h = s->image->height;
+    s.w = bar_width(t);
+    s.h = s.image->height;
   } else if (t < 7000) {
-    s->h = 0;
+    s.h = 0;
   } else {
-    s->w = s->image->width;
-    s->h = s->image->height;
-    s->colour = (static_cast<uint32_t>(((t - 7000) * 255) / 1000) << 24) | 0x00FFFFFFu;
+    s.w = s.image->width;
+    s.h = s.image->height;
+    s.colour = white(((t - 7000) * 255) / 1000);
   }
 }
 
-void right_bar_update(void* state, int32_t now) {
-  auto* s = static_cast<AddFillState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void right_bar_update(AddFillState& s, int32_t t) {
   if (!bars_visible(t)) {
-    s->h = 0;
+    s.h = 0;
     return;
   }
   const int32_t b = bar_width(t);
-  s->w = b;
-  s->x = s->image->width - b;
-  s->h = s->image->height;
+  s.w = b;
+  s.x = s.image->width - b;
+  s.h = s.image->height;
 }
 
-void build_global_coverage_scene() {
-  begin_scene();
-  Image* screen = &screen_image;
-  Image* back = back_buffer();
+}  // namespace
 
-  for (EffectUpdateFn update : {right_bar_update, left_bar_update}) {
-    auto* bar = add_effect<AddFillState>(add_fill_init, update);
-    *bar = {screen, 0xFFCCCCCCu, 0, 0, 100, screen->height};
+void build_global_coverage_scene(SceneBuilder<>& b) {
+  Image* screen = b.screen();
+  Image* back = b.back_buffer();
+
+  place_stretched(b.add<CompositorState>(), b.picture(phone), screen, 255, 2);
+
+  b.add(update<coverage_blur_update>) = {.src = b.picture(coverage), .dst = back, .size = 1};
+  b.add(update<coverage_wipe_update>) = {.image = back, .row = 0, .span = 0};
+  place_stretched(b.add(update<coverage_slide_update>), back, screen, 0, 0);
+  place_picture(b.add(update<phonebox_blink_update>), b.picture(phonebox), screen, 133, 5, 255, 0);
+
+  b.add(update<side_borders_update>) = {
+      .image = screen, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->width, 255)};
+
+  for (Update<AddFillState> bar : {update<left_bar_update>, update<right_bar_update>}) {
+    b.add(bar) = {.image = screen, .colour = 0xFFCCCCCCu, .x = 0, .y = 0, .w = 100, .h = screen->height};
   }
-
-  auto* borders = add_effect<ColumnMaskState>(column_mask_init, side_borders_update);
-  *borders = {screen, 0, 0, back->width, back->height, filled_mask(back->width, 255)};
-
-  place_picture(add_effect<CompositorState>(compositor_init, phonebox_blink_update), picture(phonebox), screen, 133,
-                5, 255, 0);
-  place_stretched(add_effect<CompositorState>(compositor_init, coverage_slide_update), back, screen, 0, 0);
-
-  auto* wipe = add_effect<RowSmearState>(row_smear_init, coverage_wipe_update);
-  *wipe = {back, 0, 0};
-
-  auto* blur = add_effect<VerticalBlurState>(vertical_blur_init, coverage_blur_update);
-  *blur = {picture(coverage), back, 1};
-
-  place_stretched(add_effect<CompositorState>(compositor_init, nullptr), picture(phone), screen, 255, 2);
 }

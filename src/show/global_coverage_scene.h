@@ -3,12 +3,6 @@
 // and a final fade to white.
 #pragma once
 
-#include <cstdint>
+#include "show/scene.h"
 
-void coverage_blur_update(void* state, int32_t now_ms);
-void coverage_wipe_update(void* state, int32_t now_ms);
-void coverage_slide_update(void* state, int32_t now_ms);
-void phonebox_blink_update(void* state, int32_t now_ms);
-void side_borders_update(void* state, int32_t now_ms);
-void left_bar_update(void* state, int32_t now_ms);
-void right_bar_update(void* state, int32_t now_ms);
+void build_global_coverage_scene(SceneBuilder<>& b);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "show/scene.h"
+
 enum class KeywordSmear : uint8_t { down, up };
 enum class KeywordFlash : uint8_t { a, b };
 
@@ -16,7 +18,6 @@ struct KeywordThumbnail {
 };
 
 struct KeywordPhotoRow {
-  int32_t cue_ms;
   int32_t photo;    // P
   int32_t keyword;  // K
   int32_t lift_label;  // L1
@@ -41,22 +42,9 @@ struct KeywordPhotoRow {
 // The rows of cues 6, 7, 8, 9, 12, 13, 14 and 15, in that order.
 extern const KeywordPhotoRow keyword_photo_rows[8];
 
-// The row of the scene now being shown; set by the builder.
-extern const KeywordPhotoRow* keyword_active_row;
+struct KeywordScene : Scene {
+  const KeywordPhotoRow* row = nullptr;
+};
 
-void build_keyword_photo_scene(const KeywordPhotoRow& row);
-
-void keyword_photo_update(void* state, int32_t now_ms);
-void keyword_blur_update(void* state, int32_t now_ms);
-void label_sink_update(void* state, int32_t now_ms);
-void label_lift_update(void* state, int32_t now_ms);
-void keyword_fade_out_update(void* state, int32_t now_ms);
-void keyword_fade_in_update(void* state, int32_t now_ms);
-// The thumbnail of slot Slot (0 = S1, 1 = S2, 2 = S3) of the active row.
-template <int Slot>
-void thumbnail_update(void* state, int32_t now_ms);
-extern template void thumbnail_update<0>(void*, int32_t);
-extern template void thumbnail_update<1>(void*, int32_t);
-extern template void thumbnail_update<2>(void*, int32_t);
-void keyword_smear_update(void* state, int32_t now_ms);
-void keyword_flash_update(void* state, int32_t now_ms);
+// Builds the scene of `row` (one of keyword_photo_rows).
+void build_keyword_photo_scene(SceneBuilder<KeywordScene>& b, const KeywordPhotoRow& row);

@@ -2,15 +2,7 @@
 
 #include <cmath>
 
-#include "effects/add_fill.h"
-#include "effects/compositor.h"
-#include "effects/mask.h"
-#include "show/scene_kit.h"
-#include "show/scenes.h"
-
 namespace {
-
-constexpr int32_t cue_ms = 64000;
 
 constexpr int32_t motherboard = 76;
 constexpr int32_t first_laptop = 60;
@@ -64,10 +56,10 @@ FadeStep laptop_fade(int32_t t) {
   return holds[3];
 }
 
-void set_picture(CompositorState* s, int32_t index) {
-  s->src = picture(index);
-  s->src_w = s->dst_w = s->src->width;
-  s->src_h = s->dst_h = s->src->height;
+void set_picture(CompositorState& s, Image* picture) {
+  s.src = picture;
+  s.src_w = s.dst_w = s.src->width;
+  s.src_h = s.dst_h = s.src->height;
 }
 
 // The sine swell shared by the captions: rises and falls over each 4000 ms
@@ -78,154 +70,122 @@ uint8_t swell(int32_t t, double peak) { return static_cast<uint8_t>(trunc_i32(st
 // The strip loop: 11 rows every 62.5 ms, repeating after six steps.
 int32_t strip_step(int32_t t) { return ((2 * t) / 125) % 6; }
 
-}  // namespace
-
-void laptop_fade_back_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const FadeStep step = laptop_fade(scene_time(now, cue_ms));
-  s->src = picture(step.back);
-  s->opacity = step.back_opacity;
+void laptop_fade_back_update(CompositorState& s, const Scene& scene, int32_t t) {
+  const FadeStep step = laptop_fade(t);
+  s.src = scene.picture(step.back);
+  s.opacity = step.back_opacity;
 }
 
-void laptop_fade_front_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const FadeStep step = laptop_fade(scene_time(now, cue_ms));
-  s->src = picture(step.front);
-  s->opacity = step.front_opacity;
+void laptop_fade_front_update(CompositorState& s, const Scene& scene, int32_t t) {
+  const FadeStep step = laptop_fade(t);
+  s.src = scene.picture(step.front);
+  s.opacity = step.front_opacity;
 }
 
-void mobile_caption_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void mobile_caption_update(CompositorState& s, const Scene& scene, int32_t t) {
   if (t < 4000) {
-    set_picture(s, mobile_word);
-    s->dst_x = 200;
-    s->dst_y = trunc_i32(std::pow((4000 - t) / 1000.0, 3.0)) + 167;
-    s->opacity = swell(t, 224.0);
+    set_picture(s, scene.picture(mobile_word));
+    s.dst_x = 200;
+    s.dst_y = trunc_i32(std::pow((4000 - t) / 1000.0, 3.0)) + 167;
+    s.opacity = swell(t, 224.0);
   } else {
-    set_picture(s, whenever_word);
-    s->dst_x = 30;
-    s->dst_y = trunc_i32(std::pow((8000 - t) / 1200.0, 3.0)) + 127;
-    s->opacity = swell(t, -224.0);
+    set_picture(s, scene.picture(whenever_word));
+    s.dst_x = 30;
+    s.dst_y = trunc_i32(std::pow((8000 - t) / 1200.0, 3.0)) + 127;
+    s.opacity = swell(t, -224.0);
   }
 }
 
-void computing_caption_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void computing_caption_update(CompositorState& s, const Scene& scene, int32_t t) {
   if (t < 4000) {
-    set_picture(s, computing_word);
-    s->dst_x = 225;
-    s->dst_y = 195 - trunc_i32(std::pow((4000 - t) / 800.0, 3.0));
-    s->opacity = swell(t, 192.0);
+    set_picture(s, scene.picture(computing_word));
+    s.dst_x = 225;
+    s.dst_y = 195 - trunc_i32(std::pow((4000 - t) / 800.0, 3.0));
+    s.opacity = swell(t, 192.0);
   } else {
-    set_picture(s, whereever_word);
-    s->dst_x = 5;
-    s->dst_y = 155 - trunc_i32(std::pow((8000 - t) / 800.0, 3.0));
-    s->opacity = swell(t, -192.0);
+    set_picture(s, scene.picture(whereever_word));
+    s.dst_x = 5;
+    s.dst_y = 155 - trunc_i32(std::pow((8000 - t) / 800.0, 3.0));
+    s.opacity = swell(t, -192.0);
   }
 }
 
-void white_caption_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void white_caption_update(CompositorState& s, int32_t t) {
   if (t < 4000) {
-    s->dst_x = 25;
-    s->dst_y = trunc_i32(std::pow((4000 - t) / 1600.0, 4.0)) + 175;
-    s->opacity = swell(t, 192.0);
+    s.dst_x = 25;
+    s.dst_y = trunc_i32(std::pow((4000 - t) / 1600.0, 4.0)) + 175;
+    s.opacity = swell(t, 192.0);
   } else {
-    s->dst_x = 235;
-    s->dst_y = 175 - trunc_i32(std::pow((8000 - t) / 1800.0, 4.0));
-    s->opacity = swell(t, -192.0);
+    s.dst_x = 235;
+    s.dst_y = 175 - trunc_i32(std::pow((8000 - t) / 1800.0, 4.0));
+    s.opacity = swell(t, -192.0);
   }
 }
 
-void strip_head_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void strip_head_update(CompositorState& s, int32_t t) {
   const int32_t r = strip_step(t);
   if (t < 4000) {
-    s->dst_x = 7;
-    s->dst_y = 228;
-    s->opacity = static_cast<uint8_t>((191 * t) / 4000);
+    s.dst_x = 7;
+    s.dst_y = 228;
+    s.opacity = static_cast<uint8_t>((191 * t) / 4000);
   } else {
-    s->dst_x = 275;
-    s->dst_y = 7;
-    s->opacity = 191;
+    s.dst_x = 275;
+    s.dst_y = 7;
+    s.opacity = 191;
   }
-  s->src_y = 11 * r;
-  s->src_h = s->dst_h = s->src->height - 11 * r - 11;
+  s.src_y = 11 * r;
+  s.src_h = s.dst_h = s.src->height - 11 * r - 11;
 }
 
-void strip_tail_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void strip_tail_update(CompositorState& s, int32_t t) {
   const int32_t r = strip_step(t);
   if (t < 4000) {
-    s->dst_x = 7;
-    s->dst_y = 232;
-    s->opacity = static_cast<uint8_t>((191 * t) / 4000);
+    s.dst_x = 7;
+    s.dst_y = 232;
+    s.opacity = static_cast<uint8_t>((191 * t) / 4000);
   } else {
-    s->dst_x = 275;
-    s->dst_y = 11;
-    s->opacity = 191;
+    s.dst_x = 275;
+    s.dst_y = 11;
+    s.opacity = 191;
   }
-  s->src_h = s->dst_h = 11 * r;
-  s->dst_y += s->src->height - 11 * r - 11;
+  s.src_h = s.dst_h = 11 * r;
+  s.dst_y += s.src->height - 11 * r - 11;
 }
 
-void letterbox_bands_update(void* state, int32_t now) {
-  auto* s = static_cast<RowMaskState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void letterbox_bands_update(RowMaskState& s, int32_t t) {
   if (t >= 2000) return;  // the bands keep the largest height reached
   const int32_t n = t / 25;
   for (int32_t i = 0; i < n; ++i) {
-    s->mask[i] = 127;
-    s->mask[s->h - 1 - i] = 127;
+    s.mask[i] = 127;
+    s.mask[s.h - 1 - i] = 127;
   }
 }
 
-void beat_flash_update(void* state, int32_t now) {
-  auto* s = static_cast<AddFillState*>(state);
-  int32_t u = scene_time(now, cue_ms);
+void beat_flash_update(AddFillState& s, int32_t u) {
   while (u > 3999) u -= 4000;
-  s->colour = u > 255 ? 0u : (static_cast<uint32_t>(255 - u) << 24) | 0x00FFFFFFu;
+  s.colour = white_flash(255 - u);
 }
 
-void build_mobile_computing_scene() {
-  begin_scene();
-  Image* screen = &screen_image;
+}  // namespace
 
-  auto* flash = add_effect<AddFillState>(add_fill_init, beat_flash_update);
-  *flash = {screen, 0xFFFFFFFFu, 0, 0, screen->width, screen->height};
+void build_mobile_computing_scene(SceneBuilder<>& b) {
+  Image* screen = b.screen();
 
-  auto* bands = add_effect<RowMaskState>(row_mask_init, letterbox_bands_update);
-  *bands = {screen, 0, 0, back_buffer()->width, back_buffer()->height, filled_mask(back_buffer()->height, 255)};
-
-  add_binary_strip(strip_head_update, strip_tail_update);
-
-  struct Caption {
-    EffectUpdateFn update;
-    int32_t picture;
-    int32_t x, y;
-    uint8_t opacity;
-  };
-  static constexpr Caption captions[] = {
-      // created in reverse processing order
-      {white_caption_update, white_label, 225, 195, 192},
-      {computing_caption_update, computing_word, 225, 195, 192},
-      {mobile_caption_update, mobile_word, 200, 170, 224},
-  };
-  for (const Caption& c : captions) {
-    place_picture(add_effect<CompositorState>(compositor_init, c.update), picture(c.picture), screen, c.x, c.y,
-                  c.opacity, 0);
-  }
+  place_stretched(b.add<CompositorState>(), b.picture(motherboard), screen, 255, 2);
 
   // The laptop layers keep image 60's rectangle for all sixteen pictures.
-  place_stretched(add_effect<CompositorState>(compositor_init, laptop_fade_front_update), picture(first_laptop),
-                  screen, 0, 1);
-  place_stretched(add_effect<CompositorState>(compositor_init, laptop_fade_back_update), picture(first_laptop),
-                  screen, 255, 1);
+  place_stretched(b.add(update<laptop_fade_back_update>), b.picture(first_laptop), screen, 255, 1);
+  place_stretched(b.add(update<laptop_fade_front_update>), b.picture(first_laptop), screen, 0, 1);
 
-  place_stretched(add_effect<CompositorState>(compositor_init, nullptr), picture(motherboard), screen, 255, 2);
+  place_picture(b.add(update<mobile_caption_update>), b.picture(mobile_word), screen, 200, 170, 224, 0);
+  place_picture(b.add(update<computing_caption_update>), b.picture(computing_word), screen, 225, 195, 192, 0);
+  place_picture(b.add(update<white_caption_update>), b.picture(white_label), screen, 225, 195, 192, 0);
+
+  add_binary_strip(b, update<strip_head_update>, update<strip_tail_update>);
+
+  Image* back = b.back_buffer();
+  b.add(update<letterbox_bands_update>) = {
+      .image = screen, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->height, 255)};
+
+  b.add_flash(update<beat_flash_update>);
 }

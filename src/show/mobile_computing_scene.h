@@ -2,14 +2,6 @@
 // sliding captions, a scrolling strip, letterbox bands and a beat flash.
 #pragma once
 
-#include <cstdint>
+#include "show/scene.h"
 
-void laptop_fade_back_update(void* state, int32_t now_ms);
-void laptop_fade_front_update(void* state, int32_t now_ms);
-void mobile_caption_update(void* state, int32_t now_ms);
-void computing_caption_update(void* state, int32_t now_ms);
-void white_caption_update(void* state, int32_t now_ms);
-void strip_head_update(void* state, int32_t now_ms);
-void strip_tail_update(void* state, int32_t now_ms);
-void letterbox_bands_update(void* state, int32_t now_ms);
-void beat_flash_update(void* state, int32_t now_ms);
+void build_mobile_computing_scene(SceneBuilder<>& b);

@@ -3,15 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "effects/add_fill.h"
-#include "effects/blur.h"
-#include "effects/compositor.h"
-#include "show/scene_kit.h"
-#include "show/scenes.h"
-
 namespace {
-
-constexpr int32_t cue_ms = 144000;
 
 constexpr int32_t panorama = 172;
 constexpr int32_t beer = 185;
@@ -46,111 +38,84 @@ int32_t block_of(int32_t t) {
 }
 
 // Sizes stay those of the slot's first picture.
-void thumbnail(void* state, int32_t now, const ThumbnailSlot& slot) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+template <int Slot>
+void thumbnail_update(CompositorState& s, const Scene& scene, int32_t t) {
+  const ThumbnailSlot& slot = thumbnail_slots[Slot];
   const Placement& p = slot.blocks[block_of(t)];
-  s->src = picture(p.picture);
-  s->dst_x = p.x;
-  s->dst_y = p.y;
+  s.src = scene.picture(p.picture);
+  s.dst_x = p.x;
+  s.dst_y = p.y;
   int32_t u = t;
   while (u > 3999) u -= 4000;
-  s->opacity = u >= slot.from && u <= slot.to ? 255 : 0;
+  s.opacity = u >= slot.from && u <= slot.to ? 255 : 0;
 }
 
-}  // namespace
-
-void panorama_scroll_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const double x = scene_time(now, cue_ms) / 16000.0;
-  s->opacity = static_cast<uint8_t>(trunc_i32(255.0 - std::pow(x, 2.0) * 255.0));
-  s->src_x = trunc_i32(std::pow(x, 2.0) * 760.0);
+void panorama_scroll_update(CompositorState& s, int32_t t) {
+  const double x = t / 16000.0;
+  s.opacity = static_cast<uint8_t>(trunc_i32(255.0 - std::pow(x, 2.0) * 255.0));
+  s.src_x = trunc_i32(std::pow(x, 2.0) * 760.0);
 }
 
-void water_fade_in_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
-  s->src = picture(first_water + (t / 125) % 4);
-  s->opacity = static_cast<uint8_t>((255 * (t % 125) * t) / 2000000);
+void water_fade_in_update(CompositorState& s, const Scene& scene, int32_t t) {
+  s.src = scene.picture(first_water + (t / 125) % 4);
+  s.opacity = static_cast<uint8_t>((255 * (t % 125) * t) / 2000000);
 }
 
-void water_fade_out_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
-  s->src = picture(first_water + (t / 125 + 1) % 4);
-  s->opacity = static_cast<uint8_t>((255 * (124 - t % 125) * t) / 2000000);
+void water_fade_out_update(CompositorState& s, const Scene& scene, int32_t t) {
+  s.src = scene.picture(first_water + (t / 125 + 1) % 4);
+  s.opacity = static_cast<uint8_t>((255 * (124 - t % 125) * t) / 2000000);
 }
 
-void beer_glow_update(void* state, int32_t now) {
-  const int32_t t = scene_time(now, cue_ms);
-  static_cast<CompositorState*>(state)->opacity =
-      static_cast<uint8_t>(trunc_i32(std::pow(t / 16000.0, 2.0) * 39.0));
+void beer_glow_update(CompositorState& s, int32_t t) {
+  s.opacity = static_cast<uint8_t>(trunc_i32(std::pow(t / 16000.0, 2.0) * 39.0));
 }
 
-void caption_jitter_update(void* state, int32_t now) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now, cue_ms);
+void caption_jitter_update(CompositorState& s, const Scene& scene, int32_t t) {
   const bool first_half = t <= 7999;
   const int32_t u = first_half ? t : t - 8000;
   const int32_t base_x = first_half ? 240 : 15;
   const int32_t base_y = first_half ? 30 : 120;
-  s->src = picture(first_half ? peace_of_mind : escaping_reality);
+  s.src = scene.picture(first_half ? peace_of_mind : escaping_reality);
   // The jitter range shrinks from 10 pixels to 2 as j grows.
   const int32_t j = trunc_i32(std::sin(u * pi * 0.5 / 8000.0) * 9.0);
-  s->dst_x = std::rand() % (10 - j) - j / 2 + base_x;
-  s->dst_y = std::rand() % (10 - j) - j / 2 + base_y;
-  s->opacity = static_cast<uint8_t>(trunc_i32(std::sin(u * pi / 8000.0) * 63.0));
-  s->src_w = s->dst_w = s->src->width;
-  s->src_h = s->dst_h = s->src->height;
+  s.dst_x = std::rand() % (10 - j) - j / 2 + base_x;
+  s.dst_y = std::rand() % (10 - j) - j / 2 + base_y;
+  s.opacity = static_cast<uint8_t>(trunc_i32(std::sin(u * pi / 8000.0) * 63.0));
+  s.src_w = s.dst_w = s.src->width;
+  s.src_h = s.dst_h = s.src->height;
 }
 
-void thumbnail_first_update(void* state, int32_t now) { thumbnail(state, now, thumbnail_slots[0]); }
-void thumbnail_second_update(void* state, int32_t now) { thumbnail(state, now, thumbnail_slots[1]); }
-void thumbnail_third_update(void* state, int32_t now) { thumbnail(state, now, thumbnail_slots[2]); }
-
-void panorama_blur_update(void* state, int32_t now) {
-  const int32_t t = scene_time(now, cue_ms);
-  static_cast<VerticalBlurState*>(state)->size = t <= 14000 ? 1 : std::rand() % ((t - 14000) / 8 + 1) + 1;
+void panorama_blur_update(VerticalBlurState& s, int32_t t) {
+  s.size = t <= 14000 ? 1 : std::rand() % ((t - 14000) / 8 + 1) + 1;
 }
 
-void panorama_flash_update(void* state, int32_t now) {
-  const int32_t q = scene_time(now, cue_ms) / 4;
-  static_cast<AddFillState*>(state)->colour = q > 255 ? 0u : (static_cast<uint32_t>(255 - q) << 24) | 0x00FFFFFFu;
-}
+void panorama_flash_update(AddFillState& s, int32_t t) { s.colour = white_flash(255 - t / 4); }
 
-void build_panorama_scene() {
-  begin_scene();
-  Image* screen = &screen_image;
-  Image* back = back_buffer();
+}  // namespace
 
-  auto* flash = add_effect<AddFillState>(add_fill_init, panorama_flash_update);
-  *flash = {screen, 0xFFFFFFFFu, 0, 0, screen->width, screen->height};
+void build_panorama_scene(SceneBuilder<>& b) {
+  Image* screen = b.screen();
+  Image* back = b.back_buffer();
 
-  auto* blur = add_effect<VerticalBlurState>(vertical_blur_init, panorama_blur_update);
-  *blur = {back, screen, 1};
-
-  // Thumbnail slots, third first (reverse processing order).
-  static constexpr EffectUpdateFn thumbnail_updates[3] = {thumbnail_first_update, thumbnail_second_update,
-                                                          thumbnail_third_update};
-  for (int slot = 2; slot >= 0; --slot) {
-    const Placement& first = thumbnail_slots[slot].blocks[0];
-    place_picture(add_effect<CompositorState>(compositor_init, thumbnail_updates[slot]), picture(first.picture), back,
-                  first.x, first.y, 0, 0);
-  }
-
-  for (int copy = 0; copy < 2; ++copy) {
-    place_picture(add_effect<CompositorState>(compositor_init, caption_jitter_update), picture(peace_of_mind), back,
-                  230, 15, 31, 0);
-  }
-
-  place_picture(add_effect<CompositorState>(compositor_init, beer_glow_update), picture(beer), back, 230, 0, 31, 1);
+  place_full_frame(b.add(update<panorama_scroll_update>), b.picture(panorama), back, 255, 2);
 
   // Two water frames added over the scroll, reading 400 by 300 of each.
-  place_full_frame(add_effect<CompositorState>(compositor_init, water_fade_out_update), picture(first_water + 1), back,
-                   255, 1);
-  place_full_frame(add_effect<CompositorState>(compositor_init, water_fade_in_update), picture(first_water), back, 255,
-                   1);
+  place_full_frame(b.add(update<water_fade_in_update>), b.picture(first_water), back, 255, 1);
+  place_full_frame(b.add(update<water_fade_out_update>), b.picture(first_water + 1), back, 255, 1);
 
-  place_full_frame(add_effect<CompositorState>(compositor_init, panorama_scroll_update), picture(panorama), back, 255,
-                   2);
+  place_picture(b.add(update<beer_glow_update>), b.picture(beer), back, 230, 0, 31, 1);
+
+  for (int copy = 0; copy < 2; ++copy) {
+    place_picture(b.add(update<caption_jitter_update>), b.picture(peace_of_mind), back, 230, 15, 31, 0);
+  }
+
+  const Update<CompositorState> thumbnail_updates[3] = {update<thumbnail_update<0>>, update<thumbnail_update<1>>,
+                                                        update<thumbnail_update<2>>};
+  for (int slot = 0; slot < 3; ++slot) {
+    const Placement& first = thumbnail_slots[slot].blocks[0];
+    place_picture(b.add(thumbnail_updates[slot]), b.picture(first.picture), back, first.x, first.y, 0, 0);
+  }
+
+  b.add(update<panorama_blur_update>) = {.src = back, .dst = screen, .size = 1};
+  b.add_flash(update<panorama_flash_update>);
 }

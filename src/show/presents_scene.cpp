@@ -2,49 +2,34 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-
-#include "effects/blur.h"
-#include "effects/compositor.h"
-#include "effects/mask.h"
-#include "show/scene_kit.h"
-#include "show/scenes.h"
-
-namespace {
-
-constexpr int32_t cue_ms = 8000;
-
-// Mask bytes of the frame: 255 leaves a column alone, 192 dims it to 193/256.
-constexpr uint8_t frame_open = 255;
-constexpr uint8_t frame_dim = 192;
-
-}  // namespace
 
 uint8_t presents_fade(int32_t t) {
   if (t <= 6000) return static_cast<uint8_t>(t / 32);
   return static_cast<uint8_t>(187 - (t - 6000) / 16);
 }
 
-void shipyard_pan_update(void* state, int32_t now_ms) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now_ms, cue_ms);
-  s->opacity = presents_fade(t);
+namespace {
+
+// Mask bytes of the frame: 255 leaves a column alone, 192 dims it to 193/256.
+constexpr uint8_t frame_open = 255;
+constexpr uint8_t frame_dim = 192;
+
+void shipyard_pan_update(CompositorState& s, int32_t t) {
+  s.opacity = presents_fade(t);
   // Half a turn of the cosine takes 2816 * pi ms (about 8847): the window
   // drifts from column 139 to column 4 within the scene's 8 seconds.
   const double phase = t / 2816.0;
-  s->src_x = phase > pi ? 139 : trunc_i32(std::cos(phase) * 69 + 70);
+  s.src_x = phase > pi ? 139 : trunc_i32(std::cos(phase) * 69 + 70);
 }
 
-void frame_mask_update(void* state, int32_t now_ms) {
-  auto* s = static_cast<ColumnMaskState*>(state);
-  const int32_t t = scene_time(now_ms, cue_ms);
+void frame_mask_update(ColumnMaskState& s, int32_t t) {
   if (t < 1000 || t > 3999) return;
   const int32_t u = t - 1000;
   const double e = std::sin(u * pi * 0.5 / 3000);
-  const int32_t w = s->w;
+  const int32_t w = s.w;
   const int32_t left = trunc_i32(e * 155);                       // 0 .. 154
   const int32_t right = trunc_i32(static_cast<double>(w) - e * 40);  // 400 .. 360
-  uint8_t* m = s->mask;
+  uint8_t* m = s.mask;
   // Written in this order, so a later write wins where ranges meet.
   for (int32_t i = 0; i < left; ++i) m[i] = frame_dim;
   m[left] = frame_open;
@@ -57,52 +42,37 @@ void frame_mask_update(void* state, int32_t now_ms) {
   m[right - 3] = frame_dim;
 }
 
-void word_flicker_update(void* state, int32_t now_ms) {
-  auto* s = static_cast<CompositorState*>(state);
-  const int32_t t = scene_time(now_ms, cue_ms);
+void word_flicker_update(CompositorState& s, int32_t t) {
   if (t > 6000) {
-    s->opacity = static_cast<uint8_t>(187 - (t - 6000) / 16);
+    s.opacity = static_cast<uint8_t>(187 - (t - 6000) / 16);
   } else if (t > 4000 || std::sin(std::pow(t / 600.0, 2.0)) > 0) {
     // The sign of sin((t / 600)^2) flips ever faster: an accelerating flicker.
-    s->opacity = static_cast<uint8_t>(t / 32);
+    s.opacity = static_cast<uint8_t>(t / 32);
   } else {
-    s->opacity = 0;
+    s.opacity = 0;
   }
 }
 
-void symbol_fade_update(void* state, int32_t now_ms) {
-  auto* s = static_cast<CompositorState*>(state);
-  s->opacity = presents_fade(scene_time(now_ms, cue_ms));
+void symbol_fade_update(CompositorState& s, int32_t t) { s.opacity = presents_fade(t); }
+
+void presents_blur_update(HorizontalBlurState& s, int32_t t) {
+  s.size = t > 6000 ? std::rand() % ((t - 6000) / 64 + 1) + 1 : 1;
 }
 
-void presents_blur_update(void* state, int32_t now_ms) {
-  auto* s = static_cast<HorizontalBlurState*>(state);
-  const int32_t t = scene_time(now_ms, cue_ms);
-  s->size = t > 6000 ? std::rand() % ((t - 6000) / 64 + 1) + 1 : 1;
-}
+}  // namespace
 
-void build_presents_scene() {
-  begin_scene();
-  Image* back = back_buffer();
+void build_presents_scene(SceneBuilder<>& b) {
+  Image* back = b.back_buffer();
 
-  auto* blur = add_effect<HorizontalBlurState>(horizontal_blur_init, presents_blur_update);
-  blur->src = back;
-  blur->dst = &screen_image;
-  blur->size = 1;
+  place_full_frame(b.add(update<shipyard_pan_update>), b.picture(4), back, 0, 2);
 
-  place_picture(add_effect<CompositorState>(compositor_init, symbol_fade_update), picture(215), back, 8, 237, 0, 0);
-  place_picture(add_effect<CompositorState>(compositor_init, word_flicker_update), picture(7), back, 265, 103, 0, 0);
-  place_picture(add_effect<CompositorState>(compositor_init, word_flicker_update), picture(6), back, 205, 78, 0, 0);
-  place_picture(add_effect<CompositorState>(compositor_init, word_flicker_update), picture(5), back, 180, 84, 0, 0);
+  b.add(update<frame_mask_update>) = {
+      .image = back, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->width, frame_open)};
 
-  auto* frame = add_effect<ColumnMaskState>(column_mask_init, frame_mask_update);
-  frame->image = back;
-  frame->x = 0;
-  frame->y = 0;
-  frame->w = back->width;
-  frame->h = back->height;
-  frame->mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(frame->w), 1));
-  std::memset(frame->mask, frame_open, static_cast<size_t>(frame->w));
+  place_picture(b.add(update<word_flicker_update>), b.picture(5), back, 180, 84, 0, 0);
+  place_picture(b.add(update<word_flicker_update>), b.picture(6), back, 205, 78, 0, 0);
+  place_picture(b.add(update<word_flicker_update>), b.picture(7), back, 265, 103, 0, 0);
+  place_picture(b.add(update<symbol_fade_update>), b.picture(215), back, 8, 237, 0, 0);
 
-  place_full_frame(add_effect<CompositorState>(compositor_init, shipyard_pan_update), picture(4), back, 0, 2);
+  b.add(update<presents_blur_update>) = {.src = back, .dst = b.screen(), .size = 1};
 }

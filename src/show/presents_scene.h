@@ -5,11 +5,9 @@
 
 #include <cstdint>
 
+#include "show/scene.h"
+
 // The shared fade: t / 32 up to 6000 ms, then falling one step every 16 ms.
 uint8_t presents_fade(int32_t t);
 
-void shipyard_pan_update(void* state, int32_t now_ms);
-void frame_mask_update(void* state, int32_t now_ms);
-void word_flicker_update(void* state, int32_t now_ms);
-void symbol_fade_update(void* state, int32_t now_ms);
-void presents_blur_update(void* state, int32_t now_ms);
+void build_presents_scene(SceneBuilder<>& b);

@@ -5,10 +5,9 @@
 
 #include <cstdint>
 
+#include "show/scene.h"
+
 // The title's opacity once it stands at full size (scene time t > 999).
 uint8_t title_opacity(int32_t t);
 
-void backdrop_blink_update(void* state, int32_t now_ms);
-void title_zoom_update(void* state, int32_t now_ms);
-void title_bar_update(void* state, int32_t now_ms);
-void title_word_update(void* state, int32_t now_ms);
+void build_title_card_scene(SceneBuilder<>& b);

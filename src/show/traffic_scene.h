@@ -5,12 +5,10 @@
 
 #include <cstdint>
 
+#include "show/scene.h"
+
 // Store index of the photograph shown at scene time t (0 .. 7999).
 int32_t traffic_photo_at(int32_t t);
 
-void traffic_photo_update(void* state, int32_t now_ms);
-void traffic_smear_update(void* state, int32_t now_ms);
-void traffic_caption_early_update(void* state, int32_t now_ms);
-void traffic_caption_late_update(void* state, int32_t now_ms);
-void traffic_overlay_update(void* state, int32_t now_ms);
-void traffic_flash_update(void* state, int32_t now_ms);
+
+void build_traffic_scene(SceneBuilder<>& b);

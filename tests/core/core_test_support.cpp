@@ -13,6 +13,7 @@ namespace {
 
 // Every probe state created, by id, so calls can be checked against it.
 void* state_of[64];
+void* scene_expected = nullptr;
 
 // "<tag><id>@<now>", built by appending (concatenating temporaries trips a
 // false -Wrestrict in this compiler).
@@ -34,6 +35,9 @@ void probe_render(void* state, int32_t now) {
   call_log.push_back(entry("r", static_cast<ProbeState*>(state)->id, now));
 }
 
+// A type whose init leaves an update behind; effect_create must override it.
+void probe_other_update(void*, void*, int32_t now) { call_log.push_back(entry("init-update", -1, now)); }
+
 void probe_destroy(EffectObject* object) {
   auto* state = static_cast<ProbeState*>(object->state);
   ++destroy_count[state->id];
@@ -47,21 +51,16 @@ void probe_init(EffectObject* object) {
   object->render = probe_render;
   object->init = probe_init;
   object->destroy = probe_destroy;
-  // A type whose init leaves an update behind; effect_create must override it.
   object->update = probe_other_update;
   auto* state = static_cast<ProbeState*>(std::calloc(1, sizeof(ProbeState)));
   state->owned = static_cast<uint8_t*>(std::calloc(32, 1));
   object->state = state;
 }
 
-void probe_update(void* state, int32_t now) {
+void probe_update(void* state, void* scene, int32_t now) {
   check_state(state);
+  if (scene != scene_expected) ++wrong_state_calls;
   call_log.push_back(entry("u", static_cast<ProbeState*>(state)->id, now));
-}
-
-void probe_other_update(void* state, int32_t now) {
-  check_state(state);
-  call_log.push_back(entry("init-update", -1, now));
 }
 
 EffectObject* make_probe(int id, EffectUpdateFn update) {
@@ -72,21 +71,13 @@ EffectObject* make_probe(int id, EffectUpdateFn update) {
 }
 
 void CoreTest::SetUp() {
-  saved_tick_source_ = tick_source;
   call_log.clear();
   wrong_state_calls = 0;
   std::memset(destroy_count, 0, sizeof destroy_count);
   std::memset(state_of, 0, sizeof state_of);
-  display_list = nullptr;
-  next_cue = 0;
-  quit_requested = 0;
-  now_ms = 0;
-  start_tick.store(0);
+  scene_expected = nullptr;
 }
 
-void CoreTest::TearDown() {
-  clear_display_list();
-  tick_source = saved_tick_source_;
-}
+void CoreTest::expect_scene(void* scene) { scene_expected = scene; }
 
 }  // namespace core_test

@@ -1,5 +1,4 @@
-// Instrumented effect type and a clean slate of the show's globals for the
-// core tests.
+// An instrumented effect type and a fresh run state for the core tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,8 +9,6 @@
 
 #include "core/effect.h"
 #include "core/frame.h"
-#include "core/runtime.h"
-#include "core/tick.h"
 
 namespace core_test {
 
@@ -22,29 +19,29 @@ struct ProbeState {
   uint8_t* owned;
 };
 
-// What happened, in order: "u<id>@<now>", "r<id>@<now>", "cue:<name>", ...
+// What happened, in order: "u<id>@<now>", "r<id>@<now>", "cue<id>", ...
 extern std::vector<std::string> call_log;
-// Calls that received something other than their object's state record.
+// Calls that received something other than their object's state record (or,
+// for updates, other than the display list's scene record).
 extern int wrong_state_calls;
 // destroy calls per id (ids 0-63).
 extern int destroy_count[64];
 
 void probe_init(EffectObject* object);
-void probe_update(void* state, int32_t now);
-void probe_other_update(void* state, int32_t now);
+void probe_update(void* state, void* scene, int32_t now);
 
 // Creates a probe object with the given id, remembering its state pointer so
 // update and render can check what they were handed.
 EffectObject* make_probe(int id, EffectUpdateFn update);
 
-// Resets the globals of the show and the probe records before each test.
+// Each test gets a fresh run state and clean probe records.
 class CoreTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override;
+  // The scene record the probes' updates must be handed.
+  void expect_scene(void* scene);
 
- private:
-  TickSource saved_tick_source_ = nullptr;
+  RunState run;
 };
 
 }  // namespace core_test

@@ -14,66 +14,65 @@ TEST_F(CoreTest, CreateStoresTheGivenUpdateOverWhatInitLeft) {
   EXPECT_EQ(with->update, probe_update);
   EXPECT_EQ(with->init, probe_init);
   EXPECT_NE(with->state, nullptr);
-  EXPECT_EQ(display_list, nullptr);  // creating does not touch the list
   effect_free(without);
   effect_free(with);
 }
 
-TEST_F(CoreTest, FreeingReleasesEachObjectThroughDestroyExactlyOnce) {
-  // Null is accepted by both.
-  effect_free(nullptr);
-  list_free(nullptr);
+int scene_frees = 0;
+void count_scene_free(void*) { ++scene_frees; }
 
-  // A one-node list: destroy frees the owned buffer and the state; list_free
-  // frees the object and the node (double frees and leaks show up under the
-  // sanitizers).
-  list_free(list_prepend(make_probe(1, nullptr), nullptr));
+TEST_F(CoreTest, ClearingReleasesEachObjectAndTheSceneRecordExactlyOnce) {
+  effect_free(nullptr);  // accepted
+
+  // A one-object list: destroy frees the owned buffer and the state; the
+  // list frees the object and the node (double frees and leaks show up under
+  // the sanitizers).
+  run.display_list.append(make_probe(1, nullptr));
+  run.display_list.clear();
   EXPECT_EQ(destroy_count[1], 1);
+  EXPECT_TRUE(run.display_list.empty());
 
-  // A longer list is freed in list order, every object once.
-  ListNode* list = nullptr;
-  for (int id = 2; id <= 5; ++id) list = list_prepend(make_probe(id, nullptr), list);
-  list_free(list);
+  // A longer list with a scene record: every object once, and the record.
+  int record = 0;
+  scene_frees = 0;
+  run.display_list.set_scene(&record, count_scene_free);
+  for (int id = 2; id <= 5; ++id) run.display_list.append(make_probe(id, nullptr));
+  run.display_list.clear();
   for (int id = 2; id <= 5; ++id) EXPECT_EQ(destroy_count[id], 1) << id;
+  EXPECT_EQ(scene_frees, 1);
+  EXPECT_EQ(run.display_list.scene(), nullptr);
+  run.display_list.clear();
+  EXPECT_EQ(scene_frees, 1);
+
+  // A record replaced by the next one is freed then; the last goes with the list.
+  run.display_list.set_scene(&record, count_scene_free);
+  run.display_list.set_scene(&record, count_scene_free);
+  EXPECT_EQ(scene_frees, 2);
 
   // An object without destroy is freed as a bare record.
   EffectObject* bare = effect_create([](EffectObject*) {}, nullptr);
   EXPECT_EQ(bare->destroy, nullptr);
-  effect_free(bare);
+  run.display_list.append(bare);
 }
 
-// A two-object scene built as every scene builder does.
-void build_probe_scene() {
-  clear_display_list();
-  for (int id : {10, 11}) display_list = list_prepend(make_probe(id, probe_update), display_list);
-}
-
-TEST_F(CoreTest, SceneBuilderRunTwiceFreesTheFirstScene) {
-  build_probe_scene();
-  EXPECT_EQ(destroy_count[10] + destroy_count[11], 0);
-  build_probe_scene();
-  EXPECT_EQ(destroy_count[10], 1);
-  EXPECT_EQ(destroy_count[11], 1);
-  ASSERT_NE(display_list, nullptr);
-  ASSERT_NE(display_list->next, nullptr);
-  EXPECT_EQ(display_list->next->next, nullptr);
-}
-
-TEST_F(CoreTest, WalkUpdatesEachObjectRightBeforeItsRenderLastPrependedFirst) {
-  display_list = list_prepend(make_probe(1, probe_update), display_list);
-  display_list = list_prepend(make_probe(2, nullptr), display_list);  // only rendered
+TEST_F(CoreTest, WalkUpdatesEachObjectRightBeforeItsRenderInListOrder) {
+  int record = 0;
+  run.display_list.set_scene(&record, [](void*) {});
+  expect_scene(&record);
+  run.display_list.append(make_probe(1, probe_update));
+  run.display_list.append(make_probe(2, nullptr));  // only rendered
   EffectObject* no_render = make_probe(3, probe_update);
   no_render->render = nullptr;  // only updated
-  display_list = list_prepend(no_render, display_list);
-  display_list = list_prepend(make_probe(4, probe_update), display_list);
+  run.display_list.append(no_render);
+  run.display_list.append(make_probe(4, probe_update));
 
-  walk_display_list(-7);
-  EXPECT_EQ(call_log, (Log{"u4@-7", "r4@-7", "u3@-7", "r2@-7", "u1@-7", "r1@-7"}));
+  walk_display_list(run, -7);
+  EXPECT_EQ(call_log, (Log{"u1@-7", "r1@-7", "r2@-7", "u3@-7", "u4@-7", "r4@-7"}));
   EXPECT_EQ(wrong_state_calls, 0);
-}
 
-TEST_F(CoreTest, WalkOfAnEmptyListCallsNothing) {
-  walk_display_list(5);
+  call_log.clear();
+  run.display_list.clear();
+  walk_display_list(run, 5);
   EXPECT_TRUE(call_log.empty());
 }
 

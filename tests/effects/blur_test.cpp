@@ -76,7 +76,7 @@ void expect_matches_reference(Image& src, int32_t size, const std::string& label
   }
 }
 
-void marker_update(void*, int32_t) {}
+void marker_update(void*, void*, int32_t) {}
 
 TEST(BlurObjects, InitLeavesUpdateAlone) {
   for (EffectInitFn init : {horizontal_blur_init, vertical_blur_init}) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/image_store.h"
@@ -48,7 +49,7 @@ bool write_picture(const std::string& path, int index) {
   return write_rgb_png(path, width, 2, std::vector<uint32_t>(width * 2, index * 0x010101u));
 }
 
-class ImageStore : public testing::Test {
+class StoreTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(dir_.path().empty());
@@ -58,30 +59,25 @@ class ImageStore : public testing::Test {
     fs::current_path(dir_.path());
   }
   void TearDown() override {
-    image_store_free();
     if (!previous_.empty()) fs::current_path(previous_);
   }
 
+  ImageStore store;
   TempDir dir_;
   fs::path previous_;
 };
 
-TEST_F(ImageStore, HoldsEveryPictureInListOrderAndABlankBackBuffer) {
-  ASSERT_EQ(image_store_try_load(paths().data()), nullptr);
-  ASSERT_NE(image_store, nullptr);
-  ASSERT_EQ(image_count, count + 1);
+TEST_F(StoreTest, HoldsEveryPictureInListOrder) {
+  ASSERT_EQ(store.try_load(paths().data()), nullptr);
+  ASSERT_EQ(store.size(), count);
   for (int i = 0; i < count; ++i) {
     SCOPED_TRACE(paths()[i]);
-    const Image* image = image_store[i];
+    const Image* image = store[i];
     ASSERT_NE(image, nullptr);
     ASSERT_EQ(image->width, i + 1);
     ASSERT_EQ(image->height, 2);
     EXPECT_EQ(image->pixels[2 * (i + 1) - 1], 0xFF000000u | (i * 0x010101u));
   }
-  const Image* back = image_store[count];
-  ASSERT_EQ(back->width, 400);
-  ASSERT_EQ(back->height, 300);
-  for (int i = 0; i < 400 * 300; ++i) ASSERT_EQ(back->pixels[i], 0u) << i;
 }
 
 // Counts what the store does to the files of data/: which it opens, in which
@@ -117,16 +113,15 @@ class FileWatch {
   int fd_ = -1;
 };
 
-TEST_F(ImageStore, StopsAtTheFirstMissingFileAndOpensNoLaterOne) {
+TEST_F(StoreTest, StopsAtTheFirstMissingFileAndOpensNoLaterOne) {
   fs::remove("data/pic55.png");
   // A later file that must never be read: a corrupt one.
   ASSERT_TRUE(write_file("data/pic96.jpg", {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}));
   FileWatch watch("data");
   ASSERT_TRUE(watch.ok());
 
-  EXPECT_STREQ(image_store_try_load(paths().data()), "data/pic55.png");
-  EXPECT_EQ(image_store, nullptr);
-  EXPECT_EQ(image_count, 0);
+  EXPECT_STREQ(store.try_load(paths().data()), "data/pic55.png");
+  EXPECT_EQ(store.size(), 0);
 
   watch.drain();
   ASSERT_EQ(watch.opened.size(), 55u);
@@ -136,36 +131,37 @@ TEST_F(ImageStore, StopsAtTheFirstMissingFileAndOpensNoLaterOne) {
   // Once the file is back, the same store loads completely.
   ASSERT_TRUE(write_picture("data/pic55.png", 55));
   ASSERT_TRUE(write_picture("data/pic96.jpg", 96));
-  EXPECT_EQ(image_store_try_load(paths().data()), nullptr);
-  EXPECT_EQ(image_count, count + 1);
+  EXPECT_EQ(store.try_load(paths().data()), nullptr);
+  EXPECT_EQ(store.size(), count);
 }
 
-TEST_F(ImageStore, CorruptFileIsReportedLikeAMissingOne) {
+TEST_F(StoreTest, CorruptFileIsReportedLikeAMissingOne) {
   ASSERT_TRUE(write_file("data/pic39.jpg", {0xFF, 0xD8, 0xFF, 0xDB, 0x00}));
-  EXPECT_STREQ(image_store_try_load(paths().data()), "data/pic39.jpg");
-  EXPECT_EQ(image_store, nullptr);
+  EXPECT_STREQ(store.try_load(paths().data()), "data/pic39.jpg");
+  EXPECT_EQ(store.size(), 0);
 }
 
-TEST_F(ImageStore, LoadPrintsTheMessageAndExitsWithStatusOne) {
+TEST_F(StoreTest, LoadPrintsTheMessageAndExitsWithStatusOne) {
   fs::remove("data/pic80.png");
-  EXPECT_EXIT(image_store_load(paths().data()), testing::ExitedWithCode(1), "(^|\n)Couldn't load data/pic80\\.png\n$");
+  EXPECT_EXIT(image_store_load(store, paths().data()), testing::ExitedWithCode(1), "(^|\n)Couldn't load data/pic80\\.png\n$");
   ASSERT_TRUE(write_file("data/pic87.jpg", {'G', 'I', 'F', '8', '9', 'a'}));
-  EXPECT_EXIT(image_store_load(paths().data()), testing::ExitedWithCode(1), "(^|\n)Couldn't load data/pic80\\.png\n$");
+  EXPECT_EXIT(image_store_load(store, paths().data()), testing::ExitedWithCode(1), "(^|\n)Couldn't load data/pic80\\.png\n$");
   ASSERT_TRUE(write_picture("data/pic80.png", 80));
-  EXPECT_EXIT(image_store_load(paths().data()), testing::ExitedWithCode(1),
+  EXPECT_EXIT(image_store_load(store, paths().data()), testing::ExitedWithCode(1),
               "^data/pic87\\.jpg: JPEG: .*\nCouldn't load data/pic87\\.jpg\n$");
 }
 
-TEST_F(ImageStore, FreeEmptiesTheStoreAndAllowsLoadingAgain) {
-  for (int round = 0; round < 3; ++round) {
-    ASSERT_EQ(image_store_try_load(paths().data()), nullptr);
-    image_store_free();
-    EXPECT_EQ(image_store, nullptr);
-    EXPECT_EQ(image_count, 0);
-  }
-  image_store_free();  // an empty store frees nothing
-  image_store_load(paths().data());
-  EXPECT_EQ(image_count, count + 1);
+TEST_F(StoreTest, LoadingAgainReplacesTheContentsAndAMovedStoreOwnsThem) {
+  for (int round = 0; round < 3; ++round) ASSERT_EQ(store.try_load(paths().data()), nullptr);
+  EXPECT_EQ(store.size(), count);
+  ImageStore moved(std::move(store));
+  EXPECT_EQ(moved.size(), count);
+  EXPECT_EQ(store.size(), 0);  // NOLINT(bugprone-use-after-move): a moved-from store is empty
+  store = std::move(moved);
+  EXPECT_EQ(store.size(), count);
+  store.clear();
+  EXPECT_EQ(store.size(), 0);
+  store.clear();  // an empty store frees nothing
 }
 
 TEST(ImageBuffer, CreateIsZeroFilledAndFreeAcceptsNull) {

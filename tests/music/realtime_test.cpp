@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/runtime.h"
+#include "core/clock.h"
 #include "mp3_fixture.h"
 #include "music/soundtrack.h"
 
@@ -89,7 +89,7 @@ TEST(SoundtrackRealTime, CallbacksAcrossRepeatsDoNotAllocate) {
 }
 
 // The device calls back on its own thread while the frame loop reads the
-// show clock: the only value they share is start_tick. (Run in the
+// show clock: the only value they share is the clock's anchor. (Run in the
 // ThreadSanitizer build to check that nothing else is shared.)
 TEST(SoundtrackRealTime, CallbackThreadAndClockReaderShareOnlyTheAnchor) {
   std::vector<uint8_t> queue(soundtrack_queue_size);
@@ -98,7 +98,8 @@ TEST(SoundtrackRealTime, CallbackThreadAndClockReaderShareOnlyTheAnchor) {
   std::vector<uint8_t> reference(reference_samples.size() * 2);
   std::memcpy(reference.data(), reference_samples.data(), reference.size());
   ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
-  start_tick.store(0);
+  ShowClock clock([] { return uint32_t{1000}; });
+  soundtrack_on_first_sound(ShowClock::start_in, &clock);
 
   std::atomic<bool> done{false};
   std::vector<uint8_t> played;
@@ -113,16 +114,17 @@ TEST(SoundtrackRealTime, CallbackThreadAndClockReaderShareOnlyTheAnchor) {
   long reads = 0;
   uint32_t last = 0;
   while (!done.load()) {
-    last = start_tick.load(std::memory_order_relaxed);
+    last = clock.start_tick();
     ++reads;
   }
   audio.join();
   EXPECT_GT(reads, 0);
-  EXPECT_NE(start_tick.load(), 0u);
-  EXPECT_TRUE(last == 0 || last == start_tick.load());
+  EXPECT_EQ(clock.start_tick(), 1046u);
+  EXPECT_TRUE(last == 0 || last == 1046u);
   ASSERT_EQ(played.size(), 40u * 8192);
   for (size_t i = 0; i < played.size(); ++i)
     ASSERT_EQ(played[i], reference[i % reference.size()]) << "at byte " << i;
+  soundtrack_on_first_sound(nullptr, nullptr);
   soundtrack_close();
 }
 

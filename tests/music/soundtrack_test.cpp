@@ -10,15 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "core/runtime.h"
-#include "core/tick.h"
 #include "mp3_fixture.h"
 #include "music/soundtrack.h"
 
 namespace {
-
-std::atomic<uint32_t> fake_ticks{0};
-uint32_t fake_tick_count() { return fake_ticks.load(); }
 
 std::vector<uint8_t> as_bytes(const std::vector<int16_t>& samples) {
   std::vector<uint8_t> bytes(samples.size() * 2);
@@ -45,15 +40,16 @@ long first_difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>&
 class SoundtrackTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_source_ = tick_source;
-    tick_source = fake_tick_count;
-    fake_ticks = 1000;
-    start_tick.store(0);
+    // Records every first-sound report's delay.
+    soundtrack_on_first_sound([](void* delays, uint32_t delay_ms) {
+      static_cast<std::vector<uint32_t>*>(delays)->push_back(delay_ms);
+    }, &first_sound_delays);
   }
   void TearDown() override {
     soundtrack_close();
-    tick_source = saved_source_;
+    soundtrack_on_first_sound(nullptr, nullptr);
   }
+  std::vector<uint32_t> first_sound_delays;
 
   // Writes an MP3 of `frames` sample frames of the test signal, with
   // `before` and `after` around the encoded stream; returns its path.
@@ -85,7 +81,6 @@ class SoundtrackTest : public ::testing::Test {
   }
 
   std::vector<uint8_t> queue = std::vector<uint8_t>(soundtrack_queue_size, 0);
-  TickSource saved_source_ = nullptr;
 };
 
 TEST_F(SoundtrackTest, PrimingQueuesTheMusicFromItsFirstSample) {
@@ -266,26 +261,22 @@ TEST_F(SoundtrackTest, ChunkMustFitTheQueue) {
   EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
 }
 
-TEST_F(SoundtrackTest, FirstCallbackAnchorsTheShowClockOnce) {
+TEST_F(SoundtrackTest, FirstCallbackReportsWhenItsSoundIsHeardOnce) {
   const std::string path = make_track("clock", 22050);
   ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
-  start_tick.store(777);
-  fake_ticks = 5000;
+  EXPECT_TRUE(first_sound_delays.empty());
   pull(1, 8192);
   // 8192 bytes are 46 ms of sound (8192 * 10 / 1764 = 46.4, truncated).
-  EXPECT_EQ(start_tick.load(), 5046u);
+  EXPECT_EQ(first_sound_delays, std::vector<uint32_t>{46});
   EXPECT_EQ(callback_count, 1);
-  fake_ticks = 9000;
   pull(3, 8192);
-  EXPECT_EQ(start_tick.load(), 5046u);
+  EXPECT_EQ(first_sound_delays, std::vector<uint32_t>{46});
 
-  // The anchor wraps like the tick counter, and a reopened soundtrack
-  // anchors again with its own chunk length.
+  // A reopened soundtrack reports again with its own chunk length.
   soundtrack_close();
   ASSERT_EQ(soundtrack_open(path.c_str(), 4096, queue.data(), 0), SOUNDTRACK_OK);
-  fake_ticks = 0xFFFFFFF0u;
   pull(1, 4096);
-  EXPECT_EQ(start_tick.load(), 7u);  // 0xFFFFFFF0 + 23, wrapped
+  EXPECT_EQ(first_sound_delays, (std::vector<uint32_t>{46, 23}));
 }
 
 TEST_F(SoundtrackTest, CloseResetsEverythingForTheNextOpen) {

@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frame.h"
-#include "core/runtime.h"
-#include "core/tick.h"
+#include "core/clock.h"
 #include "music/soundtrack.h"
 #include "reliability_support.h"
 
@@ -23,15 +21,12 @@ uint32_t read_fake_ticks() { return fake_ticks; }
 
 class LongPlay : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = tick_source;
-    tick_source = read_fake_ticks;
-  }
+  void SetUp() override { soundtrack_on_first_sound(ShowClock::start_in, &clock); }
   void TearDown() override {
     soundtrack_close();
-    tick_source = saved_;
+    soundtrack_on_first_sound(nullptr, nullptr);
   }
-  TickSource saved_ = nullptr;
+  ShowClock clock{read_fake_ticks};
 };
 
 constexpr int track_frames = 30870;  // 0.7 s at 44100 Hz
@@ -51,7 +46,7 @@ TEST_F(LongPlay, ShortTrackRepeatsSeamlesslyAndTheClockCountsThroughTheWrap) {
     std::vector<uint8_t> queue(soundtrack_queue_size, 0);
     ASSERT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0), SOUNDTRACK_OK);
     const uint32_t t0 = 0u - before_wrap;
-    start_tick.store(t0);  // the player's own anchor before the sound starts
+    clock.start_at(t0);  // the player's own anchor before the sound starts
 
     std::vector<uint8_t> stream;
     stream.reserve(static_cast<size_t>(show_ms * 1764 / 10) + 2 * chunk);
@@ -66,17 +61,17 @@ TEST_F(LongPlay, ShortTrackRepeatsSeamlesslyAndTheClockCountsThroughTheWrap) {
       stream.insert(stream.end(), buffer.begin(), buffer.end());
       // The clock reads the time of the sound being heard now: what was
       // handed before this chunk, less the one chunk the device holds.
-      const int32_t clock = read_show_clock();
+      const int32_t now = clock.read();
       const int64_t heard_ms = handed * 10 / 1764 - chunk * 10 / 1764;
-      ASSERT_NEAR(clock, heard_ms, 1) << "callback " << k;
+      ASSERT_NEAR(now, heard_ms, 1) << "callback " << k;
       if (k > 0) {
-        ASSERT_GE(clock - previous_clock, 46) << "callback " << k;
-        ASSERT_LE(clock - previous_clock, 47) << "callback " << k;
+        ASSERT_GE(now - previous_clock, 46) << "callback " << k;
+        ASSERT_LE(now - previous_clock, 47) << "callback " << k;
       }
-      previous_clock = clock;
+      previous_clock = now;
       handed += chunk;
     }
-    EXPECT_EQ(start_tick.load(), t0 + 46u);  // moved once, by the first callback
+    EXPECT_EQ(clock.start_tick(), t0 + 46u);  // moved once, by the first callback
     EXPECT_GT(previous_clock, show_ms - 100);
 
     // No gap and no drift: from the second pass on every byte equals the

@@ -4,7 +4,6 @@
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "image/image_store.h"
 #include "show/blurred_sequence_scene.h"
 #include "show_fixture.h"
 
@@ -14,18 +13,12 @@ constexpr int32_t cues[4] = {112000, 120000, 128000, 136000};
 
 class BlurredSequenceScene : public ShowFixture {
  protected:
-  void SetUp() override {
-    ShowFixture::SetUp();
-    // The hit indices live for the whole process; each test plays a fresh show.
-    std::fill(beat_hit_index, beat_hit_index + 4, 0);
-  }
   // Blur records share one layout: src, dst, size.
-  Image* blur_src() const { return state_at<HorizontalBlurState>(0)->src; }
-  int32_t blur_size() const { return state_at<HorizontalBlurState>(0)->size; }
-  CompositorState* lead() const { return state_at<CompositorState>(3); }
-  CompositorState* echo() const { return state_at<CompositorState>(4); }
-  AddFillState* flash() const { return state_at<AddFillState>(list_length() - 1); }
-  Image* back() const { return image_store[picture_count]; }
+  Image* blur_src() { return state_at<HorizontalBlurState>(0)->src; }
+  int32_t blur_size() { return state_at<HorizontalBlurState>(0)->size; }
+  CompositorState* lead() { return state_at<CompositorState>(3); }
+  CompositorState* echo() { return state_at<CompositorState>(4); }
+  AddFillState* flash() { return state_at<AddFillState>(list_length() - 1); }
 };
 
 TEST_F(BlurredSequenceScene, ObjectsOfEachCue) {
@@ -43,11 +36,11 @@ TEST_F(BlurredSequenceScene, ObjectsOfEachCue) {
   EXPECT_EQ(list_types(), (std::vector<EffectInitFn>{horizontal_blur_init, compositor_init, row_smear_init,
                                                      compositor_init, compositor_init, compositor_init,
                                                      compositor_init, add_fill_init}));
-  EXPECT_EQ(state_at<CompositorState>(1)->src, image_store[210]);
+  EXPECT_EQ(state_at<CompositorState>(1)->src, picture(210));
   EXPECT_EQ(state_at<CompositorState>(1)->opacity, 63);
   EXPECT_EQ(object_at(1)->update, nullptr);
-  EXPECT_EQ(state_at<CompositorState>(5)->src, image_store[216]);
-  EXPECT_EQ(state_at<CompositorState>(6)->src, image_store[220]);
+  EXPECT_EQ(state_at<CompositorState>(5)->src, picture(216));
+  EXPECT_EQ(state_at<CompositorState>(6)->src, picture(220));
 }
 
 TEST_F(BlurredSequenceScene, FirstFrameOfEachCue) {
@@ -55,7 +48,7 @@ TEST_F(BlurredSequenceScene, FirstFrameOfEachCue) {
   for (int scene = 0; scene < 4; ++scene) {
     run(cues[scene]);
     EXPECT_EQ(flash()->colour, 0xFFFFFFFFu) << scene;
-    EXPECT_EQ(blur_src(), image_store[first_source[scene]]) << scene;
+    EXPECT_EQ(blur_src(), picture(first_source[scene])) << scene;
     EXPECT_EQ(blur_size(), 1) << scene;
   }
 }
@@ -65,7 +58,7 @@ TEST_F(BlurredSequenceScene, BackBufferSlotShowsTheEye) {
   EXPECT_EQ(blur_src(), back());
   // The builder drew the eye into the back buffer: with a 400x300 eye that
   // is the one-to-one replace at opacity 128.
-  const Image* eye = image_store[114];
+  const Image* eye = picture(114);
   ASSERT_EQ(eye->width, 400);
   const uint32_t p = pixel(eye, 10, 20);
   const uint32_t scaled = ((((p & 0xFF00FF) * 129) >> 8) & 0xFF00FF) | ((((p & 0xFF00) * 129) >> 8) & 0xFF00);
@@ -84,7 +77,7 @@ TEST_F(BlurredSequenceScene, BlurRangeFollowsTheSlotTable) {
   run(cues[1] + 62 * 46);  // basement slot 46: back buffer
   EXPECT_EQ(blur_src(), back());
   run(cues[1] + 62 * 8);  // stairs slot 8 is 125, basement 144
-  EXPECT_EQ(blur_src(), image_store[144]);
+  EXPECT_EQ(blur_src(), picture(144));
 }
 
 TEST_F(BlurredSequenceScene, BeatListFlashes) {
@@ -98,15 +91,15 @@ TEST_F(BlurredSequenceScene, BeatListFlashes) {
   EXPECT_EQ(flash()->colour, 0x00FFFFFFu);
   run(cues[0] + 4131);
   EXPECT_EQ(flash()->colour, 0u);
-  EXPECT_EQ(beat_hit_index[0], 5);
+  EXPECT_EQ(scene_record<SequenceScene>().beat_hit, 5);
 }
 
 TEST_F(BlurredSequenceScene, EchoTrailsTheLeadWord) {
   run(cues[0] + 4000);
   EXPECT_EQ(echo()->opacity, 5);
-  EXPECT_EQ(echo()->src, image_store[136]);
+  EXPECT_EQ(echo()->src, picture(136));
   EXPECT_EQ(lead()->opacity, 0);
-  EXPECT_EQ(lead()->src, image_store[137]);
+  EXPECT_EQ(lead()->src, picture(137));
   EXPECT_EQ(lead()->dst_y, 137);
   run(cues[0] + 4061);
   EXPECT_EQ(echo()->opacity, 0);
@@ -147,12 +140,12 @@ TEST_F(BlurredSequenceScene, EdgeSmears) {
 
 TEST_F(BlurredSequenceScene, EquipmentAndMixerSwitch) {
   run(cues[3] + 4000);
-  EXPECT_EQ(state_at<CompositorState>(6)->src, image_store[222]);
+  EXPECT_EQ(state_at<CompositorState>(6)->src, picture(222));
   run(cues[3] + 4250);
-  EXPECT_EQ(state_at<CompositorState>(6)->src, image_store[221]);
-  EXPECT_EQ(state_at<CompositorState>(6)->src_w, image_store[220]->width);
+  EXPECT_EQ(state_at<CompositorState>(6)->src, picture(221));
+  EXPECT_EQ(state_at<CompositorState>(6)->src_w, picture(220)->width);
   run(cues[3] + 62 * 7);
-  EXPECT_EQ(state_at<CompositorState>(5)->src, image_store[219]);
+  EXPECT_EQ(state_at<CompositorState>(5)->src, picture(219));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "effects/add_fill.h"
 #include "effects/blur.h"
 #include "effects/compositor.h"
-#include "image/image_store.h"
 #include "show/design_scene.h"
 #include "show_fixture.h"
 
@@ -18,13 +17,13 @@ class DesignTest : public ShowFixture {
  protected:
   void SetUp() override {
     ShowFixture::SetUp();
-    next_cue = 2;
+    show().next_cue = 2;
   }
-  CompositorState* photo() const { return state_at<CompositorState>(0); }
-  CompositorState* word(int i) const { return state_at<CompositorState>(1 + i); }
-  CompositorState* ghost() const { return state_at<CompositorState>(5); }
-  VerticalBlurState* blur() const { return state_at<VerticalBlurState>(6); }
-  AddFillState* flash() const { return state_at<AddFillState>(7); }
+  CompositorState* photo() { return state_at<CompositorState>(0); }
+  CompositorState* word(int i) { return state_at<CompositorState>(1 + i); }
+  CompositorState* ghost() { return state_at<CompositorState>(5); }
+  VerticalBlurState* blur() { return state_at<VerticalBlurState>(6); }
+  AddFillState* flash() { return state_at<AddFillState>(7); }
 };
 
 TEST_F(DesignTest, EightObjectsAndTheWhiteFirstFrame) {
@@ -36,10 +35,10 @@ TEST_F(DesignTest, EightObjectsAndTheWhiteFirstFrame) {
   const int32_t pictures[4] = {10, 11, 12, 13};
   const int opacities[4] = {32, 32, 128, 160};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(word(i)->src, image_store[pictures[i]]);
+    EXPECT_EQ(word(i)->src, picture(pictures[i]));
     EXPECT_EQ(word(i)->opacity, opacities[i]);
   }
-  EXPECT_EQ(ghost()->src, image_store[8]);
+  EXPECT_EQ(ghost()->src, picture(8));
   EXPECT_EQ(ghost()->blend, 1);
   EXPECT_EQ(flash()->colour, 0xFFFFFFFFu);
   EXPECT_EQ(word(0)->dst_y, 300);  // below the bottom edge: draws nothing
@@ -65,7 +64,7 @@ TEST_F(DesignTest, WordsRestAndPhotographDrifts) {
   EXPECT_EQ(flash()->colour, 0u);
   // No flash strength left: the photograph reaches the screen with only the
   // zero-strength add (each channel's low bit set, alpha 255).
-  const Image* factory = image_store[8];
+  const Image* factory = picture(8);
   for (int32_t x : {3, 390}) EXPECT_EQ(screen_pixel(x, 2), (pixel(factory, 68 + x, 2) & 0xFEFEFEu) | 0xFF010101u);
   run(cue + 7110);
   EXPECT_EQ(photo()->src_x, 79);

@@ -3,7 +3,6 @@
 #include "effects/add_fill.h"
 #include "effects/compositor.h"
 #include "effects/mask.h"
-#include "image/image_store.h"
 #include "show/eye_zoom_scene.h"
 #include "show_fixture.h"
 
@@ -13,22 +12,22 @@ constexpr int32_t cue = 104000;
 
 class EyeZoomScene : public ShowFixture {
  protected:
-  CompositorState* zoom() const { return state_at<CompositorState>(0); }
-  RowMaskState* shade() const { return state_at<RowMaskState>(1); }
-  CompositorState* slides() const { return state_at<CompositorState>(2); }
-  CompositorState* blend() const { return state_at<CompositorState>(3); }
-  CompositorState* design() const { return state_at<CompositorState>(4); }
-  CompositorState* word(int i) const { return state_at<CompositorState>(5 + i); }
-  RowMaskState* interlace() const { return state_at<RowMaskState>(11); }
-  AddFillState* flash() const { return state_at<AddFillState>(12); }
+  CompositorState* zoom() { return state_at<CompositorState>(0); }
+  RowMaskState* shade() { return state_at<RowMaskState>(1); }
+  CompositorState* slides() { return state_at<CompositorState>(2); }
+  CompositorState* blend() { return state_at<CompositorState>(3); }
+  CompositorState* design() { return state_at<CompositorState>(4); }
+  CompositorState* word(int i) { return state_at<CompositorState>(5 + i); }
+  RowMaskState* interlace() { return state_at<RowMaskState>(11); }
+  AddFillState* flash() { return state_at<AddFillState>(12); }
 };
 
 TEST_F(EyeZoomScene, FirstFrame) {
   run(cue);
   EXPECT_EQ(list_length(), 13);
-  EXPECT_EQ(zoom()->src_w, image_store[114]->width);
+  EXPECT_EQ(zoom()->src_w, picture(114)->width);
   EXPECT_EQ(zoom()->src_x, 0);
-  EXPECT_EQ(slides()->src, image_store[8]);
+  EXPECT_EQ(slides()->src, picture(8));
   EXPECT_EQ(slides()->opacity, 255);
   EXPECT_EQ(blend()->opacity, 160);
   EXPECT_EQ(flash()->colour, 0xFFFFFFFFu);
@@ -40,19 +39,19 @@ TEST_F(EyeZoomScene, FirstFrame) {
 
 TEST_F(EyeZoomScene, SlideShowAndDesignFlicker) {
   run(cue + 125);
-  EXPECT_EQ(slides()->src, image_store[15]);
-  EXPECT_EQ(design()->src, image_store[212]);
+  EXPECT_EQ(slides()->src, picture(15));
+  EXPECT_EQ(design()->src, picture(212));
   run(cue + 2000);
-  EXPECT_EQ(slides()->src, image_store[8]);
+  EXPECT_EQ(slides()->src, picture(8));
   EXPECT_EQ(slides()->opacity, 255 - 63);
-  EXPECT_EQ(design()->src, image_store[211]);
+  EXPECT_EQ(design()->src, picture(211));
   // The design pictures keep the first one's rectangle.
-  EXPECT_EQ(design()->src_w, image_store[211]->width);
+  EXPECT_EQ(design()->src_w, picture(211)->width);
 }
 
 TEST_F(EyeZoomScene, ZoomNarrowsTheCentredWindow) {
   run(cue + 4000);
-  const int32_t w = image_store[114]->width, h = image_store[114]->height;
+  const int32_t w = picture(114)->width, h = picture(114)->height;
   EXPECT_EQ(zoom()->src_w, w / 2);
   EXPECT_EQ(zoom()->src_h, h / 2);
   EXPECT_EQ(zoom()->src_x, (w - w / 2) / 2);

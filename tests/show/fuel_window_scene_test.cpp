@@ -4,7 +4,6 @@
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/mask.h"
-#include "image/image_store.h"
 #include "show/fuel_window_scene.h"
 #include "show_fixture.h"
 
@@ -14,13 +13,13 @@ constexpr int32_t cue = 96000;
 
 class FuelWindowScene : public ShowFixture {
  protected:
-  HorizontalBlurState* blur() const { return state_at<HorizontalBlurState>(0); }
-  ColumnMaskState* mask() const { return state_at<ColumnMaskState>(1); }
-  CompositorState* window() const { return state_at<CompositorState>(2); }
-  CompositorState* word(int order) const { return state_at<CompositorState>(order - 1); }
-  AddFillState* right_line() const { return state_at<AddFillState>(9); }
-  AddFillState* left_line() const { return state_at<AddFillState>(10); }
-  AddFillState* flash() const { return state_at<AddFillState>(11); }
+  HorizontalBlurState* blur() { return state_at<HorizontalBlurState>(0); }
+  ColumnMaskState* mask() { return state_at<ColumnMaskState>(1); }
+  CompositorState* window() { return state_at<CompositorState>(2); }
+  CompositorState* word(int order) { return state_at<CompositorState>(order - 1); }
+  AddFillState* right_line() { return state_at<AddFillState>(9); }
+  AddFillState* left_line() { return state_at<AddFillState>(10); }
+  AddFillState* flash() { return state_at<AddFillState>(11); }
 };
 
 TEST(FuelWindowPositions, GlideBetweenStops) {
@@ -42,7 +41,7 @@ TEST_F(FuelWindowScene, FirstFrame) {
   EXPECT_EQ(list_types(), expected);
   EXPECT_EQ(flash()->colour, 0xFFFFFFFFu);
   EXPECT_EQ(blur()->size, 0);
-  EXPECT_EQ(blur()->src, image_store[100]);
+  EXPECT_EQ(blur()->src, picture(100));
   EXPECT_EQ(window()->src_x, 0);
   EXPECT_EQ(window()->dst_x, 0);
   EXPECT_EQ(right_line()->x, 133);
@@ -55,13 +54,13 @@ TEST_F(FuelWindowScene, FirstFrame) {
 
 TEST_F(FuelWindowScene, BlurSourceFlickersBetweenNeighbours) {
   run(cue + 61);
-  EXPECT_EQ(blur()->src, image_store[100]);
+  EXPECT_EQ(blur()->src, picture(100));
   run(cue + 62);
-  EXPECT_EQ(blur()->src, image_store[101]);
+  EXPECT_EQ(blur()->src, picture(101));
   run(cue + 125);
-  EXPECT_EQ(blur()->src, image_store[100]);
+  EXPECT_EQ(blur()->src, picture(100));
   run(cue + 7999);
-  EXPECT_EQ(blur()->src, image_store[108]);
+  EXPECT_EQ(blur()->src, picture(108));
   run(cue + 500);  // the first pulse's peak: |sin(pi/2)| * 18.75^2
   EXPECT_EQ(blur()->size, 351);
 }
@@ -90,16 +89,16 @@ TEST_F(FuelWindowScene, EarlyWordsStopWhileLateWordsFade) {
 
 TEST_F(FuelWindowScene, SecondHalfWordsUseOtherPictures) {
   run(cue + 4000 + 2500);
-  EXPECT_EQ(word(5)->src, image_store[111]);
+  EXPECT_EQ(word(5)->src, picture(111));
   EXPECT_EQ(word(5)->dst_y, 190);
-  EXPECT_EQ(word(7)->src, image_store[112]);
+  EXPECT_EQ(word(7)->src, picture(112));
   EXPECT_EQ(word(7)->dst_y, 210);
-  EXPECT_EQ(word(7)->src_w, image_store[112]->width);
+  EXPECT_EQ(word(7)->src_w, picture(112)->width);
 }
 
 TEST_F(FuelWindowScene, StripLoopAndFlash) {
   run(cue + 4000 + 6 * 62 + 3);  // (2t)/125 = 70 -> r = 0
-  const int32_t h = image_store[113]->height;
+  const int32_t h = picture(113)->height;
   EXPECT_EQ(state_at<CompositorState>(8)->src_h, 0);  // tail
   EXPECT_EQ(state_at<CompositorState>(7)->src_h, h);  // head
   EXPECT_EQ(state_at<CompositorState>(7)->dst_x, 275);

@@ -5,7 +5,6 @@
 #include "effects/compositor.h"
 #include "effects/mask.h"
 #include "effects/smear.h"
-#include "image/image_store.h"
 #include "show/global_coverage_scene.h"
 #include "show_fixture.h"
 
@@ -15,13 +14,13 @@ constexpr int32_t cue = 72000;
 
 class GlobalCoverageScene : public ShowFixture {
  protected:
-  VerticalBlurState* blur() const { return state_at<VerticalBlurState>(1); }
-  RowSmearState* wipe() const { return state_at<RowSmearState>(2); }
-  CompositorState* slide() const { return state_at<CompositorState>(3); }
-  CompositorState* phonebox() const { return state_at<CompositorState>(4); }
-  ColumnMaskState* borders() const { return state_at<ColumnMaskState>(5); }
-  AddFillState* left_bar() const { return state_at<AddFillState>(6); }
-  AddFillState* right_bar() const { return state_at<AddFillState>(7); }
+  VerticalBlurState* blur() { return state_at<VerticalBlurState>(1); }
+  RowSmearState* wipe() { return state_at<RowSmearState>(2); }
+  CompositorState* slide() { return state_at<CompositorState>(3); }
+  CompositorState* phonebox() { return state_at<CompositorState>(4); }
+  ColumnMaskState* borders() { return state_at<ColumnMaskState>(5); }
+  AddFillState* left_bar() { return state_at<AddFillState>(6); }
+  AddFillState* right_bar() { return state_at<AddFillState>(7); }
 };
 
 TEST_F(GlobalCoverageScene, ObjectsInProcessingOrder) {
@@ -29,8 +28,8 @@ TEST_F(GlobalCoverageScene, ObjectsInProcessingOrder) {
   const std::vector<EffectInitFn> expected = {compositor_init, vertical_blur_init, row_smear_init, compositor_init,
                                               compositor_init, column_mask_init,   add_fill_init,  add_fill_init};
   EXPECT_EQ(list_types(), expected);
-  EXPECT_EQ(blur()->src, image_store[83]);
-  EXPECT_EQ(blur()->dst, image_store[picture_count]);
+  EXPECT_EQ(blur()->src, picture(83));
+  EXPECT_EQ(blur()->dst, back());
 }
 
 TEST_F(GlobalCoverageScene, LightBarsBlinkDuringTheFirstSecond) {
@@ -86,9 +85,11 @@ TEST_F(GlobalCoverageScene, RowSmearWipesTheBackBufferDownwards) {
   run(cue + 7999);
   EXPECT_EQ(wipe()->row, 299);
   EXPECT_EQ(wipe()->span, -299);
-  const Image* back = image_store[picture_count];
+  const Image* back_buffer = back();
   for (int32_t y = 0; y < 299; y += 37) {
-    for (int32_t x = 0; x < 400; x += 57) EXPECT_EQ(pixel(back, x, y), pixel(back, x, 299)) << x << "," << y;
+    for (int32_t x = 0; x < 400; x += 57) {
+      EXPECT_EQ(pixel(back_buffer, x, y), pixel(back_buffer, x, 299)) << x << "," << y;
+    }
   }
 }
 

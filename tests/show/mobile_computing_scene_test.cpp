@@ -3,7 +3,6 @@
 #include "effects/add_fill.h"
 #include "effects/compositor.h"
 #include "effects/mask.h"
-#include "image/image_store.h"
 #include "show/mobile_computing_scene.h"
 #include "show_fixture.h"
 
@@ -13,15 +12,15 @@ constexpr int32_t cue = 64000;
 
 class MobileComputingScene : public ShowFixture {
  protected:
-  CompositorState* back() const { return state_at<CompositorState>(1); }
-  CompositorState* front() const { return state_at<CompositorState>(2); }
-  CompositorState* mobile() const { return state_at<CompositorState>(3); }
-  CompositorState* computing() const { return state_at<CompositorState>(4); }
-  CompositorState* white() const { return state_at<CompositorState>(5); }
-  CompositorState* strip_head() const { return state_at<CompositorState>(6); }
-  CompositorState* strip_tail() const { return state_at<CompositorState>(7); }
-  RowMaskState* bands() const { return state_at<RowMaskState>(8); }
-  AddFillState* flash() const { return state_at<AddFillState>(9); }
+  CompositorState* back() { return state_at<CompositorState>(1); }
+  CompositorState* front() { return state_at<CompositorState>(2); }
+  CompositorState* mobile() { return state_at<CompositorState>(3); }
+  CompositorState* computing() { return state_at<CompositorState>(4); }
+  CompositorState* white() { return state_at<CompositorState>(5); }
+  CompositorState* strip_head() { return state_at<CompositorState>(6); }
+  CompositorState* strip_tail() { return state_at<CompositorState>(7); }
+  RowMaskState* bands() { return state_at<RowMaskState>(8); }
+  AddFillState* flash() { return state_at<AddFillState>(9); }
 };
 
 TEST_F(MobileComputingScene, ObjectsInProcessingOrder) {
@@ -31,14 +30,14 @@ TEST_F(MobileComputingScene, ObjectsInProcessingOrder) {
                                               row_mask_init,   add_fill_init};
   EXPECT_EQ(list_types(), expected);
   EXPECT_EQ(object_at(0)->update, nullptr);
-  EXPECT_EQ(state_at<CompositorState>(0)->src, image_store[76]);
+  EXPECT_EQ(state_at<CompositorState>(0)->src, picture(76));
   EXPECT_EQ(bands()->h, 300);
 }
 
 TEST_F(MobileComputingScene, FirstFrame) {
   run(cue);
   EXPECT_EQ(flash()->colour, 0xFFFFFFFFu);
-  EXPECT_EQ(back()->src, image_store[60]);
+  EXPECT_EQ(back()->src, picture(60));
   EXPECT_EQ(back()->opacity, 255);
   EXPECT_EQ(back()->blend, 1);
   EXPECT_EQ(front()->opacity, 0);
@@ -51,7 +50,7 @@ TEST_F(MobileComputingScene, FirstFrame) {
   // With r = 0 the strip's tail has no rows and the head shows all but 11.
   EXPECT_EQ(strip_tail()->src_h, 0);
   EXPECT_EQ(strip_head()->src_y, 0);
-  EXPECT_EQ(strip_head()->src_h, image_store[113]->height - 11);
+  EXPECT_EQ(strip_head()->src_h, picture(113)->height - 11);
   // The whole screen is white: the flash added at full strength.
   EXPECT_EQ(screen_pixel(0, 0), 0xFFFFFFFFu);
   EXPECT_EQ(screen_pixel(399, 299), 0xFFFFFFFFu);
@@ -59,32 +58,32 @@ TEST_F(MobileComputingScene, FirstFrame) {
 
 TEST_F(MobileComputingScene, LaptopCrossFadeSteps) {
   run(cue + 1999);
-  EXPECT_EQ(back()->src, image_store[66]);
+  EXPECT_EQ(back()->src, picture(66));
   EXPECT_EQ(back()->opacity, 3);
-  EXPECT_EQ(front()->src, image_store[67]);
+  EXPECT_EQ(front()->src, picture(67));
   EXPECT_EQ(front()->opacity, 252);
   run(cue + 2000);
-  EXPECT_EQ(back()->src, image_store[68]);
+  EXPECT_EQ(back()->src, picture(68));
   EXPECT_EQ(back()->opacity, 255);
   EXPECT_EQ(front()->opacity, 0);
   run(cue + 5999);  // the third fade runs backwards from 75
-  EXPECT_EQ(back()->src, image_store[69]);
-  EXPECT_EQ(front()->src, image_store[68]);
+  EXPECT_EQ(back()->src, picture(69));
+  EXPECT_EQ(front()->src, picture(68));
   run(cue + 6000);
-  EXPECT_EQ(back()->src, image_store[67]);
-  EXPECT_EQ(front()->src, image_store[66]);
+  EXPECT_EQ(back()->src, picture(67));
+  EXPECT_EQ(front()->src, picture(66));
   // The fading layers keep image 60's rectangle.
-  EXPECT_EQ(back()->src_w, image_store[60]->width);
+  EXPECT_EQ(back()->src_w, picture(60)->width);
   EXPECT_EQ(back()->dst_w, 400);
 }
 
 TEST_F(MobileComputingScene, CaptionsSwitchPicturesAtTheHalf) {
   run(cue + 4000);
-  EXPECT_EQ(mobile()->src, image_store[79]);
+  EXPECT_EQ(mobile()->src, picture(79));
   EXPECT_EQ(mobile()->dst_x, 30);
   EXPECT_EQ(mobile()->dst_y, 127 + 37);  // trunc((4000 / 1200)^3) = 37
-  EXPECT_EQ(mobile()->src_w, image_store[79]->width);
-  EXPECT_EQ(computing()->src, image_store[80]);
+  EXPECT_EQ(mobile()->src_w, picture(79)->width);
+  EXPECT_EQ(computing()->src, picture(80));
   EXPECT_EQ(computing()->dst_y, 155 - 125);
   EXPECT_EQ(white()->dst_x, 235);
   run(cue + 6000);  // sine's trough in the second half: opacity -(-224)
@@ -121,7 +120,7 @@ TEST_F(MobileComputingScene, BeatFlashRepeatsEveryFourSeconds) {
 
 TEST_F(MobileComputingScene, StripLoopCutsIntoHeadAndTail) {
   run(cue + 2 * 62 + 1);  // (2t)/125 = 2 -> r = 2
-  const int32_t h = image_store[113]->height;
+  const int32_t h = picture(113)->height;
   EXPECT_EQ(strip_head()->src_y, 22);
   EXPECT_EQ(strip_head()->src_h, h - 33);
   EXPECT_EQ(strip_tail()->src_h, 22);

@@ -1,12 +1,10 @@
 // The last three scenes: panorama, credits and end screen.
 #include <cstdlib>
 
-#include "core/runtime.h"
 #include "effects/add_fill.h"
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "image/image_store.h"
 #include "show/credits_scene.h"
 #include "show/end_screen_scene.h"
 #include "show/panorama_scene.h"
@@ -41,9 +39,9 @@ TEST_F(PanoramaScene, LastFrameDarkensAndScrollsToTheEnd) {
   auto* scroll = state_at<CompositorState>(0);
   EXPECT_EQ(scroll->opacity, 0);
   EXPECT_EQ(scroll->src_x, 759);
-  EXPECT_EQ(state_at<CompositorState>(1)->src, image_store[189]);
+  EXPECT_EQ(state_at<CompositorState>(1)->src, picture(189));
   EXPECT_EQ(state_at<CompositorState>(1)->opacity, 252);
-  EXPECT_EQ(state_at<CompositorState>(2)->src, image_store[186]);
+  EXPECT_EQ(state_at<CompositorState>(2)->src, picture(186));
   EXPECT_EQ(state_at<CompositorState>(2)->opacity, 0);
   EXPECT_EQ(state_at<CompositorState>(3)->opacity, 38);
   EXPECT_EQ(state_at<AddFillState>(10)->colour, 0u);
@@ -52,18 +50,18 @@ TEST_F(PanoramaScene, LastFrameDarkensAndScrollsToTheEnd) {
 TEST_F(PanoramaScene, ThumbnailsTakeTurnsAtTheEndOfEachBlock) {
   run(panorama_cue + 3400);
   EXPECT_EQ(state_at<CompositorState>(6)->opacity, 255);
-  EXPECT_EQ(state_at<CompositorState>(6)->src, image_store[173]);
+  EXPECT_EQ(state_at<CompositorState>(6)->src, picture(173));
   EXPECT_EQ(state_at<CompositorState>(7)->opacity, 0);
   EXPECT_EQ(state_at<CompositorState>(8)->opacity, 0);
   run(panorama_cue + 4000);
   for (int i = 6; i <= 8; ++i) EXPECT_EQ(state_at<CompositorState>(i)->opacity, 0) << i;
   run(panorama_cue + 12000 + 3800);
   auto* third = state_at<CompositorState>(8);
-  EXPECT_EQ(third->src, image_store[184]);
+  EXPECT_EQ(third->src, picture(184));
   EXPECT_EQ(third->dst_x, 87);
   EXPECT_EQ(third->dst_y, 5);
   EXPECT_EQ(third->opacity, 255);
-  EXPECT_EQ(third->src_w, image_store[175]->width);
+  EXPECT_EQ(third->src_w, picture(175)->width);
 }
 
 TEST_F(PanoramaScene, CaptionsJitterWithTwoRandomsEachAndBlurGrowsLate) {
@@ -77,7 +75,7 @@ TEST_F(PanoramaScene, CaptionsJitterWithTwoRandomsEachAndBlurGrowsLate) {
   EXPECT_EQ(state_at<CompositorState>(5)->dst_x, r3 % 4 - 3 + 240);
   EXPECT_EQ(state_at<CompositorState>(5)->dst_y, r4 % 4 - 3 + 30);
   run(panorama_cue + 8000);
-  EXPECT_EQ(state_at<CompositorState>(4)->src, image_store[191]);
+  EXPECT_EQ(state_at<CompositorState>(4)->src, picture(191));
   EXPECT_EQ(state_at<CompositorState>(4)->opacity, 0);
   run(panorama_cue + 14000);
   EXPECT_EQ(state_at<VerticalBlurState>(9)->size, 1);
@@ -89,11 +87,11 @@ TEST_F(CreditsScene, FirstFrame) {
   run(credits_cue);
   EXPECT_EQ(list_length(), 11);
   EXPECT_EQ(state_at<HorizontalBlurState>(0)->size, 50);
-  EXPECT_EQ(state_at<HorizontalBlurState>(0)->src, image_store[192]);
+  EXPECT_EQ(state_at<HorizontalBlurState>(0)->src, picture(192));
   EXPECT_EQ(state_at<VerticalBlurState>(1)->size, 99);
   for (int i = 2; i <= 9; ++i) EXPECT_EQ(state_at<CompositorState>(i)->opacity, 0) << i;
-  EXPECT_EQ(state_at<CompositorState>(2)->src, image_store[196]);
-  EXPECT_EQ(state_at<CompositorState>(4)->src, image_store[197]);
+  EXPECT_EQ(state_at<CompositorState>(2)->src, picture(196));
+  EXPECT_EQ(state_at<CompositorState>(4)->src, picture(197));
   EXPECT_EQ(state_at<CompositorState>(4)->dst_y, 135);
   EXPECT_EQ(state_at<AddFillState>(10)->colour, 0xFFFFFFFFu);
   EXPECT_EQ(screen_pixel(200, 150), 0xFFFFFFFFu);
@@ -104,7 +102,7 @@ TEST_F(CreditsScene, BlurPulses) {
   EXPECT_EQ(state_at<HorizontalBlurState>(0)->size, 99);
   run(credits_cue + 5250);
   EXPECT_EQ(state_at<HorizontalBlurState>(0)->size, 1);
-  EXPECT_EQ(state_at<HorizontalBlurState>(0)->src, image_store[193]);
+  EXPECT_EQ(state_at<HorizontalBlurState>(0)->src, picture(193));
 }
 
 TEST_F(CreditsScene, PairsMeetOnTheirColumn) {
@@ -117,7 +115,7 @@ TEST_F(CreditsScene, PairsMeetOnTheirColumn) {
   EXPECT_EQ(state_at<CompositorState>(4)->opacity, 63);
   run(credits_cue + 4000);  // pair 3 keeps image 201 but slides in again
   auto* left3 = state_at<CompositorState>(8);
-  EXPECT_EQ(left3->src, image_store[201]);
+  EXPECT_EQ(left3->src, picture(201));
   EXPECT_EQ(left3->dst_x, 225 - 80);
   EXPECT_EQ(state_at<CompositorState>(9)->dst_x, 225 + 80);
   EXPECT_EQ(left3->opacity, 0);
@@ -127,11 +125,11 @@ TEST_F(CreditsScene, TitleSwitchesToThanksHalfway) {
   run(credits_cue + 8000);
   auto* left = state_at<CompositorState>(2);
   auto* right = state_at<CompositorState>(3);
-  EXPECT_EQ(left->src, image_store[202]);
+  EXPECT_EQ(left->src, picture(202));
   EXPECT_EQ(left->dst_x, 100);
   EXPECT_EQ(right->dst_x, 240);
   EXPECT_EQ(left->opacity, 0);
-  EXPECT_EQ(left->src_w, image_store[202]->width);
+  EXPECT_EQ(left->src_w, picture(202)->width);
   EXPECT_EQ(state_at<AddFillState>(10)->colour, 0xFFFFFFFFu);
 }
 
@@ -159,7 +157,7 @@ TEST_F(EndScreenScene, OpensWhiteThenFadesAndMelts) {
 TEST_F(EndScreenScene, LastCueEndsTheShow) {
   run({end_cue + 7999, 184000});
   EXPECT_EQ(list_length(), 0);
-  EXPECT_EQ(quit_requested, 1);
+  EXPECT_EQ(show().quit_requested, 1);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "effects/compositor.h"
 #include "effects/mask.h"
 #include "effects/pixel_ops.h"
-#include "image/image_store.h"
 #include "show/presents_scene.h"
 #include "show_fixture.h"
 
@@ -19,13 +18,13 @@ class PresentsTest : public ShowFixture {
  protected:
   void SetUp() override {
     ShowFixture::SetUp();
-    next_cue = 1;
+    show().next_cue = 1;
   }
-  CompositorState* photo() const { return state_at<CompositorState>(0); }
-  ColumnMaskState* frame() const { return state_at<ColumnMaskState>(1); }
-  CompositorState* word(int i) const { return state_at<CompositorState>(2 + i); }
-  CompositorState* symbol() const { return state_at<CompositorState>(5); }
-  HorizontalBlurState* blur() const { return state_at<HorizontalBlurState>(6); }
+  CompositorState* photo() { return state_at<CompositorState>(0); }
+  ColumnMaskState* frame() { return state_at<ColumnMaskState>(1); }
+  CompositorState* word(int i) { return state_at<CompositorState>(2 + i); }
+  CompositorState* symbol() { return state_at<CompositorState>(5); }
+  HorizontalBlurState* blur() { return state_at<HorizontalBlurState>(6); }
 };
 
 TEST_F(PresentsTest, SevenObjectsAndFirstFrame) {
@@ -34,7 +33,7 @@ TEST_F(PresentsTest, SevenObjectsAndFirstFrame) {
   const std::vector<EffectInitFn> expected = {compositor_init, column_mask_init, compositor_init, compositor_init,
                                               compositor_init, compositor_init,  horizontal_blur_init};
   EXPECT_EQ(list_types(), expected);
-  EXPECT_EQ(photo()->src, image_store[4]);
+  EXPECT_EQ(photo()->src, picture(4));
   EXPECT_EQ(photo()->blend, 2);
   EXPECT_EQ(photo()->src_x, 139);
   EXPECT_EQ(frame()->w, 400);
@@ -44,7 +43,7 @@ TEST_F(PresentsTest, SevenObjectsAndFirstFrame) {
   const int32_t xs[4] = {180, 205, 265, 8};
   const int32_t ys[4] = {84, 78, 103, 237};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(word(i)->src, image_store[pictures[i]]);
+    EXPECT_EQ(word(i)->src, picture(pictures[i]));
     EXPECT_EQ(word(i)->dst_x, xs[i]);
     EXPECT_EQ(word(i)->dst_y, ys[i]);
     EXPECT_EQ(word(i)->opacity, 0);
@@ -71,7 +70,7 @@ TEST_F(PresentsTest, FrameClosesFromBothSides) {
   EXPECT_EQ(std::vector<uint8_t>(frame()->mask, frame()->mask + 400), closed);
 
   // t = 6000: opacity 187 everywhere; a dimmed and an open column.
-  const Image* ship = image_store[4];
+  const Image* ship = picture(4);
   EXPECT_EQ(photo()->src_x, 33);  // trunc(cos(6000 / 2816.0) * 69 + 70)
   for (int32_t x : {10, 200}) {
     const uint32_t s = pixel(ship, 33 + x, 40);

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "effects/compositor.h"
-#include "image/image_store.h"
 #include "show/blurred_sequence_scene.h"
 #include "show_fixture.h"
 
@@ -16,18 +15,8 @@ constexpr double pi = 3.141592653589793;
 
 class SecondHalfRegression : public ShowFixture {
  protected:
-  void SetUp() override {
-    ShowFixture::SetUp();
-    std::fill(beat_hit_index, beat_hit_index + 4, 0);
-  }
-  // Gives picture `index` a size of its own.
-  static void resize_picture(int32_t index, int32_t width, int32_t height) {
-    image_free(image_store[index]);
-    image_store[index] = image_create(width, height);
-    fill_fixture_picture(image_store[index], static_cast<uint32_t>(index) + 1, true);
-  }
-  CompositorState* comp(int n) const { return state_at<CompositorState>(n); }
-  void expect_rects(int n, int32_t width, int32_t height) const {
+  CompositorState* comp(int n) { return state_at<CompositorState>(n); }
+  void expect_rects(int n, int32_t width, int32_t height) {
     EXPECT_EQ(comp(n)->src_w, width) << "object " << n;
     EXPECT_EQ(comp(n)->dst_w, width) << "object " << n;
     EXPECT_EQ(comp(n)->src_h, height) << "object " << n;
@@ -47,34 +36,34 @@ TEST_F(SecondHalfRegression, SwitchedPicturesTakeTheirOwnSizeOnlyWhereTheSceneSa
   resize_picture(198, 101, 27);   // first credit of block 1
 
   run(64000);
-  EXPECT_EQ(comp(2)->src, image_store[61]);
+  EXPECT_EQ(comp(2)->src, picture(61));
   EXPECT_EQ(comp(2)->src_w, 400);
   EXPECT_EQ(comp(2)->src_h, 300);
   EXPECT_EQ(comp(2)->dst_w, 400);
   EXPECT_EQ(comp(2)->dst_h, 300);
 
   run(68000);
-  EXPECT_EQ(comp(3)->src, image_store[79]);
+  EXPECT_EQ(comp(3)->src, picture(79));
   expect_rects(3, 97, 23);
-  EXPECT_EQ(comp(4)->src, image_store[80]);
+  EXPECT_EQ(comp(4)->src, picture(80));
   expect_rects(4, 61, 33);
 
   run(128062);  // slot 1 of the mixer table
-  EXPECT_EQ(comp(5)->src, image_store[217]);
+  EXPECT_EQ(comp(5)->src, picture(217));
   expect_rects(5, 400, 300);
 
   run(148000);
-  EXPECT_EQ(comp(6)->src, image_store[176]);
+  EXPECT_EQ(comp(6)->src, picture(176));
   expect_rects(6, 36, 36);
 
   run(152000);
-  EXPECT_EQ(comp(4)->src, image_store[191]);
+  EXPECT_EQ(comp(4)->src, picture(191));
   expect_rects(4, 150, 40);
-  EXPECT_EQ(comp(5)->src, image_store[191]);
+  EXPECT_EQ(comp(5)->src, picture(191));
   expect_rects(5, 150, 40);
 
   run(164000);
-  EXPECT_EQ(comp(4)->src, image_store[198]);
+  EXPECT_EQ(comp(4)->src, picture(198));
   expect_rects(4, 101, 27);
 }
 
@@ -84,13 +73,13 @@ TEST_F(SecondHalfRegression, SwitchedPicturesTakeTheirOwnSizeOnlyWhereTheSceneSa
 TEST_F(SecondHalfRegression, WordGlideEnteredLateKeepsTheBuildersRow) {
   run(112000 + 2000);
   const int32_t lead_x = static_cast<int32_t>(400.0 - std::sin(250 * pi * 0.5 / 2250.0) * 250.0);
-  EXPECT_EQ(comp(3)->src, image_store[136]);
+  EXPECT_EQ(comp(3)->src, picture(136));
   EXPECT_EQ(comp(3)->dst_y, 135);
   EXPECT_EQ(comp(3)->dst_x, lead_x);
   EXPECT_EQ(comp(4)->dst_y, 135);
 
   run(112000 + 4100);  // between the glides both words rest on picture B's row
-  EXPECT_EQ(comp(3)->src, image_store[137]);
+  EXPECT_EQ(comp(3)->src, picture(137));
   EXPECT_EQ(comp(3)->dst_y, 137);
   EXPECT_EQ(comp(4)->dst_y, 137);
 }

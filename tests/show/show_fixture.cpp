@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "core/runtime.h"
 #include "image/image_store.h"
 #include "show/cue_table.h"
 
@@ -34,7 +33,10 @@ uint32_t next_noise(uint32_t& s) {
   return s;
 }
 
-}  // namespace
+struct PictureSize {
+  int32_t width;
+  int32_t height;
+};
 
 PictureSize fixture_picture_size(int32_t index) {
   if (is_wide_photo(index)) return {1200, 320};
@@ -46,6 +48,9 @@ PictureSize fixture_picture_size(int32_t index) {
   return {80, 20};
 }
 
+// Fills an image with the fixture's deterministic content for `seed`.
+// With `varied_alpha` the alpha byte takes 0, 255 and values in between;
+// otherwise it is always 255.
 void fill_fixture_picture(Image* image, uint32_t seed, bool varied_alpha) {
   uint32_t s = seed * 2654435761u + 0x9E3779B9u;
   if (s == 0) s = 1;
@@ -65,73 +70,68 @@ void fill_fixture_picture(Image* image, uint32_t seed, bool varied_alpha) {
   }
 }
 
+}  // namespace
+
 void ShowFixture::SetUp() {
-  image_count = picture_count + 1;
-  image_store = static_cast<Image**>(std::calloc(static_cast<size_t>(image_count), sizeof(Image*)));
-  for (int32_t i = 0; i < picture_count; ++i) {
-    const PictureSize size = fixture_picture_size(i);
-    image_store[i] = image_create(size.width, size.height);
-    const bool photo = is_wide_photo(i) || is_screen_photo(i);
-    fill_fixture_picture(image_store[i], static_cast<uint32_t>(i) + 1, !photo);
-  }
-  image_store[picture_count] = image_create(back_buffer_width, back_buffer_height);
-
   screen_buffer.assign(static_cast<size_t>(screen_width) * screen_height, 0);
-  screen_image.pixels = screen_buffer.data();
-  screen_image.width = screen_width;
-  screen_image.height = screen_height;
-
-  clear_display_list();
-  next_cue = 0;
-  quit_requested = 0;
-  now_ms = 0;
   std::srand(1);
 }
 
-void ShowFixture::TearDown() {
-  clear_display_list();
-  for (int32_t i = 0; i < image_count; ++i) {
-    Image* image = image_store[i];
-    if (image != nullptr) {
-      std::free(image->pixels);
-      std::free(image);
+Show& ShowFixture::show() {
+  if (!show_) {
+    ImageStore pictures;
+    for (int32_t i = 0; i < picture_count; ++i) {
+      PictureSize size = fixture_picture_size(i);
+      const auto resized = resized_.find(i);
+      if (resized != resized_.end()) size = {resized->second.first, resized->second.second};
+      Image* image = image_create(size.width, size.height);
+      // Resized pictures are words or thumbnails, with varied alpha.
+      const bool photo = (is_wide_photo(i) || is_screen_photo(i)) && resized == resized_.end();
+      fill_fixture_picture(image, static_cast<uint32_t>(i) + 1, !photo);
+      pictures.add(image);
     }
+    show_ = std::make_unique<Show>(std::move(pictures), screen_buffer.data());
   }
-  std::free(image_store);
-  image_store = nullptr;
-  image_count = 0;
-  screen_image.pixels = nullptr;
-  next_cue = 0;
-  quit_requested = 0;
+  return *show_;
 }
 
-void ShowFixture::run(int32_t now) { frame_step(cue_table, now); }
+void ShowFixture::resize_picture(int32_t index, int32_t width, int32_t height) {
+  ASSERT_EQ(show_, nullptr) << "pictures are resized before the show is made";
+  resized_[index] = {width, height};
+}
+
+void ShowFixture::run(int32_t now) { frame_step(show(), cue_table, now); }
 
 void ShowFixture::run(std::initializer_list<int32_t> times) {
-  for (int32_t t : times) frame_step(cue_table, t);
+  for (int32_t t : times) run(t);
 }
 
-void ShowFixture::run_with(const Cue* table, int32_t now) { frame_step(table, now); }
+void ShowFixture::run_with(const Cue* table, int32_t now) { frame_step(show(), table, now); }
 
-int ShowFixture::list_length() const {
+void ShowFixture::start(int cue, int32_t t) {
+  show().next_cue = cue;
+  run(cue_table[cue].time_ms + t);
+}
+
+int ShowFixture::list_length() {
   int n = 0;
-  for (ListNode* node = display_list; node != nullptr; node = node->next) ++n;
+  for (ListNode* node = show().display_list.head(); node != nullptr; node = node->next) ++n;
   return n;
 }
 
-EffectObject* ShowFixture::object_at(int n) const {
-  ListNode* node = display_list;
+EffectObject* ShowFixture::object_at(int n) {
+  ListNode* node = show().display_list.head();
   for (int i = 0; i < n && node != nullptr; ++i) node = node->next;
   return node == nullptr ? nullptr : node->object;
 }
 
-std::vector<EffectInitFn> ShowFixture::list_types() const {
+std::vector<EffectInitFn> ShowFixture::list_types() {
   std::vector<EffectInitFn> types;
-  for (ListNode* node = display_list; node != nullptr; node = node->next) types.push_back(node->object->init);
+  for (ListNode* node = show().display_list.head(); node != nullptr; node = node->next) {
+    types.push_back(node->object->init);
+  }
   return types;
 }
-
-uint32_t ShowFixture::screen_pixel(int32_t x, int32_t y) const { return pixel(&screen_image, x, y); }
 
 uint32_t ShowFixture::pixel(const Image* image, int32_t x, int32_t y) {
   EXPECT_TRUE(x >= 0 && x < image->width && y >= 0 && y < image->height) << "pixel (" << x << ", " << y << ")";

@@ -1,5 +1,5 @@
-// Shared fixture of the show tests: a complete synthetic image store, a
-// screen buffer, and the runtime globals reset to the start of a show.
+// Shared fixture of the show tests: a show made from a complete synthetic
+// picture store, drawing into a screen buffer.
 //
 // Picture sizes meet what every scene reads: wide photographs 1200x320,
 // photographs read one to one or blurred exactly 400x300, word pictures
@@ -13,52 +13,60 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "core/effect.h"
 #include "core/frame.h"
-#include "core/runtime.h"
 #include "image/image.h"
+#include "show/scene.h"
+#include "show/show.h"
 #include "show/show_files.h"
-
-struct PictureSize {
-  int32_t width;
-  int32_t height;
-};
-
-// The size the fixture gives picture `index` (0..223).
-PictureSize fixture_picture_size(int32_t index);
-
-// Fills an image with the fixture's deterministic content for `seed`.
-// With `varied_alpha` the alpha byte takes 0, 255 and values in between;
-// otherwise it is always 255.
-void fill_fixture_picture(Image* image, uint32_t seed, bool varied_alpha);
 
 class ShowFixture : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override;
+
+  // The show, made on first use (so that a test can resize pictures first).
+  Show& show();
+  // Gives picture `index` a size of its own; only before the show is made.
+  void resize_picture(int32_t index, int32_t width, int32_t height);
 
   // frame_step over the show's cue table at each time, in order.
   void run(int32_t now);
   void run(std::initializer_list<int32_t> times);
   // frame_step over a caller's cue table.
   void run_with(const Cue* table, int32_t now);
+  // Makes cue `cue` the next to fire and runs scene time t of its scene.
+  void start(int cue, int32_t t = 0);
 
   // Number of objects in the display list.
-  int list_length() const;
+  int list_length();
   // The n-th object in processing order (0 = head); null past the end.
-  EffectObject* object_at(int n) const;
+  EffectObject* object_at(int n);
   template <class State>
-  State* state_at(int n) const {
+  State* state_at(int n) {
     EffectObject* object = object_at(n);
     return object == nullptr ? nullptr : static_cast<State*>(object->state);
   }
   // The init functions (types) of the display list, head first.
-  std::vector<EffectInitFn> list_types() const;
+  std::vector<EffectInitFn> list_types();
+  // The current scene's record.
+  template <class Record>
+  Record& scene_record() {
+    return static_cast<Record&>(*static_cast<Scene*>(show().display_list.scene()));
+  }
 
-  uint32_t screen_pixel(int32_t x, int32_t y) const;
+  Image* picture(int32_t id) { return show().picture(id); }
+  Image* back() { return show().back_buffer(); }
+  Image* screen() { return show().screen(); }
+  uint32_t screen_pixel(int32_t x, int32_t y) { return pixel(screen(), x, y); }
   static uint32_t pixel(const Image* image, int32_t x, int32_t y);
 
   std::vector<uint32_t> screen_buffer;
+
+ private:
+  std::map<int32_t, std::pair<int32_t, int32_t>> resized_;
+  std::unique_ptr<Show> show_;
 };

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "effects/compositor.h"
-#include "image/image_store.h"
 #include "show/title_card_scene.h"
 #include "show_fixture.h"
 
@@ -14,12 +13,12 @@ class TitleCardTest : public ShowFixture {
  protected:
   void SetUp() override {
     ShowFixture::SetUp();
-    next_cue = 3;
+    show().next_cue = 3;
   }
-  CompositorState* backdrop() const { return state_at<CompositorState>(0); }
-  CompositorState* zoom() const { return state_at<CompositorState>(1); }
-  CompositorState* bar() const { return state_at<CompositorState>(2); }
-  CompositorState* title() const { return state_at<CompositorState>(3); }
+  CompositorState* backdrop() { return state_at<CompositorState>(0); }
+  CompositorState* zoom() { return state_at<CompositorState>(1); }
+  CompositorState* bar() { return state_at<CompositorState>(2); }
+  CompositorState* title() { return state_at<CompositorState>(3); }
 };
 
 TEST_F(TitleCardTest, BlinkingPictureAndSingleTitlePixel) {
@@ -27,20 +26,20 @@ TEST_F(TitleCardTest, BlinkingPictureAndSingleTitlePixel) {
   const std::vector<EffectInitFn> expected(4, compositor_init);
   EXPECT_EQ(list_types(), expected);
   EXPECT_EQ(zoom()->smooth, 1);
-  EXPECT_EQ(title()->src_w, image_store[14]->width);
+  EXPECT_EQ(title()->src_w, picture(14)->width);
   EXPECT_EQ(title()->dst_w, 1);
-  const Image* picture9 = image_store[9];
-  const Image* back = image_store[picture_count];
-  EXPECT_EQ(pixel(back, 17, 33), pixel(picture9, 17, 33));
+  const Image* picture9 = picture(9);
+  const Image* back_buffer = back();
+  EXPECT_EQ(pixel(back_buffer, 17, 33), pixel(picture9, 17, 33));
   EXPECT_EQ(screen_pixel(17, 33), pixel(picture9, 17, 33));
   EXPECT_EQ(screen_pixel(200, 150), pixel(picture9, 200, 150));  // the bar draws nothing yet
-  EXPECT_EQ(screen_pixel(189, 144), pixel(image_store[14], 0, 0));
+  EXPECT_EQ(screen_pixel(189, 144), pixel(picture(14), 0, 0));
   EXPECT_EQ(screen_pixel(190, 144), pixel(picture9, 190, 144));
 
   run(cue + 50);
-  EXPECT_EQ(pixel(back, 17, 33), 0u);
+  EXPECT_EQ(pixel(back_buffer, 17, 33), 0u);
   EXPECT_EQ(screen_pixel(17, 33), 0u);
-  EXPECT_EQ(screen_pixel(189, 144), pixel(image_store[14], 0, 0));
+  EXPECT_EQ(screen_pixel(189, 144), pixel(picture(14), 0, 0));
   run(cue + 100);
   EXPECT_EQ(screen_pixel(17, 33), pixel(picture9, 17, 33));
   run(cue + 549);
@@ -58,8 +57,8 @@ TEST_F(TitleCardTest, ZoomBarAndGrowth) {
   EXPECT_EQ(zoom()->src_y, 135);
   EXPECT_EQ(zoom()->opacity, 255);
   run(cue + 750);
-  EXPECT_EQ(title()->dst_w, image_store[14]->width / 2);
-  EXPECT_EQ(title()->dst_x, 200 - image_store[14]->width / 4);
+  EXPECT_EQ(title()->dst_w, picture(14)->width / 2);
+  EXPECT_EQ(title()->dst_x, 200 - picture(14)->width / 4);
   run(cue + 950);
   EXPECT_EQ(zoom()->opacity, 0);
   const uint32_t frozen = screen_pixel(5, 5);
@@ -69,7 +68,7 @@ TEST_F(TitleCardTest, ZoomBarAndGrowth) {
   EXPECT_EQ(bar()->dst_y, 130);
   EXPECT_EQ(bar()->dst_w, 200);
   EXPECT_EQ(bar()->dst_h, 40);
-  const Image* word = image_store[14];
+  const Image* word = picture(14);
   EXPECT_EQ(title()->dst_w, word->width);
   EXPECT_EQ(title()->dst_h, word->height);
   EXPECT_EQ(title()->dst_x, 200 - word->width / 2);

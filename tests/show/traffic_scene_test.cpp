@@ -5,7 +5,6 @@
 #include "effects/compositor.h"
 #include "effects/pixel_ops.h"
 #include "effects/smear.h"
-#include "image/image_store.h"
 #include "show/traffic_scene.h"
 #include "show_fixture.h"
 
@@ -17,13 +16,13 @@ class TrafficTest : public ShowFixture {
  protected:
   void SetUp() override {
     ShowFixture::SetUp();
-    next_cue = 4;
+    show().next_cue = 4;
   }
-  CompositorState* photo() const { return state_at<CompositorState>(0); }
-  ColumnSmearState* smear() const { return state_at<ColumnSmearState>(1); }
-  CompositorState* caption(int order) const { return state_at<CompositorState>(order - 1); }
-  AddFillState* flash() const { return state_at<AddFillState>(10); }
-  std::vector<int> caption_opacities() const {
+  CompositorState* photo() { return state_at<CompositorState>(0); }
+  ColumnSmearState* smear() { return state_at<ColumnSmearState>(1); }
+  CompositorState* caption(int order) { return state_at<CompositorState>(order - 1); }
+  AddFillState* flash() { return state_at<AddFillState>(10); }
+  std::vector<int> caption_opacities() {
     std::vector<int> v;
     for (int order = 3; order <= 10; ++order) v.push_back(caption(order)->opacity);
     return v;
@@ -39,17 +38,17 @@ TEST_F(TrafficTest, ElevenObjectsAndTheFirstBeat) {
   const int32_t pictures[8] = {23, 24, 25, 26, 27, 28, 29, 29};
   const int32_t ys[8] = {154, 154, 267, 267, 181, 243, 36, 234};
   for (int order = 3; order <= 10; ++order) {
-    EXPECT_EQ(caption(order)->src, image_store[pictures[order - 3]]);
+    EXPECT_EQ(caption(order)->src, picture(pictures[order - 3]));
     EXPECT_EQ(caption(order)->dst_y, ys[order - 3]);
   }
-  EXPECT_EQ(photo()->src, image_store[16]);
+  EXPECT_EQ(photo()->src, picture(16));
   EXPECT_EQ(flash()->colour, 0xFFFFFFFFu);
   EXPECT_EQ(caption_opacities(), std::vector<int>(8, 0));
   run(cue + 62);
-  EXPECT_EQ(photo()->src, image_store[15]);
+  EXPECT_EQ(photo()->src, picture(15));
   EXPECT_EQ(flash()->colour, 0xC1FFFFFFu);
   // The photograph with the flash added on top.
-  EXPECT_EQ(screen_pixel(300, 5), saturating_add(pixel(image_store[15], 300, 5), scale_rgb(0xFFFFFF, 0xC2)));
+  EXPECT_EQ(screen_pixel(300, 5), saturating_add(pixel(picture(15), 300, 5), scale_rgb(0xFFFFFF, 0xC2)));
 }
 
 TEST_F(TrafficTest, FirstStretchedPhase) {
@@ -58,7 +57,7 @@ TEST_F(TrafficTest, FirstStretchedPhase) {
   EXPECT_EQ(caption_opacities(), std::vector<int>(8, 0));
   EXPECT_EQ(flash()->colour, 0u);
   run(cue + 2000);
-  EXPECT_EQ(photo()->src, image_store[15]);
+  EXPECT_EQ(photo()->src, picture(15));
   EXPECT_EQ(smear()->column, 153);
   EXPECT_EQ(smear()->span, -153);
   EXPECT_EQ(caption_opacities(), (std::vector<int>{255, 255, 0, 0, 255, 0, 0, 0}));
@@ -79,27 +78,27 @@ TEST_F(TrafficTest, FirstStretchedPhase) {
   const int32_t shown[4] = {15, 16, 17, 18};
   for (int i = 0; i < 4; ++i) {
     run(cue + stills[i]);
-    EXPECT_EQ(photo()->src, image_store[shown[i]]) << stills[i];
+    EXPECT_EQ(photo()->src, picture(shown[i])) << stills[i];
   }
 }
 
 TEST_F(TrafficTest, SecondHalf) {
   run(cue + 4000);
-  EXPECT_EQ(photo()->src, image_store[20]);
+  EXPECT_EQ(photo()->src, picture(20));
   EXPECT_EQ(smear()->span, 0);
   EXPECT_EQ(caption_opacities(), std::vector<int>(8, 0));
   run(cue + 5999);
-  EXPECT_EQ(photo()->src, image_store[19]);
+  EXPECT_EQ(photo()->src, picture(19));
   run(cue + 5811);  // (t - 4000) % 250 = 61
-  EXPECT_EQ(photo()->src, image_store[20]);
+  EXPECT_EQ(photo()->src, picture(20));
   run(cue + 6000);
-  EXPECT_EQ(photo()->src, image_store[19]);
+  EXPECT_EQ(photo()->src, picture(19));
   EXPECT_EQ(smear()->column, 247);
   EXPECT_EQ(smear()->span, 153);
   EXPECT_EQ(caption_opacities(), (std::vector<int>{0, 0, 255, 255, 0, 255, 0, 0}));
   EXPECT_EQ(flash()->colour, 0xFFFFFFFFu);
   run(cue + 7999);
-  EXPECT_EQ(photo()->src, image_store[22]);
+  EXPECT_EQ(photo()->src, picture(22));
   EXPECT_EQ(smear()->column, 273);
 }
 

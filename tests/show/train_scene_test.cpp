@@ -4,7 +4,6 @@
 #include "effects/add_fill.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "image/image_store.h"
 #include "show/train_scene.h"
 #include "show_fixture.h"
 
@@ -16,12 +15,12 @@ class TrainTest : public ShowFixture {
  protected:
   void SetUp() override {
     ShowFixture::SetUp();
-    next_cue = 5;
+    show().next_cue = 5;
   }
-  CompositorState* order(int n) const { return state_at<CompositorState>(n - 1); }
-  ColumnSmearState* smear() const { return state_at<ColumnSmearState>(2); }
-  AddFillState* flash() const { return state_at<AddFillState>(13); }
-  std::vector<int> cascade() const { return {order(7)->opacity, order(8)->opacity, order(9)->opacity}; }
+  CompositorState* order(int n) { return state_at<CompositorState>(n - 1); }
+  ColumnSmearState* smear() { return state_at<ColumnSmearState>(2); }
+  AddFillState* flash() { return state_at<AddFillState>(13); }
+  std::vector<int> cascade() { return {order(7)->opacity, order(8)->opacity, order(9)->opacity}; }
 };
 
 TEST_F(TrainTest, FourteenObjectsAndTheFirstFrame) {
@@ -33,7 +32,7 @@ TEST_F(TrainTest, FourteenObjectsAndTheFirstFrame) {
   EXPECT_EQ(object_at(0)->update, nullptr);
   const int32_t pictures[8] = {29, 33, 34, 35, 36, 37, 38, 39};
   for (int n = 4; n <= 11; ++n) {
-    EXPECT_EQ(order(n)->src, image_store[pictures[n - 4]]) << n;
+    EXPECT_EQ(order(n)->src, picture(pictures[n - 4])) << n;
     EXPECT_EQ(order(n)->opacity, 0) << n;
   }
   EXPECT_EQ(order(2)->dst_x, 400);

@@ -7,13 +7,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
 
 #include "contact_sheet.h"
 #include "core/frame.h"
-#include "core/runtime.h"
 #include "frame_stats.h"
 #include "image/image_store.h"
 #include "image/picture_size_check.h"
@@ -21,6 +21,7 @@
 #include "png_writer.h"
 #include "progress.h"
 #include "show/cue_table.h"
+#include "show/show.h"
 #include "show/show_files.h"
 #include "sound_source.h"
 #include "video_encoder.h"
@@ -114,15 +115,16 @@ int run_capture(const CaptureOptions& o) {
     std::fprintf(stderr, soundtrack_error_message(opened), soundtrack_path);
     return 1;
   }
-  image_store_load(picture_paths);
-  const std::string size_problem = picture_size_check(image_store);
+  ImageStore pictures;
+  image_store_load(pictures, picture_paths);
+  const std::string size_problem = picture_size_check(pictures.images());
   if (!size_problem.empty()) {
     std::fprintf(stderr, "%s\n", size_problem.c_str());
     return 1;
   }
   if (stop_signal != 0) return 128 + stop_signal;
   std::vector<uint32_t> screen(static_cast<size_t>(screen_width) * screen_height, 0);
-  screen_image = {screen.data(), screen_width, screen_height};
+  Show show(std::move(pictures), screen.data());
 
   std::string error;
   FilePtr raw;
@@ -165,9 +167,9 @@ int run_capture(const CaptureOptions& o) {
   for (int64_t i = 0; i < total && stop_signal == 0 && !failed; ++i) {
     const int64_t now = capture_frame_time(o, i);
     const auto started = std::chrono::steady_clock::now();
-    frame_step(cue_table, static_cast<int32_t>(now));
+    frame_step(show, cue_table, static_cast<int32_t>(now));
     const auto rendered = std::chrono::steady_clock::now();
-    stats.add(next_cue - 1, std::chrono::duration_cast<std::chrono::nanoseconds>(rendered - started).count());
+    stats.add(show.next_cue - 1, std::chrono::duration_cast<std::chrono::nanoseconds>(rendered - started).count());
 
     if (raw && std::fwrite(screen.data(), sizeof(uint32_t), screen.size(), raw.get()) != screen.size()) {
       error = o.raw_path + ": write failed";
@@ -200,8 +202,6 @@ int run_capture(const CaptureOptions& o) {
   if (video && !video->finish(&finish_error) && !failed) failed = true, error = finish_error;
   if (sheet && !sheet->write(o.sheet_path, &finish_error) && !failed) failed = true, error = finish_error;
   if (o.stats) stats.print(o.raw_path == "-" ? stderr : stdout);
-  clear_display_list();
-  image_store_free();
 
   if (failed) return fail(error);
   return stop_signal != 0 ? 128 + stop_signal : 0;

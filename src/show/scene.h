@@ -1,0 +1,244 @@
+// What every scene is built from: the scene record its objects share, the
+// builder that puts its objects in the display list in drawing order, typed
+// update functions, cues that start a builder (with a parameter row), and
+// the arithmetic and placement helpers of scene code.
+//
+// An update function has one of two shapes:
+//   void f(XState& s, int32_t t);
+//   void f(XState& s, SceneRecord& scene, int32_t t);
+// where XState is the state record of the object's effect type, t the scene
+// time (show time minus the cue's time, raised to 0 if negative) and
+// SceneRecord the builder's record type or a base of it. update<f> adapts it
+// to the object's untyped update slot.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+#include "core/effect.h"
+#include "core/frame.h"
+#include "effects/add_fill.h"
+#include "effects/blur.h"
+#include "effects/compositor.h"
+#include "effects/mask.h"
+#include "effects/smear.h"
+#include "show/show.h"
+
+inline constexpr double pi = 3.141592653589793;
+
+// Conversion of a floating value to a 32-bit integer, truncating toward zero.
+inline int32_t trunc_i32(double v) { return static_cast<int32_t>(v); }
+
+// Time raised to a floor (scene time raised to a later start).
+inline int32_t raised_to(int32_t t, int32_t floor) { return t < floor ? floor : t; }
+
+// Scene time: show time minus the cue's time, raised to 0 if negative.
+inline int32_t scene_time(int32_t now, int32_t cue_ms) { return raised_to(now - cue_ms, 0); }
+
+// The record every object of a scene can reach while it is updated: the show
+// it draws from and the time of the cue that started it. Scenes that keep
+// more (a parameter row, a value passed between objects within a frame)
+// derive their own record from it.
+struct Scene {
+  Show* show;
+  int32_t cue_ms;
+
+  Image* picture(int32_t id) const { return show->picture(id); }
+  Image* back_buffer() const { return show->back_buffer(); }
+  Image* screen() const { return show->screen(); }
+};
+
+// A typed update function ready for an object's update slot.
+template <class State, class Record = Scene>
+struct Update {
+  EffectUpdateFn fn;
+};
+
+namespace scene_detail {
+
+template <auto Fn>
+struct UpdateOf;
+
+template <class State, void (*Fn)(State&, int32_t)>
+struct UpdateOf<Fn> {
+  using Handle = Update<State, Scene>;
+  static void call(void* state, void* scene, int32_t now) {
+    Fn(*static_cast<State*>(state), scene_time(now, static_cast<Scene*>(scene)->cue_ms));
+  }
+};
+
+template <class State, class Record, void (*Fn)(State&, Record&, int32_t)>
+struct UpdateOf<Fn> {
+  static_assert(std::is_base_of_v<Scene, std::remove_const_t<Record>>);
+  using Handle = Update<State, std::remove_const_t<Record>>;
+  static void call(void* state, void* scene, int32_t now) {
+    auto& record = static_cast<Record&>(*static_cast<Scene*>(scene));
+    Fn(*static_cast<State*>(state), record, scene_time(now, record.cue_ms));
+  }
+};
+
+}  // namespace scene_detail
+
+template <auto Fn>
+inline constexpr typename scene_detail::UpdateOf<Fn>::Handle update{&scene_detail::UpdateOf<Fn>::call};
+
+// The effect type of each state record.
+template <class State>
+inline constexpr EffectInitFn effect_init = nullptr;
+template <>
+inline constexpr EffectInitFn effect_init<CompositorState> = compositor_init;
+template <>
+inline constexpr EffectInitFn effect_init<AddFillState> = add_fill_init;
+template <>
+inline constexpr EffectInitFn effect_init<RowMaskState> = row_mask_init;
+template <>
+inline constexpr EffectInitFn effect_init<ColumnMaskState> = column_mask_init;
+template <>
+inline constexpr EffectInitFn effect_init<RowSmearState> = row_smear_init;
+template <>
+inline constexpr EffectInitFn effect_init<ColumnSmearState> = column_smear_init;
+template <>
+inline constexpr EffectInitFn effect_init<HorizontalBlurState> = horizontal_blur_init;
+template <>
+inline constexpr EffectInitFn effect_init<VerticalBlurState> = vertical_blur_init;
+
+// Builds a scene: empties the display list, gives it a fresh scene record of
+// type Record, and appends the scene's objects in drawing order (the first
+// object added is updated and drawn first, the last on top of everything).
+template <class Record = Scene>
+class SceneBuilder {
+ public:
+  SceneBuilder(Show& show, const Cue& cue) : show_(show) {
+    show.display_list.clear();
+    record_ = new Record{};
+    record_->show = &show;
+    record_->cue_ms = cue.time_ms;
+    show.display_list.set_scene(static_cast<Scene*>(record_), free_record);
+  }
+  SceneBuilder(const SceneBuilder&) = delete;
+  SceneBuilder& operator=(const SceneBuilder&) = delete;
+
+  Record& scene() { return *record_; }
+  Image* picture(int32_t id) const { return show_.picture(id); }
+  Image* back_buffer() const { return show_.back_buffer(); }
+  Image* screen() const { return show_.screen(); }
+
+  // Appends an object of State's effect type, animated by `update` (none by
+  // default), and returns its zero-filled state record to fill in.
+  template <class State, class R = Scene>
+  State& add(Update<State, R> update = {nullptr}) {
+    static_assert(effect_init<State> != nullptr, "no effect type for this state record");
+    static_assert(std::is_base_of_v<R, Record>, "the update needs another scene record");
+    EffectObject* object = effect_create(effect_init<State>, update.fn);
+    show_.display_list.append(object);
+    return *static_cast<State*>(object->state);
+  }
+
+  // A white flash over the whole screen: an AddFill whose update sets its
+  // colour every frame (white_flash below).
+  template <class R>
+  AddFillState& add_flash(Update<AddFillState, R> update) {
+    Image* target = screen();
+    return add(update) = {.image = target, .colour = 0, .x = 0, .y = 0, .w = target->width, .h = target->height};
+  }
+
+ private:
+  static void free_record(void* record) { delete static_cast<Record*>(static_cast<Scene*>(record)); }
+
+  Show& show_;
+  Record* record_;
+};
+
+namespace scene_detail {
+
+template <auto Build>
+struct BuildOf;
+
+template <class Record, void (*Build)(SceneBuilder<Record>&)>
+struct BuildOf<Build> {
+  static void start(RunState& run, const Cue& cue) {
+    SceneBuilder<Record> builder(static_cast<Show&>(run), cue);
+    Build(builder);
+  }
+};
+
+template <class Record, class Row, void (*Build)(SceneBuilder<Record>&, const Row&)>
+struct BuildOf<Build> {
+  static void start(RunState& run, const Cue& cue) {
+    SceneBuilder<Record> builder(static_cast<Show&>(run), cue);
+    Build(builder, *static_cast<const Row*>(cue.row));
+  }
+};
+
+}  // namespace scene_detail
+
+// The cue at time_ms that starts scene builder Build, of shape
+//   void build(SceneBuilder<Record>& b)  or
+//   void build(SceneBuilder<Record>& b, const Row& row)  with its row.
+template <auto Build>
+constexpr Cue scene_cue(int32_t time_ms) {
+  return {time_ms, &scene_detail::BuildOf<Build>::start, nullptr};
+}
+template <auto Build, class Row>
+constexpr Cue scene_cue(int32_t time_ms, const Row& row) {
+  return {time_ms, &scene_detail::BuildOf<Build>::start, &row};
+}
+
+// The colour of a white flash at `strength` (its alpha byte); a strength
+// below 0 is a flash that is over (no colour at all).
+inline uint32_t white(int32_t strength) { return (static_cast<uint32_t>(strength) << 24) | 0x00FFFFFFu; }
+inline uint32_t white_flash(int32_t strength) { return strength < 0 ? 0u : white(strength); }
+
+// Fills a Compositor record to draw the whole of `src` at its own size, one
+// to one, with its top-left corner at (x, y) of `dst`.
+inline void place_picture(CompositorState& s, Image* src, Image* dst, int32_t x, int32_t y, uint8_t opacity,
+                          uint8_t blend) {
+  s = {.src = src,
+       .dst = dst,
+       .src_x = 0,
+       .src_y = 0,
+       .dst_x = x,
+       .dst_y = y,
+       .src_w = src->width,
+       .src_h = src->height,
+       .dst_w = src->width,
+       .dst_h = src->height,
+       .opacity = opacity,
+       .blend = blend,
+       .smooth = 0};
+}
+
+// Fills a Compositor record to draw the whole of `src` over the whole of
+// `dst`: one to one when the sizes agree, scaled otherwise.
+inline void place_stretched(CompositorState& s, Image* src, Image* dst, uint8_t opacity, uint8_t blend) {
+  place_picture(s, src, dst, 0, 0, opacity, blend);
+  s.dst_w = dst->width;
+  s.dst_h = dst->height;
+}
+
+// Fills a Compositor record to draw the top-left `dst`-sized rectangle of
+// `src` over the whole of `dst` (a full-frame copy, replace, or clear).
+inline void place_full_frame(CompositorState& s, Image* src, Image* dst, uint8_t opacity, uint8_t blend) {
+  place_picture(s, src, dst, 0, 0, opacity, blend);
+  s.src_w = s.dst_w = dst->width;
+  s.src_h = s.dst_h = dst->height;
+}
+
+// A mask array owned by a mask effect (its destroy frees it): `count` bytes
+// of `value`.
+inline uint8_t* filled_mask(int32_t count, uint8_t value) {
+  auto* mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(count), 1));
+  std::memset(mask, value, static_cast<size_t>(count));
+  return mask;
+}
+
+// Adds the scrolling binary strip (image 113) as two objects that the
+// scene's updates cut from one vertical loop: a head piece and, after it, a
+// tail piece 4 rows below it. Both start whole at (7, 217) at opacity 127.
+template <class Record, class R1, class R2>
+void add_binary_strip(SceneBuilder<Record>& b, Update<CompositorState, R1> head, Update<CompositorState, R2> tail) {
+  place_picture(b.add(head), b.picture(113), b.screen(), 7, 217, 127, 0);
+  place_picture(b.add(tail), b.picture(113), b.screen(), 7, 217, 127, 0);
+}

@@ -1,0 +1,8 @@
+#include "show/show.h"
+
+#include <utility>
+
+Show::Show(ImageStore pictures, uint32_t* screen_pixels)
+    : pictures_(std::move(pictures)),
+      back_buffer_(image_create(screen_width, screen_height)),
+      screen_{screen_pixels, screen_width, screen_height} {}

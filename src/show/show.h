@@ -1,0 +1,42 @@
+// One run of the show: the run state the frame step works on (clock anchor,
+// next cue, display list, quit request), the pictures, the back buffer and
+// the screen it draws into. The player, the offline renderer and the tests
+// each make one; starting afresh is making a new one.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "core/frame.h"
+#include "image/image.h"
+#include "image/image_store.h"
+
+inline constexpr int32_t screen_width = 400;
+inline constexpr int32_t screen_height = 300;
+
+class Show : public RunState {
+ public:
+  // A show drawing from `pictures` (the picture table's pictures in order)
+  // into `screen_pixels`: screen_width x screen_height words of 0xAARRGGBB,
+  // rows without gaps, owned by the caller and valid while the show runs.
+  Show(ImageStore pictures, uint32_t* screen_pixels);
+  Show(const Show&) = delete;
+  Show& operator=(const Show&) = delete;
+  // The scene's objects point at the pictures: they go first.
+  ~Show() { display_list.clear(); }
+
+  Image* picture(int32_t id) const { return pictures_[id]; }
+  const ImageStore& pictures() const { return pictures_; }
+  // A blank screen-sized image, initially all zero, for drawing off screen.
+  Image* back_buffer() const { return back_buffer_.get(); }
+  // The screen as a drawing target.
+  Image* screen() { return &screen_; }
+
+ private:
+  struct ImageFree {
+    void operator()(Image* image) const { image_free(image); }
+  };
+  ImageStore pictures_;
+  std::unique_ptr<Image, ImageFree> back_buffer_;
+  Image screen_;
+};
