@@ -7,6 +7,15 @@
 #include "core/effect.h"
 #include "image/image.h"
 
+// The blend rules of the one-to-one path (CompositorState::blend).
+namespace blend {
+enum Rule : uint8_t {
+  alpha = 0,    // alpha blend: the source over the destination
+  add = 1,      // saturating add of the source
+  replace = 2,  // the source replaces the destination
+};
+}  // namespace blend
+
 struct CompositorState {
   Image* src;
   Image* dst;
@@ -19,7 +28,7 @@ struct CompositorState {
   int32_t dst_w;
   int32_t dst_h;
   uint8_t opacity;  // factor k = opacity + 1
-  uint8_t blend;    // one-to-one path: 0 alpha blend, 1 saturating add, 2 replace
+  uint8_t blend;    // one-to-one path: a blend::Rule (others draw nothing)
   uint8_t smooth;   // scaled path: 0 nearest pixel, otherwise bilinear
 };
 

@@ -5,21 +5,31 @@
 
 namespace {
 
+// The tables below name the pictures they show.
+using namespace pic;
+
 constexpr int32_t slot_ms = 62;
-constexpr int32_t eye = 114;
 // In the blur source tables the eye's index stands for the back buffer,
 // which the builders fill with the eye picture.
-constexpr int32_t back_buffer_marker = 114;
+constexpr int32_t back_buffer_marker = eye;
 
 constexpr int32_t stairs_sources[128] = {
-    122, 121, 122, 121, 121, 121, 122, 121, 125, 124, 123, 122, 122, 122, 114, 122,  //
-    122, 122, 122, 122, 123, 122, 123, 122, 126, 125, 124, 123, 123, 123, 123, 123,  //
-    124, 123, 124, 123, 123, 123, 123, 123, 127, 126, 125, 124, 125, 124, 114, 124,  //
-    124, 124, 124, 124, 125, 124, 125, 124, 128, 127, 126, 125, 125, 125, 129, 126,  //
-    127, 126, 127, 126, 126, 126, 127, 126, 130, 129, 128, 127, 127, 127, 114, 127,  //
-    127, 127, 127, 127, 128, 127, 128, 127, 131, 130, 129, 128, 128, 128, 128, 128,  //
-    129, 128, 129, 128, 128, 128, 129, 128, 132, 131, 130, 129, 130, 129, 114, 129,  //
-    129, 129, 129, 129, 130, 129, 130, 129, 133, 132, 131, 130, 129, 128, 127, 126,
+    stairs2,  stairs1,  stairs2,  stairs1,  stairs1,  stairs1, stairs2,  stairs1,  //
+    stairs5,  stairs4,  stairs3,  stairs2,  stairs2,  stairs2, eye,      stairs2,  //
+    stairs2,  stairs2,  stairs2,  stairs2,  stairs3,  stairs2, stairs3,  stairs2,  //
+    stairs6,  stairs5,  stairs4,  stairs3,  stairs3,  stairs3, stairs3,  stairs3,  //
+    stairs4,  stairs3,  stairs4,  stairs3,  stairs3,  stairs3, stairs3,  stairs3,  //
+    stairs7,  stairs6,  stairs5,  stairs4,  stairs5,  stairs4, eye,      stairs4,  //
+    stairs4,  stairs4,  stairs4,  stairs4,  stairs5,  stairs4, stairs5,  stairs4,  //
+    stairs8,  stairs7,  stairs6,  stairs5,  stairs5,  stairs5, stairs9,  stairs6,  //
+    stairs7,  stairs6,  stairs7,  stairs6,  stairs6,  stairs6, stairs7,  stairs6,  //
+    stairs10, stairs9,  stairs8,  stairs7,  stairs7,  stairs7, eye,      stairs7,  //
+    stairs7,  stairs7,  stairs7,  stairs7,  stairs8,  stairs7, stairs8,  stairs7,  //
+    stairs11, stairs10, stairs9,  stairs8,  stairs8,  stairs8, stairs8,  stairs8,  //
+    stairs9,  stairs8,  stairs9,  stairs8,  stairs8,  stairs8, stairs9,  stairs8,  //
+    stairs12, stairs11, stairs10, stairs9,  stairs10, stairs9, eye,      stairs9,  //
+    stairs9,  stairs9,  stairs9,  stairs9,  stairs10, stairs9, stairs10, stairs9,  //
+    stairs13, stairs12, stairs11, stairs10, stairs9,  stairs8, stairs7,  stairs6,  //
 };
 
 // The basement sequence follows the stairs table 19 pictures further on;
@@ -27,16 +37,20 @@ constexpr int32_t stairs_sources[128] = {
 struct BasementSources {
   int32_t entries[128];
   constexpr BasementSources() : entries{} {
+    constexpr int32_t shift = pic::basement1 - pic::stairs1;
     for (int i = 0; i < 128; ++i) {
-      entries[i] = stairs_sources[i] == back_buffer_marker ? back_buffer_marker : stairs_sources[i] + 19;
+      entries[i] = stairs_sources[i] == back_buffer_marker ? back_buffer_marker : stairs_sources[i] + shift;
     }
   }
 };
 constexpr BasementSources basement_sources{};
 
-constexpr int32_t elevator_pattern[32] = {155, 155, 156, 156, 156, 156, 156, 156, 157, 157, 158,
-                                          158, 159, 159, 114, 159, 159, 159, 159, 159, 160, 160,
-                                          161, 161, 162, 162, 163, 162, 161, 160, 158, 156};
+constexpr int32_t elevator_pattern[32] = {
+    elevator1, elevator1, elevator2, elevator2, elevator2, elevator2, elevator2, elevator2,  //
+    elevator3, elevator3, elevator4, elevator4, elevator5, elevator5, eye,       elevator5,  //
+    elevator5, elevator5, elevator5, elevator5, elevator6, elevator6, elevator7, elevator7,  //
+    elevator8, elevator8, elevator9, elevator8, elevator7, elevator6, elevator4, elevator2,  //
+};
 
 struct ElevatorSources {
   int32_t entries[128];
@@ -48,17 +62,20 @@ constexpr ElevatorSources elevator_sources{};
 
 // Blur range per slot: a 64-slot pattern played twice.
 constexpr int32_t range_pattern[64] = {
-    1,   1,   1,   1,   1,   1,   1,   1,   1,   1,   1,   1,   160, 120, 160, 120,  //
-    80,  40,  160, 120, 80,  40,  160, 120, 80,  40,  1,   1,   1,   1,   1,   1,    //
-    1,   1,   1,   1,   1,   1,   1,   1,   1,   1,   1,   1,   1,   1,   1,   1,    //
-    1,   1,   1,   1,   160, 120, 80,  40,  160, 120, 80,  40,  160, 120, 80,  40,
+    1,  1,  1,   1,   1,   1,   1,   1,   1,   1,   1,  1,  160, 120, 160, 120,  //
+    80, 40, 160, 120, 80,  40,  160, 120, 80,  40,  1,  1,  1,   1,   1,   1,    //
+    1,  1,  1,   1,   1,   1,   1,   1,   1,   1,   1,  1,  1,   1,   1,   1,    //
+    1,  1,  1,   1,   160, 120, 80,  40,  160, 120, 80, 40, 160, 120, 80,  40,
 };
 
 constexpr int32_t beat_list[12] = {0, 2750, 3000, 3375, 3625, 3875, 6750, 7000, 7375, 7625, 7875, 12000};
 
-constexpr int32_t mixer_table[32] = {216, 217, 216, 217, 216, 217, 218, 219, 216, 217, 218,
-                                     219, 216, 217, 218, 219, 219, 219, 216, 217, 216, 217,
-                                     216, 217, 216, 217, 216, 217, 218, 219, 219, 219};
+constexpr int32_t mixer_table[32] = {
+    mixer1, mixer2, mixer1, mixer2, mixer1, mixer2, mixer3, mixer4,  //
+    mixer1, mixer2, mixer3, mixer4, mixer1, mixer2, mixer3, mixer4,  //
+    mixer4, mixer4, mixer1, mixer2, mixer1, mixer2, mixer1, mixer2,  //
+    mixer1, mixer2, mixer1, mixer2, mixer3, mixer4, mixer4, mixer4,  //
+};
 
 // Edge smear position: p = trunc(e * scale + base) when rising, else
 // trunc(base - e * scale); the span repeats line p over all lines before it,
@@ -95,18 +112,62 @@ struct SequenceRow {
   bool equipment;
 };
 
-const SequenceRow stairs_sequence = {stairs_sources, 121, false, 209, 31, false,
-     {50.0, 65.0, true, false}, {250.0, 65.0, false, true},
-     {136, 152, true, 250.0}, {137, 137, true, 200.0}, false, false};
-const SequenceRow basement_sequence = {basement_sources.entries, 140, true, 210, 63, true,
-     {90.0, 53.0, true, false}, {300.0, 53.0, false, true},
-     {138, 120, false, 200.0}, {139, 200, false, 100.0}, false, false};
-const SequenceRow elevator_sequence = {elevator_sources.entries, 155, true, 209, 15, true,
-     {100.0, 53.0, true, false}, {300.0, 53.0, false, true},
-     {136, 190, false, 220.0}, {137, 152, true, 250.0}, true, false};
-const SequenceRow photo_series_sequence = {nullptr, 121, false, 210, 63, false,
-     {250.0, 65.0, false, true}, {50.0, 65.0, true, false},
-     {138, 200, false, 100.0}, {139, 120, true, 250.0}, true, true};
+const SequenceRow stairs_sequence = {
+    .blur_sources = stairs_sources,
+    .first_blur_picture = pic::stairs1,
+    .vertical_blur = false,
+    .design_picture = pic::design3,
+    .design_opacity = 31,
+    .column_smear = false,
+    .phase_a = {50.0, 65.0, true, false},
+    .phase_b = {250.0, 65.0, false, true},
+    .glide_a = {pic::fear, 152, true, 250.0},
+    .glide_b = {pic::insecurity, 137, true, 200.0},
+    .mixer = false,
+    .equipment = false,
+};
+const SequenceRow basement_sequence = {
+    .blur_sources = basement_sources.entries,
+    .first_blur_picture = pic::basement1,
+    .vertical_blur = true,
+    .design_picture = pic::design4,
+    .design_opacity = 63,
+    .column_smear = true,
+    .phase_a = {90.0, 53.0, true, false},
+    .phase_b = {300.0, 53.0, false, true},
+    .glide_a = {pic::loneliness, 120, false, 200.0},
+    .glide_b = {pic::insanity, 200, false, 100.0},
+    .mixer = false,
+    .equipment = false,
+};
+const SequenceRow elevator_sequence = {
+    .blur_sources = elevator_sources.entries,
+    .first_blur_picture = pic::elevator1,
+    .vertical_blur = true,
+    .design_picture = pic::design3,
+    .design_opacity = 15,
+    .column_smear = true,
+    .phase_a = {100.0, 53.0, true, false},
+    .phase_b = {300.0, 53.0, false, true},
+    .glide_a = {pic::fear, 190, false, 220.0},
+    .glide_b = {pic::insecurity, 152, true, 250.0},
+    .mixer = true,
+    .equipment = false,
+};
+const SequenceRow photo_series_sequence = {
+    .blur_sources = nullptr,
+    .first_blur_picture = pic::stairs1,
+    .vertical_blur = false,
+    .design_picture = pic::design4,
+    .design_opacity = 63,
+    .column_smear = false,
+    .phase_a = {250.0, 65.0, false, true},
+    .phase_b = {50.0, 65.0, true, false},
+    .glide_a = {pic::loneliness, 200, false, 100.0},
+    .glide_b = {pic::insanity, 120, true, 250.0},
+    .mixer = true,
+    .equipment = true,
+};
 
 namespace {
 
@@ -151,7 +212,7 @@ void sequence_blur_update(Blur& s, const SequenceScene& scene, int32_t t) {
 void series_blur_update(HorizontalBlurState& s, const SequenceScene& scene, int32_t t) {
   const int32_t k = slot_of(t);
   const int32_t j = k % 32;
-  s.src = j == 14 ? scene.back_buffer() : scene.picture(164 + j / 4);
+  s.src = j == 14 ? scene.back_buffer() : scene.picture(pic::pelsi1 + j / 4);
   s.size = random_blur_size(k);
 }
 
@@ -196,8 +257,8 @@ void mixer_cycle_update(CompositorState& s, const Scene& scene, int32_t t) {
 }
 
 void equipment_switch_update(CompositorState& s, const Scene& scene, int32_t t) {
-  int32_t index = 220;
-  if (t >= 4000) index = t % 500 <= 249 ? 222 : 221;
+  int32_t index = pic::eps;
+  if (t >= 4000) index = t % 500 <= 249 ? pic::x52 : pic::x51;
   s.src = scene.picture(index);
 }
 
@@ -219,11 +280,12 @@ void build_blurred_sequence_scene(SceneBuilder<SequenceScene>& b, const Sequence
   if (row.vertical_blur) {
     b.add(update<sequence_blur_update<VerticalBlurState>>) = {.src = blur_source, .dst = screen, .size = 1};
   } else {
-    b.add(row.blur_sources != nullptr ? update<sequence_blur_update<HorizontalBlurState>> : update<series_blur_update>) =
-        {.src = blur_source, .dst = screen, .size = 1};
+    b.add(row.blur_sources != nullptr ? update<sequence_blur_update<HorizontalBlurState>>
+                                      : update<series_blur_update>) = {.src = blur_source, .dst = screen, .size = 1};
   }
 
-  place_picture(b.add<CompositorState>(), b.picture(row.design_picture), screen, 0, 0, row.design_opacity, 0);
+  place_picture(b.add<CompositorState>(), b.picture(row.design_picture), screen, 0, 0, row.design_opacity,
+                blend::alpha);
 
   if (row.column_smear) {
     b.add(update<edge_smear_update<ColumnSmearState>>).image = screen;
@@ -231,19 +293,21 @@ void build_blurred_sequence_scene(SceneBuilder<SequenceScene>& b, const Sequence
     b.add(update<edge_smear_update<RowSmearState>>).image = screen;
   }
 
-  for (Update<CompositorState, SequenceScene> word : {update<word_glide_update<false>>, update<word_glide_update<true>>}) {
-    place_picture(b.add(word), b.picture(row.glide_a.picture), screen, 0, 135, 0, 0);
+  for (Update<CompositorState, SequenceScene> word :
+       {update<word_glide_update<false>>, update<word_glide_update<true>>}) {
+    place_picture(b.add(word), b.picture(row.glide_a.picture), screen, 0, 135, 0, blend::alpha);
   }
 
   // Mixer and equipment pictures, added faintly; later pictures keep the
   // first one's rectangle.
-  if (row.mixer) place_picture(b.add(update<mixer_cycle_update>), b.picture(216), screen, 0, 0, 63, 1);
-  if (row.equipment) place_picture(b.add(update<equipment_switch_update>), b.picture(220), screen, 0, 0, 63, 1);
+  if (row.mixer) place_picture(b.add(update<mixer_cycle_update>), b.picture(pic::mixer1), screen, 0, 0, 63, blend::add);
+  if (row.equipment)
+    place_picture(b.add(update<equipment_switch_update>), b.picture(pic::eps), screen, 0, 0, 63, blend::add);
 
   b.add_flash(update<beat_list_flash_update>);
 
   // The eye, drawn once into the back buffer for the blur's back-buffer slots.
   CompositorState once{};
-  place_stretched(once, b.picture(eye), b.back_buffer(), 128, 2);
+  place_stretched(once, b.picture(pic::eye), b.back_buffer(), 128, blend::replace);
   compositor_render(&once, 0);
 }

@@ -30,9 +30,7 @@ void design_rise_update(CompositorState& s, int32_t t) {
   s.dst_y = t > ease_ms - 1 ? 175 : trunc_i32(static_cast<double>(s.dst->height) - ease(t) * 125);
 }
 
-void design_drop_update(CompositorState& s, int32_t t) {
-  s.dst_y = t > ease_ms - 1 ? 45 : trunc_i32(ease(t) * 45);
-}
+void design_drop_update(CompositorState& s, int32_t t) { s.dst_y = t > ease_ms - 1 ? 45 : trunc_i32(ease(t) * 45); }
 
 void crossplatform_slide_update(CompositorState& s, int32_t t) {
   s.dst_x = t > ease_ms - 1 ? 185 : trunc_i32(400 - ease(t) * 215);
@@ -63,14 +61,14 @@ void design_flash_update(AddFillState& s, int32_t t) { s.colour = white_flash(25
 void build_design_scene(SceneBuilder<>& b) {
   Image* back = b.back_buffer();
 
-  place_full_frame(b.add(update<factory_photo_update>), b.picture(8), back, 255, 2);
-  place_picture(b.add(update<design_rise_update>), b.picture(10), back, 0, 28, 32, 0);
-  place_picture(b.add(update<design_drop_update>), b.picture(11), back, 0, 78, 32, 0);
-  place_picture(b.add(update<crossplatform_slide_update>), b.picture(12), back, 205, 145, 128, 0);
-  place_picture(b.add(update<demo_slide_update>), b.picture(13), back, 285, 183, 160, 0);
-  place_full_frame(b.add(update<factory_ghost_update>), b.picture(8), back, 0, 1);
+  place_full_frame(b.add(update<factory_photo_update>), b.picture(pic::factory1_jpg), back, 255, blend::replace);
+  place_picture(b.add(update<design_rise_update>), b.picture(pic::design1), back, 0, 28, 32, blend::alpha);
+  place_picture(b.add(update<design_drop_update>), b.picture(pic::design2), back, 0, 78, 32, blend::alpha);
+  place_picture(b.add(update<crossplatform_slide_update>), b.picture(pic::crossplatform), back, 205, 145, 128,
+                blend::alpha);
+  place_picture(b.add(update<demo_slide_update>), b.picture(pic::demo), back, 285, 183, 160, blend::alpha);
+  place_full_frame(b.add(update<factory_ghost_update>), b.picture(pic::factory1_jpg), back, 0, blend::add);
 
   b.add(update<design_blur_update>) = {.src = back, .dst = b.screen(), .size = 1};
   b.add_flash(update<design_flash_update>);
 }
-

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr int32_t end_picture = 223;
-
 void end_screen_fade_update(CompositorState& s, int32_t t) {
   if (t <= 5999) return;
   s.opacity = static_cast<uint8_t>((191 * (8375 - t)) / 2375);
@@ -25,7 +23,7 @@ void end_screen_flash_update(AddFillState& s, int32_t t) { s.colour = white_flas
 
 void build_end_screen_scene(SceneBuilder<>& b) {
   Image* screen = b.screen();
-  place_stretched(b.add(update<end_screen_fade_update>), b.picture(end_picture), screen, 191, 2);
+  place_stretched(b.add(update<end_screen_fade_update>), b.picture(pic::endscreen), screen, 191, blend::replace);
   b.add(update<end_screen_melt_update>) = {.image = screen, .row = 0, .span = 0};
   b.add_flash(update<end_screen_flash_update>);
 }

@@ -43,13 +43,9 @@ void city_update(CompositorState& s, OpeningScene& scene, int32_t scene_t) {
   s.dst_x = t > 5999 ? 342 : trunc_i32(ease(t, 6000) * 250 + 92);
 }
 
-void upper_line_update(AddFillState& s, int32_t t) {
-  s.y = t > 3499 ? 105 : trunc_i32(ease(t, 3500) * 60 + 45);
-}
+void upper_line_update(AddFillState& s, int32_t t) { s.y = t > 3499 ? 105 : trunc_i32(ease(t, 3500) * 60 + 45); }
 
-void lower_line_update(AddFillState& s, int32_t t) {
-  s.y = t > 3499 ? 180 : trunc_i32(240 - ease(t, 3500) * 60);
-}
+void lower_line_update(AddFillState& s, int32_t t) { s.y = t > 3499 ? 180 : trunc_i32(240 - ease(t, 3500) * 60); }
 
 void band_update(AddFillState& s, int32_t t) {
   if (t > 3499) {
@@ -74,12 +70,12 @@ void build_event_opening_scene(SceneBuilder<OpeningScene>& b) {
   Image* back = b.back_buffer();
 
   // Replace at opacity 0 clears the whole back buffer every frame.
-  place_full_frame(b.add<CompositorState>(), back, back, 0, 2);
+  place_full_frame(b.add<CompositorState>(), back, back, 0, blend::replace);
 
-  place_picture(b.add(update<event_name_update>), b.picture(0), back, 10, 150, 0, 0);
-  place_picture(b.add(update<colon_update>), b.picture(1), back, 135, 161, 0, 0);
-  place_picture(b.add(update<year_update>), b.picture(2), back, 165, 151, 0, 0);
-  place_picture(b.add(update<city_update>), b.picture(3), back, 320, 188, 0, 0);
+  place_picture(b.add(update<event_name_update>), b.picture(pic::convexa), back, 10, 150, 0, blend::alpha);
+  place_picture(b.add(update<colon_update>), b.picture(pic::colon), back, 135, 161, 0, blend::alpha);
+  place_picture(b.add(update<year_update>), b.picture(pic::year_2002), back, 165, 151, 0, blend::alpha);
+  place_picture(b.add(update<city_update>), b.picture(pic::helsinki), back, 320, 188, 0, blend::alpha);
 
   const int32_t w = back->width;
   b.add(update<upper_line_update>) = {.image = back, .colour = 0xFFFCF8ECu, .x = 0, .y = 100, .w = w, .h = 1};

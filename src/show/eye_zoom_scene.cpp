@@ -5,11 +5,12 @@
 
 namespace {
 
-constexpr int32_t eye = 114;
-constexpr int32_t first_design = 211;
-
 // Earlier photographs, one every 125 ms, repeating every 2000 ms.
-constexpr int32_t slide_show[16] = {8, 15, 31, 55, 88, 40, 100, 81, 45, 50, 4, 68, 76, 92, 84, 96};
+constexpr int32_t slide_show[16] = {
+    pic::factory1_jpg, pic::traffic1,     pic::train_jpg, pic::traffic9,  pic::crane2,    pic::factory2,
+    pic::fuel1,        pic::phone,        pic::crane1,    pic::factory3,  pic::shipyard1, pic::laptop9,
+    pic::motherboard,  pic::powerstation, pic::factory4,  pic::traffic10,
+};
 
 // The vertical brightness profile: sin^5 over the rows, squeezed by a and
 // shifted by b so that it flattens towards full brightness.
@@ -54,7 +55,7 @@ void slide_show_update(CompositorState& s, const Scene& scene, int32_t t) {
 void eye_blend_update(CompositorState& s, int32_t t) { s.opacity = static_cast<uint8_t>((95 * t) / 8000 + 160); }
 
 void design_flicker_update(CompositorState& s, const Scene& scene, int32_t t) {
-  s.src = scene.picture(first_design + (t / 125) % 4);
+  s.src = scene.picture(pic::design5 + (t / 125) % 4);
 }
 
 void interlace_close_update(RowMaskState& s, int32_t t) {
@@ -75,16 +76,16 @@ void build_eye_zoom_scene(SceneBuilder<>& b) {
   Image* screen = b.screen();
   Image* back = b.back_buffer();
 
-  place_stretched(b.add(update<eye_zoom_update>), b.picture(eye), back, 255, 2);
+  place_stretched(b.add(update<eye_zoom_update>), b.picture(pic::eye), back, 255, blend::replace);
 
   RowMaskState& shade_mask = b.add(update<eye_shade_update>);
-  shade_mask = {.image = back, .x = 0, .y = 0, .w = back->width, .h = back->height,
-                .mask = filled_mask(back->height, 0)};
+  shade_mask = {
+      .image = back, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->height, 0)};
   for (int32_t i = 0; i < shade_mask.h; ++i) shade_mask.mask[i] = shade(i, shade_mask.h, 1.0, 0.0);
 
-  place_full_frame(b.add(update<slide_show_update>), b.picture(slide_show[1]), screen, 255, 2);
-  place_stretched(b.add(update<eye_blend_update>), back, screen, 0, 0);
-  place_picture(b.add(update<design_flicker_update>), b.picture(first_design), screen, 0, 0, 31, 1);
+  place_full_frame(b.add(update<slide_show_update>), b.picture(slide_show[1]), screen, 255, blend::replace);
+  place_stretched(b.add(update<eye_blend_update>), back, screen, 0, blend::alpha);
+  place_picture(b.add(update<design_flicker_update>), b.picture(pic::design5), screen, 0, 0, 31, blend::add);
 
   struct Word {
     Update<CompositorState> update;
@@ -92,14 +93,21 @@ void build_eye_zoom_scene(SceneBuilder<>& b) {
     int32_t x, y;
   };
   static constexpr Word words[] = {
-      {update<tremble_update<5250, 255>>, 115, 109, 131}, {update<tremble_update<5500, 191>>, 116, 177, 132},
-      {update<tremble_update<5750, 223>>, 117, 127, 170}, {update<tremble_update<5937, 239>>, 118, 166, 159},
-      {update<tremble_update<6500, 191>>, 119, 172, 205}, {update<tremble_update<6875, 255>>, 120, 225, 213},
+      {update<tremble_update<5250, 255>>, pic::what, 109, 131},
+      {update<tremble_update<5500, 191>>, pic::about, 177, 132},
+      {update<tremble_update<5750, 223>>, pic::the, 127, 170},
+      {update<tremble_update<5937, 239>>, pic::problems2, 166, 159},
+      {update<tremble_update<6500, 191>>, pic::ofthe, 172, 205},
+      {update<tremble_update<6875, 255>>, pic::mind, 225, 213},
   };
-  for (const Word& w : words) place_picture(b.add(w.update), b.picture(w.picture), screen, w.x, w.y, 255, 0);
+  for (const Word& w : words) place_picture(b.add(w.update), b.picture(w.picture), screen, w.x, w.y, 255, blend::alpha);
 
-  b.add(update<interlace_close_update>) = {
-      .image = screen, .x = 0, .y = 0, .w = screen->width, .h = screen->height, .mask = filled_mask(screen->height, 255)};
+  b.add(update<interlace_close_update>) = {.image = screen,
+                                           .x = 0,
+                                           .y = 0,
+                                           .w = screen->width,
+                                           .h = screen->height,
+                                           .mask = filled_mask(screen->height, 255)};
 
   b.add_flash(update<long_flash_update>);
 }

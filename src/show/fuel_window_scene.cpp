@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int32_t first_fuel = 100;
-constexpr int32_t window_picture = 107;
 constexpr int32_t window_width = 133;
 
 // Cosine easing from a glide's start time t0 (1 at t0, -1 a second later).
@@ -29,10 +27,10 @@ struct WordRule {
   WordPlacement second_half;
 };
 
-constexpr WordRule word_a_early{1500, 3499, {109, 70, 130, -110}, {111, 190, 20, 150}};
-constexpr WordRule word_a_late{2000, 3999, {109, 70, 120, -100}, {111, 190, 40, 130}};
-constexpr WordRule word_b_early{1500, 3499, {110, 93, 130, -90}, {112, 210, 70, 80}};
-constexpr WordRule word_b_late{2000, 3999, {110, 93, 120, -80}, {112, 210, 80, 70}};
+constexpr WordRule word_a_early{1500, 3499, {pic::technology2, 70, 130, -110}, {pic::answer, 190, 20, 150}};
+constexpr WordRule word_a_late{2000, 3999, {pic::technology2, 70, 120, -100}, {pic::answer, 190, 40, 130}};
+constexpr WordRule word_b_early{1500, 3499, {pic::possibility, 93, 130, -90}, {pic::problems, 210, 70, 80}};
+constexpr WordRule word_b_late{2000, 3999, {pic::possibility, 93, 120, -80}, {pic::problems, 210, 80, 70}};
 
 template <const WordRule& rule>
 void word_update(CompositorState& s, const Scene& scene, int32_t t) {
@@ -82,7 +80,7 @@ int32_t fuel_window_right_line(int32_t t) {
 namespace {
 
 void fuel_blur_update(HorizontalBlurState& s, const Scene& scene, int32_t t) {
-  s.src = scene.picture(first_fuel + t / 1000 + (t % 125 > 61 ? 1 : 0));
+  s.src = scene.picture(pic::fuel1 + t / 1000 + (t % 125 > 61 ? 1 : 0));
   const double size = std::fabs(std::sin(t * pi * 8.0 / 8000.0)) * std::pow(20.0 - t / 400.0, 2.0);
   // Converted through 64 bits, keeping the low 32.
   s.size = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(size)));
@@ -127,22 +125,28 @@ void fuel_flash_update(AddFillState& s, int32_t u) {
 void build_fuel_window_scene(SceneBuilder<>& b) {
   Image* screen = b.screen();
 
-  b.add(update<fuel_blur_update>) = {.src = b.picture(first_fuel), .dst = screen, .size = 10};
+  b.add(update<fuel_blur_update>) = {.src = b.picture(pic::fuel1), .dst = screen, .size = 10};
 
   // Black under the window's first position, the rest of the screen dimmed.
   ColumnMaskState& mask = b.add(update<window_mask_update>);
-  mask = {.image = screen, .x = 0, .y = 0, .w = screen->width, .h = screen->height,
+  mask = {.image = screen,
+          .x = 0,
+          .y = 0,
+          .w = screen->width,
+          .h = screen->height,
           .mask = filled_mask(screen->width, 160)};
   std::memset(mask.mask, 0, static_cast<size_t>(window_width));
 
   CompositorState& window = b.add(update<window_photo_update>);
-  place_full_frame(window, b.picture(window_picture), screen, 255, 2);
+  place_full_frame(window, b.picture(pic::fuel8), screen, 255, blend::replace);
   window.src_w = window.dst_w = window_width;
 
-  place_picture(b.add(update<word_update<word_a_late>>), b.picture(109), screen, 0, 20, 255, 0);
-  place_picture(b.add(update<word_update<word_a_early>>), b.picture(109), screen, 0, 20, 255, 0);
-  place_picture(b.add(update<word_update<word_b_late>>), b.picture(110), screen, 0, 40, 255, 0);
-  place_picture(b.add(update<word_update<word_b_early>>), b.picture(110), screen, 0, 40, 255, 0);
+  place_picture(b.add(update<word_update<word_a_late>>), b.picture(pic::technology2), screen, 0, 20, 255, blend::alpha);
+  place_picture(b.add(update<word_update<word_a_early>>), b.picture(pic::technology2), screen, 0, 20, 255,
+                blend::alpha);
+  place_picture(b.add(update<word_update<word_b_late>>), b.picture(pic::possibility), screen, 0, 40, 255, blend::alpha);
+  place_picture(b.add(update<word_update<word_b_early>>), b.picture(pic::possibility), screen, 0, 40, 255,
+                blend::alpha);
 
   add_binary_strip(b, update<loop_strip_head_update>, update<loop_strip_tail_update>);
 

@@ -5,10 +5,6 @@
 
 namespace {
 
-constexpr int32_t phone = 81;
-constexpr int32_t phonebox = 82;
-constexpr int32_t coverage = 83;
-
 // Width of the light bars during the first second: a quarter sine up to 110.
 int32_t bar_width(int32_t t) { return trunc_i32(std::sin(t * pi / 4000.0) * 110.0); }
 
@@ -102,12 +98,12 @@ void build_global_coverage_scene(SceneBuilder<>& b) {
   Image* screen = b.screen();
   Image* back = b.back_buffer();
 
-  place_stretched(b.add<CompositorState>(), b.picture(phone), screen, 255, 2);
+  place_stretched(b.add<CompositorState>(), b.picture(pic::phone), screen, 255, blend::replace);
 
-  b.add(update<coverage_blur_update>) = {.src = b.picture(coverage), .dst = back, .size = 1};
+  b.add(update<coverage_blur_update>) = {.src = b.picture(pic::globalcoverage), .dst = back, .size = 1};
   b.add(update<coverage_wipe_update>) = {.image = back, .row = 0, .span = 0};
-  place_stretched(b.add(update<coverage_slide_update>), back, screen, 0, 0);
-  place_picture(b.add(update<phonebox_blink_update>), b.picture(phonebox), screen, 133, 5, 255, 0);
+  place_stretched(b.add(update<coverage_slide_update>), back, screen, 0, blend::alpha);
+  place_picture(b.add(update<phonebox_blink_update>), b.picture(pic::phonebox), screen, 133, 5, 255, blend::alpha);
 
   b.add(update<side_borders_update>) = {
       .image = screen, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->width, 255)};

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-
 namespace {
 
 using S = KeywordSmear;
@@ -14,26 +13,45 @@ constexpr int32_t keyword_y = 104;
 
 }  // namespace
 
+// clang-format off
 const KeywordPhotoRow keyword_photo_rows[8] = {
-    // P, K, L1, L2, right, sign, out, in, D, label width, L1 x/base, L2 x/base/divisor, thumbnail
-    // row, S1..S3 (picture, x, time), smear, flash
-    {40, 44, 30, 30, false, +1, 115, 120, 550, 100, 125, 210, 10, 130, 32, 5,
-     {{41, 277, 3250}, {42, 318, 3500}, {43, 359, 3750}}, S::down, F::a},
-    {45, 49, 30, 30, true, -1, 165, 160, 550, picture_width, 95, 250, 245, 170, 32, 5,
-     {{46, 5, 3250}, {47, 46, 3500}, {48, 87, 3750}}, S::up, F::b},
-    {50, 54, 30, 30, false, +1, 115, 120, 550, 100, 125, 210, 15, 150, 32, 259,
-     {{51, 5, 3750}, {52, 46, 3500}, {53, 87, 3250}}, S::down, F::a},
-    {55, 59, 30, 30, true, -1, 165, 160, 550, picture_width, 95, 250, 245, 170, 32, 259,
-     {{56, 277, 3750}, {57, 318, 3500}, {58, 359, 3250}}, S::up, F::b},
-    {84, 44, 30, 29, false, +1, 45, 50, 450, 100, 15, 120, 290, 220, 32, 5,
-     {{85, 277, 3250}, {86, 318, 3500}, {87, 359, 3750}}, S::down, F::a},
-    {88, 49, 30, 29, true, -1, 185, 180, 550, picture_width, 95, 250, 245, 185, 16, 5,
-     {{89, 5, 3250}, {90, 46, 3500}, {91, 87, 3750}}, S::up, F::a},
-    {92, 54, 30, 29, false, +1, 215, 220, 550, 100, 15, 70, 285, 220, 32, 5,
-     {{93, 277, 3750}, {94, 318, 3500}, {95, 359, 3250}}, S::up, F::b},
-    {96, 59, 30, 30, true, -1, 235, 230, 450, picture_width, 25, 250, 245, 145, 32, 5,
-     {{97, 87, 3750}, {98, 46, 3500}, {99, 5, 3250}}, S::up, F::b},
+    // P, K, L1, L2;
+    // right, sign, out, in, D, label width, L1 x/base, L2 x/base/divisor, thumbnail row;
+    // S1..S3 (picture, x, time); smear, flash
+    {pic::factory2, pic::energy, pic::bullshitblack, pic::bullshitblack,
+     false, +1, 115, 120, 550, 100, 125, 210, 10, 130, 32, 5,
+     {{pic::factory2small1, 277, 3250}, {pic::factory2small2, 318, 3500}, {pic::factory2small3, 359, 3750}},
+     S::down, F::a},
+    {pic::crane1, pic::machinery, pic::bullshitblack, pic::bullshitblack,
+     true, -1, 165, 160, 550, picture_width, 95, 250, 245, 170, 32, 5,
+     {{pic::crane1small1, 5, 3250}, {pic::crane1small2, 46, 3500}, {pic::crane1small3, 87, 3750}},
+     S::up, F::b},
+    {pic::factory3, pic::electricity, pic::bullshitblack, pic::bullshitblack,
+     false, +1, 115, 120, 550, 100, 125, 210, 15, 150, 32, 259,
+     {{pic::factory3small1, 5, 3750}, {pic::factory3small2, 46, 3500}, {pic::factory3small3, 87, 3250}},
+     S::down, F::a},
+    {pic::traffic9, pic::technology, pic::bullshitblack, pic::bullshitblack,
+     true, -1, 165, 160, 550, picture_width, 95, 250, 245, 170, 32, 259,
+     {{pic::traffic9small1, 277, 3750}, {pic::traffic9small2, 318, 3500}, {pic::traffic9small3, 359, 3250}},
+     S::up, F::b},
+    {pic::factory4, pic::energy, pic::bullshitblack, pic::bullshitwhite,
+     false, +1, 45, 50, 450, 100, 15, 120, 290, 220, 32, 5,
+     {{pic::factory4small1, 277, 3250}, {pic::factory4small2, 318, 3500}, {pic::factory4small3, 359, 3750}},
+     S::down, F::a},
+    {pic::crane2, pic::machinery, pic::bullshitblack, pic::bullshitwhite,
+     true, -1, 185, 180, 550, picture_width, 95, 250, 245, 185, 16, 5,
+     {{pic::crane2small1, 5, 3250}, {pic::crane2small2, 46, 3500}, {pic::crane2small3, 87, 3750}},
+     S::up, F::a},
+    {pic::powerstation, pic::electricity, pic::bullshitblack, pic::bullshitwhite,
+     false, +1, 215, 220, 550, 100, 15, 70, 285, 220, 32, 5,
+     {{pic::powerstationsmall1, 277, 3750}, {pic::powerstationsmall2, 318, 3500}, {pic::powerstationsmall3, 359, 3250}},
+     S::up, F::b},
+    {pic::traffic10, pic::technology, pic::bullshitblack, pic::bullshitblack,
+     true, -1, 235, 230, 450, picture_width, 25, 250, 245, 145, 32, 5,
+     {{pic::traffic10small1, 87, 3750}, {pic::traffic10small2, 46, 3500}, {pic::traffic10small3, 5, 3250}},
+     S::up, F::b},
 };
+// clang-format on
 
 namespace {
 
@@ -127,13 +145,13 @@ void build_keyword_photo_scene(SceneBuilder<KeywordScene>& b, const KeywordPhoto
   Image* back = b.back_buffer();
   Image* screen = b.screen();
 
-  place_full_frame(b.add(update<keyword_photo_update>), b.picture(row.photo), back, 255, 2);
+  place_full_frame(b.add(update<keyword_photo_update>), b.picture(row.photo), back, 255, blend::replace);
   b.add(update<keyword_blur_update>) = {.src = back, .dst = screen, .size = 1};
 
   // Labels: a 100-column window of the picture, or the whole picture.
   auto add_label = [&](Update<CompositorState, KeywordScene> label_update, int32_t index, int32_t x) {
     CompositorState& s = b.add(label_update);
-    place_picture(s, b.picture(index), screen, x, 0, 0, 0);
+    place_picture(s, b.picture(index), screen, x, 0, 0, blend::alpha);
     if (row.label_width != picture_width) s.src_w = s.dst_w = row.label_width;
   };
   add_label(update<label_sink_update>, row.sink_label, row.sink_x);
@@ -141,15 +159,15 @@ void build_keyword_photo_scene(SceneBuilder<KeywordScene>& b, const KeywordPhoto
 
   Image* keyword = b.picture(row.keyword);
   const int32_t keyword_x = row.keyword_at_right ? screen->width - keyword->width : 0;
-  place_picture(b.add(update<keyword_fade_out_update>), keyword, screen, keyword_x, keyword_y, 0, 0);
-  place_picture(b.add(update<keyword_fade_in_update>), keyword, screen, keyword_x, keyword_y, 0, 0);
+  place_picture(b.add(update<keyword_fade_out_update>), keyword, screen, keyword_x, keyword_y, 0, blend::alpha);
+  place_picture(b.add(update<keyword_fade_in_update>), keyword, screen, keyword_x, keyword_y, 0, blend::alpha);
 
   const Update<CompositorState, KeywordScene> thumbnail_updates[3] = {
       update<thumbnail_update<0>>, update<thumbnail_update<1>>, update<thumbnail_update<2>>};
   for (int slot = 0; slot < 3; ++slot) {
     const KeywordThumbnail& thumb = row.thumbnails[slot];
-    place_picture(b.add(thumbnail_updates[slot]), b.picture(thumb.picture), screen, thumb.dst_x, row.thumbnail_y,
-                  255, 0);
+    place_picture(b.add(thumbnail_updates[slot]), b.picture(thumb.picture), screen, thumb.dst_x, row.thumbnail_y, 255,
+                  blend::alpha);
   }
 
   b.add(update<keyword_smear_update>) = {.image = screen, .row = 0, .span = 0};

@@ -18,10 +18,10 @@ struct KeywordThumbnail {
 };
 
 struct KeywordPhotoRow {
-  int32_t photo;    // P
-  int32_t keyword;  // K
-  int32_t lift_label;  // L1
-  int32_t sink_label;  // L2
+  int32_t photo;          // P
+  int32_t keyword;        // K
+  int32_t lift_label;     // L1
+  int32_t sink_label;     // L2
   bool keyword_at_right;  // dst_x = screen width - keyword width, else 0
   int32_t motion_sign;    // +1: copies come from below their base, -1: from above
   int32_t base_out;

@@ -4,14 +4,6 @@
 
 namespace {
 
-constexpr int32_t motherboard = 76;
-constexpr int32_t first_laptop = 60;
-constexpr int32_t mobile_word = 77;
-constexpr int32_t computing_word = 78;
-constexpr int32_t whenever_word = 79;
-constexpr int32_t whereever_word = 80;
-constexpr int32_t white_label = 29;
-
 // One step of the laptop cross-fade chain: which pictures the back and
 // front layers show and how strongly.
 struct FadeStep {
@@ -32,15 +24,15 @@ FadeStep laptop_fade(int32_t t) {
     int32_t direction;
   };
   static constexpr Phase fades[] = {
-      {1500, 60, 61, +1},
-      {3500, 68, 69, +1},
-      {5500, 75, 74, -1},
+      {1500, pic::laptop1, pic::laptop2, +1},
+      {3500, pic::laptop9, pic::laptop10, +1},
+      {5500, pic::laptop16, pic::laptop15, -1},
   };
   static constexpr FadeStep holds[] = {
-      {60, 61, 255, 0},  // t < 1500
-      {68, 69, 255, 0},  // 2000 <= t < 3500
-      {75, 74, 255, 0},  // 4000 <= t < 5500
-      {67, 66, 255, 0},  // t >= 6000
+      {pic::laptop1, pic::laptop2, 255, 0},    // t < 1500
+      {pic::laptop9, pic::laptop10, 255, 0},   // 2000 <= t < 3500
+      {pic::laptop16, pic::laptop15, 255, 0},  // 4000 <= t < 5500
+      {pic::laptop8, pic::laptop7, 255, 0},    // t >= 6000
   };
   for (int i = 0; i < 3; ++i) {
     const Phase& fade = fades[i];
@@ -49,8 +41,8 @@ FadeStep laptop_fade(int32_t t) {
       const double x = (t - fade.start) * 7.0 / 500.0;
       const int32_t k = trunc_i32(x);
       const int32_t f = trunc_i32(std::fmod(x, 1.0) * 256.0);
-      return {fade.back + fade.direction * k, fade.front + fade.direction * k,
-              static_cast<uint8_t>(255 - f), static_cast<uint8_t>(f)};
+      return {fade.back + fade.direction * k, fade.front + fade.direction * k, static_cast<uint8_t>(255 - f),
+              static_cast<uint8_t>(f)};
     }
   }
   return holds[3];
@@ -84,12 +76,12 @@ void laptop_fade_front_update(CompositorState& s, const Scene& scene, int32_t t)
 
 void mobile_caption_update(CompositorState& s, const Scene& scene, int32_t t) {
   if (t < 4000) {
-    set_picture(s, scene.picture(mobile_word));
+    set_picture(s, scene.picture(pic::mobile));
     s.dst_x = 200;
     s.dst_y = trunc_i32(std::pow((4000 - t) / 1000.0, 3.0)) + 167;
     s.opacity = swell(t, 224.0);
   } else {
-    set_picture(s, scene.picture(whenever_word));
+    set_picture(s, scene.picture(pic::whenever));
     s.dst_x = 30;
     s.dst_y = trunc_i32(std::pow((8000 - t) / 1200.0, 3.0)) + 127;
     s.opacity = swell(t, -224.0);
@@ -98,12 +90,12 @@ void mobile_caption_update(CompositorState& s, const Scene& scene, int32_t t) {
 
 void computing_caption_update(CompositorState& s, const Scene& scene, int32_t t) {
   if (t < 4000) {
-    set_picture(s, scene.picture(computing_word));
+    set_picture(s, scene.picture(pic::computing));
     s.dst_x = 225;
     s.dst_y = 195 - trunc_i32(std::pow((4000 - t) / 800.0, 3.0));
     s.opacity = swell(t, 192.0);
   } else {
-    set_picture(s, scene.picture(whereever_word));
+    set_picture(s, scene.picture(pic::whereever));
     s.dst_x = 5;
     s.dst_y = 155 - trunc_i32(std::pow((8000 - t) / 800.0, 3.0));
     s.opacity = swell(t, -192.0);
@@ -171,15 +163,17 @@ void beat_flash_update(AddFillState& s, int32_t u) {
 void build_mobile_computing_scene(SceneBuilder<>& b) {
   Image* screen = b.screen();
 
-  place_stretched(b.add<CompositorState>(), b.picture(motherboard), screen, 255, 2);
+  place_stretched(b.add<CompositorState>(), b.picture(pic::motherboard), screen, 255, blend::replace);
 
-  // The laptop layers keep image 60's rectangle for all sixteen pictures.
-  place_stretched(b.add(update<laptop_fade_back_update>), b.picture(first_laptop), screen, 255, 1);
-  place_stretched(b.add(update<laptop_fade_front_update>), b.picture(first_laptop), screen, 0, 1);
+  // The laptop layers keep the first laptop's rectangle for all sixteen pictures.
+  place_stretched(b.add(update<laptop_fade_back_update>), b.picture(pic::laptop1), screen, 255, blend::add);
+  place_stretched(b.add(update<laptop_fade_front_update>), b.picture(pic::laptop1), screen, 0, blend::add);
 
-  place_picture(b.add(update<mobile_caption_update>), b.picture(mobile_word), screen, 200, 170, 224, 0);
-  place_picture(b.add(update<computing_caption_update>), b.picture(computing_word), screen, 225, 195, 192, 0);
-  place_picture(b.add(update<white_caption_update>), b.picture(white_label), screen, 225, 195, 192, 0);
+  place_picture(b.add(update<mobile_caption_update>), b.picture(pic::mobile), screen, 200, 170, 224, blend::alpha);
+  place_picture(b.add(update<computing_caption_update>), b.picture(pic::computing), screen, 225, 195, 192,
+                blend::alpha);
+  place_picture(b.add(update<white_caption_update>), b.picture(pic::bullshitwhite), screen, 225, 195, 192,
+                blend::alpha);
 
   add_binary_strip(b, update<strip_head_update>, update<strip_tail_update>);
 

@@ -5,12 +5,6 @@
 
 namespace {
 
-constexpr int32_t panorama = 172;
-constexpr int32_t beer = 185;
-constexpr int32_t first_water = 186;
-constexpr int32_t peace_of_mind = 190;
-constexpr int32_t escaping_reality = 191;
-
 // The three thumbnail slots: per 4000 ms block the picture and position,
 // and the part of the block's last 750 ms in which the slot shows.
 struct Placement {
@@ -25,9 +19,24 @@ struct ThumbnailSlot {
 };
 
 constexpr ThumbnailSlot thumbnail_slots[3] = {
-    {{{173, 277, 259}, {176, 87, 259}, {179, 359, 5}, {182, 5, 5}}, 3250, 3499},
-    {{{174, 318, 259}, {177, 46, 259}, {180, 318, 5}, {183, 46, 5}}, 3500, 3749},
-    {{{175, 359, 259}, {178, 5, 259}, {181, 277, 5}, {184, 87, 5}}, 3750, 3999},
+    {{{pic::lapinkultasmall1, 277, 259},
+      {pic::lapinkultasmall4, 87, 259},
+      {pic::lapinkultasmall7, 359, 5},
+      {pic::lapinkultasmall10, 5, 5}},
+     3250,
+     3499},
+    {{{pic::lapinkultasmall2, 318, 259},
+      {pic::lapinkultasmall5, 46, 259},
+      {pic::lapinkultasmall8, 318, 5},
+      {pic::lapinkultasmall11, 46, 5}},
+     3500,
+     3749},
+    {{{pic::lapinkultasmall3, 359, 259},
+      {pic::lapinkultasmall6, 5, 259},
+      {pic::lapinkultasmall9, 277, 5},
+      {pic::lapinkultasmall12, 87, 5}},
+     3750,
+     3999},
 };
 
 int32_t block_of(int32_t t) {
@@ -57,12 +66,12 @@ void panorama_scroll_update(CompositorState& s, int32_t t) {
 }
 
 void water_fade_in_update(CompositorState& s, const Scene& scene, int32_t t) {
-  s.src = scene.picture(first_water + (t / 125) % 4);
+  s.src = scene.picture(pic::water1 + (t / 125) % 4);
   s.opacity = static_cast<uint8_t>((255 * (t % 125) * t) / 2000000);
 }
 
 void water_fade_out_update(CompositorState& s, const Scene& scene, int32_t t) {
-  s.src = scene.picture(first_water + (t / 125 + 1) % 4);
+  s.src = scene.picture(pic::water1 + (t / 125 + 1) % 4);
   s.opacity = static_cast<uint8_t>((255 * (124 - t % 125) * t) / 2000000);
 }
 
@@ -75,7 +84,7 @@ void caption_jitter_update(CompositorState& s, const Scene& scene, int32_t t) {
   const int32_t u = first_half ? t : t - 8000;
   const int32_t base_x = first_half ? 240 : 15;
   const int32_t base_y = first_half ? 30 : 120;
-  s.src = scene.picture(first_half ? peace_of_mind : escaping_reality);
+  s.src = scene.picture(first_half ? pic::peaceofmind : pic::escapingreality);
   // The jitter range shrinks from 10 pixels to 2 as j grows.
   const int32_t j = trunc_i32(std::sin(u * pi * 0.5 / 8000.0) * 9.0);
   s.dst_x = std::rand() % (10 - j) - j / 2 + base_x;
@@ -97,23 +106,23 @@ void build_panorama_scene(SceneBuilder<>& b) {
   Image* screen = b.screen();
   Image* back = b.back_buffer();
 
-  place_full_frame(b.add(update<panorama_scroll_update>), b.picture(panorama), back, 255, 2);
+  place_full_frame(b.add(update<panorama_scroll_update>), b.picture(pic::lapinkulta), back, 255, blend::replace);
 
   // Two water frames added over the scroll, reading 400 by 300 of each.
-  place_full_frame(b.add(update<water_fade_in_update>), b.picture(first_water), back, 255, 1);
-  place_full_frame(b.add(update<water_fade_out_update>), b.picture(first_water + 1), back, 255, 1);
+  place_full_frame(b.add(update<water_fade_in_update>), b.picture(pic::water1), back, 255, blend::add);
+  place_full_frame(b.add(update<water_fade_out_update>), b.picture(pic::water1 + 1), back, 255, blend::add);
 
-  place_picture(b.add(update<beer_glow_update>), b.picture(beer), back, 230, 0, 31, 1);
+  place_picture(b.add(update<beer_glow_update>), b.picture(pic::beer), back, 230, 0, 31, blend::add);
 
   for (int copy = 0; copy < 2; ++copy) {
-    place_picture(b.add(update<caption_jitter_update>), b.picture(peace_of_mind), back, 230, 15, 31, 0);
+    place_picture(b.add(update<caption_jitter_update>), b.picture(pic::peaceofmind), back, 230, 15, 31, blend::alpha);
   }
 
   const Update<CompositorState> thumbnail_updates[3] = {update<thumbnail_update<0>>, update<thumbnail_update<1>>,
                                                         update<thumbnail_update<2>>};
   for (int slot = 0; slot < 3; ++slot) {
     const Placement& first = thumbnail_slots[slot].blocks[0];
-    place_picture(b.add(thumbnail_updates[slot]), b.picture(first.picture), back, first.x, first.y, 0, 0);
+    place_picture(b.add(thumbnail_updates[slot]), b.picture(first.picture), back, first.x, first.y, 0, blend::alpha);
   }
 
   b.add(update<panorama_blur_update>) = {.src = back, .dst = screen, .size = 1};

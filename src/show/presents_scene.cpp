@@ -27,7 +27,7 @@ void frame_mask_update(ColumnMaskState& s, int32_t t) {
   const int32_t u = t - 1000;
   const double e = std::sin(u * pi * 0.5 / 3000);
   const int32_t w = s.w;
-  const int32_t left = trunc_i32(e * 155);                       // 0 .. 154
+  const int32_t left = trunc_i32(e * 155);                           // 0 .. 154
   const int32_t right = trunc_i32(static_cast<double>(w) - e * 40);  // 400 .. 360
   uint8_t* m = s.mask;
   // Written in this order, so a later write wins where ranges meet.
@@ -64,15 +64,15 @@ void presents_blur_update(HorizontalBlurState& s, int32_t t) {
 void build_presents_scene(SceneBuilder<>& b) {
   Image* back = b.back_buffer();
 
-  place_full_frame(b.add(update<shipyard_pan_update>), b.picture(4), back, 0, 2);
+  place_full_frame(b.add(update<shipyard_pan_update>), b.picture(pic::shipyard1), back, 0, blend::replace);
 
   b.add(update<frame_mask_update>) = {
       .image = back, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->width, frame_open)};
 
-  place_picture(b.add(update<word_flicker_update>), b.picture(5), back, 180, 84, 0, 0);
-  place_picture(b.add(update<word_flicker_update>), b.picture(6), back, 205, 78, 0, 0);
-  place_picture(b.add(update<word_flicker_update>), b.picture(7), back, 265, 103, 0, 0);
-  place_picture(b.add(update<symbol_fade_update>), b.picture(215), back, 8, 237, 0, 0);
+  place_picture(b.add(update<word_flicker_update>), b.picture(pic::yrh), back, 180, 84, 0, blend::alpha);
+  place_picture(b.add(update<word_flicker_update>), b.picture(pic::tolvas), back, 205, 78, 0, blend::alpha);
+  place_picture(b.add(update<word_flicker_update>), b.picture(pic::present), back, 265, 103, 0, blend::alpha);
+  place_picture(b.add(update<symbol_fade_update>), b.picture(pic::symbol), back, 8, 237, 0, blend::alpha);
 
   b.add(update<presents_blur_update>) = {.src = back, .dst = b.screen(), .size = 1};
 }

@@ -25,6 +25,7 @@
 #include "effects/mask.h"
 #include "effects/smear.h"
 #include "show/show.h"
+#include "show/show_files.h"
 
 inline constexpr double pi = 3.141592653589793;
 
@@ -194,7 +195,7 @@ inline uint32_t white_flash(int32_t strength) { return strength < 0 ? 0u : white
 // Fills a Compositor record to draw the whole of `src` at its own size, one
 // to one, with its top-left corner at (x, y) of `dst`.
 inline void place_picture(CompositorState& s, Image* src, Image* dst, int32_t x, int32_t y, uint8_t opacity,
-                          uint8_t blend) {
+                          blend::Rule blend) {
   s = {.src = src,
        .dst = dst,
        .src_x = 0,
@@ -212,7 +213,7 @@ inline void place_picture(CompositorState& s, Image* src, Image* dst, int32_t x,
 
 // Fills a Compositor record to draw the whole of `src` over the whole of
 // `dst`: one to one when the sizes agree, scaled otherwise.
-inline void place_stretched(CompositorState& s, Image* src, Image* dst, uint8_t opacity, uint8_t blend) {
+inline void place_stretched(CompositorState& s, Image* src, Image* dst, uint8_t opacity, blend::Rule blend) {
   place_picture(s, src, dst, 0, 0, opacity, blend);
   s.dst_w = dst->width;
   s.dst_h = dst->height;
@@ -220,7 +221,7 @@ inline void place_stretched(CompositorState& s, Image* src, Image* dst, uint8_t 
 
 // Fills a Compositor record to draw the top-left `dst`-sized rectangle of
 // `src` over the whole of `dst` (a full-frame copy, replace, or clear).
-inline void place_full_frame(CompositorState& s, Image* src, Image* dst, uint8_t opacity, uint8_t blend) {
+inline void place_full_frame(CompositorState& s, Image* src, Image* dst, uint8_t opacity, blend::Rule blend) {
   place_picture(s, src, dst, 0, 0, opacity, blend);
   s.src_w = s.dst_w = dst->width;
   s.src_h = s.dst_h = dst->height;
@@ -234,11 +235,11 @@ inline uint8_t* filled_mask(int32_t count, uint8_t value) {
   return mask;
 }
 
-// Adds the scrolling binary strip (image 113) as two objects that the
+// Adds the scrolling binary strip (pic::binary) as two objects that the
 // scene's updates cut from one vertical loop: a head piece and, after it, a
 // tail piece 4 rows below it. Both start whole at (7, 217) at opacity 127.
 template <class Record, class R1, class R2>
 void add_binary_strip(SceneBuilder<Record>& b, Update<CompositorState, R1> head, Update<CompositorState, R2> tail) {
-  place_picture(b.add(head), b.picture(113), b.screen(), 7, 217, 127, 0);
-  place_picture(b.add(tail), b.picture(113), b.screen(), 7, 217, 127, 0);
+  place_picture(b.add(head), b.picture(pic::binary), b.screen(), 7, 217, 127, blend::alpha);
+  place_picture(b.add(tail), b.picture(pic::binary), b.screen(), 7, 217, 127, blend::alpha);
 }

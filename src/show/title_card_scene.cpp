@@ -36,7 +36,7 @@ void title_bar_update(CompositorState& s, int32_t t) {
   if (t <= 500) return;
   const int32_t u = t > 1000 ? 1000 : t;
   // Replace at opacity 0 clears: a black bar growing to 200 x 40 at the centre.
-  s.blend = 2;
+  s.blend = blend::replace;
   const double f = (u - 500) / 500.0;
   const int32_t w = trunc_i32(f * 200);
   const int32_t h = trunc_i32(f * 40);
@@ -75,7 +75,7 @@ void build_title_card_scene(SceneBuilder<>& b) {
   Image* back = b.back_buffer();
   Image* screen = b.screen();
 
-  place_full_frame(b.add(update<backdrop_blink_update>), b.picture(9), back, 0, 2);
+  place_full_frame(b.add(update<backdrop_blink_update>), b.picture(pic::factory1_png), back, 0, blend::replace);
 
   b.add(update<title_zoom_update>) = {.src = back,
                                       .dst = screen,
@@ -88,7 +88,7 @@ void build_title_card_scene(SceneBuilder<>& b) {
                                       .dst_w = screen->width,
                                       .dst_h = screen->height,
                                       .opacity = 255,
-                                      .blend = 2,
+                                      .blend = blend::replace,
                                       .smooth = 1};
 
   b.add(update<title_bar_update>) = {.src = screen,
@@ -102,11 +102,11 @@ void build_title_card_scene(SceneBuilder<>& b) {
                                      .dst_w = 1,
                                      .dst_h = 1,
                                      .opacity = 0,
-                                     .blend = 0,
+                                     .blend = blend::alpha,
                                      .smooth = 1};
 
   CompositorState& title = b.add(update<title_word_update>);
-  place_picture(title, b.picture(14), screen, 189, 144, 255, 2);
+  place_picture(title, b.picture(pic::sava), screen, 189, 144, 255, blend::replace);
   title.dst_w = 1;
   title.dst_h = 1;
   title.smooth = 1;

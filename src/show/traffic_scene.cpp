@@ -18,12 +18,14 @@ int32_t half_photo(int32_t t, int32_t first) {
 
 }  // namespace
 
-int32_t traffic_photo_at(int32_t t) { return t <= 3999 ? half_photo(t, 15) : half_photo(t - 4000, 19); }
+int32_t traffic_photo_at(int32_t t) {
+  return t <= 3999 ? half_photo(t, pic::traffic1) : half_photo(t - 4000, pic::traffic5);
+}
 
 namespace {
 
 void traffic_photo_update(CompositorState& s, const Scene& scene, int32_t t) {
-  // Only the source changes: every photograph is read through image 15's size.
+  // Only the source changes: every photograph is read through the first one's size.
   if (t < scene_ms) s.src = scene.picture(traffic_photo_at(t));
 }
 
@@ -45,13 +47,9 @@ void traffic_smear_update(ColumnSmearState& s, int32_t t) {
   }
 }
 
-void traffic_caption_early_update(CompositorState& s, int32_t t) {
-  s.opacity = (t >= 2000 && t <= 3999) ? 255 : 0;
-}
+void traffic_caption_early_update(CompositorState& s, int32_t t) { s.opacity = (t >= 2000 && t <= 3999) ? 255 : 0; }
 
-void traffic_caption_late_update(CompositorState& s, int32_t t) {
-  s.opacity = (t >= 6000 && t <= 7999) ? 255 : 0;
-}
+void traffic_caption_late_update(CompositorState& s, int32_t t) { s.opacity = (t >= 6000 && t <= 7999) ? 255 : 0; }
 
 void traffic_overlay_update(CompositorState& s, int32_t t) {
   if (t >= 2000 && t <= 3999) {
@@ -72,8 +70,8 @@ void traffic_flash_update(AddFillState& s, int32_t u) {
 void build_traffic_scene(SceneBuilder<>& b) {
   Image* screen = b.screen();
 
-  // Every photograph is drawn through image 15's rectangle.
-  Image* first = b.picture(15);
+  // Every photograph is drawn through the first one's rectangle.
+  Image* first = b.picture(pic::traffic1);
   b.add(update<traffic_photo_update>) = {.src = first,
                                          .dst = screen,
                                          .src_x = 0,
@@ -85,20 +83,22 @@ void build_traffic_scene(SceneBuilder<>& b) {
                                          .dst_w = screen->width,
                                          .dst_h = screen->height,
                                          .opacity = 255,
-                                         .blend = 2,
+                                         .blend = blend::replace,
                                          .smooth = 0};
 
   b.add(update<traffic_smear_update>) = {.image = screen, .column = 0, .span = 0};
 
-  place_picture(b.add(update<traffic_caption_early_update>), b.picture(23), screen, 200, 154, 0, 0);
-  place_picture(b.add(update<traffic_caption_early_update>), b.picture(24), screen, 286, 154, 0, 0);
-  place_picture(b.add(update<traffic_caption_late_update>), b.picture(25), screen, 24, 267, 0, 0);
-  place_picture(b.add(update<traffic_caption_late_update>), b.picture(26), screen, 96, 267, 0, 0);
-  place_picture(b.add(update<traffic_caption_early_update>), b.picture(27), screen, 201, 181, 0, 0);
-  place_picture(b.add(update<traffic_caption_late_update>), b.picture(28), screen, 258, 243, 0, 0);
-  place_picture(b.add(update<traffic_overlay_update>), b.picture(29), screen, 6, 36, 0, 0);
-  place_picture(b.add(update<traffic_overlay_update>), b.picture(29), screen, 6, 234, 0, 0);
+  place_picture(b.add(update<traffic_caption_early_update>), b.picture(pic::traffic), screen, 200, 154, 0,
+                blend::alpha);
+  place_picture(b.add(update<traffic_caption_early_update>), b.picture(pic::jam), screen, 286, 154, 0, blend::alpha);
+  place_picture(b.add(update<traffic_caption_late_update>), b.picture(pic::instant), screen, 24, 267, 0, blend::alpha);
+  place_picture(b.add(update<traffic_caption_late_update>), b.picture(pic::mobility), screen, 96, 267, 0, blend::alpha);
+  place_picture(b.add(update<traffic_caption_early_update>), b.picture(pic::trafficbullshit1), screen, 201, 181, 0,
+                blend::alpha);
+  place_picture(b.add(update<traffic_caption_late_update>), b.picture(pic::trafficbullshit2), screen, 258, 243, 0,
+                blend::alpha);
+  place_picture(b.add(update<traffic_overlay_update>), b.picture(pic::bullshitwhite), screen, 6, 36, 0, blend::alpha);
+  place_picture(b.add(update<traffic_overlay_update>), b.picture(pic::bullshitwhite), screen, 6, 234, 0, blend::alpha);
 
   b.add_flash(update<traffic_flash_update>);
 }
-

@@ -10,5 +10,4 @@
 // Store index of the photograph shown at scene time t (0 .. 7999).
 int32_t traffic_photo_at(int32_t t);
 
-
 void build_traffic_scene(SceneBuilder<>& b);

@@ -37,13 +37,9 @@ void train_smear_update(ColumnSmearState& s, int32_t t) {
   }
 }
 
-void train_caption_fade_update(CompositorState& s, int32_t t) {
-  s.opacity = t <= 1999 ? capped(t / 8) : 0;
-}
+void train_caption_fade_update(CompositorState& s, int32_t t) { s.opacity = t <= 1999 ? capped(t / 8) : 0; }
 
-void train_caption_slow_fade_update(CompositorState& s, int32_t t) {
-  s.opacity = t <= 1999 ? capped(t / 16) : 0;
-}
+void train_caption_slow_fade_update(CompositorState& s, int32_t t) { s.opacity = t <= 1999 ? capped(t / 16) : 0; }
 
 // One word of the cascade, visible from scene time Start to 3999.
 template <int32_t Start>
@@ -51,18 +47,16 @@ void word_cascade_update(CompositorState& s, int32_t t) {
   s.opacity = (t >= Start && t <= 3999) ? 255 : 0;
 }
 
-void late_caption_update(CompositorState& s, int32_t t) {
-  s.opacity = t <= 5999 ? 0 : capped((t - 6000) / 8);
-}
+void late_caption_update(CompositorState& s, int32_t t) { s.opacity = t <= 5999 ? 0 : capped((t - 6000) / 8); }
 
 // Saturating add at opacity 0 draws nothing; replace at opacity 0 clears
 // the rectangle to black.
 void top_blackout_update(CompositorState& s, int32_t t) {
   if (t <= 7249) {
-    s.blend = 1;
+    s.blend = blend::add;
     return;
   }
-  s.blend = 2;
+  s.blend = blend::replace;
   if (t <= 7749) {
     s.src_h = s.dst_h = 100;
   } else if (t < scene_ms) {
@@ -70,9 +64,7 @@ void top_blackout_update(CompositorState& s, int32_t t) {
   }
 }
 
-void bottom_blackout_update(CompositorState& s, int32_t t) {
-  s.blend = t <= 7499 ? 1 : 2;
-}
+void bottom_blackout_update(CompositorState& s, int32_t t) { s.blend = t <= 7499 ? blend::add : blend::replace; }
 
 void train_flash_update(AddFillState& s, int32_t u) {
   while (u > 1999) u -= 2000;
@@ -84,7 +76,7 @@ void train_flash_update(AddFillState& s, int32_t u) {
 void build_train_scene(SceneBuilder<>& b) {
   Image* screen = b.screen();
 
-  Image* train = b.picture(31);
+  Image* train = b.picture(pic::train_jpg);
   b.add<CompositorState>() = {.src = train,
                               .dst = screen,
                               .src_x = 0,
@@ -96,21 +88,24 @@ void build_train_scene(SceneBuilder<>& b) {
                               .dst_w = screen->width,
                               .dst_h = screen->height,
                               .opacity = 255,
-                              .blend = 2,
+                              .blend = blend::replace,
                               .smooth = 0};
 
-  place_picture(b.add(update<train_slide_update>), b.picture(32), screen, 400, 65, 255, 0);
+  place_picture(b.add(update<train_slide_update>), b.picture(pic::train_png), screen, 400, 65, 255, blend::alpha);
 
   b.add(update<train_smear_update>) = {.image = screen, .column = 0, .span = 0};
 
-  place_picture(b.add(update<train_caption_fade_update>), b.picture(29), screen, 6, 250, 0, 0);
-  place_picture(b.add(update<train_caption_slow_fade_update>), b.picture(33), screen, 92, 32, 0, 0);
-  place_picture(b.add(update<train_caption_fade_update>), b.picture(34), screen, 248, 32, 0, 0);
-  place_picture(b.add(update<word_cascade_update<3250>>), b.picture(35), screen, 66, 167, 0, 0);
-  place_picture(b.add(update<word_cascade_update<3500>>), b.picture(36), screen, 66, 190, 0, 0);
-  place_picture(b.add(update<word_cascade_update<3750>>), b.picture(37), screen, 60, 215, 0, 0);
-  place_picture(b.add(update<late_caption_update>), b.picture(38), screen, 25, 207, 0, 0);
-  place_picture(b.add(update<late_caption_update>), b.picture(39), screen, 55, 206, 0, 0);
+  place_picture(b.add(update<train_caption_fade_update>), b.picture(pic::bullshitwhite), screen, 6, 250, 0,
+                blend::alpha);
+  place_picture(b.add(update<train_caption_slow_fade_update>), b.picture(pic::straightelectric), screen, 92, 32, 0,
+                blend::alpha);
+  place_picture(b.add(update<train_caption_fade_update>), b.picture(pic::locomotives), screen, 248, 32, 0,
+                blend::alpha);
+  place_picture(b.add(update<word_cascade_update<3250>>), b.picture(pic::take), screen, 66, 167, 0, blend::alpha);
+  place_picture(b.add(update<word_cascade_update<3500>>), b.picture(pic::you), screen, 66, 190, 0, blend::alpha);
+  place_picture(b.add(update<word_cascade_update<3750>>), b.picture(pic::there), screen, 60, 215, 0, blend::alpha);
+  place_picture(b.add(update<late_caption_update>), b.picture(pic::but), screen, 25, 207, 0, blend::alpha);
+  place_picture(b.add(update<late_caption_update>), b.picture(pic::where), screen, 55, 206, 0, blend::alpha);
 
   // The black-out bands over the top and the bottom third of the screen.
   auto add_blackout = [&](Update<CompositorState> blackout, int32_t top) {
@@ -125,7 +120,7 @@ void build_train_scene(SceneBuilder<>& b) {
                        .dst_w = screen->width,
                        .dst_h = 100,
                        .opacity = 0,
-                       .blend = 2,
+                       .blend = blend::replace,
                        .smooth = 0};
   };
   add_blackout(update<top_blackout_update>, 0);
@@ -133,4 +128,3 @@ void build_train_scene(SceneBuilder<>& b) {
 
   b.add_flash(update<train_flash_update>);
 }
-
