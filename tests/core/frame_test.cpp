@@ -129,7 +129,8 @@ TEST_F(CoreTest, FrameLoopReadsTheClockOncePerFrameAndStopsAfterTheLastCuesFrame
   run.clock.use_source(read_fake_ticks);
   fake_ticks = 5000;
   run.clock.start_at(5000);
-  LoopProbe probe{&run};
+  LoopProbe probe;
+  probe.run = &run;
   run_frame_loop(run, test_table, FrameHooks{count_present, count_poll, &probe});
   // Frames at 0, 120, 240 and 360: the last one fires cue 3 and end_show,
   // completes with an empty list (presented and polled) and the loop stops.
@@ -141,7 +142,8 @@ TEST_F(CoreTest, FrameLoopReadsTheClockOncePerFrameAndStopsAfterTheLastCuesFrame
 
 TEST_F(CoreTest, FrameLoopTestsTheRequestBeforeTheFirstFrameAndAfterEach) {
   run.clock.use_source(read_fake_ticks);
-  LoopProbe probe{&run};
+  LoopProbe probe;
+  probe.run = &run;
   run.quit_requested = true;
   run_frame_loop(run, test_table, FrameHooks{count_present, count_poll, &probe});
   EXPECT_EQ(probe.frames, 0);
