@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 // The tables below name the pictures they show.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 enum class Side { left, right };

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 constexpr int32_t ease_ms = 4000;   // the words rest from here on

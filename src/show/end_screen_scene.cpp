@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 void end_screen_fade_update(CompositorState& s, int32_t t) {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 // The jitter and the random blur start after this scene time.

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 // Earlier photographs, one every 125 ms, repeating every 2000 ms.

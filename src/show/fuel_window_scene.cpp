@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 constexpr int32_t window_width = 133;

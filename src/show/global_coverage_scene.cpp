@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 // Width of the light bars during the first second: a quarter sine up to 110.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 // One step of the laptop cross-fade chain: which pictures the back and

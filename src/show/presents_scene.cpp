@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "show/scene_helpers.h"
+
 uint8_t presents_fade(int32_t t) {
   if (t <= 6000) return static_cast<uint8_t>(t / 32);
   return static_cast<uint8_t>(187 - (t - 6000) / 16);

@@ -1,5 +1,7 @@
 #include "show/title_card_scene.h"
 
+#include "show/scene_helpers.h"
+
 uint8_t title_opacity(int32_t t) {
   if (t <= 1249) return static_cast<uint8_t>(226 - t);  // 1250 - t: 250 down to 1
   if (t <= 1499) return static_cast<uint8_t>(t + 30);   // t - 1250: 0 up to 249

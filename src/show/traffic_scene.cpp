@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "show/scene_helpers.h"
+
 namespace {
 
 constexpr int32_t scene_ms = 8000;  // after this the photograph and smear hold
