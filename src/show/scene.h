@@ -77,25 +77,41 @@ struct UpdateOf<Fn> {
 template <auto Fn>
 inline constexpr typename scene_detail::UpdateOf<Fn>::Handle update{&scene_detail::UpdateOf<Fn>::call};
 
-// The effect type of each state record.
+// The effect type of each state record (undefined for anything else).
 template <class State>
-inline constexpr EffectInitFn effect_init = nullptr;
+struct EffectType;
 template <>
-inline constexpr EffectInitFn effect_init<CompositorState> = compositor_init;
+struct EffectType<CompositorState> {
+  static constexpr EffectInitFn init = compositor_init;
+};
 template <>
-inline constexpr EffectInitFn effect_init<AddFillState> = add_fill_init;
+struct EffectType<AddFillState> {
+  static constexpr EffectInitFn init = add_fill_init;
+};
 template <>
-inline constexpr EffectInitFn effect_init<RowMaskState> = row_mask_init;
+struct EffectType<RowMaskState> {
+  static constexpr EffectInitFn init = row_mask_init;
+};
 template <>
-inline constexpr EffectInitFn effect_init<ColumnMaskState> = column_mask_init;
+struct EffectType<ColumnMaskState> {
+  static constexpr EffectInitFn init = column_mask_init;
+};
 template <>
-inline constexpr EffectInitFn effect_init<RowSmearState> = row_smear_init;
+struct EffectType<RowSmearState> {
+  static constexpr EffectInitFn init = row_smear_init;
+};
 template <>
-inline constexpr EffectInitFn effect_init<ColumnSmearState> = column_smear_init;
+struct EffectType<ColumnSmearState> {
+  static constexpr EffectInitFn init = column_smear_init;
+};
 template <>
-inline constexpr EffectInitFn effect_init<HorizontalBlurState> = horizontal_blur_init;
+struct EffectType<HorizontalBlurState> {
+  static constexpr EffectInitFn init = horizontal_blur_init;
+};
 template <>
-inline constexpr EffectInitFn effect_init<VerticalBlurState> = vertical_blur_init;
+struct EffectType<VerticalBlurState> {
+  static constexpr EffectInitFn init = vertical_blur_init;
+};
 
 // Builds a scene: empties the display list, gives it a fresh scene record of
 // type Record, and appends the scene's objects in drawing order (the first
@@ -118,23 +134,23 @@ class SceneBuilder {
   Image* back_buffer() const { return show_.back_buffer(); }
   Image* screen() const { return show_.screen(); }
 
-  // Appends an object of State's effect type, animated by `update` (none by
-  // default), and returns its zero-filled state record to fill in.
+  // Appends an object of State's effect type, animated by `animation` (an
+  // update<f>; none by default), and returns its zero-filled state record to
+  // fill in.
   template <class State, class R = Scene>
-  State& add(Update<State, R> update = {nullptr}) {
-    static_assert(effect_init<State> != nullptr, "no effect type for this state record");
+  State& add(Update<State, R> animation = {nullptr}) {
     static_assert(std::is_base_of_v<R, Record>, "the update needs another scene record");
-    EffectObject* object = effect_create(effect_init<State>, update.fn);
+    EffectObject* object = effect_create(EffectType<State>::init, animation.fn);
     show_.display_list.append(object);
     return *static_cast<State*>(object->state);
   }
 
   // A white flash over the whole screen: an AddFill whose update sets its
-  // colour every frame (white_flash below).
+  // colour every frame (see white_flash in show/scene_helpers.h).
   template <class R>
-  AddFillState& add_flash(Update<AddFillState, R> update) {
+  AddFillState& add_flash(Update<AddFillState, R> animation) {
     Image* target = screen();
-    return add(update) = {.image = target, .colour = 0, .x = 0, .y = 0, .w = target->width, .h = target->height};
+    return add(animation) = {.image = target, .colour = 0, .x = 0, .y = 0, .w = target->width, .h = target->height};
   }
 
  private:
