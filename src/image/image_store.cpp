@@ -239,6 +239,8 @@ const char* const picture_paths[picture_count + 1] = {
 Image** image_store = nullptr;
 int32_t image_count = 0;
 
+const char image_store_all_pictures[] = "the pictures";
+
 namespace {
 
 void free_images(Image** images, int32_t count) {
@@ -271,11 +273,14 @@ const char* image_store_try_load() {
     }
     total_pixels += static_cast<uint64_t>(images[i]->width) * static_cast<uint64_t>(images[i]->height);
     if (total_pixels > picture_store_max_pixels) {
-      picture_set_error("the pictures up to this one hold %llu pixels, more than the %llu accepted in all",
-                        static_cast<unsigned long long>(total_pixels),
-                        static_cast<unsigned long long>(picture_store_max_pixels));
+      // No picture is at fault on its own; the message names none.
+      const uint64_t mib = uint64_t{1} << 20;
+      const uint64_t bytes = total_pixels * sizeof(uint32_t);
+      picture_set_error("they need at least %llu MiB together, more than the limit of %llu MiB",
+                        static_cast<unsigned long long>((bytes + mib - 1) / mib),
+                        static_cast<unsigned long long>(picture_store_max_pixels * sizeof(uint32_t) / mib));
       free_images(images, i + 1);
-      return picture_paths[i];
+      return image_store_all_pictures;
     }
   }
   images[n] = image_create(back_buffer_width, back_buffer_height);
@@ -288,9 +293,14 @@ const char* image_store_try_load() {
 void image_store_load() {
   const char* failed = image_store_try_load();
   if (failed == nullptr) return;
-  // The decoder's reason first, then the start-up message itself.
   const char* reason = picture_load_error();
-  if (reason[0] != '\0') std::fprintf(stderr, "%s: %s\n", failed, reason);
+  if (failed == image_store_all_pictures) {
+    std::fprintf(stderr, "Couldn't load %s: %s\n", failed, reason);
+    std::exit(1);
+  }
+  // For a file that was read but not decoded, the decoder's reason first;
+  // a missing or unreadable file gets the start-up message alone.
+  if (reason[0] != '\0' && !picture_load_unreadable()) std::fprintf(stderr, "%s: %s\n", failed, reason);
   std::fprintf(stderr, "Couldn't load %s\n", failed);
   std::exit(1);
 }

@@ -20,11 +20,18 @@ inline constexpr int32_t back_buffer_width = 400;
 inline constexpr int32_t back_buffer_height = 300;
 
 // Decodes every picture in table order and creates the back buffer. Returns
-// null on success, or the path of the first picture that could not be loaded
-// (the store is then freed again and left empty).
+// null on success, or the path of the first picture that could not be loaded,
+// or image_store_all_pictures when the pictures together hold more than
+// picture_store_max_pixels (the store is then freed again and left empty;
+// picture_load_error says why).
 const char* image_store_try_load();
 
-// Start-up form: on failure prints "Couldn't load %s\n" and exits with status 1.
+// Returned by image_store_try_load for a refusal of all pictures together.
+extern const char image_store_all_pictures[];
+
+// Start-up form: on failure prints "Couldn't load %s\n" with the picture's
+// path (after the decoder's reason for a file it could not decode), or the
+// reason the pictures are refused together, and exits with status 1.
 void image_store_load();
 
 // Empties the display list, then frees every image and the store's array.

@@ -14,6 +14,7 @@
 namespace {
 
 char last_error[512];
+bool last_unreadable = false;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -30,6 +31,8 @@ void picture_set_error(const char* format, ...) {
 }
 
 const char* picture_load_error() { return last_error; }
+
+bool picture_load_unreadable() { return last_unreadable; }
 
 bool picture_size_acceptable(uint64_t width, uint64_t height) {
   if (width == 0 || height == 0) {
@@ -58,6 +61,7 @@ Image* picture_image_create(uint32_t width, uint32_t height) {
 
 Image* picture_load(const char* path) {
   last_error[0] = '\0';
+  last_unreadable = true;
   if (path == nullptr) {
     picture_set_error("no path given");
     return nullptr;
@@ -86,6 +90,8 @@ Image* picture_load(const char* path) {
     picture_set_error("cannot seek: %s", std::strerror(errno));
     return nullptr;
   }
+  // From here on the file is read by a decoder: a failure is the content's.
+  last_unreadable = false;
   const bool is_png = got == sizeof signature && png_sig_cmp(signature, 0, sizeof signature) == 0;
   Image* image = is_png ? png_decode(file.get()) : jpeg_decode(file.get());
   if (image != nullptr) last_error[0] = '\0';

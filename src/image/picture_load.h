@@ -25,3 +25,9 @@ Image* picture_load(const char* path);
 // operating system's reason for an unreadable file); empty after a success.
 // The text lives until the next call of picture_load.
 const char* picture_load_error();
+
+// True when the last picture_load returned null because the file could not
+// be read at all (missing, not a regular file, no permission, a read error
+// at its start); false when a decoder read it and refused its content, and
+// false after a success.
+bool picture_load_unreadable();

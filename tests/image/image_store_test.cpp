@@ -149,9 +149,10 @@ TEST_F(ImageStore, CorruptFileIsReportedLikeAMissingOne) {
 
 TEST_F(ImageStore, LoadPrintsTheMessageAndExitsWithStatusOne) {
   fs::remove("data/phone.jpg");
-  EXPECT_EXIT(image_store_load(), testing::ExitedWithCode(1), "(^|\n)Couldn't load data/phone\\.jpg\n$");
+  // A missing file: the start-up message alone, on one line.
+  EXPECT_EXIT(image_store_load(), testing::ExitedWithCode(1), "^Couldn't load data/phone\\.jpg\n$");
   ASSERT_TRUE(write_file("data/eye.jpg", {'G', 'I', 'F', '8', '9', 'a'}));
-  EXPECT_EXIT(image_store_load(), testing::ExitedWithCode(1), "(^|\n)Couldn't load data/phone\\.jpg\n$");
+  EXPECT_EXIT(image_store_load(), testing::ExitedWithCode(1), "^Couldn't load data/phone\\.jpg\n$");
   ASSERT_TRUE(write_picture("data/phone.jpg", 81));
   EXPECT_EXIT(image_store_load(), testing::ExitedWithCode(1),
               "^data/eye\\.jpg: JPEG: .*\nCouldn't load data/eye\\.jpg\n$");
