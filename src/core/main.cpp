@@ -14,9 +14,9 @@
 #include "core/sdl_screen.h"
 #include "core/tick.h"
 #include "image/image_store.h"
-#include "image/picture_size_check.h"
 #include "music/soundtrack.h"
 #include "show/cue_table.h"
+#include "show/picture_size_check.h"
 
 static_assert(video_flag_fullscreen == SDL_FULLSCREEN);
 static_assert(video_flag_doublebuf == SDL_DOUBLEBUF);
@@ -123,8 +123,8 @@ int main(int argc, char** argv) {
   screen_image.height = screen_height;
 
   image_store_load();
-  // The scenes read their pictures through fixed rectangles: a picture of
-  // the wrong size stops the show here rather than being read out of bounds.
+  // A picture too small for a rectangle a scene reads from it stops the
+  // show here rather than being drawn wrongly.
   const std::string size_problem = picture_size_check(image_store);
   if (!size_problem.empty()) fail("%s\n", size_problem.c_str());
 

@@ -1,17 +1,23 @@
-// The size table the generator, its tests and the player's start-up check
-// share.
+// The generator's layout targets: a consistent table, and sizes the show
+// accepts (a layout target never asks for less than a scene needs).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "image/picture_sizes.h"
+#include "picture_layout.h"
+#include "show/picture_size_check.h"
 
 namespace {
 
-TEST(PictureSizes, EveryRuleIsSaneAndExplained) {
+using assets::first_layout_miss;
+using assets::layout_target;
+using assets::layout_target_met;
+using assets::LayoutTarget;
+
+TEST(PictureLayout, EveryTargetIsSaneAndExplained) {
   for (int i = 0; i < picture_count; ++i) {
-    const PictureSizeRule& r = picture_size_rule(i);
+    const LayoutTarget& r = layout_target(i);
     ASSERT_NE(r.reason, nullptr);
     EXPECT_GT(std::string(r.reason).size(), 10u) << i;
     EXPECT_GE(r.min_width, 1) << i;
@@ -23,55 +29,57 @@ TEST(PictureSizes, EveryRuleIsSaneAndExplained) {
       EXPECT_LE(r.min_height, r.max_height) << i;
     }
     if (r.same_size_as >= 0) {
-      // A slot's later pictures follow its first, which has a rule of its own.
+      // A slot's later pictures follow its first, which has a target of its own.
       EXPECT_LT(r.same_size_as, i);
-      EXPECT_LT(picture_size_rule(r.same_size_as).same_size_as, 0) << i;
+      EXPECT_LT(layout_target(r.same_size_as).same_size_as, 0) << i;
     }
   }
 }
 
-TEST(PictureSizes, ScenesReadingRectanglesGetTheirMinimums) {
-  EXPECT_FALSE(picture_size_fits(4, 538, 300, 0, 0));   // shipyard pan up to column 139
-  EXPECT_TRUE(picture_size_fits(4, 539, 300, 0, 0));
-  EXPECT_FALSE(picture_size_fits(8, 478, 300, 0, 0));
-  EXPECT_FALSE(picture_size_fits(172, 1158, 300, 0, 0));  // panorama scroll
-  EXPECT_TRUE(picture_size_fits(172, 1159, 300, 0, 0));
-  EXPECT_FALSE(picture_size_fits(40, 400, 300, 0, 0));    // keyword photo must be wider than the view
-  EXPECT_FALSE(picture_size_fits(29, 99, 20, 0, 0));      // labels read 100 columns
+TEST(PictureLayout, ChecksBothEndsOfARangeAndTheSlotsFirstPicture) {
+  EXPECT_FALSE(layout_target_met(4, 538, 300, 0, 0));  // shipyard pan up to column 139
+  EXPECT_TRUE(layout_target_met(4, 539, 300, 0, 0));
+  EXPECT_FALSE(layout_target_met(40, 400, 300, 0, 0));  // the cut to the right end must show
+  EXPECT_FALSE(layout_target_met(0, 127, 32, 0, 0));    // the event name ends before the colon
+  EXPECT_FALSE(layout_target_met(113, 110, 76, 0, 0));  // seven whole 11-row lines
+  EXPECT_TRUE(layout_target_met(42, 36, 36, 36, 36));   // thumbnail slot: as its first
+  EXPECT_FALSE(layout_target_met(42, 36, 35, 36, 36));
 }
 
-TEST(PictureSizes, BlurredPicturesNeedTheScreensRowLength) {
-  for (int i : {83, 100, 121, 140, 155, 164, 192}) {
-    EXPECT_TRUE(picture_size_fits(i, 400, 300, 0, 0)) << i;
-    EXPECT_TRUE(picture_size_fits(i, 400, 301, 0, 0)) << i;
-    EXPECT_FALSE(picture_size_fits(i, 401, 300, 0, 0)) << i;
-    EXPECT_FALSE(picture_size_fits(i, 400, 299, 0, 0)) << i;
-  }
-}
-
-TEST(PictureSizes, ExactAndSlotRules) {
-  EXPECT_FALSE(picture_size_fits(223, 401, 300, 0, 0));  // end picture must not be scaled
-  EXPECT_TRUE(picture_size_fits(223, 400, 300, 0, 0));
-  EXPECT_TRUE(picture_size_fits(42, 36, 36, 36, 36));    // thumbnail slot: same as 41
-  EXPECT_FALSE(picture_size_fits(42, 36, 35, 36, 36));
-  EXPECT_FALSE(picture_size_fits(41, 42, 36, 0, 0));     // thumbnails sit 41 pixels apart
-  EXPECT_FALSE(picture_size_fits(113, 110, 76, 0, 0));   // strip loop needs 7 lines of 11 rows
-}
-
-TEST(PictureSizes, FirstViolationFindsTheOffender) {
+// Pictures at the smallest and at the largest sizes of their targets.
+std::vector<Image> target_sizes(bool largest) {
   std::vector<Image> images(picture_count);
-  std::vector<const Image*> pointers;
   for (int i = 0; i < picture_count; ++i) {
-    const PictureSizeRule& r = picture_size_rule(i);
-    const PictureSizeRule& base = r.same_size_as >= 0 ? picture_size_rule(r.same_size_as) : r;
-    images[i] = {nullptr, base.min_width, base.min_height};
-    pointers.push_back(&images[i]);
+    const LayoutTarget& r = layout_target(i);
+    const LayoutTarget& base = r.same_size_as >= 0 ? layout_target(r.same_size_as) : r;
+    const int w = largest && base.max_width > 0 ? base.max_width : base.min_width;
+    const int h = largest && base.max_height > 0 ? base.max_height : base.min_height;
+    images[i] = {nullptr, w, h};
   }
-  EXPECT_EQ(first_picture_size_violation(pointers.data()), -1);
+  return images;
+}
+
+std::vector<const Image*> pointers(const std::vector<Image>& images) {
+  std::vector<const Image*> all;
+  for (const Image& image : images) all.push_back(&image);
+  return all;
+}
+
+TEST(PictureLayout, TargetsMeetTheShowsNeeds) {
+  for (bool largest : {false, true}) {
+    SCOPED_TRACE(largest ? "largest" : "smallest");
+    const std::vector<Image> images = target_sizes(largest);
+    EXPECT_EQ(first_layout_miss(pointers(images).data()), -1);
+    EXPECT_EQ(picture_size_check(pointers(images).data()), "");
+  }
+}
+
+TEST(PictureLayout, FirstMissFindsTheOffender) {
+  std::vector<Image> images = target_sizes(false);
   images[219].width += 1;  // a mixer that no longer matches the slot's first
-  EXPECT_EQ(first_picture_size_violation(pointers.data()), 219);
+  EXPECT_EQ(first_layout_miss(pointers(images).data()), 219);
   images[16].height -= 1;  // a traffic photograph smaller than image 15
-  EXPECT_EQ(first_picture_size_violation(pointers.data()), 16);
+  EXPECT_EQ(first_layout_miss(pointers(images).data()), 16);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -22,19 +23,91 @@
 #include <lame/lame.h>
 
 #include "image/image_store.h"
-#include "image/picture_sizes.h"
+#include "show/picture_needs.h"
 #include "support/child_process.h"
 
 namespace reliability {
 
 namespace fs = std::filesystem;
 
-Size fitting_size(int32_t index, bool smallest) {
-  const PictureSizeRule& rule = picture_size_rule(index);
-  if (rule.same_size_as >= 0) return fitting_size(rule.same_size_as, smallest);
-  if (smallest) return {rule.min_width, rule.min_height};
-  return {rule.max_width > 0 ? rule.max_width : rule.min_width,
-          rule.max_height > 0 ? rule.max_height : rule.min_height};
+namespace {
+
+Size at_least(Size size, Size floor) {
+  return {std::max(size.width, floor.width), std::max(size.height, floor.height)};
+}
+
+Size roomy_size(int32_t index) {
+  const std::string path = picture_paths[index];
+  const NeededSize least = least_needed_size(index);
+  Size size{least.width, least.height};
+  if (index == 14) {
+    size = {320, 90};  // the title, larger than its 200x40 bar
+  } else if (index >= 15 && index <= 22) {
+    size = {480, 360};  // traffic photographs drawn through the scaled path
+  } else if (index == 60) {
+    size = {400, 300};
+  } else if (index >= 61 && index <= 75) {
+    size = {480, 360};  // laptops larger than the first
+  } else if (index == 113) {
+    size = {60, 150};  // the strip
+  } else if (index == 223) {
+    size = {640, 480};  // the end picture, scaled
+  } else if (path.find("small") != std::string::npos) {
+    size = {24 + index % 7 * 5, 20 + index % 5 * 7};  // thumbnails, each its own size
+  } else if (least.width == 1 && least.height == 1) {
+    size = {180 + index * 37 % 240, 40 + index * 13 % 50};  // words and the like, larger than their places
+  }
+  // Keyword photographs keep their least size, exactly 400x300.
+  for (const PictureNeed& need : picture_needs()) {
+    if (need.reference >= 0 && need_covers(need, index)) size = at_least(size, roomy_size(need.reference));
+  }
+  return size;
+}
+
+}  // namespace
+
+std::vector<ShortPicture> short_pictures() {
+  std::vector<ShortPicture> cases;
+  const auto needs = picture_needs();
+  for (int32_t n = 0; n < static_cast<int32_t>(needs.size()); ++n) {
+    const PictureNeed& need = needs[n];
+    // The pictures of the need, and its reference, all at one size that
+    // meets every need of theirs: the bound of this need on each side.
+    std::map<int32_t, Size> sizes;
+    Size bound{need.width, need.height};
+    if (need.reference >= 0) {
+      bound = at_least(picture_size(need.reference, PictureSet::smallest), {40, 30});
+      for (const PictureRange& range : need.pictures) {
+        for (int32_t i = range.first; i <= range.last; ++i) bound = at_least(bound, picture_size(i, PictureSet::smallest));
+      }
+      sizes[need.reference] = bound;
+      for (const PictureRange& range : need.pictures) {
+        for (int32_t i = range.first; i <= range.last; ++i) sizes[i] = bound;
+      }
+    }
+    for (const PictureRange& range : need.pictures) {
+      for (int32_t i = range.first; i <= range.last; ++i) {
+        const Size least = sizes.count(i) != 0 ? sizes[i] : picture_size(i, PictureSet::smallest);
+        std::vector<Size> short_sizes;
+        if (bound.width > 1) short_sizes.push_back({bound.width - 1, least.height});
+        if (bound.height > 1) short_sizes.push_back({least.width, bound.height - 1});
+        if (need.exact_width) short_sizes.push_back({bound.width + 1, least.height});
+        for (const Size size : short_sizes) {
+          ShortPicture c{n, i, size, sizes};
+          c.sizes[i] = size;
+          cases.push_back(c);
+        }
+      }
+    }
+  }
+  return cases;
+}
+
+Size picture_size(int32_t index, PictureSet set) {
+  if (set == PictureSet::roomy) return roomy_size(index);
+  const NeededSize least = least_needed_size(index);
+  if (set == PictureSet::fitting) return at_least({least.width, least.height}, {64, 24});
+  return {least.width, least.height};
 }
 
 namespace {
@@ -161,15 +234,15 @@ const std::vector<uint8_t>& fitting_soundtrack() {
 
 namespace {
 
-// The pictures and the soundtrack, encoded once per process (and per kind
-// of size) into a folder that lives as long as the process.
-std::string write_master_data(bool smallest) {
+// The pictures and the soundtrack, encoded once per process (and per
+// picture set) into a folder that lives as long as the process.
+std::string write_master_data(PictureSet set) {
   static Scratch master_folders;
-  const std::string master = master_folders.path() + (smallest ? "/smallest" : "/fitting");
+  const std::string master = master_folders.path() + "/set" + std::to_string(static_cast<int>(set));
   fs::create_directories(fs::path(master) / "data");
   std::map<std::pair<int32_t, int32_t>, std::vector<uint8_t>> png_cache, jpeg_cache;
   for (int32_t i = 0; i < picture_count; ++i) {
-    const Size size = fitting_size(i, smallest);
+    const Size size = picture_size(i, set);
     const std::string path = picture_paths[i];
     const bool jpeg = path.ends_with(".jpg");
     auto& cache = jpeg ? jpeg_cache : png_cache;
@@ -183,18 +256,18 @@ std::string write_master_data(bool smallest) {
   return master;
 }
 
-const std::string& master_data(bool smallest) {
-  static const std::string fitting = write_master_data(false);
-  if (!smallest) return fitting;
-  static const std::string small = write_master_data(true);
-  return small;
+const std::string& master_data(PictureSet set) {
+  static std::map<PictureSet, std::string> masters;
+  auto found = masters.find(set);
+  if (found == masters.end()) found = masters.emplace(set, write_master_data(set)).first;
+  return found->second;
 }
 
 }  // namespace
 
 void write_fitting_show_data(const std::string& dir, const std::map<std::string, std::vector<uint8_t>>& replace,
-                             bool smallest) {
-  const fs::path master = master_data(smallest);
+                             PictureSet set) {
+  const fs::path master = master_data(set);
   const fs::path data = fs::path(dir) / "data";
   fs::create_directories(data);
   for (const auto& entry : fs::directory_iterator(master / "data")) {

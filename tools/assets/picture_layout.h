@@ -1,8 +1,10 @@
-// What the scenes require of each picture's size. The scenes read pictures
-// through fixed rectangles, blur them with the screen's row length, switch
-// slots between pictures of one size and place words at fixed positions; this
-// table collects those needs per store index so that the asset generator, its
-// tests and the player's start-up check agree on them.
+// The sizes the generator gives its pictures so that they look right where
+// the scenes put them: word boxes that end before the next word, thumbnails
+// that fit their 41-pixel slots, a title that fits its bar, a strip of whole
+// 11-row lines, photographs exactly screen-sized where a scene copies them
+// one to one. These are this generator's layout choices, far narrower than
+// what the show accepts (src/show/picture_needs.h); its tests check its
+// output against both.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +12,9 @@
 #include "image/image.h"
 #include "image/image_store.h"
 
-struct PictureSizeRule {
+namespace assets {
+
+struct LayoutTarget {
   int32_t min_width;
   int32_t min_height;
   int32_t max_width;     // 0: no upper limit
@@ -19,14 +23,16 @@ struct PictureSizeRule {
   const char* reason;
 };
 
-// The rule of store index 0 .. picture_count - 1.
-const PictureSizeRule& picture_size_rule(int32_t index);
+// The target of store index 0 .. picture_count - 1.
+const LayoutTarget& layout_target(int32_t index);
 
-// True when a picture of width x height meets the rule of `index`; ref_width
-// and ref_height are the size of picture same_size_as (ignored without one).
-bool picture_size_fits(int32_t index, int32_t width, int32_t height, int32_t ref_width,
-                       int32_t ref_height);
+// True when a picture of width x height meets the target of `index`;
+// ref_width and ref_height are the size of picture same_size_as (ignored
+// without one).
+bool layout_target_met(int32_t index, int32_t width, int32_t height, int32_t ref_width, int32_t ref_height);
 
 // Checks pictures[0 .. picture_count - 1] (none may be null) against the
-// table and returns the first store index whose size breaks its rule, or -1.
-int32_t first_picture_size_violation(const Image* const* pictures);
+// targets and returns the first store index whose size misses its target, or -1.
+int32_t first_layout_miss(const Image* const* pictures);
+
+}  // namespace assets
