@@ -4,8 +4,11 @@
 
 namespace {
 
-// Each row is a need the scenes' own rectangles make; none is there to keep
-// memory safe (see picture_needs.h).
+// Every row is a need the scenes state by the rectangles they read: each
+// rectangle must lie inside its picture, and a blur reads rows of the width
+// it writes. None is a memory need: a picture that misses one is still read
+// and written only inside its pixels (see picture_needs.h), just not drawn
+// as the scene intends.
 
 // The presents scene pans a 400x300 view from column 139 to column 4.
 constexpr PictureRange shipyard[] = {{4, 4}};
@@ -32,10 +35,12 @@ constexpr PictureRange later_laptops[] = {{61, 75}};
 // and up to 6 (fuel window), and the head piece H - 11 r - 11 rows.
 constexpr PictureRange strip[] = {{113, 113}};
 // Blurs read their source as 300 rows of 400 pixels (the size of the image
-// they write). Stairs 14 and 15 (134, 135) and basements 14 and 15 (153,
-// 154) are in no sequence table, so nothing reads them.
-constexpr PictureRange blurred[] = {{83, 83},    {100, 108}, {121, 133}, {140, 152},
-                                    {155, 163},  {164, 171}, {192, 195}};
+// they write): a wider picture would be drawn sheared, a narrower one too or,
+// holding fewer than 400x300 pixels, not at all. Stairs 14 and 15 (134, 135)
+// and basements 14 and 15 (153, 154) are in no sequence table, so nothing
+// reads them.
+constexpr PictureRange blurred[] = {{83, 83},   {100, 108}, {121, 133}, {140, 152},
+                                    {155, 163}, {164, 171}, {192, 195}};
 // The fuel window shows columns up to 399 and rows up to 299 of image 107; as
 // a blurred picture it meets that already.
 // The eye zoom's design flicker reads the later prints through image 211's size.

@@ -54,8 +54,9 @@ Size roomy_size(int32_t index) {
     size = {640, 480};  // the end picture, scaled
   } else if (path.find("small") != std::string::npos) {
     size = {24 + index % 7 * 5, 20 + index % 5 * 7};  // thumbnails, each its own size
-  } else if (least.width == 1 && least.height == 1) {
-    size = {180 + index * 37 % 240, 40 + index * 13 % 50};  // words and the like, larger than their places
+  } else if (least.width == 1 || least.height == 1) {
+    // Words, labels and the like, larger than their places.
+    size = at_least({180 + index * 37 % 240, 40 + index * 13 % 50}, size);
   }
   // Keyword photographs keep their least size, exactly 400x300.
   for (const PictureNeed& need : picture_needs()) {
