@@ -262,7 +262,7 @@ const char* image_store_try_load() {
   auto* images = static_cast<Image**>(std::calloc(static_cast<std::size_t>(n) + 1, sizeof(Image*)));
   if (images == nullptr) {
     picture_set_error("out of memory for the image store");
-    return picture_paths[0];
+    return image_store_all_pictures;
   }
   uint64_t total_pixels = 0;
   for (int32_t i = 0; i < n; ++i) {

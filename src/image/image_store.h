@@ -21,9 +21,10 @@ inline constexpr int32_t back_buffer_height = 300;
 
 // Decodes every picture in table order and creates the back buffer. Returns
 // null on success, or the path of the first picture that could not be loaded,
-// or image_store_all_pictures when the pictures together hold more than
-// picture_store_max_pixels (the store is then freed again and left empty;
-// picture_load_error says why).
+// or image_store_all_pictures when no single picture is at fault (together
+// they hold more than picture_store_max_pixels, or the store's own array
+// cannot be had). The store is then freed again and left empty;
+// picture_load_error says why.
 const char* image_store_try_load();
 
 // Returned by image_store_try_load for a refusal of all pictures together.
