@@ -142,7 +142,6 @@ void register_all(const char* prefix, SimdLevel level) {
 }
 
 const bool registered = [] {
-  benchmark::AddCustomContext("effect kernels", simd_level_name(best_simd_level()));
   register_all("effects/", best_simd_level());
   if (best_simd_level() != SimdLevel::sse2 && simd_level_supported(SimdLevel::sse2)) {
     register_all("effects/sse2/", SimdLevel::sse2);

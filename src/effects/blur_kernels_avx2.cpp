@@ -116,19 +116,22 @@ inline void prefix_row_pair_avx2(const uint32_t* row_a, const uint32_t* row_b, u
     const __m256i v = _mm256_inserti128_si256(
         _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row_a + j))),
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(row_b + j)), 1);
+    // Prefixes within the four pixels first; the running total is added
+    // last, so that the only step from one loop turn to the next is one add.
     __m256i lo = _mm256_unpacklo_epi8(v, zero);  // pixels j, j + 1 of each row
     __m256i hi = _mm256_unpackhi_epi8(v, zero);  // pixels j + 2, j + 3
     lo = _mm256_add_epi16(lo, _mm256_slli_si256(lo, 8));
     hi = _mm256_add_epi16(hi, _mm256_slli_si256(hi, 8));
-    lo = _mm256_add_epi16(lo, carry);
     hi = _mm256_add_epi16(hi, _mm256_unpackhi_epi64(lo, lo));
+    const __m256i lo_total = _mm256_add_epi16(lo, carry);
+    const __m256i hi_total = _mm256_add_epi16(hi, carry);
     uint16_t* at_a = q_a + 4 * (a + 1 + j);
     uint16_t* at_b = q_b + 4 * (a + 1 + j);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_a), _mm256_castsi256_si128(lo));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_a + 8), _mm256_castsi256_si128(hi));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_b), _mm256_extracti128_si256(lo, 1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_b + 8), _mm256_extracti128_si256(hi, 1));
-    carry = _mm256_unpackhi_epi64(hi, hi);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_a), _mm256_castsi256_si128(lo_total));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_a + 8), _mm256_castsi256_si128(hi_total));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_b), _mm256_extracti128_si256(lo_total, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at_b + 8), _mm256_extracti128_si256(hi_total, 1));
+    carry = _mm256_add_epi16(carry, _mm256_unpackhi_epi64(hi, hi));
   }
   total_a = prefix_tail_sse2(row_a, q_a, a + 1, j, w, _mm256_castsi256_si128(carry));
   total_b = prefix_tail_sse2(row_b, q_b, a + 1, j, w, _mm256_extracti128_si256(carry, 1));

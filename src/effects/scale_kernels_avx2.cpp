@@ -18,23 +18,20 @@ void nearest_row_avx2(uint32_t* dst, const uint32_t* row, const int32_t* col, in
   scale_kernels_sse2.nearest_row(dst, row, col, n);
 }
 
-// Four pairs at a time, the arithmetic of mix_pairs_sse2. The pairs are
-// loaded one by one: hardware gathers measured slower here.
-void mix_columns_row_avx2(uint32_t* out, const uint32_t* row, const int32_t* col0,
-                          const int32_t* col1, const uint32_t* fx, int32_t n) {
+// Mixes groups of four output pixels from i on, as long as each pixel's
+// neighbours are a pair in memory; returns where it stopped. The
+// arithmetic of mix_pairs_sse2, four pairs at a time. The pairs are loaded
+// one by one: hardware gathers measured slower here.
+int32_t mix_pair_groups_avx2(uint32_t* out, const uint32_t* row, const int32_t* col0, const int32_t* col1,
+                             const uint32_t* fx, int32_t i, int32_t n) {
   const __m128i c256 = _mm_set1_epi16(256);
   const __m128i one = _mm_set1_epi32(1);
   const __m256i odd = _mm256_set1_epi32(static_cast<int>(0xFF00FF00u));
   const __m256i compact = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
-  int32_t i = 0;
   for (; i + 4 <= n; i += 4) {
     const __m128i c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(col0 + i));
     const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(col1 + i));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_add_epi32(c0, one), c1)) != 0xFFFF) {
-      // A neighbour clamped at the source's right edge: not a pair in memory.
-      scale_kernels_sse2.mix_columns_row(out + i, row, col0 + i, col1 + i, fx + i, 4);
-      continue;
-    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_add_epi32(c0, one), c1)) != 0xFFFF) break;
     const __m128i p01 = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + col0[i])),
                                            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + col0[i + 1])));
     const __m128i p23 = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + col0[i + 2])),
@@ -51,6 +48,19 @@ void mix_columns_row_avx2(uint32_t* out, const uint32_t* row, const int32_t* col
     const __m256i mixed = _mm256_or_si256(rb, _mm256_slli_epi16(ga, 8));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
                      _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(mixed, compact)));
+  }
+  return i;
+}
+
+// Groups whose neighbours are not all pairs in memory (one clamped at an
+// edge of the source) go to the SSE2 kernel, outside the loop above so
+// that its constants stay in registers.
+void mix_columns_row_avx2(uint32_t* out, const uint32_t* row, const int32_t* col0,
+                          const int32_t* col1, const uint32_t* fx, int32_t n) {
+  int32_t i = mix_pair_groups_avx2(out, row, col0, col1, fx, 0, n);
+  while (i + 4 <= n) {
+    scale_kernels_sse2.mix_columns_row(out + i, row, col0 + i, col1 + i, fx + i, 4);
+    i = mix_pair_groups_avx2(out, row, col0, col1, fx, i + 4, n);
   }
   if (i < n) scale_kernels_sse2.mix_columns_row(out + i, row, col0 + i, col1 + i, fx + i, n - i);
 }
