@@ -102,7 +102,6 @@ inline __m128i prefix_tail_sse2(const uint32_t* row, uint16_t* q, int32_t base, 
   return carry;
 }
 
-
 // Vertical window sums of columns [x, w) for output row 0:
 // (a + 1) * row 0 + rows 1 .. b, rows past the last clamped to it.
 void vertical_init_sse2(const uint32_t* src, uint16_t* sums, int32_t x, int32_t w, int32_t h, int32_t a,
