@@ -138,6 +138,7 @@ void add_colour_row_sse2(uint32_t* dst, int32_t n, uint32_t colour) {
 }  // namespace
 
 // ---- AVX2, eight pixels at a time -------------------------------------------
+#if defined(__x86_64__) || defined(__i386__)
 // The same arithmetic as the SSE2 forms on 256-bit registers.
 #pragma GCC push_options
 #pragma GCC target("avx2")
@@ -233,6 +234,7 @@ void add_colour_row_avx2(uint32_t* dst, int32_t n, uint32_t colour) {
 }  // namespace
 
 #pragma GCC pop_options
+#endif
 
 namespace {
 
@@ -240,8 +242,13 @@ constexpr BlendKernels scalar_kernels{alpha_row_scalar, add_row_scalar, replace_
                                       add_colour_row_scalar};
 constexpr BlendKernels sse2_kernels{alpha_row_sse2, add_row_sse2, replace_row_sse2,
                                     add_colour_row_sse2};
+#if defined(__x86_64__) || defined(__i386__)
 constexpr BlendKernels avx2_kernels{alpha_row_avx2, add_row_avx2, replace_row_avx2,
                                     add_colour_row_avx2};
+#else
+// Only x86 has AVX2; elsewhere that level is never selected.
+constexpr BlendKernels avx2_kernels = sse2_kernels;
+#endif
 
 }  // namespace
 

@@ -274,6 +274,7 @@ void vertical_row_sse2(const uint32_t* enter, const uint32_t* leave, uint16_t* s
 // Four pixels per 256-bit register of 16-bit lanes. Steps that cannot fill
 // a whole register fall through to the SSE2 code above, which is fine to
 // call from here (SSE2 is a subset).
+#if defined(__x86_64__) || defined(__i386__)
 
 #define SAVA_AVX2 __attribute__((target("avx2")))
 
@@ -467,6 +468,22 @@ SAVA_AVX2 void vertical_row_avx2(const uint32_t* enter, const uint32_t* leave, u
   }
   vertical_row_sse2<Simple, Update>(enter, leave, sums, out, x, w, n, d);
 }
+#else
+// Only x86 has AVX2; elsewhere that level is never selected.
+template <bool Simple>
+[[noreturn]] void horizontal_avx2(const uint32_t*, uint32_t*, int32_t, int32_t, int32_t, const LaneDivider&,
+                                  uint16_t*, uint16_t*) {
+  __builtin_trap();
+}
+[[noreturn]] void vertical_init_avx2(const uint32_t*, uint16_t*, int32_t, int32_t, int32_t, int32_t) {
+  __builtin_trap();
+}
+template <bool Simple, bool Update>
+[[noreturn]] void vertical_row_avx2(const uint32_t*, const uint32_t*, uint16_t*, uint32_t*, int32_t, int32_t,
+                                    const LaneDivider&) {
+  __builtin_trap();
+}
+#endif
 
 // ---- drivers --------------------------------------------------------------
 

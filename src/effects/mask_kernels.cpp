@@ -69,6 +69,7 @@ void columns_row_sse2(uint32_t* row, int32_t w, const uint8_t* mask, const uint1
 // the low unpack holds pixels 0, 1, 4, 5 and the high one 2, 3, 6, 7; the
 // pack reverses exactly that, and the per-column factors of full 8-pixel
 // groups are stored in the same order (see column_mask_apply).
+#if defined(__x86_64__) || defined(__i386__)
 
 __attribute__((target("avx2"))) void scale_row_avx2(uint32_t* row, int32_t w, uint8_t m) {
   const __m256i zero = _mm256_setzero_si256();
@@ -100,6 +101,13 @@ __attribute__((target("avx2"))) void columns_row_avx2(uint32_t* row, int32_t w, 
   }
   columns_row_sse2(row + i, w - i, mask + i, k + 4 * i, or_words + i);
 }
+#else
+// Only x86 has AVX2; elsewhere that level is never selected.
+[[noreturn]] void scale_row_avx2(uint32_t*, int32_t, uint8_t) { __builtin_trap(); }
+[[noreturn]] void columns_row_avx2(uint32_t*, int32_t, const uint8_t*, const uint16_t*, const uint32_t*) {
+  __builtin_trap();
+}
+#endif
 
 }  // namespace
 

@@ -97,6 +97,7 @@ void mix_rows_row_sse2(uint32_t* dst, const uint32_t* top, const uint32_t* botto
 }  // namespace
 
 // ---- AVX2 -------------------------------------------------------------------
+#if defined(__x86_64__) || defined(__i386__)
 #pragma GCC push_options
 #pragma GCC target("avx2")
 
@@ -160,13 +161,19 @@ void mix_rows_row_avx2(uint32_t* dst, const uint32_t* top, const uint32_t* botto
 }  // namespace
 
 #pragma GCC pop_options
+#endif
 
 namespace {
 
 constexpr ScaleKernels scalar_kernels{nearest_row_scalar, mix_columns_row_scalar, mix_rows_row_scalar};
 constexpr ScaleKernels sse2_kernels{nearest_row_sse2, mix_columns_row_sse2, mix_rows_row_sse2};
 // Nearest sampling is only loads and stores; gathers do not make it faster.
+#if defined(__x86_64__) || defined(__i386__)
 constexpr ScaleKernels avx2_kernels{nearest_row_sse2, mix_columns_row_avx2, mix_rows_row_avx2};
+#else
+// Only x86 has AVX2; elsewhere that level is never selected.
+constexpr ScaleKernels avx2_kernels = sse2_kernels;
+#endif
 
 }  // namespace
 
