@@ -255,7 +255,7 @@ async function main() {
     }));
 
   const windows = [
-    { what: 'a cue start (design scene)', from: 16000, to: 17000, fps: 60 },
+    { what: 'a cue start (keyword photo scene)', from: 48000, to: 49000, fps: 60 },
     { what: 'a scene middle (panorama)', from: 150000, to: 151500, fps: 60 },
     { what: 'the end screen to the last cue', from: 180000, to: 184000, fps: 30 },
   ];

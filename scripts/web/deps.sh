@@ -29,7 +29,7 @@ apt_dir=$deps/apt
 apt_opts=(
   -o "Dir::Etc::SourceList=$apt_dir/sources.list" -o Dir::Etc::SourceParts=/dev/null
   -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
-  -o APT::Sandbox::User=root -o Debug::NoLocking=1
+  -o APT::Sandbox::User=root
 )
 apt_ready=0
 prepare_apt() {
@@ -111,10 +111,15 @@ build_libpng() {
 
 build_libjpeg_turbo() {
   local src=$1
+  # Only the library: its command-line programs and tests are not needed.
   emcmake cmake -S "$src" -B "$src/build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DCMAKE_INSTALL_LIBDIR="$prefix/lib" -DCMAKE_C_FLAGS="$common_cflags" -DCMAKE_CROSSCOMPILING_EMULATOR="$web_emulator" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=0 -DWITH_TURBOJPEG=0 -DWITH_JAVA=0 &&
-    cmake --build "$src/build" -j"$jobs" && cmake --install "$src/build"
+    cmake --build "$src/build" -j"$jobs" --target jpeg-static &&
+    mkdir -p "$prefix/include" "$prefix/lib/pkgconfig" &&
+    cp "$src/build/libjpeg.a" "$prefix/lib/" &&
+    cp "$src/build/jconfig.h" "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$prefix/include/" &&
+    cp "$src/build/pkgscripts/libjpeg.pc" "$prefix/lib/pkgconfig/"
 }
 
 build_mpg123() {
