@@ -57,6 +57,7 @@ struct WebPlayer {
   std::unique_ptr<uint8_t[]> queue;
   int32_t audio_callbacks = 0;
   bool anchored = false;
+  double clock_read_at_ms = 0;  // page time at which the last frame read the show clock
 
   // Capturing.
   CapturePlan plan;
@@ -120,6 +121,7 @@ void play_frame() {
   }
   if (player.anchored) {
     const double started = emscripten_get_now();
+    player.clock_read_at_ms = started;
     frame_step(cue_table, read_show_clock());
     const double rendered = emscripten_get_now();
     player.screen->present();
@@ -192,11 +194,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start() {
 // What the page and its tests read about the running show, as JSON.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   static std::string text;
-  char buffer[320];
+  char buffer[384];
   std::snprintf(buffer, sizeof buffer,
-                "{\"phase\":\"%s\",\"now_ms\":%d,\"anchored\":%s,\"audio_callbacks\":%d,\"frames\":%lld,"
+                "{\"phase\":\"%s\",\"now_ms\":%d,\"clock_read_at_ms\":%.3f,\"anchored\":%s,\"audio_callbacks\":%d,"
+                "\"frames\":%lld,"
                 "\"render_ms_mean\":%.3f,\"render_ms_max\":%.3f,\"present_ms_mean\":%.3f,\"present_ms_max\":%.3f}",
-                phase_name(player.phase), static_cast<int>(now_ms), player.anchored ? "true" : "false",
+                phase_name(player.phase), static_cast<int>(now_ms), player.clock_read_at_ms,
+                player.anchored ? "true" : "false",
                 static_cast<int>(player.audio_callbacks), static_cast<long long>(player.times.count()),
                 player.times.render_mean(), player.times.render_max(), player.times.present_mean(),
                 player.times.present_max());
