@@ -22,7 +22,7 @@
 #include "core/runtime.h"
 #include "core/tick.h"
 #include "image/image_store.h"
-#include "image/picture_size_check.h"
+#include "show/picture_size_check.h"
 #include "music/soundtrack.h"
 #include "show/cue_table.h"
 #include "web/capture_plan.h"
