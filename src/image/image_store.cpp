@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/frame.h"
 #include "image/picture_decode.h"
@@ -239,11 +240,36 @@ const char* const picture_paths[picture_count + 1] = {
 Image** image_store = nullptr;
 int32_t image_count = 0;
 
+const char image_store_stopped[] = "(stopped)";
+
 namespace {
 
 void free_images(Image** images, int32_t count) {
   for (int32_t i = 0; i < count; ++i) image_free(images[i]);
   std::free(images);
+}
+
+// The pictures' total size from their headers, before anything is decoded:
+// pictures of small files can ask for far more memory than they take. Returns
+// the index of the picture with which the total passes the limit (the reason
+// recorded), or -1. The look stops at a header that cannot be read: that
+// picture is refused when it is decoded, in table order, and no later file
+// is opened.
+int32_t first_picture_past_total(int32_t count) {
+  uint64_t total_pixels = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (!picture_read_size(picture_paths[i], &width, &height)) break;
+    total_pixels += static_cast<uint64_t>(width) * height;
+    if (total_pixels > picture_store_max_pixels) {
+      picture_set_error("the pictures up to this one hold %llu pixels, more than the %llu accepted in all",
+                        static_cast<unsigned long long>(total_pixels),
+                        static_cast<unsigned long long>(picture_store_max_pixels));
+      return i;
+    }
+  }
+  return -1;
 }
 
 }  // namespace
@@ -262,12 +288,17 @@ const char* image_store_try_load() {
     picture_set_error("out of memory for the image store");
     return picture_paths[0];
   }
+  const int32_t too_many = first_picture_past_total(n);
+  if (too_many >= 0) {
+    std::free(images);
+    return picture_paths[too_many];
+  }
   uint64_t total_pixels = 0;
   for (int32_t i = 0; i < n; ++i) {
-    images[i] = picture_load(picture_paths[i]);
+    images[i] = picture_should_stop() ? nullptr : picture_load(picture_paths[i]);
     if (images[i] == nullptr) {
       free_images(images, i);
-      return picture_paths[i];
+      return std::strcmp(picture_load_error(), "stopped") == 0 ? image_store_stopped : picture_paths[i];
     }
     total_pixels += static_cast<uint64_t>(images[i]->width) * static_cast<uint64_t>(images[i]->height);
     if (total_pixels > picture_store_max_pixels) {
@@ -287,7 +318,7 @@ const char* image_store_try_load() {
 
 void image_store_load() {
   const char* failed = image_store_try_load();
-  if (failed == nullptr) return;
+  if (failed == nullptr || failed == image_store_stopped) return;
   // The decoder's reason first, then the start-up message itself.
   const char* reason = picture_load_error();
   if (reason[0] != '\0') std::fprintf(stderr, "%s: %s\n", failed, reason);

@@ -21,10 +21,15 @@ inline constexpr int32_t back_buffer_height = 300;
 
 // Decodes every picture in table order and creates the back buffer. Returns
 // null on success, or the path of the first picture that could not be loaded
-// (the store is then freed again and left empty).
+// (the store is then freed again and left empty). The pictures' total size
+// is checked from their headers before any is decoded. A stop request
+// (picture_stop_requested) is honoured between pictures and during long
+// decodes: the store is then left empty and image_store_stopped returned.
 const char* image_store_try_load();
+extern const char image_store_stopped[];
 
-// Start-up form: on failure prints "Couldn't load %s\n" and exits with status 1.
+// Start-up form: on failure prints "Couldn't load %s\n" and exits with status
+// 1. After a stop request it returns with the store empty (image_store null).
 void image_store_load();
 
 // Empties the display list, then frees every image and the store's array.
