@@ -4,7 +4,6 @@
 // announces is not kept; and a store of such pictures is refused once the
 // pictures together pass the store's limit, long before memory runs out.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 
@@ -26,57 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace reliability;
-
-uint32_t crc_of(const uint8_t* data, size_t size) {
-  return static_cast<uint32_t>(crc32(0L, data, static_cast<uInt>(size)));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-void put_chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-  put32(out, static_cast<uint32_t>(data.size()));
-  const size_t start = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), data.begin(), data.end());
-  put32(out, crc_of(&out[start], out.size() - start));
-}
-
-// An 8-bit grey PNG of width x height zero samples whose image data stream
-// holds `extra_rows` more rows than the header announces.
-std::vector<uint8_t> zero_png(uint32_t width, uint32_t height, uint32_t extra_rows = 0) {
-  std::vector<uint8_t> out = {137, 80, 78, 71, 13, 10, 26, 10};
-  std::vector<uint8_t> ihdr;
-  put32(ihdr, width);
-  put32(ihdr, height);
-  ihdr.insert(ihdr.end(), {8, 0, 0, 0, 0});
-  put_chunk(out, "IHDR", ihdr);
-
-  // Deflated row by row so that the raw rows never sit in memory at once.
-  z_stream z{};
-  EXPECT_EQ(deflateInit(&z, Z_BEST_COMPRESSION), Z_OK);
-  const std::vector<uint8_t> row(static_cast<size_t>(width) + 1, 0);  // filter byte 0, then samples
-  std::vector<uint8_t> idat;
-  std::vector<uint8_t> buffer(1 << 16);
-  const uint64_t rows = static_cast<uint64_t>(height) + extra_rows;
-  for (uint64_t y = 0; y <= rows; ++y) {
-    const bool last = y == rows;
-    z.next_in = const_cast<Bytef*>(row.data());
-    z.avail_in = last ? 0 : static_cast<uInt>(row.size());
-    int result;
-    do {
-      z.next_out = buffer.data();
-      z.avail_out = static_cast<uInt>(buffer.size());
-      result = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
-      idat.insert(idat.end(), buffer.data(), buffer.data() + (buffer.size() - z.avail_out));
-    } while (z.avail_out == 0 || (last && result != Z_STREAM_END));
-  }
-  deflateEnd(&z);
-  put_chunk(out, "IDAT", idat);
-  put_chunk(out, "IEND", {});
-  return out;
-}
 
 struct ImageDeleter {
   void operator()(Image* image) const { image_free(image); }
