@@ -90,8 +90,9 @@ bool quit_requested_while_starting() {
 
 // The compatibility layer of the video library keeps the video mode's
 // surface past SDL_Quit. It is the library's; the pointer is kept here to the
-// end so that it stays accounted for (reachable) however early the show ends.
-SDL_Surface* video_surface = nullptr;
+// end (volatile: never read, but the store must stay) so that the surface
+// stays accounted for as reachable however early the show ends.
+SDL_Surface* volatile video_surface = nullptr;
 
 void present_frame(void* context) { static_cast<ScreenPresenter*>(context)->present(); }
 

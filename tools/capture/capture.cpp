@@ -164,8 +164,12 @@ struct Outputs {
         *error = o.frames_dir + ": " + ec.message();
         return false;
       }
+      // A file made and removed again: the frames can be written there.
       OutputFile probe;
-      if (!probe.open(o.frames_dir + "/t", error)) return false;
+      if (!probe.open(o.frames_dir + "/t", error)) {
+        *error = o.frames_dir + ": " + error->substr(error->rfind(": ") + 2);
+        return false;
+      }
     }
     if (!o.wav_path.empty()) {
       wav.emplace();
@@ -238,6 +242,11 @@ int run_capture(const CaptureOptions& o) {
     if (!write_sound_file(outputs.video_sound->path(), o, &error)) {
       image_store_free();
       return error.empty() ? 128 + stop_signal : fail(error);
+    }
+    // The sound pass used the soundtrack; start it afresh for the frames.
+    if (sound.open(soundtrack_path, sample_at_ms(o.from_ms)) != SOUNDTRACK_OK) {
+      image_store_free();
+      return fail("cannot reopen the soundtrack");
     }
     if (!outputs.video->start(o.fps_num, o.fps_den, o.video_scale, outputs.video_sound->path(), &error)) {
       image_store_free();
