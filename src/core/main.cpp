@@ -154,37 +154,44 @@ int main(int argc, char** argv) {
   screen_image.width = screen_width;
   screen_image.height = screen_height;
 
-  // A quit during the loading stops it; the show then never starts and
-  // everything started so far is shut down as after the show.
+  // Shutdown, after the show or a quit during start-up: everything started
+  // so far is released.
+  auto shut_down = [&queue] {
+    SDL_CloseAudio();
+    SDL_Quit();
+    soundtrack_close();
+    pcm_queue = nullptr;
+    queue.reset();
+    image_store_free();
+    // The surface went with the video subsystem.
+    screen_image.pixels = nullptr;
+  };
+
+  // A quit during the loading stops it; the show then never starts.
   picture_stop_requested = quit_requested_while_starting;
   image_store_load();
   picture_stop_requested = nullptr;
-  if (image_store != nullptr) {
-    // The scenes read their pictures through fixed rectangles: a picture of
-    // the wrong size stops the show here rather than being read out of bounds.
-    const std::string size_problem = picture_size_check(image_store);
-    if (!size_problem.empty()) fail("%s\n", size_problem.c_str());
-
-    start_tick.store(get_tick_count());
-    // Everything soundtrack_open primed on this thread is handed to the audio
-    // thread now. Unpausing does not go through the audio lock, so it alone
-    // does not order those writes before the first callback's reads; taking
-    // and releasing that lock once (the callback always runs under it) does.
-    // It is never taken again while the show runs.
-    SDL_LockAudio();
-    SDL_UnlockAudio();
-    SDL_PauseAudio(0);
-
-    run_frame_loop(cue_table, FrameHooks{present_frame, poll_events, &screen});
+  if (image_store == nullptr) {
+    shut_down();
+    return 0;
   }
+  // The scenes read their pictures through fixed rectangles: a picture of
+  // the wrong size stops the show here rather than being read out of bounds.
+  const std::string size_problem = picture_size_check(image_store);
+  if (!size_problem.empty()) fail("%s\n", size_problem.c_str());
 
-  SDL_CloseAudio();
-  SDL_Quit();
-  soundtrack_close();
-  pcm_queue = nullptr;
-  queue.reset();
-  image_store_free();
-  // The surface went with the video subsystem.
-  screen_image.pixels = nullptr;
+  start_tick.store(get_tick_count());
+  // Everything soundtrack_open primed on this thread is handed to the audio
+  // thread now. Unpausing does not go through the audio lock, so it alone
+  // does not order those writes before the first callback's reads; taking
+  // and releasing that lock once (the callback always runs under it) does.
+  // It is never taken again while the show runs.
+  SDL_LockAudio();
+  SDL_UnlockAudio();
+  SDL_PauseAudio(0);
+
+  run_frame_loop(cue_table, FrameHooks{present_frame, poll_events, &screen});
+
+  shut_down();
   return 0;
 }

@@ -249,6 +249,15 @@ void free_images(Image** images, int32_t count) {
   std::free(images);
 }
 
+// Whether `total_pixels` is within the store's limit; records the reason if not.
+bool total_within_limit(uint64_t total_pixels) {
+  if (total_pixels <= picture_store_max_pixels) return true;
+  picture_set_error("the pictures up to this one hold %llu pixels, more than the %llu accepted in all",
+                    static_cast<unsigned long long>(total_pixels),
+                    static_cast<unsigned long long>(picture_store_max_pixels));
+  return false;
+}
+
 // The pictures' total size from their headers, before anything is decoded:
 // pictures of small files can ask for far more memory than they take. Returns
 // the index of the picture with which the total passes the limit (the reason
@@ -262,12 +271,7 @@ int32_t first_picture_past_total(int32_t count) {
     uint32_t height = 0;
     if (!picture_read_size(picture_paths[i], &width, &height)) break;
     total_pixels += static_cast<uint64_t>(width) * height;
-    if (total_pixels > picture_store_max_pixels) {
-      picture_set_error("the pictures up to this one hold %llu pixels, more than the %llu accepted in all",
-                        static_cast<unsigned long long>(total_pixels),
-                        static_cast<unsigned long long>(picture_store_max_pixels));
-      return i;
-    }
+    if (!total_within_limit(total_pixels)) return i;
   }
   return -1;
 }
@@ -300,11 +304,9 @@ const char* image_store_try_load() {
       free_images(images, i);
       return std::strcmp(picture_load_error(), "stopped") == 0 ? image_store_stopped : picture_paths[i];
     }
+    // Checked again as decoded, in case a file changed since its header was read.
     total_pixels += static_cast<uint64_t>(images[i]->width) * static_cast<uint64_t>(images[i]->height);
-    if (total_pixels > picture_store_max_pixels) {
-      picture_set_error("the pictures up to this one hold %llu pixels, more than the %llu accepted in all",
-                        static_cast<unsigned long long>(total_pixels),
-                        static_cast<unsigned long long>(picture_store_max_pixels));
+    if (!total_within_limit(total_pixels)) {
       free_images(images, i + 1);
       return picture_paths[i];
     }

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <limits>
 #include <new>
 
 #include "core/runtime.h"
@@ -218,7 +217,14 @@ int64_t soundtrack_pass_frames() { return soundtrack_data && decoder.pass_frames
 
 int soundtrack_seek(uint8_t* queue, int32_t chunk, int64_t frame) {
   const int64_t pass = soundtrack_pass_frames();
-  if (queue == nullptr || chunk <= 0 || chunk > soundtrack_max_chunk || pass <= 0 || frame < 0) return SOUNDTRACK_BAD_CHUNK;
+  if (queue == nullptr || chunk <= 0 || chunk > soundtrack_max_chunk || frame < 0) {
+    soundtrack_close();
+    return SOUNDTRACK_BAD_CHUNK;
+  }
+  if (pass <= 0) {
+    soundtrack_close();
+    return SOUNDTRACK_NO_AUDIO;
+  }
   // The music repeats from its start without a gap, so every pass is alike.
   next_pass_start = frame % pass;
   decoder_wants_input = DECODE_ERR;  // the next step starts a pass there

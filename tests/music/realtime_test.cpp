@@ -29,7 +29,7 @@ std::atomic<long> allocator_calls{0};
 // Allocations of at least large_size bytes while counting.
 std::atomic<size_t> large_size{SIZE_MAX};
 std::atomic<long> large_allocations{0};
-void count(size_t size) {
+[[maybe_unused]] void count(size_t size) {
   if (!counting.load(std::memory_order_relaxed)) return;
   allocator_calls.fetch_add(1);
   if (size >= large_size.load(std::memory_order_relaxed)) large_allocations.fetch_add(1);
