@@ -137,7 +137,8 @@ int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size) {
   if (handle == nullptr || (data == nullptr && size > 0) || size < 0) return DECODE_ERR;
   decoder->own_trim = 0;
   decoder->pass_frames = -1;
-  // As decoded: up to the announced end. Frame by frame, whatever is announced.
+  // The frames as decoding reads them (up to the announced end), and all the
+  // frames the data holds, whatever the info frame announces.
   const StreamLayout announced = read_layout(data, size, 0);
   const StreamLayout whole = read_layout(data, size, MPG123_IGNORE_STREAMLENGTH);
   if (!announced.ok || !whole.ok) return DECODE_ERR;
