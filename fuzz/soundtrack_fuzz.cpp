@@ -9,7 +9,8 @@
 // Checked: an open either succeeds with at least one chunk queued or fails
 // with a known code and leaves nothing behind; every callback fills exactly
 // its length, never writes past it, and leaves the queue holding at least one
-// chunk and within its size.
+// chunk and within its size; so does a seek, or it leaves the soundtrack
+// closed.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -39,7 +40,8 @@ int32_t chunk_for(const uint8_t* data, size_t size) {
 
 bool known_code(int code) {
   return code == SOUNDTRACK_OK || code == SOUNDTRACK_CANNOT_OPEN || code == SOUNDTRACK_NO_AUDIO ||
-         code == SOUNDTRACK_BAD_FORMAT || code == SOUNDTRACK_BAD_CHUNK || code == SOUNDTRACK_DECODER_FAILED;
+         code == SOUNDTRACK_BAD_FORMAT || code == SOUNDTRACK_BAD_CHUNK || code == SOUNDTRACK_DECODER_FAILED ||
+         code == SOUNDTRACK_TOO_LARGE;
 }
 
 }  // namespace
@@ -61,13 +63,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
 
   std::vector<uint8_t> stream(static_cast<size_t>(chunk) + guard_size);
-  for (int i = 0; i < callbacks_per_input; ++i) {
-    std::memset(stream.data(), guard_byte, stream.size());
-    soundtrack_callback(queue.data(), stream.data(), chunk);
-    for (size_t j = static_cast<size_t>(chunk); j < stream.size(); ++j) {
-      if (stream[j] != guard_byte) std::abort();  // wrote past the length asked for
+  auto pull = [&](int count) {
+    for (int i = 0; i < count; ++i) {
+      std::memset(stream.data(), guard_byte, stream.size());
+      soundtrack_callback(queue.data(), stream.data(), chunk);
+      for (size_t j = static_cast<size_t>(chunk); j < stream.size(); ++j) {
+        if (stream[j] != guard_byte) std::abort();  // wrote past the length asked for
+      }
+      if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
     }
-    if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
+  };
+  pull(callbacks_per_input);
+  // Then a seek to a frame the input's last bytes choose, anywhere in the
+  // repeated music; a failed one leaves the soundtrack closed.
+  if (size >= 4) {
+    const int64_t frame = (static_cast<int64_t>(data[size - 1]) << 16 | data[size - 2] << 8 | data[size - 3]) * 7;
+    const int sought = soundtrack_seek(queue.data(), chunk, frame);
+    if (sought == SOUNDTRACK_OK) {
+      if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
+      pull(8);
+    } else if (soundtrack_data != nullptr || decoder.handle != nullptr) {
+      std::abort();
+    }
   }
   soundtrack_close();
   return 0;

@@ -1,6 +1,7 @@
 #include "core/frame.h"
 
 #include "core/runtime.h"
+#include "core/sound_clock.h"
 #include "core/tick.h"
 
 void dispatch_cues(const Cue* table, int32_t now) {
@@ -23,10 +24,7 @@ void frame_step(const Cue* table, int32_t now) {
   walk_display_list(now);
 }
 
-int32_t read_show_clock() {
-  const uint32_t elapsed = get_tick_count() - start_tick.load(std::memory_order_relaxed);
-  return static_cast<int32_t>(elapsed);
-}
+int32_t read_show_clock() { return show_clock_at(get_tick_count()); }
 
 void run_frame_loop(const Cue* table, const FrameHooks& hooks) {
   while (quit_requested == 0) {

@@ -23,7 +23,8 @@ void walk_display_list(int32_t now);
 // Sets now_ms, dispatches the due cues, walks the display list.
 void frame_step(const Cue* table, int32_t now);
 
-// The show clock: ticks since start_tick, wrap-around, read as signed.
+// The show clock: ticks since start_tick, wrap-around, read as signed; moved
+// back onto the sound when it has run ahead of it (core/sound_clock.h).
 int32_t read_show_clock();
 
 // What the frame loop needs from a platform: showing the finished frame and

@@ -2,6 +2,7 @@
 // and the pictures, runs the show's frame loop and shuts everything down.
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "core/sdl_screen.h"
 #include "core/tick.h"
 #include "image/image_store.h"
+#include "image/picture_load.h"
 #include "music/soundtrack.h"
 #include "show/cue_table.h"
 #include "show/picture_size_check.h"
@@ -72,6 +74,26 @@ int32_t open_audio(SDL_AudioSpec* requested) {
   return requested->samples * requested->channels * 2;
 }
 
+// A quit requested while the show is starting (SIGINT and SIGTERM arrive as
+// a quit event, as does closing the window). Asked now and then during the
+// pictures' loading; the events are looked at, not taken, at most every 10 ms.
+bool quit_requested_while_starting() {
+  static uint32_t last_look = 0;
+  static bool seen = false;
+  const uint32_t now = SDL_GetTicks();
+  if (!seen && (last_look == 0 || now - last_look >= 10)) {
+    last_look = now;
+    seen = SDL_QuitRequested() > 0;
+  }
+  return seen;
+}
+
+// The compatibility layer of the video library keeps the video mode's
+// surface past SDL_Quit. It is the library's; the pointer is kept here to the
+// end (volatile: never read, but the store must stay) so that the surface
+// stays accounted for as reachable however early the show ends.
+SDL_Surface* volatile video_surface = nullptr;
+
 void present_frame(void* context) { static_cast<ScreenPresenter*>(context)->present(); }
 
 // Drains every pending event: releasing Escape or closing the window (which
@@ -94,9 +116,18 @@ int main(int argc, char** argv) {
 
   // Present frames in step with the display's refresh unless the user chose.
   setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+  // SIGINT and SIGTERM become a quit event once the library has set up its
+  // handlers; one that arrives before that waits for them instead of ending
+  // the process half started.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
   if (SDL_Init(SDL_INIT_VIDEO) < 0) fail("Couldn't initialize SDL: %s\n", SDL_GetError());
   // Whatever way the process ends from here, the display is restored.
   std::atexit(SDL_Quit);
+  sigprocmask(SIG_UNBLOCK, &stop_signals, nullptr);
   tick_source = sdl_ticks;
 
   std::unique_ptr<uint8_t, FreeDeleter> queue(static_cast<uint8_t*>(std::calloc(pcm_queue_size, 1)));
@@ -109,6 +140,7 @@ int main(int argc, char** argv) {
   if (soundtrack_status != SOUNDTRACK_OK) fail(soundtrack_error_message(soundtrack_status), soundtrack_path);
 
   SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, video_flags);
+  video_surface = surface;
   if (surface == nullptr) {
     fail("Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
   }
@@ -122,7 +154,27 @@ int main(int argc, char** argv) {
   screen_image.width = screen_width;
   screen_image.height = screen_height;
 
+  // Shutdown, after the show or a quit during start-up: everything started
+  // so far is released.
+  auto shut_down = [&queue] {
+    SDL_CloseAudio();
+    SDL_Quit();
+    soundtrack_close();
+    pcm_queue = nullptr;
+    queue.reset();
+    image_store_free();
+    // The surface went with the video subsystem.
+    screen_image.pixels = nullptr;
+  };
+
+  // A quit during the loading stops it; the show then never starts.
+  picture_stop_requested = quit_requested_while_starting;
   image_store_load();
+  picture_stop_requested = nullptr;
+  if (image_store == nullptr) {
+    shut_down();
+    return 0;
+  }
   // A picture too small for a rectangle a scene reads from it stops the
   // show here rather than being drawn wrongly.
   const std::string size_problem = picture_size_check(image_store);
@@ -140,13 +192,6 @@ int main(int argc, char** argv) {
 
   run_frame_loop(cue_table, FrameHooks{present_frame, poll_events, &screen});
 
-  SDL_CloseAudio();
-  SDL_Quit();
-  soundtrack_close();
-  pcm_queue = nullptr;
-  queue.reset();
-  image_store_free();
-  // The surface went with the video subsystem.
-  screen_image.pixels = nullptr;
+  shut_down();
   return 0;
 }

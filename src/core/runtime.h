@@ -11,7 +11,9 @@
 // The show clock: milliseconds since start_tick, recomputed once per frame.
 extern int32_t now_ms;
 // Tick at which the show clock reads 0. Written before the audio starts and
-// once more by the first audio callback (on the audio thread), read every frame.
+// once more by the first audio callback (on the audio thread), read every
+// frame; after that only the frame loop moves it, when the clock has run
+// ahead of the sound (core/sound_clock.h).
 extern std::atomic<uint32_t> start_tick;
 // Non-zero ends the frame loop after the current frame.
 extern int32_t quit_requested;

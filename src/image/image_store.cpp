@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/frame.h"
 #include "image/picture_decode.h"
@@ -240,12 +241,45 @@ Image** image_store = nullptr;
 int32_t image_count = 0;
 
 const char image_store_all_pictures[] = "the pictures";
+const char image_store_stopped[] = "(stopped)";
 
 namespace {
 
 void free_images(Image** images, int32_t count) {
   for (int32_t i = 0; i < count; ++i) image_free(images[i]);
   std::free(images);
+}
+
+// Whether `total_pixels` is within the store's limit; records the reason if not.
+bool total_within_limit(uint64_t total_pixels) {
+  if (total_pixels <= picture_store_max_pixels) return true;
+  // No picture is at fault on its own; the message names none.
+  const uint64_t mib = uint64_t{1} << 20;
+  const uint64_t bytes = total_pixels * sizeof(uint32_t);
+  picture_set_error("they need at least %llu MiB together, more than the limit of %llu MiB",
+                    static_cast<unsigned long long>((bytes + mib - 1) / mib),
+                    static_cast<unsigned long long>(picture_store_max_pixels * sizeof(uint32_t) / mib));
+  return false;
+}
+
+// The pictures' total size from their headers, before anything is decoded:
+// pictures of small files can ask for far more memory than they take. Returns
+// the index of the picture with which the total passes the limit (the reason
+// recorded), or -1. The look stops at a header that cannot be read or that
+// is too large on its own: that picture is refused when it is decoded, in
+// table order, and no later file is opened.
+int32_t first_picture_past_total(int32_t count) {
+  uint64_t total_pixels = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (!picture_read_size(picture_paths[i], &width, &height)) break;
+    // A picture too large on its own is refused by name when it is decoded.
+    if (!picture_size_acceptable(width, height)) break;
+    total_pixels += static_cast<uint64_t>(width) * height;
+    if (!total_within_limit(total_pixels)) return i;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -264,21 +298,21 @@ const char* image_store_try_load() {
     picture_set_error("out of memory for the image store");
     return image_store_all_pictures;
   }
+  const int32_t too_many = first_picture_past_total(n);
+  if (too_many >= 0) {
+    std::free(images);
+    return image_store_all_pictures;
+  }
   uint64_t total_pixels = 0;
   for (int32_t i = 0; i < n; ++i) {
-    images[i] = picture_load(picture_paths[i]);
+    images[i] = picture_should_stop() ? nullptr : picture_load(picture_paths[i]);
     if (images[i] == nullptr) {
       free_images(images, i);
-      return picture_paths[i];
+      return std::strcmp(picture_load_error(), "stopped") == 0 ? image_store_stopped : picture_paths[i];
     }
+    // Checked again as decoded, in case a file changed since its header was read.
     total_pixels += static_cast<uint64_t>(images[i]->width) * static_cast<uint64_t>(images[i]->height);
-    if (total_pixels > picture_store_max_pixels) {
-      // No picture is at fault on its own; the message names none.
-      const uint64_t mib = uint64_t{1} << 20;
-      const uint64_t bytes = total_pixels * sizeof(uint32_t);
-      picture_set_error("they need at least %llu MiB together, more than the limit of %llu MiB",
-                        static_cast<unsigned long long>((bytes + mib - 1) / mib),
-                        static_cast<unsigned long long>(picture_store_max_pixels * sizeof(uint32_t) / mib));
+    if (!total_within_limit(total_pixels)) {
       free_images(images, i + 1);
       return image_store_all_pictures;
     }
@@ -292,7 +326,7 @@ const char* image_store_try_load() {
 
 void image_store_load() {
   const char* failed = image_store_try_load();
-  if (failed == nullptr) return;
+  if (failed == nullptr || failed == image_store_stopped) return;
   const char* reason = picture_load_error();
   if (failed == image_store_all_pictures) {
     std::fprintf(stderr, "Couldn't load %s: %s\n", failed, reason);

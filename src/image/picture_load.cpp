@@ -23,6 +23,14 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
+bool (*picture_stop_requested)() = nullptr;
+
+bool picture_should_stop() {
+  if (picture_stop_requested == nullptr || !picture_stop_requested()) return false;
+  picture_set_error("stopped");
+  return true;
+}
+
 void picture_set_error(const char* format, ...) {
   va_list args;
   va_start(args, format);
@@ -59,7 +67,11 @@ Image* picture_image_create(uint32_t width, uint32_t height) {
   return image;
 }
 
-Image* picture_load(const char* path) {
+namespace {
+
+// Opens a picture file and tells PNG from JPEG; null with the reason recorded
+// if it cannot be read.
+FileHandle open_picture(const char* path, bool* is_png) {
   last_error[0] = '\0';
   last_unreadable = true;
   if (path == nullptr) {
@@ -92,8 +104,26 @@ Image* picture_load(const char* path) {
   }
   // From here on the file is read by a decoder: a failure is the content's.
   last_unreadable = false;
-  const bool is_png = got == sizeof signature && png_sig_cmp(signature, 0, sizeof signature) == 0;
+  *is_png = got == sizeof signature && png_sig_cmp(signature, 0, sizeof signature) == 0;
+  return file;
+}
+
+}  // namespace
+
+Image* picture_load(const char* path) {
+  bool is_png = false;
+  FileHandle file = open_picture(path, &is_png);
+  if (!file) return nullptr;
   Image* image = is_png ? png_decode(file.get()) : jpeg_decode(file.get());
   if (image != nullptr) last_error[0] = '\0';
   return image;
+}
+
+bool picture_read_size(const char* path, uint32_t* width, uint32_t* height) {
+  bool is_png = false;
+  FileHandle file = open_picture(path, &is_png);
+  if (!file) return false;
+  const bool ok = is_png ? png_read_size(file.get(), width, height) : jpeg_read_size(file.get(), width, height);
+  if (ok) last_error[0] = '\0';
+  return ok;
 }

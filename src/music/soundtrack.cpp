@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <limits>
 #include <new>
 
 #include "core/runtime.h"
+#include "core/sound_clock.h"
 #include "core/tick.h"
 
 void SoundtrackFileCloser::operator()(std::FILE* file) const { std::fclose(file); }
@@ -26,22 +26,47 @@ namespace {
 // the refill loops stop on it.
 int64_t pass_bytes = 0;
 
-// One decode step: hands the decoder the whole file again (from a restarted
-// stream) if the previous step did not produce a frame, decodes at most one
-// frame to the back of the queue and records the result.
+// The decoder gets the file in pieces of this size, each when it asks for
+// more, so that it never holds a second copy of the whole file.
+constexpr int32_t feed_piece = 64 * 1024;
+// Next byte of the file to hand to the decoder.
+int64_t feed_position = 0;
+// Sample frame of the pass at which the next pass starts (see soundtrack_seek).
+int64_t next_pass_start = 0;
+// Bytes handed to the device since the soundtrack was opened.
+int64_t handed_bytes = 0;
+
+// Whether a decode step's result ends the pass over the file: the decoder
+// failed, or wants more when the file has been fed whole or its stream ended.
+bool pass_ended(int result) {
+  return result == DECODE_ERR ||
+         (result == DECODE_NEED_MORE && (feed_position >= soundtrack_size || decoder_stream_ended(&decoder)));
+}
+
+// One decode step: starts a new pass (a restarted stream, fed from the first
+// byte it needs) if the previous step ended the pass, feeds the next piece of
+// the file if the decoder asked for more, decodes at most one frame to the
+// back of the queue and records the result.
 int decode_step(uint8_t* queue) {
   const uint8_t* input = nullptr;
   int32_t input_length = 0;
   if (decoder_wants_input != 0) {
-    pass_bytes = 0;
-    // Without the restart the decoder would take the repeated file's info
-    // frame for sound and keep its delay and padding: an audible gap.
-    if (decoder_restart(&decoder) != DECODE_OK) {
-      decoder_wants_input = DECODE_ERR;
-      return DECODE_ERR;
+    if (pass_ended(decoder_wants_input)) {
+      pass_bytes = 0;
+      // Without the restart the decoder would take the repeated file's info
+      // frame for sound and keep its delay and padding: an audible gap.
+      int64_t offset = 0;
+      if (decoder_restart(&decoder, next_pass_start, &offset) != DECODE_OK) {
+        decoder_wants_input = DECODE_ERR;
+        return DECODE_ERR;
+      }
+      next_pass_start = 0;
+      feed_position = offset < soundtrack_size ? offset : soundtrack_size;
     }
-    input = soundtrack_data.get();
-    input_length = soundtrack_size;
+    const int64_t left = soundtrack_size - feed_position;
+    input = soundtrack_data.get() + feed_position;
+    input_length = static_cast<int32_t>(left < feed_piece ? left : feed_piece);
+    feed_position += input_length;
   }
   int32_t produced = 0;
   // The room left is at least one frame: the queue holds less than a chunk
@@ -57,14 +82,14 @@ int decode_step(uint8_t* queue) {
 }
 
 // A step that ended a pass over the file without any sound from it.
-bool pass_was_silent(int result) { return result != DECODE_OK && pass_bytes == 0; }
+bool pass_was_silent(int result) { return pass_ended(result) && pass_bytes == 0; }
 
 // Every pass over the file costs a restart of the decoder and a new feed of
 // the file. A track of a handful of samples would need thousands of passes
 // per callback (one sample: 2048 passes, more time than the chunk lasts), so
 // passes shorter than 256 sample frames (5.8 ms) are refused at the start.
 constexpr int64_t min_pass_bytes = 256 * 4;
-bool pass_too_short(int result) { return result != DECODE_OK && pass_bytes < min_pass_bytes; }
+bool pass_too_short(int result) { return pass_ended(result) && pass_bytes < min_pass_bytes; }
 
 // Refills the queue to at least `want` bytes from the real-time path. Only a
 // soundtrack that stopped yielding sound (which soundtrack_open rules out)
@@ -92,7 +117,9 @@ int read_whole_file(const char* path) {
   soundtrack_file.reset(file);
   if (std::fseek(file, 0, SEEK_END) != 0) return SOUNDTRACK_CANNOT_OPEN;
   const long size = std::ftell(file);
-  if (size < 0 || size > std::numeric_limits<int32_t>::max()) return SOUNDTRACK_CANNOT_OPEN;
+  if (size < 0) return SOUNDTRACK_CANNOT_OPEN;
+  // Refused before anything of its size is allocated or read.
+  if (size > soundtrack_max_bytes) return SOUNDTRACK_TOO_LARGE;
   if (std::fseek(file, 0, SEEK_SET) != 0) return SOUNDTRACK_CANNOT_OPEN;
   soundtrack_size = static_cast<int32_t>(size);
   soundtrack_data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size) + 1]());
@@ -130,7 +157,10 @@ int soundtrack_open(const char* path, int32_t chunk, uint8_t* queue, int32_t sta
   if (queue == nullptr || chunk <= 0 || chunk > soundtrack_max_chunk) return SOUNDTRACK_BAD_CHUNK;
   if (path == nullptr) return SOUNDTRACK_CANNOT_OPEN;
   int result = read_whole_file(path);
-  if (result == SOUNDTRACK_OK && decoder_init(&decoder, soundtrack_size) != DECODE_OK) result = SOUNDTRACK_DECODER_FAILED;
+  if (result == SOUNDTRACK_OK && (decoder_init(&decoder, feed_piece) != DECODE_OK ||
+                                  decoder_examine(&decoder, soundtrack_data.get(), soundtrack_size) != DECODE_OK)) {
+    result = SOUNDTRACK_DECODER_FAILED;
+  }
   if (result == SOUNDTRACK_OK) result = prime(chunk, queue, start_ms);
   if (result != SOUNDTRACK_OK) soundtrack_close();
   return result;
@@ -148,6 +178,8 @@ const char* soundtrack_error_message(int code) {
       return "Couldn't play MP3 file %s: the audio buffer size is not supported\n";
     case SOUNDTRACK_DECODER_FAILED:
       return "Couldn't start the MP3 decoder for %s\n";
+    case SOUNDTRACK_TOO_LARGE:
+      return "Couldn't play MP3 file %s: it is larger than 256 MiB\n";
     default:
       return "Couldn't play MP3 file %s\n";
   }
@@ -161,18 +193,52 @@ void soundtrack_callback(void* userdata, uint8_t* stream, int len) {
     start_tick.store(get_tick_count() + chunk_ms, std::memory_order_relaxed);
     ++callback_count;
   }
+  // The sound handed out now begins at this show time; once it is handed out
+  // the frame loop may hold the clock to it (core/sound_clock.h).
+  const int64_t position_ms = handed_bytes * 10 / 1764;
+  handed_bytes += len;
   auto* queue = static_cast<uint8_t*>(userdata);
   if (queue == nullptr || !soundtrack_data || !decoder.handle || len > soundtrack_max_chunk) {
     // Nothing to play from, or a request the queue cannot serve.
     std::memset(stream, 0, static_cast<size_t>(len));
-    return;
+  } else {
+    // Normally a no-op: the queue holds at least one chunk after every call.
+    // It matters only if the device asks for more than the chunk it was
+    // primed for.
+    refill(queue, len);
+    std::memcpy(stream, queue, static_cast<size_t>(len));
+    drop_front(queue, len);
+    refill(queue, len);
   }
-  // Normally a no-op: the queue holds at least one chunk after every call. It
-  // matters only if the device asks for more than the chunk it was primed for.
-  refill(queue, len);
-  std::memcpy(stream, queue, static_cast<size_t>(len));
-  drop_front(queue, len);
-  refill(queue, len);
+  publish_sound_position(position_ms);
+}
+
+int64_t soundtrack_pass_frames() { return soundtrack_data && decoder.pass_frames > 0 ? decoder.pass_frames : 0; }
+
+int soundtrack_seek(uint8_t* queue, int32_t chunk, int64_t frame) {
+  const int64_t pass = soundtrack_pass_frames();
+  if (queue == nullptr || chunk <= 0 || chunk > soundtrack_max_chunk || frame < 0) {
+    soundtrack_close();
+    return SOUNDTRACK_BAD_CHUNK;
+  }
+  if (pass <= 0) {
+    soundtrack_close();
+    return SOUNDTRACK_NO_AUDIO;
+  }
+  // The music repeats from its start without a gap, so every pass is alike.
+  next_pass_start = frame % pass;
+  decoder_wants_input = DECODE_ERR;  // the next step starts a pass there
+  pcm_fill = 0;
+  while (pcm_fill < chunk) {
+    const int result = decode_step(queue);
+    if (pass_was_silent(result)) {
+      // The stream could not be positioned: leave the soundtrack as closed
+      // rather than playing from somewhere else.
+      soundtrack_close();
+      return SOUNDTRACK_NO_AUDIO;
+    }
+  }
+  return SOUNDTRACK_OK;
 }
 
 void soundtrack_close() {
@@ -184,4 +250,8 @@ void soundtrack_close() {
   decoder_wants_input = 1;
   callback_count = 0;
   pass_bytes = 0;
+  feed_position = 0;
+  next_pass_start = 0;
+  handed_bytes = 0;
+  reset_sound_position();
 }

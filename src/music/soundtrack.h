@@ -27,6 +27,12 @@ inline constexpr int SOUNDTRACK_BAD_FORMAT = -3;
 inline constexpr int SOUNDTRACK_BAD_CHUNK = -4;
 // The MP3 decoding library could not be set up.
 inline constexpr int SOUNDTRACK_DECODER_FAILED = -5;
+// The file is larger than soundtrack_max_bytes (refused before it is read).
+inline constexpr int SOUNDTRACK_TOO_LARGE = -6;
+
+// Largest soundtrack file accepted: 256 MiB, some 4 hours at 128 kbit/s. The
+// whole file is held in memory while the show runs.
+inline constexpr int64_t soundtrack_max_bytes = int64_t{256} << 20;
 
 // Largest chunk the 16384-byte queue can take: before a decode step the queue
 // holds at most chunk - 1 bytes and one step adds at most one frame
@@ -58,6 +64,18 @@ void soundtrack_callback(void* userdata, uint8_t* stream, int len);
 // every state of this unit so that the soundtrack can be opened again.
 void soundtrack_close();
 
+// Sample frames of one pass over the open soundtrack (the music repeats
+// after that many); 0 when closed.
+int64_t soundtrack_pass_frames();
+
+// For a reader that pulls the callback itself (the offline renderer), never
+// while an audio device runs it: empties `queue` and refills it with at least
+// `chunk` bytes starting at sample frame `frame` of the endlessly repeated
+// music, found without decoding what lies before it. Sample-exact: the bytes
+// are those the callback would have handed out from that frame on. Returns
+// SOUNDTRACK_OK; on failure the soundtrack is closed.
+int soundtrack_seek(uint8_t* queue, int32_t chunk, int64_t frame);
+
 // State of the soundtrack. Between soundtrack_open and soundtrack_close only
 // the audio callback (one thread at a time) touches these.
 struct SoundtrackFileCloser {
@@ -69,8 +87,10 @@ extern std::unique_ptr<uint8_t[]> soundtrack_data;
 extern int32_t soundtrack_size;
 // Valid decoded bytes at the front of the queue.
 extern int32_t pcm_fill;
-// Result of the last decode call; non-zero: the next decode step starts the
-// stream anew and hands the decoder the whole file again. Initially 1.
+// Result of the last decode call; non-zero: the next decode step hands the
+// decoder the next piece of the file, or, once the file has been fed whole
+// (or the stream ended, or decoding failed), starts the stream anew and feeds
+// the file again from its start. Initially 1.
 extern int32_t decoder_wants_input;
 // 0 until the first callback has re-anchored the show clock, then 1.
 extern int32_t callback_count;

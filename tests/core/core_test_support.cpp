@@ -82,11 +82,13 @@ void CoreTest::SetUp() {
   quit_requested = 0;
   now_ms = 0;
   start_tick.store(0);
+  reset_sound_position();
 }
 
 void CoreTest::TearDown() {
   clear_display_list();
   tick_source = saved_tick_source_;
+  reset_sound_position();
 }
 
 }  // namespace core_test

@@ -11,6 +11,7 @@
 #include "core/effect.h"
 #include "core/frame.h"
 #include "core/runtime.h"
+#include "core/sound_clock.h"
 #include "core/tick.h"
 
 namespace core_test {

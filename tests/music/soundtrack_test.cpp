@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
@@ -185,6 +186,66 @@ TEST_F(SoundtrackTest, TagsAroundTheMusicDoNotReachTheSeam) {
   }
 }
 
+// The file with the frame count of its info frame replaced.
+std::vector<uint8_t> with_announced_frames(std::vector<uint8_t> file, uint32_t frames) {
+  for (size_t i = 0; i + 12 <= file.size() && i < 200; ++i) {
+    if (std::memcmp(&file[i], "Info", 4) == 0 || std::memcmp(&file[i], "Xing", 4) == 0) {
+      for (int k = 0; k < 4; ++k) file[i + 8 + k] = static_cast<uint8_t>(frames >> (24 - 8 * k));
+      return file;
+    }
+  }
+  ADD_FAILURE() << "no info frame";
+  return file;
+}
+
+TEST_F(SoundtrackTest, LengthComesFromTheDataWhenTheInfoFrameContradictsIt) {
+  // 10 s: 384 frames. A damaged count would make a short loop of the start,
+  // or restart the music half-way; the data decides, and the delay and
+  // padding are still trimmed exactly as for the intact file.
+  const auto mp3 = encode_mp3(test_signal(441000, 2, 44100), {});
+  const std::string intact = fixture_path("intact");
+  write_file(intact, mp3);
+  const auto reference = as_bytes(reference_decode(intact));
+  ASSERT_EQ(reference.size(), 441000u * 4);
+  for (const uint32_t announced : {3u, 190u, 384u}) {
+    SCOPED_TRACE(announced);
+    const std::string path = fixture_path("announced" + std::to_string(announced));
+    write_file(path, with_announced_frames(mp3, announced));
+    ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+    EXPECT_EQ(soundtrack_pass_frames(), 441000);
+    const auto stream = pull(230, 8192);  // past the end of the first pass
+    EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
+    soundtrack_close();
+  }
+}
+
+TEST_F(SoundtrackTest, SeekingStartsSampleExactlyAnywhereInTheRepeatedMusic) {
+  // Passes of 22050 sample frames; frames given in sample frames of the
+  // endless music: within the first pass, at a seam, in a later pass. The
+  // damaged file is trimmed by the soundtrack itself.
+  const auto mp3 = encode_mp3(test_signal(22050, 2, 44100), {});
+  const std::string intact = fixture_path("seek");
+  write_file(intact, mp3);
+  const std::string damaged = fixture_path("seek_damaged");
+  write_file(damaged, with_announced_frames(mp3, 2));
+  const auto reference = as_bytes(reference_decode(intact));
+  for (const std::string& path : {intact, damaged}) {
+    for (const int64_t frame : {int64_t{0}, int64_t{1}, int64_t{11025}, int64_t{22049}, int64_t{22050},
+                                int64_t{5 * 22050 + 777}}) {
+      SCOPED_TRACE(path + " at " + std::to_string(frame));
+      ASSERT_EQ(soundtrack_open(path.c_str(), 8192, queue.data(), 0), SOUNDTRACK_OK);
+      ASSERT_EQ(soundtrack_pass_frames(), 22050);
+      ASSERT_EQ(soundtrack_seek(queue.data(), 8192, frame), SOUNDTRACK_OK);
+      const auto stream = pull(8, 8192);
+      const size_t offset = static_cast<size_t>(frame % 22050) * 4;
+      std::vector<uint8_t> expected(reference.begin() + static_cast<long>(offset), reference.end());
+      expected.insert(expected.end(), reference.begin(), reference.end());
+      EXPECT_EQ(first_difference(stream, repeated(expected, stream.size())), -1);
+      soundtrack_close();
+    }
+  }
+}
+
 TEST_F(SoundtrackTest, TrackShorterThanAChunkFillsTheQueueFromRepeats) {
   // 700 samples (2800 bytes) is less than one frame: three passes and more
   // per chunk, every one trimmed to the music.
@@ -231,6 +292,10 @@ TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnCodes) {
   write_file(text, words);
   const std::string missing = fixture_path("does_not_exist");
   std::remove(missing.c_str());
+  // Sparse: takes no space, and is refused before anything is read.
+  const std::string huge = fixture_path("huge");
+  write_file(huge, {});
+  ASSERT_EQ(::truncate(huge.c_str(), soundtrack_max_bytes + 1), 0);
 
   EXPECT_EQ(soundtrack_open(missing.c_str(), 8192, queue.data(), 0), SOUNDTRACK_CANNOT_OPEN);
   EXPECT_EQ(soundtrack_open(SAVA_BINARY_DIR, 8192, queue.data(), 0), SOUNDTRACK_CANNOT_OPEN);
@@ -238,6 +303,8 @@ TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnCodes) {
   EXPECT_EQ(soundtrack_open(text.c_str(), 8192, queue.data(), 0), SOUNDTRACK_NO_AUDIO);
   EXPECT_EQ(soundtrack_open(low.c_str(), 8192, queue.data(), 0), SOUNDTRACK_BAD_FORMAT);
   EXPECT_EQ(soundtrack_open(low_mono.c_str(), 8192, queue.data(), 0), SOUNDTRACK_BAD_FORMAT);
+  EXPECT_EQ(soundtrack_open(huge.c_str(), 8192, queue.data(), 0), SOUNDTRACK_TOO_LARGE);
+  std::remove(huge.c_str());
 
   // A refused open leaves nothing behind, and the callback then hands out
   // silence instead of touching a missing decoder.
@@ -318,7 +385,7 @@ TEST_F(SoundtrackTest, CloseResetsEverythingForTheNextOpen) {
 TEST(SoundtrackMessages, EachFailureHasItsOwnLineNamingTheFile) {
   EXPECT_STREQ(soundtrack_error_message(SOUNDTRACK_CANNOT_OPEN), "Couldn't open MP3 file %s\n");
   const int codes[] = {SOUNDTRACK_CANNOT_OPEN, SOUNDTRACK_NO_AUDIO, SOUNDTRACK_BAD_FORMAT,
-                       SOUNDTRACK_BAD_CHUNK, SOUNDTRACK_DECODER_FAILED, -99};
+                       SOUNDTRACK_BAD_CHUNK, SOUNDTRACK_DECODER_FAILED, SOUNDTRACK_TOO_LARGE, -99};
   std::vector<std::string> seen;
   for (int code : codes) {
     const std::string message = soundtrack_error_message(code);

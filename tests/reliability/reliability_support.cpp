@@ -21,6 +21,7 @@
 
 #include <jpeglib.h>
 #include <lame/lame.h>
+#include <zlib.h>
 
 #include "image/image_store.h"
 #include "show/picture_needs.h"
@@ -127,6 +128,55 @@ std::vector<uint8_t> pattern_rgb(int32_t width, int32_t height) {
 }
 
 }  // namespace
+
+namespace {
+
+void put32_be(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+void put_png_chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+  put32_be(out, static_cast<uint32_t>(data.size()));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  put32_be(out, static_cast<uint32_t>(crc32(0L, &out[start], static_cast<uInt>(out.size() - start))));
+}
+
+}  // namespace
+
+std::vector<uint8_t> zero_png(uint32_t width, uint32_t height, uint32_t extra_rows) {
+  std::vector<uint8_t> out = {137, 80, 78, 71, 13, 10, 26, 10};
+  std::vector<uint8_t> ihdr;
+  put32_be(ihdr, width);
+  put32_be(ihdr, height);
+  ihdr.insert(ihdr.end(), {8, 0, 0, 0, 0});
+  put_png_chunk(out, "IHDR", ihdr);
+
+  // Deflated row by row so that the raw rows never sit in memory at once.
+  z_stream z{};
+  if (deflateInit(&z, Z_BEST_COMPRESSION) != Z_OK) throw std::runtime_error("deflateInit failed");
+  const std::vector<uint8_t> row(static_cast<size_t>(width) + 1, 0);  // filter byte 0, then samples
+  std::vector<uint8_t> idat;
+  std::vector<uint8_t> buffer(1 << 16);
+  const uint64_t rows = static_cast<uint64_t>(height) + extra_rows;
+  for (uint64_t y = 0; y <= rows; ++y) {
+    const bool last = y == rows;
+    z.next_in = const_cast<Bytef*>(row.data());
+    z.avail_in = last ? 0 : static_cast<uInt>(row.size());
+    int result;
+    do {
+      z.next_out = buffer.data();
+      z.avail_out = static_cast<uInt>(buffer.size());
+      result = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+      idat.insert(idat.end(), buffer.data(), buffer.data() + (buffer.size() - z.avail_out));
+    } while (z.avail_out == 0 || (last && result != Z_STREAM_END));
+  }
+  deflateEnd(&z);
+  put_png_chunk(out, "IDAT", idat);
+  put_png_chunk(out, "IEND", {});
+  return out;
+}
 
 std::vector<uint8_t> encode_png_picture(int32_t width, int32_t height) {
   const std::vector<uint8_t> rgb = pattern_rgb(width, height);
@@ -292,6 +342,7 @@ Outcome run(const Launch& launch) {
   child.env = launch.env;
   child.signal = launch.signal;
   child.signal_after_ms = launch.signal_after_ms;
+  child.signal_when = launch.signal_when;
   child.timeout_ms = launch.timeout_ms;
   const ChildRun done = run_child(child);
   Outcome outcome;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -53,6 +54,10 @@ std::vector<ShortPicture> short_pictures();
 // An RGB picture of the given size with a pattern, as a PNG or (quality 90,
 // 4:2:0) JPEG file's bytes.
 std::vector<uint8_t> encode_png_picture(int32_t width, int32_t height);
+// An 8-bit grey PNG of width x height zero samples, a small file however
+// large the picture, whose image data stream holds `extra_rows` more rows than
+// the header announces.
+std::vector<uint8_t> zero_png(uint32_t width, uint32_t height, uint32_t extra_rows = 0);
 std::vector<uint8_t> encode_jpeg_picture(int32_t width, int32_t height);
 
 // Interleaved 16-bit samples of a signal that never repeats within `frames`
@@ -85,6 +90,7 @@ struct Launch {
   std::vector<std::pair<std::string, std::string>> env;
   int signal = 0;          // sent after signal_after_ms when non-zero
   int signal_after_ms = 0;
+  std::function<bool()> signal_when;  // if set, also wait for this (polled)
   int timeout_ms = 120000;  // then SIGKILL
 };
 

@@ -16,14 +16,16 @@ class SoundSource {
   SoundSource& operator=(const SoundSource&) = delete;
   ~SoundSource();
 
-  // Opens the soundtrack from its start (again, if it was open); returns the
-  // soundtrack's result code (0 on success). There is one soundtrack per
-  // process: opening here ends what any other source was reading.
-  int open(const char* path);
+  // Opens the soundtrack (again, if it was open) at sample frame `first`,
+  // found without decoding what lies before it; returns the soundtrack's
+  // result code (0 on success). There is one soundtrack per process: opening
+  // here ends what any other source was reading.
+  int open(const char* path, int64_t first = 0);
 
   // Appends the interleaved left/right samples of frames [begin, end) to
-  // `out`. Requests must not go backwards; frames before `begin` that were
-  // never asked for are decoded and dropped.
+  // `out`. Requests must not go backwards nor start before the frame opened
+  // at; frames before `begin` that were never asked for are decoded and
+  // dropped.
   void read(int64_t begin, int64_t end, std::vector<int16_t>* out);
 
  private:
