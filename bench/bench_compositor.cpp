@@ -143,7 +143,9 @@ void register_all(const char* prefix, SimdLevel level) {
 
 const bool registered = [] {
   register_all("effects/", best_simd_level());
-  if (best_simd_level() != SimdLevel::sse2) register_all("effects/sse2/", SimdLevel::sse2);
+  if (best_simd_level() != SimdLevel::sse2 && simd_level_supported(SimdLevel::sse2)) {
+    register_all("effects/sse2/", SimdLevel::sse2);
+  }
   return true;
 }();
 

@@ -7,9 +7,10 @@
 // input is still the file, so plain MP3 seeds work as they are.
 //
 // Checked: an open either succeeds with at least one chunk queued or fails
-// with a known code and leaves nothing behind; every callback fills exactly
+// and leaves nothing behind; every callback fills exactly
 // its length, never writes past it, and leaves the queue holding at least one
-// chunk and within its size.
+// chunk and within its size; so does a seek, or it leaves the soundtrack
+// closed.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -37,11 +38,6 @@ int32_t chunk_for(const uint8_t* data, size_t size) {
   }
 }
 
-bool known_code(int code) {
-  return code == SOUNDTRACK_OK || code == SOUNDTRACK_CANNOT_OPEN || code == SOUNDTRACK_NO_AUDIO ||
-         code == SOUNDTRACK_BAD_FORMAT || code == SOUNDTRACK_BAD_CHUNK || code == SOUNDTRACK_DECODER_FAILED;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -52,22 +48,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const int32_t chunk = chunk_for(data, size);
   const char* path = file.write(data, size);
-  const int result = soundtrack_open(path, chunk, queue.data(), 0);
-  if (!known_code(result)) std::abort();
-  if (result != SOUNDTRACK_OK) {
+  if (!soundtrack_open(path, chunk, queue.data(), 0).ok()) {
     if (soundtrack_data != nullptr || decoder.handle != nullptr || soundtrack_file != nullptr) std::abort();
     return 0;
   }
   if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
 
   std::vector<uint8_t> stream(static_cast<size_t>(chunk) + guard_size);
-  for (int i = 0; i < callbacks_per_input; ++i) {
-    std::memset(stream.data(), guard_byte, stream.size());
-    soundtrack_callback(queue.data(), stream.data(), chunk);
-    for (size_t j = static_cast<size_t>(chunk); j < stream.size(); ++j) {
-      if (stream[j] != guard_byte) std::abort();  // wrote past the length asked for
+  auto pull = [&](int count) {
+    for (int i = 0; i < count; ++i) {
+      std::memset(stream.data(), guard_byte, stream.size());
+      soundtrack_callback(queue.data(), stream.data(), chunk);
+      for (size_t j = static_cast<size_t>(chunk); j < stream.size(); ++j) {
+        if (stream[j] != guard_byte) std::abort();  // wrote past the length asked for
+      }
+      if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
     }
-    if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
+  };
+  pull(callbacks_per_input);
+  // Then a seek to a frame the input's last bytes choose, anywhere in the
+  // repeated music; a failed one leaves the soundtrack closed.
+  if (size >= 4) {
+    const int64_t frame = (static_cast<int64_t>(data[size - 1]) << 16 | data[size - 2] << 8 | data[size - 3]) * 7;
+    if (soundtrack_seek(queue.data(), chunk, frame).ok()) {
+      if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
+      pull(8);
+    } else if (soundtrack_data != nullptr || decoder.handle != nullptr) {
+      std::abort();
+    }
   }
   soundtrack_close();
   return 0;

@@ -2,8 +2,9 @@
 # Runs the project under the sanitizers; fails on any report.
 #  1. AddressSanitizer + UndefinedBehaviorSanitizer build (-DSAVA_SANITIZE=ON)
 #     of everything: every test through ctest, then the whole show rendered
-#     offline (sava-capture --to 184001 --fps 10 --null), from the show data
-#     and again from pictures of the smallest sizes the size table allows.
+#     offline (sava-capture --to 184001 --fps 10 --null), from the show data,
+#     from pictures of the least sizes the show needs, and from a roomy set
+#     (larger words and title, photographs through the scaled path, ...).
 #  2. ThreadSanitizer build (-DSAVA_TSAN=ON) of the player, run headless for
 #     a few seconds with its audio thread live and ended by SIGTERM.
 # The show data is the generated data/ of the project root when it is
@@ -69,12 +70,15 @@ render_show() {
 }
 
 render_show "$show_dir" show
-# Every picture at the smallest size the size table allows: the tightest
-# source rectangles the scenes may meet.
-small_dir="$scratch/smallest"
-mkdir -p "$small_dir"
-"$asan/tests/reliability/reliability_data_writer" "$small_dir" --smallest
-render_show "$small_dir" smallest
+# Every picture at the least size the show needs (1x1 where it needs none):
+# the tightest source rectangles the scenes may meet. Then sizes the scenes
+# accept but the generator never makes: words and title larger than their
+# places, photographs of other sizes through the scaled path.
+for set in smallest roomy; do
+  mkdir -p "$scratch/$set"
+  "$asan/tests/reliability/reliability_data_writer" "$scratch/$set" "--$set"
+  render_show "$scratch/$set" "$set"
+done
 
 # ---------------------------------------------------------------- ThreadSanitizer
 step "ThreadSanitizer build of the player ($tsan)"

@@ -2,7 +2,7 @@
 # Memory checking with valgrind's memcheck on a plain (unsanitized) build:
 #  1. the whole show rendered offline (sava-capture --to 184001 --null) at a
 #     modest frame rate, from the show data and again from pictures of the
-#     smallest sizes the size table allows;
+#     least sizes the show needs;
 #  2. the player run headless until its frame loop and audio run, then ended
 #     by SIGTERM.
 # Each must end with "ERROR SUMMARY: 0 errors" and nothing definitely lost.
@@ -92,8 +92,8 @@ render_show() {
 }
 
 render_show "$show_dir" capture
-# Every picture at the smallest size the size table allows: the tightest
-# source rectangles the scenes may meet.
+# Every picture at the least size the show needs: the tightest source
+# rectangles the scenes may meet.
 small_dir="$scratch/smallest"
 mkdir -p "$small_dir"
 "$build/tests/reliability/reliability_data_writer" "$small_dir" --smallest

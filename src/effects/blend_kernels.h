@@ -20,5 +20,11 @@ struct BlendKernels {
   void (*add_colour_row)(uint32_t* dst, int32_t n, uint32_t colour);
 };
 
-// The kernels of the selected instruction-set level (kernel_dispatch.h).
+// The kernels of each level (kernel_dispatch.h); a level this build lacks
+// has no definition.
+extern const BlendKernels blend_kernels_scalar;
+extern const BlendKernels blend_kernels_sse2;
+extern const BlendKernels blend_kernels_avx2;
+
+// The kernels of the level in use.
 const BlendKernels& blend_kernels();

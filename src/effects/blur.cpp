@@ -7,11 +7,10 @@
 #include <new>
 
 #include "effects/blur_kernels.h"
-#include "effects/kernel_dispatch.h"
 
 namespace {
 
-using BlurKernel = void (*)(const uint32_t*, uint32_t*, int32_t, int32_t, int32_t, SimdLevel);
+using BlurKernel = void (*)(const uint32_t*, uint32_t*, int32_t, int32_t, int32_t);
 
 // Shared render of both blur directions. The size comes from dst and src
 // is read with dst's row length, so src must hold at least W * H words;
@@ -49,7 +48,7 @@ void render_blur(const Image* src, Image* dst, int32_t size, BlurKernel kernel) 
     std::memcpy(snapshot.get(), src->pixels, count * sizeof(uint32_t));
     from = snapshot.get();
   }
-  kernel(from, dst->pixels, w, h, size, simd_level());
+  kernel(from, dst->pixels, w, h, size);
 }
 
 }  // namespace

@@ -3,13 +3,11 @@
 // Result for a window of n >= 3 pixels: output pixel x (y for the vertical
 // blur) is, per channel (alpha included), the truncated quotient by n of the
 // sum over positions x - (n - 1) / 2 .. x + n / 2, positions clamped to the
-// first and last pixel of the line. Every implementation below produces
+// first and last pixel of the line. The kernels of every level produce
 // exactly these bits; they differ only in speed.
 #pragma once
 
 #include <cstdint>
-
-#include "effects/kernel_dispatch.h"
 
 // The vector kernels keep window sums in 16-bit lanes: a channel sum is at
 // most 255 * n, which fits for n <= 257 (255 * 257 = 65535). Larger windows
@@ -35,9 +33,23 @@ inline uint32_t lane_divide(const LaneDivider& d, uint32_t s) {
 }
 
 // Blur a w x h image (rows of w words, no gap) from src into dst with a
-// window of n >= 3. src and dst must not overlap. The scalar level and
-// windows above blur_vector_max_size use the 64-bit scalar path.
-void horizontal_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n,
-                           SimdLevel level);
-void vertical_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n,
-                         SimdLevel level);
+// window of n >= 3. src and dst must not overlap. Windows above
+// blur_vector_max_size take the scalar kernels, the others those of the
+// level in use.
+void horizontal_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n);
+void vertical_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n);
+
+struct BlurKernels {
+  // The blurs above for w, h >= 1; the vector levels take n <= blur_vector_max_size.
+  void (*horizontal)(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n);
+  void (*vertical)(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n);
+};
+
+// The kernels of each level (kernel_dispatch.h); a level this build lacks
+// has no definition.
+extern const BlurKernels blur_kernels_scalar;
+extern const BlurKernels blur_kernels_sse2;
+extern const BlurKernels blur_kernels_avx2;
+
+// The kernels of the level in use.
+const BlurKernels& blur_kernels();

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "effects/kernel_dispatch.h"
 #include "effects/mask_kernels.h"
 
 namespace {
@@ -49,8 +48,7 @@ void row_mask_render(void* state, int32_t /*now_ms*/) {
   const auto* s = static_cast<const RowMaskState*>(state);
   Clipped c;
   if (s->mask == nullptr || !clip_rect(s->image, s->x, s->y, s->w, s->h, c)) return;
-  row_mask_apply(corner(s->image, c), s->image->width, c.x1 - c.x0, c.y1 - c.y0, s->mask + c.skip_y,
-                 simd_level());
+  row_mask_apply(corner(s->image, c), s->image->width, c.x1 - c.x0, c.y1 - c.y0, s->mask + c.skip_y);
 }
 
 void row_mask_destroy(EffectObject* object) {
@@ -72,8 +70,7 @@ void column_mask_render(void* state, int32_t /*now_ms*/) {
   const auto* s = static_cast<const ColumnMaskState*>(state);
   Clipped c;
   if (s->mask == nullptr || !clip_rect(s->image, s->x, s->y, s->w, s->h, c)) return;
-  column_mask_apply(corner(s->image, c), s->image->width, c.x1 - c.x0, c.y1 - c.y0, s->mask + c.skip_x,
-                    simd_level());
+  column_mask_apply(corner(s->image, c), s->image->width, c.x1 - c.x0, c.y1 - c.y0, s->mask + c.skip_x);
 }
 
 void column_mask_destroy(EffectObject* object) {

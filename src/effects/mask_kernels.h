@@ -8,7 +8,6 @@
 
 #include <cstdint>
 
-#include "effects/kernel_dispatch.h"
 #include "effects/pixel_ops.h"
 
 inline uint32_t mask_pixel(uint32_t p, uint8_t m) {
@@ -18,9 +17,28 @@ inline uint32_t mask_pixel(uint32_t p, uint8_t m) {
 
 // `first` is the top-left pixel of a w x h rectangle inside an image whose
 // rows are `stride` words apart. RowMask: mask[j] serves row j (h bytes).
-void row_mask_apply(uint32_t* first, int32_t stride, int32_t w, int32_t h, const uint8_t* mask,
-                    SimdLevel level);
+// Rows with byte 255 are not touched, rows with byte 0 are written without
+// being read, the others go to the kernels of the level in use.
+void row_mask_apply(uint32_t* first, int32_t stride, int32_t w, int32_t h, const uint8_t* mask);
 
-// ColumnMask: mask[i] serves column i of every row (w bytes).
-void column_mask_apply(uint32_t* first, int32_t stride, int32_t w, int32_t h, const uint8_t* mask,
-                       SimdLevel level);
+// ColumnMask: mask[i] serves column i of every row (w bytes). Columns of
+// byte 255 at either end are not touched.
+void column_mask_apply(uint32_t* first, int32_t stride, int32_t w, int32_t h, const uint8_t* mask);
+
+struct MaskKernels {
+  // Every colour channel of row[0 .. w) scaled by k = m + 1 and alpha set
+  // to 255, for m = 1..254.
+  void (*scale_row)(uint32_t* row, int32_t w, uint8_t m);
+  // mask_pixel(p, mask[i]) for every pixel p in column i of a w x h
+  // rectangle (w, h >= 1), `first` and `stride` as above.
+  void (*columns)(uint32_t* first, int32_t stride, int32_t w, int32_t h, const uint8_t* mask);
+};
+
+// The kernels of each level (kernel_dispatch.h); a level this build lacks
+// has no definition.
+extern const MaskKernels mask_kernels_scalar;
+extern const MaskKernels mask_kernels_sse2;
+extern const MaskKernels mask_kernels_avx2;
+
+// The kernels of the level in use.
+const MaskKernels& mask_kernels();

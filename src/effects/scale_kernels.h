@@ -18,4 +18,11 @@ struct ScaleKernels {
                        uint32_t fy);
 };
 
+// The kernels of each level (kernel_dispatch.h); a level this build lacks
+// has no definition.
+extern const ScaleKernels scale_kernels_scalar;
+extern const ScaleKernels scale_kernels_sse2;
+extern const ScaleKernels scale_kernels_avx2;
+
+// The kernels of the level in use.
 const ScaleKernels& scale_kernels();

@@ -4,9 +4,38 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "image/image.h"
+
+// The culprit of a refusal of all pictures together (no single file is at
+// fault): "the pictures".
+extern const char image_store_all_pictures[];
+
+// What ImageStore::load tells: every picture loaded, a stop request ended
+// the loading, or a picture (or all of them together) was refused.
+struct [[nodiscard]] StoreLoadResult {
+  enum class Status { loaded, stopped, refused };
+  Status status = Status::loaded;
+  // For a refusal: the path of the picture that could not be loaded, or
+  // image_store_all_pictures.
+  const char* culprit = nullptr;
+  // For a refusal: why (a library's message, the system's reason, the limit
+  // passed); may be empty.
+  std::string reason;
+  // For a refusal: the file could not be read at all (missing, not a regular
+  // file, no permission), rather than read and refused by its decoder.
+  bool unreadable = false;
+
+  bool loaded() const { return status == Status::loaded; }
+  bool stopped() const { return status == Status::stopped; }
+  // The start-up message for a refusal, without its final newline:
+  // "Couldn't load <path>", after a line "<path>: <reason>" for a file a
+  // decoder refused; "Couldn't load the pictures: <reason>" when they are
+  // refused together.
+  std::string message() const;
+};
 
 class ImageStore {
  public:
@@ -18,10 +47,13 @@ class ImageStore {
   ~ImageStore() { clear(); }
 
   // Decodes the pictures of `paths` (ended by a null entry) in order,
-  // replacing what the store held. Returns null on success, or the path of
-  // the first picture that could not be loaded (the store is then left
-  // empty; picture_load_error() tells why).
-  const char* try_load(const char* const* paths);
+  // replacing what the store held. Their total size is checked from their
+  // headers before any is decoded (more than picture_store_max_pixels
+  // together are refused as a whole), and again as they are decoded. A stop
+  // request (picture_stop_requested, picture_load.h) is honoured between
+  // pictures and during long decodes. Whatever the result but `loaded`, the
+  // store is left empty.
+  StoreLoadResult load(const char* const* paths);
 
   // Takes `image` as the next entry (a store made in memory).
   void add(Image* image) { images_.push_back(image); }
@@ -37,7 +69,3 @@ class ImageStore {
  private:
   std::vector<Image*> images_;
 };
-
-// Start-up form of try_load: on failure prints the decoder's reason and
-// "Couldn't load %s\n" and exits with status 1.
-void image_store_load(ImageStore& store, const char* const* paths);

@@ -30,14 +30,22 @@ struct JpegJob {
 
 // Every scan of a progressive file makes the library visit every block of
 // the picture again, and nothing in the format bounds their number: a small
-// file of thousands of near-empty scans would take minutes to decode. Real
-// files have a few dozen at most.
-constexpr int max_scans = 500;
+// file of thousands of near-empty scans would take minutes to decode. The
+// work is bounded instead: scans times pixels, at most 2^31, which is 32
+// scans of the largest picture accepted (real files have about ten) and
+// thousands for the small ones; a second or so of decoding at most.
+constexpr uint64_t max_scan_pixels = uint64_t{1} << 31;
 
 void on_jpeg_progress(j_common_ptr cinfo) {
   const auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
-  if (decompress->input_scan_number <= max_scans) return;
-  picture_set_error("JPEG: more than %d scans", max_scans);
+  const uint64_t pixels = uint64_t{decompress->image_width} * decompress->image_height;
+  const uint64_t max_scans = pixels > 0 ? max_scan_pixels / pixels : max_scan_pixels;
+  if (static_cast<uint64_t>(decompress->input_scan_number) > max_scans) {
+    picture_set_error("JPEG: more than %llu scans for %u x %u pixels", static_cast<unsigned long long>(max_scans),
+                      decompress->image_width, decompress->image_height);
+  } else if (!picture_should_stop()) {
+    return;
+  }
   std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
 }
 
@@ -127,15 +135,40 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
   return true;
 }
 
+// The header alone: the size jpeg_decode_into would give the picture (the
+// default parameters do not scale it).
+bool jpeg_read_header_into(JpegJob* job, std::FILE* file, uint32_t* width, uint32_t* height) {
+  if (setjmp(job->err.jump)) return false;
+  j_decompress_ptr cinfo = &job->cinfo;
+  jpeg_create_decompress(cinfo);
+  jpeg_stdio_src(cinfo, file);
+  jpeg_read_header(cinfo, TRUE);
+  *width = cinfo->image_width;
+  *height = cinfo->image_height;
+  return true;
+}
+
+void jpeg_job_start(JpegJob* job) {
+  job->cinfo.err = jpeg_std_error(&job->err.pub);
+  job->err.pub.error_exit = on_jpeg_error;
+  job->err.pub.emit_message = on_jpeg_message;
+}
+
 }  // namespace
+
+bool jpeg_read_size(std::FILE* file, uint32_t* width, uint32_t* height) {
+  JpegJob job{};
+  jpeg_job_start(&job);
+  const bool ok = jpeg_read_header_into(&job, file, width, height);
+  jpeg_destroy_decompress(&job.cinfo);
+  return ok;
+}
 
 Image* jpeg_decode(std::FILE* file) {
   // Zero-filled, so that destroying a decompressor whose creation failed
   // half-way finds no memory manager and does nothing.
   JpegJob job{};
-  job.cinfo.err = jpeg_std_error(&job.err.pub);
-  job.err.pub.error_exit = on_jpeg_error;
-  job.err.pub.emit_message = on_jpeg_message;
+  jpeg_job_start(&job);
 
   const bool ok = jpeg_decode_into(&job, file);
   jpeg_destroy_decompress(&job.cinfo);

@@ -11,6 +11,14 @@
 Image* png_decode(std::FILE* file);
 Image* jpeg_decode(std::FILE* file);
 
+// Only the header: the size the decoder would give the picture. False (with
+// the reason recorded) if it cannot be read.
+bool png_read_size(std::FILE* file, uint32_t* width, uint32_t* height);
+bool jpeg_read_size(std::FILE* file, uint32_t* width, uint32_t* height);
+
+// True when picture_stop_requested is set and asks to stop; records the reason.
+bool picture_should_stop();
+
 // Records the reason for a failure (printf-style); picture_load_error reads it.
 void picture_set_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

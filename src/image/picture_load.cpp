@@ -14,6 +14,7 @@
 namespace {
 
 char last_error[512];
+bool last_unreadable = false;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -21,6 +22,14 @@ struct FileCloser {
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
+
+bool (*picture_stop_requested)() = nullptr;
+
+bool picture_should_stop() {
+  if (picture_stop_requested == nullptr || !picture_stop_requested()) return false;
+  picture_set_error("stopped");
+  return true;
+}
 
 void picture_set_error(const char* format, ...) {
   va_list args;
@@ -30,6 +39,8 @@ void picture_set_error(const char* format, ...) {
 }
 
 const char* picture_load_error() { return last_error; }
+
+bool picture_load_unreadable() { return last_unreadable; }
 
 bool picture_size_acceptable(uint64_t width, uint64_t height) {
   if (width == 0 || height == 0) {
@@ -56,8 +67,13 @@ Image* picture_image_create(uint32_t width, uint32_t height) {
   return image;
 }
 
-Image* picture_load(const char* path) {
+namespace {
+
+// Opens a picture file and tells PNG from JPEG; null with the reason recorded
+// if it cannot be read.
+FileHandle open_picture(const char* path, bool* is_png) {
   last_error[0] = '\0';
+  last_unreadable = true;
   if (path == nullptr) {
     picture_set_error("no path given");
     return nullptr;
@@ -86,8 +102,28 @@ Image* picture_load(const char* path) {
     picture_set_error("cannot seek: %s", std::strerror(errno));
     return nullptr;
   }
-  const bool is_png = got == sizeof signature && png_sig_cmp(signature, 0, sizeof signature) == 0;
+  // From here on the file is read by a decoder: a failure is the content's.
+  last_unreadable = false;
+  *is_png = got == sizeof signature && png_sig_cmp(signature, 0, sizeof signature) == 0;
+  return file;
+}
+
+}  // namespace
+
+Image* picture_load(const char* path) {
+  bool is_png = false;
+  FileHandle file = open_picture(path, &is_png);
+  if (!file) return nullptr;
   Image* image = is_png ? png_decode(file.get()) : jpeg_decode(file.get());
   if (image != nullptr) last_error[0] = '\0';
   return image;
+}
+
+bool picture_read_size(const char* path, uint32_t* width, uint32_t* height) {
+  bool is_png = false;
+  FileHandle file = open_picture(path, &is_png);
+  if (!file) return false;
+  const bool ok = is_png ? png_read_size(file.get(), width, height) : jpeg_read_size(file.get(), width, height);
+  if (ok) last_error[0] = '\0';
+  return ok;
 }

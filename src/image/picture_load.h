@@ -21,7 +21,24 @@ inline constexpr uint64_t picture_max_pixels = uint64_t{1} << 26;
 // transparency, colour bytes kept (not premultiplied) where it has.
 Image* picture_load(const char* path);
 
+// Reads only the file's header: the size decoding would give the picture.
+// Returns false (reason recorded as for picture_load) if the header cannot
+// be read. Never ends the process.
+bool picture_read_size(const char* path, uint32_t* width, uint32_t* height);
+
+// Stop requests during loading: when set, decoding calls it now and then (at
+// least once per row or scan) and the image store before every picture; once
+// it returns true the decoding in progress is abandoned (reason "stopped")
+// and the store gives up. It must be cheap to call often.
+extern bool (*picture_stop_requested)();
+
 // Why the last picture_load returned null (a library's message, or the
 // operating system's reason for an unreadable file); empty after a success.
 // The text lives until the next call of picture_load.
 const char* picture_load_error();
+
+// True when the last picture_load returned null because the file could not
+// be read at all (missing, not a regular file, no permission, a read error
+// at its start); false when a decoder read it and refused its content, and
+// false after a success.
+bool picture_load_unreadable();

@@ -33,6 +33,11 @@ struct PngJob {
 // picture; they are not worth a line on the console at start-up.
 void on_png_warning(png_structp, png_const_charp) {}
 
+// After every row: a stop request abandons the decoding like an error.
+void on_png_row(png_structp png, png_uint_32, int) {
+  if (picture_should_stop()) png_longjmp(png, 1);
+}
+
 void choose_transformations(PngJob* job, int bit_depth, int color_type) {
   png_structp png = job->png;
   const bool has_trns = png_get_valid(png, job->info, PNG_INFO_tRNS) != 0;
@@ -95,32 +100,58 @@ bool png_read_into(PngJob* job, std::FILE* file) {
   for (png_uint_32 y = 0; y < height; ++y) {
     job->rows[y] = reinterpret_cast<png_bytep>(job->image->pixels + static_cast<std::size_t>(y) * width);
   }
+  png_set_read_status_fn(job->png, on_png_row);
   png_read_image(job->png, job->rows);
   png_read_end(job->png, job->end_info);
   return true;
 }
 
+// The header alone, as png_read_info leaves it.
+bool png_read_header(PngJob* job, std::FILE* file, uint32_t* width, uint32_t* height) {
+  if (setjmp(png_jmpbuf(job->png))) return false;
+  png_init_io(job->png, file);
+  png_read_info(job->png, job->info);
+  *width = png_get_image_width(job->png, job->info);
+  *height = png_get_image_height(job->png, job->info);
+  return true;
+}
+
+// Creates the reader and its info records; false with the reason recorded.
+bool png_job_start(PngJob* job) {
+  job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_png_error, on_png_warning);
+  if (job->png == nullptr) {
+    picture_set_error("PNG: cannot create the reader");
+    return false;
+  }
+  job->info = png_create_info_struct(job->png);
+  if (job->info != nullptr) job->end_info = png_create_info_struct(job->png);
+  if (job->info == nullptr || job->end_info == nullptr) {
+    picture_set_error("PNG: cannot create the info records");
+    return false;
+  }
+  return true;
+}
+
+void png_job_end(PngJob* job) {
+  if (job->png != nullptr) {
+    png_destroy_read_struct(&job->png, job->info != nullptr ? &job->info : nullptr,
+                            job->end_info != nullptr ? &job->end_info : nullptr);
+  }
+}
+
 }  // namespace
+
+bool png_read_size(std::FILE* file, uint32_t* width, uint32_t* height) {
+  PngJob job{};
+  const bool ok = png_job_start(&job) && png_read_header(&job, file, width, height);
+  png_job_end(&job);
+  return ok;
+}
 
 Image* png_decode(std::FILE* file) {
   PngJob job{};
-  job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_png_error, on_png_warning);
-  if (job.png == nullptr) {
-    picture_set_error("PNG: cannot create the reader");
-    return nullptr;
-  }
-  job.info = png_create_info_struct(job.png);
-  if (job.info != nullptr) job.end_info = png_create_info_struct(job.png);
-
-  bool ok = false;
-  if (job.info == nullptr || job.end_info == nullptr) {
-    picture_set_error("PNG: cannot create the info records");
-  } else {
-    ok = png_read_into(&job, file);
-  }
-
-  png_destroy_read_struct(&job.png, job.info != nullptr ? &job.info : nullptr,
-                          job.end_info != nullptr ? &job.end_info : nullptr);
+  const bool ok = png_job_start(&job) && png_read_into(&job, file);
+  png_job_end(&job);
   std::free(job.rows);
   if (!ok) {
     image_free(job.image);

@@ -18,12 +18,12 @@ bool library_ready() {
   return ready;
 }
 
-bool configure(mpg123_handle* handle, int32_t input_capacity) {
+bool configure(mpg123_handle* handle, int32_t input_capacity, long extra_flags = 0) {
   // Gapless: trim the encoder delay and padding announced by the info frame.
   // No Frankenstein streams: decoding stops at the announced end, so bytes
   // after the music (tags, junk) are never taken for more frames.
   // ID3v2 tags are skipped unparsed: nothing here needs their contents.
-  const long add = MPG123_GAPLESS | MPG123_QUIET | MPG123_SKIP_ID3V2 | MPG123_NO_FRANKENSTEIN;
+  const long add = MPG123_GAPLESS | MPG123_QUIET | MPG123_SKIP_ID3V2 | MPG123_NO_FRANKENSTEIN | extra_flags;
   if (mpg123_param(handle, MPG123_ADD_FLAGS, add, 0.0) != MPG123_OK) return false;
   // Stereo signed 16-bit output at the stream's own rate: no resampling (the
   // library's resampler is crude, and upsampled frames would outgrow the
@@ -39,9 +39,11 @@ bool configure(mpg123_handle* handle, int32_t input_capacity) {
     if (mpg123_format(handle, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK) return false;
   if (mpg123_format_support(handle, DECODER_RATE, MPG123_ENC_SIGNED_16) != MPG123_STEREO) return false;
   if (input_capacity > 0) {
-    // One pooled input buffer that holds the whole input: queued input goes
-    // into it, and a restart hands it back to the pool instead of freeing it.
-    if (mpg123_param(handle, MPG123_FEEDPOOL, 1, 0.0) != MPG123_OK) return false;
+    // Pooled input buffers of one input's size: queued input goes into them,
+    // and consumed ones (or all of them, on a restart) go back to the pool
+    // instead of being freed. A frame can straddle two inputs, so a few are
+    // in use at once at most.
+    if (mpg123_param(handle, MPG123_FEEDPOOL, 4, 0.0) != MPG123_OK) return false;
     if (mpg123_param(handle, MPG123_FEEDBUFFER, input_capacity, 0.0) != MPG123_OK) return false;
   }
   return mpg123_open_feed(handle) == MPG123_OK;
@@ -63,6 +65,59 @@ bool stream_rate_is_ours(mpg123_handle* handle) {
   return mpg123_info(handle, &info) != MPG123_OK || info.rate == DECODER_RATE;
 }
 
+long state_of(mpg123_handle* handle, mpg123_state key) {
+  long value = -1;
+  double ignored = 0;
+  return mpg123_getstate(handle, key, &value, &ignored) == MPG123_OK ? value : -1;
+}
+
+// What the library finds when it reads a stream's frames without decoding
+// them, with the decoder's own settings plus `extra_flags`.
+struct StreamLayout {
+  bool ok = false;       // the library could be set up
+  int64_t frames = 0;    // frames read up to where decoding would stop
+  int64_t samples = 0;   // sample frames those decode to (trimmed if gapless)
+  long encoder_delay = -1;
+  long encoder_padding = -1;
+  long decoder_delay = -1;
+};
+
+constexpr int64_t examine_piece = 64 * 1024;
+
+StreamLayout read_layout(const uint8_t* data, int64_t size, long extra_flags) {
+  StreamLayout layout;
+  int error = MPG123_OK;
+  std::unique_ptr<mpg123_handle, DecoderHandleDeleter> handle(mpg123_new(nullptr, &error));
+  if (!handle || !configure(handle.get(), static_cast<int32_t>(examine_piece), extra_flags)) return layout;
+  layout.ok = true;
+  int64_t fed = 0;
+  for (;;) {
+    const int result = mpg123_framebyframe_next(handle.get());
+    if (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
+      ++layout.frames;
+      continue;
+    }
+    if (result != MPG123_NEED_MORE || fed >= size) break;
+    const int64_t piece = size - fed < examine_piece ? size - fed : examine_piece;
+    if (mpg123_feed(handle.get(), data + fed, static_cast<size_t>(piece)) != MPG123_OK) break;
+    fed += piece;
+  }
+  const off_t end = mpg123_tell(handle.get());
+  layout.samples = end > 0 ? end : 0;
+  layout.encoder_delay = state_of(handle.get(), MPG123_ENC_DELAY);
+  layout.encoder_padding = state_of(handle.get(), MPG123_ENC_PADDING);
+  layout.decoder_delay = state_of(handle.get(), MPG123_DEC_DELAY);
+  return layout;
+}
+
+void reset_stream_state(Decoder* decoder) {
+  decoder->wrong_rate = 0;
+  decoder->stream_known = 0;
+  decoder->skip_input = 0;
+  decoder->raw_position = 0;
+  decoder->stream_ended = 0;
+}
+
 }  // namespace
 
 int decoder_init(Decoder* decoder, int32_t input_capacity) {
@@ -77,23 +132,60 @@ int decoder_init(Decoder* decoder, int32_t input_capacity) {
   return DECODE_OK;
 }
 
-int decoder_restart(Decoder* decoder) {
+int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size) {
   mpg123_handle* handle = decoder->handle.get();
-  if (handle == nullptr) return DECODE_ERR;
+  if (handle == nullptr || (data == nullptr && size > 0) || size < 0) return DECODE_ERR;
+  decoder->own_trim = 0;
+  decoder->pass_frames = -1;
+  // The frames as decoding reads them (up to the announced end), and all the
+  // frames the data holds, whatever the info frame announces.
+  const StreamLayout announced = read_layout(data, size, 0);
+  const StreamLayout whole = read_layout(data, size, MPG123_IGNORE_STREAMLENGTH);
+  if (!announced.ok || !whole.ok) return DECODE_ERR;
+  decoder->pass_frames = announced.samples;
+  if (announced.frames * 4 >= whole.frames * 3) return DECODE_OK;
+
+  // The library trims the delay at the start and the padding at the end of
+  // the announced frames; here the same is cut from all the frames there are.
+  if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_IGNORE_STREAMLENGTH, 0.0) != MPG123_OK) return DECODE_ERR;
+  if (mpg123_open_feed(handle) != MPG123_OK) return DECODE_ERR;
+  const int64_t decoder_delay = whole.decoder_delay > 0 ? whole.decoder_delay : 0;
+  decoder->own_trim = 1;
+  decoder->trim_begin = (whole.encoder_delay > 0 ? whole.encoder_delay : 0) + decoder_delay;
+  decoder->trim_end = whole.samples - (whole.encoder_padding > 0 ? whole.encoder_padding : 0) + decoder_delay;
+  if (decoder->trim_end > whole.samples) decoder->trim_end = whole.samples;
+  decoder->pass_frames = decoder->trim_end > decoder->trim_begin ? decoder->trim_end - decoder->trim_begin : 0;
+  reset_stream_state(decoder);
+  return DECODE_OK;
+}
+
+int decoder_restart(Decoder* decoder, int64_t sample, int64_t* input_offset) {
+  mpg123_handle* handle = decoder->handle.get();
+  if (handle == nullptr || sample < 0) return DECODE_ERR;
   decoder->wrong_rate = 0;
+  decoder->stream_ended = 0;
   if (decoder->stream_known) {
-    // Seeking to sample 0 drops the queued input and tells from which byte
-    // of the stream to feed again: the first audio frame. The delay to trim
+    // Seeking drops the queued input and tells from which byte of the stream
+    // to feed again (for sample 0: the first audio frame). The delay to trim
     // and the stream's length stay known, so the next pass plays exactly like
-    // the first one.
+    // the first one. The library finds the frame through its index of the
+    // frames read so far and reads (without decoding) up to it.
+    const int64_t target = decoder->own_trim ? decoder->trim_begin + sample : sample;
     off_t offset = 0;
-    if (mpg123_feedseek(handle, 0, SEEK_SET, &offset) >= 0 && offset >= 0) {
-      decoder->skip_input = offset;
+    if (mpg123_feedseek(handle, static_cast<off_t>(target), SEEK_SET, &offset) >= 0 && offset >= 0) {
+      decoder->raw_position = target;
+      if (input_offset != nullptr) {
+        *input_offset = offset;
+        decoder->skip_input = 0;
+      } else {
+        decoder->skip_input = offset;
+      }
       return DECODE_OK;
     }
   }
-  decoder->stream_known = 0;
-  decoder->skip_input = 0;
+  reset_stream_state(decoder);
+  if (input_offset != nullptr) *input_offset = 0;
+  if (sample != 0) return DECODE_ERR;
   return mpg123_open_feed(handle) == MPG123_OK ? DECODE_OK : DECODE_ERR;
 }
 
@@ -128,12 +220,27 @@ int decoder_decode(Decoder* decoder, const uint8_t* input, int32_t input_length,
     }
     if (result == MPG123_OK) {
       if (bytes > static_cast<size_t>(DECODER_MAX_FRAME_BYTES) || (bytes > 0 && audio == nullptr)) break;
-      if (bytes > 0) std::memcpy(output, audio, bytes);
+      size_t first = 0;
+      if (decoder->own_trim) {
+        // Keep the part of this frame's samples within the trimmed range.
+        const int64_t begin = decoder->raw_position;
+        const int64_t end = begin + static_cast<int64_t>(bytes / 4);
+        decoder->raw_position = end;
+        const int64_t keep_begin = begin > decoder->trim_begin ? begin : decoder->trim_begin;
+        const int64_t keep_end = end < decoder->trim_end ? end : decoder->trim_end;
+        first = keep_end > keep_begin ? static_cast<size_t>(keep_begin - begin) * 4 : 0;
+        bytes = keep_end > keep_begin ? static_cast<size_t>(keep_end - keep_begin) * 4 : 0;
+      }
+      if (bytes > 0) std::memcpy(output, audio + first, bytes);
       *produced = static_cast<int32_t>(bytes);
       decoder->stream_known = 1;
       return DECODE_OK;
     }
-    if (result == MPG123_NEED_MORE || result == MPG123_DONE) return DECODE_NEED_MORE;
+    if (result == MPG123_NEED_MORE) return DECODE_NEED_MORE;
+    if (result == MPG123_DONE) {
+      decoder->stream_ended = 1;
+      return DECODE_NEED_MORE;
+    }
     break;
   }
   // The stream cannot be decoded from here on; tell a wrong sample rate
@@ -143,9 +250,13 @@ int decoder_decode(Decoder* decoder, const uint8_t* input, int32_t input_length,
   return DECODE_ERR;
 }
 
+bool decoder_stream_ended(const Decoder* decoder) { return decoder->stream_ended != 0; }
+
 void decoder_exit(Decoder* decoder) {
   decoder->handle.reset();
-  decoder->wrong_rate = 0;
-  decoder->stream_known = 0;
-  decoder->skip_input = 0;
+  reset_stream_state(decoder);
+  decoder->pass_frames = -1;
+  decoder->own_trim = 0;
+  decoder->trim_begin = 0;
+  decoder->trim_end = 0;
 }

@@ -33,29 +33,59 @@ struct Decoder {
   // decoder_restart.
   int32_t wrong_rate;
   // A frame of the current stream has been decoded and nothing failed since:
-  // the stream's layout is known, so a restart can rewind instead of
-  // starting from nothing.
+  // the stream's layout is known, so a restart can rewind (or seek) instead
+  // of starting from nothing.
   int32_t stream_known;
   // Bytes at the front of the next input that the rewound stream does not
   // need again (tags and the info frame before the first audio frame).
   int64_t skip_input;
+  // Sample frames one pass over the stream decodes to (decoder_examine);
+  // -1 until examined.
+  int64_t pass_frames;
+  // Set by decoder_examine when the info frame announces far fewer frames
+  // than the data holds (a damaged length field): the announced length is
+  // then ignored, every frame is decoded, and the encoder's delay and padding
+  // are trimmed here, in samples of the untrimmed stream, keeping
+  // [trim_begin, trim_end).
+  int32_t own_trim;
+  int64_t trim_begin;
+  int64_t trim_end;
+  // Untrimmed sample at which the next decoded frame's output starts.
+  int64_t raw_position;
+  // The last decode call found the end of the stream (decoder_stream_ended).
+  int32_t stream_ended;
 };
 
 // Prepares `decoder` with an empty input queue and no frame in progress.
-// `input_capacity` is the most input the caller will have queued at once (0:
-// unknown); that much buffer space is reserved here, so that queuing input
-// after a restart takes no allocation. Returns DECODE_OK, or DECODE_ERR if
-// the library cannot be set up (the decoder is then left released).
+// `input_capacity` is the most input the caller will hand over in one call
+// (0: unknown); buffer space for that is reserved here and pooled, so that
+// queuing input, also after a restart, takes no allocation. Returns
+// DECODE_OK, or DECODE_ERR if the library cannot be set up (the decoder is
+// then left released).
 int decoder_init(Decoder* decoder, int32_t input_capacity);
 
+// Looks through the whole stream `data` (without decoding it) before it is
+// decoded: finds pass_frames and checks the info frame's announced length
+// against the frames the data holds. If the announced length covers less
+// than three quarters of them (a damaged field would otherwise cut the music
+// to a fraction and loop it), the data decides the length instead. Call once
+// after decoder_init, before the first decode. Holds no copy of the data
+// beyond one input piece at a time. Returns DECODE_OK or DECODE_ERR (the
+// library cannot be set up); data holding no frames is not an error here.
+int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size);
+
 // Starts the stream over: whatever input is still queued is dropped, and the
-// next input is taken as the stream's bytes from its very first byte, so its
-// first frame is trimmed of the encoder delay exactly like the first time.
-// Once a frame of the stream has been decoded this rewinds to the first
-// audio frame and keeps the stream's layout, which takes no allocation;
-// before that (or after a failure) it opens a new stream. Returns DECODE_OK
-// or DECODE_ERR.
-int decoder_restart(Decoder* decoder);
+// next input is taken as the stream's bytes from its very first byte (or
+// from *input_offset, see below), so that the next output is exactly sample
+// frame `sample` of a pass, trimmed of the encoder delay exactly like the
+// first time. Once a frame of the stream has been decoded this seeks within
+// the stream's known layout, without decoding what lies before `sample` and
+// without allocation; before that (or after a failure) it opens a new stream,
+// which can only start at sample 0 (DECODE_ERR otherwise). With
+// `input_offset` the caller is told the byte of the stream to feed from next;
+// without it the decoder skips that many bytes of the next input itself.
+// Returns DECODE_OK or DECODE_ERR.
+int decoder_restart(Decoder* decoder, int64_t sample = 0, int64_t* input_offset = nullptr);
 
 // If `input` is not null, first appends a copy of its `input_length` bytes to
 // the input queue. Then, if the queued input does not hold the whole next
@@ -67,6 +97,11 @@ int decoder_restart(Decoder* decoder);
 // cannot be queued, or the stream cannot be decoded (see wrong_rate).
 int decoder_decode(Decoder* decoder, const uint8_t* input, int32_t input_length, uint8_t* output,
                    int32_t output_room, int32_t* produced);
+
+// True when the last DECODE_NEED_MORE meant that the stream has ended (its
+// announced length or an incompatible header was reached), so that more
+// input of it would not give more sound.
+bool decoder_stream_ended(const Decoder* decoder);
 
 // Frees whatever input is still queued and the library state. Safe on a
 // released or never initialised decoder.

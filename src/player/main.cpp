@@ -2,6 +2,7 @@
 // and the pictures, runs the show's frame loop and shuts everything down.
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -11,11 +12,12 @@
 
 #include "core/frame.h"
 #include "image/image_store.h"
-#include "image/picture_size_check.h"
+#include "image/picture_load.h"
 #include "music/soundtrack.h"
 #include "player/launch.h"
 #include "player/sdl_screen.h"
 #include "show/cue_table.h"
+#include "show/picture_size_check.h"
 #include "show/show.h"
 #include "show/show_files.h"
 
@@ -49,23 +51,44 @@ uint32_t sdl_ticks() { return SDL_GetTicks(); }
   std::exit(1);
 }
 
-// Opens the device paused and returns the chunk length (bytes per callback).
+// Opens the device paused and returns the chunk length (bytes per callback),
+// or 0 if it cannot be opened (SDL_GetError tells why).
 // The decoded sound goes to the device unconverted, so if the device grants
 // another rate, sample format or channel count, or a chunk too large for the
 // queue, it is opened again with no room for changes: the library then
 // converts from exactly the requested format.
 int32_t open_audio(SDL_AudioSpec* requested) {
   SDL_AudioSpec obtained{};
-  if (SDL_OpenAudio(requested, &obtained) < 0) fail("Couldn't open audio: %s\n", SDL_GetError());
+  if (SDL_OpenAudio(requested, &obtained) < 0) return 0;
   if (obtained.freq == requested->freq && obtained.format == requested->format &&
       obtained.channels == requested->channels && obtained.size > 0 &&
       static_cast<int64_t>(obtained.size) <= soundtrack_max_chunk) {
     return static_cast<int32_t>(obtained.size);
   }
   SDL_CloseAudio();
-  if (SDL_OpenAudio(requested, nullptr) < 0) fail("Couldn't open audio: %s\n", SDL_GetError());
+  if (SDL_OpenAudio(requested, nullptr) < 0) return 0;
   return requested->samples * requested->channels * 2;
 }
+
+// A quit requested while the show is starting (SIGINT and SIGTERM arrive as
+// a quit event, as does closing the window). Asked now and then during the
+// pictures' loading; the events are looked at, not taken, at most every 10 ms.
+bool quit_requested_while_starting() {
+  static uint32_t last_look = 0;
+  static bool seen = false;
+  const uint32_t now = SDL_GetTicks();
+  if (!seen && (last_look == 0 || now - last_look >= 10)) {
+    last_look = now;
+    seen = SDL_QuitRequested() > 0;
+  }
+  return seen;
+}
+
+// The compatibility layer of the video library keeps the video mode's
+// surface past SDL_Quit. It is the library's; the pointer is kept here to the
+// end (volatile: never read, but the store must stay) so that the surface
+// stays accounted for as reachable however early the show ends.
+SDL_Surface* volatile video_surface = nullptr;
 
 // What the frame loop's hooks work on.
 struct Platform {
@@ -95,20 +118,31 @@ int main(int argc, char** argv) {
 
   // Present frames in step with the display's refresh unless the user chose.
   setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+  // SIGINT and SIGTERM become a quit event once the library has set up its
+  // handlers; one that arrives before that waits for them instead of ending
+  // the process half started.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
   if (SDL_Init(SDL_INIT_VIDEO) < 0) fail("Couldn't initialize SDL: %s\n", SDL_GetError());
   // Whatever way the process ends from here, the display is restored.
   std::atexit(SDL_Quit);
+  sigprocmask(SIG_UNBLOCK, &stop_signals, nullptr);
 
   // The PCM queue the soundtrack decodes into, handed to the audio device.
   std::vector<uint8_t> queue(soundtrack_queue_size, 0);
   requested.userdata = queue.data();
 
   const int32_t chunk = open_audio(&requested);
+  if (chunk <= 0) fail("Couldn't open audio: %s\n", SDL_GetError());
 
-  const int soundtrack_status = soundtrack_open(soundtrack_path, chunk, queue.data(), 0);
-  if (soundtrack_status != SOUNDTRACK_OK) fail(soundtrack_error_message(soundtrack_status), soundtrack_path);
+  const SoundtrackResult opened = soundtrack_open(soundtrack_path, chunk, queue.data(), 0);
+  if (!opened.ok()) fail("%s\n", opened.message(soundtrack_path).c_str());
 
   SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, video_flags);
+  video_surface = surface;
   if (surface == nullptr) {
     fail("Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
   }
@@ -119,18 +153,38 @@ int main(int argc, char** argv) {
 
   ScreenPresenter screen(surface, screen_width, screen_height);
 
+  // Shutdown, after the show or a quit during start-up: everything started
+  // so far is released. The queue, the show's objects and pictures go as
+  // main's scope ends; the screen's pixels went with the video subsystem and
+  // are not drawn again.
+  auto shut_down = [] {
+    SDL_CloseAudio();
+    soundtrack_listen({});
+    SDL_Quit();
+    soundtrack_close();
+  };
+
+  // A quit during the loading stops it; the show then never starts.
   ImageStore pictures;
-  image_store_load(pictures, picture_paths);
-  // The scenes read their pictures through fixed rectangles: a picture of
-  // the wrong size stops the show here rather than being read out of bounds.
+  picture_stop_requested = quit_requested_while_starting;
+  const StoreLoadResult loaded = pictures.load(picture_paths);
+  picture_stop_requested = nullptr;
+  if (loaded.stopped()) {
+    shut_down();
+    return 0;
+  }
+  if (!loaded.loaded()) fail("%s\n", loaded.message().c_str());
+  // A picture too small for a rectangle a scene reads from it stops the
+  // show here rather than being drawn wrongly.
   const std::string size_problem = picture_size_check(pictures.images());
   if (!size_problem.empty()) fail("%s\n", size_problem.c_str());
 
   Show show(std::move(pictures), screen.pixels());
   show.clock.use_source(sdl_ticks);
   show.clock.start_at(show.clock.ticks());
-  // Show time 0 is when the first sound is heard.
-  soundtrack_on_first_sound(ShowClock::start_in, &show.clock);
+  // Show time 0 is when the first sound is heard, and the clock follows the
+  // sound from there.
+  soundtrack_listen({ShowClock::start_in, ShowClock::hear_sound_from, &show.clock});
   // Everything soundtrack_open primed on this thread is handed to the audio
   // thread now. Unpausing does not go through the audio lock, so it alone
   // does not order those writes before the first callback's reads; taking
@@ -143,11 +197,6 @@ int main(int argc, char** argv) {
   Platform platform{&screen, &show};
   run_frame_loop(show, cue_table, FrameHooks{present_frame, poll_events, &platform});
 
-  SDL_CloseAudio();
-  soundtrack_on_first_sound(nullptr, nullptr);
-  SDL_Quit();
-  soundtrack_close();
-  // The queue, the show's objects and pictures go as this scope ends; the
-  // screen's pixels went with the video subsystem and are not drawn again.
+  shut_down();
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "show/credits_scene.h"
 
 #include <cmath>
+#include <initializer_list>
 
 #include "show/scene_helpers.h"
 

@@ -23,7 +23,8 @@
 #include "image/image.h"
 #include "show/show_files.h"
 #include "image/picture_load.h"
-#include "image/picture_sizes.h"
+#include "picture_layout.h"
+#include "show/picture_size_check.h"
 
 namespace {
 
@@ -148,20 +149,21 @@ TEST_F(PicturePack, FilesAreInTheFormatTheirNamesSay) {
   }
 }
 
-TEST_F(PicturePack, EveryPictureDecodesAndMeetsTheSizeTable) {
+TEST_F(PicturePack, EveryPictureDecodesMeetsItsLayoutTargetAndTheShowsNeeds) {
   std::vector<const Image*> all;
   for (int i = 0; i < picture_count; ++i) {
     ASSERT_NE(picture(i), nullptr) << picture_paths[i] << ": " << picture_load_error();
     all.push_back(picture(i));
   }
   for (int i = 0; i < picture_count; ++i) {
-    const PictureSizeRule& rule = picture_size_rule(i);
-    const Image* ref = rule.same_size_as >= 0 ? picture(rule.same_size_as) : picture(i);
-    EXPECT_TRUE(picture_size_fits(i, picture(i)->width, picture(i)->height, ref->width, ref->height))
+    const assets::LayoutTarget& target = assets::layout_target(i);
+    const Image* ref = target.same_size_as >= 0 ? picture(target.same_size_as) : picture(i);
+    EXPECT_TRUE(assets::layout_target_met(i, picture(i)->width, picture(i)->height, ref->width, ref->height))
         << picture_paths[i] << " is " << picture(i)->width << "x" << picture(i)->height << ": "
-        << rule.reason;
+        << target.reason;
   }
-  EXPECT_EQ(first_picture_size_violation(all.data()), -1);
+  EXPECT_EQ(assets::first_layout_miss(all.data()), -1);
+  EXPECT_EQ(picture_size_check(all.data()), "");
 }
 
 TEST_F(PicturePack, WordPicturesHaveAntiAliasedAlpha) {

@@ -42,13 +42,7 @@ void expect_failure(const PlayerRun& run, const std::string& message) {
   EXPECT_EQ(lines.back(), message) << run.stderr_text;
 }
 
-std::string soundtrack_message(int code) {
-  char text[512];
-  std::snprintf(text, sizeof text, soundtrack_error_message(code), "data/rinnu.mp3");
-  std::string line = text;
-  if (!line.empty() && line.back() == '\n') line.pop_back();
-  return line;
-}
+std::string soundtrack_message(SoundtrackError error) { return SoundtrackResult{error}.message("data/rinnu.mp3"); }
 
 TEST(PlayerStartup, MissingSoundtrackIsNamed) {
   ScratchDir dir;
@@ -60,12 +54,12 @@ TEST(PlayerStartup, UnplayableSoundtracksAreRefusedWithTheirReason) {
   ScratchDir dir;
   write_show_data(dir.path(), {});
   write_file(dir.path() + "/data/rinnu.mp3", std::vector<uint8_t>(5000, 0x55));
-  expect_failure(run_player(headless(dir.path())), soundtrack_message(SOUNDTRACK_NO_AUDIO));
+  expect_failure(run_player(headless(dir.path())), soundtrack_message(SoundtrackError::no_audio));
   write_file(dir.path() + "/data/rinnu.mp3", {});
-  expect_failure(run_player(headless(dir.path())), soundtrack_message(SOUNDTRACK_NO_AUDIO));
+  expect_failure(run_player(headless(dir.path())), soundtrack_message(SoundtrackError::no_audio));
   // Sound at another rate would play at the wrong speed.
   write_file(dir.path() + "/data/rinnu.mp3", encode_mp3(0.5, 48000));
-  expect_failure(run_player(headless(dir.path())), soundtrack_message(SOUNDTRACK_BAD_FORMAT));
+  expect_failure(run_player(headless(dir.path())), soundtrack_message(SoundtrackError::bad_format));
 }
 
 TEST(PlayerStartup, MissingPictureIsNamed) {

@@ -15,8 +15,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "show/picture_needs.h"
 #include "show/show_files.h"
-#include "image/picture_sizes.h"
 
 namespace fs = std::filesystem;
 
@@ -124,15 +124,11 @@ std::vector<uint8_t> read_file(const std::string& path) {
 
 namespace {
 
-// A size every scene accepts for picture `index`: the largest its rule
-// allows, or its smallest where it has no upper bound, or the size of the
-// picture it must match.
+// A size every scene accepts for picture `index`: the least the show needs
+// of it, but at least 64x24.
 std::pair<int, int> fixture_size(int32_t index) {
-  const PictureSizeRule& rule = picture_size_rule(index);
-  if (rule.same_size_as >= 0) return fixture_size(rule.same_size_as);
-  const int width = rule.max_width > 0 ? rule.max_width : rule.min_width;
-  const int height = rule.max_height > 0 ? rule.max_height : rule.min_height;
-  return {std::max(width, 1), std::max(height, 1)};
+  const NeededSize least = least_needed_size(index);
+  return {std::max(least.width, 64), std::max(least.height, 24)};
 }
 
 }  // namespace

@@ -15,8 +15,10 @@
 namespace fx_levels {
 
 inline std::vector<SimdLevel> available() {
-  std::vector<SimdLevel> levels{SimdLevel::scalar, SimdLevel::sse2};
-  if (best_simd_level() == SimdLevel::avx2) levels.push_back(SimdLevel::avx2);
+  std::vector<SimdLevel> levels;
+  for (SimdLevel level : {SimdLevel::scalar, SimdLevel::sse2, SimdLevel::avx2}) {
+    if (simd_level_supported(level)) levels.push_back(level);
+  }
   return levels;
 }
 

@@ -26,15 +26,15 @@ class EachLevel : public ::testing::TestWithParam<SimdLevel> {
  protected:
   void SetUp() override {
     saved_ = simd_level();
-    if (GetParam() == SimdLevel::avx2 && best_simd_level() != SimdLevel::avx2) {
-      GTEST_SKIP() << "no AVX2 on this processor";
+    if (!simd_level_supported(GetParam())) {
+      GTEST_SKIP() << simd_level_name(GetParam()) << " not in this build or not on this processor";
     }
     set_simd_level(GetParam());
   }
   void TearDown() override { set_simd_level(saved_); }
 
  private:
-  SimdLevel saved_ = SimdLevel::sse2;
+  SimdLevel saved_ = SimdLevel::scalar;
 };
 
 std::string level_name(const ::testing::TestParamInfo<SimdLevel>& info) {

@@ -201,6 +201,7 @@ TEST(PictureLoad, UnreadableOrUnknownFilesReturnNullWithAReason) {
   TempDir dir;
   EXPECT_EQ(load(dir.file("missing.png")), nullptr);
   EXPECT_STREQ(picture_load_error(), "No such file or directory");
+  EXPECT_TRUE(picture_load_unreadable());
   EXPECT_EQ(picture_load(nullptr), nullptr);
 
   // Neither PNG nor JPEG, shorter than a PNG signature, empty, a directory.
@@ -211,6 +212,8 @@ TEST(PictureLoad, UnreadableOrUnknownFilesReturnNullWithAReason) {
     SCOPED_TRACE(name);
     EXPECT_EQ(load(dir.file(name)), nullptr);
     EXPECT_STRNE(picture_load_error(), "");
+    // Only the directory cannot be read at all; the others are read and refused.
+    EXPECT_EQ(picture_load_unreadable(), std::string(name) == ".");
   }
 
   // A success clears the reason of an earlier failure.

@@ -1,7 +1,8 @@
-// Writes a complete data/ directory (fitting pictures and a 3 s soundtrack)
-// under the directory given, for runs of the whole show where the generated
-// show data is not at hand (the sanitizer and leak-check scripts). With
-// --smallest every picture has the smallest size the size table allows.
+// Writes a complete data/ directory (pictures and a 3 s soundtrack) under the
+// directory given, for runs of the whole show where the generated show data
+// is not at hand (the sanitizer and leak-check scripts). The pictures meet
+// the show's needs; --smallest gives every picture the least size they
+// allow, --roomy sizes the scenes accept but our generator never makes.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -9,13 +10,20 @@
 #include "reliability_support.h"
 
 int main(int argc, char** argv) {
-  const bool smallest = argc == 3 && std::string(argv[2]) == "--smallest";
-  if (argc != 2 && !smallest) {
-    std::fprintf(stderr, "usage: %s DIR [--smallest]\n", argv[0]);
+  using reliability::PictureSet;
+  PictureSet set = PictureSet::fitting;
+  bool usable = argc == 2;
+  if (argc == 3) {
+    const std::string option = argv[2];
+    usable = option == "--smallest" || option == "--roomy";
+    set = option == "--smallest" ? PictureSet::smallest : PictureSet::roomy;
+  }
+  if (!usable) {
+    std::fprintf(stderr, "usage: %s DIR [--smallest|--roomy]\n", argv[0]);
     return 2;
   }
   try {
-    reliability::write_fitting_show_data(argv[1], {}, smallest);
+    reliability::write_fitting_show_data(argv[1], {}, set);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;

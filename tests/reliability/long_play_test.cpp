@@ -21,10 +21,10 @@ uint32_t read_fake_ticks() { return fake_ticks; }
 
 class LongPlay : public ::testing::Test {
  protected:
-  void SetUp() override { soundtrack_on_first_sound(ShowClock::start_in, &clock); }
+  void SetUp() override { soundtrack_listen({ShowClock::start_in, ShowClock::hear_sound_from, &clock}); }
   void TearDown() override {
     soundtrack_close();
-    soundtrack_on_first_sound(nullptr, nullptr);
+    soundtrack_listen({});
   }
   ShowClock clock{read_fake_ticks};
 };
@@ -44,7 +44,7 @@ TEST_F(LongPlay, ShortTrackRepeatsSeamlesslyAndTheClockCountsThroughTheWrap) {
   for (const uint32_t before_wrap : {3000u, 10u}) {
     SCOPED_TRACE(before_wrap);
     std::vector<uint8_t> queue(soundtrack_queue_size, 0);
-    ASSERT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0), SOUNDTRACK_OK);
+    ASSERT_TRUE(soundtrack_open(path.c_str(), chunk, queue.data(), 0).ok());
     const uint32_t t0 = 0u - before_wrap;
     clock.start_at(t0);  // the player's own anchor before the sound starts
 
@@ -110,12 +110,12 @@ TEST_F(LongPlay, TracksOfAFewSamplesAreRefusedShortOnesRepeat) {
     SCOPED_TRACE(frames);
     const std::string path = dir.path() + "/tiny" + std::to_string(frames) + ".mp3";
     write_bytes(path, encode_track(frames));
-    EXPECT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0), SOUNDTRACK_NO_AUDIO);
+    EXPECT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0).error, SoundtrackError::no_audio);
     EXPECT_EQ(soundtrack_data, nullptr);
   }
   const std::string path = dir.path() + "/short.mp3";
   write_bytes(path, encode_track(256));
-  ASSERT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0), SOUNDTRACK_OK);
+  ASSERT_TRUE(soundtrack_open(path.c_str(), chunk, queue.data(), 0).ok());
   std::vector<uint8_t> stream;
   std::vector<uint8_t> buffer(chunk);
   for (int k = 0; k < 50; ++k) {

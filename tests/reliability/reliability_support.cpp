@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -20,21 +21,95 @@
 
 #include <jpeglib.h>
 #include <lame/lame.h>
+#include <zlib.h>
 
+#include "show/picture_needs.h"
 #include "show/show_files.h"
-#include "image/picture_sizes.h"
 #include "support/child_process.h"
 
 namespace reliability {
 
 namespace fs = std::filesystem;
 
-Size fitting_size(int32_t index, bool smallest) {
-  const PictureSizeRule& rule = picture_size_rule(index);
-  if (rule.same_size_as >= 0) return fitting_size(rule.same_size_as, smallest);
-  if (smallest) return {rule.min_width, rule.min_height};
-  return {rule.max_width > 0 ? rule.max_width : rule.min_width,
-          rule.max_height > 0 ? rule.max_height : rule.min_height};
+namespace {
+
+Size at_least(Size size, Size floor) {
+  return {std::max(size.width, floor.width), std::max(size.height, floor.height)};
+}
+
+Size roomy_size(int32_t index) {
+  const std::string path = picture_paths[index];
+  const NeededSize least = least_needed_size(index);
+  Size size{least.width, least.height};
+  if (index == 14) {
+    size = {320, 90};  // the title, larger than its 200x40 bar
+  } else if (index >= 15 && index <= 22) {
+    size = {480, 360};  // traffic photographs drawn through the scaled path
+  } else if (index == 60) {
+    size = {400, 300};
+  } else if (index >= 61 && index <= 75) {
+    size = {480, 360};  // laptops larger than the first
+  } else if (index == 113) {
+    size = {60, 150};  // the strip
+  } else if (index == 223) {
+    size = {640, 480};  // the end picture, scaled
+  } else if (path.find("small") != std::string::npos) {
+    size = {24 + index % 7 * 5, 20 + index % 5 * 7};  // thumbnails, each its own size
+  } else if (least.width == 1 || least.height == 1) {
+    // Words, labels and the like, larger than their places.
+    size = at_least({180 + index * 37 % 240, 40 + index * 13 % 50}, size);
+  }
+  // Keyword photographs keep their least size, exactly 400x300.
+  for (const PictureNeed& need : picture_needs()) {
+    if (need.reference >= 0 && need_covers(need, index)) size = at_least(size, roomy_size(need.reference));
+  }
+  return size;
+}
+
+}  // namespace
+
+std::vector<ShortPicture> short_pictures() {
+  std::vector<ShortPicture> cases;
+  const auto needs = picture_needs();
+  for (int32_t n = 0; n < static_cast<int32_t>(needs.size()); ++n) {
+    const PictureNeed& need = needs[n];
+    // The pictures of the need, and its reference, all at one size that
+    // meets every need of theirs: the bound of this need on each side.
+    std::map<int32_t, Size> sizes;
+    Size bound{need.width, need.height};
+    if (need.reference >= 0) {
+      bound = at_least(picture_size(need.reference, PictureSet::smallest), {40, 30});
+      for (const PictureRange& range : need.pictures) {
+        for (int32_t i = range.first; i <= range.last; ++i) bound = at_least(bound, picture_size(i, PictureSet::smallest));
+      }
+      sizes[need.reference] = bound;
+      for (const PictureRange& range : need.pictures) {
+        for (int32_t i = range.first; i <= range.last; ++i) sizes[i] = bound;
+      }
+    }
+    for (const PictureRange& range : need.pictures) {
+      for (int32_t i = range.first; i <= range.last; ++i) {
+        const Size least = sizes.count(i) != 0 ? sizes[i] : picture_size(i, PictureSet::smallest);
+        std::vector<Size> short_sizes;
+        if (bound.width > 1) short_sizes.push_back({bound.width - 1, least.height});
+        if (bound.height > 1) short_sizes.push_back({least.width, bound.height - 1});
+        if (need.exact_width) short_sizes.push_back({bound.width + 1, least.height});
+        for (const Size size : short_sizes) {
+          ShortPicture c{n, i, size, sizes};
+          c.sizes[i] = size;
+          cases.push_back(c);
+        }
+      }
+    }
+  }
+  return cases;
+}
+
+Size picture_size(int32_t index, PictureSet set) {
+  if (set == PictureSet::roomy) return roomy_size(index);
+  const NeededSize least = least_needed_size(index);
+  if (set == PictureSet::fitting) return at_least({least.width, least.height}, {64, 24});
+  return {least.width, least.height};
 }
 
 namespace {
@@ -53,6 +128,55 @@ std::vector<uint8_t> pattern_rgb(int32_t width, int32_t height) {
 }
 
 }  // namespace
+
+namespace {
+
+void put32_be(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+void put_png_chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+  put32_be(out, static_cast<uint32_t>(data.size()));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  put32_be(out, static_cast<uint32_t>(crc32(0L, &out[start], static_cast<uInt>(out.size() - start))));
+}
+
+}  // namespace
+
+std::vector<uint8_t> zero_png(uint32_t width, uint32_t height, uint32_t extra_rows) {
+  std::vector<uint8_t> out = {137, 80, 78, 71, 13, 10, 26, 10};
+  std::vector<uint8_t> ihdr;
+  put32_be(ihdr, width);
+  put32_be(ihdr, height);
+  ihdr.insert(ihdr.end(), {8, 0, 0, 0, 0});
+  put_png_chunk(out, "IHDR", ihdr);
+
+  // Deflated row by row so that the raw rows never sit in memory at once.
+  z_stream z{};
+  if (deflateInit(&z, Z_BEST_COMPRESSION) != Z_OK) throw std::runtime_error("deflateInit failed");
+  const std::vector<uint8_t> row(static_cast<size_t>(width) + 1, 0);  // filter byte 0, then samples
+  std::vector<uint8_t> idat;
+  std::vector<uint8_t> buffer(1 << 16);
+  const uint64_t rows = static_cast<uint64_t>(height) + extra_rows;
+  for (uint64_t y = 0; y <= rows; ++y) {
+    const bool last = y == rows;
+    z.next_in = const_cast<Bytef*>(row.data());
+    z.avail_in = last ? 0 : static_cast<uInt>(row.size());
+    int result;
+    do {
+      z.next_out = buffer.data();
+      z.avail_out = static_cast<uInt>(buffer.size());
+      result = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+      idat.insert(idat.end(), buffer.data(), buffer.data() + (buffer.size() - z.avail_out));
+    } while (z.avail_out == 0 || (last && result != Z_STREAM_END));
+  }
+  deflateEnd(&z);
+  put_png_chunk(out, "IDAT", idat);
+  put_png_chunk(out, "IEND", {});
+  return out;
+}
 
 std::vector<uint8_t> encode_png_picture(int32_t width, int32_t height) {
   const std::vector<uint8_t> rgb = pattern_rgb(width, height);
@@ -161,15 +285,15 @@ const std::vector<uint8_t>& fitting_soundtrack() {
 
 namespace {
 
-// The pictures and the soundtrack, encoded once per process (and per kind
-// of size) into a folder that lives as long as the process.
-std::string write_master_data(bool smallest) {
+// The pictures and the soundtrack, encoded once per process (and per
+// picture set) into a folder that lives as long as the process.
+std::string write_master_data(PictureSet set) {
   static Scratch master_folders;
-  const std::string master = master_folders.path() + (smallest ? "/smallest" : "/fitting");
+  const std::string master = master_folders.path() + "/set" + std::to_string(static_cast<int>(set));
   fs::create_directories(fs::path(master) / "data");
   std::map<std::pair<int32_t, int32_t>, std::vector<uint8_t>> png_cache, jpeg_cache;
   for (int32_t i = 0; i < picture_count; ++i) {
-    const Size size = fitting_size(i, smallest);
+    const Size size = picture_size(i, set);
     const std::string path = picture_paths[i];
     const bool jpeg = path.ends_with(".jpg");
     auto& cache = jpeg ? jpeg_cache : png_cache;
@@ -183,18 +307,18 @@ std::string write_master_data(bool smallest) {
   return master;
 }
 
-const std::string& master_data(bool smallest) {
-  static const std::string fitting = write_master_data(false);
-  if (!smallest) return fitting;
-  static const std::string small = write_master_data(true);
-  return small;
+const std::string& master_data(PictureSet set) {
+  static std::map<PictureSet, std::string> masters;
+  auto found = masters.find(set);
+  if (found == masters.end()) found = masters.emplace(set, write_master_data(set)).first;
+  return found->second;
 }
 
 }  // namespace
 
 void write_fitting_show_data(const std::string& dir, const std::map<std::string, std::vector<uint8_t>>& replace,
-                             bool smallest) {
-  const fs::path master = master_data(smallest);
+                             PictureSet set) {
+  const fs::path master = master_data(set);
   const fs::path data = fs::path(dir) / "data";
   fs::create_directories(data);
   for (const auto& entry : fs::directory_iterator(master / "data")) {
@@ -218,6 +342,7 @@ Outcome run(const Launch& launch) {
   child.env = launch.env;
   child.signal = launch.signal;
   child.signal_after_ms = launch.signal_after_ms;
+  child.signal_when = launch.signal_when;
   child.timeout_ms = launch.timeout_ms;
   const ChildRun done = run_child(child);
   Outcome outcome;

@@ -1,9 +1,10 @@
-// Fixtures for the reliability tests: show data whose every picture fits the
-// size table, soundtracks encoded on the fly, and running the player or the
+// Fixtures for the reliability tests: show data whose every picture meets the
+// show's needs, soundtracks encoded on the fly, and running the player or the
 // offline renderer as a child process with its output captured.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -18,14 +19,45 @@ struct Size {
   int32_t height;
 };
 
-// A size that meets picture `index`'s rule in the size table: the largest
-// allowed where there is an upper bound, else the smallest; with `smallest`,
-// always the smallest.
-Size fitting_size(int32_t index, bool smallest = false);
+// Picture sets the show accepts, each a size for every store index.
+enum class PictureSet {
+  // The least size the show needs of each picture, but at least 64x24.
+  fitting,
+  // The least size the show needs, 1x1 where it needs nothing: the tightest
+  // rectangles the scenes can meet.
+  smallest,
+  // Sizes another maker might choose and our generator never does: words
+  // larger than their places, a title larger than its bar, keyword
+  // photographs of exactly 400x300, traffic photographs of 480x360 (scaled),
+  // laptops larger than the first, thumbnails each of its own size, a
+  // 150-row strip, an end picture of 640x480.
+  roomy,
+};
+
+Size picture_size(int32_t index, PictureSet set = PictureSet::fitting);
+
+// A picture set that misses one of the show's needs by one pixel: the
+// smallest set, with `sizes` in place of some pictures' sizes, among them
+// picture `index`, one pixel narrower or lower than `need` allows (or, for
+// a need of an exact width, one pixel wider).
+struct ShortPicture {
+  int32_t need;  // index into picture_needs()
+  int32_t index;
+  Size size;     // picture `index`'s size in the set
+  std::map<int32_t, Size> sizes;
+};
+
+// One such set for every picture of every need and every side the need
+// bounds, derived from the table of needs.
+std::vector<ShortPicture> short_pictures();
 
 // An RGB picture of the given size with a pattern, as a PNG or (quality 90,
 // 4:2:0) JPEG file's bytes.
 std::vector<uint8_t> encode_png_picture(int32_t width, int32_t height);
+// An 8-bit grey PNG of width x height zero samples, a small file however
+// large the picture, whose image data stream holds `extra_rows` more rows than
+// the header announces.
+std::vector<uint8_t> zero_png(uint32_t width, uint32_t height, uint32_t extra_rows = 0);
 std::vector<uint8_t> encode_jpeg_picture(int32_t width, int32_t height);
 
 // Interleaved 16-bit samples of a signal that never repeats within `frames`
@@ -38,15 +70,15 @@ void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 using Scratch = ScratchDir;
 
-// Writes `dir`/data/ with all 224 pictures at fitting sizes (".jpg" paths as
-// JPEGs, ".png" paths as PNGs) and the soundtrack. The files are encoded once
-// per process and linked into each directory, so a fresh data directory costs
-// little. `replace` maps paths under data/ ("data/fuel1.jpg") to the bytes to
-// write there instead; an entry with no bytes leaves the file out. With
-// `smallest` every picture has the smallest size its rule allows.
+// Writes `dir`/data/ with all 224 pictures at the sizes of `set` (".jpg"
+// paths as JPEGs, ".png" paths as PNGs) and the soundtrack. The files are
+// encoded once per process and linked into each directory, so a fresh data
+// directory costs little. `replace` maps paths under data/ ("data/fuel1.jpg")
+// to the bytes to write there instead; an entry with no bytes leaves the
+// file out.
 void write_fitting_show_data(const std::string& dir,
                              const std::map<std::string, std::vector<uint8_t>>& replace = {},
-                             bool smallest = false);
+                             PictureSet set = PictureSet::fitting);
 
 // The soundtrack every fitting data directory gets: 3 s, 44100 Hz stereo.
 const std::vector<uint8_t>& fitting_soundtrack();
@@ -58,6 +90,7 @@ struct Launch {
   std::vector<std::pair<std::string, std::string>> env;
   int signal = 0;          // sent after signal_after_ms when non-zero
   int signal_after_ms = 0;
+  std::function<bool()> signal_when;  // if set, also wait for this (polled)
   int timeout_ms = 120000;  // then SIGKILL
 };
 

@@ -83,11 +83,13 @@ Show& ShowFixture::show() {
     for (int32_t i = 0; i < picture_count; ++i) {
       PictureSize size = fixture_picture_size(i);
       const auto resized = resized_.find(i);
-      if (resized != resized_.end()) size = {resized->second.first, resized->second.second};
+      bool varied_alpha = !is_wide_photo(i) && !is_screen_photo(i);
+      if (resized != resized_.end()) {
+        size = {resized->second.width, resized->second.height};
+        varied_alpha = resized->second.varied_alpha;
+      }
       Image* image = image_create(size.width, size.height);
-      // Resized pictures are words or thumbnails, with varied alpha.
-      const bool photo = (is_wide_photo(i) || is_screen_photo(i)) && resized == resized_.end();
-      fill_fixture_picture(image, static_cast<uint32_t>(i) + 1, !photo);
+      fill_fixture_picture(image, static_cast<uint32_t>(i) + 1, varied_alpha);
       pictures.add(image);
     }
     show_ = std::make_unique<Show>(std::move(pictures), screen_buffer.data());
@@ -95,9 +97,14 @@ Show& ShowFixture::show() {
   return *show_;
 }
 
-void ShowFixture::resize_picture(int32_t index, int32_t width, int32_t height) {
+void ShowFixture::resize_picture(int32_t index, int32_t width, int32_t height, bool varied_alpha) {
   ASSERT_EQ(show_, nullptr) << "pictures are resized before the show is made";
-  resized_[index] = {width, height};
+  resized_[index] = {width, height, varied_alpha};
+}
+
+void ShowFixture::forget_show() {
+  show_.reset();
+  resized_.clear();
 }
 
 void ShowFixture::run(int32_t now) { frame_step(show(), cue_table, now); }

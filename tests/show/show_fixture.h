@@ -30,8 +30,12 @@ class ShowFixture : public ::testing::Test {
 
   // The show, made on first use (so that a test can resize pictures first).
   Show& show();
-  // Gives picture `index` a size of its own; only before the show is made.
-  void resize_picture(int32_t index, int32_t width, int32_t height);
+  // Gives picture `index` a size of its own, filled with varied alpha (or
+  // opaque); only before the show is made.
+  void resize_picture(int32_t index, int32_t width, int32_t height, bool varied_alpha = true);
+  // Ends the show and forgets the resized pictures: the next show() is a new
+  // show over the fixture's own pictures.
+  void forget_show();
 
   // frame_step over the show's cue table at each time, in order.
   void run(int32_t now);
@@ -67,6 +71,11 @@ class ShowFixture : public ::testing::Test {
   std::vector<uint32_t> screen_buffer;
 
  private:
-  std::map<int32_t, std::pair<int32_t, int32_t>> resized_;
+  struct Resized {
+    int32_t width;
+    int32_t height;
+    bool varied_alpha;
+  };
+  std::map<int32_t, Resized> resized_;
   std::unique_ptr<Show> show_;
 };

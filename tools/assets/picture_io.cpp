@@ -2,26 +2,20 @@
 
 #include <png.h>
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "output_file.h"
+
 namespace assets {
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 uint8_t to_byte(float v) {
   if (!(v > 0)) return 0;  // also catches NaN
@@ -125,39 +119,25 @@ bool jpeg_write_rows(std::FILE* file, int width, int height, int quality, JSAMPR
 
 // Pictures are written under a temporary name and renamed when complete, so
 // an interrupted run or two runs into one directory never leave a torn file.
-std::string part_name(const std::string& path) {
-  std::string part = path;
-  part += ".part";
-  part += std::to_string(getpid());
-  return part;
-}
-
-File open_for_writing(const std::string& path, std::string* error) {
-  File file(std::fopen(part_name(path).c_str(), "wb"));
-  if (!file) *error = "cannot write " + path + ": " + std::strerror(errno);
-  return file;
-}
-
-bool finish(File file, const std::string& path, bool ok, const char* message,
-            std::string* error) {
-  const std::string part = part_name(path);
-  if (ok && std::fflush(file.get()) != 0) {
-    ok = false;
-    message = std::strerror(errno);
-  }
-  if (std::fclose(file.release()) != 0 && ok) {
-    ok = false;
-    message = std::strerror(errno);
-  }
-  if (ok && std::rename(part.c_str(), path.c_str()) != 0) {
-    ok = false;
-    message = std::strerror(errno);
-  }
+bool finish(OutputFile& file, bool ok, const char* message, std::string* error) {
   if (!ok) {
-    *error = "cannot write " + path + ": " + message;
-    std::remove(part.c_str());
+    *error = "cannot write " + file.path() + ": " + message;
+    file.abandon();
+    return false;
   }
-  return ok;
+  std::string reason;
+  if (!file.commit(&reason)) {
+    *error = "cannot write " + reason;
+    return false;
+  }
+  return true;
+}
+
+bool open_for_writing(OutputFile& file, const std::string& path, std::string* error) {
+  std::string reason;
+  if (file.open(path, &reason)) return true;
+  *error = "cannot write " + reason;
+  return false;
 }
 
 }  // namespace
@@ -169,12 +149,12 @@ bool write_png(const std::string& path, const Canvas& canvas, bool with_alpha,
   std::vector<png_bytep> rows(canvas.height());
   for (int y = 0; y < canvas.height(); ++y)
     rows[y] = bytes.data() + static_cast<size_t>(y) * canvas.width() * channels;
-  File file = open_for_writing(path, error);
-  if (!file) return false;
+  OutputFile file;
+  if (!open_for_writing(file, path, error)) return false;
   PngError err{};
-  const bool ok = png_write_rows(file.get(), canvas.width(), canvas.height(), with_alpha,
+  const bool ok = png_write_rows(file.stream(), canvas.width(), canvas.height(), with_alpha,
                                  rows.data(), &err);
-  return finish(std::move(file), path, ok, err.message, error);
+  return finish(file, ok, err.message, error);
 }
 
 bool write_jpeg(const std::string& path, const Canvas& canvas, int quality, std::string* error) {
@@ -182,12 +162,12 @@ bool write_jpeg(const std::string& path, const Canvas& canvas, int quality, std:
   std::vector<JSAMPROW> rows(canvas.height());
   for (int y = 0; y < canvas.height(); ++y)
     rows[y] = bytes.data() + static_cast<size_t>(y) * canvas.width() * 3;
-  File file = open_for_writing(path, error);
-  if (!file) return false;
+  OutputFile file;
+  if (!open_for_writing(file, path, error)) return false;
   JpegError err{};
   const bool ok =
-      jpeg_write_rows(file.get(), canvas.width(), canvas.height(), quality, rows.data(), &err);
-  return finish(std::move(file), path, ok, err.message, error);
+      jpeg_write_rows(file.stream(), canvas.width(), canvas.height(), quality, rows.data(), &err);
+  return finish(file, ok, err.message, error);
 }
 
 }  // namespace assets

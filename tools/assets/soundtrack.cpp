@@ -3,17 +3,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "music_encoder.h"
 #include "music_sequencer.h"
+#include "output_file.h"
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 bool fail(std::string* error, const std::string& what) {
   if (error != nullptr) *error = what;
@@ -23,26 +19,20 @@ bool fail(std::string* error, const std::string& what) {
 }  // namespace
 
 bool write_soundtrack(const std::string& path, std::string* error) {
-  // Open the output first: a bad path fails at once, before seconds of work.
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-  if (!file) return fail(error, "cannot create " + path + ": " + std::strerror(errno));
-  auto abandon = [&](const std::string& what) {
-    file.reset();
-    std::remove(path.c_str());
-    return fail(error, what);
-  };
+  // Written under a temporary name and renamed when complete: a player
+  // started meanwhile, or a run that is interrupted, finds the previous
+  // soundtrack whole. Created first, so that a bad path fails at once,
+  // before seconds of work.
+  OutputFile file;
+  std::string reason;
+  if (!file.open(path, &reason)) return fail(error, "cannot create " + reason);
 
   const std::vector<int16_t> pcm = music::render_soundtrack();
   std::vector<unsigned char> mp3;
-  std::string reason;
-  if (!music::encode_mp3(pcm, &mp3, &reason)) return abandon(reason);
+  if (!music::encode_mp3(pcm, &mp3, &reason)) return fail(error, reason);
 
-  if (std::fwrite(mp3.data(), 1, mp3.size(), file.get()) != mp3.size())
-    return abandon("cannot write " + path + ": " + std::strerror(errno));
-  if (std::fclose(file.release()) != 0) {
-    const std::string what = "cannot write " + path + ": " + std::strerror(errno);
-    std::remove(path.c_str());
-    return fail(error, what);
-  }
+  if (std::fwrite(mp3.data(), 1, mp3.size(), file.stream()) != mp3.size())
+    return fail(error, "cannot write " + path + ": " + std::strerror(errno));
+  if (!file.commit(&reason)) return fail(error, "cannot write " + reason);
   return true;
 }

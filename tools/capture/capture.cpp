@@ -1,54 +1,64 @@
 #include "capture.h"
 
-#include <csignal>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 #include "contact_sheet.h"
 #include "core/frame.h"
 #include "frame_stats.h"
 #include "image/image_store.h"
-#include "image/picture_size_check.h"
+#include "image/picture_load.h"
 #include "music/soundtrack.h"
+#include "output_file.h"
 #include "png_writer.h"
 #include "progress.h"
 #include "show/cue_table.h"
+#include "show/picture_size_check.h"
 #include "show/show.h"
 #include "show/show_files.h"
 #include "sound_source.h"
+#include "temporary_files.h"
 #include "video_encoder.h"
 #include "wav_writer.h"
 
 namespace {
 
-volatile std::sig_atomic_t stop_signal = 0;
+volatile sig_atomic_t stop_signal = 0;
 
-extern "C" void on_stop_signal(int signal) { stop_signal = signal; }
+// The first request to stop ends the capture after the frame in hand, with
+// every output finished up to it; a second one ends it at once, leaving no
+// unfinished file.
+extern "C" void on_stop_signal(int signal) {
+  if (stop_signal != 0) temporary_files::remove_all_and_die(signal);
+  stop_signal = signal;
+}
+
+bool stop_requested() { return stop_signal != 0; }
 
 void install_stop_handlers() {
+  // Temporary files go at exit and on any termination signal not handled
+  // below.
+  temporary_files::remove_on_termination(false);
   struct sigaction action = {};
   action.sa_handler = on_stop_signal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  // A reader that goes away shows up as a write error, not as a signal.
-  std::signal(SIGPIPE, SIG_IGN);
+  for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaction(signal, &action, nullptr);
+  // A reader that goes away shows up as a write error ("Broken pipe"), not
+  // as a signal.
+  ::signal(SIGPIPE, SIG_IGN);
 }
-
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f != stdout) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Number of frames i with from + (i * 1000 * D) / N < to.
 int64_t frame_count(const CaptureOptions& o) {
@@ -56,19 +66,60 @@ int64_t frame_count(const CaptureOptions& o) {
   return ((o.to_ms - o.from_ms) * o.fps_num + per - 1) / per;
 }
 
+int fail(const std::string& message) {
+  std::fprintf(stderr, "sava-capture: %s\n", message.c_str());
+  return 1;
+}
+
+// The video's sound: a WAV file in the temporary folder, removed whatever
+// way the capture ends.
+class TemporarySound {
+ public:
+  bool create(std::string* error) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/sava-capture-XXXXXX.wav";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemps(name.data(), 4);
+    if (fd < 0) {
+      *error = "cannot create a temporary file for the video's sound in " + pattern.substr(0, pattern.rfind('/')) +
+               ": " + std::strerror(errno);
+      return false;
+    }
+    ::close(fd);
+    path_ = name.data();
+    ticket_ = temporary_files::add(path_);
+    return true;
+  }
+  ~TemporarySound() {
+    if (!path_.empty()) std::remove(path_.c_str());
+    temporary_files::forget(ticket_);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  int ticket_ = -1;
+};
+
 // Writes the sound of [from, to) into a WAV file for the video encoder.
+// Returns false with `error` set on failure, or with `error` empty when
+// stopped.
 bool write_sound_file(const std::string& path, const CaptureOptions& o, std::string* error) {
+  const int64_t first = sample_at_ms(o.from_ms), last = sample_at_ms(o.to_ms);
   SoundSource sound;
-  const int result = sound.open(soundtrack_path);
-  if (result != SOUNDTRACK_OK) {
+  if (!sound.open(soundtrack_path, first).ok()) {
     *error = "cannot reopen the soundtrack";
     return false;
   }
   WavWriter wav;
   if (!wav.open(path, error)) return false;
   std::vector<int16_t> samples;
-  const int64_t first = sample_at_ms(o.from_ms), last = sample_at_ms(o.to_ms);
   for (int64_t begin = first; begin < last; begin += 44100) {
+    if (stop_requested()) {
+      error->clear();
+      return false;
+    }
     samples.clear();
     sound.read(begin, std::min(begin + 44100, last), &samples);
     if (!wav.write(samples, error)) return false;
@@ -76,81 +127,129 @@ bool write_sound_file(const std::string& path, const CaptureOptions& o, std::str
   return wav.finish(error);
 }
 
-class TempFile {
- public:
-  TempFile() {
-    const char* dir = std::getenv("TMPDIR");
-    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/sava-capture-XXXXXX.wav";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemps(name.data(), 4);
-    if (fd >= 0) {
-      ::close(fd);
-      path_ = name.data();
-    }
-  }
-  ~TempFile() {
-    if (!path_.empty()) std::remove(path_.c_str());
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-int fail(const std::string& message) {
-  std::fprintf(stderr, "sava-capture: %s\n", message.c_str());
-  return 1;
+// Digits of the frame file names: enough for the last frame's time, so that
+// the names sort in time order (at least seven, "t0007900.png").
+int frame_name_digits(int64_t last_ms) {
+  int digits = 1;
+  for (int64_t v = last_ms; v >= 10; v /= 10) ++digits;
+  return digits < 7 ? 7 : digits;
 }
+
+// Every output of a capture, each claimed before anything is rendered so
+// that an unusable path fails at once, and each under a temporary name until
+// it is complete.
+struct Outputs {
+  OutputFile raw_file;
+  std::FILE* raw = nullptr;  // raw_file's stream or standard output
+  std::string raw_name;
+  std::optional<WavWriter> wav;
+  std::optional<VideoEncoder> video;
+  std::optional<TemporarySound> video_sound;
+  OutputFile sheet_file;
+
+  bool open(const CaptureOptions& o, std::string* error) {
+    if (!o.raw_path.empty()) {
+      if (o.raw_path == "-") {
+        raw = stdout;
+        raw_name = "standard output";
+      } else {
+        if (!raw_file.open(o.raw_path, error)) return false;
+        raw = raw_file.stream();
+        raw_name = o.raw_path;
+      }
+    }
+    if (!o.frames_dir.empty()) {
+      std::error_code ec;
+      std::filesystem::create_directories(o.frames_dir, ec);
+      if (ec) {
+        *error = o.frames_dir + ": " + ec.message();
+        return false;
+      }
+      // A file made and removed again: the frames can be written there.
+      OutputFile probe;
+      if (!probe.open(o.frames_dir + "/t", error)) {
+        *error = o.frames_dir + ": " + error->substr(error->rfind(": ") + 2);
+        return false;
+      }
+    }
+    if (!o.wav_path.empty()) {
+      wav.emplace();
+      if (!wav->open(o.wav_path, error)) return false;
+    }
+    if (!o.video_path.empty()) {
+      video.emplace();
+      if (!video->prepare(o.video_path, error)) return false;
+      video_sound.emplace();
+      if (!video_sound->create(error)) return false;
+    }
+    if (!o.sheet_path.empty() && !sheet_file.open(o.sheet_path, error)) return false;
+    return true;
+  }
+
+  bool write_raw(const uint32_t* pixels, size_t words, std::string* error) {
+    if (std::fwrite(pixels, sizeof(uint32_t), words, raw) == words) return true;
+    *error = raw_name + ": " + std::strerror(errno);
+    return false;
+  }
+
+  // Finishes and names every output in turn; stops at the first failure.
+  bool finish(const ContactSheet* sheet, std::string* error) {
+    if (raw == stdout && std::fflush(stdout) != 0) {
+      *error = raw_name + ": " + std::strerror(errno);
+      return false;
+    }
+    if (raw == raw_file.stream() && raw != nullptr && !raw_file.commit(error)) return false;
+    if (wav && !wav->finish(error)) return false;
+    if (video && !video->finish(error)) return false;
+    if (sheet != nullptr) {
+      if (!sheet->write(sheet_file.stream(), sheet_file.path(), error)) return false;
+      if (!sheet_file.commit(error)) return false;
+    }
+    return true;
+  }
+};
 
 }  // namespace
 
 int run_capture(const CaptureOptions& o) {
   install_stop_handlers();
+  std::string error;
+  Outputs outputs;
+  if (!outputs.open(o, &error)) return fail(error);
+
   // Start-up like the player's: the soundtrack first, then every picture,
-  // with the player's own messages.
+  // with the player's own messages. A stop request during the pictures'
+  // loading is acted on at once.
   SoundSource sound;
-  const int opened = sound.open(soundtrack_path);
-  if (opened != SOUNDTRACK_OK) {
-    std::fprintf(stderr, soundtrack_error_message(opened), soundtrack_path);
+  const SoundtrackResult opened = sound.open(soundtrack_path, sample_at_ms(o.from_ms));
+  if (!opened.ok()) {
+    std::fprintf(stderr, "%s\n", opened.message(soundtrack_path).c_str());
     return 1;
   }
   ImageStore pictures;
-  image_store_load(pictures, picture_paths);
+  picture_stop_requested = stop_requested;
+  const StoreLoadResult loaded = pictures.load(picture_paths);
+  picture_stop_requested = nullptr;
+  if (loaded.stopped()) return 128 + stop_signal;
+  if (!loaded.loaded()) {
+    std::fprintf(stderr, "%s\n", loaded.message().c_str());
+    return 1;
+  }
   const std::string size_problem = picture_size_check(pictures.images());
   if (!size_problem.empty()) {
     std::fprintf(stderr, "%s\n", size_problem.c_str());
     return 1;
   }
-  if (stop_signal != 0) return 128 + stop_signal;
   std::vector<uint32_t> screen(static_cast<size_t>(screen_width) * screen_height, 0);
   Show show(std::move(pictures), screen.data());
 
-  std::string error;
-  FilePtr raw;
-  if (!o.raw_path.empty()) {
-    raw.reset(o.raw_path == "-" ? stdout : std::fopen(o.raw_path.c_str(), "wb"));
-    if (!raw) return fail(o.raw_path + ": cannot open for writing");
-  }
-  if (!o.frames_dir.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(o.frames_dir, ec);
-    if (ec) return fail(o.frames_dir + ": " + ec.message());
-  }
-  std::optional<WavWriter> wav;
-  if (!o.wav_path.empty()) {
-    wav.emplace();
-    if (!wav->open(o.wav_path, &error)) return fail(error);
-  }
-  TempFile video_sound;
-  std::optional<VideoEncoder> video;
-  if (!o.video_path.empty()) {
-    if (video_sound.path().empty()) return fail("cannot create a temporary file for the video's sound");
-    if (!write_sound_file(video_sound.path(), o, &error)) return fail(error);
+  if (outputs.video) {
+    if (!write_sound_file(outputs.video_sound->path(), o, &error)) {
+      return error.empty() ? 128 + stop_signal : fail(error);
+    }
     // The sound pass used the soundtrack; start it afresh for the frames.
-    if (sound.open(soundtrack_path) != SOUNDTRACK_OK) return fail("cannot reopen the soundtrack");
-    video.emplace();
-    if (!video->start(o.video_path, o.fps_num, o.fps_den, o.video_scale, video_sound.path(), &error)) {
+    if (!sound.open(soundtrack_path, sample_at_ms(o.from_ms)).ok()) return fail("cannot reopen the soundtrack");
+    if (!outputs.video->start(o.fps_num, o.fps_den, o.video_scale, outputs.video_sound->path(), &error)) {
       return fail(error);
     }
   }
@@ -160,49 +259,42 @@ int run_capture(const CaptureOptions& o) {
   if (!o.sheet_path.empty()) sheet.emplace(cue_times);
 
   const int64_t total = frame_count(o);
+  const int digits = frame_name_digits(capture_frame_time(o, total - 1));
   Progress progress(total);
   FrameStats stats;
   std::vector<int16_t> samples;
   bool failed = false;
-  for (int64_t i = 0; i < total && stop_signal == 0 && !failed; ++i) {
+  for (int64_t i = 0; i < total && !stop_requested() && !failed; ++i) {
     const int64_t now = capture_frame_time(o, i);
     const auto started = std::chrono::steady_clock::now();
     frame_step(show, cue_table, static_cast<int32_t>(now));
     const auto rendered = std::chrono::steady_clock::now();
     stats.add(show.next_cue - 1, std::chrono::duration_cast<std::chrono::nanoseconds>(rendered - started).count());
 
-    if (raw && std::fwrite(screen.data(), sizeof(uint32_t), screen.size(), raw.get()) != screen.size()) {
-      error = o.raw_path + ": write failed";
-      failed = true;
-    }
+    if (outputs.raw != nullptr) failed = !outputs.write_raw(screen.data(), screen.size(), &error);
     if (!failed && !o.frames_dir.empty()) {
-      char name[32];
-      std::snprintf(name, sizeof name, "/t%07lld.png", static_cast<long long>(now));
+      char name[40];
+      std::snprintf(name, sizeof name, "/t%0*lld.png", digits, static_cast<long long>(now));
       failed = !write_png_rgb(o.frames_dir + name, screen.data(), screen_width, screen_height, 1, &error);
     }
-    if (!failed && video) failed = !video->write_frame(screen.data(), &error);
+    if (!failed && outputs.video) failed = !outputs.video->write_frame(screen.data(), &error);
     if (sheet) sheet->offer(now, screen.data());
-    if (!failed && wav) {
+    if (!failed && outputs.wav) {
       // This frame's share of the sound: up to the next frame, or to the end.
       const int64_t next = std::min(capture_frame_time(o, i + 1), o.to_ms);
       samples.clear();
       sound.read(sample_at_ms(now), sample_at_ms(next), &samples);
-      failed = !wav->write(samples, &error);
+      failed = !outputs.wav->write(samples, &error);
     }
     progress.update(i + 1);
   }
   progress.finish();
 
-  std::string finish_error;
-  if (raw && std::fflush(raw.get()) != 0 && !failed) {
-    failed = true;
-    error = o.raw_path + ": write failed";
-  }
-  if (wav && !wav->finish(&finish_error) && !failed) failed = true, error = finish_error;
-  if (video && !video->finish(&finish_error) && !failed) failed = true, error = finish_error;
-  if (sheet && !sheet->write(o.sheet_path, &finish_error) && !failed) failed = true, error = finish_error;
+  // Finished up to the last frame made, also when stopped; after a failure
+  // nothing unfinished is kept (the outputs go with their owners).
+  if (!failed) failed = !outputs.finish(sheet ? &*sheet : nullptr, &error);
   if (o.stats) stats.print(o.raw_path == "-" ? stderr : stdout);
 
   if (failed) return fail(error);
-  return stop_signal != 0 ? 128 + stop_signal : 0;
+  return stop_requested() ? 128 + stop_signal : 0;
 }

@@ -94,7 +94,7 @@ void ContactSheet::offer(int64_t now_ms, const uint32_t* screen) {
   }
 }
 
-bool ContactSheet::write(const std::string& path, std::string* error) const {
+bool ContactSheet::write(std::FILE* file, const std::string& name, std::string* error) const {
   const int32_t count = static_cast<int32_t>(cells_.size());
   const int32_t rows = (count + columns - 1) / columns;
   const int32_t cell_w = thumb_w + gap, cell_h = thumb_h + label_h + gap;
@@ -111,5 +111,5 @@ bool ContactSheet::write(const std::string& path, std::string* error) const {
     }
     draw_text(sheet, sheet_w, x0 + 2, y0 + thumb_h + 4, label(cell.time_ms));
   }
-  return write_png_rgb(path, sheet.data(), sheet_w, sheet_h, 9, error);
+  return encode_png_rgb(file, name, sheet.data(), sheet_w, sheet_h, 9, error);
 }

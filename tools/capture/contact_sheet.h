@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ class ContactSheet {
   // or after each scene's cue time plus one second, within that scene.
   void offer(int64_t now_ms, const uint32_t* screen);
 
-  bool write(const std::string& path, std::string* error) const;
+  // Encodes the sheet as a PNG into `file`; `name` names it in the error.
+  bool write(std::FILE* file, const std::string& name, std::string* error) const;
 
   // The cell's label for a show time, e.g. "1:04.000".
   static std::string label(int64_t ms);

@@ -6,14 +6,11 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
-namespace {
+#include "output_file.h"
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+namespace {
 
 void on_png_error(png_structp png, png_const_charp message) {
   auto* text = static_cast<std::string*>(png_get_error_ptr(png));
@@ -47,13 +44,8 @@ bool encode(std::FILE* file, const uint8_t* const* rows, int32_t width, int32_t 
 
 }  // namespace
 
-bool write_png_rgb(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height, int level,
-                   std::string* error) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-  if (!file) {
-    *error = path + ": " + std::strerror(errno);
-    return false;
-  }
+bool encode_png_rgb(std::FILE* file, const std::string& name, const uint32_t* pixels, int32_t width,
+                    int32_t height, int level, std::string* error) {
   std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
   std::vector<const uint8_t*> rows(static_cast<size_t>(height));
   for (int32_t y = 0; y < height; ++y) {
@@ -67,13 +59,28 @@ bool write_png_rgb(const std::string& path, const uint32_t* pixels, int32_t widt
     }
   }
   std::string library_error;
-  if (!encode(file.get(), rows.data(), width, height, level, &library_error)) {
-    *error = path + ": " + (library_error.empty() ? "cannot write PNG" : library_error);
+  errno = 0;
+  if (!encode(file, rows.data(), width, height, level, &library_error)) {
+    // A failed write shows as the library's "Write Error": the stream knows why.
+    const int reason = errno;
+    if (std::ferror(file) && reason != 0) {
+      *error = name + ": " + std::strerror(reason);
+    } else {
+      *error = name + ": " + (library_error.empty() ? "cannot write PNG" : library_error);
+    }
     return false;
   }
-  if (std::fclose(file.release()) != 0) {
-    *error = path + ": " + std::strerror(errno);
+  if (std::fflush(file) != 0) {
+    *error = name + ": " + std::strerror(errno);
     return false;
   }
   return true;
+}
+
+bool write_png_rgb(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height, int level,
+                   std::string* error) {
+  OutputFile file;
+  if (!file.open(path, error)) return false;
+  if (!encode_png_rgb(file.stream(), path, pixels, width, height, level, error)) return false;
+  return file.commit(error);
 }

@@ -9,13 +9,14 @@ SoundSource::~SoundSource() {
   if (open_) soundtrack_close();
 }
 
-int SoundSource::open(const char* path) {
+SoundtrackResult SoundSource::open(const char* path, int64_t first) {
   queue_.assign(static_cast<size_t>(soundtrack_queue_size), 0);
   chunk_.clear();
-  chunk_first_ = 0;
+  chunk_first_ = first;
   chunk_frames_ = 0;
-  const int result = soundtrack_open(path, chunk_bytes, queue_.data(), 0);
-  open_ = result == SOUNDTRACK_OK;
+  SoundtrackResult result = soundtrack_open(path, chunk_bytes, queue_.data(), 0);
+  if (result.ok() && first > 0) result = soundtrack_seek(queue_.data(), chunk_bytes, first);
+  open_ = result.ok();
   return result;
 }
 

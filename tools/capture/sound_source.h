@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "music/soundtrack.h"
+
 // Stereo sample frame index of show time `ms` (44.1 frames per millisecond).
 inline int64_t sample_at_ms(int64_t ms) { return ms * 441 / 10; }
 
@@ -16,14 +18,15 @@ class SoundSource {
   SoundSource& operator=(const SoundSource&) = delete;
   ~SoundSource();
 
-  // Opens the soundtrack from its start (again, if it was open); returns the
-  // soundtrack's result code (0 on success). There is one soundtrack per
+  // Opens the soundtrack (again, if it was open) at sample frame `first`,
+  // found without decoding what lies before it. There is one soundtrack per
   // process: opening here ends what any other source was reading.
-  int open(const char* path);
+  SoundtrackResult open(const char* path, int64_t first = 0);
 
   // Appends the interleaved left/right samples of frames [begin, end) to
-  // `out`. Requests must not go backwards; frames before `begin` that were
-  // never asked for are decoded and dropped.
+  // `out`. Requests must not go backwards nor start before the frame opened
+  // at; frames before `begin` that were never asked for are decoded and
+  // dropped.
   void read(int64_t begin, int64_t end, std::vector<int16_t>* out);
 
  private:

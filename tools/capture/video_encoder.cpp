@@ -1,5 +1,6 @@
 #include "video_encoder.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,12 +30,16 @@ bool write_all(int fd, const uint8_t* data, size_t size) {
 }  // namespace
 
 VideoEncoder::~VideoEncoder() {
+  if (pid_ >= 0) ::kill(pid_, SIGTERM);
   std::string ignored;
-  finish(&ignored);
+  wait(&ignored);
+  file_.abandon();
 }
 
-bool VideoEncoder::start(const std::string& path, int64_t fps_num, int64_t fps_den, int32_t scale,
-                         const std::string& wav_path, std::string* error) {
+bool VideoEncoder::prepare(const std::string& path, std::string* error) { return file_.reserve(path, error); }
+
+bool VideoEncoder::start(int64_t fps_num, int64_t fps_den, int32_t scale, const std::string& wav_path,
+                         std::string* error) {
   int fds[2];
   if (::pipe(fds) != 0) {
     *error = std::string("cannot create a pipe for ffmpeg: ") + std::strerror(errno);
@@ -43,12 +48,16 @@ bool VideoEncoder::start(const std::string& path, int64_t fps_num, int64_t fps_d
   const std::string rate = std::to_string(fps_num) + "/" + std::to_string(fps_den);
   const std::string filter =
       "scale=iw*" + std::to_string(scale) + ":ih*" + std::to_string(scale) + ":flags=neighbor,format=yuv420p";
-  std::vector<std::string> args = {"ffmpeg",     "-nostdin", "-hide_banner", "-loglevel", "error",   "-y",
-                                   "-f",         "rawvideo", "-pix_fmt",     "bgra",      "-s",      "400x300",
-                                   "-framerate", rate,       "-i",           "-",         "-i",      wav_path,
-                                   "-vf",        filter,     "-c:v",         "libx264",   "-preset", "medium",
-                                   "-crf",       "16",       "-c:a",         "aac",       "-b:a",    "192k",
-                                   "-shortest",  "-movflags", "+faststart",  path};
+  std::vector<std::string> args = {"ffmpeg",     "-nostdin", "-hide_banner",     "-loglevel", "error",   "-y",
+                                   "-f",         "rawvideo", "-pix_fmt",         "bgra",      "-s",      "400x300",
+                                   "-framerate", rate,       "-i",               "-",         "-i",      "file:" + wav_path,
+                                   "-vf",        filter,     "-c:v",             "libx264",   "-preset", "medium",
+                                   "-crf",       "16",       "-c:a",             "aac",       "-b:a",    "192k",
+                                   "-shortest",  "-movflags", "+faststart"};
+  // ffmpeg picks the container by the name's extension (the temporary name
+  // keeps it); a name without one gets the MP4 container.
+  if (!has_extension(file_.path())) args.insert(args.end(), {"-f", "mp4"});
+  args.push_back("file:" + file_.temporary_path());
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -60,7 +69,13 @@ bool VideoEncoder::start(const std::string& path, int64_t fps_num, int64_t fps_d
   posix_spawn_file_actions_addclose(&actions, fds[1]);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
   posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  // Its own process group, and the signals the capture handles or ignores
+  // back at their defaults.
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE}) sigaddset(&defaults, signal);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
   posix_spawnattr_setpgroup(&attributes, 0);
   const int result = posix_spawnp(&pid_, "ffmpeg", &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -79,13 +94,13 @@ bool VideoEncoder::start(const std::string& path, int64_t fps_num, int64_t fps_d
 
 bool VideoEncoder::write_frame(const uint32_t* pixels, std::string* error) {
   if (!write_all(pipe_, reinterpret_cast<const uint8_t*>(pixels), frame_bytes)) {
-    *error = "ffmpeg stopped reading frames";
+    *error = std::string("ffmpeg stopped reading frames: ") + std::strerror(errno);
     return false;
   }
   return true;
 }
 
-bool VideoEncoder::finish(std::string* error) {
+bool VideoEncoder::wait(std::string* error) {
   if (pipe_ >= 0) {
     ::close(pipe_);
     pipe_ = -1;
@@ -99,4 +114,12 @@ bool VideoEncoder::finish(std::string* error) {
   *error = WIFEXITED(status) ? "ffmpeg failed (exit status " + std::to_string(WEXITSTATUS(status)) + ")"
                              : "ffmpeg failed (ended by signal " + std::to_string(WTERMSIG(status)) + ")";
   return false;
+}
+
+bool VideoEncoder::finish(std::string* error) {
+  if (!wait(error)) {
+    file_.abandon();
+    return false;
+  }
+  return file_.commit(error);
 }

@@ -34,22 +34,14 @@ std::string reason(const std::string& path) { return path + ": " + std::strerror
 
 }  // namespace
 
-WavWriter::~WavWriter() {
-  std::string ignored;
-  if (file_ != nullptr) finish(&ignored);
-}
-
 bool WavWriter::open(const std::string& path, std::string* error) {
-  path_ = path;
-  file_ = std::fopen(path.c_str(), "wb");
-  if (file_ == nullptr) {
-    *error = reason(path);
-    return false;
-  }
+  data_bytes_ = 0;
+  if (!file_.open(path, error)) return false;
   uint8_t header[44];
   make_header(header, 0);
-  if (std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
+  if (std::fwrite(header, 1, sizeof header, file_.stream()) != sizeof header) {
     *error = reason(path);
+    file_.abandon();
     return false;
   }
   return true;
@@ -59,8 +51,8 @@ bool WavWriter::write(const std::vector<int16_t>& samples, std::string* error) {
   // Samples are little-endian on disk, as in memory on the machines we build for.
   static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
   if (samples.empty()) return true;
-  if (std::fwrite(samples.data(), sizeof(int16_t), samples.size(), file_) != samples.size()) {
-    *error = reason(path_);
+  if (std::fwrite(samples.data(), sizeof(int16_t), samples.size(), file_.stream()) != samples.size()) {
+    *error = reason(file_.path());
     return false;
   }
   data_bytes_ += samples.size() * sizeof(int16_t);
@@ -68,14 +60,19 @@ bool WavWriter::write(const std::vector<int16_t>& samples, std::string* error) {
 }
 
 bool WavWriter::finish(std::string* error) {
-  if (file_ == nullptr) return true;
+  std::FILE* file = file_.stream();
+  if (file == nullptr) {
+    *error = file_.path() + ": not open";
+    return false;
+  }
   // A RIFF size field holds 32 bits; longer captures keep the largest size it can say.
   const uint32_t bytes = data_bytes_ > 0xFFFFFFD0u ? 0xFFFFFFD0u : static_cast<uint32_t>(data_bytes_);
   uint8_t header[44];
   make_header(header, bytes);
-  bool ok = std::fseek(file_, 0, SEEK_SET) == 0 && std::fwrite(header, 1, sizeof header, file_) == sizeof header;
-  ok = (std::fclose(file_) == 0) && ok;
-  file_ = nullptr;
-  if (!ok) *error = reason(path_);
-  return ok;
+  if (std::fseek(file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, file) != sizeof header) {
+    *error = reason(file_.path());
+    file_.abandon();
+    return false;
+  }
+  return file_.commit(error);
 }

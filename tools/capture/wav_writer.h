@@ -1,6 +1,7 @@
-// A 44100 Hz, 16-bit stereo WAV file written as the samples arrive; the
-// header's sizes are filled in when the file is finished, so an interrupted
-// capture still leaves a correct file.
+// A 44100 Hz, 16-bit stereo WAV file written as the samples arrive, under a
+// temporary name; finish() fills in the header's sizes and gives the file its
+// name, so an interrupted capture that finishes still leaves a correct file,
+// and one that fails or is killed leaves none.
 #pragma once
 
 #include <cstdint>
@@ -8,20 +9,22 @@
 #include <string>
 #include <vector>
 
+#include "output_file.h"
+
 class WavWriter {
  public:
   WavWriter() = default;
   WavWriter(const WavWriter&) = delete;
   WavWriter& operator=(const WavWriter&) = delete;
-  ~WavWriter();
 
   bool open(const std::string& path, std::string* error);
   bool write(const std::vector<int16_t>& samples, std::string* error);
-  // Writes the final sizes and closes the file.
+  // Writes the final sizes, closes the file and renames it.
   bool finish(std::string* error);
+  // Removes the unfinished file (also done when the writer goes unfinished).
+  void abandon() { file_.abandon(); }
 
  private:
-  std::FILE* file_ = nullptr;
-  std::string path_;
+  OutputFile file_;
   uint64_t data_bytes_ = 0;
 };

@@ -1,34 +1,36 @@
-#include "image/picture_sizes.h"
+#include "picture_layout.h"
 
 #include <array>
 
+namespace assets {
+
 namespace {
 
-constexpr PictureSizeRule at_least(int32_t w, int32_t h, const char* why) {
+constexpr LayoutTarget at_least(int32_t w, int32_t h, const char* why) {
   return {w, h, 0, 0, -1, why};
 }
-constexpr PictureSizeRule exactly(int32_t w, int32_t h, const char* why) {
+constexpr LayoutTarget exactly(int32_t w, int32_t h, const char* why) {
   return {w, h, w, h, -1, why};
 }
 // A word or small picture drawn at its own size at a fixed position.
-constexpr PictureSizeRule within(int32_t w, int32_t h, const char* why) {
+constexpr LayoutTarget within(int32_t w, int32_t h, const char* why) {
   return {1, 1, w, h, -1, why};
 }
-constexpr PictureSizeRule between(int32_t min_w, int32_t min_h, int32_t max_w, int32_t max_h,
+constexpr LayoutTarget between(int32_t min_w, int32_t min_h, int32_t max_w, int32_t max_h,
                                   const char* why) {
   return {min_w, min_h, max_w, max_h, -1, why};
 }
-constexpr PictureSizeRule same_as(int32_t index, const char* why) {
+constexpr LayoutTarget same_as(int32_t index, const char* why) {
   return {1, 1, 0, 0, index, why};
 }
 
 // Blurs read their source with the destination's row length (400 words).
-constexpr PictureSizeRule blurred(const char* why) { return {400, 300, 400, 0, -1, why}; }
+constexpr LayoutTarget blurred(const char* why) { return {400, 300, 400, 0, -1, why}; }
 
 struct Span {
   int32_t first;
   int32_t last;
-  PictureSizeRule rule;
+  LayoutTarget rule;
 };
 
 constexpr const char* keyword_photo =
@@ -157,8 +159,8 @@ constexpr Span spans[] = {
     {223, 223, exactly(400, 300, "end picture must take the one-to-one path for its fade")},
 };
 
-constexpr std::array<PictureSizeRule, picture_count> expand() {
-  std::array<PictureSizeRule, picture_count> rules{};
+constexpr std::array<LayoutTarget, picture_count> expand() {
+  std::array<LayoutTarget, picture_count> rules{};
   std::array<bool, picture_count> seen{};
   for (const Span& span : spans) {
     for (int32_t i = span.first; i <= span.last; ++i) {
@@ -168,20 +170,19 @@ constexpr std::array<PictureSizeRule, picture_count> expand() {
     }
   }
   for (bool s : seen) {
-    if (!s) throw "picture without a size rule";
+    if (!s) throw "picture without a layout target";
   }
   return rules;
 }
 
-constexpr std::array<PictureSizeRule, picture_count> rules = expand();
+constexpr std::array<LayoutTarget, picture_count> rules = expand();
 
 }  // namespace
 
-const PictureSizeRule& picture_size_rule(int32_t index) { return rules[index]; }
+const LayoutTarget& layout_target(int32_t index) { return rules[index]; }
 
-bool picture_size_fits(int32_t index, int32_t width, int32_t height, int32_t ref_width,
-                       int32_t ref_height) {
-  const PictureSizeRule& rule = rules[index];
+bool layout_target_met(int32_t index, int32_t width, int32_t height, int32_t ref_width, int32_t ref_height) {
+  const LayoutTarget& rule = rules[index];
   if (width < rule.min_width || height < rule.min_height) return false;
   if (rule.max_width > 0 && width > rule.max_width) return false;
   if (rule.max_height > 0 && height > rule.max_height) return false;
@@ -189,12 +190,14 @@ bool picture_size_fits(int32_t index, int32_t width, int32_t height, int32_t ref
   return true;
 }
 
-int32_t first_picture_size_violation(const Image* const* pictures) {
+int32_t first_layout_miss(const Image* const* pictures) {
   for (int32_t i = 0; i < picture_count; ++i) {
     const int32_t ref = rules[i].same_size_as;
     const int32_t ref_w = ref >= 0 ? pictures[ref]->width : 0;
     const int32_t ref_h = ref >= 0 ? pictures[ref]->height : 0;
-    if (!picture_size_fits(i, pictures[i]->width, pictures[i]->height, ref_w, ref_h)) return i;
+    if (!layout_target_met(i, pictures[i]->width, pictures[i]->height, ref_w, ref_h)) return i;
   }
   return -1;
 }
+
+}  // namespace assets

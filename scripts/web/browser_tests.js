@@ -1,0 +1,317 @@
+// Browser tests of the web build: the page in headless Chromium against the
+// native offline renderer. Run by scripts/web/test.sh, which serves the site:
+//   node scripts/web/browser_tests.js SITE_URL CAPTURE_EXE
+// Prints one line per test and "N passed, N failed"; exits 1 on a failure.
+'use strict';
+const { spawn } = require('child_process');
+const crypto = require('crypto');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const zlib = require('zlib');
+const { Browser, sleep } = require('./cdp.js');
+
+const [siteUrl, captureExe] = process.argv.slice(2);
+const frameBytes = 400 * 300 * 4;
+
+// ---- the native side ----------------------------------------------------
+
+// Runs sava-capture with `args` and returns its standard output, cut into
+// frames when `frames` is set: the SHA-256 of each frame's bytes.
+function runCapture(args, { frames = false } = {}) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(captureExe, args, { stdio: ['ignore', 'pipe', 'pipe'] });
+    const chunks = [];
+    const hashes = [];
+    let hash = crypto.createHash('sha256');
+    let filled = 0;
+    let stderr = '';
+    child.stderr.on('data', (d) => { stderr += d; });
+    child.stdout.on('data', (data) => {
+      if (!frames) return chunks.push(data);
+      for (let at = 0; at < data.length;) {
+        const take = Math.min(frameBytes - filled, data.length - at);
+        hash.update(data.subarray(at, at + take));
+        filled += take;
+        at += take;
+        if (filled === frameBytes) {
+          hashes.push(hash.digest('hex'));
+          hash = crypto.createHash('sha256');
+          filled = 0;
+        }
+      }
+    });
+    child.on('error', reject);
+    child.on('close', (code) => {
+      if (code !== 0) reject(new Error(`sava-capture ${args.join(' ')}: status ${code}: ${stderr}`));
+      else resolve(frames ? hashes : Buffer.concat(chunks));
+    });
+  });
+}
+
+async function nativeFrameHashes(from, to, fps) {
+  return runCapture(['--from', String(from), '--to', String(to), '--fps', String(fps), '--raw', '-'],
+                    { frames: true });
+}
+
+async function nativeFrame(ms) {
+  return runCapture(['--from', String(ms), '--to', String(ms + 1), '--raw', '-']);
+}
+
+// The interleaved 16-bit samples of the soundtrack as heard from show time 0.
+async function nativeSound(toMs) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'sava-web-test-'));
+  try {
+    await runCapture(['--to', String(toMs), '--wav', path.join(dir, 'sound.wav')]);
+    return wavSamples(fs.readFileSync(path.join(dir, 'sound.wav')));
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+function wavSamples(wav) {
+  for (let at = 12; at + 8 <= wav.length;) {
+    const id = wav.toString('latin1', at, at + 4);
+    const size = wav.readUInt32LE(at + 4);
+    if (id === 'data') {
+      const data = wav.subarray(at + 8, at + 8 + size);
+      return new Int16Array(data.buffer.slice(data.byteOffset, data.byteOffset + data.length));
+    }
+    at += 8 + size + (size & 1);
+  }
+  throw new Error('no data chunk in the WAV file');
+}
+
+// ---- pictures -------------------------------------------------------------
+
+// Decodes an 8-bit RGB or RGBA, non-interlaced PNG (what screenshots are).
+function decodePng(png) {
+  let at = 8;
+  let width = 0, height = 0, channels = 0;
+  const idat = [];
+  while (at < png.length) {
+    const size = png.readUInt32BE(at);
+    const type = png.toString('latin1', at + 4, at + 8);
+    const body = png.subarray(at + 8, at + 8 + size);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      if (body[8] !== 8 || body[12] !== 0) throw new Error('unexpected PNG depth or interlace');
+      channels = { 2: 3, 6: 4 }[body[9]];
+      if (!channels) throw new Error('unexpected PNG colour type ' + body[9]);
+    } else if (type === 'IDAT') {
+      idat.push(body);
+    }
+    at += 12 + size;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(idat));
+  const stride = width * channels;
+  const out = Buffer.alloc(height * stride);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let x = 0; x < stride; ++x) {
+      const a = x >= channels ? out[y * stride + x - channels] : 0;
+      const b = y > 0 ? out[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y > 0 ? out[(y - 1) * stride + x - channels] : 0;
+      let predicted = 0;
+      if (filter === 1) predicted = a;
+      else if (filter === 2) predicted = b;
+      else if (filter === 3) predicted = (a + b) >> 1;
+      else if (filter === 4) {
+        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+        predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      out[y * stride + x] = (line[x] + predicted) & 0xff;
+    }
+  }
+  return { width, height, channels, pixels: out };
+}
+
+// ---- the tests ------------------------------------------------------------
+
+const results = [];
+let browser;
+
+async function test(name, body) {
+  const started = Date.now();
+  try {
+    const note = await body();
+    results.push(true);
+    console.log(`ok    ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)${note ? ': ' + note : ''}`);
+  } catch (error) {
+    results.push(false);
+    console.log(`FAIL  ${name}: ${error.message}`);
+  }
+}
+
+function check(condition, message) {
+  if (!condition) throw new Error(message);
+}
+
+async function openPage(query = '') {
+  const page = await browser.newPage({ width: 800, height: 600 });
+  await page.goto(`${siteUrl}/index.html${query}`);
+  return page;
+}
+
+async function withPage(query, body) {
+  const page = await openPage(query);
+  try {
+    return await body(page);
+  } catch (error) {
+    if (page.console.length) error.message += '\n      page console: ' + page.console.slice(-8).join('\n      ');
+    throw error;
+  } finally {
+    await page.close().catch(() => {});
+  }
+}
+
+async function captureInPage(page, from, to, fps) {
+  await page.waitFor('window.savaDone', 300000, `capture ${from}..${to} at ${fps} fps`);
+  return (await page.evaluate('window.savaFrames')).split('\n').filter((line) => line !== '');
+}
+
+// Until the start button is clicked, then records every buffer the page
+// hands to the audio output (the same bytes the callback produced).
+const recordSound = `(() => {
+  const start = Module._sava_web_start;
+  window.savaSound = [];
+  Module._sava_web_start = () => {
+    const started = start();
+    const push = SDL.audio.pushAudio;
+    SDL.audio.pushAudio = (ptr, size) => {
+      if (window.savaSound) window.savaSound.push(Array.from(HEAP16.subarray(ptr >> 1, (ptr + size) >> 1)));
+      push(ptr, size);
+    };
+    return started;
+  };
+  return true;
+})()`;
+
+async function main() {
+  browser = await Browser.launch();
+  let recorded = null;
+
+  await test('the page loads, names the show and plays it in time with its sound', () =>
+    withPage('', async (page) => {
+      await page.waitFor("!document.getElementById('start').hidden", 120000, 'the start button');
+      const label = await page.evaluate("document.getElementById('start').textContent");
+      check(label.includes('S\u00e4v\u00e4'), `start button reads "${label}"`);
+      await page.evaluate(recordSound);
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 3000', 30000, 'three seconds of show');
+      const state = await page.evaluate('savaAudioState()');
+      check(state === 'running', `audio context is ${state}`);
+      const status = await page.evaluate('savaStatus()');
+      check(status.phase === 'playing', `phase is ${status.phase}`);
+      // 3 s of sound at 2048 sample frames per callback is about 65 calls.
+      check(status.audio_callbacks >= 60, `only ${status.audio_callbacks} audio callbacks`);
+      check(status.frames >= 30, `only ${status.frames} frames drawn`);
+      // The show clock of the last frame against the sound heard at the
+      // moment that frame read it (the output clock).
+      const drift = await page.evaluate(`(() => {
+        const status = savaStatus();
+        const stamp = SDL.audioContext.getOutputTimestamp();
+        const heardMs = (stamp.contextTime - SDL.audio.firstStart) * 1000 +
+                        (status.clock_read_at_ms - stamp.performanceTime);
+        return status.now_ms - heardMs;
+      })()`);
+      check(Math.abs(drift) < 30, `show clock is ${drift.toFixed(1)} ms off the sound`);
+      await page.waitFor('savaSound.length >= 120', 30000, '120 recorded sound buffers');
+      recorded = await page.evaluate('(() => { const s = savaSound; window.savaSound = null; return s; })()');
+      const t = await page.evaluate('savaStatus()');
+      return `${t.audio_callbacks} callbacks, clock ${drift.toFixed(1)} ms from the sound, ` +
+             `frame time ${t.render_ms_mean.toFixed(2)} ms render + ${t.present_ms_mean.toFixed(2)} ms present ` +
+             `(max ${t.render_ms_max.toFixed(1)} + ${t.present_ms_max.toFixed(1)}) over ${t.frames} frames`;
+    }));
+
+  await test('the sound the page plays is the native soundtrack (samples within 1)', async () => {
+    check(recorded !== null, 'no sound was recorded');
+    const web = Int16Array.from(recorded.flat());
+    const native = await nativeSound(Math.ceil(web.length / 2 / 44.1) + 100);
+    check(native.length >= web.length, `native sound has ${native.length} samples, the page ${web.length}`);
+    let differing = 0, largest = 0;
+    for (let i = 0; i < web.length; ++i) {
+      const d = Math.abs(web[i] - native[i]);
+      if (d) ++differing;
+      largest = Math.max(largest, d);
+    }
+    check(largest <= 1, `samples differ by up to ${largest}`);
+    return `${web.length} samples, ${differing} (${(100 * differing / web.length).toFixed(3)} %) differ by 1`;
+  });
+
+  await test('releasing Escape ends the show; pressing it does not', () =>
+    withPage('', async (page) => {
+      await page.waitFor("!document.getElementById('start').hidden", 120000, 'the start button');
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run');
+      await page.key('keyDown', 'Escape', 'Escape', 27);
+      await sleep(300);
+      const held = await page.evaluate('savaStatus().phase');
+      check(held === 'playing', `holding Escape left the show ${held}`);
+      await page.key('keyUp', 'Escape', 'Escape', 27);
+      await page.waitFor("savaStatus().phase === 'ended'", 5000, 'the show to end');
+      await page.waitFor("savaAudioState() !== 'running'", 5000, 'the sound to stop');
+      const text = await page.evaluate("document.getElementById('status').textContent");
+      check(/ended/.test(text), `the page says "${text}"`);
+    }));
+
+  const windows = [
+    { what: 'a cue start (keyword photo scene)', from: 48000, to: 49000, fps: 60 },
+    { what: 'a scene middle (panorama)', from: 150000, to: 151500, fps: 60 },
+    { what: 'the end screen to the last cue', from: 180000, to: 184000, fps: 30 },
+  ];
+  for (const w of windows) {
+    await test(`capture mode ${w.from}..${w.to} ms at ${w.fps} fps (${w.what}) equals the native frames`, () =>
+      withPage(`?from=${w.from}&to=${w.to}&fps=${w.fps}`, async (page) => {
+        const [web, native] = await Promise.all([captureInPage(page, w.from, w.to, w.fps),
+                                                 nativeFrameHashes(w.from, w.to, w.fps)]);
+        check(web.length === native.length, `${web.length} frames in the page, ${native.length} native`);
+        const first = web.findIndex((h, i) => h !== native[i]);
+        check(first < 0, `frame ${first} (${w.from + Math.floor(first * 1000 / w.fps)} ms) differs`);
+        const status = await page.evaluate('savaStatus()');
+        return `${web.length} frames, render ${status.render_ms_mean.toFixed(2)} ms mean`;
+      }));
+  }
+
+  await test('the page shows the native frame, each show pixel a sharp 2x2 block at 800x600', () =>
+    withPage('?from=130500&to=130501', async (page) => {
+      const [frames, native] = await Promise.all([captureInPage(page, 130500, 130501, 60), nativeFrame(130500)]);
+      check(frames.length === 1, `${frames.length} frames`);
+      await sleep(200);  // the last frame reaches the screen
+      const shot = decodePng(await page.screenshot());
+      check(shot.width === 800 && shot.height === 600, `screenshot is ${shot.width}x${shot.height}`);
+      let wrong = 0, example = '';
+      for (let y = 0; y < 600; ++y) {
+        for (let x = 0; x < 800; ++x) {
+          const s = (y * 800 + x) * shot.channels;
+          const n = ((y >> 1) * 400 + (x >> 1)) * 4;  // native bytes: B, G, R, A
+          if (shot.pixels[s] !== native[n + 2] || shot.pixels[s + 1] !== native[n + 1] ||
+              shot.pixels[s + 2] !== native[n]) {
+            if (!wrong++) example = `at (${x}, ${y}): page ${shot.pixels.subarray(s, s + 3).join(',')}, ` +
+                                    `native ${native[n + 2]},${native[n + 1]},${native[n]}`;
+          }
+        }
+      }
+      check(wrong === 0, `${wrong} screen pixels differ, first ${example}`);
+    }));
+
+  await test('capture mode refuses a bad frame rate with one line', () =>
+    withPage('?from=0&to=1000&fps=0', async (page) => {
+      const error = await page.waitFor('window.savaError', 60000, 'the error');
+      check(error.split('\n').length === 1 && /--fps/.test(error), `the page says "${error}"`);
+    }));
+
+  await browser.close();
+  const passed = results.filter(Boolean).length;
+  console.log(`${passed} passed, ${results.length - passed} failed`);
+  process.exit(passed === results.length ? 0 : 1);
+}
+
+main().catch(async (error) => {
+  console.log(`FAIL  ${error.stack}`);
+  if (browser) await browser.close().catch(() => {});
+  console.log(`${results.filter(Boolean).length} passed, ${results.filter((r) => !r).length + 1} failed`);
+  process.exit(1);
+});

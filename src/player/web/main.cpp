@@ -1,0 +1,254 @@
+// The player in a web page. The page loads the pictures and the soundtrack
+// into the virtual file system (data/), then main() sets up the screen and
+// decodes every picture, and the show waits for the viewer's click (a page
+// may only start sound after a gesture): sava_web_start() opens the sound
+// and the frames follow, one per animation frame of the browser.
+//
+// With arguments (--from MS --to MS --fps N[/D], taken by the page from its
+// address) the page instead renders those frames on a virtual clock exactly
+// as the offline renderer does, without sound, and hands the page the
+// SHA-256 of every frame's bytes.
+#include <SDL.h>
+#include <emscripten.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "core/frame.h"
+#include "image/image_store.h"
+#include "music/soundtrack.h"
+#include "player/launch.h"
+#include "player/web/capture_plan.h"
+#include "player/web/frame_times.h"
+#include "player/web/sha256.h"
+#include "player/web/web_audio.h"
+#include "player/web/web_page.h"
+#include "player/web/web_screen.h"
+#include "show/cue_table.h"
+#include "show/picture_size_check.h"
+#include "show/show.h"
+#include "show/show_files.h"
+
+namespace {
+
+enum class Phase { waiting, playing, capturing, ended };
+
+const char* phase_name(Phase phase) {
+  switch (phase) {
+    case Phase::waiting: return "waiting";
+    case Phase::playing: return "playing";
+    case Phase::capturing: return "capturing";
+    case Phase::ended: return "ended";
+  }
+  return "?";
+}
+
+// Everything the frames need outlives main(): the browser calls the frame
+// function long after main() has returned.
+struct WebPlayer {
+  Phase phase = Phase::waiting;
+  std::unique_ptr<WebScreen> screen;
+  std::unique_ptr<Show> show;  // from the pictures' loading to the end
+  FrameTimes times;
+  int32_t now_ms = 0;  // show time of the last frame
+
+  // Playing.
+  std::unique_ptr<uint8_t[]> queue;
+  int32_t audio_callbacks = 0;
+  bool anchored = false;
+  double clock_read_at_ms = 0;  // page time at which the last frame read the show clock
+
+  // Capturing.
+  CapturePlan plan;
+  int64_t frame_total = 0;
+  int64_t next_frame = 0;
+  std::string frame_hashes;
+};
+
+WebPlayer player;
+
+// The chunk the web SDL hands its callback: exactly the requested 2048
+// sample frames of 16-bit stereo (it reports no size of its own).
+constexpr int audio_samples = 2048;
+constexpr int audio_chunk = audio_samples * 2 * 2;
+
+uint32_t web_ticks() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
+
+// Ends the program with its one line; only the entry points (main and
+// sava_web_start) call it.
+[[noreturn]] void fail(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
+  std::exit(1);
+}
+
+void count_and_play(void* userdata, Uint8* stream, int len) {
+  ++player.audio_callbacks;
+  soundtrack_callback(userdata, stream, len);
+}
+
+// Releasing Escape or the page going away ends the show, as on the desktop.
+// The web SDL numbers its events and keys its own way, so they are told to
+// the shared rule in its terms.
+void poll_events() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    const uint32_t type = event.type == SDL_KEYUP ? event_key_up : event.type == SDL_QUIT ? event_quit : 0;
+    const int32_t key = event.type == SDL_KEYUP && event.key.keysym.sym == SDLK_ESCAPE ? key_escape : 0;
+    if (event_ends_show(type, key) && player.show) player.show->quit_requested = true;
+  }
+}
+
+void finish_playing() {
+  emscripten_cancel_main_loop();
+  SDL_CloseAudio();
+  web_audio_stop();
+  soundtrack_listen({});
+  soundtrack_close();
+  player.queue.reset();
+  player.show.reset();
+  player.phase = Phase::ended;
+  page_show_ended();
+}
+
+void play_frame() {
+  Show& show = *player.show;
+  if (!player.anchored) {
+    // Show time 0 is when the first decoded sample is heard: until the
+    // output clock says when that is, no frame is drawn.
+    const double heard_ms = web_audio_first_sound_ms();
+    if (heard_ms >= 0) {
+      show.clock.start_at(static_cast<uint32_t>(static_cast<int64_t>(std::floor(heard_ms))));
+      player.anchored = true;
+    }
+  }
+  if (player.anchored) {
+    const double started = emscripten_get_now();
+    player.clock_read_at_ms = started;
+    player.now_ms = show.clock.read();
+    frame_step(show, cue_table, player.now_ms);
+    const double rendered = emscripten_get_now();
+    player.screen->present();
+    player.times.add(rendered - started, emscripten_get_now() - rendered);
+  }
+  poll_events();
+  if (show.quit_requested) finish_playing();
+}
+
+void finish_capture() {
+  emscripten_cancel_main_loop();
+  player.show.reset();
+  player.phase = Phase::ended;
+  page_capture_done(player.frame_hashes.c_str());
+}
+
+// As many frames as fit in about one display refresh, the last one shown.
+void capture_frames() {
+  const double budget_end = emscripten_get_now() + 12.0;
+  do {
+    const double started = emscripten_get_now();
+    player.now_ms = static_cast<int32_t>(capture_frame_time(player.plan, player.next_frame));
+    frame_step(*player.show, cue_table, player.now_ms);
+    const double rendered = emscripten_get_now();
+    player.frame_hashes += sha256_hex(player.screen->pixels(), player.screen->byte_size());
+    player.frame_hashes += '\n';
+    player.times.add(rendered - started, 0);
+    ++player.next_frame;
+  } while (player.next_frame < player.frame_total && emscripten_get_now() < budget_end);
+  player.screen->present();
+  if (player.next_frame == player.frame_total) finish_capture();
+}
+
+void run_frame(void*) {
+  switch (player.phase) {
+    case Phase::waiting: poll_events(); break;
+    case Phase::playing: play_frame(); break;
+    case Phase::capturing: capture_frames(); break;
+    case Phase::ended: break;
+  }
+}
+
+}  // namespace
+
+// The page's start button: opens the sound (inside the click, so the
+// browser lets it play), primes the soundtrack and starts the frames.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start() {
+  if (player.phase != Phase::waiting) return 0;
+  player.queue.reset(new uint8_t[soundtrack_queue_size]());
+  SDL_AudioSpec requested{};
+  requested.freq = 44100;
+  requested.format = AUDIO_S16LSB;
+  requested.channels = 2;
+  requested.samples = audio_samples;
+  requested.callback = count_and_play;
+  requested.userdata = player.queue.get();
+  if (SDL_OpenAudio(&requested, nullptr) < 0) fail(std::string("Couldn't open audio: ") + SDL_GetError());
+  web_audio_watch_first_start();
+  const SoundtrackResult opened = soundtrack_open(soundtrack_path, audio_chunk, player.queue.get(), 0);
+  if (!opened.ok()) fail(opened.message(soundtrack_path));
+  // The page's audio clock tells when the first sound is heard (play_frame);
+  // from there the clock follows the sound handed out.
+  soundtrack_listen({nullptr, ShowClock::hear_sound_from, &player.show->clock});
+  player.show->quit_requested = false;
+  player.phase = Phase::playing;
+  SDL_PauseAudio(0);
+  return 1;
+}
+
+// What the page and its tests read about the running show, as JSON.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
+  static std::string text;
+  char buffer[384];
+  std::snprintf(buffer, sizeof buffer,
+                "{\"phase\":\"%s\",\"now_ms\":%d,\"clock_read_at_ms\":%.3f,\"anchored\":%s,\"audio_callbacks\":%d,"
+                "\"frames\":%lld,"
+                "\"render_ms_mean\":%.3f,\"render_ms_max\":%.3f,\"present_ms_mean\":%.3f,\"present_ms_max\":%.3f}",
+                phase_name(player.phase), static_cast<int>(player.now_ms), player.clock_read_at_ms,
+                player.anchored ? "true" : "false",
+                static_cast<int>(player.audio_callbacks), static_cast<long long>(player.times.count()),
+                player.times.render_mean(), player.times.render_max(), player.times.present_mean(),
+                player.times.present_max());
+  text = buffer;
+  return text.c_str();
+}
+
+int main(int argc, char** argv) {
+  std::string error;
+  const std::optional<CapturePlan> plan = parse_capture_plan(argc - 1, argv + 1, &error);
+  if (!error.empty()) fail("sava: " + error);
+
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) fail(std::string("Couldn't initialize SDL: ") + SDL_GetError());
+  web_screen_prepare();
+  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, SDL_SWSURFACE);
+  if (surface == nullptr) {
+    std::fprintf(stderr, "Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
+    std::exit(1);
+  }
+  const std::string caption = latin1_to_utf8(window_caption);
+  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
+  player.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
+
+  ImageStore pictures;
+  const StoreLoadResult loaded = pictures.load(picture_paths);
+  if (!loaded.loaded()) fail(loaded.message());
+  const std::string size_problem = picture_size_check(pictures.images());
+  if (!size_problem.empty()) fail(size_problem);
+  player.show = std::make_unique<Show>(std::move(pictures), player.screen->pixels());
+  player.show->clock.use_source(web_ticks);
+
+  if (plan) {
+    player.plan = *plan;
+    player.frame_total = capture_frame_count(*plan);
+    player.frame_hashes.reserve(static_cast<std::size_t>(player.frame_total) * 65);
+    player.phase = Phase::capturing;
+  } else {
+    page_show_ready(caption.c_str());
+  }
+  // One call per animation frame of the browser; main() ends here and the
+  // runtime stays alive for the frames.
+  emscripten_set_main_loop_arg(run_frame, nullptr, 0, 1);
+  return 0;
+}

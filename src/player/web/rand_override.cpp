@@ -1,0 +1,14 @@
+// The web player's rand() and srand(): the reference sequence in place of
+// the web C library's own, so that every frame matches the native show.
+// Linked into the web player only (a definition here keeps the library's
+// version out of the link).
+#include <cstdlib>
+
+#include "player/web/reference_rand.h"
+
+namespace {
+ReferenceRand generator;
+}  // namespace
+
+extern "C" int rand(void) { return generator.next(); }
+extern "C" void srand(unsigned seed) { generator.seed_with(seed); }

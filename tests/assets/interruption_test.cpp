@@ -1,0 +1,63 @@
+// The asset generator ended early, in every way a signal can end it: the
+// files it had finished are whole, the ones it had not are nowhere, and the
+// soundtrack of an earlier run survives a run that did not finish its own.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "support/child_process.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_text(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A temporary file in `dir` other than `except`.
+bool has_temporary_file(const fs::path& dir, const std::string& except = "") {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(".part") != std::string::npos && name != except) return true;
+  }
+  return false;
+}
+
+TEST(AssetsInterrupted, EarlierSoundtrackSurvivesAndNoTemporaryFileStays) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    ScratchDir dir;
+    const fs::path data = fs::path(dir.path()) / "data";
+    fs::create_directories(data);
+    const std::string earlier = "the soundtrack of an earlier run";
+    std::ofstream(data / "rinnu.mp3", std::ios::binary) << earlier;
+    // Left by a run that was killed outright (no such process runs).
+    const std::string stale = "yrh.png.part999999999";
+    std::ofstream(data / stale, std::ios::binary) << "torn";
+
+    ChildLaunch launch;
+    launch.program = SAVA_ASSETS_EXE;
+    launch.args = {dir.path()};
+    launch.working_dir = dir.path();
+    launch.signal = signal;
+    // Ready once the run is writing: a temporary file of its own exists.
+    launch.signal_when = [data, stale] { return has_temporary_file(data, stale); };
+    const ChildRun run = run_child(launch);
+    ASSERT_FALSE(run.timed_out);
+    EXPECT_FALSE(run.exited) << run.err;
+    EXPECT_EQ(run.term_signal, signal);
+    EXPECT_TRUE(read_text(data / "rinnu.mp3") == earlier);
+    EXPECT_FALSE(has_temporary_file(data));
+  }
+}
+
+}  // namespace

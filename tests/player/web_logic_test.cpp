@@ -1,0 +1,136 @@
+// The platform-free parts of the web player, checked natively: the frame
+// checksum, the capture schedule, the random sequence the web links in place
+// of its C library's, and the surface layout told by masks.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "player/screen_convert.h"
+#include "player/web/capture_plan.h"
+#include "player/web/reference_rand.h"
+#include "player/web/sha256.h"
+#include "player/web/surface_layout.h"
+
+namespace {
+
+TEST(WebSha256, KnownDigestsWhateverTheFeedSizes) {
+  struct Case {
+    std::string message;
+    const char* digest;
+  };
+  const std::vector<Case> cases = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      // 56 bytes: the length no longer fits the first block.
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(sha256_hex(c.message.data(), c.message.size()), c.digest) << c.message.size() << " bytes";
+    // Pieces of 1, 2, ... 70 bytes cross the block boundary everywhere.
+    Sha256 pieces;
+    std::size_t at = 0;
+    for (std::size_t n = 1; at < c.message.size(); n = n % 70 + 1) {
+      const std::size_t take = std::min(n, c.message.size() - at);
+      pieces.update(c.message.data() + at, take);
+      at += take;
+    }
+    EXPECT_EQ(pieces.hex_digest(), c.digest) << c.message.size() << " bytes in pieces";
+  }
+}
+
+TEST(WebReferenceRand, IsTheNativeLibrarysSequenceUnseededAndSeeded) {
+#ifndef __GLIBC__
+  GTEST_SKIP() << "the reference sequence is the one of this C library only";
+#else
+  // Never seeded is the same as seeded with 1.
+  std::srand(1);
+  ReferenceRand unseeded;
+  for (int i = 0; i < 20000; ++i) ASSERT_EQ(unseeded.next(), std::rand()) << "value " << i;
+  for (const unsigned seed : {0u, 1u, 12345u, 0xFFFFFFFFu}) {
+    std::srand(seed);
+    ReferenceRand seeded(seed);
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(seeded.next(), std::rand()) << "seed " << seed << ", value " << i;
+  }
+#endif
+}
+
+TEST(WebCapturePlan, ParsesTheOfflineRenderersRangeAndRate) {
+  auto parse = [](std::vector<const char*> args, std::string* error) {
+    return parse_capture_plan(static_cast<int>(args.size()), args.data(), error);
+  };
+  std::string error;
+  EXPECT_FALSE(parse({}, &error));
+  EXPECT_EQ(error, "");
+
+  const auto plan = parse({"--fps", "30000/1001", "--to", "1000", "--from", "500"}, &error);
+  ASSERT_TRUE(plan) << error;
+  EXPECT_EQ(plan->from_ms, 500);
+  EXPECT_EQ(plan->to_ms, 1000);
+  EXPECT_EQ(plan->fps_num, 30000);
+  EXPECT_EQ(plan->fps_den, 1001);
+  const auto defaults = parse({"--from", "183990"}, &error);
+  ASSERT_TRUE(defaults) << error;
+  EXPECT_EQ(defaults->to_ms, 184000);
+  EXPECT_EQ(defaults->fps_num, 60);
+
+  const std::vector<std::vector<const char*>> refused = {
+      {"--fps", "0"},      {"--fps", "1001"},      {"--fps", "1/2"},  {"--fps", "60/"},
+      {"--from", "-1"},    {"--to", "100000001"},  {"--to", "12ms"},  {"--from", "5", "--to", "5"},
+      {"--from"},          {"--speed", "2"},
+  };
+  for (const auto& args : refused) {
+    EXPECT_FALSE(parse(args, &error)) << args[0];
+    EXPECT_FALSE(error.empty()) << args[0];
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
+
+TEST(WebCapturePlan, FramesAreThoseBeforeTheEndAtFromPlusIOverTheRate) {
+  struct Case {
+    CapturePlan plan;
+    int64_t count;
+    std::vector<int64_t> first_times;
+    int64_t last_time;
+  };
+  const std::vector<Case> cases = {
+      {{16000, 17000, 60, 1}, 60, {16000, 16016, 16033, 16050}, 16983},
+      {{0, 1, 60, 1}, 1, {0}, 0},
+      {{180000, 184000, 30, 1}, 120, {180000, 180033, 180066}, 183966},
+      {{0, 1000, 30000, 1001}, 30, {0, 33, 66, 100}, 967},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(capture_frame_count(c.plan), c.count) << c.plan.from_ms << ".." << c.plan.to_ms;
+    for (std::size_t i = 0; i < c.first_times.size(); ++i) {
+      EXPECT_EQ(capture_frame_time(c.plan, static_cast<int64_t>(i)), c.first_times[i]);
+    }
+    EXPECT_EQ(capture_frame_time(c.plan, c.count - 1), c.last_time);
+    EXPECT_GE(capture_frame_time(c.plan, c.count), c.plan.to_ms);
+  }
+}
+
+TEST(WebSurfaceLayout, MasksPlaceEachChannelAndMakeFourBytePixelsOpaque) {
+  const uint32_t pixel = 0x00123456;  // the show's word: red 0x12, green 0x34, blue 0x56, no alpha
+  struct Case {
+    int32_t bytes;
+    uint32_t r, g, b;
+    std::vector<uint8_t> expected;  // the pixel's bytes in memory
+  };
+  const std::vector<Case> cases = {
+      {4, 0x000000FF, 0x0000FF00, 0x00FF0000, {0x12, 0x34, 0x56, 0xFF}},  // the web canvas: RGBA
+      {4, 0x00FF0000, 0x0000FF00, 0x000000FF, {0x56, 0x34, 0x12, 0xFF}},  // the show's own order
+      {2, 0xF800, 0x07E0, 0x001F, {0xAA, 0x11}},                          // 5-6-5
+  };
+  for (const Case& c : cases) {
+    const PixelLayout layout = layout_from_masks(c.bytes, c.r, c.g, c.b);
+    std::vector<uint8_t> out(static_cast<std::size_t>(c.bytes));
+    convert_to_layout(&pixel, 1, 1, out.data(), c.bytes, layout);
+    EXPECT_EQ(out, c.expected) << std::hex << c.r;
+  }
+  EXPECT_TRUE(layout_matches_screen(layout_from_masks(4, 0x00FF0000, 0x0000FF00, 0x000000FF), 1600, 400));
+}
+
+}  // namespace

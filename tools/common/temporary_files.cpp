@@ -1,0 +1,89 @@
+#include "temporary_files.h"
+
+#include <limits.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+namespace temporary_files {
+
+namespace {
+
+// A tool has a handful of files open at once: one per picture worker, or one
+// per output of a capture.
+constexpr int slot_count = 64;
+
+enum : int { slot_free = 0, slot_filling = 1, slot_listed = 2 };
+
+struct Slot {
+  std::atomic<int> state{slot_free};
+  char path[PATH_MAX];
+};
+
+Slot slots[slot_count];
+
+extern "C" void on_termination(int signal) { remove_all_and_die(signal); }
+
+void remove_at_exit() { remove_all(); }
+
+}  // namespace
+
+int add(const std::string& path) {
+  if (path.empty() || path.size() >= PATH_MAX) return -1;
+  for (int i = 0; i < slot_count; ++i) {
+    int expected = slot_free;
+    if (!slots[i].state.compare_exchange_strong(expected, slot_filling)) continue;
+    std::memcpy(slots[i].path, path.c_str(), path.size() + 1);
+    slots[i].state.store(slot_listed);
+    return i;
+  }
+  return -1;
+}
+
+void forget(int ticket) {
+  if (ticket >= 0 && ticket < slot_count) slots[ticket].state.store(slot_free);
+}
+
+void remove_all() {
+  for (Slot& slot : slots) {
+    if (slot.state.load() == slot_listed) ::unlink(slot.path);
+  }
+}
+
+void remove_all_and_die(int signal) {
+  remove_all();
+  struct sigaction action = {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+  sigset_t unblock;
+  sigemptyset(&unblock);
+  sigaddset(&unblock, signal);
+  sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
+  ::raise(signal);
+  ::_exit(128 + signal);  // not reached for a signal that ends the process
+}
+
+void remove_on_termination(bool on_broken_pipe) {
+  static bool at_exit = false;
+  if (!at_exit) {
+    std::atexit(remove_at_exit);
+    at_exit = true;
+  }
+  struct sigaction action = {};
+  action.sa_handler = on_termination;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE}) {
+    if (signal == SIGPIPE && !on_broken_pipe) continue;
+    sigaddset(&action.sa_mask, signal);
+  }
+  for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE}) {
+    if (signal == SIGPIPE && !on_broken_pipe) continue;
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+}  // namespace temporary_files
