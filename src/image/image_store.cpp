@@ -46,6 +46,8 @@ StoreLoadResult refusal(const char* culprit, bool unreadable = false) {
   return {StoreLoadResult::Status::refused, culprit, picture_load_error(), unreadable};
 }
 
+StoreLoadResult stopped() { return {StoreLoadResult::Status::stopped, nullptr, {}, false}; }
+
 }  // namespace
 
 std::string StoreLoadResult::message() const {
@@ -89,7 +91,7 @@ StoreLoadResult ImageStore::load(const char* const* paths) {
     Image* image = picture_should_stop() ? nullptr : picture_load(paths[i]);
     if (image == nullptr) {
       clear();
-      if (std::strcmp(picture_load_error(), "stopped") == 0) return {StoreLoadResult::Status::stopped};
+      if (std::strcmp(picture_load_error(), "stopped") == 0) return stopped();
       return refusal(paths[i], picture_load_unreadable());
     }
     add(image);
