@@ -7,6 +7,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include <bit>
 #include <csetjmp>
 #include <cstdint>
 
@@ -66,6 +67,18 @@ void on_jpeg_message(j_common_ptr cinfo, int msg_level) {
   ++cinfo->err->num_warnings;
 }
 
+// Colour files can be decoded straight into the pixel words where the
+// library offers blue, green, red and alpha bytes (alpha 255), which on a
+// little-endian machine are the words 0xAARRGGBB: the same colour values as
+// its red, green, blue samples, without a pass of their own to repack them.
+#if defined(JCS_ALPHA_EXTENSIONS)
+constexpr bool direct_words = std::endian::native == std::endian::little;
+constexpr J_COLOR_SPACE direct_space = JCS_EXT_BGRA;
+#else
+constexpr bool direct_words = false;
+constexpr J_COLOR_SPACE direct_space = JCS_RGB;
+#endif
+
 // Adobe applications write CMYK inverted (255 = no ink), which is also what
 // libjpeg hands back for YCCK files; the colour is then simply each of the
 // stored C, M, Y scaled by the stored K.
@@ -104,11 +117,13 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
   jpeg_read_header(cinfo, TRUE);
   // Checked before jpeg_start_decompress, whose buffers grow with the width.
   if (!picture_size_acceptable(cinfo->image_width, cinfo->image_height)) return false;
+  if (direct_words && cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = direct_space;
   jpeg_start_decompress(cinfo);
 
   const J_COLOR_SPACE space = cinfo->out_color_space;
   const int components = cinfo->output_components;
-  if (!(space == JCS_GRAYSCALE && components == 1) && !(space == JCS_RGB && components == 3) &&
+  const bool direct = direct_words && space == direct_space && components == 4;
+  if (!direct && !(space == JCS_GRAYSCALE && components == 1) && !(space == JCS_RGB && components == 3) &&
       !(space == JCS_CMYK && components == 4)) {
     picture_set_error("JPEG: unsupported colour space (%d components)", cinfo->num_components);
     return false;
@@ -119,6 +134,18 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
 
   job->image = picture_image_create(width, height);
   if (job->image == nullptr) return false;
+  if (direct) {
+    while (cinfo->output_scanline < height) {
+      const JDIMENSION y = cinfo->output_scanline;
+      JSAMPROW row = reinterpret_cast<JSAMPROW>(job->image->pixels + static_cast<std::size_t>(y) * width);
+      if (jpeg_read_scanlines(cinfo, &row, 1) != 1) {
+        picture_set_error("JPEG: no data for row %u", y);
+        return false;
+      }
+    }
+    jpeg_finish_decompress(cinfo);
+    return true;
+  }
   // One scanline of samples, from the library's image pool: released by
   // jpeg_destroy_decompress on every path.
   JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
@@ -173,7 +200,7 @@ Image* jpeg_decode(std::FILE* file) {
   const bool ok = jpeg_decode_into(&job, file);
   jpeg_destroy_decompress(&job.cinfo);
   if (!ok) {
-    image_free(job.image);
+    picture_image_discard(job.image);
     return nullptr;
   }
   return job.image;
