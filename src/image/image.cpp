@@ -26,3 +26,14 @@ void image_free(Image* image) {
   std::free(image->pixels);
   std::free(image);
 }
+
+Image* image_create_over(uint32_t* pixels, int32_t width, int32_t height) {
+  auto* image = static_cast<Image*>(std::calloc(1, sizeof(Image)));
+  if (image == nullptr) return nullptr;
+  image->pixels = pixels;
+  image->width = width;
+  image->height = height;
+  return image;
+}
+
+void image_free_record(Image* image) { std::free(image); }

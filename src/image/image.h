@@ -15,3 +15,9 @@ Image* image_create(int32_t width, int32_t height);
 
 // Null does nothing; otherwise frees the pixels, then the record.
 void image_free(Image* image);
+
+// A record for pixels owned elsewhere (a block shared by many pictures):
+// null if the record cannot be allocated. Freed with image_free_record, which
+// leaves the pixels alone, never with image_free.
+Image* image_create_over(uint32_t* pixels, int32_t width, int32_t height);
+void image_free_record(Image* image);

@@ -1,5 +1,6 @@
 #include "image/image_store.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -9,17 +10,25 @@
 
 const char image_store_all_pictures[] = "the pictures";
 
+std::string store_total_refusal(uint64_t total_pixels) {
+  if (total_pixels <= picture_store_max_pixels) return {};
+  // No picture is at fault on its own; the message names none.
+  const uint64_t mib = uint64_t{1} << 20;
+  const uint64_t bytes = total_pixels * sizeof(uint32_t);
+  char text[160];
+  std::snprintf(text, sizeof text, "they need at least %llu MiB together, more than the limit of %llu MiB",
+                static_cast<unsigned long long>((bytes + mib - 1) / mib),
+                static_cast<unsigned long long>(picture_store_max_pixels * sizeof(uint32_t) / mib));
+  return text;
+}
+
 namespace {
 
 // Whether `total_pixels` is within the store's limit; records the reason if not.
 bool total_within_limit(uint64_t total_pixels) {
-  if (total_pixels <= picture_store_max_pixels) return true;
-  // No picture is at fault on its own; the message names none.
-  const uint64_t mib = uint64_t{1} << 20;
-  const uint64_t bytes = total_pixels * sizeof(uint32_t);
-  picture_set_error("they need at least %llu MiB together, more than the limit of %llu MiB",
-                    static_cast<unsigned long long>((bytes + mib - 1) / mib),
-                    static_cast<unsigned long long>(picture_store_max_pixels * sizeof(uint32_t) / mib));
+  const std::string refusal = store_total_refusal(total_pixels);
+  if (refusal.empty()) return true;
+  picture_set_error("%s", refusal.c_str());
   return false;
 }
 
@@ -64,13 +73,21 @@ ImageStore& ImageStore::operator=(ImageStore&& other) noexcept {
   if (this != &other) {
     clear();
     images_.swap(other.images_);
+    block_ = std::move(other.block_);
   }
   return *this;
 }
 
 void ImageStore::clear() {
-  for (Image* image : images_) image_free(image);
+  for (Image* image : images_) {
+    if (block_ != nullptr && image != nullptr && block_->contains(image->pixels)) {
+      image_free_record(image);
+    } else {
+      image_free(image);
+    }
+  }
   images_.clear();
+  block_.reset();
 }
 
 StoreLoadResult ImageStore::load(const char* const* paths) {

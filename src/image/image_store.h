@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "image/image.h"
+#include "image/pixel_block.h"
 
 // The culprit of a refusal of all pictures together (no single file is at
 // fault): "the pictures".
@@ -42,7 +44,9 @@ class ImageStore {
   ImageStore() = default;
   ImageStore(const ImageStore&) = delete;
   ImageStore& operator=(const ImageStore&) = delete;
-  ImageStore(ImageStore&& other) noexcept : images_(std::move(other.images_)) { other.images_.clear(); }
+  ImageStore(ImageStore&& other) noexcept : images_(std::move(other.images_)), block_(std::move(other.block_)) {
+    other.images_.clear();
+  }
   ImageStore& operator=(ImageStore&& other) noexcept;
   ~ImageStore() { clear(); }
 
@@ -58,6 +62,10 @@ class ImageStore {
   // Takes `image` as the next entry (a store made in memory).
   void add(Image* image) { images_.push_back(image); }
 
+  // Takes the block that holds the pixels of entries added after it (their
+  // records made with image_create_over); it goes when the store is cleared.
+  void take_block(std::unique_ptr<PixelBlock> block) { block_ = std::move(block); }
+
   // Frees every image; the store is empty afterwards.
   void clear();
 
@@ -68,4 +76,5 @@ class ImageStore {
 
  private:
   std::vector<Image*> images_;
+  std::unique_ptr<PixelBlock> block_;
 };

@@ -27,5 +27,15 @@ void picture_set_error(const char* format, ...) __attribute__((format(printf, 1,
 bool picture_size_acceptable(uint64_t width, uint64_t height);
 
 // Allocates the Image for a decoder after the size check: null (with the
-// reason recorded) if the memory cannot be had.
+// reason recorded) if the memory cannot be had. Takes the pixels placed for
+// this thread's next picture (picture_place_next) when it has exactly their
+// number of pixels.
 Image* picture_image_create(uint32_t width, uint32_t height);
+
+// Frees an Image of picture_image_create that a decoder gives up on.
+void picture_image_discard(Image* image);
+
+// Zero-filled pixels, owned elsewhere, for the next picture decoded on this
+// thread if it has `count` pixels; (nullptr, 0) for none. The caller tells
+// the outcome by the decoded image's pixel pointer.
+void picture_place_next(uint32_t* pixels, uint64_t count);

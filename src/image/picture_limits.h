@@ -6,5 +6,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 inline constexpr uint64_t picture_store_max_pixels = uint64_t{1} << 27;
+
+// Why pictures of `total_pixels` together are refused; empty when they are
+// within the limit.
+std::string store_total_refusal(uint64_t total_pixels);

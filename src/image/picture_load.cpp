@@ -13,8 +13,13 @@
 
 namespace {
 
-char last_error[512];
-bool last_unreadable = false;
+// Per thread: pictures may be decoded on several threads at once.
+thread_local char last_error[512];
+thread_local bool last_unreadable = false;
+thread_local bool (*thread_stop)(void*) = nullptr;
+thread_local void* thread_stop_context = nullptr;
+thread_local uint32_t* placed_pixels = nullptr;
+thread_local uint64_t placed_count = 0;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -25,8 +30,17 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 bool (*picture_stop_requested)() = nullptr;
 
+void picture_stop_on_this_thread(bool (*stop)(void*), void* context) {
+  thread_stop = stop;
+  thread_stop_context = context;
+}
+
 bool picture_should_stop() {
-  if (picture_stop_requested == nullptr || !picture_stop_requested()) return false;
+  if (thread_stop != nullptr) {
+    if (!thread_stop(thread_stop_context)) return false;
+  } else if (picture_stop_requested == nullptr || !picture_stop_requested()) {
+    return false;
+  }
   picture_set_error("stopped");
   return true;
 }
@@ -61,8 +75,23 @@ bool picture_size_acceptable(uint64_t width, uint64_t height) {
   return true;
 }
 
+void picture_place_next(uint32_t* pixels, uint64_t count) {
+  placed_pixels = pixels;
+  placed_count = pixels != nullptr ? count : 0;
+}
+
+void picture_image_discard(Image* image) {
+  if (image != nullptr && placed_pixels != nullptr && image->pixels == placed_pixels) {
+    image_free_record(image);
+  } else {
+    image_free(image);
+  }
+}
+
 Image* picture_image_create(uint32_t width, uint32_t height) {
-  Image* image = image_create(static_cast<int32_t>(width), static_cast<int32_t>(height));
+  const bool placed = placed_pixels != nullptr && static_cast<uint64_t>(width) * height == placed_count;
+  Image* image = placed ? image_create_over(placed_pixels, static_cast<int32_t>(width), static_cast<int32_t>(height))
+                        : image_create(static_cast<int32_t>(width), static_cast<int32_t>(height));
   if (image == nullptr) picture_set_error("out of memory for %u x %u pixels", width, height);
   return image;
 }

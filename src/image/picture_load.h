@@ -32,12 +32,17 @@ bool picture_read_size(const char* path, uint32_t* width, uint32_t* height);
 // and the store gives up. It must be cheap to call often.
 extern bool (*picture_stop_requested)();
 
-// Why the last picture_load returned null (a library's message, or the
-// operating system's reason for an unreadable file); empty after a success.
-// The text lives until the next call of picture_load.
+// Stop requests for decodes on the calling thread only: while `stop` is set
+// they ask stop(context) instead of picture_stop_requested (which is then
+// never called from this thread). Null goes back to picture_stop_requested.
+void picture_stop_on_this_thread(bool (*stop)(void*), void* context);
+
+// Why the last picture_load on this thread returned null (a library's
+// message, or the operating system's reason for an unreadable file); empty
+// after a success. The text lives until the thread's next picture_load.
 const char* picture_load_error();
 
-// True when the last picture_load returned null because the file could not
+// True when the last picture_load on this thread returned null because the file could not
 // be read at all (missing, not a regular file, no permission, a read error
 // at its start); false when a decoder read it and refused its content, and
 // false after a success.

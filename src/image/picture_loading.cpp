@@ -1,0 +1,230 @@
+#include "image/picture_loading.h"
+
+#include <chrono>
+#include <cstring>
+#include <system_error>
+
+#include "image/picture_decode.h"
+#include "image/picture_limits.h"
+#include "image/picture_load.h"
+
+struct PictureLoading::Slot {
+  bool header_ok = false;  // the size below was read and is acceptable on its own
+  uint64_t pixels = 0;
+  uint32_t* place = nullptr;  // its pixels' place in the block, if it has one
+  Image* image = nullptr;
+  bool failed = false;
+  bool unreadable = false;
+  std::string reason;
+};
+
+namespace {
+
+// What a worker's decodes ask when they check for a stop.
+struct DecodeStop {
+  const PictureLoading* loading;
+  int32_t index;
+};
+
+constexpr auto poll_interval = std::chrono::milliseconds(5);
+
+StoreLoadResult refused(const char* culprit, std::string reason, bool unreadable = false) {
+  return {StoreLoadResult::Status::refused, culprit, std::move(reason), unreadable};
+}
+
+}  // namespace
+
+int PictureLoading::threads_for_this_machine() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores > 0 ? static_cast<int>(cores) : 1;
+}
+
+PictureLoading::PictureLoading(const char* const* paths, int threads) : paths_(paths) {
+  while (paths_[count_] != nullptr) ++count_;
+  slots_ = std::make_unique<Slot[]>(static_cast<size_t>(count_));
+  first_failure_.store(count_);
+  const int wanted = threads < 1 ? 1 : (threads > count_ ? count_ : threads);
+  for (int i = 0; i < wanted; ++i) {
+    try {
+      workers_.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+      break;  // fewer workers (or none: finish() does the work itself)
+    }
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  headers_left_ = workers_left_ = static_cast<int>(workers_.size());
+  started_ = true;
+  changed_.notify_all();
+}
+
+PictureLoading::~PictureLoading() {
+  stop_all();
+  for (std::thread& worker : workers_) {
+    if (worker.joinable()) worker.join();
+  }
+  for (int32_t i = 0; i < count_; ++i) free_image(i);
+}
+
+void PictureLoading::free_image(int32_t index) {
+  Slot& slot = slots_[index];
+  if (slot.image != nullptr && slot.place != nullptr && slot.image->pixels == slot.place) {
+    image_free_record(slot.image);
+  } else {
+    image_free(slot.image);
+  }
+  slot.image = nullptr;
+}
+
+void PictureLoading::work() {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return started_; });
+  }
+  read_headers();
+  {
+    // The last worker through the headers checks their total for all.
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (--headers_left_ == 0) {
+      check_headers_total();
+      headers_checked_ = true;
+      changed_.notify_all();
+    } else {
+      changed_.wait(lock, [this] { return headers_checked_; });
+    }
+  }
+  decode_pictures();
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (--workers_left_ == 0) changed_.notify_all();
+}
+
+void PictureLoading::read_headers() {
+  while (!stop_.load(std::memory_order_relaxed)) {
+    const int32_t i = next_header_.fetch_add(1);
+    if (i >= count_) break;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    Slot& slot = slots_[i];
+    slot.header_ok = picture_read_size(paths_[i], &width, &height) && picture_size_acceptable(width, height);
+    slot.pixels = static_cast<uint64_t>(width) * height;
+  }
+}
+
+// The headers' total up to the first that cannot be read or is too large on
+// its own (that picture is then refused when it is decoded). Within the
+// limit, those pictures get their places in one block of memory; a picture
+// whose size changed since its header was read is decoded elsewhere.
+void PictureLoading::check_headers_total() {
+  if (stop_.load(std::memory_order_relaxed)) return;
+  uint64_t total = 0;
+  int32_t with_header = 0;
+  for (; with_header < count_ && slots_[with_header].header_ok; ++with_header) total += slots_[with_header].pixels;
+  headers_refusal_ = store_total_refusal(total);
+  if (!headers_refusal_.empty()) {
+    stop_all();
+    return;
+  }
+  block_ = std::make_unique<PixelBlock>(static_cast<size_t>(total));
+  if (block_->data() == nullptr) return;  // each picture then gets its own memory
+  uint32_t* next = block_->data();
+  for (int32_t i = 0; i < with_header; ++i) {
+    slots_[i].place = next;
+    next += slots_[i].pixels;
+  }
+}
+
+bool PictureLoading::decode_should_stop(int32_t index) const {
+  return stop_.load(std::memory_order_relaxed) || index > first_failure_.load(std::memory_order_relaxed);
+}
+
+void PictureLoading::decode_pictures() {
+  DecodeStop stop{this, 0};
+  picture_stop_on_this_thread(
+      [](void* context) {
+        const auto* s = static_cast<const DecodeStop*>(context);
+        return s->loading->decode_should_stop(s->index);
+      },
+      &stop);
+  for (;;) {
+    const int32_t i = next_decode_.fetch_add(1);
+    // Indices come in increasing order: once one is past the end or past a
+    // failed picture, so are all that follow.
+    if (i >= count_ || decode_should_stop(i)) break;
+    stop.index = i;
+    Slot& slot = slots_[i];
+    picture_place_next(slot.place, slot.pixels);
+    Image* image = picture_load(paths_[i]);
+    picture_place_next(nullptr, 0);
+    if (image == nullptr) {
+      if (std::strcmp(picture_load_error(), "stopped") == 0) continue;  // abandoned, not refused
+      slot.failed = true;
+      slot.reason = picture_load_error();
+      slot.unreadable = picture_load_unreadable();
+      for (int32_t lowest = first_failure_.load(); i < lowest && !first_failure_.compare_exchange_weak(lowest, i);) {
+      }
+      continue;
+    }
+    slot.image = image;
+    slot.pixels = static_cast<uint64_t>(image->width) * static_cast<uint64_t>(image->height);
+    // Checked again as decoded, in case a file changed since its header was read.
+    if (decoded_pixels_.fetch_add(slot.pixels) + slot.pixels > picture_store_max_pixels) {
+      over_limit_.store(true);
+      stop_all();
+    }
+  }
+  picture_stop_on_this_thread(nullptr, nullptr);
+}
+
+void PictureLoading::wait_for_workers() {
+  for (std::thread& worker : workers_) {
+    if (worker.joinable()) worker.join();
+  }
+}
+
+StoreLoadResult PictureLoading::finish(ImageStore* store) {
+  store->clear();
+  const auto asked_to_stop = [] { return picture_stop_requested != nullptr && picture_stop_requested(); };
+  bool stopped = asked_to_stop();
+  if (stopped) stop_all();
+  if (workers_.empty() && count_ > 0) {
+    // No worker could be made: the work is done here.
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      headers_left_ = workers_left_ = 1;
+    }
+    work();
+  }
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!changed_.wait_for(lock, poll_interval, [this] { return workers_left_ == 0; })) {
+      if (stopped) continue;
+      lock.unlock();
+      stopped = asked_to_stop();
+      if (stopped) stop_all();
+      lock.lock();
+    }
+  }
+  wait_for_workers();
+  if (stopped) return {StoreLoadResult::Status::stopped, nullptr, {}, false};
+  if (!headers_refusal_.empty()) return refused(image_store_all_pictures, headers_refusal_);
+
+  // The outcome in list order: the first failed picture, unless the total
+  // passed the limit before it.
+  uint64_t total = 0;
+  for (int32_t i = 0; i < count_; ++i) {
+    const Slot& slot = slots_[i];
+    if (slot.failed) return refused(paths_[i], slot.reason, slot.unreadable);
+    if (slot.image == nullptr) {
+      // Left undecoded only when the workers stopped over the limit.
+      return refused(image_store_all_pictures, store_total_refusal(decoded_pixels_.load()));
+    }
+    total += slot.pixels;
+    const std::string refusal = store_total_refusal(total);
+    if (!refusal.empty()) return refused(image_store_all_pictures, refusal);
+  }
+  store->take_block(std::move(block_));
+  for (int32_t i = 0; i < count_; ++i) {
+    store->add(slots_[i].image);
+    slots_[i].image = nullptr;
+  }
+  return {};
+}

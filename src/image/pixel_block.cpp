@@ -1,0 +1,43 @@
+#include "image/pixel_block.h"
+
+#include <cstdlib>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace {
+constexpr std::size_t huge_page = std::size_t{2} << 20;
+}
+
+PixelBlock::PixelBlock(std::size_t words) {
+  if (words == 0 || words > SIZE_MAX / sizeof(uint32_t) - huge_page) return;
+  const std::size_t bytes = words * sizeof(uint32_t);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  // Mapped with a huge page to spare, so that the block can start on a
+  // huge page boundary; fresh anonymous pages read as zero.
+  mapped_bytes_ = bytes + huge_page;
+  void* mapping = mmap(nullptr, mapped_bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapping != MAP_FAILED) {
+    mapping_ = mapping;
+    const auto start = (reinterpret_cast<std::uintptr_t>(mapping) + huge_page - 1) & ~(huge_page - 1);
+    data_ = reinterpret_cast<uint32_t*>(start);
+    madvise(data_, bytes, MADV_HUGEPAGE);  // a hint: without it the block still works
+    words_ = words;
+    return;
+  }
+  mapped_bytes_ = 0;
+#endif
+  data_ = static_cast<uint32_t*>(std::calloc(words, sizeof(uint32_t)));
+  if (data_ != nullptr) words_ = words;
+}
+
+PixelBlock::~PixelBlock() {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  if (mapping_ != nullptr) {
+    munmap(mapping_, mapped_bytes_);
+    return;
+  }
+#endif
+  std::free(data_);
+}
