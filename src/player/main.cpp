@@ -13,10 +13,13 @@
 #include "core/frame.h"
 #include "image/image_store.h"
 #include "image/picture_load.h"
+#include "image/picture_loading.h"
 #include "music/soundtrack.h"
 #include "player/launch.h"
+#include "player/options.h"
 #include "player/sdl_screen.h"
 #include "show/cue_table.h"
+#include "show/data_folder.h"
 #include "show/picture_size_check.h"
 #include "show/show.h"
 #include "show/show_files.h"
@@ -43,12 +46,24 @@ const SDL_AudioSpec requested_audio = {
 
 uint32_t sdl_ticks() { return SDL_GetTicks(); }
 
-[[noreturn]] __attribute__((format(printf, 1, 2))) void fail(const char* format, ...) {
+// A start-up failure: its one line on stderr, and the status the process
+// ends with (whatever was started goes as the caller's scope ends).
+__attribute__((format(printf, 1, 2))) int fail(const char* format, ...) {
   va_list args;
   va_start(args, format);
   std::vfprintf(stderr, format, args);
   va_end(args);
-  std::exit(1);
+  return 1;
+}
+
+// The video library's settings for how the 400x300 picture reaches the
+// screen, where the user has not chosen otherwise: sharp pixels (full screen
+// keeps 4:3 with black bars on other shapes), the window `scale` times
+// larger, and frames presented in step with the display's refresh.
+void choose_video_settings(int32_t scale) {
+  setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+  if (scale > 0) setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 0);
+  setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
 }
 
 // Opens the device paused and returns the chunk length (bytes per callback),
@@ -110,14 +125,13 @@ void poll_events(void* context) {
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The show, from start-up to shutdown; returns the process's exit status.
+int play(const PlayerOptions& options) {
   SDL_AudioSpec requested = requested_audio;
-  const uint32_t video_flags = video_flags_for(argc, argv);
+  // Set before any other thread runs (the environment is not thread-safe).
+  choose_video_settings(options.scale);
+  const ShowFiles files(find_data_folder(options.data_dir));
 
-  // Present frames in step with the display's refresh unless the user chose.
-  setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
   // SIGINT and SIGTERM become a quit event once the library has set up its
   // handlers; one that arrives before that waits for them instead of ending
   // the process half started.
@@ -126,7 +140,12 @@ int main(int argc, char** argv) {
   sigaddset(&stop_signals, SIGINT);
   sigaddset(&stop_signals, SIGTERM);
   sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
-  if (SDL_Init(SDL_INIT_VIDEO) < 0) fail("Couldn't initialize SDL: %s\n", SDL_GetError());
+  // The pictures are decoded on every core from here on, while the platform
+  // starts; their outcome is taken, and any failure reported, only in its
+  // place in the start-up order, after the window is open. The workers keep
+  // the stop signals blocked: they reach the main thread.
+  PictureLoading loading(files.picture_paths(), PictureLoading::threads_for_this_machine());
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail("Couldn't initialize SDL: %s\n", SDL_GetError());
   // Whatever way the process ends from here, the display is restored.
   std::atexit(SDL_Quit);
   sigprocmask(SIG_UNBLOCK, &stop_signals, nullptr);
@@ -136,15 +155,15 @@ int main(int argc, char** argv) {
   requested.userdata = queue.data();
 
   const int32_t chunk = open_audio(&requested);
-  if (chunk <= 0) fail("Couldn't open audio: %s\n", SDL_GetError());
+  if (chunk <= 0) return fail("Couldn't open audio: %s\n", SDL_GetError());
 
-  const SoundtrackResult opened = soundtrack_open(soundtrack_path, chunk, queue.data(), 0);
-  if (!opened.ok()) fail("%s\n", opened.message(soundtrack_path).c_str());
+  const SoundtrackResult opened = soundtrack_open(files.soundtrack_path(), chunk, queue.data(), 0);
+  if (!opened.ok()) return fail("%s\n", opened.message(files.soundtrack_path()).c_str());
 
-  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, video_flags);
+  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, options.video_flags);
   video_surface = surface;
   if (surface == nullptr) {
-    fail("Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
+    return fail("Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
   }
   // The caption is kept as ISO 8859-1; the title bar takes UTF-8.
   const std::string caption = latin1_to_utf8(window_caption);
@@ -167,17 +186,17 @@ int main(int argc, char** argv) {
   // A quit during the loading stops it; the show then never starts.
   ImageStore pictures;
   picture_stop_requested = quit_requested_while_starting;
-  const StoreLoadResult loaded = pictures.load(picture_paths);
+  const StoreLoadResult loaded = loading.finish(&pictures);
   picture_stop_requested = nullptr;
   if (loaded.stopped()) {
     shut_down();
     return 0;
   }
-  if (!loaded.loaded()) fail("%s\n", loaded.message().c_str());
+  if (!loaded.loaded()) return fail("%s\n", loaded.message().c_str());
   // A picture too small for a rectangle a scene reads from it stops the
   // show here rather than being drawn wrongly.
   const std::string size_problem = picture_size_check(pictures.images());
-  if (!size_problem.empty()) fail("%s\n", size_problem.c_str());
+  if (!size_problem.empty()) return fail("%s\n", size_problem.c_str());
 
   Show show(std::move(pictures), screen.pixels());
   show.clock.use_source(sdl_ticks);
@@ -199,4 +218,25 @@ int main(int argc, char** argv) {
 
   shut_down();
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const PlayerOptionsResult parsed = parse_player_options(argc, argv);
+  if (!parsed.ok()) {
+    std::fprintf(stderr, "sava: %s (sava --help lists the options)\n", parsed.error.c_str());
+    return 2;
+  }
+  switch (parsed.options.action) {
+    case PlayerOptions::Action::help:
+      std::fputs(player_help_text().c_str(), stdout);
+      return 0;
+    case PlayerOptions::Action::version:
+      std::fputs(player_version_text().c_str(), stdout);
+      return 0;
+    case PlayerOptions::Action::play:
+      break;
+  }
+  return play(parsed.options);
 }

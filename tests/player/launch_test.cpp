@@ -8,24 +8,6 @@
 
 namespace {
 
-uint32_t flags_for(std::vector<const char*> args) {
-  args.insert(args.begin(), "sava");
-  return video_flags_for(static_cast<int>(args.size()), args.data());
-}
-
-TEST(VideoFlags, OnlyExactWindowedAsFirstArgumentGivesAWindow) {
-  EXPECT_EQ(flags_for({"--windowed"}), video_flag_doublebuf);
-  EXPECT_EQ(flags_for({"--windowed", "extra"}), video_flag_doublebuf);
-
-  EXPECT_EQ(flags_for({}), video_flag_fullscreen);
-  EXPECT_EQ(flags_for({"--window"}), video_flag_fullscreen);     // prefix
-  EXPECT_EQ(flags_for({"--windowedx"}), video_flag_fullscreen);  // longer
-  EXPECT_EQ(flags_for({"--Windowed"}), video_flag_fullscreen);   // letter case
-  EXPECT_EQ(flags_for({""}), video_flag_fullscreen);
-  EXPECT_EQ(flags_for({"-f", "--windowed"}), video_flag_fullscreen);  // second position
-  EXPECT_EQ(video_flags_for(0, nullptr), video_flag_fullscreen);
-}
-
 TEST(Input, OnlyReleasedEscapeOrCloseEndsTheShow) {
   constexpr uint32_t key_down = 2;
   EXPECT_TRUE(event_ends_show(event_key_up, key_escape));

@@ -1,0 +1,157 @@
+#include "player/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "player/launch.h"
+
+#ifndef SAVA_VERSION
+#define SAVA_VERSION "unknown"
+#endif
+
+namespace {
+
+bool set_help(PlayerOptions* o, const char*, std::string*) {
+  o->action = PlayerOptions::Action::help;
+  return true;
+}
+
+bool set_version(PlayerOptions* o, const char*, std::string*) {
+  if (o->action != PlayerOptions::Action::help) o->action = PlayerOptions::Action::version;
+  return true;
+}
+
+bool set_windowed(PlayerOptions* o, const char*, std::string*) {
+  o->video_flags = video_flag_doublebuf;
+  return true;
+}
+
+bool set_scale(PlayerOptions* o, const char* value, std::string* error) {
+  errno = 0;
+  char* end = nullptr;
+  const long n = std::strtol(value, &end, 10);
+  if (*value < '0' || *value > '9' || *end != '\0' || errno != 0 || n < 1 || n > player_max_scale) {
+    *error = "--scale takes a whole number from 1 to " + std::to_string(player_max_scale) + ", not '" + value + "'";
+    return false;
+  }
+  o->scale = static_cast<int32_t>(n);
+  return true;
+}
+
+bool set_data(PlayerOptions* o, const char* value, std::string* error) {
+  if (*value == '\0') {
+    *error = "--data takes a folder, not an empty text";
+    return false;
+  }
+  o->data_dir = value;
+  return true;
+}
+
+const PlayerOptionSpec* find_option(const char* arg) {
+  for (int i = 0; i < player_option_count; ++i) {
+    const PlayerOptionSpec& spec = player_option_table[i];
+    if (std::strcmp(arg, spec.name) == 0 || (spec.short_name != nullptr && std::strcmp(arg, spec.short_name) == 0)) {
+      return &spec;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+const PlayerOptionSpec player_option_table[] = {
+    {"--windowed", nullptr, nullptr, false, "play in a window instead of full screen", set_windowed},
+    {"--scale", nullptr, "N", true, "make the window N times larger (1 to 16), every pixel kept sharp", set_scale},
+    {"--data", nullptr, "DIR", true,
+     "read the pictures and the soundtrack from DIR (otherwise from data/ in the working folder when there is "
+     "one, else from the installed data)",
+     set_data},
+    {"--help", "-h", nullptr, true, "print this help and end", set_help},
+    {"--version", nullptr, nullptr, true, "print the version and end", set_version},
+};
+const int player_option_count = static_cast<int>(sizeof player_option_table / sizeof player_option_table[0]);
+
+PlayerOptionsResult parse_player_options(int argc, const char* const* argv) {
+  PlayerOptionsResult result;
+  result.options.video_flags = video_flags_for(argc, argv);
+  bool any_new = false;
+  for (int i = 1; i < argc && argv != nullptr; ++i) {
+    const PlayerOptionSpec* spec = argv[i] != nullptr ? find_option(argv[i]) : nullptr;
+    if (spec != nullptr && spec->is_new) any_new = true;
+  }
+  // Without a new option the first argument alone decides (video_flags_for).
+  if (!any_new) return result;
+
+  PlayerOptions parsed;
+  parsed.video_flags = video_flag_fullscreen;
+  std::string error;
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i] == nullptr) continue;
+    const PlayerOptionSpec* spec = find_option(argv[i]);
+    if (spec == nullptr) continue;  // ignored, as without options
+    const char* value = nullptr;
+    if (spec->value_name != nullptr) {
+      if (i + 1 >= argc || argv[i + 1] == nullptr) {
+        if (error.empty()) error = std::string(argv[i]) + " needs a value (" + spec->value_name + ")";
+        continue;
+      }
+      value = argv[++i];
+    }
+    std::string reason;
+    if (!spec->apply(&parsed, value, &reason) && error.empty()) error = reason;
+  }
+  // Help wins over everything, even a malformed value; then the first error.
+  if (parsed.action != PlayerOptions::Action::help && !error.empty()) {
+    result.error = error;
+    return result;
+  }
+  result.options = parsed;
+  return result;
+}
+
+const char player_keys_help[] =
+    "Keys:\n"
+    "  Escape (on release), closing the window   end the show\n";
+
+std::string player_help_text() {
+  std::string text =
+      "usage: sava [--windowed] [--scale N] [--data DIR] [--help] [--version]\n"
+      "Plays the show, full screen unless --windowed is given.\n"
+      "\n"
+      "Options:\n";
+  for (int i = 0; i < player_option_count; ++i) {
+    const PlayerOptionSpec& spec = player_option_table[i];
+    std::string names = spec.short_name != nullptr ? std::string(spec.short_name) + ", " + spec.name : spec.name;
+    if (spec.value_name != nullptr) names += std::string(" ") + spec.value_name;
+    if (names.size() < 16) names.resize(16, ' ');
+    // The help wrapped at 78 columns, continued under its first line.
+    std::string line = "  " + names;
+    const char* word = spec.help;
+    while (*word != '\0') {
+      const char* end = std::strchr(word, ' ');
+      const std::string w = end != nullptr ? std::string(word, end) : std::string(word);
+      if (line.size() + 1 + w.size() > 78 && line.size() > 19) {
+        text += line + "\n";
+        line = std::string(18, ' ');
+      }
+      line += " " + w;
+      word = end != nullptr ? end + 1 : word + w.size();
+    }
+    text += line + "\n";
+  }
+  text += "\n";
+  text += player_keys_help;
+  text +=
+      "\n"
+      "Environment:\n"
+      "  SDL_AUDIODRIVER=dummy    play without a sound card (silently; the show keeps its own time)\n"
+      "  SDL_VIDEODRIVER=dummy    run without a display\n"
+      "  SDL12COMPAT_WINDOW_SCALING=F, SDL12COMPAT_SCALE_METHOD=linear|nearest\n"
+      "                           the window's size factor and the scaling of its pixels, when set,\n"
+      "                           are used instead of --scale and the default sharp pixels\n"
+      "  SDL12COMPAT_SYNC_TO_VBLANK=0   frames as fast as they come instead of in step with the display\n";
+  return text;
+}
+
+std::string player_version_text() { return std::string("sava ") + SAVA_VERSION + "\n"; }

@@ -1,0 +1,57 @@
+// The player's command line.
+//
+// Without any of the options of `player_option_table`, only the first
+// argument counts: exactly "--windowed" gives a window, anything else (or
+// nothing) full screen, and every other argument is ignored. When one of
+// those options is given they may come in any order, "--windowed" anywhere
+// gives a window, and other arguments are still ignored.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct PlayerOptions {
+  enum class Action { play, help, version };
+  Action action = Action::play;
+  uint32_t video_flags = 0;  // video_flag_fullscreen or video_flag_doublebuf (launch.h)
+  int32_t scale = 0;         // window size factor; 0 when not given
+  std::string data_dir;      // folder of the show's files; empty when not given
+};
+
+// What parsing gives: the options, or a one-line reason (no newline) for a
+// malformed value, after which the player ends with status 2.
+struct PlayerOptionsResult {
+  PlayerOptions options;
+  std::string error;
+  bool ok() const { return error.empty(); }
+};
+
+// One option of the table: its names, whether it takes a value (named
+// `value_name` in the help), whether giving it brings in the rule for
+// options (all but "--windowed", which also works alone as the first
+// argument), its line of help, and how it changes the options (false with
+// `error` set for a malformed value).
+struct PlayerOptionSpec {
+  const char* name;
+  const char* short_name;  // or nullptr
+  const char* value_name;  // nullptr for an option without a value
+  bool is_new;
+  const char* help;
+  bool (*apply)(PlayerOptions* options, const char* value, std::string* error);
+};
+
+extern const PlayerOptionSpec player_option_table[];
+extern const int player_option_count;
+
+// Largest --scale accepted.
+inline constexpr int32_t player_max_scale = 16;
+
+// `argv[0]` is the program; `argv` may be null when `argc` is 0.
+PlayerOptionsResult parse_player_options(int argc, const char* const* argv);
+
+// The keys the show listens to, as the help lists them.
+extern const char player_keys_help[];
+
+// The whole text of --help (ends with a newline) and of --version.
+std::string player_help_text();
+std::string player_version_text();

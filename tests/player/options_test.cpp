@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "player/launch.h"
+#include "player/options.h"
+
+namespace {
+
+constexpr uint32_t full = video_flag_fullscreen;
+constexpr uint32_t window = video_flag_doublebuf;
+using Action = PlayerOptions::Action;
+
+struct Row {
+  std::vector<const char*> args;  // after the program name
+  uint32_t flags;
+  Action action;
+  int32_t scale;
+  std::string data_dir;
+  std::string error;  // the start of the reason; empty when accepted
+};
+
+TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
+  const Row rows[] = {
+      // Without options only an exact "--windowed" as the first argument counts.
+      {{}, full, Action::play, 0, "", ""},
+      {{"--windowed"}, window, Action::play, 0, "", ""},
+      {{"--windowed", "extra"}, window, Action::play, 0, "", ""},
+      {{"--window"}, full, Action::play, 0, "", ""},
+      {{"--windowedx"}, full, Action::play, 0, "", ""},
+      {{"--Windowed"}, full, Action::play, 0, "", ""},
+      {{""}, full, Action::play, 0, "", ""},
+      {{"-f", "--windowed"}, full, Action::play, 0, "", ""},
+      {{"--fullscreen", "whatever", "-x"}, full, Action::play, 0, "", ""},
+      // Options in any order; "--windowed" then counts anywhere.
+      {{"--scale", "2"}, full, Action::play, 2, "", ""},
+      {{"--scale", "3", "--windowed"}, window, Action::play, 3, "", ""},
+      {{"--windowed", "--scale", "16"}, window, Action::play, 16, "", ""},
+      {{"--data", "/opt/show", "ignored", "--windowed"}, window, Action::play, 0, "/opt/show", ""},
+      {{"--data", "--windowed"}, full, Action::play, 0, "--windowed", ""},  // a value, not the option
+      {{"--scale", "2", "--scale", "4"}, full, Action::play, 4, "", ""},
+      {{"-f", "--scale", "1", "--data", "d"}, full, Action::play, 1, "d", ""},
+      {{"--help"}, full, Action::help, 0, "", ""},
+      {{"--windowed", "-h"}, window, Action::help, 0, "", ""},
+      {{"--version"}, full, Action::version, 0, "", ""},
+      {{"--version", "--help"}, full, Action::help, 0, "", ""},
+      {{"--help", "--scale", "x"}, full, Action::help, 0, "", ""},  // help wins
+      // Malformed values.
+      {{"--scale"}, full, Action::play, 0, "", "--scale needs a value"},
+      {{"--windowed", "--data"}, full, Action::play, 0, "", "--data needs a value"},
+      {{"--scale", "0"}, full, Action::play, 0, "", "--scale takes a whole number from 1 to 16, not '0'"},
+      {{"--scale", "17"}, full, Action::play, 0, "", "--scale takes"},
+      {{"--scale", "2x"}, full, Action::play, 0, "", "--scale takes"},
+      {{"--scale", "+2"}, full, Action::play, 0, "", "--scale takes"},
+      {{"--scale", "-1"}, full, Action::play, 0, "", "--scale takes"},
+      {{"--scale", "99999999999999999999"}, full, Action::play, 0, "", "--scale takes"},
+      {{"--version", "--data", ""}, full, Action::play, 0, "", "--data takes a folder"},
+  };
+  for (const Row& row : rows) {
+    std::vector<const char*> argv = row.args;
+    argv.insert(argv.begin(), "sava");
+    std::string line;
+    for (const char* a : row.args) line += std::string(" '") + a + "'";
+    SCOPED_TRACE("sava" + line);
+    const PlayerOptionsResult got = parse_player_options(static_cast<int>(argv.size()), argv.data());
+    if (!row.error.empty()) {
+      EXPECT_EQ(got.error.rfind(row.error, 0), 0u) << got.error;
+      EXPECT_EQ(got.error.find('\n'), std::string::npos);
+      continue;
+    }
+    ASSERT_TRUE(got.ok()) << got.error;
+    EXPECT_EQ(got.options.video_flags, row.flags);
+    EXPECT_EQ(got.options.action, row.action);
+    EXPECT_EQ(got.options.scale, row.scale);
+    EXPECT_EQ(got.options.data_dir, row.data_dir);
+  }
+  EXPECT_EQ(parse_player_options(0, nullptr).options.video_flags, full);
+}
+
+TEST(PlayerOptions, HelpNamesEveryOptionTheKeysAndTheSoundlessDriver) {
+  const std::string help = player_help_text();
+  for (int i = 0; i < player_option_count; ++i) {
+    EXPECT_NE(help.find(player_option_table[i].name), std::string::npos) << player_option_table[i].name;
+  }
+  EXPECT_NE(help.find(player_keys_help), std::string::npos);
+  EXPECT_NE(help.find("SDL_AUDIODRIVER=dummy"), std::string::npos);
+  EXPECT_EQ(player_version_text().rfind("sava ", 0), 0u);
+}
+
+}  // namespace
