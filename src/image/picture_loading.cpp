@@ -117,11 +117,14 @@ void PictureLoading::check_headers_total() {
   if (stop_.load(std::memory_order_relaxed)) return;
   uint64_t total = 0;
   int32_t with_header = 0;
-  for (; with_header < count_ && slots_[with_header].header_ok; ++with_header) total += slots_[with_header].pixels;
-  headers_refusal_ = store_total_refusal(total);
-  if (!headers_refusal_.empty()) {
-    stop_all();
-    return;
+  for (; with_header < count_ && slots_[with_header].header_ok; ++with_header) {
+    total += slots_[with_header].pixels;
+    // Refused with the total at the first picture that passes the limit.
+    headers_refusal_ = store_total_refusal(total);
+    if (!headers_refusal_.empty()) {
+      stop_all();
+      return;
+    }
   }
   block_ = std::make_unique<PixelBlock>(static_cast<size_t>(total));
   if (block_->data() == nullptr) return;  // each picture then gets its own memory
