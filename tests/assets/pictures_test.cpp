@@ -242,7 +242,7 @@ TEST_F(PicturePack, SequencesChangeFromPictureToPicture) {
 
 TEST(SavaAssetsCommandLine, RefusesBadArgumentsWithOneLine) {
   const fs::path err = scratch("assets_cli_stderr_");
-  EXPECT_EQ(run(quoted(SAVA_ASSETS_EXE) + " 2> " + quoted(err)), 1);
+  EXPECT_EQ(run(quoted(SAVA_ASSETS_EXE) + " 2> " + quoted(err)), 2);  // misuse
   std::string text = read_file(err);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
 

@@ -92,12 +92,6 @@ TEST(CaptureOptions, ParsesRatesAndRefusesBadArguments) {
   }
 }
 
-TEST_F(Capture, BadArgumentsGiveUsageAndStatusTwo) {
-  const CaptureRun run = capture(dir_.path(), {"--fps", "abc", "--null"});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("usage: sava-capture"), std::string::npos) << run.err;
-}
-
 TEST_F(Capture, MissingDataGivesThePlayersMessages) {
   std::filesystem::remove(path("data/rinnu.mp3"));
   CaptureRun run = capture(dir_.path(), {"--null"});

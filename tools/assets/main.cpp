@@ -38,10 +38,26 @@ void remove_stale_parts(const std::string& dir) {
 
 }  // namespace
 
+constexpr const char* usage =
+    "usage: sava-assets DIR\n"
+    "Writes every picture of the show and its soundtrack into DIR/data/, each file\n"
+    "under a temporary name until it is complete. DIR may not begin with a dash\n"
+    "(write ./DIR for such a folder).\n";
+
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(usage, stdout);
+    return 0;
+  }
+  // Misuse: one line and status 2. An option is never taken for a folder.
   if (argc != 2 || argv[1][0] == '\0') {
-    std::fprintf(stderr, "usage: sava-assets DIR (writes DIR/data/)\n");
-    return 1;
+    std::fprintf(stderr, "sava-assets: give one folder, as in sava-assets DIR (sava-assets --help tells more)\n");
+    return 2;
+  }
+  if (argv[1][0] == '-') {
+    std::fprintf(stderr, "sava-assets: '%s' is not an option; a folder beginning with a dash is written ./%s\n",
+                 argv[1], argv[1]);
+    return 2;
   }
   const std::string root = argv[1];
   std::error_code ec;

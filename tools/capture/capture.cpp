@@ -20,11 +20,13 @@
 #include "frame_stats.h"
 #include "image/image_store.h"
 #include "image/picture_load.h"
+#include "image/picture_loading.h"
 #include "music/soundtrack.h"
 #include "output_file.h"
 #include "png_writer.h"
 #include "progress.h"
 #include "show/cue_table.h"
+#include "show/data_folder.h"
 #include "show/picture_size_check.h"
 #include "show/show.h"
 #include "show/show_files.h"
@@ -105,10 +107,11 @@ class TemporarySound {
 // Writes the sound of [from, to) into a WAV file for the video encoder.
 // Returns false with `error` set on failure, or with `error` empty when
 // stopped.
-bool write_sound_file(const std::string& path, const CaptureOptions& o, std::string* error) {
+bool write_sound_file(const std::string& path, const char* sound_path, const CaptureOptions& o,
+                      std::string* error) {
   const int64_t first = sample_at_ms(o.from_ms), last = sample_at_ms(o.to_ms);
   SoundSource sound;
-  if (!sound.open(soundtrack_path, first).ok()) {
+  if (!sound.open(sound_path, first).ok()) {
     *error = "cannot reopen the soundtrack";
     return false;
   }
@@ -217,18 +220,21 @@ int run_capture(const CaptureOptions& o) {
   Outputs outputs;
   if (!outputs.open(o, &error)) return fail(error);
 
-  // Start-up like the player's: the soundtrack first, then every picture,
-  // with the player's own messages. A stop request during the pictures'
-  // loading is acted on at once.
+  // Start-up like the player's: the data found the same way, the soundtrack
+  // first, then every picture (decoded on every core), with the player's own
+  // messages. A stop request during the pictures' loading is acted on at once.
+  const ShowFiles files(find_data_folder(o.data_dir));
+  const char* sound_path = files.soundtrack_path();
   SoundSource sound;
-  const SoundtrackResult opened = sound.open(soundtrack_path, sample_at_ms(o.from_ms));
+  const SoundtrackResult opened = sound.open(sound_path, sample_at_ms(o.from_ms));
   if (!opened.ok()) {
-    std::fprintf(stderr, "%s\n", opened.message(soundtrack_path).c_str());
+    std::fprintf(stderr, "%s\n", opened.message(sound_path).c_str());
     return 1;
   }
   ImageStore pictures;
   picture_stop_requested = stop_requested;
-  const StoreLoadResult loaded = pictures.load(picture_paths);
+  const StoreLoadResult loaded =
+      PictureLoading(files.picture_paths(), PictureLoading::threads_for_this_machine()).finish(&pictures);
   picture_stop_requested = nullptr;
   if (loaded.stopped()) return 128 + stop_signal;
   if (!loaded.loaded()) {
@@ -244,11 +250,11 @@ int run_capture(const CaptureOptions& o) {
   Show show(std::move(pictures), screen.data());
 
   if (outputs.video) {
-    if (!write_sound_file(outputs.video_sound->path(), o, &error)) {
+    if (!write_sound_file(outputs.video_sound->path(), sound_path, o, &error)) {
       return error.empty() ? 128 + stop_signal : fail(error);
     }
     // The sound pass used the soundtrack; start it afresh for the frames.
-    if (!sound.open(soundtrack_path, sample_at_ms(o.from_ms)).ok()) return fail("cannot reopen the soundtrack");
+    if (!sound.open(sound_path, sample_at_ms(o.from_ms)).ok()) return fail("cannot reopen the soundtrack");
     if (!outputs.video->start(o.fps_num, o.fps_den, o.video_scale, outputs.video_sound->path(), &error)) {
       return fail(error);
     }

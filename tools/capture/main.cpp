@@ -10,8 +10,12 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = parse_capture_options(argc - 1, argv + 1, &error);
   if (!options) {
-    std::fprintf(stderr, "sava-capture: %s\n%s\n", error.c_str(), capture_usage);
+    std::fprintf(stderr, "sava-capture: %s (sava-capture --help lists the options)\n", error.c_str());
     return 2;
+  }
+  if (options->help) {
+    std::printf("%s\n%s", capture_usage, capture_help);
+    return 0;
   }
   return run_capture(*options);
 }

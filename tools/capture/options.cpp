@@ -30,6 +30,12 @@ bool parse_rate(const char* text, int64_t* num, int64_t* den) {
 
 std::optional<CaptureOptions> parse_capture_options(int argc, const char* const* argv, std::string* error) {
   CaptureOptions o;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      o.help = true;
+      return o;
+    }
+  }
   bool any_output = false;
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -77,6 +83,13 @@ std::optional<CaptureOptions> parse_capture_options(int argc, const char* const*
                                                 : o.sheet_path;
       target = v;
       any_output = true;
+    } else if (arg == "--data") {
+      if (!value(&v)) return std::nullopt;
+      if (*v == '\0') {
+        *error = "--data needs a non-empty value";
+        return std::nullopt;
+      }
+      o.data_dir = v;
     } else if (arg == "--null") {
       o.null_output = true;
       any_output = true;
