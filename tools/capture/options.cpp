@@ -30,10 +30,18 @@ bool parse_rate(const char* text, int64_t* num, int64_t* den) {
 
 std::optional<CaptureOptions> parse_capture_options(int argc, const char* const* argv, std::string* error) {
   CaptureOptions o;
+  // --help wherever an option can stand (not as the value of another).
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       o.help = true;
       return o;
+    }
+    for (const char* takes_value : {"--from", "--to", "--fps", "--scale", "--raw", "--frames", "--wav", "--video",
+                                    "--sheet", "--data"}) {
+      if (std::strcmp(argv[i], takes_value) == 0) {
+        ++i;
+        break;
+      }
     }
   }
   bool any_output = false;
