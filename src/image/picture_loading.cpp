@@ -126,6 +126,7 @@ void PictureLoading::check_headers_total() {
       return;
     }
   }
+  if (!PixelBlock::wanted()) return;
   block_ = std::make_unique<PixelBlock>(static_cast<size_t>(total));
   if (block_->data() == nullptr) return;  // each picture then gets its own memory
   uint32_t* next = block_->data();

@@ -6,8 +6,28 @@
 #include <sys/mman.h>
 #endif
 
+#if defined(__has_include)
+#if __has_include(<valgrind/valgrind.h>)
+#include <valgrind/valgrind.h>
+#endif
+#endif
+
 namespace {
 constexpr std::size_t huge_page = std::size_t{2} << 20;
+}
+
+bool PixelBlock::wanted() {
+#if defined(__SANITIZE_ADDRESS__)
+  return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return false;
+#endif
+#endif
+#if defined(RUNNING_ON_VALGRIND)
+  if (RUNNING_ON_VALGRIND) return false;
+#endif
+  return true;
 }
 
 PixelBlock::PixelBlock(std::size_t words) {

@@ -9,6 +9,11 @@
 
 class PixelBlock {
  public:
+  // False under the memory checkers (an AddressSanitizer build, valgrind):
+  // there each picture keeps an allocation of its own, so that a read past
+  // its end is caught rather than landing in the next picture.
+  static bool wanted();
+
   // Room for `words` pixel words; data() is null if it cannot be had.
   explicit PixelBlock(std::size_t words);
   PixelBlock(const PixelBlock&) = delete;
