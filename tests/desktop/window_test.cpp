@@ -77,6 +77,10 @@ TEST(Window, ScaleTwoGivesAnEightHundredBySixHundredWindow) {
   play.args = {"--windowed", "--scale", "2", "--data", SAVA_SOURCE_DIR "/data"};
   play.working_dir = dir.path();
   play.env = {{"DISPLAY", display.name()}, {"SDL_VIDEODRIVER", "x11"}, {"SDL_AUDIODRIVER", "dummy"}};
+  // Only read by a player built with the leak checker.
+  const char* lsan = std::getenv("LSAN_OPTIONS");
+  play.env.emplace_back("LSAN_OPTIONS", std::string(lsan != nullptr ? lsan : "") +
+                                            ":suppressions=" SAVA_SOURCE_DIR "/tests/e2e/lsan_suppressions.txt");
   play.signal = SIGTERM;
   std::string windows;
   // Ready once the show's window is on the display.
