@@ -135,10 +135,16 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
   job->image = picture_image_create(width, height);
   if (job->image == nullptr) return false;
   if (direct) {
+    // Every row of the picture offered at once: the library then writes as
+    // many rows a call as it makes together, without a copy of its own.
+    auto rows = static_cast<JSAMPARRAY>((*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                                   height * sizeof(JSAMPROW)));
+    for (JDIMENSION y = 0; y < height; ++y) {
+      rows[y] = reinterpret_cast<JSAMPROW>(job->image->pixels + static_cast<std::size_t>(y) * width);
+    }
     while (cinfo->output_scanline < height) {
       const JDIMENSION y = cinfo->output_scanline;
-      JSAMPROW row = reinterpret_cast<JSAMPROW>(job->image->pixels + static_cast<std::size_t>(y) * width);
-      if (jpeg_read_scanlines(cinfo, &row, 1) != 1) {
+      if (jpeg_read_scanlines(cinfo, rows + y, height - y) == 0) {
         picture_set_error("JPEG: no data for row %u", y);
         return false;
       }
