@@ -43,7 +43,7 @@ class SoundtrackTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // Records every first-sound report's delay.
-    soundtrack_listen({[](void* delays, uint32_t delay_ms) {
+    soundtrack_listen({[](void* delays, uint32_t delay_ms, int64_t) {
                          static_cast<std::vector<uint32_t>*>(delays)->push_back(delay_ms);
                        },
                        nullptr, &first_sound_delays});
@@ -389,3 +389,42 @@ TEST(SoundtrackMessages, EachFailureHasItsOwnLineNamingTheFile) {
 }
 
 }  // namespace
+
+// The player's moves: a sample-exact start anywhere, and a pause that hands
+// out silence and then goes on with the very next sample. Each start of the
+// sound is reported as a first sound at its show time.
+TEST_F(SoundtrackTest, PlayFromAndPauseContinueTheStreamExactly) {
+  struct Reports {
+    std::vector<std::pair<uint32_t, int64_t>> first;  // delay, show time
+    std::vector<int64_t> from;
+  } reports;
+  soundtrack_listen({[](void* r, uint32_t delay_ms, int64_t sound_ms) {
+                       static_cast<Reports*>(r)->first.emplace_back(delay_ms, sound_ms);
+                     },
+                     [](void* r, int64_t sound_ms) { static_cast<Reports*>(r)->from.push_back(sound_ms); },
+                     &reports});
+  const std::string path = make_track("transport", 22050);
+  const auto reference = as_bytes(reference_decode(path));
+  ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+  pull(1, 8192);
+
+  // Sample 20000 of a 22050-sample track, standing for show time 5000 ms:
+  // the stream wraps round to the track's start 8200 bytes in.
+  ASSERT_TRUE(soundtrack_play_from(queue.data(), 8192, 20000, 5000).ok());
+  std::vector<uint8_t> expected(reference.begin() + 20000 * 4, reference.end());
+  expected.insert(expected.end(), reference.begin(), reference.end());
+  auto stream = pull(2, 8192);
+  soundtrack_pause(true);
+  const auto silence = pull(3, 8192);
+  soundtrack_pause(false);
+  const auto after = pull(2, 8192);
+  stream.insert(stream.end(), after.begin(), after.end());
+  EXPECT_EQ(first_difference(stream, repeated(expected, stream.size())), -1);
+  EXPECT_EQ(silence, std::vector<uint8_t>(silence.size(), 0));
+
+  // The first pull reported time 0, the moved sound 5000 ms, the resumed one
+  // 5000 ms plus the two chunks before the pause (16384 bytes, 92 ms).
+  using Report = std::pair<uint32_t, int64_t>;
+  EXPECT_EQ(reports.first, (std::vector<Report>{{46, 0}, {46, 5000}, {46, 5092}}));
+  EXPECT_EQ(reports.from, (std::vector<int64_t>{0, 5000, 5046, 5092, 5139}));
+}
