@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "core/frame.h"
 #include "image/image.h"
@@ -24,6 +25,14 @@ class Show : public RunState {
   Show& operator=(const Show&) = delete;
   // The scene's objects point at the pictures: they go first.
   ~Show() { display_list.clear(); }
+
+  // Ends this run and hands its pictures on, to the next run's Show (the
+  // pictures are never drawn into, so a new run finds them as loaded). The
+  // scene's objects go first; this show draws nothing after it.
+  ImageStore take_pictures() {
+    display_list.clear();
+    return std::move(pictures_);
+  }
 
   Image* picture(int32_t id) const { return pictures_[id]; }
   const ImageStore& pictures() const { return pictures_; }
