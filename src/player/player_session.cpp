@@ -216,6 +216,10 @@ int PlayerSession::run() {
       }
       frame_step(*show_, cue_table, now);
       frame_time_ = now;
+      // Once held, frames never go back: when the clock is moved back onto
+      // the sound (which starts a chunk later than the clock assumed, or
+      // fell behind), the picture waits for it.
+      if (hold_ms_ != INT32_MIN) hold_ms_ = now;
       if (trace_) std::fprintf(trace_.get(), "%d\n", now);
     }
     if (overlay_) {

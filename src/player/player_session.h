@@ -58,9 +58,10 @@ class PlayerSession {
   bool looping_ = false;
   bool overlay_ = false;
   // The next frame is the first of a start at start_ms_, drawn at exactly
-  // that time; later frames never go below hold_ms_ (the clock reads a
-  // little less until the moved sound is heard). The plain start at 0 has
-  // neither: its frames follow the clock from the first.
+  // that time; later frames never go below hold_ms_, the time of the frame
+  // before (the clock reads a little less until the moved sound is heard).
+  // The plain start at 0 has neither until a key is pressed: its frames
+  // follow the clock from the first.
   bool start_pending_ = false;
   int32_t start_ms_ = 0;
   int32_t hold_ms_ = INT32_MIN;
