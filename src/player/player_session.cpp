@@ -63,6 +63,8 @@ void PlayerSession::use_script(std::vector<ScriptStep> steps) { script_.emplace(
 
 void PlayerSession::restart_at(int32_t ms) {
   auto next = std::make_unique<Show>(show_->take_pictures(), screen_.pixels());
+  // A quit that came with the seek (or ended the show) still holds.
+  next->quit_requested = show_->quit_requested;
   // As a show started at this time finds them: a blank screen (the back
   // buffer is the new show's own) and the random numbers from their start.
   std::fill_n(screen_.pixels(), static_cast<size_t>(screen_width) * screen_height, 0u);

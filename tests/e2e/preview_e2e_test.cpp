@@ -231,6 +231,10 @@ TEST_F(Preview, SeeksPlayFromTheirSampleAndDrawWhatCaptureDrawsUnderTheOverlay) 
   EXPECT_GT(changed, 1000u);
 }
 
+TEST_F(Preview, QuitStillEndsTheShowWhenASeekFollowsItInTheSameFrame) {
+  expect_clean_exit(play(1000, "after 2 escape\nafter 0 right\n").run);
+}
+
 TEST_F(Preview, LoopNeverPassesTheNextCue) {
   // The first keyword scene runs from 48000 to 52000.
   const Played played = play(51500, "after 0 trace trace.txt\nafter 1 l\nat 48300 escape\n");
