@@ -16,7 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "music_drumkit.h"
-#include "music_encoder.h"
+#include "mp3_encode.h"
 #include "music_score.h"
 #include "music_voices.h"
 #include "soundtrack.h"
@@ -126,9 +126,9 @@ TEST(SoundtrackEncoder, GaplessDecodingGivesBackExactlyTheEncodedSamples) {
     pcm[2 * i] = v;
     pcm[2 * i + 1] = v;
   }
-  std::vector<unsigned char> mp3;
+  std::vector<uint8_t> mp3;
   std::string error;
-  ASSERT_TRUE(music::encode_mp3(pcm, &mp3, &error)) << error;
+  ASSERT_TRUE(mp3_encode(pcm, soundtrack_mp3, &mp3, &error)) << error;
 
   // The first frame carries the final info tag, not the encoder's placeholder.
   const std::string head(mp3.begin(), mp3.begin() + std::min<size_t>(mp3.size(), 200));
