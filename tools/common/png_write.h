@@ -23,9 +23,9 @@ struct PngFormat {
   int bit_depth = 8;         // 1, 2, 4, 8 or 16, as the colour type allows
   bool interlaced = false;   // Adam7
   int level = -1;            // zlib compression level, 0 to 9; -1 the library's default
-  std::vector<PngRgb> palette;                   // PngColour::palette
-  std::vector<uint8_t> palette_alpha;            // alpha of the first palette entries (tRNS)
-  std::optional<std::vector<uint16_t>> colour_key;  // a transparent colour (tRNS): grey {g}, rgb {r, g, b}
+  std::vector<PngRgb> palette = {};                   // PngColour::palette
+  std::vector<uint8_t> palette_alpha = {};            // alpha of the first palette entries (tRNS)
+  std::optional<std::vector<uint16_t>> colour_key = {};  // a transparent colour (tRNS): grey {g}, rgb {r, g, b}
 };
 
 // `height` rows of samples packed as the file stores them: channels per
