@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 // Pixel (x, y) is word y * width + x; a word is 0xAARRGGBB (blue in bits 0-7).
 struct Image {
@@ -15,3 +16,9 @@ Image* image_create(int32_t width, int32_t height);
 
 // Null does nothing; otherwise frees the pixels, then the record.
 void image_free(Image* image);
+
+// An image that frees itself.
+struct ImageFree {
+  void operator()(Image* image) const { image_free(image); }
+};
+using ImagePtr = std::unique_ptr<Image, ImageFree>;

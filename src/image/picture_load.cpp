@@ -9,17 +9,13 @@
 #include <cstring>
 #include <memory>
 
+#include "base/file_handle.h"
 #include "image/picture_decode.h"
 
 namespace {
 
 char last_error[512];
 bool last_unreadable = false;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 

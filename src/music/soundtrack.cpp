@@ -5,10 +5,8 @@
 #include <cstring>
 #include <new>
 
-void SoundtrackFileCloser::operator()(std::FILE* file) const { std::fclose(file); }
-
 Decoder decoder;
-std::unique_ptr<std::FILE, SoundtrackFileCloser> soundtrack_file;
+FileHandle soundtrack_file;
 std::unique_ptr<uint8_t[]> soundtrack_data;
 int32_t soundtrack_size = 0;
 int32_t pcm_fill = 0;

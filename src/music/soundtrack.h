@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_handle.h"
 #include "music/decoder.h"
 
 // Why the soundtrack cannot be played.
@@ -125,11 +126,8 @@ SoundtrackResult soundtrack_seek(uint8_t* queue, int32_t chunk, int64_t frame);
 
 // State of the soundtrack. Between soundtrack_open and soundtrack_close only
 // the audio callback (one thread at a time) touches these.
-struct SoundtrackFileCloser {
-  void operator()(std::FILE* file) const;
-};
 extern Decoder decoder;
-extern std::unique_ptr<std::FILE, SoundtrackFileCloser> soundtrack_file;
+extern FileHandle soundtrack_file;
 extern std::unique_ptr<uint8_t[]> soundtrack_data;
 extern int32_t soundtrack_size;
 // Valid decoded bytes at the front of the queue.

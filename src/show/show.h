@@ -42,10 +42,7 @@ class Show : public RunState {
   Image* screen() { return &screen_; }
 
  private:
-  struct ImageFree {
-    void operator()(Image* image) const { image_free(image); }
-  };
   ImageStore pictures_;
-  std::unique_ptr<Image, ImageFree> back_buffer_;
+  ImagePtr back_buffer_;
   Image screen_;
 };

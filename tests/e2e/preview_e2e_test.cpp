@@ -11,16 +11,19 @@
 #include <vector>
 
 #include "player/transport.h"
-#include "player_run.h"
-#include "show_fixture.h"
 #include "support/child_process.h"
+#include "support/files.h"
+#include "support/headless.h"
+#include "support/scratch_dir.h"
+#include "support/show_data.h"
+#include "support/sound.h"
 
 namespace {
 
 constexpr size_t chunk_bytes = 8192;
 
 struct Played {
-  PlayerRun run;
+  ChildRun run;
   std::vector<uint8_t> sound;
   std::vector<int32_t> start_ms;  // show times the show started at, in turn
   std::vector<int64_t> starts;    // their sample frames
@@ -41,8 +44,8 @@ std::vector<uint8_t> track_from(const std::vector<uint8_t>& pass, int64_t first,
 class Preview : public ::testing::Test {
  protected:
   void SetUp() override {
-    write_show_data(dir_.path(), fixture_soundtrack());
-    pass_ = reference_decode(path("data/rinnu.mp3"));
+    write_show_data(dir_.path());
+    pass_ = reference_decode(path("data/rinnu.mp3")).bytes();
     ASSERT_GT(pass_.size(), 44100u * 4);
   }
   std::string path(const std::string& name) const { return dir_.path() + "/" + name; }
@@ -51,21 +54,14 @@ class Preview : public ::testing::Test {
   // are the one at from_ms and those the player reports after each seek.
   Played play(int32_t from_ms, const std::string& script) {
     write_file(path("script.txt"), std::vector<uint8_t>(script.begin(), script.end()));
-    PlayerLaunch launch;
-    launch.working_dir = dir_.path();
+    ChildLaunch launch = headless_launch(SAVA_PLAYER_EXE, dir_.path());
     launch.args = {"--from", std::to_string(from_ms)};
-    launch.env = {{"SDL_VIDEODRIVER", "dummy"},
-                  {"SDL_AUDIODRIVER", "disk"},
-                  {"SDL_DISKAUDIOFILE", path("audio.raw")},
-                  {"SAVA_INPUT_SCRIPT", path("script.txt")}};
-    const char* lsan = std::getenv("LSAN_OPTIONS");
-    launch.env.emplace_back("LSAN_OPTIONS", std::string(lsan != nullptr ? lsan : "") +
-                                                ":suppressions=" SAVA_SOURCE_DIR "/tests/e2e/lsan_suppressions.txt");
+    launch.env.emplace_back("SAVA_INPUT_SCRIPT", path("script.txt"));
     Played played;
-    played.run = run_player(launch);
-    played.sound = read_file(path("audio.raw"));
+    played.run = run_child(launch);
+    played.sound = read_file(headless_audio(dir_.path()));
     played.start_ms.push_back(from_ms);
-    for (const std::string& line : lines_of(played.run.stderr_text)) {
+    for (const std::string& line : message_lines(played.run.err)) {
       int ms = 0;
       if (std::sscanf(line.c_str(), "sava: start at %d ms", &ms) == 1) played.start_ms.push_back(ms);
     }
@@ -88,17 +84,10 @@ class Preview : public ::testing::Test {
   std::vector<uint8_t> pass_;  // one pass of the track, decoded
 };
 
-void expect_clean_exit(const PlayerRun& run) {
-  ASSERT_FALSE(run.timed_out) << run.stderr_text;
-  ASSERT_TRUE(run.exited) << "killed by signal " << run.term_signal << "\n" << run.stderr_text;
-  ASSERT_EQ(run.exit_status, 0) << run.stderr_text;
-}
-
-size_t first_sound(const std::vector<uint8_t>& pcm) {
-  for (size_t i = 0; i + 4 <= pcm.size(); i += 4) {
-    if (pcm[i] | pcm[i + 1] | pcm[i + 2] | pcm[i + 3]) return i;
-  }
-  return pcm.size();
+void expect_clean_exit(const ChildRun& run) {
+  ASSERT_FALSE(run.timed_out) << run.err;
+  ASSERT_TRUE(run.exited) << "killed by signal " << run.term_signal << "\n" << run.err;
+  ASSERT_EQ(run.exit_status, 0) << run.err;
 }
 
 bool same_bytes(const std::vector<uint8_t>& a, size_t at, const std::vector<uint8_t>& b, size_t length) {
@@ -144,18 +133,16 @@ bool same_bytes(const std::vector<uint8_t>& a, size_t at, const std::vector<uint
 TEST(PreviewOptions, MalformedFromIsOneLineAndStatusTwo) {
   ScratchDir dir;
   for (const char* value : {"soon", "-1", "99999999999"}) {
-    PlayerLaunch launch;
-    launch.working_dir = dir.path();
+    ChildLaunch launch = headless_launch(SAVA_PLAYER_EXE, dir.path());
     launch.args = {"--windowed", "--from", value};
-    launch.env = {{"SDL_VIDEODRIVER", "dummy"}, {"SDL_AUDIODRIVER", "dummy"}};
-    const PlayerRun run = run_player(launch);
-    EXPECT_TRUE(run.exited && run.exit_status == 2) << value << ": " << run.stderr_text;
-    EXPECT_EQ(lines_of(run.stderr_text).size(), 1u) << run.stderr_text;
+    const ChildRun run = run_child(launch);
+    EXPECT_TRUE(run.exited && run.exit_status == 2) << value << ": " << run.err;
+    EXPECT_EQ(message_lines(run.err).size(), 1u) << run.err;
   }
 }
 
 TEST_F(Preview, FromStartsTheMusicAtItsSampleAndDrawsTheFirstFrameAsCaptureDoes) {
-  // Inside the first scene, there again after the 5 s track has wrapped, on
+  // Inside the first scene, there again after the 3 s track has wrapped, on
   // a cue, and inside the first keyword scene (seven cues at once).
   for (const int32_t ms : {2345, 7001, 8000, 50123}) {
     SCOPED_TRACE(ms);
@@ -169,7 +156,7 @@ TEST_F(Preview, FromStartsTheMusicAtItsSampleAndDrawsTheFirstFrameAsCaptureDoes)
 TEST_F(Preview, PauseHandsOutSilenceThenTheVeryNextSample) {
   const Played played = play(3000, "at 3300 space\nafter 40 space\nat 3800 escape\n");
   expect_clean_exit(played.run);
-  EXPECT_NE(played.run.stderr_text.find("sava: resumed at"), std::string::npos) << played.run.stderr_text;
+  EXPECT_NE(played.run.err.find("sava: resumed at"), std::string::npos) << played.run.err;
 
   // Silence of at least a chunk lies within the sound...
   const std::vector<uint8_t>& sound = played.sound;
@@ -207,7 +194,7 @@ TEST_F(Preview, SeeksPlayFromTheirSampleAndDrawWhatCaptureDrawsUnderTheOverlay) 
                              "at 8100 pageup\nafter 1 dump start.raw\n"
                              "at 300 escape\n");
   expect_clean_exit(played.run);
-  ASSERT_EQ(played.starts.size(), 4u) << played.run.stderr_text;
+  ASSERT_EQ(played.starts.size(), 4u) << played.run.err;
   EXPECT_EQ(played.start_ms[3], 0);
   EXPECT_TRUE(plays_in_turn(pass_, played));
 
@@ -241,7 +228,7 @@ TEST_F(Preview, LoopNeverPassesTheNextCue) {
   expect_clean_exit(played.run);
   EXPECT_EQ(played.start_ms, (std::vector<int32_t>{51500, 48000}));
   EXPECT_TRUE(plays_in_turn(pass_, played));
-  const std::vector<std::string> times = lines_of(std::string(
+  const std::vector<std::string> times = message_lines(std::string(
       reinterpret_cast<const char*>(read_file(path("trace.txt")).data()), read_file(path("trace.txt")).size()));
   ASSERT_FALSE(times.empty());
   int32_t latest = 0;
