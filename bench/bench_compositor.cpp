@@ -17,11 +17,6 @@ namespace {
 constexpr int32_t width = 400;
 constexpr int32_t height = 300;
 
-struct ImageDeleter {
-  void operator()(Image* image) const { image_free(image); }
-};
-using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
-
 ImagePtr random_image(int32_t w, int32_t h, uint32_t seed) {
   ImagePtr image(image_create(w, h));
   std::mt19937 rng(seed);

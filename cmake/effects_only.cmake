@@ -9,8 +9,9 @@ find_package(Threads REQUIRED)
 
 # The same layers as the full build (cmake/layers.cmake): core whole, and of
 # the image layer only the pixel buffer (the decoders need the media libraries).
+sava_layer(base)
 sava_layer(core LIBS Threads::Threads)
-sava_layer(image SOURCES ${CMAKE_SOURCE_DIR}/src/image/image.cpp)
+sava_layer(image USES base SOURCES ${CMAKE_SOURCE_DIR}/src/image/image.cpp)
 add_subdirectory(${CMAKE_SOURCE_DIR}/src/effects)
 
 enable_testing()

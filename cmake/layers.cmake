@@ -1,10 +1,11 @@
-# The layers of src/, bottom first: core (frame step, effect objects, display
-# list, clock); image and music; effects; show (cue table, scenes, picture
-# table); player (the platform edges: SDL on the desktop, the web page).
+# The layers of src/, bottom first: base (owners of C library resources that
+# every layer may use); core (frame step, effect objects, display list,
+# clock); image and music; effects; show (cue table, scenes, picture table);
+# player (the platform edges: SDL on the desktop, the web page).
 #
 # Each layer is one static library, sava_<layer>, built from src/<layer>/*.cpp
-# (or the SOURCES given) and linking only the layers below it that it names
-# after USES. Its headers are included as "<layer>/name.h" through an include
+# (or the SOURCES given; a layer of headers alone is an interface library)
+# and linking only the layers below it that it names after USES. Its headers are included as "<layer>/name.h" through an include
 # root of its own in the build tree, include/<layer>/, holding one link
 # <layer> -> src/<layer>. A library passes its root on to whatever links it,
 # so code sees the headers of its own layer and of the layers below that it
@@ -24,10 +25,16 @@ function(sava_layer layer)
   file(MAKE_DIRECTORY ${root})
   file(REMOVE ${root}/${layer})
   file(CREATE_LINK ${sava_source_root}/src/${layer} ${root}/${layer} SYMBOLIC)
-  add_library(sava_${layer} STATIC ${sources})
-  target_include_directories(sava_${layer} PUBLIC ${root})
+  if(sources)
+    add_library(sava_${layer} STATIC ${sources})
+    set(scope PUBLIC)
+  else()
+    add_library(sava_${layer} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(sava_${layer} ${scope} ${root})
   foreach(use ${arg_USES})
-    target_link_libraries(sava_${layer} PUBLIC sava_${use})
+    target_link_libraries(sava_${layer} ${scope} sava_${use})
   endforeach()
-  target_link_libraries(sava_${layer} PUBLIC ${arg_LIBS})
+  target_link_libraries(sava_${layer} ${scope} ${arg_LIBS})
 endfunction()

@@ -8,7 +8,7 @@
 #  2. ThreadSanitizer build (-DSAVA_TSAN=ON) of the player, run headless for
 #     a few seconds with its audio thread live and ended by SIGTERM.
 # The show data is the generated data/ of the project root when it is
-# complete, otherwise fixture data written by reliability_data_writer.
+# complete, otherwise fixture data written by sava-test-data (tests/support).
 #
 #   scripts/reliability/sanitize.sh
 #
@@ -48,7 +48,7 @@ if [ -f "$root/data/rinnu.mp3" ] && [ "$(find "$root/data" -maxdepth 1 \( -name 
   ln -s "$root/data" "$show_dir/data"
   echo "show data: data/ of the project root" >&2
 else
-  "$asan/tests/reliability/reliability_data_writer" "$show_dir"
+  "$asan/tests/support/sava-test-data" "$show_dir"
   echo "show data: fixture pictures and soundtrack (no generated data/ yet)" >&2
 fi
 
@@ -76,7 +76,7 @@ render_show "$show_dir" show
 # places, photographs of other sizes through the scaled path.
 for set in smallest roomy; do
   mkdir -p "$scratch/$set"
-  "$asan/tests/reliability/reliability_data_writer" "$scratch/$set" "--$set"
+  "$asan/tests/support/sava-test-data" "$scratch/$set" "--$set"
   render_show "$scratch/$set" "$set"
 done
 

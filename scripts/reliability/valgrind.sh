@@ -9,7 +9,7 @@
 # The only suppressions (scripts/reliability/valgrind.supp) are for the
 # multimedia library's and its video driver's own allocations.
 # The show data is the generated data/ of the project root when it is
-# complete, otherwise fixture data written by reliability_data_writer.
+# complete, otherwise fixture data written by sava-test-data (tests/support).
 #
 #   scripts/reliability/valgrind.sh [FPS]     (default 10 frames per second)
 #
@@ -44,7 +44,7 @@ trap cleanup EXIT
 
 step "build ($build)"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$jobs" --target sava sava-capture reliability_data_writer >/dev/null
+cmake --build "$build" -j"$jobs" --target sava sava-capture sava-test-data >/dev/null
 
 show_dir="$scratch/show"
 mkdir -p "$show_dir"
@@ -52,7 +52,7 @@ if [ -f "$root/data/rinnu.mp3" ] && [ "$(find "$root/data" -maxdepth 1 \( -name 
   ln -s "$root/data" "$show_dir/data"
   echo "show data: data/ of the project root" >&2
 else
-  "$build/tests/reliability/reliability_data_writer" "$show_dir"
+  "$build/tests/support/sava-test-data" "$show_dir"
   echo "show data: fixture pictures and soundtrack (no generated data/ yet)" >&2
 fi
 
@@ -96,7 +96,7 @@ render_show "$show_dir" capture
 # rectangles the scenes may meet.
 small_dir="$scratch/smallest"
 mkdir -p "$small_dir"
-"$build/tests/reliability/reliability_data_writer" "$small_dir" --smallest
+"$build/tests/support/sava-test-data" "$small_dir" --smallest
 render_show "$small_dir" capture-smallest
 
 step "player under memcheck, ended by SIGTERM ${play_seconds}s after its sound starts"

@@ -41,7 +41,12 @@ class ShowClock {
   // sound starts and once more from the audio thread (start_in), read every
   // frame; a single atomic word, so a frame sees the old or the new value.
   void start_at(uint32_t tick) { start_tick_.store(tick, std::memory_order_relaxed); }
-  void start_in(uint32_t delay_ms) { start_at(ticks() + delay_ms); }
+  // The sound handed out now, which stands for show time sound_ms (0 for a
+  // show started at its beginning), is heard delay_ms from now: the clock
+  // reads sound_ms then.
+  void start_in(uint32_t delay_ms, int64_t sound_ms = 0) {
+    start_at(ticks() + delay_ms - static_cast<uint32_t>(sound_ms));
+  }
   uint32_t start_tick() const { return start_tick_.load(std::memory_order_relaxed); }
 
   // Audio thread, after each chunk it hands out (after the first chunk's
@@ -63,7 +68,9 @@ class ShowClock {
 
   // start_in and hear_sound_from in the shape of the soundtrack's listener,
   // whose context is the clock.
-  static void start_in(void* clock, uint32_t delay_ms) { static_cast<ShowClock*>(clock)->start_in(delay_ms); }
+  static void start_in(void* clock, uint32_t delay_ms, int64_t sound_ms) {
+    static_cast<ShowClock*>(clock)->start_in(delay_ms, sound_ms);
+  }
   static void hear_sound_from(void* clock, int64_t show_ms) {
     static_cast<ShowClock*>(clock)->hear_sound_from(show_ms);
   }

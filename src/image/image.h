@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 // Pixel (x, y) is word y * width + x; a word is 0xAARRGGBB (blue in bits 0-7).
 struct Image {
@@ -21,3 +22,9 @@ void image_free(Image* image);
 // leaves the pixels alone, never with image_free.
 Image* image_create_over(uint32_t* pixels, int32_t width, int32_t height);
 void image_free_record(Image* image);
+
+// An image that frees itself.
+struct ImageFree {
+  void operator()(Image* image) const { image_free(image); }
+};
+using ImagePtr = std::unique_ptr<Image, ImageFree>;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/file_handle.h"
 #include "image/picture_decode.h"
 
 namespace {
@@ -20,11 +21,6 @@ thread_local bool (*thread_stop)(void*) = nullptr;
 thread_local void* thread_stop_context = nullptr;
 thread_local uint32_t* placed_pixels = nullptr;
 thread_local uint64_t placed_count = 0;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 

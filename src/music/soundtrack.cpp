@@ -5,10 +5,8 @@
 #include <cstring>
 #include <new>
 
-void SoundtrackFileCloser::operator()(std::FILE* file) const { std::fclose(file); }
-
 Decoder decoder;
-std::unique_ptr<std::FILE, SoundtrackFileCloser> soundtrack_file;
+FileHandle soundtrack_file;
 std::unique_ptr<uint8_t[]> soundtrack_data;
 int32_t soundtrack_size = 0;
 int32_t pcm_fill = 0;
@@ -32,8 +30,12 @@ constexpr int32_t feed_piece = 64 * 1024;
 int64_t feed_position = 0;
 // Sample frame of the pass at which the next pass starts (see soundtrack_seek).
 int64_t next_pass_start = 0;
-// Bytes handed to the device since the soundtrack was opened.
+// Bytes handed to the device since the soundtrack was opened (or since
+// soundtrack_play_from), and the show time at which they start.
 int64_t handed_bytes = 0;
+int64_t sound_base_ms = 0;
+// soundtrack_pause.
+bool paused = false;
 
 // Whether a decode step's result ends the pass over the file: the decoder
 // failed, or wants more when the file has been fed whole or its stream ended.
@@ -189,15 +191,19 @@ void soundtrack_listen(const SoundListener& new_listener) { listener = new_liste
 
 void soundtrack_callback(void* userdata, uint8_t* stream, int len) {
   if (stream == nullptr || len <= 0) return;
+  if (paused) {
+    std::memset(stream, 0, static_cast<size_t>(len));
+    return;
+  }
+  // The show time at which the sound handed out now begins to be heard;
+  // once it is handed out, the listener may hold the clock to it.
+  const int64_t position_ms = sound_base_ms + handed_bytes * 10 / 1764;
   if (callback_count <= 0) {
-    // Show time 0 is when the sound handed out now is heard: one chunk later.
+    // That sound is heard one chunk from now.
     const uint32_t chunk_ms = static_cast<uint32_t>(static_cast<int64_t>(len) * 10 / 1764);
-    if (listener.first_sound != nullptr) listener.first_sound(listener.context, chunk_ms);
+    if (listener.first_sound != nullptr) listener.first_sound(listener.context, chunk_ms, position_ms);
     ++callback_count;
   }
-  // The sound handed out now begins to be heard this long after the first
-  // sound; once it is handed out, the listener may hold the clock to it.
-  const int64_t position_ms = handed_bytes * 10 / 1764;
   handed_bytes += len;
   auto* queue = static_cast<uint8_t*>(userdata);
   if (queue == nullptr || !soundtrack_data || !decoder.handle || len > soundtrack_max_chunk) {
@@ -243,6 +249,24 @@ SoundtrackResult soundtrack_seek(uint8_t* queue, int32_t chunk, int64_t frame) {
   return {};
 }
 
+SoundtrackResult soundtrack_play_from(uint8_t* queue, int32_t chunk, int64_t frame, int64_t show_ms) {
+  SoundtrackResult result = soundtrack_seek(queue, chunk, frame);
+  if (!result.ok()) return result;
+  handed_bytes = 0;
+  sound_base_ms = show_ms;
+  callback_count = 0;
+  return result;
+}
+
+void soundtrack_pause(bool pause) {
+  // Resumed, the next sound is announced as a first sound: the listener
+  // anchors its clock to it again.
+  if (paused && !pause) callback_count = 0;
+  paused = pause;
+}
+
+bool soundtrack_paused() { return paused; }
+
 void soundtrack_close() {
   decoder_exit(&decoder);
   soundtrack_file.reset();
@@ -255,4 +279,6 @@ void soundtrack_close() {
   feed_position = 0;
   next_pass_start = 0;
   handed_bytes = 0;
+  sound_base_ms = 0;
+  paused = false;
 }

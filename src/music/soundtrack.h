@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_handle.h"
 #include "music/decoder.h"
 
 // Why the soundtrack cannot be played.
@@ -67,12 +68,15 @@ SoundtrackResult soundtrack_open(const char* path, int32_t chunk, uint8_t* queue
 // Who is told, on the audio thread, when the sound handed out is heard: the
 // player, which holds the show clock to it. Each function may be null.
 struct SoundListener {
-  // The first callback after soundtrack_open: the sound it hands out is
-  // heard delay_ms = len * 10 / 1764 from now (one chunk later).
-  void (*first_sound)(void* context, uint32_t delay_ms) = nullptr;
-  // After every callback, the first one's report included: the time into
-  // the sound (ms since the first sound) at which the sound it handed out
-  // begins to be heard.
+  // The first callback after soundtrack_open (and again after
+  // soundtrack_play_from or a resume): the sound it hands out, which stands
+  // for show time sound_ms, is heard delay_ms = len * 10 / 1764 from now (one
+  // chunk later).
+  void (*first_sound)(void* context, uint32_t delay_ms, int64_t sound_ms) = nullptr;
+  // After every callback that hands out sound, the first one's report
+  // included: the show time (ms) at which the sound it handed out begins to
+  // be heard. After soundtrack_open it counts from 0 at the first sound;
+  // after soundtrack_play_from, from the show time given there.
   void (*sound_from)(void* context, int64_t sound_ms) = nullptr;
   void* context = nullptr;
 };
@@ -86,6 +90,23 @@ void soundtrack_listen(const SoundListener& listener);
 // `len` bytes. Tells the listener (above) about the sound it hands out.
 // Real-time safe: no allocation, no file input, no locks.
 void soundtrack_callback(void* userdata, uint8_t* stream, int len);
+
+// For a player whose device runs the callback: call these only with the
+// device's lock held (the callback never runs meanwhile), or before the
+// device starts.
+//
+// Seeks sample-exactly as soundtrack_seek does, to sample frame `frame` of
+// the endlessly repeated music, which stands for show time `show_ms`: the
+// next callback hands out that frame first and reports it to the listener as
+// the first sound again (first_sound with show_ms). A paused soundtrack stays
+// paused. On failure the soundtrack is closed (the callback then hands out
+// silence).
+SoundtrackResult soundtrack_play_from(uint8_t* queue, int32_t chunk, int64_t frame, int64_t show_ms);
+// Paused, every callback hands out silence and takes nothing from the queue
+// and tells the listener nothing. Resumed, the next callback continues with
+// the very next sample, reported to the listener as the first sound again.
+void soundtrack_pause(bool paused);
+bool soundtrack_paused();
 
 // Releases the decoder's input, closes the file, frees the data and resets
 // every state of this unit so that the soundtrack can be opened again.
@@ -105,11 +126,8 @@ SoundtrackResult soundtrack_seek(uint8_t* queue, int32_t chunk, int64_t frame);
 
 // State of the soundtrack. Between soundtrack_open and soundtrack_close only
 // the audio callback (one thread at a time) touches these.
-struct SoundtrackFileCloser {
-  void operator()(std::FILE* file) const;
-};
 extern Decoder decoder;
-extern std::unique_ptr<std::FILE, SoundtrackFileCloser> soundtrack_file;
+extern FileHandle soundtrack_file;
 extern std::unique_ptr<uint8_t[]> soundtrack_data;
 extern int32_t soundtrack_size;
 // Valid decoded bytes at the front of the queue.

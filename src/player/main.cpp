@@ -6,27 +6,38 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "core/frame.h"
 #include "image/image_store.h"
 #include "image/picture_load.h"
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
+#include "player/input_script.h"
 #include "player/launch.h"
 #include "player/options.h"
+#include "player/player_session.h"
 #include "player/sdl_screen.h"
-#include "show/cue_table.h"
+#include "player/transport.h"
 #include "show/data_folder.h"
 #include "show/picture_size_check.h"
-#include "show/show.h"
 #include "show/show_files.h"
 
 static_assert(video_flag_fullscreen == SDL_FULLSCREEN);
 static_assert(video_flag_doublebuf == SDL_DOUBLEBUF);
-static_assert(event_key_up == SDL_KEYUP && event_quit == SDL_QUIT && key_escape == SDLK_ESCAPE);
+// The input rule's numbers are the desktop library's (the web page's library
+// numbers its own way and translates).
+static_assert(event_key_down == SDL_KEYDOWN && event_key_up == SDL_KEYUP && event_quit == SDL_QUIT);
+static_assert(key_return == SDLK_RETURN && key_escape == SDLK_ESCAPE && key_space == SDLK_SPACE &&
+              key_letter_l == SDLK_l && key_letter_t == SDLK_t && key_keypad_enter == SDLK_KP_ENTER &&
+              key_right == SDLK_RIGHT && key_left == SDLK_LEFT && key_home == SDLK_HOME &&
+              key_page_up == SDLK_PAGEUP && key_page_down == SDLK_PAGEDOWN);
+static_assert(modifier_shift == KMOD_SHIFT && modifier_ctrl == KMOD_CTRL && modifier_alt == KMOD_ALT &&
+              modifier_meta == KMOD_META);
 
 namespace {
 
@@ -44,10 +55,9 @@ const SDL_AudioSpec requested_audio = {
     .userdata = nullptr,
 };
 
-uint32_t sdl_ticks() { return SDL_GetTicks(); }
-
 // A start-up failure: its one line on stderr, and the status the process
-// ends with (whatever was started goes as the caller's scope ends).
+// ends with (whatever was started goes as the caller's scope ends, the
+// picture decoding threads among it).
 __attribute__((format(printf, 1, 2))) int fail(const char* format, ...) {
   va_list args;
   va_start(args, format);
@@ -105,24 +115,18 @@ bool quit_requested_while_starting() {
 // stays accounted for as reachable however early the show ends.
 SDL_Surface* volatile video_surface = nullptr;
 
-// What the frame loop's hooks work on.
-struct Platform {
-  ScreenPresenter* screen;
-  Show* show;
-};
-
-void present_frame(void* context) { static_cast<Platform*>(context)->screen->present(); }
-
-// Drains every pending event: releasing Escape or closing the window (which
-// includes SIGINT and SIGTERM, delivered by the library as a quit event)
-// ends the show after this frame.
-void poll_events(void* context) {
-  SDL_Event event;
-  while (SDL_PollEvent(&event)) {
-    // The key field is only meaningful for key events.
-    const int32_t key = (event.type == SDL_KEYUP || event.type == SDL_KEYDOWN) ? event.key.keysym.sym : 0;
-    if (event_ends_show(event.type, key)) static_cast<Platform*>(context)->show->quit_requested = true;
-  }
+// Reads the input script named by SAVA_INPUT_SCRIPT, if any, into `steps`;
+// false (after its one line on stderr) if it cannot be read or has a bad line.
+bool read_input_script(std::optional<std::vector<ScriptStep>>* steps) {
+  const char* path = std::getenv("SAVA_INPUT_SCRIPT");
+  if (path == nullptr || *path == '\0') return true;
+  std::ifstream in(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) return fail("sava: cannot read the input script %s\n", path) == 0;
+  std::string error;
+  *steps = parse_input_script(text, &error);
+  if (!*steps) return fail("sava: input script %s, %s\n", path, error.c_str()) == 0;
+  return true;
 }
 
 // The show, from start-up to shutdown; returns the process's exit status.
@@ -131,6 +135,8 @@ int play(const PlayerOptions& options) {
   // Set before any other thread runs (the environment is not thread-safe).
   choose_video_settings(options.scale);
   const ShowFiles files(find_data_folder(options.data_dir));
+  std::optional<std::vector<ScriptStep>> script;
+  if (!read_input_script(&script)) return 1;
 
   // SIGINT and SIGTERM become a quit event once the library has set up its
   // handlers; one that arrives before that waits for them instead of ending
@@ -157,7 +163,11 @@ int play(const PlayerOptions& options) {
   const int32_t chunk = open_audio(&requested);
   if (chunk <= 0) return fail("Couldn't open audio: %s\n", SDL_GetError());
 
-  const SoundtrackResult opened = soundtrack_open(files.soundtrack_path(), chunk, queue.data(), 0);
+  SoundtrackResult opened = soundtrack_open(files.soundtrack_path(), chunk, queue.data(), 0);
+  // A later start: the music from the sample heard at that show time.
+  if (opened.ok() && options.from_ms != 0) {
+    opened = soundtrack_play_from(queue.data(), chunk, sample_at_show_time(options.from_ms), options.from_ms);
+  }
   if (!opened.ok()) return fail("%s\n", opened.message(files.soundtrack_path()).c_str());
 
   SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, options.video_flags);
@@ -198,26 +208,14 @@ int play(const PlayerOptions& options) {
   const std::string size_problem = picture_size_check(pictures.images());
   if (!size_problem.empty()) return fail("%s\n", size_problem.c_str());
 
-  Show show(std::move(pictures), screen.pixels());
-  show.clock.use_source(sdl_ticks);
-  show.clock.start_at(show.clock.ticks());
-  // Show time 0 is when the first sound is heard, and the clock follows the
-  // sound from there.
-  soundtrack_listen({ShowClock::start_in, ShowClock::hear_sound_from, &show.clock});
-  // Everything soundtrack_open primed on this thread is handed to the audio
-  // thread now. Unpausing does not go through the audio lock, so it alone
-  // does not order those writes before the first callback's reads; taking
-  // and releasing that lock once (the callback always runs under it) does.
-  // It is never taken again while the show runs.
-  SDL_LockAudio();
-  SDL_UnlockAudio();
-  SDL_PauseAudio(0);
-
-  Platform platform{&screen, &show};
-  run_frame_loop(show, cue_table, FrameHooks{present_frame, poll_events, &platform});
-
-  shut_down();
-  return 0;
+  int status = 0;
+  {
+    PlayerSession session(std::move(pictures), screen, surface, queue.data(), chunk, options.from_ms);
+    if (script) session.use_script(*script);
+    status = session.run();
+    shut_down();
+  }
+  return status;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "player/options.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -48,6 +49,20 @@ bool set_data(PlayerOptions* o, const char* value, std::string* error) {
   return true;
 }
 
+// A show time: decimal digits only, at most 2147483647 ms.
+bool set_from(PlayerOptions* o, const char* value, std::string* error) {
+  int64_t ms = 0;
+  for (const char* p = value; *p != '\0' && ms <= INT32_MAX; ++p) {
+    ms = (*p >= '0' && *p <= '9') ? ms * 10 + (*p - '0') : INT64_MAX;
+  }
+  if (*value == '\0' || ms > INT32_MAX) {
+    *error = std::string("--from takes a show time in whole milliseconds (0 to 2147483647), not '") + value + "'";
+    return false;
+  }
+  o->from_ms = static_cast<int32_t>(ms);
+  return true;
+}
+
 const PlayerOptionSpec* find_option(const char* arg) {
   for (int i = 0; i < player_option_count; ++i) {
     const PlayerOptionSpec& spec = player_option_table[i];
@@ -67,6 +82,10 @@ const PlayerOptionSpec player_option_table[] = {
      "read the pictures and the soundtrack from DIR (otherwise from data/ in the working folder when there is "
      "one, else from the installed data)",
      set_data},
+    {"--from", nullptr, "MS", true,
+     "start at show time MS (whole milliseconds): the scenes due by then are set up at once and the music "
+     "starts at that moment",
+     set_from},
     {"--help", "-h", nullptr, true, "print this help and end", set_help},
     {"--version", nullptr, nullptr, true, "print the version and end", set_version},
 };
@@ -111,12 +130,27 @@ PlayerOptionsResult parse_player_options(int argc, const char* const* argv) {
 }
 
 const char player_keys_help[] =
-    "Keys:\n"
-    "  Escape (on release), closing the window   end the show\n";
+    "Keys while the show plays:\n"
+    "  Space         pause / go on\n"
+    "  Left, Right   1 second back / on\n"
+    "  Page Up/Down  to the start of the previous / next scene\n"
+    "  Home          back to the start\n"
+    "  L             loop the scene on screen (L again: stop looping)\n"
+    "  T             show time, cue number and scene name (not in captures)\n"
+    "  Alt+Enter     window / full screen\n"
+    "  Escape        end the show (when released); closing the window does too\n";
+
+const char player_jump_help[] =
+    "A start with --from and every jump set the show up as if it had been started\n"
+    "at that moment: the random numbers some scenes draw begin their sequence\n"
+    "again, and the black bars that only ever grow start from nothing, so the\n"
+    "frames after a jump can differ a little from those of a run that played\n"
+    "through. The first frame after a start or a jump is the one\n"
+    "sava-capture --from draws for that time.\n";
 
 std::string player_help_text() {
   std::string text =
-      "usage: sava [--windowed] [--scale N] [--data DIR] [--help] [--version]\n"
+      "usage: sava [--windowed] [--scale N] [--data DIR] [--from MS] [--help] [--version]\n"
       "Plays the show, full screen unless --windowed is given.\n"
       "\n"
       "Options:\n";
@@ -142,6 +176,8 @@ std::string player_help_text() {
   }
   text += "\n";
   text += player_keys_help;
+  text += "\n";
+  text += player_jump_help;
   text +=
       "\n"
       "Environment:\n"

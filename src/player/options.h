@@ -16,6 +16,7 @@ struct PlayerOptions {
   uint32_t video_flags = 0;  // video_flag_fullscreen or video_flag_doublebuf (launch.h)
   int32_t scale = 0;         // window size factor; 0 when not given
   std::string data_dir;      // folder of the show's files; empty when not given
+  int32_t from_ms = 0;       // show time to start at, in milliseconds
 };
 
 // What parsing gives: the options, or a one-line reason (no newline) for a
@@ -51,6 +52,8 @@ PlayerOptionsResult parse_player_options(int argc, const char* const* argv);
 
 // The keys the show listens to, as the help lists them.
 extern const char player_keys_help[];
+// What a start with --from or a jump sets up, as the help tells it.
+extern const char player_jump_help[];
 
 // The whole text of --help (ends with a newline) and of --version.
 std::string player_help_text();

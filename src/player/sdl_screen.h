@@ -8,9 +8,11 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "player/screen_convert.h"
+#include "player/time_overlay.h"
 
 class ScreenPresenter {
  public:
@@ -22,11 +24,21 @@ class ScreenPresenter {
   uint32_t* pixels() { return direct_ ? static_cast<uint32_t*>(surface_->pixels) : buffer_.data(); }
   bool draws_direct() const { return direct_; }
 
-  // Brings the finished frame to the surface if needed, then flips.
-  void present();
+  // Brings the finished frame to the surface if needed, then flips. With
+  // overlay lines, the time overlay is drawn over the frame on the surface
+  // only: the frame the show drew stays as it was (when the show draws into
+  // the surface itself, the pixels under the overlay are put back after the
+  // flip).
+  void present(const std::vector<std::string>* overlay = nullptr);
+
+  // The picture last presented as width x height words 0xAARRGGBB: the
+  // show's frame with the overlay, if there was one.
+  std::vector<uint32_t> presented_frame();
 
  private:
-  void copy_to_surface();
+  // Copies a rectangle of 0xAARRGGBB words (`stride` words per row) to the
+  // surface at (x, y), converting to its layout.
+  void copy_to_surface(const uint32_t* source, int32_t stride, int32_t x, int32_t y, int32_t w, int32_t h);
 
   SDL_Surface* surface_;
   int32_t width_;
@@ -34,4 +46,8 @@ class ScreenPresenter {
   PixelLayout layout_{};
   bool direct_ = false;
   std::vector<uint32_t> buffer_;
+  // The overlay last presented and the frame's pixels under it.
+  OverlayBox overlay_box_;
+  std::vector<uint32_t> overlay_pixels_;
+  std::vector<uint32_t> under_overlay_;
 };

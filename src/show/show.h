@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "core/frame.h"
 #include "image/image.h"
@@ -25,6 +26,14 @@ class Show : public RunState {
   // The scene's objects point at the pictures: they go first.
   ~Show() { display_list.clear(); }
 
+  // Ends this run and hands its pictures on, to the next run's Show (the
+  // pictures are never drawn into, so a new run finds them as loaded). The
+  // scene's objects go first; this show draws nothing after it.
+  ImageStore take_pictures() {
+    display_list.clear();
+    return std::move(pictures_);
+  }
+
   Image* picture(int32_t id) const { return pictures_[id]; }
   const ImageStore& pictures() const { return pictures_; }
   // A blank screen-sized image, initially all zero, for drawing off screen.
@@ -33,10 +42,7 @@ class Show : public RunState {
   Image* screen() { return &screen_; }
 
  private:
-  struct ImageFree {
-    void operator()(Image* image) const { image_free(image); }
-  };
   ImageStore pictures_;
-  std::unique_ptr<Image, ImageFree> back_buffer_;
+  ImagePtr back_buffer_;
   Image screen_;
 };

@@ -6,21 +6,16 @@
 #include <signal.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <vector>
 
 #include "support/child_process.h"
+#include "support/files.h"
 #include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // A temporary file in `dir` other than `except`.
 bool has_temporary_file(const fs::path& dir, const std::string& except = "") {
@@ -38,11 +33,11 @@ TEST(AssetsInterrupted, EarlierSoundtrackSurvivesAndNoTemporaryFileStays) {
     ScratchDir dir;
     const fs::path data = fs::path(dir.path()) / "data";
     fs::create_directories(data);
-    const std::string earlier = "the soundtrack of an earlier run";
-    std::ofstream(data / "rinnu.mp3", std::ios::binary) << earlier;
+    const std::vector<uint8_t> earlier = {'a', 'n', ' ', 'o', 'l', 'd', ' ', 'r', 'u', 'n'};
+    write_file(data / "rinnu.mp3", earlier);
     // Left by a run that was killed outright (no such process runs).
     const std::string stale = "yrh.png.part999999999";
-    std::ofstream(data / stale, std::ios::binary) << "torn";
+    write_file(data / stale, {'t', 'o', 'r', 'n'});
 
     ChildLaunch launch;
     launch.program = SAVA_ASSETS_EXE;
@@ -55,7 +50,7 @@ TEST(AssetsInterrupted, EarlierSoundtrackSurvivesAndNoTemporaryFileStays) {
     ASSERT_FALSE(run.timed_out);
     EXPECT_FALSE(run.exited) << run.err;
     EXPECT_EQ(run.term_signal, signal);
-    EXPECT_TRUE(read_text(data / "rinnu.mp3") == earlier);
+    EXPECT_TRUE(read_file(data / "rinnu.mp3") == earlier);
     EXPECT_FALSE(has_temporary_file(data));
   }
 }

@@ -1,9 +1,7 @@
 // Writing canvases as files the show's decoder reads back, and the text
 // fitting the word pictures rely on.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -12,6 +10,7 @@
 #include "image/image.h"
 #include "image/picture_load.h"
 #include "picture_io.h"
+#include "support/scratch_dir.h"
 #include "text.h"
 
 namespace {
@@ -19,21 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 using assets::Canvas;
 
-struct ImageDeleter {
-  void operator()(Image* image) const { image_free(image); }
-};
-using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
-
 class PictureFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string name = "picture_io_test_";
-    name += std::to_string(getpid());
-    dir_ = fs::path(SAVA_BINARY_DIR) / name;
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  ScratchDir scratch_;
+  fs::path dir_ = scratch_.path();
 };
 
 Canvas test_card() {

@@ -2,20 +2,10 @@
 // the scenes' size needs, real alpha on word pictures, photographs with
 // content, and sequences that change from picture to picture.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,98 +15,30 @@
 #include "image/picture_load.h"
 #include "picture_layout.h"
 #include "show/picture_size_check.h"
+#include "support/child_process.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-struct ImageDeleter {
-  void operator()(Image* image) const { image_free(image); }
-};
-using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
-
-// Runs a shell command and returns its exit status (-1 if it did not exit).
-int run(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string quoted(const fs::path& p) {
-  std::string q = "'";
-  q += p.string();
-  q += "'";
-  return q;
-}
-
-// A name in the build tree private to this test process.
-fs::path scratch(const char* stem) {
-  std::string name = stem;
-  name += std::to_string(getpid());
-  return fs::path(SAVA_BINARY_DIR) / name;
-}
-
-// Size and modification time of a file, to tell whether a cached pack is
-// still the output of the current programs.
-std::string file_signature(const fs::path& path) {
-  std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  const auto time = fs::last_write_time(path, ec).time_since_epoch().count();
-  return std::to_string(size) + ":" + std::to_string(time);
-}
-
-void write_file(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+// The pictures as the build generated them into data/, with the program's
+// own number of threads.
+std::string generated(int index) { return std::string(SAVA_SOURCE_DIR) + "/" + picture_paths[index]; }
 
 class PicturePack : public ::testing::Test {
  protected:
-  // One pack from the program itself (its own thread count), one from the
-  // library with three workers: the bytes must not depend on the threading.
-  // CTest runs every test in its own process, so the two packs are made once
-  // and kept in the build tree (under a lock) until either program changes.
   static void SetUpTestSuite() {
-    base_ = fs::path(SAVA_BINARY_DIR) / "assets_test_pack";
-    const std::string signature =
-        file_signature(SAVA_ASSETS_EXE) + " " + file_signature("/proc/self/exe");
-    const int lock = open((base_.string() + ".lock").c_str(), O_CREAT | O_RDWR, 0644);
-    ASSERT_GE(lock, 0);
-    flock(lock, LOCK_EX);
-    if (read_file(base_ / "signature") != signature) {
-      fs::remove_all(base_);
-      fs::create_directories(base_ / "lib" / "data");
-      const int status = run("SAVA_ASSETS_ALLOW_NO_MUSIC=1 " + quoted(SAVA_ASSETS_EXE) + " " +
-                             quoted(base_ / "exe") + " > /dev/null 2> " + quoted(base_ / "exe.stderr"));
-      std::string error;
-      const bool ok = assets::generate_pictures((base_ / "lib").string(), 3, &error);
-      write_file(base_ / "exe.status", std::to_string(status));
-      write_file(base_ / "lib.error", ok ? "" : "failed: " + error);
-      write_file(base_ / "signature", signature);
-    }
-    flock(lock, LOCK_UN);
-    close(lock);
-    exit_status_ = std::atoi(read_file(base_ / "exe.status").c_str());
-    library_error_ = read_file(base_ / "lib.error");
-    for (int i = 0; i < picture_count; ++i)
-      pictures_.emplace_back(picture_load((base_ / "exe" / picture_paths[i]).c_str()));
+    for (int i = 0; i < picture_count; ++i) pictures_.emplace_back(picture_load(generated(i).c_str()));
   }
   static void TearDownTestSuite() { pictures_.clear(); }
 
   static const Image* picture(int index) { return pictures_[index].get(); }
 
-  static fs::path base_;
-  static int exit_status_;
-  static std::string library_error_;
   static std::vector<ImagePtr> pictures_;
 };
 
-fs::path PicturePack::base_;
-int PicturePack::exit_status_ = -1;
-std::string PicturePack::library_error_;
 std::vector<ImagePtr> PicturePack::pictures_;
 
 uint8_t alpha(uint32_t p) { return p >> 24; }
@@ -126,14 +48,16 @@ float luma(uint32_t p) {
 
 bool is_word(int index) { return assets::picture_recipe(index).make == assets::make_word; }
 
-TEST_F(PicturePack, BothRunsSucceedAndWriteIdenticalBytes) {
-  ASSERT_EQ(exit_status_, 0) << read_file(base_ / "exe.stderr");
-  ASSERT_EQ(library_error_, "");
+TEST_F(PicturePack, ThreadingDoesNotChangeTheBytes) {
+  // Generated again by the library with three workers.
+  ScratchDir dir;
+  fs::create_directories(dir.file("data"));
+  std::string error;
+  ASSERT_TRUE(assets::generate_pictures(dir.path(), 3, &error)) << error;
   for (int i = 0; i < picture_count; ++i) {
-    const std::string a = read_file(base_ / "exe" / picture_paths[i]);
-    const std::string b = read_file(base_ / "lib" / picture_paths[i]);
+    const std::vector<uint8_t> a = read_file(generated(i));
     ASSERT_FALSE(a.empty()) << picture_paths[i];
-    EXPECT_TRUE(a == b) << picture_paths[i] << " differs between runs";
+    EXPECT_TRUE(a == read_file(dir.file(picture_paths[i]))) << picture_paths[i] << " differs between runs";
   }
 }
 
@@ -141,7 +65,8 @@ TEST_F(PicturePack, FilesAreInTheFormatTheirNamesSay) {
   const std::string png_signature("\x89PNG\r\n\x1a\n", 8);
   for (int i = 0; i < picture_count; ++i) {
     const std::string path = picture_paths[i];
-    const std::string head = read_file(base_ / "exe" / path).substr(0, 8);
+    const std::vector<uint8_t> bytes = read_file(generated(i));
+    const std::string head(bytes.begin(), bytes.begin() + std::min<size_t>(bytes.size(), 8));
     if (path.ends_with(".png"))
       EXPECT_EQ(head, png_signature) << path;
     else
@@ -241,20 +166,21 @@ TEST_F(PicturePack, SequencesChangeFromPictureToPicture) {
 }
 
 TEST(SavaAssetsCommandLine, RefusesBadArgumentsWithOneLine) {
-  const fs::path err = scratch("assets_cli_stderr_");
-  EXPECT_EQ(run(quoted(SAVA_ASSETS_EXE) + " 2> " + quoted(err)), 2);  // misuse
-  std::string text = read_file(err);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+  ScratchDir dir;
+  ChildLaunch launch;
+  launch.program = SAVA_ASSETS_EXE;
+  launch.working_dir = dir.path();
+  ChildRun run = run_child(launch);
+  EXPECT_EQ(run.status(), 2);  // misuse
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 
   // A regular file where the output directory should be.
-  const fs::path blocker = scratch("assets_cli_file_");
-  { std::ofstream(blocker) << "x"; }
-  EXPECT_EQ(run(quoted(SAVA_ASSETS_EXE) + " " + quoted(blocker) + " 2> " + quoted(err)), 1);
-  text = read_file(err);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-  EXPECT_NE(text.find("cannot create"), std::string::npos) << text;
-  fs::remove(blocker);
-  fs::remove(err);
+  write_file(dir.file("blocker"), {'x'});
+  launch.args = {dir.file("blocker")};
+  run = run_child(launch);
+  EXPECT_EQ(run.status(), 1);
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_NE(run.err.find("cannot create"), std::string::npos) << run.err;
 }
 
 }  // namespace

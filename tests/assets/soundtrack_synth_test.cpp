@@ -1,14 +1,10 @@
 // The parts of the soundtrack generator: the score against the show's
 // timeline, voices that start on their exact sample, the encoder's gapless
 // round trip, and the failure path of the writer.
-#include <mpg123.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,19 +12,18 @@
 #include <gtest/gtest.h>
 
 #include "music_drumkit.h"
-#include "music_encoder.h"
+#include "mp3_encode.h"
 #include "music_score.h"
 #include "music_voices.h"
 #include "soundtrack.h"
 #include "soundtrack_flashes.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
+#include "support/sound.h"
 
 namespace {
 
 using music::StereoBuffer;
-
-std::string temp_path(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / (name + "_" + std::to_string(getpid()))).string();
-}
 
 TEST(SoundtrackScore, SectionsChangeAtTheShowsCuesAndAccentsHitEveryFlash) {
   std::vector<int32_t> starts;
@@ -93,28 +88,6 @@ TEST(SoundtrackVoices, StartOnTheirSampleAndStayInsideTheBuffer) {
   }
 }
 
-std::vector<int16_t> decode_file(const std::string& path, long* rate, int* channels) {
-  std::vector<int16_t> out;
-  mpg123_handle* mh = mpg123_new(nullptr, nullptr);
-  if (mh == nullptr) return out;
-  mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
-  if (mpg123_open(mh, path.c_str()) == MPG123_OK) {
-    std::vector<unsigned char> buffer(1 << 15);
-    int encoding = 0;
-    for (;;) {
-      size_t done = 0;
-      const int rc = mpg123_read(mh, buffer.data(), buffer.size(), &done);
-      if (rc == MPG123_NEW_FORMAT) mpg123_getformat(mh, rate, channels, &encoding);
-      const auto* pcm = reinterpret_cast<const int16_t*>(buffer.data());
-      out.insert(out.end(), pcm, pcm + done / 2);
-      if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) break;
-    }
-    mpg123_close(mh);
-  }
-  mpg123_delete(mh);
-  return out;
-}
-
 TEST(SoundtrackEncoder, GaplessDecodingGivesBackExactlyTheEncodedSamples) {
   // 1.5 s: silence, a click in the left channel at frame 20000, then a tone.
   constexpr size_t kFrames = 66150;
@@ -126,24 +99,21 @@ TEST(SoundtrackEncoder, GaplessDecodingGivesBackExactlyTheEncodedSamples) {
     pcm[2 * i] = v;
     pcm[2 * i + 1] = v;
   }
-  std::vector<unsigned char> mp3;
+  std::vector<uint8_t> mp3;
   std::string error;
-  ASSERT_TRUE(music::encode_mp3(pcm, &mp3, &error)) << error;
+  ASSERT_TRUE(mp3_encode(pcm, soundtrack_mp3, &mp3, &error)) << error;
 
   // The first frame carries the final info tag, not the encoder's placeholder.
   const std::string head(mp3.begin(), mp3.begin() + std::min<size_t>(mp3.size(), 200));
   EXPECT_TRUE(head.find("Xing") != std::string::npos || head.find("Info") != std::string::npos);
   EXPECT_NE(head.find("LAME"), std::string::npos);
 
-  const std::string path = temp_path("sava_encoder_test.mp3");
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(mp3.data()),
-                                              static_cast<std::streamsize>(mp3.size()));
-  long rate = 0;
-  int channels = 0;
-  const std::vector<int16_t> decoded = decode_file(path, &rate, &channels);
-  std::filesystem::remove(path);
-  EXPECT_EQ(rate, 44100);
-  EXPECT_EQ(channels, 2);
+  const std::string path = scratch_file("encoder_test.mp3");
+  write_file(path, mp3);
+  const DecodedSound sound = reference_decode(path, false);
+  const std::vector<int16_t>& decoded = sound.samples;
+  EXPECT_EQ(sound.rate, 44100);
+  EXPECT_EQ(sound.channels, 2);
   ASSERT_EQ(decoded.size(), pcm.size());
   size_t loudest = 0;
   for (size_t i = 0; i < 40000; ++i)
@@ -153,7 +123,7 @@ TEST(SoundtrackEncoder, GaplessDecodingGivesBackExactlyTheEncodedSamples) {
 }
 
 TEST(SoundtrackWriter, FailsAtOnceWithOneLineForAnUnwritablePath) {
-  const std::string path = temp_path("sava_no_such_dir") + "/rinnu.mp3";
+  const std::string path = scratch_file("no_such_dir") + "/rinnu.mp3";
   std::string error;
   EXPECT_FALSE(write_soundtrack(path, &error));
   EXPECT_NE(error.find(path), std::string::npos) << error;

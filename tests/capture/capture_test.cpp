@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,9 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "e2e/show_fixture.h"
-#include "support/child_process.h"
 #include "options.h"
+#include "support/child_process.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
+#include "support/show_data.h"
+#include "support/sound.h"
 
 namespace {
 
@@ -46,11 +48,7 @@ CaptureRun capture(const std::string& dir, std::vector<std::string> args, int si
     };
   }
   const ChildRun done = run_child(launch);
-  CaptureRun run;
-  run.status = done.exited ? done.exit_status : 128 + done.term_signal;
-  run.err = done.err;
-  run.out.assign(done.out.begin(), done.out.end());
-  return run;
+  return {done.status(), done.err, std::vector<uint8_t>(done.out.begin(), done.out.end())};
 }
 
 std::vector<uint32_t> words_of(const std::vector<uint8_t>& bytes) {
@@ -63,7 +61,7 @@ constexpr size_t frame_words = 400 * 300;
 
 class Capture : public ::testing::Test {
  protected:
-  void SetUp() override { write_show_data(dir_.path(), fixture_soundtrack()); }
+  void SetUp() override { write_show_data(dir_.path()); }
   std::string path(const std::string& name) const { return dir_.path() + "/" + name; }
   ScratchDir dir_;
 };
@@ -97,7 +95,7 @@ TEST_F(Capture, MissingDataGivesThePlayersMessages) {
   CaptureRun run = capture(dir_.path(), {"--null"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Couldn't open MP3 file data/rinnu.mp3\n");
-  write_file(path("data/rinnu.mp3"), fixture_soundtrack());
+  write_file(path("data/rinnu.mp3"), show_soundtrack());
   std::filesystem::remove(path("data/helsinki.png"));
   run = capture(dir_.path(), {"--null"});
   EXPECT_EQ(run.status, 1);
@@ -135,7 +133,7 @@ TEST_F(Capture, EndScreenOpensWhiteAndTheEndedShowRepeatsItsLastFrame) {
 }
 
 TEST_F(Capture, SoundIsSampleAligned) {
-  const std::vector<uint8_t> reference = reference_decode(path("data/rinnu.mp3"));
+  const std::vector<uint8_t> reference = reference_decode(path("data/rinnu.mp3")).bytes();
   ASSERT_GT(reference.size(), 44100u * 4);
   CaptureRun run = capture(dir_.path(), {"--to", "500", "--fps", "10", "--wav", "start.wav"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -258,7 +256,7 @@ TEST_F(Capture, LateStartSeeksTheRepeatedSoundtrack) {
   // Near the end of the longest range: the short soundtrack has repeated
   // some ten thousand times. Decoding all that first would take far longer
   // than this test may run.
-  const std::vector<uint8_t> reference = reference_decode(path("data/rinnu.mp3"));
+  const std::vector<uint8_t> reference = reference_decode(path("data/rinnu.mp3")).bytes();
   const CaptureRun run = capture(dir_.path(), {"--from", "99999000", "--to", "100000000", "--fps", "10", "--wav", "late.wav"});
   ASSERT_EQ(run.status, 0) << run.err;
   const auto wav = read_file(path("late.wav"));
@@ -298,7 +296,7 @@ TEST_F(Capture, VideoHasTheRightLengthRateAndSound) {
                                         "--scale", "2", "--wav", "clip.wav"});
   ASSERT_EQ(run.status, 0) << run.err;
   // The video's own sound pass leaves the frames' sound as it is.
-  const std::vector<uint8_t> reference = reference_decode(path("data/rinnu.mp3"));
+  const std::vector<uint8_t> reference = reference_decode(path("data/rinnu.mp3")).bytes();
   const auto wav = read_file(path("clip.wav"));
   ASSERT_EQ(wav.size(), 44 + 88200 * 4u);
   const size_t pass = reference.size() / 4;

@@ -99,7 +99,7 @@ TEST_F(CoreTest, ShowClockRunsOnAcrossTheTickWrap) {
   // anchor wraps, and while the counter is still before the wrap the clock
   // reads slightly negative rather than about 2^32.
   fake_ticks = 0xFFFFFFFFu - 25u;
-  ShowClock::start_in(&clock, 46);
+  ShowClock::start_in(&clock, 46, 0);
   EXPECT_EQ(clock.start_tick(), 20u);
   EXPECT_EQ(clock.read(), -46);
 }

@@ -37,11 +37,14 @@ class VirtualDisplay {
       _exit(127);
     }
     close(fds[1]);
-    // Xvfb writes its display number once it accepts clients.
-    char text[16] = {};
-    const ssize_t got = pid_ > 0 ? read(fds[0], text, sizeof text - 1) : -1;
+    // Xvfb writes its display number, then a newline (a write of its own),
+    // once it accepts clients. The pipe stays open until the newline: Xvfb
+    // ends if it cannot write it.
+    std::string number;
+    char c = 0;
+    while (pid_ > 0 && number.size() < 16 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
     close(fds[0]);
-    if (got > 0) display_ = ":" + std::string(text, text + got - (text[got - 1] == '\n' ? 1 : 0));
+    if (c == '\n' && !number.empty()) display_ = ":" + number;
   }
   ~VirtualDisplay() {
     if (pid_ > 0) {

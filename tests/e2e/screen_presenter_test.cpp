@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "player/sdl_screen.h"
 
@@ -56,6 +58,37 @@ TEST(ScreenPresenter, ConvertsIntoABlueFirstSurface) {
   const auto* pixels = static_cast<const uint32_t*>(surface->pixels);
   EXPECT_EQ(pixels[0], 0x000000u);
   EXPECT_EQ(pixels[5 * (surface->pitch / 4) + 7], (12u << 16) | (5u << 8) | 7u);
+}
+
+// The time overlay is on the presented picture only: the frame the show drew
+// is unchanged after presenting, also when it is the surface itself.
+TEST(ScreenPresenter, OverlayIsOnThePresentedPictureOnly) {
+  const std::vector<std::string> lines{"0:01"};
+  const OverlayBox box = overlay_box(lines, 40, 30);
+  for (const uint32_t red_mask : {0xFF0000u, 0xFFu}) {  // drawn into directly, converted
+    Surface surface(SDL_CreateRGBSurface(SDL_SWSURFACE, 40, 30, 32, red_mask, 0xFF00, red_mask ^ 0xFF00FFu, 0));
+    ASSERT_TRUE(surface);
+    ScreenPresenter screen(surface.get(), 40, 30);
+    ASSERT_EQ(screen.draws_direct(), red_mask == 0xFF0000u);
+    fill_pattern(screen.pixels(), 40, 30);
+    const std::vector<uint32_t> frame(screen.pixels(), screen.pixels() + 40 * 30);
+    screen.present(&lines);
+    EXPECT_EQ(std::vector<uint32_t>(screen.pixels(), screen.pixels() + 40 * 30), frame);
+    const std::vector<uint32_t> shown = screen.presented_frame();
+    int changed = 0;
+    for (int i = 0; i < 40 * 30; ++i) {
+      if (shown[i] == frame[i]) continue;
+      ++changed;
+      ASSERT_TRUE(i % 40 >= box.x && i % 40 < box.x + box.width && i / 40 >= box.y && i / 40 < box.y + box.height) << i;
+    }
+    EXPECT_GT(changed, box.width * box.height / 2);
+    if (!screen.draws_direct()) {
+      // The surface holds the presented picture, converted (blue first).
+      const auto* pixels = static_cast<const uint32_t*>(surface->pixels);
+      const uint32_t p = shown[5 * 40 + 6];
+      EXPECT_EQ(pixels[5 * (surface->pitch / 4) + 6], (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF));
+    }
+  }
 }
 
 }  // namespace

@@ -12,14 +12,12 @@
 #include <random>
 #include <string>
 
+#include "base/file_handle.h"
 #include "image/image.h"
 
 namespace test_util {
 
-struct ImageDeleter {
-  void operator()(Image* image) const { image_free(image); }
-};
-using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
+using ::ImagePtr;
 
 inline ImagePtr make_image(int32_t width, int32_t height) {
   return ImagePtr(image_create(width, height));
@@ -80,8 +78,9 @@ inline uint64_t checksum(const Image& image) {
 
 // Binary PPM of the colour channels (alpha is dropped).
 inline bool write_ppm(const std::string& path, const Image& image) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
+  FileHandle file(std::fopen(path.c_str(), "wb"));
+  if (!file) return false;
+  std::FILE* f = file.get();
   std::fprintf(f, "P6\n%d %d\n255\n", image.width, image.height);
   const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
   for (std::size_t i = 0; i < count; ++i) {
@@ -91,7 +90,7 @@ inline bool write_ppm(const std::string& path, const Image& image) {
                                   static_cast<unsigned char>(p)};
     std::fwrite(rgb, 1, 3, f);
   }
-  return std::fclose(f) == 0;
+  return std::fclose(file.release()) == 0;
 }
 
 inline std::string output_dir() {

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "image/image_store.h"
-#include "picture_files.h"
+#include "support/files.h"
+#include "support/pictures.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -42,19 +44,19 @@ const std::vector<const char*>& paths() {
 // Picture i is (i + 1) x 2 pixels, every pixel the colour i * 0x010101 of
 // its index, so order mix-ups show. The ".jpg" paths get JPEGs (flat grey
 // survives compression), the ".png" paths PNGs.
-bool write_picture(const std::string& path, int index) {
+void write_picture(const std::string& path, int index) {
   const uint32_t width = static_cast<uint32_t>(index) + 1;
   const uint8_t v = static_cast<uint8_t>(index);
-  if (path.ends_with(".jpg")) return write_jpeg(path, width, 2, JpegKind::grey, std::vector<uint8_t>(width * 2, v));
-  return write_rgb_png(path, width, 2, std::vector<uint32_t>(width * 2, index * 0x010101u));
+  write_file(path, path.ends_with(".jpg")
+                       ? encode_jpeg(width, 2, faithful_jpeg(JpegKind::grey), std::vector<uint8_t>(width * 2, v))
+                       : encode_rgb_png(width, 2, std::vector<uint32_t>(width * 2, index * 0x010101u)));
 }
 
 class StoreTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(dir_.path().empty());
-    fs::create_directory(dir_.path() / "data");
-    for (int i = 0; i < count; ++i) ASSERT_TRUE(write_picture(dir_.file(paths()[i]), i)) << paths()[i];
+    fs::create_directory(dir_.file("data"));
+    for (int i = 0; i < count; ++i) write_picture(dir_.file(paths()[i]), i);
     previous_ = fs::current_path();
     fs::current_path(dir_.path());
   }
@@ -63,7 +65,7 @@ class StoreTest : public testing::Test {
   }
 
   ImageStore store;
-  TempDir dir_;
+  ScratchDir dir_;
   fs::path previous_;
 };
 
@@ -116,7 +118,7 @@ class FileWatch {
 TEST_F(StoreTest, StopsAtTheFirstMissingFileAndOpensNoLaterOne) {
   fs::remove("data/pic55.png");
   // A later file that must never be read: a corrupt one.
-  ASSERT_TRUE(write_file("data/pic96.jpg", {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}));
+  write_file("data/pic96.jpg", {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'});
   FileWatch watch("data");
   ASSERT_TRUE(watch.ok());
 
@@ -134,14 +136,14 @@ TEST_F(StoreTest, StopsAtTheFirstMissingFileAndOpensNoLaterOne) {
   EXPECT_EQ(watch.closed, 110) << "every opened file is closed again";
 
   // Once the file is back, the same store loads completely.
-  ASSERT_TRUE(write_picture("data/pic55.png", 55));
-  ASSERT_TRUE(write_picture("data/pic96.jpg", 96));
+  write_picture("data/pic55.png", 55);
+  write_picture("data/pic96.jpg", 96);
   EXPECT_TRUE(store.load(paths().data()).loaded());
   EXPECT_EQ(store.size(), count);
 }
 
 TEST_F(StoreTest, CorruptFileIsReportedLikeAMissingOne) {
-  ASSERT_TRUE(write_file("data/pic39.jpg", {0xFF, 0xD8, 0xFF, 0xDB, 0x00}));
+  write_file("data/pic39.jpg", {0xFF, 0xD8, 0xFF, 0xDB, 0x00});
   EXPECT_STREQ(store.load(paths().data()).culprit, "data/pic39.jpg");
   EXPECT_EQ(store.size(), 0);
 }
@@ -152,10 +154,10 @@ TEST_F(StoreTest, FailuresCarryTheStartUpMessage) {
   StoreLoadResult result = store.load(paths().data());
   EXPECT_TRUE(result.unreadable);
   EXPECT_EQ(result.message(), "Couldn't load data/pic80.png");
-  ASSERT_TRUE(write_file("data/pic87.jpg", {'G', 'I', 'F', '8', '9', 'a'}));
+  write_file("data/pic87.jpg", {'G', 'I', 'F', '8', '9', 'a'});
   EXPECT_EQ(store.load(paths().data()).message(), "Couldn't load data/pic80.png");
   // A file its decoder refuses: the decoder's reason first.
-  ASSERT_TRUE(write_picture("data/pic80.png", 80));
+  write_picture("data/pic80.png", 80);
   result = store.load(paths().data());
   EXPECT_FALSE(result.unreadable);
   EXPECT_TRUE(result.message().starts_with("data/pic87.jpg: JPEG: ")) << result.message();

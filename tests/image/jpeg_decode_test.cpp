@@ -10,22 +10,19 @@
 #include <vector>
 
 #include "image/picture_load.h"
-#include "picture_files.h"
+#include "support/files.h"
+#include "support/pictures.h"
+#include "support/scratch_dir.h"
 
 namespace {
-
-struct ImageDeleter {
-  void operator()(Image* image) const { image_free(image); }
-};
-using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
 
 ImagePtr load(const std::string& path) { return ImagePtr(picture_load(path.c_str())); }
 
 #define SKIP_WITHOUT_TESTDATA()                                                        \
-  if (testdata_dir().empty()) GTEST_SKIP() << "no third-party test pictures: "        \
+  if (testdata_path().empty()) GTEST_SKIP() << "no third-party test pictures: "        \
                                            << SAVA_SOURCE_DIR "/../shared/testdata is absent"
 
-std::string jpeg_testdata(const char* name) { return testdata_dir() + "/jpeg/" + name; }
+std::string jpeg_testdata(const char* name) { return testdata_path() + "/jpeg/" + name; }
 
 // A binary PPM (P6, maxval 255) as 0xRRGGBB words.
 bool read_ppm(const std::string& path, int* width, int* height, std::vector<uint32_t>* rgb) {
@@ -82,13 +79,13 @@ TEST(JpegTestdata, TwelveBitAndBrokenCopiesAreRefused) {
   EXPECT_EQ(load(jpeg_testdata("monkey12.jpg")), nullptr);
   EXPECT_STRNE(picture_load_error(), "");
 
-  TempDir dir;
+  ScratchDir dir;
   const std::vector<uint8_t> good = read_file(jpeg_testdata("testorig.jpg"));
   ASSERT_GT(good.size(), 1000u);
   // Cut inside the scan data, inside the headers, and right after SOI.
   for (std::size_t keep : {good.size() / 2, std::size_t{300}, std::size_t{2}}) {
     SCOPED_TRACE(keep);
-    ASSERT_TRUE(write_file(dir.file("cut.jpg"), std::vector<uint8_t>(good.begin(), good.begin() + keep)));
+    write_file(dir.file("cut.jpg"), std::vector<uint8_t>(good.begin(), good.begin() + keep));
     EXPECT_EQ(load(dir.file("cut.jpg")), nullptr);
     EXPECT_STRNE(picture_load_error(), "");
   }
@@ -100,12 +97,12 @@ TEST(JpegTestdata, TwelveBitAndBrokenCopiesAreRefused) {
       break;
     }
   }
-  ASSERT_TRUE(write_file(dir.file("damaged.jpg"), damaged));
+  write_file(dir.file("damaged.jpg"), damaged);
   EXPECT_EQ(load(dir.file("damaged.jpg")), nullptr);
 }
 
 TEST(JpegDecode, RgbPixelGivesTheSameWordAsInAPng) {
-  TempDir dir;
+  ScratchDir dir;
   // Eight flat 8 x 8 blocks side by side: without subsampling and at quality
   // 100 in the RGB colour space each block survives exactly, so every pixel
   // of a row, wherever it lies, must come out with its own colour.
@@ -120,8 +117,8 @@ TEST(JpegDecode, RgbPixelGivesTheSameWordAsInAPng) {
       rgb.push_back(c);
     }
   }
-  ASSERT_TRUE(write_jpeg(dir.file("blocks.jpg"), 64, 8, JpegKind::rgb, samples));
-  ASSERT_TRUE(write_rgb_png(dir.file("blocks.png"), 64, 8, rgb));
+  write_file(dir.file("blocks.jpg"), encode_jpeg(64, 8, faithful_jpeg(JpegKind::rgb), samples));
+  write_file(dir.file("blocks.png"), encode_rgb_png(64, 8, rgb));
   ImagePtr jpeg = load(dir.file("blocks.jpg"));
   ImagePtr png = load(dir.file("blocks.png"));
   ASSERT_NE(jpeg, nullptr) << picture_load_error();
@@ -132,7 +129,7 @@ TEST(JpegDecode, RgbPixelGivesTheSameWordAsInAPng) {
   }
 
   // The usual YCbCr file: the colour conversion may round a channel by one.
-  ASSERT_TRUE(write_jpeg(dir.file("ycc.jpg"), 64, 8, JpegKind::ycbcr, samples));
+  write_file(dir.file("ycc.jpg"), encode_jpeg(64, 8, faithful_jpeg(JpegKind::ycbcr), samples));
   ImagePtr ycc = load(dir.file("ycc.jpg"));
   ASSERT_NE(ycc, nullptr);
   for (int i = 0; i < 64 * 8; ++i) {
@@ -145,8 +142,8 @@ TEST(JpegDecode, RgbPixelGivesTheSameWordAsInAPng) {
 }
 
 TEST(JpegDecode, GreyCmykAndYcckBecomeOpaqueRgbWords) {
-  TempDir dir;
-  ASSERT_TRUE(write_jpeg(dir.file("grey.jpg"), 8, 8, JpegKind::grey, std::vector<uint8_t>(64, 0x5A)));
+  ScratchDir dir;
+  write_file(dir.file("grey.jpg"), encode_jpeg(8, 8, faithful_jpeg(JpegKind::grey), std::vector<uint8_t>(64, 0x5A)));
   ImagePtr grey = load(dir.file("grey.jpg"));
   ASSERT_NE(grey, nullptr) << picture_load_error();
   EXPECT_EQ(grey->pixels[0], 0xFF5A5A5Au);
@@ -164,7 +161,7 @@ TEST(JpegDecode, GreyCmykAndYcckBecomeOpaqueRgbWords) {
       SCOPED_TRACE(testing::Message() << int(kind) << " " << std::hex << t.expected);
       std::vector<uint8_t> samples;
       for (int i = 0; i < 64; ++i) samples.insert(samples.end(), {t.c, t.m, t.y, t.k});
-      ASSERT_TRUE(write_jpeg(dir.file("cmyk.jpg"), 8, 8, kind, samples));
+      write_file(dir.file("cmyk.jpg"), encode_jpeg(8, 8, faithful_jpeg(kind), samples));
       ImagePtr image = load(dir.file("cmyk.jpg"));
       ASSERT_NE(image, nullptr) << picture_load_error();
       for (int shift : {0, 8, 16}) {
@@ -177,20 +174,18 @@ TEST(JpegDecode, GreyCmykAndYcckBecomeOpaqueRgbWords) {
 }
 
 TEST(JpegDecode, FormatIsRecognisedByContentNotName) {
-  TempDir dir;
-  ASSERT_TRUE(write_jpeg(dir.file("words.png"), 8, 8, JpegKind::rgb, std::vector<uint8_t>(192, 0x33)));
+  ScratchDir dir;
+  write_file(dir.file("words.png"), encode_jpeg(8, 8, faithful_jpeg(JpegKind::rgb), std::vector<uint8_t>(192, 0x33)));
   ImagePtr image = load(dir.file("words.png"));
   ASSERT_NE(image, nullptr) << picture_load_error();
   EXPECT_EQ(image->pixels[0], 0xFF333333u);
 }
 
 TEST(JpegDecode, HugeFrameHeadersAreRefusedBeforeAllocating) {
-  TempDir dir;
+  ScratchDir dir;
   for (uint16_t side : {uint16_t{65000}, uint16_t{16385}, uint16_t{8193}}) {
     SCOPED_TRACE(side);
-    const std::vector<uint8_t> bytes = jpeg_claiming_size(side, side);
-    ASSERT_FALSE(bytes.empty());
-    ASSERT_TRUE(write_file(dir.file("huge.jpg"), bytes));
+    write_file(dir.file("huge.jpg"), jpeg_claiming(side, side));
     EXPECT_EQ(load(dir.file("huge.jpg")), nullptr);
     EXPECT_NE(std::string(picture_load_error()).find("larger than"), std::string::npos)
         << picture_load_error();
@@ -198,16 +193,16 @@ TEST(JpegDecode, HugeFrameHeadersAreRefusedBeforeAllocating) {
 }
 
 TEST(PictureLoad, UnreadableOrUnknownFilesReturnNullWithAReason) {
-  TempDir dir;
+  ScratchDir dir;
   EXPECT_EQ(load(dir.file("missing.png")), nullptr);
   EXPECT_STREQ(picture_load_error(), "No such file or directory");
   EXPECT_TRUE(picture_load_unreadable());
   EXPECT_EQ(picture_load(nullptr), nullptr);
 
   // Neither PNG nor JPEG, shorter than a PNG signature, empty, a directory.
-  ASSERT_TRUE(write_file(dir.file("text.png"), {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}));
-  ASSERT_TRUE(write_file(dir.file("short.png"), {137, 80, 78, 71}));
-  ASSERT_TRUE(write_file(dir.file("empty.jpg"), {}));
+  write_file(dir.file("text.png"), {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
+  write_file(dir.file("short.png"), {137, 80, 78, 71});
+  write_file(dir.file("empty.jpg"), {});
   for (const char* name : {"text.png", "short.png", "empty.jpg", "."}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(load(dir.file(name)), nullptr);
@@ -217,7 +212,7 @@ TEST(PictureLoad, UnreadableOrUnknownFilesReturnNullWithAReason) {
   }
 
   // A success clears the reason of an earlier failure.
-  ASSERT_TRUE(write_rgb_png(dir.file("ok.png"), 1, 1, {0}));
+  write_file(dir.file("ok.png"), encode_rgb_png(1, 1, {0}));
   EXPECT_NE(load(dir.file("ok.png")), nullptr);
   EXPECT_STREQ(picture_load_error(), "");
 }

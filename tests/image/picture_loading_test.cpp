@@ -11,7 +11,9 @@
 #include "image/image_store.h"
 #include "image/picture_load.h"
 #include "image/picture_loading.h"
-#include "picture_files.h"
+#include "support/files.h"
+#include "support/pictures.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -20,7 +22,6 @@ constexpr int count = 60;
 class LoadingTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(dir_.path().empty());
     for (int i = 0; i < count; ++i) {
       std::string name = "pic";
       name += std::to_string(i);
@@ -34,10 +35,9 @@ class LoadingTest : public testing::Test {
   void write_all() {
     for (int i = 0; i < count; ++i) {
       const uint32_t width = static_cast<uint32_t>(i) + 8;
-      const bool ok = i % 3 == 0
-                          ? write_jpeg(names_[i], width, 3, JpegKind::grey, std::vector<uint8_t>(width * 3, i))
-                          : write_rgb_png(names_[i], width, 3, std::vector<uint32_t>(width * 3, i * 0x010101u));
-      ASSERT_TRUE(ok) << names_[i];
+      write_file(names_[i], i % 3 == 0 ? encode_jpeg(width, 3, faithful_jpeg(JpegKind::grey),
+                                                     std::vector<uint8_t>(width * 3, static_cast<uint8_t>(i)))
+                                       : encode_rgb_png(width, 3, std::vector<uint32_t>(width * 3, i * 0x010101u)));
     }
   }
   StoreLoadResult load_on(int threads, ImageStore* store) {
@@ -46,7 +46,7 @@ class LoadingTest : public testing::Test {
     return loading.finish(store);
   }
 
-  TempDir dir_;
+  ScratchDir dir_;
   std::vector<std::string> names_;
   std::vector<const char*> paths_;
 };
@@ -74,8 +74,8 @@ TEST_F(LoadingTest, SeveralBadFilesGiveTheSameRefusalAsOneThread) {
     std::vector<uint8_t> bytes;  // empty: the file is missing
   };
   const std::vector<uint8_t> garbage(500, 0xAB);
-  const std::vector<uint8_t> truncated_big_jpeg = jpeg_claiming_size(4000, 3000);  // fails late
-  const std::vector<uint8_t> huge_header = png_header_only(16384, 4096);
+  const std::vector<uint8_t> truncated_big_jpeg = jpeg_claiming(4000, 3000);  // fails late
+  const std::vector<uint8_t> huge_header = png_claiming(16384, 4096);
   const std::vector<std::vector<Bad>> sets = {
       {{41, {}}, {7, garbage}, {55, {}}},
       {{3, truncated_big_jpeg}, {4, {}}, {50, {}}, {59, garbage}},
@@ -93,7 +93,7 @@ TEST_F(LoadingTest, SeveralBadFilesGiveTheSameRefusalAsOneThread) {
       if (bad.bytes.empty()) {
         std::filesystem::remove(names_[bad.index]);
       } else {
-        ASSERT_TRUE(write_file(names_[bad.index], bad.bytes));
+        write_file(names_[bad.index], bad.bytes);
       }
     }
     SCOPED_TRACE("bad:" + line);

@@ -11,17 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "base/file_handle.h"
 #include "image/picture_load.h"
-#include "picture_files.h"
+#include "support/files.h"
+#include "support/pictures.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ImageDeleter {
-  void operator()(Image* image) const { image_free(image); }
-};
-using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
 
 ImagePtr load(const std::string& path) { return ImagePtr(picture_load(path.c_str())); }
 
@@ -65,7 +63,7 @@ bool read_raw_rows(RawPng* raw, png_bytepp rows) {
 }
 
 bool reference_decode(const std::string& path, Reference* out) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  FileHandle file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   RawPng raw;
   raw.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -136,7 +134,7 @@ bool reference_decode(const std::string& path, Reference* out) {
 
 std::vector<fs::path> pngsuite_files() {
   std::vector<fs::path> files;
-  const std::string dir = testdata_dir();
+  const std::string dir = testdata_path();
   if (dir.empty()) return files;
   for (const auto& entry : fs::directory_iterator(fs::path(dir) / "pngsuite")) {
     if (entry.path().extension() == ".png") files.push_back(entry.path());
@@ -146,7 +144,7 @@ std::vector<fs::path> pngsuite_files() {
 }
 
 #define SKIP_WITHOUT_TESTDATA()                                                        \
-  if (testdata_dir().empty()) GTEST_SKIP() << "no third-party test pictures: "        \
+  if (testdata_path().empty()) GTEST_SKIP() << "no third-party test pictures: "        \
                                            << SAVA_SOURCE_DIR "/../shared/testdata is absent"
 
 TEST(PngSuite, EveryValidFileDecodesToTheColoursItShows) {
@@ -190,9 +188,9 @@ TEST(PngSuite, EveryCorruptFileIsRefusedWithAReason) {
 }
 
 TEST(PngDecode, RgbAndRgbaFollowThePixelWordRules) {
-  TempDir dir;
+  ScratchDir dir;
   // 8-bit RGB: alpha 255, red in bits 16-23, blue in bits 0-7.
-  ASSERT_TRUE(write_rgb_png(dir.file("rgb.png"), 3, 1, {0x102030, 0xFF0000, 0x0000FF}));
+  write_file(dir.file("rgb.png"), encode_rgb_png(3, 1, {0x102030, 0xFF0000, 0x0000FF}));
   ImagePtr rgb = load(dir.file("rgb.png"));
   ASSERT_NE(rgb, nullptr);
   EXPECT_EQ(rgb->pixels[0], 0xFF102030u);
@@ -200,18 +198,18 @@ TEST(PngDecode, RgbAndRgbaFollowThePixelWordRules) {
   EXPECT_EQ(rgb->pixels[2], 0xFF0000FFu);
 
   // RGBA: alpha as in the file, colour bytes kept even under alpha 0.
-  PngLayout rgba;
-  rgba.color_type = 6;
-  ASSERT_TRUE(write_png(dir.file("rgba.png"), 2, 1, rgba, {10, 20, 30, 0, 200, 100, 50, 128}));
+  PngFormat rgba;
+  rgba.colour = PngColour::rgba;
+  write_file(dir.file("rgba.png"), encode_png(2, 1, rgba, {10, 20, 30, 0, 200, 100, 50, 128}));
   ImagePtr with_alpha = load(dir.file("rgba.png"));
   ASSERT_NE(with_alpha, nullptr);
   EXPECT_EQ(with_alpha->pixels[0], 0x000A141Eu);
   EXPECT_EQ(with_alpha->pixels[1], 0x80C86432u);
 
   // RGB with a tRNS colour: that colour alone gets alpha 0.
-  PngLayout keyed;
-  keyed.trns_color = std::vector<uint16_t>{1, 2, 3};
-  ASSERT_TRUE(write_png(dir.file("keyed.png"), 2, 1, keyed, {1, 2, 3, 1, 2, 4}));
+  PngFormat keyed;
+  keyed.colour_key = std::vector<uint16_t>{1, 2, 3};
+  write_file(dir.file("keyed.png"), encode_png(2, 1, keyed, {1, 2, 3, 1, 2, 4}));
   ImagePtr transparent = load(dir.file("keyed.png"));
   ASSERT_NE(transparent, nullptr);
   EXPECT_EQ(transparent->pixels[0], 0x00010203u);
@@ -219,10 +217,10 @@ TEST(PngDecode, RgbAndRgbaFollowThePixelWordRules) {
 }
 
 TEST(PngDecode, SixteenBitFilesEqualTheirHighByteReduction) {
-  TempDir dir;
-  for (int color_type : {2, 6}) {
-    SCOPED_TRACE(color_type);
-    const int channels = color_type == 2 ? 3 : 4;
+  ScratchDir dir;
+  for (PngColour colour : {PngColour::rgb, PngColour::rgba}) {
+    SCOPED_TRACE(static_cast<int>(colour));
+    const int channels = colour == PngColour::rgb ? 3 : 4;
     std::vector<uint16_t> wide, narrow;
     for (int i = 0; i < 5 * 4 * channels; ++i) {
       const uint16_t high = static_cast<uint16_t>((i * 37 + 11) & 0xFF);
@@ -230,13 +228,13 @@ TEST(PngDecode, SixteenBitFilesEqualTheirHighByteReduction) {
       wide.push_back(static_cast<uint16_t>(high << 8 | low));
       narrow.push_back(high);
     }
-    PngLayout layout16;
-    layout16.color_type = color_type;
+    PngFormat layout16;
+    layout16.colour = colour;
     layout16.bit_depth = 16;
-    PngLayout layout8 = layout16;
+    PngFormat layout8 = layout16;
     layout8.bit_depth = 8;
-    ASSERT_TRUE(write_png(dir.file("16.png"), 5, 4, layout16, wide));
-    ASSERT_TRUE(write_png(dir.file("8.png"), 5, 4, layout8, narrow));
+    write_file(dir.file("16.png"), encode_png(5, 4, layout16, wide));
+    write_file(dir.file("8.png"), encode_png(5, 4, layout8, narrow));
     ImagePtr a = load(dir.file("16.png"));
     ImagePtr b = load(dir.file("8.png"));
     ASSERT_NE(a, nullptr);
@@ -246,43 +244,43 @@ TEST(PngDecode, SixteenBitFilesEqualTheirHighByteReduction) {
 }
 
 TEST(PngDecode, FormatIsRecognisedByContentNotName) {
-  TempDir dir;
-  ASSERT_TRUE(write_rgb_png(dir.file("photo.jpg"), 1, 1, {0xABCDEF}));
+  ScratchDir dir;
+  write_file(dir.file("photo.jpg"), encode_rgb_png(1, 1, {0xABCDEF}));
   ImagePtr image = load(dir.file("photo.jpg"));
   ASSERT_NE(image, nullptr) << picture_load_error();
   EXPECT_EQ(image->pixels[0], 0xFFABCDEFu);
 }
 
 TEST(PngDecode, TruncatedOrDamagedFilesAreRefused) {
-  TempDir dir;
+  ScratchDir dir;
   std::vector<uint32_t> rgb(40 * 30);
   for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
-  ASSERT_TRUE(write_rgb_png(dir.file("good.png"), 40, 30, rgb));
+  write_file(dir.file("good.png"), encode_rgb_png(40, 30, rgb));
   const std::vector<uint8_t> good = read_file(dir.file("good.png"));
 
   // Cut in the middle of the image data, and just before IEND's end.
   for (std::size_t keep : {good.size() / 2, good.size() - 3, std::size_t{8}, std::size_t{20}}) {
     SCOPED_TRACE(keep);
-    ASSERT_TRUE(write_file(dir.file("cut.png"), std::vector<uint8_t>(good.begin(), good.begin() + keep)));
+    write_file(dir.file("cut.png"), std::vector<uint8_t>(good.begin(), good.begin() + keep));
     EXPECT_EQ(load(dir.file("cut.png")), nullptr);
     EXPECT_STRNE(picture_load_error(), "");
   }
   // A flipped byte in the compressed data fails the chunk's CRC.
   std::vector<uint8_t> damaged = good;
   damaged[good.size() / 2] ^= 0x55;
-  ASSERT_TRUE(write_file(dir.file("damaged.png"), damaged));
+  write_file(dir.file("damaged.png"), damaged);
   EXPECT_EQ(load(dir.file("damaged.png")), nullptr);
 }
 
 TEST(PngDecode, HugeHeadersAreRefusedBeforeAllocating) {
-  TempDir dir;
+  ScratchDir dir;
   struct Case {
     uint32_t width, height;
   };
   for (const Case c : {Case{100000, 100000}, Case{16385, 1}, Case{1, 16385}, Case{8192, 8193},
                        Case{0x7FFFFFFF, 0x7FFFFFFF}}) {
     SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
-    ASSERT_TRUE(write_file(dir.file("huge.png"), png_header_only(c.width, c.height)));
+    write_file(dir.file("huge.png"), png_claiming(c.width, c.height));
     EXPECT_EQ(load(dir.file("huge.png")), nullptr);
     if (c.width > 1000000) continue;  // libpng itself already refuses such an IHDR
     // The size check itself refused it (the token IDAT would fail only
@@ -291,18 +289,18 @@ TEST(PngDecode, HugeHeadersAreRefusedBeforeAllocating) {
         << picture_load_error();
   }
   // Within the limits, a header-only file gets as far as its image data.
-  ASSERT_TRUE(write_file(dir.file("small.png"), png_header_only(16, 16)));
+  write_file(dir.file("small.png"), png_claiming(16, 16));
   EXPECT_EQ(load(dir.file("small.png")), nullptr);
   EXPECT_EQ(std::string(picture_load_error()).find("larger than"), std::string::npos);
 }
 
 TEST(PngDecode, LargestSideIsAccepted) {
-  TempDir dir;
-  PngLayout grey;
-  grey.color_type = 0;
+  ScratchDir dir;
+  PngFormat grey;
+  grey.colour = PngColour::grey;
   std::vector<uint16_t> row(picture_max_side, 0);
   row.back() = 0x80;
-  ASSERT_TRUE(write_png(dir.file("wide.png"), picture_max_side, 1, grey, row));
+  write_file(dir.file("wide.png"), encode_png(picture_max_side, 1, grey, row));
   ImagePtr image = load(dir.file("wide.png"));
   ASSERT_NE(image, nullptr) << picture_load_error();
   EXPECT_EQ(image->width, 16384);

@@ -5,7 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "mp3_fixture.h"
+#include "mp3_tags.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
+#include "support/sound.h"
 #include "music/decoder.h"
 
 namespace {
@@ -49,10 +52,10 @@ Pass decode_all(Decoder* decoder, const std::vector<uint8_t>& input) {
 class DecoderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    mp3 = encode_mp3(test_signal(frames, 2, 44100), {});
-    path = fixture_path("decoder");
+    mp3 = test_track(frames);
+    path = scratch_file("decoder.mp3");
     write_file(path, mp3);
-    reference = reference_decode(path);
+    reference = reference_decode(path).samples;
     ASSERT_EQ(guard.decoder.handle, nullptr);
     ASSERT_EQ(decoder_init(&guard.decoder, 0), DECODE_OK);
   }

@@ -13,7 +13,10 @@
 #include <vector>
 
 #include "core/clock.h"
-#include "mp3_fixture.h"
+#include "mp3_tags.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
+#include "support/sound.h"
 #include "music/soundtrack.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -65,11 +68,11 @@ namespace {
 
 std::string tagged_track(const std::string& name, int frames) {
   std::vector<uint8_t> file = id3v2_tag("Real time", 100);
-  const auto mp3 = encode_mp3(test_signal(frames, 2, 44100), {});
+  const auto mp3 = test_track(frames);
   file.insert(file.end(), mp3.begin(), mp3.end());
   const auto v1 = id3v1_tag("Real time");
   file.insert(file.end(), v1.begin(), v1.end());
-  const std::string path = fixture_path(name);
+  const std::string path = scratch_file(name + ".mp3");
   write_file(path, file);
   return path;
 }
@@ -125,9 +128,7 @@ TEST(SoundtrackRealTime, OpeningHoldsTheFileOnlyOnce) {
 TEST(SoundtrackRealTime, CallbackThreadAndClockReaderShareOnlyTheClock) {
   std::vector<uint8_t> queue(soundtrack_queue_size);
   const std::string path = tagged_track("threads", 22050);
-  const auto reference_samples = reference_decode(path);
-  std::vector<uint8_t> reference(reference_samples.size() * 2);
-  std::memcpy(reference.data(), reference_samples.data(), reference.size());
+  const std::vector<uint8_t> reference = reference_decode(path).bytes();
   ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
   ShowClock clock([] { return uint32_t{1000}; });
   soundtrack_listen({ShowClock::start_in, ShowClock::hear_sound_from, &clock});

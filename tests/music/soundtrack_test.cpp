@@ -12,16 +12,13 @@
 #include <utility>
 #include <vector>
 
-#include "mp3_fixture.h"
+#include "mp3_tags.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
+#include "support/sound.h"
 #include "music/soundtrack.h"
 
 namespace {
-
-std::vector<uint8_t> as_bytes(const std::vector<int16_t>& samples) {
-  std::vector<uint8_t> bytes(samples.size() * 2);
-  std::memcpy(bytes.data(), samples.data(), bytes.size());
-  return bytes;
-}
 
 // `pass` repeated until it covers `length` bytes.
 std::vector<uint8_t> repeated(const std::vector<uint8_t>& pass, size_t length) {
@@ -43,7 +40,7 @@ class SoundtrackTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // Records every first-sound report's delay.
-    soundtrack_listen({[](void* delays, uint32_t delay_ms) {
+    soundtrack_listen({[](void* delays, uint32_t delay_ms, int64_t) {
                          static_cast<std::vector<uint32_t>*>(delays)->push_back(delay_ms);
                        },
                        nullptr, &first_sound_delays});
@@ -56,13 +53,13 @@ class SoundtrackTest : public ::testing::Test {
 
   // Writes an MP3 of `frames` sample frames of the test signal, with
   // `before` and `after` around the encoded stream; returns its path.
-  std::string make_track(const std::string& name, int frames, const Mp3Options& options = {},
+  std::string make_track(const std::string& name, int frames, const Mp3Settings& options = {},
                          const std::vector<uint8_t>& before = {}, const std::vector<uint8_t>& after = {}) {
     std::vector<uint8_t> file = before;
-    const auto mp3 = encode_mp3(test_signal(frames, options.channels, options.rate), options);
+    const auto mp3 = test_track(frames, options);
     file.insert(file.end(), mp3.begin(), mp3.end());
     file.insert(file.end(), after.begin(), after.end());
-    const std::string path = fixture_path(name);
+    const std::string path = scratch_file(name + ".mp3");
     write_file(path, file);
     return path;
   }
@@ -88,7 +85,7 @@ class SoundtrackTest : public ::testing::Test {
 
 TEST_F(SoundtrackTest, PrimingQueuesTheMusicFromItsFirstSample) {
   const std::string path = make_track("prime", 44100);
-  const auto reference = as_bytes(reference_decode(path));
+  const auto reference = reference_decode(path).bytes();
   // Gapless: exactly the encoded samples, without encoder delay or padding.
   ASSERT_EQ(reference.size(), 44100u * 4);
 
@@ -103,7 +100,7 @@ TEST_F(SoundtrackTest, PrimingQueuesTheMusicFromItsFirstSample) {
 
 TEST_F(SoundtrackTest, StartOffsetSkipsWholeChunksOfTheMusic) {
   const std::string path = make_track("start_ms", 44100);
-  const auto reference = as_bytes(reference_decode(path));
+  const auto reference = reference_decode(path).bytes();
   ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 100).ok());
   // 100 ms is 17640 bytes, so priming decodes until 8192 + 17640 bytes have
   // come out. Frames yield 188 (the first, after the delay), then 4608 bytes
@@ -121,18 +118,18 @@ TEST_F(SoundtrackTest, StartOffsetSkipsWholeChunksOfTheMusic) {
 
 TEST_F(SoundtrackTest, ShortTrackRepeatsWithoutAGap) {
   // Half a second: the stream crosses the seam between passes several times.
-  Mp3Options variable;
-  variable.vbr = true;
-  Mp3Options untagged;
+  Mp3Settings variable;
+  variable.vbr_quality = 4;
+  Mp3Settings untagged;
   untagged.info_tag = false;
   const struct {
     const char* name;
-    Mp3Options options;
+    Mp3Settings options;
   } cases[] = {{"cbr", {}}, {"vbr", variable}, {"no_info_frame", untagged}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = make_track(std::string("repeat_") + c.name, 22050, c.options);
-    const auto reference = as_bytes(reference_decode(path));
+    const auto reference = reference_decode(path).bytes();
     // With the info frame the decoder trims to exactly the encoded samples;
     // without it the encoder's delay and padding are part of the music.
     if (c.options.info_tag) {
@@ -149,7 +146,7 @@ TEST_F(SoundtrackTest, ShortTrackRepeatsWithoutAGap) {
 
 TEST_F(SoundtrackTest, TagsAroundTheMusicDoNotReachTheSeam) {
   const std::string plain = make_track("untagged", 22050);
-  const auto reference = as_bytes(reference_decode(plain));
+  const auto reference = reference_decode(plain).bytes();
   struct Case {
     const char* name;
     std::vector<uint8_t> before;
@@ -163,9 +160,9 @@ TEST_F(SoundtrackTest, TagsAroundTheMusicDoNotReachTheSeam) {
   ape_then_v1.insert(ape_then_v1.end(), v1.begin(), v1.end());
   // Stray MPEG frames after the music (say, the tail of another recording):
   // the info frame says where the music ends, so they are never played.
-  Mp3Options bare;
+  Mp3Settings bare;
   bare.info_tag = false;
-  std::vector<uint8_t> stray = encode_mp3(test_signal(3000, 2, 44100), bare);
+  std::vector<uint8_t> stray = test_track(3000, bare);
   stray.erase(stray.begin(), stray.begin() + 100);
   const std::vector<Case> cases = {
       {"stray_frames", {}, stray},
@@ -199,14 +196,14 @@ TEST_F(SoundtrackTest, LengthComesFromTheDataWhenTheInfoFrameContradictsIt) {
   // 10 s: 384 frames. A damaged count would make a short loop of the start,
   // or restart the music half-way; the data decides, and the delay and
   // padding are still trimmed exactly as for the intact file.
-  const auto mp3 = encode_mp3(test_signal(441000, 2, 44100), {});
-  const std::string intact = fixture_path("intact");
+  const auto mp3 = test_track(441000);
+  const std::string intact = scratch_file("intact.mp3");
   write_file(intact, mp3);
-  const auto reference = as_bytes(reference_decode(intact));
+  const auto reference = reference_decode(intact).bytes();
   ASSERT_EQ(reference.size(), 441000u * 4);
   for (const uint32_t announced : {3u, 190u, 384u}) {
     SCOPED_TRACE(announced);
-    const std::string path = fixture_path("announced" + std::to_string(announced));
+    const std::string path = scratch_file("announced" + std::to_string(announced) + ".mp3");
     write_file(path, with_announced_frames(mp3, announced));
     ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
     EXPECT_EQ(soundtrack_pass_frames(), 441000);
@@ -220,12 +217,12 @@ TEST_F(SoundtrackTest, SeekingStartsSampleExactlyAnywhereInTheRepeatedMusic) {
   // Passes of 22050 sample frames; frames given in sample frames of the
   // endless music: within the first pass, at a seam, in a later pass. The
   // damaged file is trimmed by the soundtrack itself.
-  const auto mp3 = encode_mp3(test_signal(22050, 2, 44100), {});
-  const std::string intact = fixture_path("seek");
+  const auto mp3 = test_track(22050);
+  const std::string intact = scratch_file("seek.mp3");
   write_file(intact, mp3);
-  const std::string damaged = fixture_path("seek_damaged");
+  const std::string damaged = scratch_file("seek_damaged.mp3");
   write_file(damaged, with_announced_frames(mp3, 2));
-  const auto reference = as_bytes(reference_decode(intact));
+  const auto reference = reference_decode(intact).bytes();
   for (const std::string& path : {intact, damaged}) {
     for (const int64_t frame : {int64_t{0}, int64_t{1}, int64_t{11025}, int64_t{22049}, int64_t{22050},
                                 int64_t{5 * 22050 + 777}}) {
@@ -247,7 +244,7 @@ TEST_F(SoundtrackTest, TrackShorterThanAChunkFillsTheQueueFromRepeats) {
   // 700 samples (2800 bytes) is less than one frame: three passes and more
   // per chunk, every one trimmed to the music.
   const std::string path = make_track("tiny", 700);
-  const auto reference = as_bytes(reference_decode(path));
+  const auto reference = reference_decode(path).bytes();
   ASSERT_EQ(reference.size(), 2800u);
   ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
   const auto stream = pull(6, 8192);
@@ -255,10 +252,10 @@ TEST_F(SoundtrackTest, TrackShorterThanAChunkFillsTheQueueFromRepeats) {
 }
 
 TEST_F(SoundtrackTest, MonoIsPlayedOnBothChannels) {
-  Mp3Options mono;
+  Mp3Settings mono;
   mono.channels = 1;
   const std::string path = make_track("mono", 22050, mono);
-  const auto reference = as_bytes(reference_decode(path));
+  const auto reference = reference_decode(path).bytes();
   ASSERT_EQ(reference.size(), 22050u * 4);
   ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
   const auto stream = pull(12, 8192);
@@ -271,26 +268,26 @@ TEST_F(SoundtrackTest, MonoIsPlayedOnBothChannels) {
 }
 
 TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnCodes) {
-  Mp3Options half_rate;
+  Mp3Settings half_rate;
   half_rate.rate = 22050;
   half_rate.kbps = 64;
-  Mp3Options half_rate_mono = half_rate;
+  Mp3Settings half_rate_mono = half_rate;
   half_rate_mono.channels = 1;
   const std::string low = make_track("rate22050", 11025, half_rate);
   const std::string low_mono = make_track("rate22050_mono", 11025, half_rate_mono);
-  const std::string empty = fixture_path("empty");
+  const std::string empty = scratch_file("empty.mp3");
   write_file(empty, {});
-  const std::string text = fixture_path("text");
+  const std::string text = scratch_file("text.mp3");
   std::vector<uint8_t> words;
   for (int i = 0; i < 2000; ++i) {
     const std::string line = "this is not an MP3 file, only words. ";
     words.insert(words.end(), line.begin(), line.end());
   }
   write_file(text, words);
-  const std::string missing = fixture_path("does_not_exist");
+  const std::string missing = scratch_file("does_not_exist.mp3");
   std::remove(missing.c_str());
   // Sparse: takes no space, and is refused before anything is read.
-  const std::string huge = fixture_path("huge");
+  const std::string huge = scratch_file("huge.mp3");
   write_file(huge, {});
   ASSERT_EQ(::truncate(huge.c_str(), soundtrack_max_bytes + 1), 0);
 
@@ -315,7 +312,7 @@ TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnCodes) {
 
 TEST_F(SoundtrackTest, ChunkMustFitTheQueue) {
   const std::string path = make_track("chunks", 22050);
-  const auto reference = as_bytes(reference_decode(path));
+  const auto reference = reference_decode(path).bytes();
   EXPECT_EQ(soundtrack_open(path.c_str(), 11778, queue.data(), 0).error, SoundtrackError::bad_chunk);
   EXPECT_EQ(soundtrack_open(path.c_str(), 0, queue.data(), 0).error, SoundtrackError::bad_chunk);
   EXPECT_EQ(soundtrack_open(path.c_str(), 8192, nullptr, 0).error, SoundtrackError::bad_chunk);
@@ -350,10 +347,10 @@ TEST_F(SoundtrackTest, FirstCallbackReportsWhenItsSoundIsHeardOnce) {
 
 TEST_F(SoundtrackTest, CloseResetsEverythingForTheNextOpen) {
   const std::string first = make_track("reopen_a", 22050);
-  Mp3Options other;
+  Mp3Settings other;
   other.kbps = 192;
   const std::string second = make_track("reopen_b", 30000, other);
-  const auto second_reference = as_bytes(reference_decode(second));
+  const auto second_reference = reference_decode(second).bytes();
 
   ASSERT_TRUE(soundtrack_open(first.c_str(), 8192, queue.data(), 0).ok());
   pull(15, 8192);
@@ -389,3 +386,42 @@ TEST(SoundtrackMessages, EachFailureHasItsOwnLineNamingTheFile) {
 }
 
 }  // namespace
+
+// The player's moves: a sample-exact start anywhere, and a pause that hands
+// out silence and then goes on with the very next sample. Each start of the
+// sound is reported as a first sound at its show time.
+TEST_F(SoundtrackTest, PlayFromAndPauseContinueTheStreamExactly) {
+  struct Reports {
+    std::vector<std::pair<uint32_t, int64_t>> first;  // delay, show time
+    std::vector<int64_t> from;
+  } reports;
+  soundtrack_listen({[](void* r, uint32_t delay_ms, int64_t sound_ms) {
+                       static_cast<Reports*>(r)->first.emplace_back(delay_ms, sound_ms);
+                     },
+                     [](void* r, int64_t sound_ms) { static_cast<Reports*>(r)->from.push_back(sound_ms); },
+                     &reports});
+  const std::string path = make_track("transport", 22050);
+  const auto reference = reference_decode(path).bytes();
+  ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+  pull(1, 8192);
+
+  // Sample 20000 of a 22050-sample track, standing for show time 5000 ms:
+  // the stream wraps round to the track's start 8200 bytes in.
+  ASSERT_TRUE(soundtrack_play_from(queue.data(), 8192, 20000, 5000).ok());
+  std::vector<uint8_t> expected(reference.begin() + 20000 * 4, reference.end());
+  expected.insert(expected.end(), reference.begin(), reference.end());
+  auto stream = pull(2, 8192);
+  soundtrack_pause(true);
+  const auto silence = pull(3, 8192);
+  soundtrack_pause(false);
+  const auto after = pull(2, 8192);
+  stream.insert(stream.end(), after.begin(), after.end());
+  EXPECT_EQ(first_difference(stream, repeated(expected, stream.size())), -1);
+  EXPECT_EQ(silence, std::vector<uint8_t>(silence.size(), 0));
+
+  // The first pull reported time 0, the moved sound 5000 ms, the resumed one
+  // 5000 ms plus the two chunks before the pause (16384 bytes, 92 ms).
+  using Report = std::pair<uint32_t, int64_t>;
+  EXPECT_EQ(reports.first, (std::vector<Report>{{46, 0}, {46, 5000}, {46, 5092}}));
+  EXPECT_EQ(reports.from, (std::vector<int64_t>{0, 5000, 5046, 5092, 5139}));
+}

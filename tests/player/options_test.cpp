@@ -19,6 +19,7 @@ struct Row {
   int32_t scale;
   std::string data_dir;
   std::string error;  // the start of the reason; empty when accepted
+  int32_t from_ms = 0;
 };
 
 TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
@@ -41,6 +42,9 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--data", "--windowed"}, full, Action::play, 0, "--windowed", ""},  // a value, not the option
       {{"--scale", "2", "--scale", "4"}, full, Action::play, 4, "", ""},
       {{"-f", "--scale", "1", "--data", "d"}, full, Action::play, 1, "d", ""},
+      {{"--from", "64000"}, full, Action::play, 0, "", "", 64000},
+      {{"-x", "--from", "0", "--windowed"}, window, Action::play, 0, "", "", 0},
+      {{"--from", "1", "--from", "2147483647"}, full, Action::play, 0, "", "", 2147483647},
       {{"--help"}, full, Action::help, 0, "", ""},
       {{"--windowed", "-h"}, window, Action::help, 0, "", ""},
       {{"--version"}, full, Action::version, 0, "", ""},
@@ -56,6 +60,13 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--scale", "-1"}, full, Action::play, 0, "", "--scale takes"},
       {{"--scale", "99999999999999999999"}, full, Action::play, 0, "", "--scale takes"},
       {{"--version", "--data", ""}, full, Action::play, 0, "", "--data takes a folder"},
+      {{"--from"}, full, Action::play, 0, "", "--from needs a value"},
+      {{"--from", ""}, full, Action::play, 0, "", "--from takes a show time"},
+      {{"--from", "-5"}, full, Action::play, 0, "", "--from takes"},
+      {{"--from", "5s"}, full, Action::play, 0, "", "--from takes"},
+      {{"--from", "2147483648"}, full, Action::play, 0, "", "--from takes"},
+      {{"--from", "99999999999999999999999"}, full, Action::play, 0, "", "--from takes"},
+      {{"--from", "--windowed"}, full, Action::play, 0, "", "--from takes"},
   };
   for (const Row& row : rows) {
     std::vector<const char*> argv = row.args;
@@ -74,6 +85,7 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
     EXPECT_EQ(got.options.action, row.action);
     EXPECT_EQ(got.options.scale, row.scale);
     EXPECT_EQ(got.options.data_dir, row.data_dir);
+    EXPECT_EQ(got.options.from_ms, row.from_ms);
   }
   EXPECT_EQ(parse_player_options(0, nullptr).options.video_flags, full);
 }

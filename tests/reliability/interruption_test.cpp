@@ -10,12 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "reliability_support.h"
+#include "support/files.h"
+#include "support/headless.h"
+#include "support/pictures.h"
+#include "support/scratch_dir.h"
+#include "support/show_data.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace reliability;
 
 TEST(Interruption, StopWhileLoadingThePicturesEndsCleanlyAtOnce) {
   struct Case {
@@ -33,15 +36,12 @@ TEST(Interruption, StopWhileLoadingThePicturesEndsCleanlyAtOnce) {
 #endif
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Scratch dir;
+    ScratchDir dir;
     // The first picture alone takes a second or more to decode, and is of a
     // size the show refuses once it is loaded.
-    write_fitting_show_data(dir.path(), {{"data/convexa.png", zero_png(16384, 4096)}});
-    Launch launch;
-    launch.program = c.program;
+    write_show_data(dir.path(), {{"data/convexa.png", zero_png(16384, 4096)}});
+    ChildLaunch launch = headless_launch(c.program, dir.path());
     launch.args = c.args;
-    launch.working_dir = dir.path();
-    launch.env = headless_env(dir.path());
     launch.signal = SIGTERM;
     // Ready: the player's audio device is open, the renderer's output has
     // been created; both come before the pictures are loaded.
@@ -53,14 +53,14 @@ TEST(Interruption, StopWhileLoadingThePicturesEndsCleanlyAtOnce) {
       }
       return false;
     };
-    const Outcome outcome = run(launch);
-    ASSERT_TRUE(outcome.exited) << "signal " << outcome.signal << "\n" << outcome.err;
-    EXPECT_EQ(outcome.status, c.exit_status) << outcome.err;
+    const ChildRun outcome = run_child(launch);
+    ASSERT_TRUE(outcome.exited) << "signal " << outcome.term_signal << "\n" << outcome.err;
+    EXPECT_EQ(outcome.exit_status, c.exit_status) << outcome.err;
     EXPECT_EQ(outcome.err.find("Picture"), std::string::npos) << outcome.err;
     EXPECT_EQ(outcome.err.find("Sanitizer"), std::string::npos) << outcome.err;
     if (c.exit_status == 0) {
       // The show never started: the device only ever played silence.
-      const std::vector<uint8_t> audio = read_bytes(ready);
+      const std::vector<uint8_t> audio = read_file(ready);
       EXPECT_TRUE(std::all_of(audio.begin(), audio.end(), [](uint8_t b) { return b == 0; }));
     }
     // Nothing half-written stays behind.

@@ -10,11 +10,11 @@
 
 #include "core/clock.h"
 #include "music/soundtrack.h"
-#include "reliability_support.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
+#include "support/sound.h"
 
 namespace {
-
-using namespace reliability;
 
 uint32_t fake_ticks = 0;
 uint32_t read_fake_ticks() { return fake_ticks; }
@@ -34,9 +34,9 @@ constexpr int32_t chunk = 8192;
 constexpr int64_t show_ms = 184000;
 
 TEST_F(LongPlay, ShortTrackRepeatsSeamlesslyAndTheClockCountsThroughTheWrap) {
-  Scratch dir;
+  ScratchDir dir;
   const std::string path = dir.path() + "/short.mp3";
-  write_bytes(path, encode_track(track_frames));
+  write_file(path, test_track(track_frames));
   const size_t pass = static_cast<size_t>(track_frames) * 4;
 
   // The show started 3 s before the counter wraps, and 10 ms before it, so
@@ -104,17 +104,17 @@ namespace {
 // file per callback, more time than the sound lasts: refused at the start.
 // From 256 sample frames on a track plays, repeating seamlessly.
 TEST_F(LongPlay, TracksOfAFewSamplesAreRefusedShortOnesRepeat) {
-  Scratch dir;
+  ScratchDir dir;
   std::vector<uint8_t> queue(soundtrack_queue_size, 0);
   for (const int frames : {1, 100, 255}) {
     SCOPED_TRACE(frames);
     const std::string path = dir.path() + "/tiny" + std::to_string(frames) + ".mp3";
-    write_bytes(path, encode_track(frames));
+    write_file(path, test_track(frames));
     EXPECT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0).error, SoundtrackError::no_audio);
     EXPECT_EQ(soundtrack_data, nullptr);
   }
   const std::string path = dir.path() + "/short.mp3";
-  write_bytes(path, encode_track(256));
+  write_file(path, test_track(256));
   ASSERT_TRUE(soundtrack_open(path.c_str(), chunk, queue.data(), 0).ok());
   std::vector<uint8_t> stream;
   std::vector<uint8_t> buffer(chunk);

@@ -10,28 +10,26 @@
 #include <string>
 #include <utility>
 
-#include "reliability_support.h"
 #include "show/picture_needs.h"
 #include "show/picture_size_check.h"
 #include "show/show_files.h"
+#include "support/show_data.h"
 
 namespace {
-
-using reliability::PictureSet;
 
 // Image records without pixels: the check only looks at the sizes.
 class Sizes {
  public:
   explicit Sizes(PictureSet set) {
     for (int32_t i = 0; i < picture_count; ++i) {
-      const auto size = reliability::picture_size(i, set);
+      const auto size = picture_size(i, set);
       images_[i] = {nullptr, size.width, size.height};
       pointers_[i] = &images_[i];
     }
   }
   Sizes(const Sizes&) = delete;
   Sizes& operator=(const Sizes&) = delete;
-  void set(int32_t index, reliability::Size size) { images_[index] = {nullptr, size.width, size.height}; }
+  void set(int32_t index, PictureSize size) { images_[index] = {nullptr, size.width, size.height}; }
   const Image* const* pictures() const { return pointers_.data(); }
 
  private:
@@ -46,7 +44,7 @@ TEST(PictureSizeCheck, AcceptedSetsPassAndEachPixelShortOfANeedIsRefused) {
 
   const auto needs = picture_needs();
   std::set<int32_t> reported;  // needs named by some refusal
-  for (const reliability::ShortPicture& c : reliability::short_pictures()) {
+  for (const ShortPicture& c : short_pictures()) {
     SCOPED_TRACE(std::string(picture_paths[c.index]) + " at " + std::to_string(c.size.width) + "x" +
                  std::to_string(c.size.height));
     Sizes sizes(PictureSet::smallest);
@@ -76,7 +74,7 @@ TEST(PictureSizeCheck, AcceptedSetsPassAndEachPixelShortOfANeedIsRefused) {
 }
 
 // The smallest set with some pictures' sizes changed, checked.
-std::string check_with(std::initializer_list<std::pair<int32_t, reliability::Size>> changes) {
+std::string check_with(std::initializer_list<std::pair<int32_t, PictureSize>> changes) {
   Sizes sizes(PictureSet::smallest);
   for (const auto& [index, size] : changes) sizes.set(index, size);
   return picture_size_check(sizes.pictures());

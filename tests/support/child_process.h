@@ -1,7 +1,7 @@
 // Running one of the project's programs as a child process for a test: its
 // own working directory, extra environment, standard input from /dev/null,
-// standard output and error captured, an optional signal once a delay has
-// passed (and an optional condition holds), and a time limit.
+// standard output and error captured, an optional signal once a readiness
+// condition holds, and a time limit against hangs.
 #pragma once
 
 #include <functional>
@@ -14,9 +14,10 @@ struct ChildLaunch {
   std::vector<std::string> args;  // after argv[0]
   std::string working_dir;
   std::vector<std::pair<std::string, std::string>> env;  // set in the child
-  int signal = 0;                     // sent after signal_after_ms, if non-zero
-  int signal_after_ms = 0;
-  std::function<bool()> signal_when;  // if set, also wait for this (polled)
+  int signal = 0;                     // sent once signal_when holds, if non-zero
+  int signal_after_ms = 0;            // and not before this (a fixed delay: prefer a condition)
+  std::function<bool()> signal_when;  // polled: the child is ready (a file it writes has
+                                      // grown, ...); unset: at once
   int timeout_ms = 120000;            // then SIGKILL
 };
 
@@ -27,6 +28,8 @@ struct ChildRun {
   bool timed_out = false;
   std::string out;       // standard output
   std::string err;       // standard error
+  // The status a shell would report: the exit status, or 128 + the signal.
+  int status() const { return exited ? exit_status : 128 + term_signal; }
 };
 
 // The captured output goes to files in a scratch directory of its own, never

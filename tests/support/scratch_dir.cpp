@@ -18,3 +18,8 @@ ScratchDir::~ScratchDir() {
   std::error_code ignored;
   fs::remove_all(path_, ignored);
 }
+
+std::string scratch_file(const std::string& name) {
+  static const ScratchDir process;
+  return process.file(name);
+}

@@ -1,17 +1,11 @@
 #include "picture_io.h"
 
-#include <png.h>
-
-#include <cerrno>
-#include <csetjmp>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "jpeg_write.h"
 #include "output_file.h"
+#include "png_write.h"
 
 namespace assets {
 
@@ -34,92 +28,15 @@ std::vector<uint8_t> pack(const Canvas& c, int channels) {
   return out;
 }
 
-// libpng reports errors by longjmp; this frame holds nothing with a destructor.
-struct PngError {
-  std::jmp_buf jump;
-  char message[200];
-};
-
-void png_error_fn(png_structp png, png_const_charp message) {
-  auto* err = static_cast<PngError*>(png_get_error_ptr(png));
-  std::snprintf(err->message, sizeof err->message, "%s", message);
-  std::longjmp(err->jump, 1);
-}
-void png_warning_fn(png_structp, png_const_charp) {}
-
-bool png_write_rows(std::FILE* file, int width, int height, bool alpha, png_bytep* rows,
-                    PngError* err) {
-  png_structp png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, err, png_error_fn, png_warning_fn);
-  if (png == nullptr) {
-    std::snprintf(err->message, sizeof err->message, "cannot create a PNG writer");
-    return false;
-  }
-  png_infop info = png_create_info_struct(png);
-  if (info == nullptr) {
-    png_destroy_write_struct(&png, nullptr);
-    std::snprintf(err->message, sizeof err->message, "cannot create a PNG writer");
-    return false;
-  }
-  if (setjmp(err->jump)) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_init_io(png, file);
-  png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  png_write_image(png, rows);
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
-struct JpegError {
-  jpeg_error_mgr mgr;
-  std::jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void jpeg_error_fn(j_common_ptr cinfo) {
-  auto* err = reinterpret_cast<JpegError*>(cinfo->err);
-  (*cinfo->err->format_message)(cinfo, err->message);
-  std::longjmp(err->jump, 1);
-}
-
-bool jpeg_write_rows(std::FILE* file, int width, int height, int quality, JSAMPROW* rows,
-                     JpegError* err) {
-  jpeg_compress_struct cinfo;
-  std::memset(&cinfo, 0, sizeof cinfo);
-  cinfo.err = jpeg_std_error(&err->mgr);
-  err->mgr.error_exit = jpeg_error_fn;
-  if (setjmp(err->jump)) {
-    jpeg_destroy_compress(&cinfo);
-    return false;
-  }
-  jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, file);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  cinfo.write_JFIF_header = TRUE;
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  cinfo.optimize_coding = TRUE;
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height)
-    jpeg_write_scanlines(&cinfo, &rows[cinfo.next_scanline], 1);
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  return true;
+std::vector<const uint8_t*> rows_of(const std::vector<uint8_t>& bytes, const Canvas& c, int channels) {
+  std::vector<const uint8_t*> rows(static_cast<size_t>(c.height()));
+  for (int y = 0; y < c.height(); ++y) rows[y] = bytes.data() + static_cast<size_t>(y) * c.width() * channels;
+  return rows;
 }
 
 // Pictures are written under a temporary name and renamed when complete, so
 // an interrupted run or two runs into one directory never leave a torn file.
-bool finish(OutputFile& file, bool ok, const char* message, std::string* error) {
+bool finish(OutputFile& file, bool ok, const std::string& message, std::string* error) {
   if (!ok) {
     *error = "cannot write " + file.path() + ": " + message;
     file.abandon();
@@ -146,28 +63,28 @@ bool write_png(const std::string& path, const Canvas& canvas, bool with_alpha,
                std::string* error) {
   const int channels = with_alpha ? 4 : 3;
   std::vector<uint8_t> bytes = pack(canvas, channels);
-  std::vector<png_bytep> rows(canvas.height());
-  for (int y = 0; y < canvas.height(); ++y)
-    rows[y] = bytes.data() + static_cast<size_t>(y) * canvas.width() * channels;
   OutputFile file;
   if (!open_for_writing(file, path, error)) return false;
-  PngError err{};
-  const bool ok = png_write_rows(file.stream(), canvas.width(), canvas.height(), with_alpha,
-                                 rows.data(), &err);
-  return finish(file, ok, err.message, error);
+  PngFormat format;
+  format.colour = with_alpha ? PngColour::rgba : PngColour::rgb;
+  format.level = 9;
+  std::string reason;
+  const bool ok = png_write(file.stream(), format, canvas.width(), canvas.height(),
+                            rows_of(bytes, canvas, channels).data(), &reason);
+  return finish(file, ok, reason, error);
 }
 
 bool write_jpeg(const std::string& path, const Canvas& canvas, int quality, std::string* error) {
   std::vector<uint8_t> bytes = pack(canvas, 3);
-  std::vector<JSAMPROW> rows(canvas.height());
-  for (int y = 0; y < canvas.height(); ++y)
-    rows[y] = bytes.data() + static_cast<size_t>(y) * canvas.width() * 3;
   OutputFile file;
   if (!open_for_writing(file, path, error)) return false;
-  JpegError err{};
-  const bool ok =
-      jpeg_write_rows(file.stream(), canvas.width(), canvas.height(), quality, rows.data(), &err);
-  return finish(file, ok, err.message, error);
+  JpegFormat format;
+  format.quality = quality;
+  format.optimize = true;
+  std::string reason;
+  const bool ok = jpeg_write(file.stream(), format, canvas.width(), canvas.height(),
+                             rows_of(bytes, canvas, 3).data(), &reason);
+  return finish(file, ok, reason, error);
 }
 
 }  // namespace assets

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "music_encoder.h"
 #include "music_sequencer.h"
 #include "output_file.h"
 
@@ -28,8 +27,8 @@ bool write_soundtrack(const std::string& path, std::string* error) {
   if (!file.open(path, &reason)) return fail(error, "cannot create " + reason);
 
   const std::vector<int16_t> pcm = music::render_soundtrack();
-  std::vector<unsigned char> mp3;
-  if (!music::encode_mp3(pcm, &mp3, &reason)) return fail(error, reason);
+  std::vector<uint8_t> mp3;
+  if (!mp3_encode(pcm, soundtrack_mp3, &mp3, &reason)) return fail(error, reason);
 
   if (std::fwrite(mp3.data(), 1, mp3.size(), file.stream()) != mp3.size())
     return fail(error, "cannot write " + path + ": " + std::strerror(errno));

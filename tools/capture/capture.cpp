@@ -23,7 +23,7 @@
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
 #include "output_file.h"
-#include "png_writer.h"
+#include "png_write.h"
 #include "progress.h"
 #include "show/cue_table.h"
 #include "show/data_folder.h"
@@ -136,6 +136,18 @@ int frame_name_digits(int64_t last_ms) {
   int digits = 1;
   for (int64_t v = last_ms; v >= 10; v /= 10) ++digits;
   return digits < 7 ? 7 : digits;
+}
+
+// One frame as a PNG file, fast to compress, complete or not there at all.
+bool write_frame_png(const std::string& path, const uint32_t* pixels, std::string* error) {
+  OutputFile file;
+  if (!file.open(path, error)) return false;
+  std::string reason;
+  if (!png_write_pixels(file.stream(), pixels, screen_width, screen_height, false, 1, &reason)) {
+    *error = path + ": " + reason;
+    return false;
+  }
+  return file.commit(error);
 }
 
 // Every output of a capture, each claimed before anything is rendered so
@@ -281,7 +293,7 @@ int run_capture(const CaptureOptions& o) {
     if (!failed && !o.frames_dir.empty()) {
       char name[40];
       std::snprintf(name, sizeof name, "/t%0*lld.png", digits, static_cast<long long>(now));
-      failed = !write_png_rgb(o.frames_dir + name, screen.data(), screen_width, screen_height, 1, &error);
+      failed = !write_frame_png(o.frames_dir + name, screen.data(), &error);
     }
     if (!failed && outputs.video) failed = !outputs.video->write_frame(screen.data(), &error);
     if (sheet) sheet->offer(now, screen.data());

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "png_writer.h"
+#include "png_write.h"
 
 namespace {
 
@@ -111,5 +111,8 @@ bool ContactSheet::write(std::FILE* file, const std::string& name, std::string* 
     }
     draw_text(sheet, sheet_w, x0 + 2, y0 + thumb_h + 4, label(cell.time_ms));
   }
-  return encode_png_rgb(file, name, sheet.data(), sheet_w, sheet_h, 9, error);
+  std::string reason;
+  if (png_write_pixels(file, sheet.data(), sheet_w, sheet_h, false, 9, &reason)) return true;
+  *error = name + ": " + reason;
+  return false;
 }

@@ -37,8 +37,8 @@ bool OutputFile::list(const std::string& path, bool keep_extension, std::string*
 
 bool OutputFile::open(const std::string& path, std::string* error) {
   list(path, false, error);
-  file_ = std::fopen(temporary_.c_str(), "wb");
-  if (file_ == nullptr) {
+  file_.reset(std::fopen(temporary_.c_str(), "wb"));
+  if (!file_) {
     if (error != nullptr) *error = path + ": " + std::strerror(errno);
     temporary_files::forget(ticket_);
     ticket_ = -1;
@@ -51,15 +51,14 @@ bool OutputFile::open(const std::string& path, std::string* error) {
 bool OutputFile::reserve(const std::string& path, std::string* error) {
   list(path, true, error);
   // Created here, empty, so that an unusable path fails before any work.
-  std::FILE* probe = std::fopen(temporary_.c_str(), "wb");
-  if (probe == nullptr) {
+  const FileHandle probe(std::fopen(temporary_.c_str(), "wb"));
+  if (!probe) {
     if (error != nullptr) *error = path + ": " + std::strerror(errno);
     temporary_files::forget(ticket_);
     ticket_ = -1;
     temporary_.clear();
     return false;
   }
-  std::fclose(probe);
   return true;
 }
 
@@ -70,16 +69,15 @@ bool OutputFile::commit(std::string* error) {
   }
   bool ok = true;
   int reason = 0;
-  if (file_ != nullptr) {
-    if (std::fflush(file_) != 0 || std::ferror(file_)) {
+  if (file_) {
+    if (std::fflush(file_.get()) != 0 || std::ferror(file_.get())) {
       ok = false;
       reason = errno;
     }
-    if (std::fclose(file_) != 0 && ok) {
+    if (std::fclose(file_.release()) != 0 && ok) {
       ok = false;
       reason = errno;
     }
-    file_ = nullptr;
   }
   if (ok && std::rename(temporary_.c_str(), path_.c_str()) != 0) {
     ok = false;
@@ -97,10 +95,7 @@ bool OutputFile::commit(std::string* error) {
 }
 
 void OutputFile::abandon() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
+  file_.reset();
   if (!temporary_.empty()) {
     std::remove(temporary_.c_str());
     temporary_.clear();

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/file_handle.h"
+
 class OutputFile {
  public:
   OutputFile() = default;
@@ -25,7 +27,7 @@ class OutputFile {
   // extension at its end.
   bool reserve(const std::string& path, std::string* error);
 
-  std::FILE* stream() const { return file_; }
+  std::FILE* stream() const { return file_.get(); }
   const std::string& path() const { return path_; }
   const std::string& temporary_path() const { return temporary_; }
 
@@ -40,7 +42,7 @@ class OutputFile {
  private:
   bool list(const std::string& path, bool keep_extension, std::string* error);
 
-  std::FILE* file_ = nullptr;
+  FileHandle file_;
   std::string path_;
   std::string temporary_;
   int ticket_ = -1;

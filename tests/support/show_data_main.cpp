@@ -1,16 +1,16 @@
-// Writes a complete data/ directory (pictures and a 3 s soundtrack) under the
-// directory given, for runs of the whole show where the generated show data
-// is not at hand (the sanitizer and leak-check scripts). The pictures meet
-// the show's needs; --smallest gives every picture the least size they
-// allow, --roomy sizes the scenes accept but our generator never makes.
+// sava-test-data DIR [--smallest|--roomy]: writes a complete data/ folder
+// (every picture and a 3 s soundtrack) under DIR, for runs of the whole show
+// where the generated show data is not at hand (the sanitizer and
+// leak-check scripts). The pictures meet the show's needs; --smallest gives
+// every picture the least size they allow, --roomy sizes the scenes accept
+// but our generator never makes.
 #include <cstdio>
 #include <exception>
 #include <string>
 
-#include "reliability_support.h"
+#include "support/show_data.h"
 
 int main(int argc, char** argv) {
-  using reliability::PictureSet;
   PictureSet set = PictureSet::fitting;
   bool usable = argc == 2;
   if (argc == 3) {
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    reliability::write_fitting_show_data(argv[1], {}, set);
+    write_show_data(argv[1], {}, set);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;
