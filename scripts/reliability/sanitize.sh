@@ -5,8 +5,9 @@
 #     offline (sava-capture --to 184001 --fps 10 --null), from the show data,
 #     from pictures of the least sizes the show needs, and from a roomy set
 #     (larger words and title, photographs through the scaled path, ...).
-#  2. ThreadSanitizer build (-DSAVA_TSAN=ON) of the player, run headless for
-#     a few seconds with its audio thread live and ended by SIGTERM.
+#  2. ThreadSanitizer build (-DSAVA_TSAN=ON): the tests of the picture
+#     decoding workers, then the player (which decodes on them) run headless
+#     for a few seconds with its audio thread live and ended by SIGTERM.
 # The show data is the generated data/ of the project root when it is
 # complete, otherwise fixture data written by sava-test-data (tests/support).
 #
@@ -81,9 +82,12 @@ for set in smallest roomy; do
 done
 
 # ---------------------------------------------------------------- ThreadSanitizer
-step "ThreadSanitizer build of the player ($tsan)"
+step "ThreadSanitizer build of the player and the picture tests ($tsan)"
 cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=Release -DSAVA_TSAN=ON >/dev/null
-cmake --build "$tsan" -j"$jobs" --target sava >/dev/null
+cmake --build "$tsan" -j"$jobs" --target sava image_tests >/dev/null
+
+step "picture decoding workers under ThreadSanitizer"
+"$tsan/image_tests" --gtest_filter='LoadingTest.*' --gtest_brief=1
 
 step "player under ThreadSanitizer for ${play_seconds}s, ended by SIGTERM"
 (
