@@ -205,7 +205,7 @@ int play(const PlayerOptions& options) {
   if (!loaded.loaded()) return fail("%s\n", loaded.message().c_str());
   // A picture too small for a rectangle a scene reads from it stops the
   // show here rather than being drawn wrongly.
-  const std::string size_problem = picture_size_check(pictures.images());
+  const std::string size_problem = picture_size_check(pictures.images(), files.picture_paths());
   if (!size_problem.empty()) return fail("%s\n", size_problem.c_str());
 
   int status = 0;

@@ -1,7 +1,6 @@
 #include "show/picture_size_check.h"
 
 #include "show/picture_needs.h"
-#include "show/show_files.h"
 
 namespace {
 
@@ -11,15 +10,14 @@ std::string size_text(int32_t width, int32_t height) {
 
 // "at least 539x300", "at least 66 pixels high", "at least 400x300, the size
 // of data/traffic1.jpg", "exactly 400 pixels wide and at least 300 high".
-std::string need_text(const PictureNeed& need, const Image* const* pictures) {
+std::string need_text(const PictureNeed& need, const Image* const* pictures, const char* const* paths) {
   if (need.exact_width) {
     return "exactly " + std::to_string(need.width) + " pixels wide and at least " + std::to_string(need.height) +
            " high";
   }
   if (need.reference >= 0) {
     const Image* reference = pictures[need.reference];
-    return "at least " + size_text(reference->width, reference->height) + ", the size of " +
-           picture_paths[need.reference];
+    return "at least " + size_text(reference->width, reference->height) + ", the size of " + paths[need.reference];
   }
   if (need.width <= 1) return "at least " + std::to_string(need.height) + " pixels high";
   if (need.height <= 1) return "at least " + std::to_string(need.width) + " pixels wide";
@@ -28,15 +26,15 @@ std::string need_text(const PictureNeed& need, const Image* const* pictures) {
 
 }  // namespace
 
-std::string picture_size_check(const Image* const* pictures) {
+std::string picture_size_check(const Image* const* pictures, const char* const* paths) {
   for (int32_t i = 0; i < picture_count; ++i) {
     const Image* picture = pictures[i];
     for (const PictureNeed& need : picture_needs()) {
       if (!need_covers(need, i)) continue;
       const Image* reference = need.reference >= 0 ? pictures[need.reference] : nullptr;
       if (need_met(need, picture->width, picture->height, reference)) continue;
-      return "Picture " + std::string(picture_paths[i]) + " is " + size_text(picture->width, picture->height) +
-             " pixels; the show needs " + need_text(need, pictures) + " (" + need.reason + ")";
+      return "Picture " + std::string(paths[i]) + " is " + size_text(picture->width, picture->height) +
+             " pixels; the show needs " + need_text(need, pictures, paths) + " (" + need.reason + ")";
     }
   }
   return {};

@@ -411,6 +411,27 @@ TEST(BadData, PictureSetsTheScenesAcceptPlayAndOthersAreRefusedWithOneLine) {
     }
   }
 
+  {  // Data found elsewhere (--data): the line names the file where it is.
+    const ShortPicture c = short_pictures().front();
+    ScratchDir dir;
+    ScratchDir elsewhere;
+    std::map<std::string, std::vector<uint8_t>> replace;
+    for (const auto& [index, size] : c.sizes) replace[picture_paths[index]] = picture_file(index, size);
+    write_show_data(dir.path(), replace, PictureSet::smallest);
+    for (const Program& program : list) {
+      SCOPED_TRACE(std::string(program.name) + ": --data");
+      ChildLaunch launch = launch_in(program, elsewhere.path(), {"--to", "300", "--null"});
+      launch.args.insert(launch.args.end(), {"--data", dir.file("data")});
+      launch.timeout_ms = 30000;
+      const ChildRun outcome = run_child(launch);
+      EXPECT_EQ(outcome.exit_status, 1) << outcome.err;
+      const auto lines = message_lines(outcome.err);
+      ASSERT_EQ(lines.size(), 1u) << outcome.err;
+      EXPECT_EQ(lines[0].rfind("Picture " + dir.path() + "/" + picture_paths[c.index] + " is ", 0), 0u)
+          << outcome.err;
+    }
+  }
+
   ScratchDir dir;
   write_show_data(dir.path(), {{"data/convexa.png", {}}}, PictureSet::smallest);
   for (const Program& program : list) {

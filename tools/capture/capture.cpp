@@ -253,7 +253,7 @@ int run_capture(const CaptureOptions& o) {
     std::fprintf(stderr, "%s\n", loaded.message().c_str());
     return 1;
   }
-  const std::string size_problem = picture_size_check(pictures.images());
+  const std::string size_problem = picture_size_check(pictures.images(), files.picture_paths());
   if (!size_problem.empty()) {
     std::fprintf(stderr, "%s\n", size_problem.c_str());
     return 1;
