@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/file_handle.h"
 #include "image/image_store.h"
 #include "player/input_script.h"
 #include "player/launch.h"
@@ -68,9 +69,6 @@ class PlayerSession {
   int32_t frame_time_ = 0;
   int64_t frames_ = 0;
   std::optional<ScriptRunner> script_;
-  struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-  std::unique_ptr<std::FILE, FileCloser> trace_;  // the script's frame times
+  FileHandle trace_;  // the script's frame times
   int status_ = 0;
 };

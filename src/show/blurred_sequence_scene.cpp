@@ -190,9 +190,7 @@ void apply_smear_rule(int32_t* position, int32_t* span, int32_t extent, const Sm
 
 void rest_word(CompositorState& s, const Scene& scene, const GlideRule& rule) {
   s.opacity = 0;
-  s.src = scene.picture(rule.picture);
-  s.src_w = s.dst_w = s.src->width;
-  s.src_h = s.dst_h = s.src->height;
+  set_picture(s, scene.picture(rule.picture));
   s.dst_y = rule.row;
 }
 

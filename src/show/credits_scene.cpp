@@ -22,19 +22,6 @@ constexpr Credit credit_blocks[3][4] = {
     {{pic::pelsi, 155, 225}, {pic::pelsi, 155, 225}, {pic::brannik, 185, 230}, {pic::pkt, 185, 150}},
 };
 
-int32_t block_of(int32_t t) {
-  if (t <= 3999) return 0;
-  if (t <= 7999) return 1;
-  if (t <= 11999) return 2;
-  return 3;
-}
-
-void set_picture(CompositorState& s, Image* picture) {
-  s.src = picture;
-  s.src_w = s.dst_w = s.src->width;
-  s.src_h = s.dst_h = s.src->height;
-}
-
 // The title pair: "credits" in the first half, "thanks" in the second, each
 // copy gliding 70 pixels onto column 170 over two seconds.
 template <Side side>

@@ -37,9 +37,7 @@ constexpr WordRule word_b_late{2000, 3999, {pic::possibility, 93, 120, -80}, {pi
 template <const WordRule& rule>
 void word_update(CompositorState& s, const Scene& scene, int32_t t) {
   const WordPlacement& p = t < 4000 ? rule.first_half : rule.second_half;
-  s.src = scene.picture(p.picture);
-  s.src_w = s.dst_w = s.src->width;
-  s.src_h = s.dst_h = s.src->height;
+  set_picture(s, scene.picture(p.picture));
   s.dst_y = p.row;
   const int32_t u = t % 4000;
   if (u < rule.start || u > rule.last) {

@@ -50,12 +50,6 @@ FadeStep laptop_fade(int32_t t) {
   return holds[3];
 }
 
-void set_picture(CompositorState& s, Image* picture) {
-  s.src = picture;
-  s.src_w = s.dst_w = s.src->width;
-  s.src_h = s.dst_h = s.src->height;
-}
-
 // The sine swell shared by the captions: rises and falls over each 4000 ms
 // half, scaled by `peak` (negated in the second half, where the sine is
 // negative).

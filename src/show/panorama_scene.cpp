@@ -41,13 +41,6 @@ constexpr ThumbnailSlot thumbnail_slots[3] = {
      3999},
 };
 
-int32_t block_of(int32_t t) {
-  if (t <= 3999) return 0;
-  if (t <= 7999) return 1;
-  if (t <= 11999) return 2;
-  return 3;
-}
-
 // Sizes stay those of the slot's first picture.
 template <int Slot>
 void thumbnail_update(CompositorState& s, const Scene& scene, int32_t t) {
@@ -86,14 +79,12 @@ void caption_jitter_update(CompositorState& s, const Scene& scene, int32_t t) {
   const int32_t u = first_half ? t : t - 8000;
   const int32_t base_x = first_half ? 240 : 15;
   const int32_t base_y = first_half ? 30 : 120;
-  s.src = scene.picture(first_half ? pic::peaceofmind : pic::escapingreality);
+  set_picture(s, scene.picture(first_half ? pic::peaceofmind : pic::escapingreality));
   // The jitter range shrinks from 10 pixels to 2 as j grows.
   const int32_t j = trunc_i32(std::sin(u * pi * 0.5 / 8000.0) * 9.0);
   s.dst_x = std::rand() % (10 - j) - j / 2 + base_x;
   s.dst_y = std::rand() % (10 - j) - j / 2 + base_y;
   s.opacity = static_cast<uint8_t>(trunc_i32(std::sin(u * pi / 8000.0) * 63.0));
-  s.src_w = s.dst_w = s.src->width;
-  s.src_h = s.dst_h = s.src->height;
 }
 
 void panorama_blur_update(VerticalBlurState& s, int32_t t) {

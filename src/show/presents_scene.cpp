@@ -45,14 +45,10 @@ void frame_mask_update(ColumnMaskState& s, int32_t t) {
 }
 
 void word_flicker_update(CompositorState& s, int32_t t) {
-  if (t > 6000) {
-    s.opacity = static_cast<uint8_t>(187 - (t - 6000) / 16);
-  } else if (t > 4000 || std::sin(std::pow(t / 600.0, 2.0)) > 0) {
-    // The sign of sin((t / 600)^2) flips ever faster: an accelerating flicker.
-    s.opacity = static_cast<uint8_t>(t / 32);
-  } else {
-    s.opacity = 0;
-  }
+  // Up to 4 s the word flickers: the sign of sin((t / 600)^2) flips ever
+  // faster, an accelerating flicker. Then it fades as the symbol does.
+  const bool shown = t > 4000 || std::sin(std::pow(t / 600.0, 2.0)) > 0;
+  s.opacity = shown ? presents_fade(t) : 0;
 }
 
 void symbol_fade_update(CompositorState& s, int32_t t) { s.opacity = presents_fade(t); }

@@ -38,6 +38,17 @@ inline void place_picture(CompositorState& s, Image* src, Image* dst, int32_t x,
        .smooth = 0};
 }
 
+// Points a Compositor record at `picture`, drawn one to one at its own size
+// (its place, opacity and rule stay as they are).
+inline void set_picture(CompositorState& s, Image* picture) {
+  s.src = picture;
+  s.src_w = s.dst_w = picture->width;
+  s.src_h = s.dst_h = picture->height;
+}
+
+// Which of the four 4000 ms blocks of a 16 s scene time `t` (0 or more) is in.
+inline int32_t block_of(int32_t t) { return t / 4000 < 3 ? t / 4000 : 3; }
+
 // Fills a Compositor record to draw the whole of `src` over the whole of
 // `dst`: one to one when the sizes agree, scaled otherwise.
 inline void place_stretched(CompositorState& s, Image* src, Image* dst, uint8_t opacity, blend::Rule blend) {

@@ -79,19 +79,9 @@ void build_title_card_scene(SceneBuilder<>& b) {
 
   place_full_frame(b.add(update<backdrop_blink_update>), b.picture(pic::factory1_png), back, 0, blend::replace);
 
-  b.add(update<title_zoom_update>) = {.src = back,
-                                      .dst = screen,
-                                      .src_x = 0,
-                                      .src_y = 0,
-                                      .dst_x = 0,
-                                      .dst_y = 0,
-                                      .src_w = back->width,
-                                      .src_h = back->height,
-                                      .dst_w = screen->width,
-                                      .dst_h = screen->height,
-                                      .opacity = 255,
-                                      .blend = blend::replace,
-                                      .smooth = 1};
+  CompositorState& zoom = b.add(update<title_zoom_update>);
+  place_stretched(zoom, back, screen, 255, blend::replace);
+  zoom.smooth = 1;
 
   b.add(update<title_bar_update>) = {.src = screen,
                                      .dst = screen,

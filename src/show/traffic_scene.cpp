@@ -74,19 +74,7 @@ void build_traffic_scene(SceneBuilder<>& b) {
 
   // Every photograph is drawn through the first one's rectangle.
   Image* first = b.picture(pic::traffic1);
-  b.add(update<traffic_photo_update>) = {.src = first,
-                                         .dst = screen,
-                                         .src_x = 0,
-                                         .src_y = 0,
-                                         .dst_x = 0,
-                                         .dst_y = 0,
-                                         .src_w = first->width,
-                                         .src_h = first->height,
-                                         .dst_w = screen->width,
-                                         .dst_h = screen->height,
-                                         .opacity = 255,
-                                         .blend = blend::replace,
-                                         .smooth = 0};
+  place_stretched(b.add(update<traffic_photo_update>), first, screen, 255, blend::replace);
 
   b.add(update<traffic_smear_update>) = {.image = screen, .column = 0, .span = 0};
 

@@ -79,19 +79,7 @@ void build_train_scene(SceneBuilder<>& b) {
   Image* screen = b.screen();
 
   Image* train = b.picture(pic::train_jpg);
-  b.add<CompositorState>() = {.src = train,
-                              .dst = screen,
-                              .src_x = 0,
-                              .src_y = 0,
-                              .dst_x = 0,
-                              .dst_y = 0,
-                              .src_w = train->width,
-                              .src_h = train->height,
-                              .dst_w = screen->width,
-                              .dst_h = screen->height,
-                              .opacity = 255,
-                              .blend = blend::replace,
-                              .smooth = 0};
+  place_stretched(b.add<CompositorState>(), train, screen, 255, blend::replace);
 
   place_picture(b.add(update<train_slide_update>), b.picture(pic::train_png), screen, 400, 65, 255, blend::alpha);
 

@@ -289,9 +289,7 @@ TEST_F(Capture, WholeShowEndsAtItsLastCue) {
 }
 
 TEST_F(Capture, VideoHasTheRightLengthRateAndSound) {
-  if (std::system("command -v ffmpeg >/dev/null 2>&1 && command -v ffprobe >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "ffmpeg is not installed";
-  }
+  if (!ffmpeg_installed()) GTEST_SKIP() << "ffmpeg is not installed";
   const CaptureRun run = capture(dir_.path(), {"--from", "8000", "--to", "10000", "--fps", "30", "--video", "clip.mp4",
                                         "--scale", "2", "--wav", "clip.wav"});
   ASSERT_EQ(run.status, 0) << run.err;

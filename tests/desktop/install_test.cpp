@@ -5,39 +5,17 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/headless.h"
 #include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// True once the recording holds a sample that is not silence: the pictures
-// are loaded and the show has started.
-bool sound_started(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  for (std::istreambuf_iterator<char> it(in), end; it != end; ++it) {
-    if (*it != 0) return true;
-  }
-  return false;
-}
-
-std::vector<std::pair<std::string, std::string>> headless_env(const std::string& audio_file) {
-  std::vector<std::pair<std::string, std::string>> env = {
-      {"SDL_VIDEODRIVER", "dummy"}, {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", audio_file}};
-  // Only read by programs built with the leak checker.
-  const char* lsan = std::getenv("LSAN_OPTIONS");
-  env.emplace_back("LSAN_OPTIONS", std::string(lsan != nullptr ? lsan : "") +
-                                       ":suppressions=" SAVA_SOURCE_DIR "/tests/e2e/lsan_suppressions.txt");
-  return env;
-}
 
 TEST(InstalledTree, ProgramsFindTheInstalledDataFromAnEmptyFolder) {
   ScratchDir root;
@@ -60,14 +38,12 @@ TEST(InstalledTree, ProgramsFindTheInstalledDataFromAnEmptyFolder) {
   // told to stop.
   const std::string empty = root.path() + "/empty";
   fs::create_directory(empty);
-  const std::string audio = root.path() + "/audio.raw";
-  ChildLaunch play;
-  play.program = prefix + "/bin/sava";
+  // The sound is recorded in root, outside the empty working folder.
+  ChildLaunch play = headless_launch(prefix + "/bin/sava", root.path());
   play.args = {"--windowed"};
   play.working_dir = empty;
-  play.env = headless_env(audio);
   play.signal = SIGTERM;
-  play.signal_when = [&] { return sound_started(audio); };
+  play.signal_when = once_played(root.path(), 4);
   play.timeout_ms = 120000;
   const ChildRun played = run_child(play);
   ASSERT_FALSE(played.timed_out) << played.err;
@@ -78,11 +54,9 @@ TEST(InstalledTree, ProgramsFindTheInstalledDataFromAnEmptyFolder) {
   // Moved elsewhere, the tree still finds its data beside its programs.
   const std::string moved = root.path() + "/moved";
   fs::rename(prefix, moved);
-  ChildLaunch capture;
-  capture.program = moved + "/bin/sava-capture";
+  ChildLaunch capture = headless_launch(moved + "/bin/sava-capture", root.path());
   capture.args = {"--to", "100", "--null"};
   capture.working_dir = empty;
-  capture.env = headless_env(audio);
   const ChildRun captured = run_child(capture);
   ASSERT_TRUE(captured.exited) << captured.err;
   EXPECT_EQ(captured.exit_status, 0) << captured.err;

@@ -58,7 +58,7 @@ ChildRun run_child(const ChildLaunch& launch) {
     if (waitpid(pid, &status, WNOHANG) == pid) break;
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    if (!signalled && elapsed >= launch.signal_after_ms && (!launch.signal_when || launch.signal_when())) {
+    if (!signalled && (!launch.signal_when || launch.signal_when())) {
       kill(pid, launch.signal);
       signalled = true;
     }

@@ -15,7 +15,6 @@ struct ChildLaunch {
   std::string working_dir;
   std::vector<std::pair<std::string, std::string>> env;  // set in the child
   int signal = 0;                     // sent once signal_when holds, if non-zero
-  int signal_after_ms = 0;            // and not before this (a fixed delay: prefer a condition)
   std::function<bool()> signal_when;  // polled: the child is ready (a file it writes has
                                       // grown, ...); unset: at once
   int timeout_ms = 120000;            // then SIGKILL
