@@ -23,7 +23,7 @@ Image* image_create(int32_t width, int32_t height) {
 
 void image_free(Image* image) {
   if (image == nullptr) return;
-  std::free(image->pixels);
+  if (!image->borrowed_pixels) std::free(image->pixels);
   std::free(image);
 }
 
@@ -33,7 +33,6 @@ Image* image_create_over(uint32_t* pixels, int32_t width, int32_t height) {
   image->pixels = pixels;
   image->width = width;
   image->height = height;
+  image->borrowed_pixels = true;
   return image;
 }
-
-void image_free_record(Image* image) { std::free(image); }

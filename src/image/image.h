@@ -9,19 +9,21 @@ struct Image {
   uint32_t* pixels;
   int32_t width;
   int32_t height;
+  // The pixels are part of a block owned elsewhere (image_create_over):
+  // image_free then frees the record only.
+  bool borrowed_pixels = false;
 };
 
 // Allocates the record and a zero-filled width x height pixel array.
 Image* image_create(int32_t width, int32_t height);
 
-// Null does nothing; otherwise frees the pixels, then the record.
+// Null does nothing; otherwise frees the pixels (unless borrowed), then the
+// record.
 void image_free(Image* image);
 
 // A record for pixels owned elsewhere (a block shared by many pictures):
-// null if the record cannot be allocated. Freed with image_free_record, which
-// leaves the pixels alone, never with image_free.
+// null if the record cannot be allocated. image_free leaves its pixels alone.
 Image* image_create_over(uint32_t* pixels, int32_t width, int32_t height);
-void image_free_record(Image* image);
 
 // An image that frees itself.
 struct ImageFree {

@@ -79,13 +79,7 @@ ImageStore& ImageStore::operator=(ImageStore&& other) noexcept {
 }
 
 void ImageStore::clear() {
-  for (Image* image : images_) {
-    if (block_ != nullptr && image != nullptr && block_->contains(image->pixels)) {
-      image_free_record(image);
-    } else {
-      image_free(image);
-    }
-  }
+  for (Image* image : images_) image_free(image);
   images_.clear();
   block_.reset();
 }

@@ -206,7 +206,7 @@ Image* jpeg_decode(std::FILE* file) {
   const bool ok = jpeg_decode_into(&job, file);
   jpeg_destroy_decompress(&job.cinfo);
   if (!ok) {
-    picture_image_discard(job.image);
+    image_free(job.image);
     return nullptr;
   }
   return job.image;

@@ -32,9 +32,6 @@ bool picture_size_acceptable(uint64_t width, uint64_t height);
 // number of pixels.
 Image* picture_image_create(uint32_t width, uint32_t height);
 
-// Frees an Image of picture_image_create that a decoder gives up on.
-void picture_image_discard(Image* image);
-
 // Zero-filled pixels, owned elsewhere, for the next picture decoded on this
 // thread if it has `count` pixels; (nullptr, 0) for none. The caller tells
 // the outcome by the decoded image's pixel pointer.

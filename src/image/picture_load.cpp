@@ -76,14 +76,6 @@ void picture_place_next(uint32_t* pixels, uint64_t count) {
   placed_count = pixels != nullptr ? count : 0;
 }
 
-void picture_image_discard(Image* image) {
-  if (image != nullptr && placed_pixels != nullptr && image->pixels == placed_pixels) {
-    image_free_record(image);
-  } else {
-    image_free(image);
-  }
-}
-
 Image* picture_image_create(uint32_t width, uint32_t height) {
   const bool placed = placed_pixels != nullptr && static_cast<uint64_t>(width) * height == placed_count;
   Image* image = placed ? image_create_over(placed_pixels, static_cast<int32_t>(width), static_cast<int32_t>(height))

@@ -62,17 +62,7 @@ PictureLoading::~PictureLoading() {
   for (std::thread& worker : workers_) {
     if (worker.joinable()) worker.join();
   }
-  for (int32_t i = 0; i < count_; ++i) free_image(i);
-}
-
-void PictureLoading::free_image(int32_t index) {
-  Slot& slot = slots_[index];
-  if (slot.image != nullptr && slot.place != nullptr && slot.image->pixels == slot.place) {
-    image_free_record(slot.image);
-  } else {
-    image_free(slot.image);
-  }
-  slot.image = nullptr;
+  for (int32_t i = 0; i < count_; ++i) image_free(slots_[i].image);
 }
 
 void PictureLoading::work() {
@@ -171,7 +161,6 @@ void PictureLoading::decode_pictures() {
     slot.pixels = static_cast<uint64_t>(image->width) * static_cast<uint64_t>(image->height);
     // Checked again as decoded, in case a file changed since its header was read.
     if (decoded_pixels_.fetch_add(slot.pixels) + slot.pixels > picture_store_max_pixels) {
-      over_limit_.store(true);
       stop_all();
     }
   }

@@ -53,7 +53,6 @@ class PictureLoading {
   bool decode_should_stop(int32_t index) const;
   void stop_all() { stop_.store(true, std::memory_order_relaxed); }
   void wait_for_workers();
-  void free_image(int32_t index);
 
   const char* const* paths_;
   int32_t count_ = 0;
@@ -65,7 +64,6 @@ class PictureLoading {
   std::atomic<int32_t> first_failure_{0};
   std::atomic<uint64_t> decoded_pixels_{0};
   std::atomic<bool> stop_{false};
-  std::atomic<bool> over_limit_{false};
   // Set by the last worker through the header phase: the refusal of the
   // headers' total, or the block the pictures are decoded into.
   std::string headers_refusal_;

@@ -43,13 +43,11 @@ PixelBlock::PixelBlock(std::size_t words) {
     const auto start = (reinterpret_cast<std::uintptr_t>(mapping) + huge_page - 1) & ~(huge_page - 1);
     data_ = reinterpret_cast<uint32_t*>(start);
     madvise(data_, bytes, MADV_HUGEPAGE);  // a hint: without it the block still works
-    words_ = words;
     return;
   }
   mapped_bytes_ = 0;
 #endif
   data_ = static_cast<uint32_t*>(std::calloc(words, sizeof(uint32_t)));
-  if (data_ != nullptr) words_ = words;
 }
 
 PixelBlock::~PixelBlock() {

@@ -21,13 +21,9 @@ class PixelBlock {
   ~PixelBlock();
 
   uint32_t* data() const { return data_; }
-  bool contains(const uint32_t* pixels) const {
-    return data_ != nullptr && pixels >= data_ && pixels < data_ + words_;
-  }
 
  private:
   uint32_t* data_ = nullptr;
-  std::size_t words_ = 0;
   void* mapping_ = nullptr;  // what was mapped, when data_ lies in a mapping
   std::size_t mapped_bytes_ = 0;
 };

@@ -154,7 +154,7 @@ Image* png_decode(std::FILE* file) {
   png_job_end(&job);
   std::free(job.rows);
   if (!ok) {
-    picture_image_discard(job.image);
+    image_free(job.image);
     return nullptr;
   }
   return job.image;

@@ -265,7 +265,6 @@ void soundtrack_pause(bool pause) {
   paused = pause;
 }
 
-bool soundtrack_paused() { return paused; }
 
 void soundtrack_close() {
   decoder_exit(&decoder);

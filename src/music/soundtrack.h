@@ -106,7 +106,6 @@ SoundtrackResult soundtrack_play_from(uint8_t* queue, int32_t chunk, int64_t fra
 // and tells the listener nothing. Resumed, the next callback continues with
 // the very next sample, reported to the listener as the first sound again.
 void soundtrack_pause(bool paused);
-bool soundtrack_paused();
 
 // Releases the decoder's input, closes the file, frees the data and resets
 // every state of this unit so that the soundtrack can be opened again.
