@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "player/launch.h"
+#include "player/whole_number.h"
 
 namespace {
 
@@ -19,14 +20,7 @@ constexpr KeyName key_names[] = {
 };
 
 bool parse_count(const std::string& text, int64_t* value) {
-  if (text.empty() || text.size() > 12) return false;
-  int64_t v = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-  }
-  *value = v;
-  return true;
+  return text.size() <= 12 && parse_whole_number(text.c_str(), INT64_MAX / 10, value);
 }
 
 bool parse_key(std::string name, ScriptStep* step) {

@@ -1,11 +1,10 @@
 #include "player/options.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include "player/launch.h"
+#include "player/whole_number.h"
 
 #ifndef SAVA_VERSION
 #define SAVA_VERSION "unknown"
@@ -29,10 +28,8 @@ bool set_windowed(PlayerOptions* o, const char*, std::string*) {
 }
 
 bool set_scale(PlayerOptions* o, const char* value, std::string* error) {
-  errno = 0;
-  char* end = nullptr;
-  const long n = std::strtol(value, &end, 10);
-  if (*value < '0' || *value > '9' || *end != '\0' || errno != 0 || n < 1 || n > player_max_scale) {
+  int64_t n = 0;
+  if (!parse_whole_number(value, player_max_scale, &n) || n < 1) {
     *error = "--scale takes a whole number from 1 to " + std::to_string(player_max_scale) + ", not '" + value + "'";
     return false;
   }
@@ -49,13 +46,10 @@ bool set_data(PlayerOptions* o, const char* value, std::string* error) {
   return true;
 }
 
-// A show time: decimal digits only, at most 2147483647 ms.
+// A show time: at most 2147483647 ms.
 bool set_from(PlayerOptions* o, const char* value, std::string* error) {
   int64_t ms = 0;
-  for (const char* p = value; *p != '\0' && ms <= INT32_MAX; ++p) {
-    ms = (*p >= '0' && *p <= '9') ? ms * 10 + (*p - '0') : INT64_MAX;
-  }
-  if (*value == '\0' || ms > INT32_MAX) {
+  if (!parse_whole_number(value, INT32_MAX, &ms)) {
     *error = std::string("--from takes a show time in whole milliseconds (0 to 2147483647), not '") + value + "'";
     return false;
   }

@@ -26,17 +26,12 @@ std::string temporary_name(const std::string& path, bool keep_extension) {
 
 OutputFile::~OutputFile() { abandon(); }
 
-bool OutputFile::list(const std::string& path, bool keep_extension, std::string* error) {
+bool OutputFile::create(const std::string& path, bool keep_extension, std::string* error) {
   abandon();
   path_ = path;
   temporary_ = temporary_name(path, keep_extension);
   ticket_ = temporary_files::add(temporary_);
   if (error != nullptr) error->clear();
-  return true;
-}
-
-bool OutputFile::open(const std::string& path, std::string* error) {
-  list(path, false, error);
   file_.reset(std::fopen(temporary_.c_str(), "wb"));
   if (!file_) {
     if (error != nullptr) *error = path + ": " + std::strerror(errno);
@@ -48,17 +43,12 @@ bool OutputFile::open(const std::string& path, std::string* error) {
   return true;
 }
 
+bool OutputFile::open(const std::string& path, std::string* error) { return create(path, false, error); }
+
 bool OutputFile::reserve(const std::string& path, std::string* error) {
-  list(path, true, error);
   // Created here, empty, so that an unusable path fails before any work.
-  const FileHandle probe(std::fopen(temporary_.c_str(), "wb"));
-  if (!probe) {
-    if (error != nullptr) *error = path + ": " + std::strerror(errno);
-    temporary_files::forget(ticket_);
-    ticket_ = -1;
-    temporary_.clear();
-    return false;
-  }
+  if (!create(path, true, error)) return false;
+  file_.reset();
   return true;
 }
 

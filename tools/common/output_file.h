@@ -40,7 +40,8 @@ class OutputFile {
   void abandon();
 
  private:
-  bool list(const std::string& path, bool keep_extension, std::string* error);
+  // Lists the temporary name and creates the file there, open.
+  bool create(const std::string& path, bool keep_extension, std::string* error);
 
   FileHandle file_;
   std::string path_;
