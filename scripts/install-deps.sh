@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the tools need.
-# Does nothing when they are all present; uses sudo when not run as root.
+# Installs every Debian package the build, the tests and the tools need, or,
+# given package names, those packages instead. Does nothing when they are all
+# present; uses sudo when not run as root.
+#
+#   scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ ${#packages[@]} -gt 0 ] || packages=(
   build-essential cmake pkg-config git
   libsdl1.2-compat-dev libpng-dev libjpeg62-turbo-dev libmpg123-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev

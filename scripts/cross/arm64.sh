@@ -12,18 +12,7 @@ cd "$(dirname "$0")/../.."
 dir=${ARM64_BUILD_DIR:-build-arm64}
 jobs=${JOBS:-2}
 
-packages=(cmake g++-aarch64-linux-gnu qemu-user libgtest-dev libgmock-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing: ${missing[*]}" >&2
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh cmake g++-aarch64-linux-gnu qemu-user libgtest-dev libgmock-dev
 
 configured=$(cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/scripts/cross/aarch64-linux-gnu.cmake" \
