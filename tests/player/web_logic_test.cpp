@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "player/screen_convert.h"
-#include "player/web/capture_plan.h"
+#include "show/capture_plan.h"
 #include "player/web/reference_rand.h"
 #include "player/web/sha256.h"
 #include "player/web/surface_layout.h"

@@ -62,12 +62,6 @@ void install_stop_handlers() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
-// Number of frames i with from + (i * 1000 * D) / N < to.
-int64_t frame_count(const CaptureOptions& o) {
-  const int64_t per = 1000 * o.fps_den;
-  return ((o.to_ms - o.from_ms) * o.fps_num + per - 1) / per;
-}
-
 int fail(const std::string& message) {
   std::fprintf(stderr, "sava-capture: %s\n", message.c_str());
   return 1;
@@ -276,7 +270,7 @@ int run_capture(const CaptureOptions& o) {
   std::optional<ContactSheet> sheet;
   if (!o.sheet_path.empty()) sheet.emplace(cue_times);
 
-  const int64_t total = frame_count(o);
+  const int64_t total = capture_frame_count(o);
   const int digits = frame_name_digits(capture_frame_time(o, total - 1));
   Progress progress(total);
   FrameStats stats;

@@ -5,11 +5,10 @@
 #include <optional>
 #include <string>
 
-struct CaptureOptions {
-  int64_t from_ms = 0;
-  int64_t to_ms = 184000;
-  int64_t fps_num = 60;  // frames per second: fps_num / fps_den
-  int64_t fps_den = 1;
+#include "show/capture_plan.h"
+
+// The frames (--from, --to, --fps) and what is done with them.
+struct CaptureOptions : CapturePlan {
   std::string raw_path;     // "-" for standard output
   std::string frames_dir;
   std::string wav_path;
@@ -50,8 +49,3 @@ inline constexpr const char* capture_help =
 // sets `error` to a one-line reason. With --help anywhere the other arguments
 // are not checked.
 std::optional<CaptureOptions> parse_capture_options(int argc, const char* const* argv, std::string* error);
-
-// Show time of frame i: from + (i * 1000 * D) / N in 64-bit integers.
-inline int64_t capture_frame_time(const CaptureOptions& o, int64_t i) {
-  return o.from_ms + (i * 1000 * o.fps_den) / o.fps_num;
-}

@@ -1,0 +1,39 @@
+// Which frames an offline render of the show takes, as sava-capture and the
+// web page's capture mode both read them from "--from MS", "--to MS" and
+// "--fps N[/D]": frame i at from + i * 1000 * D / N ms, every frame before
+// `to`.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct CapturePlan {
+  int64_t from_ms = 0;
+  int64_t to_ms = 184000;
+  int64_t fps_num = 60;  // frames per second: fps_num / fps_den
+  int64_t fps_den = 1;
+};
+
+// A whole decimal number within [lo, hi], nothing else.
+bool parse_int_in(const char* text, int64_t lo, int64_t hi, int64_t* out);
+
+// Whether `arg` is "--from", "--to" or "--fps".
+bool is_capture_plan_option(const std::string& arg);
+
+// Sets the plan's option `arg` from `value` (milliseconds 0 .. 100000000,
+// 1 .. 1000 frames per second); false with a one-line `error` for a bad value.
+bool set_capture_plan_option(CapturePlan* plan, const std::string& arg, const char* value, std::string* error);
+
+// Once every option is read: false with a one-line `error` unless `to` is
+// later than `from`.
+bool capture_plan_complete(const CapturePlan& plan, std::string* error);
+
+// The web page's arguments: only the plan's options, each optional, in any
+// order. No arguments at all means no capture: the result is empty and
+// `error` stays empty. On a bad argument the result is empty and `error` is
+// a one-line reason.
+std::optional<CapturePlan> parse_capture_plan(int argc, const char* const* argv, std::string* error);
+
+int64_t capture_frame_count(const CapturePlan& plan);
+int64_t capture_frame_time(const CapturePlan& plan, int64_t frame);
