@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-// "m:ss.mmm" (minutes not padded), with a leading "-" below 0.
-std::string format_show_time(int32_t ms);
+#include "show/show_time_text.h"
 
 // The overlay's text for a frame at `now` showing cue `cue` (-1: none yet)
 // of scene `scene` (or null), with the player's state.

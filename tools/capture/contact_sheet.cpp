@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "image/small_font.h"
 #include "png_write.h"
+#include "show/show_time_text.h"
 
 namespace {
 
@@ -13,46 +15,6 @@ constexpr int32_t gap = 8;
 constexpr int32_t label_h = 20;
 constexpr uint32_t background = 0xFF202020u;
 constexpr uint32_t ink = 0xFFE8E8E8u;
-
-// 5x7 glyphs for the digits, ':' and '.', one row per byte, bit 4 leftmost.
-struct Glyph {
-  char c;
-  uint8_t rows[7];
-};
-constexpr Glyph glyphs[] = {
-    {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}}, {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
-    {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}}, {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
-    {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}}, {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
-    {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}}, {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
-    {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}}, {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
-    {':', {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x0C, 0x00}}, {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}},
-};
-
-const Glyph* find_glyph(char c) {
-  for (const Glyph& g : glyphs) {
-    if (g.c == c) return &g;
-  }
-  return nullptr;
-}
-
-// Draws text at (x, y), each glyph pixel a 2x2 block.
-void draw_text(std::vector<uint32_t>& sheet, int32_t sheet_w, int32_t x, int32_t y, const std::string& text) {
-  for (char c : text) {
-    if (const Glyph* g = find_glyph(c)) {
-      for (int32_t row = 0; row < 7; ++row) {
-        for (int32_t col = 0; col < 5; ++col) {
-          if ((g->rows[row] >> (4 - col) & 1) == 0) continue;
-          for (int32_t dy = 0; dy < 2; ++dy) {
-            for (int32_t dx = 0; dx < 2; ++dx) {
-              sheet[static_cast<size_t>(y + 2 * row + dy) * sheet_w + x + 2 * col + dx] = ink;
-            }
-          }
-        }
-      }
-    }
-    x += 12;
-  }
-}
 
 // Each thumbnail pixel averages a 2x2 block of the screen, channel by channel.
 std::vector<uint32_t> half_size(const uint32_t* screen) {
@@ -78,12 +40,7 @@ std::vector<uint32_t> half_size(const uint32_t* screen) {
 ContactSheet::ContactSheet(std::vector<int32_t> cue_times)
     : cue_times_(std::move(cue_times)), cells_(cue_times_.size()) {}
 
-std::string ContactSheet::label(int64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld.%03lld", static_cast<long long>(ms / 60000),
-                static_cast<long long>(ms / 1000 % 60), static_cast<long long>(ms % 1000));
-  return text;
-}
+std::string ContactSheet::label(int64_t ms) { return format_show_time(ms); }
 
 void ContactSheet::offer(int64_t now_ms, const uint32_t* screen) {
   for (size_t i = 0; i < cue_times_.size(); ++i) {
@@ -109,7 +66,8 @@ bool ContactSheet::write(std::FILE* file, const std::string& name, std::string* 
         sheet[static_cast<size_t>(y0 + y) * sheet_w + x0 + x] = cell.pixels[static_cast<size_t>(y) * thumb_w + x];
       }
     }
-    draw_text(sheet, sheet_w, x0 + 2, y0 + thumb_h + 4, label(cell.time_ms));
+    // Each font pixel a 2x2 block.
+    draw_small_text(sheet.data(), sheet_w, sheet_h, x0 + 2, y0 + thumb_h + 4, label(cell.time_ms), 2, ink);
   }
   std::string reason;
   if (png_write_pixels(file, sheet.data(), sheet_w, sheet_h, false, 9, &reason)) return true;
