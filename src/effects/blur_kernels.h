@@ -7,6 +7,7 @@
 // exactly these bits; they differ only in speed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // The vector kernels keep window sums in 16-bit lanes: a channel sum is at
@@ -39,10 +40,26 @@ inline uint32_t lane_divide(const LaneDivider& d, uint32_t s) {
 void horizontal_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n);
 void vertical_blur_apply(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n);
 
+// The lane buffers a vector kernel works in, one pass of horizontal_blur_apply
+// or vertical_blur_apply handing them over: for the horizontal blur, prefix
+// sums of w + n entries of four lanes plus slack for the pad loops, once per
+// row the kernel blurs at a time (AVX2 blurs rows in pairs); for the vertical
+// blur, the sums of w columns. (Defined out of line: the AVX2 file may not
+// share inline code with the others.)
+inline constexpr int32_t blur_rows_at_a_time = 2;
+std::size_t blur_prefix_entries(int32_t w, int32_t n);
+std::size_t blur_column_entries(int32_t w);
+
 struct BlurKernels {
-  // The blurs above for w, h >= 1; the vector levels take n <= blur_vector_max_size.
-  void (*horizontal)(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n);
-  void (*vertical)(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n);
+  // The blurs above for w, h >= 1. The vector levels take
+  // n <= blur_vector_max_size, the divider make_lane_divider(n) and lanes of
+  // blur_rows_at_a_time * blur_prefix_entries(w, n) (horizontal) or
+  // blur_column_entries(w) (vertical) entries; the scalar level needs
+  // neither.
+  void (*horizontal)(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n, const LaneDivider& d,
+                     uint16_t* lanes);
+  void (*vertical)(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n, const LaneDivider& d,
+                   uint16_t* lanes);
 };
 
 // The kernels of each level (kernel_dispatch.h); a level this build lacks

@@ -12,7 +12,6 @@
 #include <immintrin.h>
 
 #include <cstddef>
-#include <cstdlib>
 
 #include "effects/blur_steps_sse2.h"
 
@@ -233,49 +232,15 @@ void vertical_avx2(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int
   }
 }
 
-// Lane buffers, owned for one call.
-class Lanes {
- public:
-  explicit Lanes(std::size_t count) : p_(static_cast<uint16_t*>(std::malloc(count * sizeof(uint16_t)))) {}
-  ~Lanes() { std::free(p_); }
-  Lanes(const Lanes&) = delete;
-  Lanes& operator=(const Lanes&) = delete;
-  uint16_t* get() const { return p_; }
-
- private:
-  uint16_t* p_;
-};
-
-void horizontal_entry(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n) {
-  // Two prefix buffers for the row pairs: w + n entries of four lanes each
-  // plus slack for the pad loops. Without memory for them the scalar
-  // kernel, which needs none, does the work.
-  const std::size_t entries = (static_cast<std::size_t>(w) + n + 4) * 4;
-  const Lanes q(2 * entries);
-  if (q.get() == nullptr) {
-    blur_kernels_scalar.horizontal(src, dst, w, h, n);
-    return;
-  }
-  const LaneDivider d = make_lane_divider(static_cast<uint32_t>(n));
-  if (d.simple) {
-    horizontal_avx2<true>(src, dst, w, h, n, d, q.get(), q.get() + entries);
-  } else {
-    horizontal_avx2<false>(src, dst, w, h, n, d, q.get(), q.get() + entries);
-  }
+void horizontal_entry(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n, const LaneDivider& d,
+                      uint16_t* lanes) {
+  uint16_t* second = lanes + blur_prefix_entries(w, n);
+  (d.simple ? horizontal_avx2<true> : horizontal_avx2<false>)(src, dst, w, h, n, d, lanes, second);
 }
 
-void vertical_entry(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n) {
-  const Lanes sums(static_cast<std::size_t>(w) * 4);
-  if (sums.get() == nullptr) {
-    blur_kernels_scalar.vertical(src, dst, w, h, n);
-    return;
-  }
-  const LaneDivider d = make_lane_divider(static_cast<uint32_t>(n));
-  if (d.simple) {
-    vertical_avx2<true>(src, dst, w, h, n, d, sums.get());
-  } else {
-    vertical_avx2<false>(src, dst, w, h, n, d, sums.get());
-  }
+void vertical_entry(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n, const LaneDivider& d,
+                    uint16_t* lanes) {
+  (d.simple ? vertical_avx2<true> : vertical_avx2<false>)(src, dst, w, h, n, d, lanes);
 }
 
 }  // namespace

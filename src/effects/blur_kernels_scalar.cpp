@@ -51,14 +51,16 @@ void blur_line_scalar(const uint32_t* in, uint32_t* out, std::ptrdiff_t stride, 
   }
 }
 
-void horizontal_scalar(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n) {
+void horizontal_scalar(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n, const LaneDivider&,
+                       uint16_t*) {
   for (int32_t y = 0; y < h; ++y) {
     const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(y) * w;
     blur_line_scalar(src + offset, dst + offset, 1, w, n);
   }
 }
 
-void vertical_scalar(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n) {
+void vertical_scalar(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n, const LaneDivider&,
+                     uint16_t*) {
   for (int32_t x = 0; x < w; ++x) blur_line_scalar(src + x, dst + x, w, h, n);
 }
 

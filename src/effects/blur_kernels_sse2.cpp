@@ -5,8 +5,6 @@
 #if defined(__SSE2__)
 
 #include <cstddef>
-#include <memory>
-#include <new>
 
 #include "effects/blur_steps_sse2.h"
 
@@ -65,36 +63,14 @@ void vertical_sse2(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int
   }
 }
 
-void horizontal_entry(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n) {
-  // Prefix buffer: w + n entries of four lanes plus slack for the pad
-  // loops. Without memory for it the scalar kernel, which needs none, does
-  // the work.
-  const std::size_t entries = (static_cast<std::size_t>(w) + n + 4) * 4;
-  std::unique_ptr<uint16_t[]> q(new (std::nothrow) uint16_t[entries]);
-  if (!q) {
-    blur_kernels_scalar.horizontal(src, dst, w, h, n);
-    return;
-  }
-  const LaneDivider d = make_lane_divider(static_cast<uint32_t>(n));
-  if (d.simple) {
-    horizontal_sse2<true>(src, dst, w, h, n, d, q.get());
-  } else {
-    horizontal_sse2<false>(src, dst, w, h, n, d, q.get());
-  }
+void horizontal_entry(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n, const LaneDivider& d,
+                      uint16_t* lanes) {
+  (d.simple ? horizontal_sse2<true> : horizontal_sse2<false>)(src, dst, w, h, n, d, lanes);
 }
 
-void vertical_entry(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n) {
-  std::unique_ptr<uint16_t[]> sums(new (std::nothrow) uint16_t[static_cast<std::size_t>(w) * 4]);
-  if (!sums) {
-    blur_kernels_scalar.vertical(src, dst, w, h, n);
-    return;
-  }
-  const LaneDivider d = make_lane_divider(static_cast<uint32_t>(n));
-  if (d.simple) {
-    vertical_sse2<true>(src, dst, w, h, n, d, sums.get());
-  } else {
-    vertical_sse2<false>(src, dst, w, h, n, d, sums.get());
-  }
+void vertical_entry(const uint32_t* src, uint32_t* dst, int32_t w, int32_t h, int32_t n, const LaneDivider& d,
+                    uint16_t* lanes) {
+  (d.simple ? vertical_sse2<true> : vertical_sse2<false>)(src, dst, w, h, n, d, lanes);
 }
 
 }  // namespace
