@@ -30,15 +30,8 @@ else()
 endif()
 include(GoogleTest)
 
-foreach(suite core effects)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${suite}/*.cpp)
-  add_executable(${suite}_tests ${sources})
-  target_include_directories(${suite}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(${suite}_tests PRIVATE sava_${suite} GTest::gtest GTest::gtest_main GTest::gmock)
-  target_compile_definitions(${suite}_tests PRIVATE SAVA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-                                                    SAVA_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  gtest_discover_tests(${suite}_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES TIMEOUT 600)
-endforeach()
+include(${CMAKE_SOURCE_DIR}/cmake/tests.cmake)
+sava_test_suite(core sava_core)
+sava_test_suite(effects sava_effects)
 
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/effects)

@@ -1,4 +1,7 @@
-// The image store over a directory of small pictures at the paths of a list.
+// The image store over a directory of small pictures at the paths of a list,
+// loaded on one thread and on worker threads (which must give what one
+// thread gives: the same pictures, or the same refusal naming the same first
+// failing picture).
 
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
@@ -12,6 +15,8 @@
 #include <vector>
 
 #include "image/image_store.h"
+#include "image/picture_load.h"
+#include "image/picture_loading.h"
 #include "support/files.h"
 #include "support/pictures.h"
 #include "support/scratch_dir.h"
@@ -176,6 +181,89 @@ TEST_F(StoreTest, LoadingAgainReplacesTheContentsAndAMovedStoreOwnsThem) {
   store.clear();
   EXPECT_EQ(store.size(), 0);
   store.clear();  // an empty store frees nothing
+}
+
+// The worker threads against one thread.
+class LoadingTest : public StoreTest {
+ protected:
+  void write_all() {
+    for (int i = 0; i < count; ++i) write_picture(paths()[i], i);
+  }
+  StoreLoadResult load_on(int threads, ImageStore* into) {
+    if (threads == 0) return into->load(paths().data());
+    PictureLoading loading(paths().data(), threads);
+    return loading.finish(into);
+  }
+};
+
+TEST_F(LoadingTest, WorkersLoadTheSamePicturesInListOrder) {
+  ImageStore one;
+  ASSERT_TRUE(load_on(0, &one).loaded());
+  for (const int threads : {1, 2, 7}) {
+    ImageStore many;
+    ASSERT_TRUE(load_on(threads, &many).loaded());
+    ASSERT_EQ(many.size(), count);
+    for (int i = 0; i < count; ++i) {
+      ASSERT_EQ(many[i]->width, one[i]->width);
+      ASSERT_EQ(many[i]->height, one[i]->height);
+      ASSERT_EQ(0, std::memcmp(many[i]->pixels, one[i]->pixels, sizeof(uint32_t) * one[i]->width * one[i]->height))
+          << i;
+    }
+  }
+}
+
+TEST_F(LoadingTest, SeveralBadFilesGiveTheSameRefusalAsOneThread) {
+  struct Bad {
+    int index;
+    std::vector<uint8_t> bytes;  // empty: the file is missing
+  };
+  const std::vector<uint8_t> garbage(500, 0xAB);
+  const std::vector<uint8_t> truncated_big_jpeg = jpeg_claiming(4000, 3000);  // fails late
+  const std::vector<uint8_t> huge_header = png_claiming(16384, 4096);
+  const std::vector<std::vector<Bad>> sets = {
+      {{41, {}}, {7, garbage}, {55, {}}},
+      {{3, truncated_big_jpeg}, {4, {}}, {50, {}}, {59, garbage}},
+      {{0, garbage}, {1, {}}},
+      {{99, {}}},
+      // Headers that pass the store's limit together, then a missing file.
+      {{10, huge_header}, {11, huge_header}, {12, huge_header}, {20, {}}},
+  };
+  for (const auto& set : sets) {
+    write_all();
+    std::string line;
+    for (const Bad& bad : set) {
+      line += ' ';
+      line += std::to_string(bad.index);
+      if (bad.bytes.empty()) {
+        fs::remove(paths()[bad.index]);
+      } else {
+        write_file(paths()[bad.index], bad.bytes);
+      }
+    }
+    SCOPED_TRACE("bad:" + line);
+    ImageStore one;
+    const StoreLoadResult expected = load_on(0, &one);
+    ASSERT_EQ(expected.status, StoreLoadResult::Status::refused);
+    for (const int threads : {1, 2, 7}) {
+      ImageStore many;
+      const StoreLoadResult got = load_on(threads, &many);
+      EXPECT_EQ(got.status, StoreLoadResult::Status::refused) << threads;
+      EXPECT_EQ(got.message(), expected.message()) << threads;
+      EXPECT_EQ(got.unreadable, expected.unreadable) << threads;
+      EXPECT_EQ(many.size(), 0);
+    }
+  }
+}
+
+bool stop_now() { return true; }
+
+TEST_F(LoadingTest, AStopRequestEndsTheLoadingWithAnEmptyStore) {
+  picture_stop_requested = stop_now;
+  ImageStore many;
+  const StoreLoadResult got = load_on(2, &many);
+  picture_stop_requested = nullptr;
+  EXPECT_TRUE(got.stopped());
+  EXPECT_EQ(many.size(), 0);
 }
 
 TEST(ImageBuffer, CreateIsZeroFilledAndFreeAcceptsNull) {

@@ -13,7 +13,6 @@ class RoomyPictures : public ShowFixture {
   void resize(std::initializer_list<int32_t> pictures, int32_t width, int32_t height) {
     for (int32_t id : pictures) resize_picture(id, width, height, false);
   }
-  void start_at(int32_t cue_index) { show().next_cue = cue_index; }
 
   // Row y of the screen against the nearest-pixel stretch of `src` over the
   // whole screen (positions by repeated addition), after an AddFill of
@@ -34,8 +33,7 @@ class RoomyPictures : public ShowFixture {
 
 TEST_F(RoomyPictures, LargerTitleCoversTheFrozenBackgroundAroundTheBar) {
   resize({pic::sava}, 320, 90);
-  start_at(3);
-  run(23500 + 1990);
+  start(3, 1990);
   const uint32_t left = screen_pixel(10, 10);
   const uint32_t right = screen_pixel(390, 290);
   run(23500 + 2000);
@@ -52,14 +50,12 @@ TEST_F(RoomyPictures, PhotographsOfOtherSizesTakeTheScaledPath) {
   resize({pic::traffic1, pic::traffic2, pic::traffic3, pic::traffic4, pic::traffic5, pic::traffic6, pic::traffic7,
           pic::traffic8},
          480, 360);
-  start_at(4);
-  run(32000 + 1000);  // traffic photograph 2, no smear, no caption, flash of strength 0
+  start(4, 1000);  // traffic photograph 2, no smear, no caption, flash of strength 0
   for (int32_t y : {0, 151, 299}) expect_stretched_row(picture(pic::traffic2), y);
 
   forget_show();
   resize({pic::endscreen}, 640, 480);
-  start_at(24);
-  run(176000 + 6200);  // the fade's opacity is ignored; rows from 297 on are melted
+  start(24, 6200);  // the fade's opacity is ignored; rows from 297 on are melted
   for (int32_t y : {0, 150, 296}) expect_stretched_row(picture(pic::endscreen), y);
 }
 
