@@ -143,7 +143,11 @@ int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size) {
   const StreamLayout whole = read_layout(data, size, MPG123_IGNORE_STREAMLENGTH);
   if (!announced.ok || !whole.ok) return DECODE_ERR;
   decoder->pass_frames = announced.samples;
-  if (announced.frames * 4 >= whole.frames * 3) return DECODE_OK;
+  // The library trims only a stream whose length the info frame announces: a
+  // count of 0 reads as no count, and the delay and padding announced beside
+  // it would then be played as sound.
+  const bool trim_lost = announced.samples >= whole.samples && (whole.encoder_delay > 0 || whole.encoder_padding > 0);
+  if (announced.frames * 4 >= whole.frames * 3 && !trim_lost) return DECODE_OK;
 
   // The library trims the delay at the start and the padding at the end of
   // the announced frames; here the same is cut from all the frames there are.

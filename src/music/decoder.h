@@ -31,29 +31,29 @@ struct Decoder {
   // Set when the last decode call failed because the stream is not 44100 Hz
   // (such a stream is refused rather than resampled); cleared by
   // decoder_restart.
-  int32_t wrong_rate;
+  int32_t wrong_rate = 0;
   // A frame of the current stream has been decoded and nothing failed since:
   // the stream's layout is known, so a restart can rewind (or seek) instead
   // of starting from nothing.
-  int32_t stream_known;
+  int32_t stream_known = 0;
   // Bytes at the front of the next input that the rewound stream does not
   // need again (tags and the info frame before the first audio frame).
-  int64_t skip_input;
+  int64_t skip_input = 0;
   // Sample frames one pass over the stream decodes to (decoder_examine);
   // -1 until examined.
-  int64_t pass_frames;
+  int64_t pass_frames = -1;
   // Set by decoder_examine when the info frame announces far fewer frames
   // than the data holds (a damaged length field): the announced length is
   // then ignored, every frame is decoded, and the encoder's delay and padding
   // are trimmed here, in samples of the untrimmed stream, keeping
   // [trim_begin, trim_end).
-  int32_t own_trim;
-  int64_t trim_begin;
-  int64_t trim_end;
+  int32_t own_trim = 0;
+  int64_t trim_begin = 0;
+  int64_t trim_end = 0;
   // Untrimmed sample at which the next decoded frame's output starts.
-  int64_t raw_position;
+  int64_t raw_position = 0;
   // The last decode call found the end of the stream (decoder_stream_ended).
-  int32_t stream_ended;
+  int32_t stream_ended = 0;
 };
 
 // Prepares `decoder` with an empty input queue and no frame in progress.
@@ -68,7 +68,9 @@ int decoder_init(Decoder* decoder, int32_t input_capacity);
 // decoded: finds pass_frames and checks the info frame's announced length
 // against the frames the data holds. If the announced length covers less
 // than three quarters of them (a damaged field would otherwise cut the music
-// to a fraction and loop it), the data decides the length instead. Call once
+// to a fraction and loop it), or is 0 (read as no length, which would keep
+// the encoder's delay and padding), the data decides the length instead and
+// the delay and padding are trimmed here. Call once
 // after decoder_init, before the first decode. Holds no copy of the data
 // beyond one input piece at a time. Returns DECODE_OK or DECODE_ERR (the
 // library cannot be set up); data holding no frames is not an error here.
