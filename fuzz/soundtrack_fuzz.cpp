@@ -1,5 +1,5 @@
 // Fuzz target for the soundtrack path: the input is the MP3 file, opened with
-// soundtrack_open and pulled through soundtrack_callback as the audio device
+// Soundtrack::open and pulled through soundtrack_callback as the audio device
 // would, across several repeats of a short file.
 //
 // The first two bytes of the input also choose the chunk length, so that
@@ -42,27 +42,27 @@ int32_t chunk_for(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static FuzzFile file;
-  // Exactly the queue's size, so that any overrun is caught by the sanitizer.
-  static std::vector<uint8_t> queue;
-  queue.assign(soundtrack_queue_size, 0);
+  // Its queue is allocated at exactly its size, so that any overrun is
+  // caught by the sanitizer.
+  Soundtrack music;
 
   const int32_t chunk = chunk_for(data, size);
   const char* path = file.write(data, size);
-  if (!soundtrack_open(path, chunk, queue.data(), 0).ok()) {
-    if (soundtrack_data != nullptr || decoder.handle != nullptr || soundtrack_file != nullptr) std::abort();
+  if (!music.open(path, chunk).ok()) {
+    if (music.is_open() || music.pcm_fill() != 0) std::abort();
     return 0;
   }
-  if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
+  if (music.pcm_fill() < chunk || music.pcm_fill() > soundtrack_queue_size) std::abort();
 
   std::vector<uint8_t> stream(static_cast<size_t>(chunk) + guard_size);
   auto pull = [&](int count) {
     for (int i = 0; i < count; ++i) {
       std::memset(stream.data(), guard_byte, stream.size());
-      soundtrack_callback(queue.data(), stream.data(), chunk);
+      soundtrack_callback(&music, stream.data(), chunk);
       for (size_t j = static_cast<size_t>(chunk); j < stream.size(); ++j) {
         if (stream[j] != guard_byte) std::abort();  // wrote past the length asked for
       }
-      if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
+      if (music.pcm_fill() < chunk || music.pcm_fill() > soundtrack_queue_size) std::abort();
     }
   };
   pull(callbacks_per_input);
@@ -70,13 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // repeated music; a failed one leaves the soundtrack closed.
   if (size >= 4) {
     const int64_t frame = (static_cast<int64_t>(data[size - 1]) << 16 | data[size - 2] << 8 | data[size - 3]) * 7;
-    if (soundtrack_seek(queue.data(), chunk, frame).ok()) {
-      if (pcm_fill < chunk || pcm_fill > soundtrack_queue_size) std::abort();
+    if (music.seek(frame).ok()) {
+      if (music.pcm_fill() < chunk || music.pcm_fill() > soundtrack_queue_size) std::abort();
       pull(8);
-    } else if (soundtrack_data != nullptr || decoder.handle != nullptr) {
+    } else if (music.is_open()) {
       std::abort();
     }
   }
-  soundtrack_close();
   return 0;
 }

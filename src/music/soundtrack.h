@@ -3,8 +3,20 @@
 // its start when it ends. The first callback reports when its sound will be
 // heard, which is where the player anchors the show clock.
 //
-// No platform headers here: the player hands soundtrack_callback to its audio
-// device, and the offline renderer calls it directly to pull the same sound.
+// Using it (player, web page, renderer, tests):
+//
+//   Soundtrack music;                        // closed; owns its queue
+//   music.listen({...});                     // who is told when sound is heard
+//   if (!music.open(path, chunk).ok()) ...   // primed with one chunk
+//   music.play_from(sample_at_show_time(ms), ms);   // a start later than 0
+//   device userdata = &music, device callback = soundtrack_callback
+//   ... the device pulls; seeks and pauses under the device's lock ...
+//   close the device, then let `music` go (or music.close()).
+//
+// Any number of soundtracks can be open at once, each with its own file,
+// decoder and queue. No platform headers here: the player hands
+// soundtrack_callback to its audio device, and the offline renderer calls
+// Soundtrack::callback directly to pull the same sound.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +39,8 @@ enum class SoundtrackError {
   // The audio is MPEG audio at a sample rate other than 44100 Hz. (Mono at
   // 44100 Hz is accepted: it is played on both channels.)
   bad_format,
-  // The chunk does not fit the PCM queue (chunk must be 1..soundtrack_max_chunk)
-  // or no queue was given.
+  // The chunk does not fit the PCM queue (chunk must be
+  // 1..soundtrack_max_chunk), or a seek to a negative sample frame.
   bad_chunk,
   // The MP3 decoding library could not be set up.
   decoder_failed,
@@ -36,7 +48,7 @@ enum class SoundtrackError {
   too_large,
 };
 
-// What soundtrack_open and soundtrack_seek report: success, or the error.
+// What Soundtrack::open, seek and play_from report: success, or the error.
 // Every failure leaves the soundtrack closed.
 struct [[nodiscard]] SoundtrackResult {
   std::optional<SoundtrackError> error;
@@ -58,83 +70,139 @@ inline constexpr int64_t soundtrack_max_bytes = int64_t{256} << 20;
 inline constexpr int32_t soundtrack_queue_size = 16384;
 inline constexpr int32_t soundtrack_max_chunk = soundtrack_queue_size - DECODER_MAX_FRAME_BYTES + 1;
 
-// Reads the file at `path` whole, starts the decoder and primes `queue`
-// (soundtrack_queue_size bytes) so that it holds at least `chunk` bytes of
-// decoded sound, starting `start_ms` milliseconds into the music (rounded to
-// whole chunks; the show passes 0). Any state of an earlier open is released
-// first.
-SoundtrackResult soundtrack_open(const char* path, int32_t chunk, uint8_t* queue, int32_t start_ms);
-
 // Who is told, on the audio thread, when the sound handed out is heard: the
 // player, which holds the show clock to it. Each function may be null.
 struct SoundListener {
-  // The first callback after soundtrack_open (and again after
-  // soundtrack_play_from or a resume): the sound it hands out, which stands
-  // for show time sound_ms, is heard delay_ms = len * 10 / 1764 from now (one
-  // chunk later).
+  // The first callback after open (and again after play_from or a resume):
+  // the sound it hands out, which stands for show time sound_ms, is heard
+  // delay_ms = len * 10 / 1764 from now (one chunk later).
   void (*first_sound)(void* context, uint32_t delay_ms, int64_t sound_ms) = nullptr;
   // After every callback that hands out sound, the first one's report
   // included: the show time (ms) at which the sound it handed out begins to
-  // be heard. After soundtrack_open it counts from 0 at the first sound;
-  // after soundtrack_play_from, from the show time given there.
+  // be heard. After open it counts from 0 at the first sound; after
+  // play_from, from the show time given there.
   void (*sound_from)(void* context, int64_t sound_ms) = nullptr;
   void* context = nullptr;
 };
-// Set it before the device starts; it stays until replaced (an empty
-// listener: nobody is told).
-void soundtrack_listen(const SoundListener& listener);
 
-// The audio device callback (the usual pull-model shape: user pointer, output
-// buffer, byte count). `userdata` is the queue given to soundtrack_open.
-// Writes exactly `len` bytes to `stream` and refills the queue to at least
-// `len` bytes. Tells the listener (above) about the sound it hands out.
-// Real-time safe: no allocation, no file input, no locks.
+// The sample frame of the music heard at show time `ms`: round(ms x 44.1),
+// halves up (ms >= 0). The one rule for the player, the web page and the
+// renderer.
+inline constexpr int64_t sample_at_show_time(int64_t ms) { return (ms * 441 + 5) / 10; }
+
+class Soundtrack {
+ public:
+  Soundtrack();
+  ~Soundtrack();
+  // The audio device holds its address: never copied nor moved.
+  Soundtrack(const Soundtrack&) = delete;
+  Soundtrack& operator=(const Soundtrack&) = delete;
+
+  // Reads the file at `path` whole, starts the decoder and primes the queue
+  // so that it holds at least `chunk` bytes (the device's bytes per callback,
+  // 1..soundtrack_max_chunk) of decoded sound, starting `start_ms`
+  // milliseconds into the music (rounded to whole chunks; the show passes 0).
+  // Whatever was open before is closed first; a failure leaves it closed.
+  SoundtrackResult open(const char* path, int32_t chunk, int32_t start_ms = 0);
+
+  // Releases the decoder, closes the file, frees the data and forgets the
+  // queue and the pause: as newly made, but for the listener.
+  void close();
+
+  // Set it before the device starts, or under its lock; it stays until
+  // replaced (an empty listener: nobody is told), also across close.
+  void listen(const SoundListener& listener) { listener_ = listener; }
+
+  // One pull of the device: writes exactly `len` bytes to `stream` and
+  // refills the queue to at least `len` bytes. Tells the listener about the
+  // sound it hands out. Silence while closed or paused. Real-time safe: no
+  // allocation, no file input, no locks.
+  void callback(uint8_t* stream, int len);
+
+  // For a player whose device runs the callback: call these only with the
+  // device's lock held (the callback never runs meanwhile), or before the
+  // device starts.
+  //
+  // Seeks sample-exactly as seek does, to sample frame `frame` of the
+  // endlessly repeated music, which stands for show time `show_ms`: the next
+  // callback hands out that frame first and reports it to the listener as
+  // the first sound again (first_sound with show_ms). A paused soundtrack
+  // stays paused. On failure the soundtrack is closed (the callback then
+  // hands out silence).
+  SoundtrackResult play_from(int64_t frame, int64_t show_ms);
+  // Paused, every callback hands out silence, takes nothing from the queue
+  // and tells the listener nothing. Resumed, the next callback continues
+  // with the very next sample, reported to the listener as the first sound
+  // again.
+  void pause(bool paused);
+
+  // For a reader that pulls the callback itself (the offline renderer), never
+  // while an audio device runs it: empties the queue and refills it with at
+  // least one chunk starting at sample frame `frame` of the endlessly
+  // repeated music, found without decoding what lies before it.
+  // Sample-exact: the bytes are those the callback would have handed out
+  // from that frame on. On failure the soundtrack is closed.
+  SoundtrackResult seek(int64_t frame);
+
+  bool is_open() const;
+  // Sample frames of one pass over the music (it repeats after that many);
+  // 0 when closed.
+  int64_t pass_frames() const;
+  // The queue (soundtrack_queue_size bytes) and its valid decoded bytes at
+  // the front, the next to be handed out.
+  const uint8_t* pcm_queue() const { return queue_.get(); }
+  int32_t pcm_fill() const { return state_.pcm_fill; }
+  // 0 until the next callback has reported a first sound, then 1.
+  int32_t callback_count() const { return state_.callback_count; }
+
+ private:
+  // Everything that open sets up and close forgets.
+  struct State {
+    Decoder decoder;
+    FileHandle file;
+    std::unique_ptr<uint8_t[]> data;
+    int32_t size = 0;
+    int32_t chunk = 0;
+    // Valid decoded bytes at the front of the queue.
+    int32_t pcm_fill = 0;
+    // Result of the last decode call; non-zero: the next decode step hands
+    // the decoder the next piece of the file, or, once the file has been fed
+    // whole (or the stream ended, or decoding failed), starts the stream anew
+    // and feeds the file again from its start.
+    int32_t decoder_wants_input = 1;
+    int32_t callback_count = 0;
+    // Bytes decoded since the decoder was last handed the file. A pass over
+    // the file that ends with nothing decoded would repeat forever without
+    // sound, so the refill loops stop on it.
+    int64_t pass_bytes = 0;
+    // Next byte of the file to hand to the decoder.
+    int64_t feed_position = 0;
+    // Sample frame of the pass at which the next pass starts (see seek).
+    int64_t next_pass_start = 0;
+    // Bytes handed to the device since open (or play_from), and the show
+    // time at which they start.
+    int64_t handed_bytes = 0;
+    int64_t sound_base_ms = 0;
+    bool paused = false;
+  };
+
+  SoundtrackResult read_whole_file(const char* path);
+  SoundtrackResult prime(int32_t start_ms);
+  bool pass_ended(int result) const;
+  bool pass_was_silent(int result) const;
+  bool pass_too_short(int result) const;
+  int decode_step();
+  void refill(int32_t want);
+  void drop_front(int32_t bytes);
+
+  State state_;
+  SoundListener listener_;
+  // Allocated apart from the object, exactly soundtrack_queue_size bytes,
+  // so that a memory checker sees any overrun.
+  std::unique_ptr<uint8_t[]> queue_;
+};
+
+// The audio device callback (the usual pull-model shape: user pointer,
+// output buffer, byte count): `userdata` is the Soundtrack to pull from
+// (null: silence).
 void soundtrack_callback(void* userdata, uint8_t* stream, int len);
-
-// For a player whose device runs the callback: call these only with the
-// device's lock held (the callback never runs meanwhile), or before the
-// device starts.
-//
-// Seeks sample-exactly as soundtrack_seek does, to sample frame `frame` of
-// the endlessly repeated music, which stands for show time `show_ms`: the
-// next callback hands out that frame first and reports it to the listener as
-// the first sound again (first_sound with show_ms). A paused soundtrack stays
-// paused. On failure the soundtrack is closed (the callback then hands out
-// silence).
-SoundtrackResult soundtrack_play_from(uint8_t* queue, int32_t chunk, int64_t frame, int64_t show_ms);
-// Paused, every callback hands out silence and takes nothing from the queue
-// and tells the listener nothing. Resumed, the next callback continues with
-// the very next sample, reported to the listener as the first sound again.
-void soundtrack_pause(bool paused);
-
-// Releases the decoder's input, closes the file, frees the data and resets
-// every state of this unit so that the soundtrack can be opened again.
-void soundtrack_close();
-
-// Sample frames of one pass over the open soundtrack (the music repeats
-// after that many); 0 when closed.
-int64_t soundtrack_pass_frames();
-
-// For a reader that pulls the callback itself (the offline renderer), never
-// while an audio device runs it: empties `queue` and refills it with at least
-// `chunk` bytes starting at sample frame `frame` of the endlessly repeated
-// music, found without decoding what lies before it. Sample-exact: the bytes
-// are those the callback would have handed out from that frame on. On
-// failure the soundtrack is closed.
-SoundtrackResult soundtrack_seek(uint8_t* queue, int32_t chunk, int64_t frame);
-
-// State of the soundtrack. Between soundtrack_open and soundtrack_close only
-// the audio callback (one thread at a time) touches these.
-extern Decoder decoder;
-extern FileHandle soundtrack_file;
-extern std::unique_ptr<uint8_t[]> soundtrack_data;
-extern int32_t soundtrack_size;
-// Valid decoded bytes at the front of the queue.
-extern int32_t pcm_fill;
-// Result of the last decode call; non-zero: the next decode step hands the
-// decoder the next piece of the file, or, once the file has been fed whole
-// (or the stream ended, or decoding failed), starts the stream anew and feeds
-// the file again from its start. Initially 1.
-extern int32_t decoder_wants_input;
-// 0 until the first callback has reported the first sound, then 1.
-extern int32_t callback_count;

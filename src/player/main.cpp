@@ -156,17 +156,18 @@ int play(const PlayerOptions& options) {
   std::atexit(SDL_Quit);
   sigprocmask(SIG_UNBLOCK, &stop_signals, nullptr);
 
-  // The PCM queue the soundtrack decodes into, handed to the audio device.
-  std::vector<uint8_t> queue(soundtrack_queue_size, 0);
-  requested.userdata = queue.data();
+  // The soundtrack (with the PCM queue it decodes into), handed to the audio
+  // device.
+  Soundtrack music;
+  requested.userdata = &music;
 
   const int32_t chunk = open_audio(&requested);
   if (chunk <= 0) return fail("Couldn't open audio: %s\n", SDL_GetError());
 
-  SoundtrackResult opened = soundtrack_open(files.soundtrack_path(), chunk, queue.data(), 0);
+  SoundtrackResult opened = music.open(files.soundtrack_path(), chunk);
   // A later start: the music from the sample heard at that show time.
   if (opened.ok() && options.from_ms != 0) {
-    opened = soundtrack_play_from(queue.data(), chunk, sample_at_show_time(options.from_ms), options.from_ms);
+    opened = music.play_from(sample_at_show_time(options.from_ms), options.from_ms);
   }
   if (!opened.ok()) return fail("%s\n", opened.message(files.soundtrack_path()).c_str());
 
@@ -183,14 +184,14 @@ int play(const PlayerOptions& options) {
   ScreenPresenter screen(surface, screen_width, screen_height);
 
   // Shutdown, after the show or a quit during start-up: everything started
-  // so far is released. The queue, the show's objects and pictures go as
-  // main's scope ends; the screen's pixels went with the video subsystem and
-  // are not drawn again.
-  auto shut_down = [] {
+  // so far is released. The show's objects and pictures go as main's scope
+  // ends; the screen's pixels went with the video subsystem and are not
+  // drawn again.
+  auto shut_down = [&music] {
     SDL_CloseAudio();
-    soundtrack_listen({});
+    music.listen({});
     SDL_Quit();
-    soundtrack_close();
+    music.close();
   };
 
   // A quit during the loading stops it; the show then never starts.
@@ -210,7 +211,7 @@ int play(const PlayerOptions& options) {
 
   int status = 0;
   {
-    PlayerSession session(std::move(pictures), screen, surface, queue.data(), chunk, options.from_ms);
+    PlayerSession session(std::move(pictures), screen, surface, music, options.from_ms);
     if (script) session.use_script(*script);
     status = session.run();
     shut_down();

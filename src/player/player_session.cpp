@@ -40,12 +40,11 @@ bool write_words(const std::string& path, const std::vector<uint32_t>& words) {
 
 }  // namespace
 
-PlayerSession::PlayerSession(ImageStore pictures, ScreenPresenter& screen, SDL_Surface* surface, uint8_t* queue,
-                             int32_t chunk, int32_t start_ms)
+PlayerSession::PlayerSession(ImageStore pictures, ScreenPresenter& screen, SDL_Surface* surface, Soundtrack& music,
+                             int32_t start_ms)
     : screen_(screen),
       surface_(surface),
-      queue_(queue),
-      chunk_(chunk),
+      music_(music),
       show_(std::make_unique<Show>(std::move(pictures), screen.pixels())) {
   start_clock(*show_, start_ms);
   if (start_ms != 0) {
@@ -56,7 +55,7 @@ PlayerSession::PlayerSession(ImageStore pictures, ScreenPresenter& screen, SDL_S
   }
   // Show time start_ms is when the first sound is heard, and the clock
   // follows the sound from there.
-  soundtrack_listen(listener_for(*show_));
+  music_.listen(listener_for(*show_));
 }
 
 void PlayerSession::use_script(std::vector<ScriptStep> steps) { script_.emplace(std::move(steps)); }
@@ -72,12 +71,12 @@ void PlayerSession::restart_at(int32_t ms) {
   start_clock(*next, ms);
   dispatch_cues(*next, cue_table, ms);
   SDL_LockAudio();
-  if (soundtrack_play_from(queue_, chunk_, sample_at_show_time(ms), ms).ok()) {
-    soundtrack_listen(listener_for(*next));
+  if (music_.play_from(sample_at_show_time(ms), ms).ok()) {
+    music_.listen(listener_for(*next));
   } else {
     // The soundtrack could not be positioned and is closed: the device
     // plays silence and the clock runs on the ticks alone.
-    soundtrack_listen({});
+    music_.listen({});
   }
   SDL_UnlockAudio();
   // No callback refers to the old show's clock any more.
@@ -91,13 +90,13 @@ void PlayerSession::restart_at(int32_t ms) {
 void PlayerSession::toggle_pause() {
   SDL_LockAudio();
   if (!paused_) {
-    soundtrack_pause(true);
+    music_.pause(true);
   } else {
     // The clock goes on from the frame on screen and is anchored again by
     // the sound that follows.
     show_->clock.forget_sound();
     show_->clock.start_at(show_->clock.ticks() - static_cast<uint32_t>(position()));
-    soundtrack_pause(false);
+    music_.pause(false);
     hold_ms_ = position();
   }
   SDL_UnlockAudio();

@@ -15,6 +15,7 @@
 
 #include "base/file_handle.h"
 #include "image/image_store.h"
+#include "music/soundtrack.h"
 #include "player/input_script.h"
 #include "player/launch.h"
 #include "player/sdl_screen.h"
@@ -22,9 +23,9 @@
 
 class PlayerSession {
  public:
-  // `queue` and `chunk` are the soundtrack's, opened and positioned at
-  // `start_ms` (soundtrack_play_from) while the device is still paused.
-  PlayerSession(ImageStore pictures, ScreenPresenter& screen, SDL_Surface* surface, uint8_t* queue, int32_t chunk,
+  // `music` is the device's soundtrack, opened and positioned at `start_ms`
+  // (Soundtrack::play_from) while the device is still paused.
+  PlayerSession(ImageStore pictures, ScreenPresenter& screen, SDL_Surface* surface, Soundtrack& music,
                 int32_t start_ms);
   PlayerSession(const PlayerSession&) = delete;
   PlayerSession& operator=(const PlayerSession&) = delete;
@@ -51,8 +52,7 @@ class PlayerSession {
 
   ScreenPresenter& screen_;
   SDL_Surface* surface_;
-  uint8_t* queue_;
-  int32_t chunk_;
+  Soundtrack& music_;
   std::unique_ptr<Show> show_;
 
   bool paused_ = false;

@@ -1,6 +1,5 @@
-// Where the player's moves through the show go: the seek keys' targets, the
-// scene loop, and the sample of the music that belongs to a show time. Pure
-// rules over the cue table; the player carries them out.
+// Where the player's moves through the show go: the seek keys' targets and
+// the scene loop. Pure rules over the cue table; the player carries them out.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +24,3 @@ std::optional<int32_t> seek_target(PlayerAction action, int32_t now, int32_t cur
 // that the loop never passes into the next cue. Nothing while no cue has
 // fired or none follows.
 std::optional<int32_t> loop_back_time(int32_t now, int32_t current, const Cue* table);
-
-// The sample frame of the music heard at show time `ms`: round(ms x 44.1),
-// halves up.
-inline int64_t sample_at_show_time(int32_t ms) { return (static_cast<int64_t>(ms) * 441 + 5) / 10; }

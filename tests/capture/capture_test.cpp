@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "options.h"
@@ -147,6 +148,16 @@ TEST_F(Capture, SoundIsSampleAligned) {
   ASSERT_EQ(wav.size(), 44 + 22050 * 4u);
   const size_t offset = 11025 * 4;  // 250 ms into the music
   EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), reference.begin() + offset));
+
+  // Between samples the start is rounded as the player rounds it: 5 ms is
+  // sample 220.5, so sample 221 (and 231 ms, 10187.1, sample 10187).
+  for (const auto& [from, sample] : {std::pair<const char*, size_t>{"5", 221}, {"231", 10187}}) {
+    run = capture(dir_.path(), {"--from", from, "--to", "1000", "--fps", "1", "--wav", "rounded.wav"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    wav = read_file(path("rounded.wav"));
+    ASSERT_EQ(wav.size(), 44 + (44100 - sample) * 4) << from;
+    EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), reference.begin() + sample * 4)) << from;
+  }
 }
 
 TEST_F(Capture, FramesAndSheetAreWritten) {

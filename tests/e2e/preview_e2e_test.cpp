@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "music/soundtrack.h"
 #include "player/transport.h"
 #include "support/child_process.h"
 #include "support/files.h"

@@ -81,22 +81,21 @@ TEST(SoundtrackRealTime, CallbacksAcrossRepeatsDoNotAllocate) {
 #if !SAVA_COUNT_ALLOCATIONS
   GTEST_SKIP() << "the sanitizer runtime owns the allocator";
 #else
-  std::vector<uint8_t> queue(soundtrack_queue_size);
+  Soundtrack music;
   std::vector<uint8_t> stream(8192);
   // Ten seconds (the input spans many of the library's default buffers), and
   // a track shorter than a frame (several repeats within one callback).
   for (const int frames : {441000, 700}) {
     SCOPED_TRACE(frames);
     const std::string path = tagged_track("realtime" + std::to_string(frames), frames);
-    ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+    ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
     const int callbacks = static_cast<int>(3 * static_cast<int64_t>(frames) * 4 / 8192) + 2;  // 3 repeats
     allocator_calls = 0;
     counting = true;
-    for (int i = 0; i < callbacks; ++i) soundtrack_callback(queue.data(), stream.data(), 8192);
+    for (int i = 0; i < callbacks; ++i) soundtrack_callback(&music, stream.data(), 8192);
     counting = false;
     EXPECT_EQ(allocator_calls.load(), 0);
   }
-  soundtrack_close();
 #endif
 }
 
@@ -106,18 +105,17 @@ TEST(SoundtrackRealTime, OpeningHoldsTheFileOnlyOnce) {
 #if !SAVA_COUNT_ALLOCATIONS
   GTEST_SKIP() << "the sanitizer runtime owns the allocator";
 #else
-  std::vector<uint8_t> queue(soundtrack_queue_size);
+  Soundtrack music;
   const std::string path = tagged_track("held_once", 441000);
   const auto size = static_cast<size_t>(std::filesystem::file_size(path));
   large_size = size / 2;
   large_allocations = 0;
   counting = true;
-  const SoundtrackResult opened = soundtrack_open(path.c_str(), 8192, queue.data(), 0);
+  const SoundtrackResult opened = music.open(path.c_str(), 8192);
   counting = false;
   large_size = SIZE_MAX;
   ASSERT_TRUE(opened.ok());
   EXPECT_EQ(large_allocations.load(), 1);
-  soundtrack_close();
 #endif
 }
 
@@ -126,19 +124,19 @@ TEST(SoundtrackRealTime, OpeningHoldsTheFileOnlyOnce) {
 // the callback publishes. (Run in the ThreadSanitizer build to check that
 // nothing else is shared.)
 TEST(SoundtrackRealTime, CallbackThreadAndClockReaderShareOnlyTheClock) {
-  std::vector<uint8_t> queue(soundtrack_queue_size);
+  Soundtrack music;
   const std::string path = tagged_track("threads", 22050);
   const std::vector<uint8_t> reference = reference_decode(path).bytes();
-  ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+  ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
   ShowClock clock([] { return uint32_t{1000}; });
-  soundtrack_listen({ShowClock::start_in, ShowClock::hear_sound_from, &clock});
+  music.listen({ShowClock::start_in, ShowClock::hear_sound_from, &clock});
 
   std::atomic<bool> done{false};
   std::vector<uint8_t> played;
   std::thread audio([&] {
     std::vector<uint8_t> stream(8192);
     for (int i = 0; i < 40; ++i) {
-      soundtrack_callback(queue.data(), stream.data(), 8192);
+      soundtrack_callback(&music, stream.data(), 8192);
       played.insert(played.end(), stream.begin(), stream.end());
     }
     done = true;
@@ -153,8 +151,6 @@ TEST(SoundtrackRealTime, CallbackThreadAndClockReaderShareOnlyTheClock) {
   ASSERT_EQ(played.size(), 40u * 8192);
   for (size_t i = 0; i < played.size(); ++i)
     ASSERT_EQ(played[i], reference[i % reference.size()]) << "at byte " << i;
-  soundtrack_listen({});
-  soundtrack_close();
 }
 
 }  // namespace

@@ -40,15 +40,12 @@ class SoundtrackTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // Records every first-sound report's delay.
-    soundtrack_listen({[](void* delays, uint32_t delay_ms, int64_t) {
+    music.listen({[](void* delays, uint32_t delay_ms, int64_t) {
                          static_cast<std::vector<uint32_t>*>(delays)->push_back(delay_ms);
                        },
                        nullptr, &first_sound_delays});
   }
-  void TearDown() override {
-    soundtrack_close();
-    soundtrack_listen({});
-  }
+  Soundtrack music;
   std::vector<uint32_t> first_sound_delays;
 
   // Writes an MP3 of `frames` sample frames of the test signal, with
@@ -71,16 +68,14 @@ class SoundtrackTest : public ::testing::Test {
     std::vector<uint8_t> buffer(static_cast<size_t>(len) + 64);
     for (int i = 0; i < count; ++i) {
       std::fill(buffer.begin(), buffer.end(), 0xA5);
-      soundtrack_callback(queue.data(), buffer.data(), len);
+      soundtrack_callback(&music, buffer.data(), len);
       for (size_t j = static_cast<size_t>(len); j < buffer.size(); ++j)
         if (buffer[j] != 0xA5) ADD_FAILURE() << "callback " << i << " wrote past len";
-      EXPECT_GE(pcm_fill, len) << "after callback " << i;
+      EXPECT_GE(music.pcm_fill(), len) << "after callback " << i;
       out.insert(out.end(), buffer.begin(), buffer.begin() + len);
     }
     return out;
   }
-
-  std::vector<uint8_t> queue = std::vector<uint8_t>(soundtrack_queue_size, 0);
 };
 
 TEST_F(SoundtrackTest, PrimingQueuesTheMusicFromItsFirstSample) {
@@ -89,27 +84,26 @@ TEST_F(SoundtrackTest, PrimingQueuesTheMusicFromItsFirstSample) {
   // Gapless: exactly the encoded samples, without encoder delay or padding.
   ASSERT_EQ(reference.size(), 44100u * 4);
 
-  ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
-  EXPECT_GE(pcm_fill, 8192);
-  EXPECT_LT(pcm_fill, 8192 + DECODER_MAX_FRAME_BYTES);
-  EXPECT_EQ(0, std::memcmp(queue.data(), reference.data(), static_cast<size_t>(pcm_fill)));
-  EXPECT_EQ(callback_count, 0);
-  EXPECT_NE(soundtrack_data, nullptr);
-  EXPECT_GT(soundtrack_size, 0);
+  ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
+  EXPECT_GE(music.pcm_fill(), 8192);
+  EXPECT_LT(music.pcm_fill(), 8192 + DECODER_MAX_FRAME_BYTES);
+  EXPECT_EQ(0, std::memcmp(music.pcm_queue(), reference.data(), static_cast<size_t>(music.pcm_fill())));
+  EXPECT_EQ(music.callback_count(), 0);
+  EXPECT_TRUE(music.is_open());
 }
 
 TEST_F(SoundtrackTest, StartOffsetSkipsWholeChunksOfTheMusic) {
   const std::string path = make_track("start_ms", 44100);
   const auto reference = reference_decode(path).bytes();
-  ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 100).ok());
+  ASSERT_TRUE(music.open(path.c_str(), 8192, 100).ok());
   // 100 ms is 17640 bytes, so priming decodes until 8192 + 17640 bytes have
   // come out. Frames yield 188 (the first, after the delay), then 4608 bytes
   // each: the refills reach 9404, 18620 and 27836 bytes, and before the
   // second and third refill one chunk of sound is dropped. Playback starts
   // 16384 bytes (92 ms) in.
-  ASSERT_GE(pcm_fill, 8192);
-  EXPECT_EQ(pcm_fill, 27836 - 16384);
-  EXPECT_EQ(0, std::memcmp(queue.data(), reference.data() + 16384, static_cast<size_t>(pcm_fill)));
+  ASSERT_GE(music.pcm_fill(), 8192);
+  EXPECT_EQ(music.pcm_fill(), 27836 - 16384);
+  EXPECT_EQ(0, std::memcmp(music.pcm_queue(), reference.data() + 16384, static_cast<size_t>(music.pcm_fill())));
   const auto stream = pull(4, 8192);
   EXPECT_EQ(first_difference(stream, std::vector<uint8_t>(reference.begin() + 16384,
                                                           reference.begin() + 16384 + 4 * 8192)),
@@ -137,10 +131,10 @@ TEST_F(SoundtrackTest, ShortTrackRepeatsWithoutAGap) {
     } else {
       ASSERT_GT(reference.size(), 22050u * 4);
     }
-    ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+    ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
     const auto stream = pull(40, 8192);  // more than three passes
     EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
-    soundtrack_close();
+    music.close();
   }
 }
 
@@ -173,10 +167,10 @@ TEST_F(SoundtrackTest, TagsAroundTheMusicDoNotReachTheSeam) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = make_track(c.name, 22050, {}, c.before, c.after);
-    ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+    ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
     const auto stream = pull(30, 8192);
     EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
-    soundtrack_close();
+    music.close();
   }
 }
 
@@ -194,22 +188,23 @@ std::vector<uint8_t> with_announced_frames(std::vector<uint8_t> file, uint32_t f
 
 TEST_F(SoundtrackTest, LengthComesFromTheDataWhenTheInfoFrameContradictsIt) {
   // 10 s: 384 frames. A damaged count would make a short loop of the start,
-  // or restart the music half-way; the data decides, and the delay and
+  // or restart the music half-way, and a count of 0 (taken as no count at
+  // all) would lose the trimming; the data decides, and the delay and
   // padding are still trimmed exactly as for the intact file.
   const auto mp3 = test_track(441000);
   const std::string intact = scratch_file("intact.mp3");
   write_file(intact, mp3);
   const auto reference = reference_decode(intact).bytes();
   ASSERT_EQ(reference.size(), 441000u * 4);
-  for (const uint32_t announced : {3u, 190u, 384u}) {
+  for (const uint32_t announced : {0u, 3u, 190u, 384u}) {
     SCOPED_TRACE(announced);
     const std::string path = scratch_file("announced" + std::to_string(announced) + ".mp3");
     write_file(path, with_announced_frames(mp3, announced));
-    ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
-    EXPECT_EQ(soundtrack_pass_frames(), 441000);
+    ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
+    EXPECT_EQ(music.pass_frames(), 441000);
     const auto stream = pull(230, 8192);  // past the end of the first pass
     EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
-    soundtrack_close();
+    music.close();
   }
 }
 
@@ -227,17 +222,59 @@ TEST_F(SoundtrackTest, SeekingStartsSampleExactlyAnywhereInTheRepeatedMusic) {
     for (const int64_t frame : {int64_t{0}, int64_t{1}, int64_t{11025}, int64_t{22049}, int64_t{22050},
                                 int64_t{5 * 22050 + 777}}) {
       SCOPED_TRACE(path + " at " + std::to_string(frame));
-      ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
-      ASSERT_EQ(soundtrack_pass_frames(), 22050);
-      ASSERT_TRUE(soundtrack_seek(queue.data(), 8192, frame).ok());
+      ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
+      ASSERT_EQ(music.pass_frames(), 22050);
+      ASSERT_TRUE(music.seek(frame).ok());
       const auto stream = pull(8, 8192);
       const size_t offset = static_cast<size_t>(frame % 22050) * 4;
       std::vector<uint8_t> expected(reference.begin() + static_cast<long>(offset), reference.end());
       expected.insert(expected.end(), reference.begin(), reference.end());
       EXPECT_EQ(first_difference(stream, repeated(expected, stream.size())), -1);
-      soundtrack_close();
+      music.close();
     }
   }
+}
+
+TEST_F(SoundtrackTest, SoundtracksOpenAtOnceReadIndependently) {
+  // Two soundtracks of one file and a third of another, pulled in turns
+  // (one seeked, one with a chunk of its own), give exactly what each gives
+  // alone.
+  const std::string first = make_track("together_a", 22050);
+  const std::string second = make_track("together_b", 30000);
+  const auto first_reference = reference_decode(first).bytes();
+  const auto second_reference = reference_decode(second).bytes();
+  Soundtrack other, third;
+  ASSERT_TRUE(music.open(first.c_str(), 8192).ok());
+  ASSERT_TRUE(other.open(first.c_str(), 4096).ok());
+  ASSERT_TRUE(other.seek(5000).ok());
+  ASSERT_TRUE(third.open(second.c_str(), 8192).ok());
+  std::vector<uint8_t> streams[3];
+  std::vector<uint8_t> buffer(8192);
+  for (int i = 0; i < 20; ++i) {
+    for (int k = 0; k < 3; ++k) {
+      Soundtrack& track = k == 0 ? music : k == 1 ? other : third;
+      const int len = k == 1 ? 4096 : 8192;
+      soundtrack_callback(&track, buffer.data(), len);
+      streams[k].insert(streams[k].end(), buffer.begin(), buffer.begin() + len);
+    }
+  }
+  std::vector<uint8_t> from_5000(first_reference.begin() + 5000 * 4, first_reference.end());
+  from_5000.insert(from_5000.end(), first_reference.begin(), first_reference.end());
+  EXPECT_EQ(first_difference(streams[0], repeated(first_reference, streams[0].size())), -1);
+  EXPECT_EQ(first_difference(streams[1], repeated(from_5000, streams[1].size())), -1);
+  EXPECT_EQ(first_difference(streams[2], repeated(second_reference, streams[2].size())), -1);
+  // Closing one leaves the others playing.
+  other.close();
+  const auto more = pull(2, 8192);
+  const auto whole = repeated(first_reference, streams[0].size() + more.size());
+  EXPECT_EQ(first_difference(more, std::vector<uint8_t>(whole.end() - static_cast<long>(more.size()), whole.end())),
+            -1);
+}
+
+TEST(SoundtrackTime, SampleOfAShowTimeIsRoundedHalfUp) {
+  const std::pair<int64_t, int64_t> samples[] = {
+      {0, 0}, {1, 44}, {5, 221}, {9, 397}, {10, 441}, {15, 662}, {184000, 8114400}};
+  for (const auto& [ms, sample] : samples) EXPECT_EQ(sample_at_show_time(ms), sample) << ms;
 }
 
 TEST_F(SoundtrackTest, TrackShorterThanAChunkFillsTheQueueFromRepeats) {
@@ -246,7 +283,7 @@ TEST_F(SoundtrackTest, TrackShorterThanAChunkFillsTheQueueFromRepeats) {
   const std::string path = make_track("tiny", 700);
   const auto reference = reference_decode(path).bytes();
   ASSERT_EQ(reference.size(), 2800u);
-  ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+  ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
   const auto stream = pull(6, 8192);
   EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
 }
@@ -257,7 +294,7 @@ TEST_F(SoundtrackTest, MonoIsPlayedOnBothChannels) {
   const std::string path = make_track("mono", 22050, mono);
   const auto reference = reference_decode(path).bytes();
   ASSERT_EQ(reference.size(), 22050u * 4);
-  ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+  ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
   const auto stream = pull(12, 8192);
   EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
   int16_t pair[2];
@@ -291,56 +328,51 @@ TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnCodes) {
   write_file(huge, {});
   ASSERT_EQ(::truncate(huge.c_str(), soundtrack_max_bytes + 1), 0);
 
-  EXPECT_EQ(soundtrack_open(missing.c_str(), 8192, queue.data(), 0).error, SoundtrackError::cannot_open);
-  EXPECT_EQ(soundtrack_open(SAVA_BINARY_DIR, 8192, queue.data(), 0).error, SoundtrackError::cannot_open);
-  EXPECT_EQ(soundtrack_open(empty.c_str(), 8192, queue.data(), 0).error, SoundtrackError::no_audio);
-  EXPECT_EQ(soundtrack_open(text.c_str(), 8192, queue.data(), 0).error, SoundtrackError::no_audio);
-  EXPECT_EQ(soundtrack_open(low.c_str(), 8192, queue.data(), 0).error, SoundtrackError::bad_format);
-  EXPECT_EQ(soundtrack_open(low_mono.c_str(), 8192, queue.data(), 0).error, SoundtrackError::bad_format);
-  EXPECT_EQ(soundtrack_open(huge.c_str(), 8192, queue.data(), 0).error, SoundtrackError::too_large);
+  EXPECT_EQ(music.open(missing.c_str(), 8192).error, SoundtrackError::cannot_open);
+  EXPECT_EQ(music.open(SAVA_BINARY_DIR, 8192).error, SoundtrackError::cannot_open);
+  EXPECT_EQ(music.open(empty.c_str(), 8192).error, SoundtrackError::no_audio);
+  EXPECT_EQ(music.open(text.c_str(), 8192).error, SoundtrackError::no_audio);
+  EXPECT_EQ(music.open(low.c_str(), 8192).error, SoundtrackError::bad_format);
+  EXPECT_EQ(music.open(low_mono.c_str(), 8192).error, SoundtrackError::bad_format);
+  EXPECT_EQ(music.open(huge.c_str(), 8192).error, SoundtrackError::too_large);
   std::remove(huge.c_str());
 
   // A refused open leaves nothing behind, and the callback then hands out
   // silence instead of touching a missing decoder.
-  EXPECT_EQ(soundtrack_data, nullptr);
-  EXPECT_EQ(soundtrack_file, nullptr);
-  EXPECT_EQ(decoder.handle, nullptr);
+  EXPECT_FALSE(music.is_open());
   std::vector<uint8_t> stream(8192, 0xA5);
-  soundtrack_callback(queue.data(), stream.data(), 8192);
+  soundtrack_callback(&music, stream.data(), 8192);
   EXPECT_EQ(stream, std::vector<uint8_t>(8192, 0));
 }
 
 TEST_F(SoundtrackTest, ChunkMustFitTheQueue) {
   const std::string path = make_track("chunks", 22050);
   const auto reference = reference_decode(path).bytes();
-  EXPECT_EQ(soundtrack_open(path.c_str(), 11778, queue.data(), 0).error, SoundtrackError::bad_chunk);
-  EXPECT_EQ(soundtrack_open(path.c_str(), 0, queue.data(), 0).error, SoundtrackError::bad_chunk);
-  EXPECT_EQ(soundtrack_open(path.c_str(), 8192, nullptr, 0).error, SoundtrackError::bad_chunk);
+  EXPECT_EQ(music.open(path.c_str(), 11778).error, SoundtrackError::bad_chunk);
+  EXPECT_EQ(music.open(path.c_str(), 0).error, SoundtrackError::bad_chunk);
 
   // The largest chunk that fits works across repeats; the queue (allocated
   // exactly) is never overrun, which the sanitizer build checks.
   ASSERT_EQ(soundtrack_max_chunk, 11777);
-  std::vector<uint8_t> exact(soundtrack_queue_size);
-  queue.swap(exact);
-  ASSERT_TRUE(soundtrack_open(path.c_str(), 11776, queue.data(), 0).ok());
+  ASSERT_TRUE(music.open(path.c_str(), 11776).ok());
   const auto stream = pull(24, 11776);
   EXPECT_EQ(first_difference(stream, repeated(reference, stream.size())), -1);
 }
 
 TEST_F(SoundtrackTest, FirstCallbackReportsWhenItsSoundIsHeardOnce) {
   const std::string path = make_track("clock", 22050);
-  ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+  ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
   EXPECT_TRUE(first_sound_delays.empty());
   pull(1, 8192);
   // 8192 bytes are 46 ms of sound (8192 * 10 / 1764 = 46.4, truncated).
   EXPECT_EQ(first_sound_delays, std::vector<uint32_t>{46});
-  EXPECT_EQ(callback_count, 1);
+  EXPECT_EQ(music.callback_count(), 1);
   pull(3, 8192);
   EXPECT_EQ(first_sound_delays, std::vector<uint32_t>{46});
 
   // A reopened soundtrack reports again with its own chunk length.
-  soundtrack_close();
-  ASSERT_TRUE(soundtrack_open(path.c_str(), 4096, queue.data(), 0).ok());
+  music.close();
+  ASSERT_TRUE(music.open(path.c_str(), 4096).ok());
   pull(1, 4096);
   EXPECT_EQ(first_sound_delays, (std::vector<uint32_t>{46, 23}));
 }
@@ -352,24 +384,21 @@ TEST_F(SoundtrackTest, CloseResetsEverythingForTheNextOpen) {
   const std::string second = make_track("reopen_b", 30000, other);
   const auto second_reference = reference_decode(second).bytes();
 
-  ASSERT_TRUE(soundtrack_open(first.c_str(), 8192, queue.data(), 0).ok());
+  ASSERT_TRUE(music.open(first.c_str(), 8192).ok());
   pull(15, 8192);
-  soundtrack_close();
-  EXPECT_EQ(soundtrack_data, nullptr);
-  EXPECT_EQ(soundtrack_file, nullptr);
-  EXPECT_EQ(decoder.handle, nullptr);
-  EXPECT_EQ(soundtrack_size, 0);
-  EXPECT_EQ(pcm_fill, 0);
-  EXPECT_EQ(decoder_wants_input, 1);
-  EXPECT_EQ(callback_count, 0);
-  soundtrack_close();  // twice is harmless
+  music.close();
+  EXPECT_FALSE(music.is_open());
+  EXPECT_EQ(music.pass_frames(), 0);
+  EXPECT_EQ(music.pcm_fill(), 0);
+  EXPECT_EQ(music.callback_count(), 0);
+  music.close();  // twice is harmless
 
-  ASSERT_TRUE(soundtrack_open(second.c_str(), 8192, queue.data(), 0).ok());
+  ASSERT_TRUE(music.open(second.c_str(), 8192).ok());
   const auto stream = pull(20, 8192);
   EXPECT_EQ(first_difference(stream, repeated(second_reference, stream.size())), -1);
   // Opening without closing first releases the earlier soundtrack itself.
-  ASSERT_TRUE(soundtrack_open(second.c_str(), 8192, queue.data(), 0).ok());
-  EXPECT_EQ(0, std::memcmp(queue.data(), second_reference.data(), static_cast<size_t>(pcm_fill)));
+  ASSERT_TRUE(music.open(second.c_str(), 8192).ok());
+  EXPECT_EQ(0, std::memcmp(music.pcm_queue(), second_reference.data(), static_cast<size_t>(music.pcm_fill())));
 }
 
 TEST(SoundtrackMessages, EachFailureHasItsOwnLineNamingTheFile) {
@@ -395,25 +424,25 @@ TEST_F(SoundtrackTest, PlayFromAndPauseContinueTheStreamExactly) {
     std::vector<std::pair<uint32_t, int64_t>> first;  // delay, show time
     std::vector<int64_t> from;
   } reports;
-  soundtrack_listen({[](void* r, uint32_t delay_ms, int64_t sound_ms) {
+  music.listen({[](void* r, uint32_t delay_ms, int64_t sound_ms) {
                        static_cast<Reports*>(r)->first.emplace_back(delay_ms, sound_ms);
                      },
                      [](void* r, int64_t sound_ms) { static_cast<Reports*>(r)->from.push_back(sound_ms); },
                      &reports});
   const std::string path = make_track("transport", 22050);
   const auto reference = reference_decode(path).bytes();
-  ASSERT_TRUE(soundtrack_open(path.c_str(), 8192, queue.data(), 0).ok());
+  ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
   pull(1, 8192);
 
   // Sample 20000 of a 22050-sample track, standing for show time 5000 ms:
   // the stream wraps round to the track's start 8200 bytes in.
-  ASSERT_TRUE(soundtrack_play_from(queue.data(), 8192, 20000, 5000).ok());
+  ASSERT_TRUE(music.play_from(20000, 5000).ok());
   std::vector<uint8_t> expected(reference.begin() + 20000 * 4, reference.end());
   expected.insert(expected.end(), reference.begin(), reference.end());
   auto stream = pull(2, 8192);
-  soundtrack_pause(true);
+  music.pause(true);
   const auto silence = pull(3, 8192);
-  soundtrack_pause(false);
+  music.pause(false);
   const auto after = pull(2, 8192);
   stream.insert(stream.end(), after.begin(), after.end());
   EXPECT_EQ(first_difference(stream, repeated(expected, stream.size())), -1);

@@ -103,14 +103,6 @@ TEST(Transport, LoopGoesBackBeforeTheNextCueFires) {
   EXPECT_EQ(loop_back_time(30000, 3, table), std::nullopt);
 }
 
-TEST(Transport, SampleOfAShowTimeIsRounded) {
-  EXPECT_EQ(sample_at_show_time(0), 0);
-  EXPECT_EQ(sample_at_show_time(1), 44);   // 44.1
-  EXPECT_EQ(sample_at_show_time(5), 221);  // 220.5, half up
-  EXPECT_EQ(sample_at_show_time(9), 397);  // 396.9
-  EXPECT_EQ(sample_at_show_time(184000), 8114400);
-}
-
 TEST(TimeOverlay, TextAndPlacement) {
   EXPECT_EQ(format_show_time(0), "0:00.000");
   EXPECT_EQ(format_show_time(83456), "1:23.456");

@@ -21,12 +21,9 @@ uint32_t read_fake_ticks() { return fake_ticks; }
 
 class LongPlay : public ::testing::Test {
  protected:
-  void SetUp() override { soundtrack_listen({ShowClock::start_in, ShowClock::hear_sound_from, &clock}); }
-  void TearDown() override {
-    soundtrack_close();
-    soundtrack_listen({});
-  }
+  void SetUp() override { music.listen({ShowClock::start_in, ShowClock::hear_sound_from, &clock}); }
   ShowClock clock{read_fake_ticks};
+  Soundtrack music;
 };
 
 constexpr int track_frames = 30870;  // 0.7 s at 44100 Hz
@@ -43,8 +40,7 @@ TEST_F(LongPlay, ShortTrackRepeatsSeamlesslyAndTheClockCountsThroughTheWrap) {
   // that the first callback's anchor itself wraps.
   for (const uint32_t before_wrap : {3000u, 10u}) {
     SCOPED_TRACE(before_wrap);
-    std::vector<uint8_t> queue(soundtrack_queue_size, 0);
-    ASSERT_TRUE(soundtrack_open(path.c_str(), chunk, queue.data(), 0).ok());
+    ASSERT_TRUE(music.open(path.c_str(), chunk).ok());
     const uint32_t t0 = 0u - before_wrap;
     clock.start_at(t0);  // the player's own anchor before the sound starts
 
@@ -56,8 +52,8 @@ TEST_F(LongPlay, ShortTrackRepeatsSeamlesslyAndTheClockCountsThroughTheWrap) {
     for (int64_t k = 0; handed * 10 / 1764 < show_ms; ++k) {
       // The device asks for chunk k when the chunks before it have played.
       fake_ticks = t0 + static_cast<uint32_t>(handed * 10 / 1764);
-      soundtrack_callback(queue.data(), buffer.data(), chunk);
-      ASSERT_GE(pcm_fill, chunk);
+      soundtrack_callback(&music, buffer.data(), chunk);
+      ASSERT_GE(music.pcm_fill(), chunk);
       stream.insert(stream.end(), buffer.begin(), buffer.end());
       // The clock reads the time of the sound being heard now: what was
       // handed before this chunk, less the one chunk the device holds.
@@ -92,7 +88,7 @@ TEST_F(LongPlay, ShortTrackRepeatsSeamlesslyAndTheClockCountsThroughTheWrap) {
     }
     EXPECT_GT(energy / (pass / 2), 1000);
     EXPECT_NE(std::memcmp(stream.data(), stream.data() + pass / 2, pass / 2), 0);
-    soundtrack_close();
+    music.close();
   }
 }
 
@@ -105,21 +101,20 @@ namespace {
 // From 256 sample frames on a track plays, repeating seamlessly.
 TEST_F(LongPlay, TracksOfAFewSamplesAreRefusedShortOnesRepeat) {
   ScratchDir dir;
-  std::vector<uint8_t> queue(soundtrack_queue_size, 0);
   for (const int frames : {1, 100, 255}) {
     SCOPED_TRACE(frames);
     const std::string path = dir.path() + "/tiny" + std::to_string(frames) + ".mp3";
     write_file(path, test_track(frames));
-    EXPECT_EQ(soundtrack_open(path.c_str(), chunk, queue.data(), 0).error, SoundtrackError::no_audio);
-    EXPECT_EQ(soundtrack_data, nullptr);
+    EXPECT_EQ(music.open(path.c_str(), chunk).error, SoundtrackError::no_audio);
+    EXPECT_FALSE(music.is_open());
   }
   const std::string path = dir.path() + "/short.mp3";
   write_file(path, test_track(256));
-  ASSERT_TRUE(soundtrack_open(path.c_str(), chunk, queue.data(), 0).ok());
+  ASSERT_TRUE(music.open(path.c_str(), chunk).ok());
   std::vector<uint8_t> stream;
   std::vector<uint8_t> buffer(chunk);
   for (int k = 0; k < 50; ++k) {
-    soundtrack_callback(queue.data(), buffer.data(), chunk);
+    soundtrack_callback(&music, buffer.data(), chunk);
     stream.insert(stream.end(), buffer.begin(), buffer.end());
   }
   const size_t pass = 256 * 4;

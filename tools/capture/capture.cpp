@@ -103,7 +103,7 @@ class TemporarySound {
 // stopped.
 bool write_sound_file(const std::string& path, const char* sound_path, const CaptureOptions& o,
                       std::string* error) {
-  const int64_t first = sample_at_ms(o.from_ms), last = sample_at_ms(o.to_ms);
+  const int64_t first = sample_at_show_time(o.from_ms), last = sample_at_show_time(o.to_ms);
   SoundSource sound;
   if (!sound.open(sound_path, first).ok()) {
     *error = "cannot reopen the soundtrack";
@@ -232,7 +232,7 @@ int run_capture(const CaptureOptions& o) {
   const ShowFiles files(find_data_folder(o.data_dir));
   const char* sound_path = files.soundtrack_path();
   SoundSource sound;
-  const SoundtrackResult opened = sound.open(sound_path, sample_at_ms(o.from_ms));
+  const SoundtrackResult opened = sound.open(sound_path, sample_at_show_time(o.from_ms));
   if (!opened.ok()) {
     std::fprintf(stderr, "%s\n", opened.message(sound_path).c_str());
     return 1;
@@ -259,8 +259,6 @@ int run_capture(const CaptureOptions& o) {
     if (!write_sound_file(outputs.video_sound->path(), sound_path, o, &error)) {
       return error.empty() ? 128 + stop_signal : fail(error);
     }
-    // The sound pass used the soundtrack; start it afresh for the frames.
-    if (!sound.open(sound_path, sample_at_ms(o.from_ms)).ok()) return fail("cannot reopen the soundtrack");
     if (!outputs.video->start(o.fps_num, o.fps_den, o.video_scale, outputs.video_sound->path(), &error)) {
       return fail(error);
     }
@@ -295,7 +293,7 @@ int run_capture(const CaptureOptions& o) {
       // This frame's share of the sound: up to the next frame, or to the end.
       const int64_t next = std::min(capture_frame_time(o, i + 1), o.to_ms);
       samples.clear();
-      sound.read(sample_at_ms(now), sample_at_ms(next), &samples);
+      sound.read(sample_at_show_time(now), sample_at_show_time(next), &samples);
       failed = !outputs.wav->write(samples, &error);
     }
     progress.update(i + 1);

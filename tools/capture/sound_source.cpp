@@ -3,20 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "music/soundtrack.h"
-
-SoundSource::~SoundSource() {
-  if (open_) soundtrack_close();
-}
 
 SoundtrackResult SoundSource::open(const char* path, int64_t first) {
-  queue_.assign(static_cast<size_t>(soundtrack_queue_size), 0);
   chunk_.clear();
   chunk_first_ = first;
   chunk_frames_ = 0;
-  SoundtrackResult result = soundtrack_open(path, chunk_bytes, queue_.data(), 0);
-  if (result.ok() && first > 0) result = soundtrack_seek(queue_.data(), chunk_bytes, first);
-  open_ = result.ok();
+  SoundtrackResult result = music_.open(path, chunk_bytes);
+  if (result.ok() && first > 0) result = music_.seek(first);
   return result;
 }
 
@@ -26,7 +19,7 @@ void SoundSource::read(int64_t begin, int64_t end, std::vector<int16_t>* out) {
       // Pull the next chunk exactly as the audio device would.
       chunk_first_ += chunk_frames_;
       chunk_.resize(chunk_bytes / 2);
-      soundtrack_callback(queue_.data(), reinterpret_cast<uint8_t*>(chunk_.data()), chunk_bytes);
+      music_.callback(reinterpret_cast<uint8_t*>(chunk_.data()), chunk_bytes);
       chunk_frames_ = chunk_bytes / 4;
       continue;
     }

@@ -1,6 +1,6 @@
 // The show's sound without an audio device: the player's own soundtrack
 // code, pulled chunk by chunk, addressed by sample index (sample 0 is heard
-// at show time 0).
+// at show time 0; sample_at_show_time gives the sample of a show time).
 #pragma once
 
 #include <cstdint>
@@ -8,19 +8,15 @@
 
 #include "music/soundtrack.h"
 
-// Stereo sample frame index of show time `ms` (44.1 frames per millisecond).
-inline int64_t sample_at_ms(int64_t ms) { return ms * 441 / 10; }
-
 class SoundSource {
  public:
   SoundSource() = default;
   SoundSource(const SoundSource&) = delete;
   SoundSource& operator=(const SoundSource&) = delete;
-  ~SoundSource();
 
   // Opens the soundtrack (again, if it was open) at sample frame `first`,
-  // found without decoding what lies before it. There is one soundtrack per
-  // process: opening here ends what any other source was reading.
+  // found without decoding what lies before it. Each source reads its own
+  // soundtrack: any number can be open at once.
   SoundtrackResult open(const char* path, int64_t first = 0);
 
   // Appends the interleaved left/right samples of frames [begin, end) to
@@ -31,9 +27,8 @@ class SoundSource {
 
  private:
   static constexpr int chunk_bytes = 8192;
-  std::vector<uint8_t> queue_;
+  Soundtrack music_;
   std::vector<int16_t> chunk_;   // the last chunk pulled from the callback
   int64_t chunk_first_ = 0;      // sample frame index of chunk_'s first frame
   int64_t chunk_frames_ = 0;     // frames in chunk_ (0 before the first pull)
-  bool open_ = false;
 };

@@ -57,7 +57,7 @@ struct WebPlayer {
   int32_t now_ms = 0;  // show time of the last frame
 
   // Playing.
-  std::unique_ptr<uint8_t[]> queue;
+  std::unique_ptr<Soundtrack> music;
   int32_t audio_callbacks = 0;
   bool anchored = false;
   double clock_read_at_ms = 0;  // page time at which the last frame read the show clock
@@ -106,9 +106,7 @@ void finish_playing() {
   emscripten_cancel_main_loop();
   SDL_CloseAudio();
   web_audio_stop();
-  soundtrack_listen({});
-  soundtrack_close();
-  player.queue.reset();
+  player.music.reset();
   player.show.reset();
   player.phase = Phase::ended;
   page_show_ended();
@@ -177,21 +175,21 @@ void run_frame(void*) {
 // browser lets it play), primes the soundtrack and starts the frames.
 extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start() {
   if (player.phase != Phase::waiting) return 0;
-  player.queue.reset(new uint8_t[soundtrack_queue_size]());
+  player.music = std::make_unique<Soundtrack>();
   SDL_AudioSpec requested{};
   requested.freq = 44100;
   requested.format = AUDIO_S16LSB;
   requested.channels = 2;
   requested.samples = audio_samples;
   requested.callback = count_and_play;
-  requested.userdata = player.queue.get();
+  requested.userdata = player.music.get();
   if (SDL_OpenAudio(&requested, nullptr) < 0) fail(std::string("Couldn't open audio: ") + SDL_GetError());
   web_audio_watch_first_start();
-  const SoundtrackResult opened = soundtrack_open(soundtrack_path, audio_chunk, player.queue.get(), 0);
+  const SoundtrackResult opened = player.music->open(soundtrack_path, audio_chunk);
   if (!opened.ok()) fail(opened.message(soundtrack_path));
   // The page's audio clock tells when the first sound is heard (play_frame);
   // from there the clock follows the sound handed out.
-  soundtrack_listen({nullptr, ShowClock::hear_sound_from, &player.show->clock});
+  player.music->listen({nullptr, ShowClock::hear_sound_from, &player.show->clock});
   player.show->quit_requested = false;
   player.phase = Phase::playing;
   SDL_PauseAudio(0);
