@@ -18,18 +18,20 @@ namespace {
 
 constexpr uint8_t png_signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 
-void check(const Image* image) {
+void check(const PictureResult& result) {
+  const Image* image = result.image.get();
   if (image == nullptr) {
-    if (picture_load_error()[0] == '\0') std::abort();  // refused without a reason
+    // Refused, with a reason and a kind; nothing here asks to stop.
+    if (result.ok() || result.failure == PictureFailure::stopped || result.reason.empty()) std::abort();
     return;
   }
+  if (!result.ok() || !result.reason.empty()) std::abort();
   if (image->width <= 0 || image->height <= 0) std::abort();
   if (static_cast<uint32_t>(image->width) > picture_max_side ||
       static_cast<uint32_t>(image->height) > picture_max_side ||
       static_cast<uint64_t>(image->width) * static_cast<uint64_t>(image->height) > picture_max_pixels) {
     std::abort();
   }
-  if (picture_load_error()[0] != '\0') std::abort();
   // Every pixel is read once: the pixel array must be the whole picture.
   uint32_t sum = 0;
   const size_t count = static_cast<size_t>(image->width) * static_cast<size_t>(image->height);
@@ -54,8 +56,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size >= sizeof png_signature && std::memcmp(data, png_signature, sizeof png_signature) == 0) return -1;
   const char* path = file.write(data, size);
 #endif
-  Image* image = picture_load(path);
-  check(image);
-  image_free(image);
+  check(picture_load(path));
   return 0;
 }

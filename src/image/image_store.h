@@ -10,6 +10,7 @@
 
 #include "image/image.h"
 #include "image/pixel_block.h"
+#include "image/stop_hook.h"
 
 // The culprit of a refusal of all pictures together (no single file is at
 // fault): "the pictures".
@@ -50,14 +51,13 @@ class ImageStore {
   ImageStore& operator=(ImageStore&& other) noexcept;
   ~ImageStore() { clear(); }
 
-  // Decodes the pictures of `paths` (ended by a null entry) in order,
-  // replacing what the store held. Their total size is checked from their
-  // headers before any is decoded (more than picture_store_max_pixels
-  // together are refused as a whole), and again as they are decoded. A stop
-  // request (picture_stop_requested, picture_load.h) is honoured between
-  // pictures and during long decodes. Whatever the result but `loaded`, the
-  // store is left empty.
-  StoreLoadResult load(const char* const* paths);
+  // Decodes the pictures of `paths` (ended by a null entry) in order on the
+  // calling thread, replacing what the store held: PictureLoading with no
+  // worker, whose rules (the total size checked from the headers first, the
+  // first failing picture in list order) it follows. `stop` is asked before
+  // every picture and during long decodes. Whatever the result but
+  // `loaded`, the store is left empty.
+  StoreLoadResult load(const char* const* paths, StopHook stop = {});
 
   // Takes `image` as the next entry (a store made in memory).
   void add(Image* image) { images_.push_back(image); }

@@ -18,7 +18,10 @@ namespace {
 struct JpegErrorManager {
   jpeg_error_mgr pub;  // first, so that cinfo->err points at the whole record
   std::jmp_buf jump;
+  DecodeState* state;
 };
+
+JpegErrorManager* manager_of(j_common_ptr cinfo) { return reinterpret_cast<JpegErrorManager*>(cinfo->err); }
 
 // Everything a decoding owns, in a plain record outside the setjmp frame
 // (see png_decode.cpp for why).
@@ -41,20 +44,21 @@ void on_jpeg_progress(j_common_ptr cinfo) {
   const auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
   const uint64_t pixels = uint64_t{decompress->image_width} * decompress->image_height;
   const uint64_t max_scans = pixels > 0 ? max_scan_pixels / pixels : max_scan_pixels;
+  JpegErrorManager* manager = manager_of(cinfo);
   if (static_cast<uint64_t>(decompress->input_scan_number) > max_scans) {
-    picture_set_error("JPEG: more than %llu scans for %u x %u pixels", static_cast<unsigned long long>(max_scans),
-                      decompress->image_width, decompress->image_height);
-  } else if (!picture_should_stop()) {
+    manager->state->fail(PictureFailure::refused, "JPEG: more than %llu scans for %u x %u pixels",
+                         static_cast<unsigned long long>(max_scans), decompress->image_width, decompress->image_height);
+  } else if (!manager->state->should_stop()) {
     return;
   }
-  std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+  std::longjmp(manager->jump, 1);
 }
 
 [[noreturn]] void on_jpeg_error(j_common_ptr cinfo) {
   char text[JMSG_LENGTH_MAX];
   (*cinfo->err->format_message)(cinfo, text);
-  picture_set_error("JPEG: %s", text);
-  std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+  manager_of(cinfo)->state->fail(PictureFailure::refused, "JPEG: %s", text);
+  std::longjmp(manager_of(cinfo)->jump, 1);
 }
 
 // Warnings about damaged entropy-coded data leave a picture with some blocks
@@ -116,7 +120,7 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
   jpeg_stdio_src(cinfo, file);
   jpeg_read_header(cinfo, TRUE);
   // Checked before jpeg_start_decompress, whose buffers grow with the width.
-  if (!picture_size_acceptable(cinfo->image_width, cinfo->image_height)) return false;
+  if (!job->err.state->size_acceptable(cinfo->image_width, cinfo->image_height)) return false;
   if (direct_words && cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = direct_space;
   jpeg_start_decompress(cinfo);
 
@@ -125,14 +129,15 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
   const bool direct = direct_words && space == direct_space && components == 4;
   if (!direct && !(space == JCS_GRAYSCALE && components == 1) && !(space == JCS_RGB && components == 3) &&
       !(space == JCS_CMYK && components == 4)) {
-    picture_set_error("JPEG: unsupported colour space (%d components)", cinfo->num_components);
+    job->err.state->fail(PictureFailure::refused, "JPEG: unsupported colour space (%d components)",
+                         cinfo->num_components);
     return false;
   }
   const JDIMENSION width = cinfo->output_width;
   const JDIMENSION height = cinfo->output_height;
-  if (!picture_size_acceptable(width, height)) return false;
+  if (!job->err.state->size_acceptable(width, height)) return false;
 
-  job->image = picture_image_create(width, height);
+  job->image = job->err.state->image_create(width, height);
   if (job->image == nullptr) return false;
   if (direct) {
     // Every row of the picture offered at once: the library then writes as
@@ -145,7 +150,7 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
     while (cinfo->output_scanline < height) {
       const JDIMENSION y = cinfo->output_scanline;
       if (jpeg_read_scanlines(cinfo, rows + y, height - y) == 0) {
-        picture_set_error("JPEG: no data for row %u", y);
+        job->err.state->fail(PictureFailure::refused, "JPEG: no data for row %u", y);
         return false;
       }
     }
@@ -159,7 +164,7 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
   while (cinfo->output_scanline < height) {
     const JDIMENSION y = cinfo->output_scanline;
     if (jpeg_read_scanlines(cinfo, line, 1) != 1) {
-      picture_set_error("JPEG: no data for row %u", y);
+      job->err.state->fail(PictureFailure::refused, "JPEG: no data for row %u", y);
       return false;
     }
     convert_row(line[0], job->image->pixels + static_cast<std::size_t>(y) * width, width, space);
@@ -181,7 +186,8 @@ bool jpeg_read_header_into(JpegJob* job, std::FILE* file, uint32_t* width, uint3
   return true;
 }
 
-void jpeg_job_start(JpegJob* job) {
+void jpeg_job_start(JpegJob* job, DecodeState* state) {
+  job->err.state = state;
   job->cinfo.err = jpeg_std_error(&job->err.pub);
   job->err.pub.error_exit = on_jpeg_error;
   job->err.pub.emit_message = on_jpeg_message;
@@ -189,19 +195,19 @@ void jpeg_job_start(JpegJob* job) {
 
 }  // namespace
 
-bool jpeg_read_size(std::FILE* file, uint32_t* width, uint32_t* height) {
+bool jpeg_read_size(std::FILE* file, DecodeState* state, uint32_t* width, uint32_t* height) {
   JpegJob job{};
-  jpeg_job_start(&job);
+  jpeg_job_start(&job, state);
   const bool ok = jpeg_read_header_into(&job, file, width, height);
   jpeg_destroy_decompress(&job.cinfo);
   return ok;
 }
 
-Image* jpeg_decode(std::FILE* file) {
+Image* jpeg_decode(std::FILE* file, DecodeState* state) {
   // Zero-filled, so that destroying a decompressor whose creation failed
   // half-way finds no memory manager and does nothing.
   JpegJob job{};
-  jpeg_job_start(&job);
+  jpeg_job_start(&job, state);
 
   const bool ok = jpeg_decode_into(&job, file);
   jpeg_destroy_decompress(&job.cinfo);

@@ -1,38 +1,51 @@
 // The format decoders behind picture_load. Each reads an open file from its
-// current position (the start), never closes it, and returns a new Image or
-// null after recording the reason with picture_set_error.
+// current position (the start) and never closes it.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 
 #include "image/image.h"
+#include "image/picture_load.h"
 
-Image* png_decode(std::FILE* file);
-Image* jpeg_decode(std::FILE* file);
+// One decode under way: its caller's context and, once it has failed, why.
+// Plain data, so that the decoders may record a failure from within the
+// libraries' error handlers on their way out through longjmp.
+class DecodeState {
+ public:
+  explicit DecodeState(const DecodeContext& context) : context_(context) {}
+
+  // True once the context's stop hook asks to stop (the failure is then
+  // recorded as stopped); not asked again after that.
+  bool should_stop();
+
+  // Records the failure and its reason (printf-style), in place of any
+  // recorded before.
+  void fail(PictureFailure failure, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+  // True when a picture of this size is within picture_max_side and
+  // picture_max_pixels; otherwise records why and returns false.
+  bool size_acceptable(uint64_t width, uint64_t height);
+
+  // The Image for a decoder, after the size check: over the context's placed
+  // pixels when it has exactly their number, else with pixels of its own.
+  // Null (with the reason recorded) if the memory cannot be had.
+  Image* image_create(uint32_t width, uint32_t height);
+
+  PictureFailure failure() const { return failure_; }
+  const char* reason() const { return reason_; }
+
+ private:
+  const DecodeContext& context_;
+  PictureFailure failure_ = PictureFailure::none;
+  char reason_[512] = "";
+};
+
+// Each returns a new Image, or null with the failure recorded in `state`.
+Image* png_decode(std::FILE* file, DecodeState* state);
+Image* jpeg_decode(std::FILE* file, DecodeState* state);
 
 // Only the header: the size the decoder would give the picture. False (with
-// the reason recorded) if it cannot be read.
-bool png_read_size(std::FILE* file, uint32_t* width, uint32_t* height);
-bool jpeg_read_size(std::FILE* file, uint32_t* width, uint32_t* height);
-
-// True when picture_stop_requested is set and asks to stop; records the reason.
-bool picture_should_stop();
-
-// Records the reason for a failure (printf-style); picture_load_error reads it.
-void picture_set_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// True when a picture of this size is within picture_max_side and
-// picture_max_pixels; otherwise records the reason and returns false.
-bool picture_size_acceptable(uint64_t width, uint64_t height);
-
-// Allocates the Image for a decoder after the size check: null (with the
-// reason recorded) if the memory cannot be had. Takes the pixels placed for
-// this thread's next picture (picture_place_next) when it has exactly their
-// number of pixels.
-Image* picture_image_create(uint32_t width, uint32_t height);
-
-// Zero-filled pixels, owned elsewhere, for the next picture decoded on this
-// thread if it has `count` pixels; (nullptr, 0) for none. The caller tells
-// the outcome by the decoded image's pixel pointer.
-void picture_place_next(uint32_t* pixels, uint64_t count);
+// the failure recorded) if it cannot be read.
+bool png_read_size(std::FILE* file, DecodeState* state, uint32_t* width, uint32_t* height);
+bool jpeg_read_size(std::FILE* file, DecodeState* state, uint32_t* width, uint32_t* height);

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "image/image.h"
+#include "image/stop_hook.h"
 
 // Largest picture accepted: 16384 pixels a side and 64 Mi (2^26) pixels in
 // all, that is at most 256 MiB of pixel words. Checked on the file's header,
@@ -12,38 +14,65 @@
 inline constexpr uint32_t picture_max_side = 16384;
 inline constexpr uint64_t picture_max_pixels = uint64_t{1} << 26;
 
-// Returns a new Image owned by the caller, or null when the file cannot be
-// opened, is neither a PNG nor a JPEG the decoders can read, is corrupt or
-// truncated, or exceeds the size limits. Never ends the process.
+// What a decode is handed by its caller.
+struct DecodeContext {
+  // Asked now and then while decoding (at least once per row or scan); once
+  // it returns true the decode is abandoned (PictureFailure::stopped) and it
+  // is not asked again.
+  StopHook stop;
+  // Zero-filled pixel words owned elsewhere, taken by the picture when it has
+  // exactly `place_words` pixels (the image then borrows them, see
+  // image_create_over); otherwise the image gets pixels of its own. The
+  // caller tells which by the decoded image's pixel pointer.
+  uint32_t* place = nullptr;
+  uint64_t place_words = 0;
+};
+
+// Why a picture was not had.
+enum class PictureFailure {
+  none,
+  // The file could not be read at all: missing, not a regular file, no
+  // permission, a read error at its start.
+  unreadable,
+  // A decoder read it and refused its content (corrupt, truncated, of a kind
+  // it cannot decode, or memory for it could not be had).
+  refused,
+  // Its header announces more than picture_max_side or picture_max_pixels.
+  too_large,
+  // The context's stop hook asked to stop.
+  stopped,
+};
+
+// A decoded picture, or why there is none.
+struct [[nodiscard]] PictureResult {
+  ImagePtr image;
+  PictureFailure failure = PictureFailure::none;
+  // Why (a library's message, the system's reason, the limit passed);
+  // empty on success.
+  std::string reason;
+
+  bool ok() const { return failure == PictureFailure::none; }
+};
+
+// A picture's size read from its header alone, or why it could not be had
+// (too_large when it passes the limits above).
+struct [[nodiscard]] PictureHeader {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  PictureFailure failure = PictureFailure::none;
+  std::string reason;
+
+  bool ok() const { return failure == PictureFailure::none; }
+  uint64_t pixels() const { return uint64_t{width} * height; }
+};
+
+// Decodes the file at `path`. Never ends the process.
 //
 // Files starting with the 8-byte PNG signature are read as PNG, all others
 // as JPEG. Every decoded pixel is 0xAARRGGBB: alpha 255 where the file has no
 // transparency, colour bytes kept (not premultiplied) where it has.
-Image* picture_load(const char* path);
+PictureResult picture_load(const char* path, const DecodeContext& context = {});
 
-// Reads only the file's header: the size decoding would give the picture.
-// Returns false (reason recorded as for picture_load) if the header cannot
-// be read. Never ends the process.
-bool picture_read_size(const char* path, uint32_t* width, uint32_t* height);
-
-// Stop requests during loading: when set, decoding calls it now and then (at
-// least once per row or scan) and the image store before every picture; once
-// it returns true the decoding in progress is abandoned (reason "stopped")
-// and the store gives up. It must be cheap to call often.
-extern bool (*picture_stop_requested)();
-
-// Stop requests for decodes on the calling thread only: while `stop` is set
-// they ask stop(context) instead of picture_stop_requested (which is then
-// never called from this thread). Null goes back to picture_stop_requested.
-void picture_stop_on_this_thread(bool (*stop)(void*), void* context);
-
-// Why the last picture_load on this thread returned null (a library's
-// message, or the operating system's reason for an unreadable file); empty
-// after a success. The text lives until the thread's next picture_load.
-const char* picture_load_error();
-
-// True when the last picture_load on this thread returned null because the file could not
-// be read at all (missing, not a regular file, no permission, a read error
-// at its start); false when a decoder read it and refused its content, and
-// false after a success.
-bool picture_load_unreadable();
+// Reads only the file's header: the size decoding would give the picture,
+// checked against the limits. Never ends the process.
+PictureHeader picture_read_size(const char* path);

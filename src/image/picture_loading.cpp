@@ -1,10 +1,8 @@
 #include "image/picture_loading.h"
 
 #include <chrono>
-#include <cstring>
 #include <system_error>
 
-#include "image/picture_decode.h"
 #include "image/picture_limits.h"
 #include "image/picture_load.h"
 
@@ -13,18 +11,11 @@ struct PictureLoading::Slot {
   uint64_t pixels = 0;
   uint32_t* place = nullptr;  // its pixels' place in the block, if it has one
   Image* image = nullptr;
-  bool failed = false;
-  bool unreadable = false;
+  PictureFailure failure = PictureFailure::none;
   std::string reason;
 };
 
 namespace {
-
-// What a worker's decodes ask when they check for a stop.
-struct DecodeStop {
-  const PictureLoading* loading;
-  int32_t index;
-};
 
 constexpr auto poll_interval = std::chrono::milliseconds(5);
 
@@ -42,8 +33,9 @@ int PictureLoading::threads_for_this_machine() {
 PictureLoading::PictureLoading(const char* const* paths, int threads) : paths_(paths) {
   while (paths_[count_] != nullptr) ++count_;
   slots_ = std::make_unique<Slot[]>(static_cast<size_t>(count_));
+  first_bad_header_.store(count_);
   first_failure_.store(count_);
-  const int wanted = threads < 1 ? 1 : (threads > count_ ? count_ : threads);
+  const int wanted = threads < 1 ? 0 : (threads > count_ ? count_ : threads);
   for (int i = 0; i < wanted; ++i) {
     try {
       workers_.emplace_back([this] { work(); });
@@ -87,15 +79,22 @@ void PictureLoading::work() {
   if (--workers_left_ == 0) changed_.notify_all();
 }
 
+void PictureLoading::lower_to(std::atomic<int32_t>* lowest, int32_t index) {
+  for (int32_t now = lowest->load(); index < now && !lowest->compare_exchange_weak(now, index);) {
+  }
+}
+
 void PictureLoading::read_headers() {
   while (!stop_.load(std::memory_order_relaxed)) {
     const int32_t i = next_header_.fetch_add(1);
-    if (i >= count_) break;
-    uint32_t width = 0;
-    uint32_t height = 0;
+    // Indices come in increasing order: the headers past the first that
+    // cannot be had count for nothing, and their files are not opened.
+    if (i >= count_ || i > first_bad_header_.load(std::memory_order_relaxed)) break;
+    const PictureHeader header = picture_read_size(paths_[i]);
     Slot& slot = slots_[i];
-    slot.header_ok = picture_read_size(paths_[i], &width, &height) && picture_size_acceptable(width, height);
-    slot.pixels = static_cast<uint64_t>(width) * height;
+    slot.header_ok = header.ok();
+    slot.pixels = header.pixels();
+    if (!header.ok()) lower_to(&first_bad_header_, i);
   }
 }
 
@@ -126,88 +125,86 @@ void PictureLoading::check_headers_total() {
   }
 }
 
-bool PictureLoading::decode_should_stop(int32_t index) const {
-  return stop_.load(std::memory_order_relaxed) || index > first_failure_.load(std::memory_order_relaxed);
+bool PictureLoading::decode_should_stop(int32_t index) {
+  if (stop_.load(std::memory_order_relaxed) || index > first_failure_.load(std::memory_order_relaxed)) return true;
+  // Set only while finish() works on the calling thread, with no worker;
+  // asked only while the outcome is still open.
+  if (caller_stop_ == nullptr || !(*caller_stop_)()) return false;
+  caller_stopped_ = true;
+  stop_all();
+  return true;
 }
 
 void PictureLoading::decode_pictures() {
-  DecodeStop stop{this, 0};
-  picture_stop_on_this_thread(
-      [](void* context) {
-        const auto* s = static_cast<const DecodeStop*>(context);
-        return s->loading->decode_should_stop(s->index);
-      },
-      &stop);
+  int32_t i = 0;
+  const auto should_stop = [this, &i] { return decode_should_stop(i); };
   for (;;) {
-    const int32_t i = next_decode_.fetch_add(1);
+    i = next_decode_.fetch_add(1);
     // Indices come in increasing order: once one is past the end or past a
     // failed picture, so are all that follow.
     if (i >= count_ || decode_should_stop(i)) break;
-    stop.index = i;
     Slot& slot = slots_[i];
-    picture_place_next(slot.place, slot.pixels);
-    Image* image = picture_load(paths_[i]);
-    picture_place_next(nullptr, 0);
-    if (image == nullptr) {
-      if (std::strcmp(picture_load_error(), "stopped") == 0) continue;  // abandoned, not refused
-      slot.failed = true;
-      slot.reason = picture_load_error();
-      slot.unreadable = picture_load_unreadable();
-      for (int32_t lowest = first_failure_.load(); i < lowest && !first_failure_.compare_exchange_weak(lowest, i);) {
-      }
+    PictureResult decoded = picture_load(paths_[i], {should_stop, slot.place, slot.pixels});
+    if (decoded.failure == PictureFailure::stopped) continue;  // abandoned, not refused
+    if (!decoded.ok()) {
+      slot.failure = decoded.failure;
+      slot.reason = std::move(decoded.reason);
+      lower_to(&first_failure_, i);
       continue;
     }
-    slot.image = image;
-    slot.pixels = static_cast<uint64_t>(image->width) * static_cast<uint64_t>(image->height);
+    slot.image = decoded.image.release();
+    slot.pixels = static_cast<uint64_t>(slot.image->width) * static_cast<uint64_t>(slot.image->height);
     // Checked again as decoded, in case a file changed since its header was read.
     if (decoded_pixels_.fetch_add(slot.pixels) + slot.pixels > picture_store_max_pixels) {
       stop_all();
     }
   }
-  picture_stop_on_this_thread(nullptr, nullptr);
 }
 
-void PictureLoading::wait_for_workers() {
-  for (std::thread& worker : workers_) {
-    if (worker.joinable()) worker.join();
-  }
-}
-
-StoreLoadResult PictureLoading::finish(ImageStore* store) {
+StoreLoadResult PictureLoading::finish(ImageStore* store, StopHook stop) {
   store->clear();
-  const auto asked_to_stop = [] { return picture_stop_requested != nullptr && picture_stop_requested(); };
-  bool stopped = asked_to_stop();
-  if (stopped) stop_all();
-  if (workers_.empty() && count_ > 0) {
-    // No worker could be made: the work is done here.
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      headers_left_ = workers_left_ = 1;
+  if (workers_.empty()) {
+    // No worker: the work is done here, and the decodes ask `stop` themselves.
+    if (count_ > 0) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        headers_left_ = workers_left_ = 1;
+      }
+      caller_stop_ = &stop;
+      work();
+      caller_stop_ = nullptr;
     }
-    work();
-  }
-  {
+  } else {
+    caller_stopped_ = stop();
+    if (caller_stopped_) stop_all();
     std::unique_lock<std::mutex> lock(mutex_);
     while (!changed_.wait_for(lock, poll_interval, [this] { return workers_left_ == 0; })) {
-      if (stopped) continue;
+      if (caller_stopped_) continue;
       lock.unlock();
-      stopped = asked_to_stop();
-      if (stopped) stop_all();
+      caller_stopped_ = stop();
+      if (caller_stopped_) stop_all();
       lock.lock();
     }
   }
-  wait_for_workers();
-  if (stopped) return {StoreLoadResult::Status::stopped, nullptr, {}, false};
-  if (!headers_refusal_.empty()) return refused(image_store_all_pictures, headers_refusal_);
+  for (std::thread& worker : workers_) {
+    if (worker.joinable()) worker.join();
+  }
+  if (caller_stopped_) return {StoreLoadResult::Status::stopped, nullptr, {}, false};
+  return outcome(store);
+}
 
-  // The outcome in list order: the first failed picture, unless the total
-  // passed the limit before it.
+// The outcome in list order: the refusal of the headers' total, else the
+// first failed picture, unless the total passed the limit before it.
+StoreLoadResult PictureLoading::outcome(ImageStore* store) {
+  if (!headers_refusal_.empty()) return refused(image_store_all_pictures, headers_refusal_);
   uint64_t total = 0;
   for (int32_t i = 0; i < count_; ++i) {
-    const Slot& slot = slots_[i];
-    if (slot.failed) return refused(paths_[i], slot.reason, slot.unreadable);
+    Slot& slot = slots_[i];
+    if (slot.failure != PictureFailure::none) {
+      return refused(paths_[i], std::move(slot.reason), slot.failure == PictureFailure::unreadable);
+    }
     if (slot.image == nullptr) {
-      // Left undecoded only when the workers stopped over the limit.
+      // Left undecoded only when the work stopped over the limit.
       return refused(image_store_all_pictures, store_total_refusal(decoded_pixels_.load()));
     }
     total += slot.pixels;

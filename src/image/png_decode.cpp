@@ -17,6 +17,7 @@ namespace {
 // longjmp back to it would otherwise be indeterminate, and the record lets
 // the caller release whatever had been created when the error struck.
 struct PngJob {
+  DecodeState* state;
   png_structp png;
   png_infop info;
   png_infop end_info;
@@ -24,8 +25,10 @@ struct PngJob {
   png_bytep* rows;
 };
 
+DecodeState* state_of(png_structp png) { return static_cast<DecodeState*>(png_get_error_ptr(png)); }
+
 [[noreturn]] void on_png_error(png_structp png, png_const_charp message) {
-  picture_set_error("PNG: %s", message);
+  state_of(png)->fail(PictureFailure::refused, "PNG: %s", message);
   png_longjmp(png, 1);
 }
 
@@ -35,7 +38,7 @@ void on_png_warning(png_structp, png_const_charp) {}
 
 // After every row: a stop request abandons the decoding like an error.
 void on_png_row(png_structp png, png_uint_32, int) {
-  if (picture_should_stop()) png_longjmp(png, 1);
+  if (state_of(png)->should_stop()) png_longjmp(png, 1);
 }
 
 void choose_transformations(PngJob* job, int bit_depth, int color_type) {
@@ -78,23 +81,23 @@ bool png_read_into(PngJob* job, std::FILE* file) {
   int color_type = 0;
   png_get_IHDR(job->png, job->info, &width, &height, &bit_depth, &color_type, nullptr, nullptr,
                nullptr);
-  if (!picture_size_acceptable(width, height)) return false;
+  if (!job->state->size_acceptable(width, height)) return false;
 
   choose_transformations(job, bit_depth, color_type);
   png_read_update_info(job->png, job->info);
   // The rows are written straight into the pixel words: the transformed row
   // must be exactly four bytes a pixel or libpng would write past them.
   if (png_get_rowbytes(job->png, job->info) != static_cast<std::size_t>(width) * 4) {
-    picture_set_error("PNG: colour type %d at %d bits does not convert to 32-bit pixels",
-                      color_type, bit_depth);
+    job->state->fail(PictureFailure::refused, "PNG: colour type %d at %d bits does not convert to 32-bit pixels",
+                     color_type, bit_depth);
     return false;
   }
 
-  job->image = picture_image_create(width, height);
+  job->image = job->state->image_create(width, height);
   if (job->image == nullptr) return false;
   job->rows = static_cast<png_bytep*>(std::calloc(height, sizeof(png_bytep)));
   if (job->rows == nullptr) {
-    picture_set_error("out of memory for the row table");
+    job->state->fail(PictureFailure::refused, "out of memory for the row table");
     return false;
   }
   for (png_uint_32 y = 0; y < height; ++y) {
@@ -118,15 +121,15 @@ bool png_read_header(PngJob* job, std::FILE* file, uint32_t* width, uint32_t* he
 
 // Creates the reader and its info records; false with the reason recorded.
 bool png_job_start(PngJob* job) {
-  job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_png_error, on_png_warning);
+  job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job->state, on_png_error, on_png_warning);
   if (job->png == nullptr) {
-    picture_set_error("PNG: cannot create the reader");
+    job->state->fail(PictureFailure::refused, "PNG: cannot create the reader");
     return false;
   }
   job->info = png_create_info_struct(job->png);
   if (job->info != nullptr) job->end_info = png_create_info_struct(job->png);
   if (job->info == nullptr || job->end_info == nullptr) {
-    picture_set_error("PNG: cannot create the info records");
+    job->state->fail(PictureFailure::refused, "PNG: cannot create the info records");
     return false;
   }
   return true;
@@ -141,15 +144,17 @@ void png_job_end(PngJob* job) {
 
 }  // namespace
 
-bool png_read_size(std::FILE* file, uint32_t* width, uint32_t* height) {
+bool png_read_size(std::FILE* file, DecodeState* state, uint32_t* width, uint32_t* height) {
   PngJob job{};
+  job.state = state;
   const bool ok = png_job_start(&job) && png_read_header(&job, file, width, height);
   png_job_end(&job);
   return ok;
 }
 
-Image* png_decode(std::FILE* file) {
+Image* png_decode(std::FILE* file, DecodeState* state) {
   PngJob job{};
+  job.state = state;
   const bool ok = png_job_start(&job) && png_read_into(&job, file);
   png_job_end(&job);
   std::free(job.rows);

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "image/image_store.h"
-#include "image/picture_load.h"
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
 #include "player/input_script.h"
@@ -196,9 +195,7 @@ int play(const PlayerOptions& options) {
 
   // A quit during the loading stops it; the show then never starts.
   ImageStore pictures;
-  picture_stop_requested = quit_requested_while_starting;
-  const StoreLoadResult loaded = loading.finish(&pictures);
-  picture_stop_requested = nullptr;
+  const StoreLoadResult loaded = loading.finish(&pictures, quit_requested_while_starting);
   if (loaded.stopped()) {
     shut_down();
     return 0;

@@ -39,8 +39,9 @@ TEST_F(PictureFiles, PngKeepsStraightColourAndAlpha) {
   const std::string path = (dir_ / "card.png").string();
   std::string error;
   ASSERT_TRUE(assets::write_png(path, test_card(), true, &error)) << error;
-  ImagePtr img(picture_load(path.c_str()));
-  ASSERT_NE(img, nullptr) << picture_load_error();
+  PictureResult loaded = picture_load(path.c_str());
+  ASSERT_TRUE(loaded.ok()) << loaded.reason;
+  const ImagePtr img = std::move(loaded.image);
   ASSERT_EQ(img->width, 7);
   ASSERT_EQ(img->height, 5);
   EXPECT_EQ(img->pixels[2 * 7 + 3], 0xFFFF8000u);
@@ -54,7 +55,7 @@ TEST_F(PictureFiles, RgbPngAndJpegAreOpaque) {
   const std::string png = (dir_ / "card_rgb.png").string(), jpg = (dir_ / "card.jpg").string();
   ASSERT_TRUE(assets::write_png(png, test_card(), false, &error)) << error;
   ASSERT_TRUE(assets::write_jpeg(jpg, Canvas(16, 16, assets::rgb(0x3060c0)), 90, &error)) << error;
-  ImagePtr a(picture_load(png.c_str())), b(picture_load(jpg.c_str()));
+  const ImagePtr a = picture_load(png.c_str()).image, b = picture_load(jpg.c_str()).image;
   ASSERT_TRUE(a && b);
   EXPECT_EQ(a->pixels[4 * 7 + 6], 0xFF102030u);
   const uint32_t p = b->pixels[8 * 16 + 8];
@@ -79,7 +80,7 @@ TEST_F(PictureFiles, RewritingReplacesTheFileWithoutLeftovers) {
   std::string error;
   ASSERT_TRUE(assets::write_png(path, Canvas(3, 3), false, &error));
   ASSERT_TRUE(assets::write_png(path, test_card(), true, &error));
-  ImagePtr img(picture_load(path.c_str()));
+  const ImagePtr img = picture_load(path.c_str()).image;
   ASSERT_NE(img, nullptr);
   EXPECT_EQ(img->width, 7);
   int files = 0;

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "image/image_store.h"
-#include "image/picture_load.h"
 #include "image/picture_loading.h"
 #include "support/files.h"
 #include "support/pictures.h"
@@ -189,10 +188,10 @@ class LoadingTest : public StoreTest {
   void write_all() {
     for (int i = 0; i < count; ++i) write_picture(paths()[i], i);
   }
-  StoreLoadResult load_on(int threads, ImageStore* into) {
-    if (threads == 0) return into->load(paths().data());
+  StoreLoadResult load_on(int threads, ImageStore* into, StopHook stop = {}) {
+    if (threads == 0) return into->load(paths().data(), stop);
     PictureLoading loading(paths().data(), threads);
-    return loading.finish(into);
+    return loading.finish(into, stop);
   }
 };
 
@@ -255,15 +254,16 @@ TEST_F(LoadingTest, SeveralBadFilesGiveTheSameRefusalAsOneThread) {
   }
 }
 
-bool stop_now() { return true; }
-
 TEST_F(LoadingTest, AStopRequestEndsTheLoadingWithAnEmptyStore) {
-  picture_stop_requested = stop_now;
-  ImageStore many;
-  const StoreLoadResult got = load_on(2, &many);
-  picture_stop_requested = nullptr;
-  EXPECT_TRUE(got.stopped());
-  EXPECT_EQ(many.size(), 0);
+  for (const int threads : {0, 2}) {
+    int asked = 0;
+    const auto stop_now = [&asked] { return ++asked > 0; };
+    ImageStore many;
+    const StoreLoadResult got = load_on(threads, &many, stop_now);
+    EXPECT_TRUE(got.stopped()) << threads;
+    EXPECT_EQ(asked, 1) << threads;  // not asked again once it said stop
+    EXPECT_EQ(many.size(), 0);
+  }
 }
 
 TEST(ImageBuffer, CreateIsZeroFilledAndFreeAcceptsNull) {

@@ -16,7 +16,13 @@
 
 namespace {
 
-ImagePtr load(const std::string& path) { return ImagePtr(picture_load(path.c_str())); }
+// The outcome of the last load() but its picture, for the checks of a refusal.
+PictureResult last;
+
+ImagePtr load(const std::string& path) {
+  last = picture_load(path.c_str());
+  return std::move(last.image);
+}
 
 #define SKIP_WITHOUT_TESTDATA()                                                        \
   if (testdata_path().empty()) GTEST_SKIP() << "no third-party test pictures: "        \
@@ -62,7 +68,7 @@ TEST(JpegTestdata, BaselineAndArithmeticFilesAreCloseToTheOriginal) {
   for (const char* name : {"testorig.jpg", "testimgint.jpg", "testimgari.jpg"}) {
     SCOPED_TRACE(name);
     ImagePtr image = load(jpeg_testdata(name));
-    ASSERT_NE(image, nullptr) << picture_load_error();
+    ASSERT_NE(image, nullptr) << last.reason;
     ASSERT_EQ(image->width, 227);
     ASSERT_EQ(image->height, 149);
     ASSERT_EQ(width, 227);
@@ -77,7 +83,7 @@ TEST(JpegTestdata, BaselineAndArithmeticFilesAreCloseToTheOriginal) {
 TEST(JpegTestdata, TwelveBitAndBrokenCopiesAreRefused) {
   SKIP_WITHOUT_TESTDATA();
   EXPECT_EQ(load(jpeg_testdata("monkey12.jpg")), nullptr);
-  EXPECT_STRNE(picture_load_error(), "");
+  EXPECT_NE(last.reason, "");
 
   ScratchDir dir;
   const std::vector<uint8_t> good = read_file(jpeg_testdata("testorig.jpg"));
@@ -87,7 +93,7 @@ TEST(JpegTestdata, TwelveBitAndBrokenCopiesAreRefused) {
     SCOPED_TRACE(keep);
     write_file(dir.file("cut.jpg"), std::vector<uint8_t>(good.begin(), good.begin() + keep));
     EXPECT_EQ(load(dir.file("cut.jpg")), nullptr);
-    EXPECT_STRNE(picture_load_error(), "");
+    EXPECT_NE(last.reason, "");
   }
   // A frame header claiming 0 components.
   std::vector<uint8_t> damaged = good;
@@ -121,7 +127,7 @@ TEST(JpegDecode, RgbPixelGivesTheSameWordAsInAPng) {
   write_file(dir.file("blocks.png"), encode_rgb_png(64, 8, rgb));
   ImagePtr jpeg = load(dir.file("blocks.jpg"));
   ImagePtr png = load(dir.file("blocks.png"));
-  ASSERT_NE(jpeg, nullptr) << picture_load_error();
+  ASSERT_NE(jpeg, nullptr) << last.reason;
   ASSERT_NE(png, nullptr);
   for (int i = 0; i < 64 * 8; ++i) {
     ASSERT_EQ(jpeg->pixels[i], 0xFF000000u | rgb[i]) << "pixel " << i;
@@ -145,7 +151,7 @@ TEST(JpegDecode, GreyCmykAndYcckBecomeOpaqueRgbWords) {
   ScratchDir dir;
   write_file(dir.file("grey.jpg"), encode_jpeg(8, 8, faithful_jpeg(JpegKind::grey), std::vector<uint8_t>(64, 0x5A)));
   ImagePtr grey = load(dir.file("grey.jpg"));
-  ASSERT_NE(grey, nullptr) << picture_load_error();
+  ASSERT_NE(grey, nullptr) << last.reason;
   EXPECT_EQ(grey->pixels[0], 0xFF5A5A5Au);
   EXPECT_EQ(grey->pixels[63], 0xFF5A5A5Au);
 
@@ -163,7 +169,7 @@ TEST(JpegDecode, GreyCmykAndYcckBecomeOpaqueRgbWords) {
       for (int i = 0; i < 64; ++i) samples.insert(samples.end(), {t.c, t.m, t.y, t.k});
       write_file(dir.file("cmyk.jpg"), encode_jpeg(8, 8, faithful_jpeg(kind), samples));
       ImagePtr image = load(dir.file("cmyk.jpg"));
-      ASSERT_NE(image, nullptr) << picture_load_error();
+      ASSERT_NE(image, nullptr) << last.reason;
       for (int shift : {0, 8, 16}) {
         EXPECT_LE(std::abs(int((image->pixels[27] >> shift) & 0xFF) - int((t.expected >> shift) & 0xFF)),
                   kind == JpegKind::cmyk ? 0 : 1);
@@ -177,7 +183,7 @@ TEST(JpegDecode, FormatIsRecognisedByContentNotName) {
   ScratchDir dir;
   write_file(dir.file("words.png"), encode_jpeg(8, 8, faithful_jpeg(JpegKind::rgb), std::vector<uint8_t>(192, 0x33)));
   ImagePtr image = load(dir.file("words.png"));
-  ASSERT_NE(image, nullptr) << picture_load_error();
+  ASSERT_NE(image, nullptr) << last.reason;
   EXPECT_EQ(image->pixels[0], 0xFF333333u);
 }
 
@@ -187,34 +193,69 @@ TEST(JpegDecode, HugeFrameHeadersAreRefusedBeforeAllocating) {
     SCOPED_TRACE(side);
     write_file(dir.file("huge.jpg"), jpeg_claiming(side, side));
     EXPECT_EQ(load(dir.file("huge.jpg")), nullptr);
-    EXPECT_NE(std::string(picture_load_error()).find("larger than"), std::string::npos)
-        << picture_load_error();
+    EXPECT_EQ(last.failure, PictureFailure::too_large) << last.reason;
+    EXPECT_NE(last.reason.find("larger than"), std::string::npos) << last.reason;
   }
 }
 
-TEST(PictureLoad, UnreadableOrUnknownFilesReturnNullWithAReason) {
+TEST(PictureLoad, EveryFailureHasItsKindAndAReasonForTheHeaderAndTheDecodeAlike) {
   ScratchDir dir;
-  EXPECT_EQ(load(dir.file("missing.png")), nullptr);
-  EXPECT_STREQ(picture_load_error(), "No such file or directory");
-  EXPECT_TRUE(picture_load_unreadable());
-  EXPECT_EQ(picture_load(nullptr), nullptr);
-
-  // Neither PNG nor JPEG, shorter than a PNG signature, empty, a directory.
   write_file(dir.file("text.png"), {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
   write_file(dir.file("short.png"), {137, 80, 78, 71});
   write_file(dir.file("empty.jpg"), {});
-  for (const char* name : {"text.png", "short.png", "empty.jpg", "."}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(load(dir.file(name)), nullptr);
-    EXPECT_STRNE(picture_load_error(), "");
-    // Only the directory cannot be read at all; the others are read and refused.
-    EXPECT_EQ(picture_load_unreadable(), std::string(name) == ".");
+  write_file(dir.file("huge.png"), png_claiming(16385, 1));
+  write_file(dir.file("huge.jpg"), jpeg_claiming(8193, 8193));
+  const struct {
+    const char* name;
+    PictureFailure failure;
+  } cases[] = {
+      {"missing.png", PictureFailure::unreadable},
+      {".", PictureFailure::unreadable},  // a directory: not a regular file
+      // Neither PNG nor JPEG, shorter than a PNG signature, empty: read and refused.
+      {"text.png", PictureFailure::refused},
+      {"short.png", PictureFailure::refused},
+      {"empty.jpg", PictureFailure::refused},
+      {"huge.png", PictureFailure::too_large},
+      {"huge.jpg", PictureFailure::too_large},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(load(dir.file(c.name)), nullptr);
+    EXPECT_EQ(last.failure, c.failure) << last.reason;
+    EXPECT_NE(last.reason, "");
+    const PictureHeader header = picture_read_size(dir.file(c.name).c_str());
+    EXPECT_EQ(header.failure, c.failure) << header.reason;
+    EXPECT_NE(header.reason, "");
   }
+  EXPECT_EQ(load(dir.file("missing.png")), nullptr);
+  EXPECT_EQ(last.reason, "No such file or directory");
+  EXPECT_EQ(picture_load(nullptr).failure, PictureFailure::unreadable);
 
-  // A success clears the reason of an earlier failure.
-  write_file(dir.file("ok.png"), encode_rgb_png(1, 1, {0}));
+  write_file(dir.file("ok.png"), encode_rgb_png(3, 2, {0, 0, 0, 0, 0, 0}));
   EXPECT_NE(load(dir.file("ok.png")), nullptr);
-  EXPECT_STREQ(picture_load_error(), "");
+  EXPECT_TRUE(last.ok());
+  EXPECT_EQ(last.reason, "");
+  const PictureHeader header = picture_read_size(dir.file("ok.png").c_str());
+  EXPECT_TRUE(header.ok()) << header.reason;
+  EXPECT_EQ(header.pixels(), 6u);
+}
+
+// The context's placed pixels are taken by a picture of exactly their number
+// of pixels, and left alone by any other.
+TEST(PictureLoad, PlacedPixelsAreBorrowedOnlyByAPictureOfTheirSize) {
+  ScratchDir dir;
+  write_file(dir.file("ok.png"), encode_rgb_png(3, 2, {1, 2, 3, 4, 5, 6}));
+  std::vector<uint32_t> place(6, 0);
+  for (const uint64_t words : {6u, 5u, 7u}) {
+    SCOPED_TRACE(words);
+    std::fill(place.begin(), place.end(), 0u);
+    const PictureResult got = picture_load(dir.file("ok.png").c_str(), {.stop = {}, .place = place.data(), .place_words = words});
+    ASSERT_TRUE(got.ok()) << got.reason;
+    EXPECT_EQ(got.image->pixels == place.data(), words == 6);
+    EXPECT_EQ(got.image->borrowed_pixels, words == 6);
+    EXPECT_EQ(got.image->pixels[5], 0xFF000006u);
+    EXPECT_EQ(place[5], words == 6 ? 0xFF000006u : 0u);
+  }
 }
 
 }  // namespace

@@ -32,13 +32,10 @@ int stop_at = 0;
 bool count_stop_calls() { return ++stop_calls == stop_at; }
 
 // picture_load with the counting hook.
-ImagePtr load_counted(const std::string& path) {
+PictureResult load_counted(const std::string& path) {
   stop_calls = 0;
   stop_at = 0;
-  picture_stop_requested = count_stop_calls;
-  ImagePtr image(picture_load(path.c_str()));
-  picture_stop_requested = nullptr;
-  return image;
+  return picture_load(path.c_str(), DecodeContext{.stop = count_stop_calls, .place = nullptr, .place_words = 0});
 }
 
 TEST(PictureBomb, LargestAcceptedPictureFromASmallFileDecodes) {
@@ -48,8 +45,9 @@ TEST(PictureBomb, LargestAcceptedPictureFromASmallFileDecodes) {
   const std::vector<uint8_t> bytes = zero_png(16384, 4096);
   EXPECT_LT(bytes.size(), 100000u);  // 256 MiB of pixels from under 100 kB
   write_file(path, bytes);
-  ImagePtr image = load_counted(path);
-  ASSERT_NE(image, nullptr) << picture_load_error();
+  const PictureResult loaded = load_counted(path);
+  ASSERT_TRUE(loaded.ok()) << loaded.reason;
+  const Image* image = loaded.image.get();
   EXPECT_EQ(stop_calls, 4096);  // every row decoded once
   EXPECT_EQ(image->width, 16384);
   EXPECT_EQ(image->height, 4096);
@@ -57,8 +55,10 @@ TEST(PictureBomb, LargestAcceptedPictureFromASmallFileDecodes) {
 
   // One row more is over the limit and refused before anything is decoded.
   write_file(path, zero_png(16384, 4097));
-  EXPECT_EQ(picture_load(path.c_str()), nullptr);
-  EXPECT_NE(std::string(picture_load_error()).find("larger than"), std::string::npos) << picture_load_error();
+  const PictureResult over = load_counted(path);
+  EXPECT_EQ(over.image, nullptr);
+  EXPECT_EQ(over.failure, PictureFailure::too_large) << over.reason;
+  EXPECT_EQ(stop_calls, 0);
 }
 
 TEST(PictureBomb, ImageDataBeyondTheHeaderIsNeitherKeptNorFatal) {
@@ -66,13 +66,14 @@ TEST(PictureBomb, ImageDataBeyondTheHeaderIsNeitherKeptNorFatal) {
   const std::string path = dir.path() + "/overlong.png";
   // A 4096 x 16 picture whose data stream goes on for 100 MB more.
   write_file(path, zero_png(4096, 16, 25000));
-  ImagePtr image = load_counted(path);
+  const PictureResult loaded = load_counted(path);
   EXPECT_LE(stop_calls, 16);  // the announced rows at most
-  if (image != nullptr) {
-    EXPECT_EQ(image->width, 4096);
-    EXPECT_EQ(image->height, 16);
+  if (loaded.ok()) {
+    EXPECT_EQ(loaded.image->width, 4096);
+    EXPECT_EQ(loaded.image->height, 16);
   } else {
-    EXPECT_STRNE(picture_load_error(), "");
+    EXPECT_EQ(loaded.failure, PictureFailure::refused);
+    EXPECT_NE(loaded.reason, "");
   }
 }
 
@@ -80,12 +81,10 @@ TEST(PictureBomb, ImageDataBeyondTheHeaderIsNeitherKeptNorFatal) {
 StoreLoadResult load_store_in(ImageStore& store, const std::string& dir, int stop_on_call) {
   stop_calls = 0;
   stop_at = stop_on_call;
-  picture_stop_requested = count_stop_calls;
   const fs::path previous = fs::current_path();
   fs::current_path(dir);
-  StoreLoadResult result = store.load(picture_paths);
+  StoreLoadResult result = store.load(picture_paths, count_stop_calls);
   fs::current_path(previous);
-  picture_stop_requested = nullptr;
   return result;
 }
 
@@ -159,12 +158,14 @@ TEST(PictureBomb, JpegScansAreLimitedInProportionToThePicturesSize) {
     const std::vector<uint8_t> bytes = many_scan_jpeg(c.side, c.side, c.extra_scans);
     EXPECT_LT(bytes.size(), 1000000u);
     write_file(path, bytes);
-    ImagePtr image(picture_load(path.c_str()));
+    const PictureResult loaded = picture_load(path.c_str());
     if (c.refusal != nullptr) {
-      EXPECT_EQ(image, nullptr);
-      EXPECT_STREQ(picture_load_error(), c.refusal);
+      EXPECT_EQ(loaded.image, nullptr);
+      EXPECT_EQ(loaded.failure, PictureFailure::refused);
+      EXPECT_EQ(loaded.reason, c.refusal);
     } else {
-      ASSERT_NE(image, nullptr) << picture_load_error();
+      ASSERT_TRUE(loaded.ok()) << loaded.reason;
+      const Image* image = loaded.image.get();
       EXPECT_EQ(image->pixels[0] & 0xFFFFFFu, image->pixels[c.side * c.side - 1] & 0xFFFFFFu);
     }
   }

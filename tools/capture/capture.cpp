@@ -19,7 +19,6 @@
 #include "core/frame.h"
 #include "frame_stats.h"
 #include "image/image_store.h"
-#include "image/picture_load.h"
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
 #include "output_file.h"
@@ -238,10 +237,8 @@ int run_capture(const CaptureOptions& o) {
     return 1;
   }
   ImageStore pictures;
-  picture_stop_requested = stop_requested;
   const StoreLoadResult loaded =
-      PictureLoading(files.picture_paths(), PictureLoading::threads_for_this_machine()).finish(&pictures);
-  picture_stop_requested = nullptr;
+      PictureLoading(files.picture_paths(), PictureLoading::threads_for_this_machine()).finish(&pictures, stop_requested);
   if (loaded.stopped()) return 128 + stop_signal;
   if (!loaded.loaded()) {
     std::fprintf(stderr, "%s\n", loaded.message().c_str());
