@@ -1,0 +1,44 @@
+#include "show/reduced_flashing.h"
+
+#include <algorithm>
+
+namespace {
+
+// Where the show flashes, with a margin: the opening's accents, the mobile
+// computing scene's beat flashes, and the blurred sequences' beat cuts.
+constexpr DimmedStretch dimmed_stretches[] = {
+    {22700, 24900},
+    {64800, 71100},
+    {114200, 144000},
+};
+
+}  // namespace
+
+uint32_t reduced_flashing_level(int64_t ms) {
+  for (const DimmedStretch& s : dimmed_stretches) {
+    if (ms >= s.from_ms && ms < s.to_ms) return dimmed_channel_max;
+  }
+  return 255;
+}
+
+void dim_pixels(uint32_t* pixels, size_t count, uint32_t level) {
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t p = pixels[i];
+    const uint32_t r = (((p >> 16) & 0xFF) * level + 127) / 255;
+    const uint32_t g = (((p >> 8) & 0xFF) * level + 127) / 255;
+    const uint32_t b = ((p & 0xFF) * level + 127) / 255;
+    pixels[i] = (p & 0xFF000000u) | (r << 16) | (g << 8) | b;
+  }
+}
+
+ReducedFlashing::Shown ReducedFlashing::show(uint32_t* screen, size_t count, int64_t ms) {
+  const uint32_t level = on_ ? reduced_flashing_level(ms) : 255;
+  if (level == 255) return Shown(&drawn_, nullptr, 0);
+  drawn_.assign(screen, screen + count);
+  dim_pixels(screen, count, level);
+  return Shown(&drawn_, screen, count);
+}
+
+ReducedFlashing::Shown::~Shown() {
+  if (screen_ != nullptr) std::copy_n(drawn_->begin(), count_, screen_);
+}

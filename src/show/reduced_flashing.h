@@ -1,0 +1,62 @@
+// Reduced flashing: the show for viewers sensitive to flashing light.
+//
+// Where the show flashes faster than three times a second (white flashes on
+// the accents, fast cuts between light and dark pictures), the frames are
+// shown dimmed: every channel scaled to at most 88 of 255, which keeps the
+// mean relative luminance of any part of the screen below 0.1, so that no
+// change there can make a flash. The stretches are fixed show times (constant
+// data), so every frame is a function of its show time and of the frame the
+// show drew alone: the player, the renderer and the web page show the same
+// frames, and every frame outside the stretches is the show's own. The sound
+// is untouched.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// A stretch of show time, [from_ms, to_ms), shown dimmed.
+struct DimmedStretch {
+  int32_t from_ms;
+  int32_t to_ms;
+};
+
+// The brightest a channel is shown in a dimmed stretch, of 255.
+inline constexpr uint32_t dimmed_channel_max = 88;
+
+// The level (of 255) every channel is scaled to at show time `ms`: 255
+// outside the stretches.
+uint32_t reduced_flashing_level(int64_t ms);
+
+// `count` words 0xAARRGGBB scaled to `level` of 255 (alpha kept).
+void dim_pixels(uint32_t* pixels, size_t count, uint32_t level);
+
+// Shows frames with reduced flashing when on: a frame is dimmed in place for
+// as long as the Shown returned for it lives, and put back as drawn when it
+// goes (scenes draw over their last frame).
+class ReducedFlashing {
+ public:
+  explicit ReducedFlashing(bool on) : on_(on) {}
+
+  class [[nodiscard]] Shown {
+   public:
+    Shown(const Shown&) = delete;
+    Shown& operator=(const Shown&) = delete;
+    ~Shown();
+
+   private:
+    friend class ReducedFlashing;
+    Shown(std::vector<uint32_t>* drawn, uint32_t* screen, size_t count) : drawn_(drawn), screen_(screen), count_(count) {}
+    std::vector<uint32_t>* drawn_;
+    uint32_t* screen_;  // null when nothing was changed
+    size_t count_;
+  };
+
+  // The frame in `screen` (`count` words), drawn at show time `ms`, as shown.
+  Shown show(uint32_t* screen, size_t count, int64_t ms);
+  bool on() const { return on_; }
+
+ private:
+  bool on_;
+  std::vector<uint32_t> drawn_;
+};
