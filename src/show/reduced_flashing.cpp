@@ -1,7 +1,5 @@
 #include "show/reduced_flashing.h"
 
-#include <algorithm>
-
 namespace {
 
 // Where the show flashes, with a margin: the opening's accents, the mobile
@@ -31,14 +29,10 @@ void dim_pixels(uint32_t* pixels, size_t count, uint32_t level) {
   }
 }
 
-ReducedFlashing::Shown ReducedFlashing::show(uint32_t* screen, size_t count, int64_t ms) {
+const uint32_t* ReducedFlashing::shown(const uint32_t* screen, size_t count, int64_t ms) {
   const uint32_t level = on_ ? reduced_flashing_level(ms) : 255;
-  if (level == 255) return Shown(&drawn_, nullptr, 0);
-  drawn_.assign(screen, screen + count);
-  dim_pixels(screen, count, level);
-  return Shown(&drawn_, screen, count);
-}
-
-ReducedFlashing::Shown::~Shown() {
-  if (screen_ != nullptr) std::copy_n(drawn_->begin(), count_, screen_);
+  if (level == 255) return screen;
+  dimmed_.assign(screen, screen + count);
+  dim_pixels(dimmed_.data(), count, level);
+  return dimmed_.data();
 }

@@ -31,32 +31,18 @@ uint32_t reduced_flashing_level(int64_t ms);
 // `count` words 0xAARRGGBB scaled to `level` of 255 (alpha kept).
 void dim_pixels(uint32_t* pixels, size_t count, uint32_t level);
 
-// Shows frames with reduced flashing when on: a frame is dimmed in place for
-// as long as the Shown returned for it lives, and put back as drawn when it
-// goes (scenes draw over their last frame).
+// Shows frames with reduced flashing when on.
 class ReducedFlashing {
  public:
   explicit ReducedFlashing(bool on) : on_(on) {}
 
-  class [[nodiscard]] Shown {
-   public:
-    Shown(const Shown&) = delete;
-    Shown& operator=(const Shown&) = delete;
-    ~Shown();
-
-   private:
-    friend class ReducedFlashing;
-    Shown(std::vector<uint32_t>* drawn, uint32_t* screen, size_t count) : drawn_(drawn), screen_(screen), count_(count) {}
-    std::vector<uint32_t>* drawn_;
-    uint32_t* screen_;  // null when nothing was changed
-    size_t count_;
-  };
-
-  // The frame in `screen` (`count` words), drawn at show time `ms`, as shown.
-  Shown show(uint32_t* screen, size_t count, int64_t ms);
+  // The frame in `screen` (`count` words), drawn at show time `ms`, as it is
+  // shown: `screen` itself, or a dimmed copy held here until the next call
+  // (the show's own frame stays as drawn: scenes draw over their last frame).
+  const uint32_t* shown(const uint32_t* screen, size_t count, int64_t ms);
   bool on() const { return on_; }
 
  private:
   bool on_;
-  std::vector<uint32_t> drawn_;
+  std::vector<uint32_t> dimmed_;
 };
