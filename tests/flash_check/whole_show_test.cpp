@@ -78,7 +78,9 @@ TEST(WholeShow, FailsAsItIsAndPassesWithReducedFlashing) {
   for (size_t i = 0; i < plain.frame_hashes.size(); ++i) {
     const bool identical = plain.frame_hashes[i] == reduced.frame_hashes[i];
     same += identical;
-    if (reduced_flashing_level(static_cast<int64_t>(i) * 1000 / fps) == 255) ASSERT_TRUE(identical) << "frame " << i;
+    if (reduced_flashing_level(static_cast<int64_t>(i) * 1000 / fps) == 255) {
+      ASSERT_TRUE(identical) << "frame " << i;
+    }
   }
   EXPECT_GE(same * 4, plain.frame_hashes.size() * 3) << same << " of " << plain.frame_hashes.size();
   std::printf("frames identical to the show's own: %zu of %zu\n", same, plain.frame_hashes.size());
