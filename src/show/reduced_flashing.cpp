@@ -4,17 +4,26 @@ namespace {
 
 // Where the show flashes, with a margin: the opening's accents, the mobile
 // computing scene's beat flashes, and the blurred sequences' beat cuts.
+// The last one ends on the cut to the panorama.
 constexpr DimmedStretch dimmed_stretches[] = {
-    {22700, 24900},
-    {64800, 71100},
-    {114200, 144000},
+    {22500, 25000, 200, 200},
+    {64500, 71300, 200, 200},
+    {113900, 144000, 200, 0},
 };
 
 }  // namespace
 
 uint32_t reduced_flashing_level(int64_t ms) {
   for (const DimmedStretch& s : dimmed_stretches) {
-    if (ms >= s.from_ms && ms < s.to_ms) return dimmed_channel_max;
+    if (ms < s.from_ms || ms >= s.to_ms) continue;
+    // How far into its fade (in or out) the light is, of `fade`.
+    int64_t into = 0, fade = 1;
+    if (ms - s.from_ms < s.fade_in_ms) {
+      into = s.fade_in_ms - (ms - s.from_ms), fade = s.fade_in_ms;
+    } else if (s.to_ms - ms <= s.fade_out_ms) {
+      into = s.fade_out_ms - (s.to_ms - ms) + 1, fade = s.fade_out_ms;
+    }
+    return dimmed_channel_max + static_cast<uint32_t>((255 - dimmed_channel_max) * into / fade);
   }
   return 255;
 }

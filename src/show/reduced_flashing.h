@@ -15,10 +15,14 @@
 #include <cstdint>
 #include <vector>
 
-// A stretch of show time, [from_ms, to_ms), shown dimmed.
+// A stretch of show time, [from_ms, to_ms), shown dimmed: the light fades
+// down over its first `fade_in_ms` and back up over its last `fade_out_ms`
+// (0: at once, where the show cuts anyway).
 struct DimmedStretch {
   int32_t from_ms;
   int32_t to_ms;
+  int32_t fade_in_ms;
+  int32_t fade_out_ms;
 };
 
 // The brightest a channel is shown in a dimmed stretch, of 255.
