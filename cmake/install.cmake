@@ -17,4 +17,5 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${SAVA_INSTALL_DATA_DIR}
 install(FILES ${CMAKE_SOURCE_DIR}/dist/sava.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/man/sava.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/man/sava-capture.1 ${CMAKE_SOURCE_DIR}/dist/man/sava-assets.1
+        ${CMAKE_SOURCE_DIR}/dist/man/sava-flash-check.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
