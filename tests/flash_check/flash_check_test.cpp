@@ -136,6 +136,7 @@ TEST(FlashCheckProgram, ExitStatuses) {
       {{"slow.raw"}, 2, "sava-flash-check: --fps is required"},
       {{"--fps", "0", "slow.raw"}, 2, "sava-flash-check: --fps takes"},
       {{"--fps", "24", "--size", "40", "slow.raw"}, 2, "sava-flash-check: --size takes WxH"},
+      {{"--fps", "24", "--size", "8192x8192", "slow.raw"}, 2, "sava-flash-check: --size takes WxH"},
       {{"--fps", "24", "a.raw", "b.raw"}, 2, "sava-flash-check: more than one file"},
       {{"--help"}, 0, "usage: sava-flash-check"},
   };

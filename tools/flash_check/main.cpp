@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -64,5 +65,11 @@ int main(int argc, char** argv) {
     std::printf("%s\n%s", flash_check_usage, flash_check_help);
     return 0;
   }
-  return check(*options);
+  try {
+    return check(*options);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "sava-flash-check: not enough memory for %dx%d frames\n", options->video.width,
+                 options->video.height);
+    return 1;
+  }
 }

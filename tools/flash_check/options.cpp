@@ -6,12 +6,13 @@
 
 namespace {
 
-// "WxH", each from 2 to 16384.
+// "WxH", each from 2 to 8192, at most the pixels of a 7680x4320 frame.
 bool parse_size(const std::string& text, int32_t* width, int32_t* height) {
   const size_t x = text.find('x');
   if (x == std::string::npos) return false;
   int64_t w = 0, h = 0;
-  if (!parse_int_in(text.substr(0, x).c_str(), 2, 16384, &w) || !parse_int_in(text.substr(x + 1).c_str(), 2, 16384, &h)) {
+  if (!parse_int_in(text.substr(0, x).c_str(), 2, 8192, &w) || !parse_int_in(text.substr(x + 1).c_str(), 2, 8192, &h) ||
+      w * h > 7680 * 4320) {
     return false;
   }
   *width = static_cast<int32_t>(w);
@@ -43,7 +44,7 @@ std::optional<FlashCheckOptions> parse_flash_check_options(int argc, const char*
         o.video.fps_den = plan.fps_den;
         have_fps = true;
       } else if (!parse_size(v, &o.video.width, &o.video.height)) {
-        *error = std::string("--size takes WxH, each from 2 to 16384, not '") + v + "'";
+        *error = std::string("--size takes WxH, each from 2 to 8192 and at most 7680x4320 pixels, not '") + v + "'";
         return std::nullopt;
       }
     } else if (arg.size() > 1 && arg[0] == '-') {
