@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the show for web browsers into build-web/site/: index.html, sava.js,
-# sava.wasm and sava.data (the generated data/). Installs what it needs,
-# generates data/ with the native asset generator (build/), builds the
+# sava.wasm and sava.data (the generated show data). Installs what it needs,
+# generates build/data/ with the native asset generator (build/), builds the
 # libraries from Debian's sources (build-web/deps, kept between runs) and
 # the player with emscripten (build-web/player).
 #
@@ -17,7 +17,7 @@ step() { echo "== [web build $((SECONDS - started)) s] $*" >&2; }
 step "packages"
 scripts/web/install.sh
 
-step "data/ (native asset generator)"
+step "build/data/ (native asset generator)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target assets sava-capture
 
@@ -30,7 +30,7 @@ prefix=$PWD/$web_prefix
 export PKG_CONFIG_LIBDIR=/usr/share/emscripten/cache/sysroot/lib/pkgconfig:$prefix/lib/pkgconfig
 export PKG_CONFIG_PATH=
 emcmake cmake -S . -B "$web_root/player" -DCMAKE_BUILD_TYPE=Release \
-  -DSAVA_BUILD_TESTS=OFF -DSAVA_BUILD_TOOLS=OFF \
+  -DSAVA_BUILD_TESTS=OFF -DSAVA_BUILD_TOOLS=OFF -DSAVA_WEB_DATA_DIR="$PWD/build/data" \
   -DCMAKE_FIND_ROOT_PATH="$prefix" -DCMAKE_CROSSCOMPILING_EMULATOR="$web_emulator" >/dev/null
 cmake --build "$web_root/player" -j"$(nproc)"
 
