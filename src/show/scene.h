@@ -5,11 +5,11 @@
 //
 // An update function has one of two shapes:
 //   void f(XState& s, int32_t t);
-//   void f(XState& s, SceneRecord& scene, int32_t t);
+//   void f(XState& s, Record& scene, int32_t t);
 // where XState is the state record of the object's effect type, t the scene
-// time (show time minus the cue's time, raised to 0 if negative) and
-// SceneRecord the builder's record type or a base of it. update<f> makes it
-// an update for an object of XState's type.
+// time (show time minus the cue's time, raised to 0 if negative) and Record
+// the builder's record type (Scene or derived from it) or a base of it.
+// update<f> makes it an update for an object of XState's type.
 #pragma once
 
 #include <cstdint>
