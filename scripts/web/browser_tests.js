@@ -263,6 +263,54 @@ async function main() {
       check(/ended/.test(text), `the page says "${text}"`);
     }));
 
+  await test('the keys pause, seek and loop as on the desktop', () =>
+    withPage('', async (page) => {
+      await page.waitFor("!document.getElementById('start').hidden", 120000, 'the start button');
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().time_ms > 1500', 30000, 'the show to run');
+      const keys = {
+        Space: [' ', 32], ArrowRight: ['ArrowRight', 39], ArrowLeft: ['ArrowLeft', 37], PageDown: ['PageDown', 34],
+        PageUp: ['PageUp', 33], Home: ['Home', 36], KeyL: ['l', 76],
+      };
+      const status = () => page.evaluate('savaStatus()');
+      const press = async (code) => {
+        const [key, keyCode] = keys[code];
+        await page.key('keyDown', key, code, keyCode);
+        await page.key('keyUp', key, code, keyCode);
+      };
+      // Each key, from a paused show so that the times are exact: the state
+      // the page reports once the key has been acted on.
+      const expectAfter = async (code, condition, what) => {
+        const before = await status();
+        await press(code);
+        const state = `(() => { const before = ${JSON.stringify(before)}, s = savaStatus(); return ${condition}; })()`;
+        await page.waitFor(state, 5000, `${code}: ${what}`);
+        return status();
+      };
+      const paused = await expectAfter('Space', 's.paused && s.time_ms === before.time_ms', 'paused');
+      await sleep(300);
+      const still = await status();
+      check(still.paused && still.time_ms === paused.time_ms, `paused at ${paused.time_ms}, then ${still.time_ms}`);
+      await expectAfter('ArrowRight', 's.paused && s.time_ms === before.time_ms + 1000', '1 s on, still paused');
+      await expectAfter('ArrowLeft', 's.time_ms === before.time_ms - 1000', '1 s back');
+      await expectAfter('PageDown', 's.time_ms === 8000 && s.cue === 1', 'to the next cue');
+      await expectAfter('PageDown', 's.time_ms === 16000 && s.cue === 2', 'to the next cue');
+      await expectAfter('PageUp', 's.time_ms === 8000 && s.cue === 1', 'to the previous cue');
+      await expectAfter('Home', 's.time_ms === 0 && s.cue === 0', 'to the start');
+      await expectAfter('PageDown', 's.time_ms === 8000', 'to the next cue');
+      await expectAfter('ArrowLeft', 's.time_ms === 7000 && s.cue === 0', 'back into the first scene');
+      await expectAfter('KeyL', 's.looping && s.paused', 'looping');
+      // Going on, the scene loops back to its start instead of passing the next cue.
+      await expectAfter('Space', '!s.paused && s.time_ms > before.time_ms', 'going on');
+      await page.waitFor('savaStatus().time_ms < 1000', 10000, 'the loop back to the scene\'s start');
+      const looped = await status();
+      check(looped.cue === 0 && looped.looping, `after the loop: cue ${looped.cue}, looping ${looped.looping}`);
+      await expectAfter('KeyL', '!s.looping', 'looping no more');
+      const end = await status();
+      check(end.phase === 'playing', `phase is ${end.phase}`);
+      return `paused at ${paused.time_ms} ms; seeks, cues, loop and resume as on the desktop`;
+    }));
+
   const windows = [
     { what: 'a cue start (keyword photo scene)', from: 48000, to: 49000, fps: 60 },
     { what: 'a scene middle (panorama)', from: 150000, to: 151500, fps: 60 },

@@ -21,14 +21,6 @@ void frame_step(RunState& run, const Cue* table, int32_t now) {
   walk_display_list(run, now);
 }
 
-void run_frame_loop(RunState& run, const Cue* table, const FrameHooks& hooks) {
-  while (!run.quit_requested) {
-    frame_step(run, table, run.clock.read());
-    hooks.present(hooks.context);
-    hooks.poll_events(hooks.context);
-  }
-}
-
 void end_show(RunState& run, const Cue&) {
   run.display_list.clear();
   run.quit_requested = true;

@@ -1,6 +1,7 @@
 // One frame of the show without any platform: cue dispatch and the
-// display-list walk for a given show time, on a run state. The player, the
-// offline renderer and the tests all drive exactly this code.
+// display-list walk for a given show time, on a run state. The show's
+// session (player, web page, offline renderer) and the tests all drive
+// exactly this code.
 #pragma once
 
 #include <cstdint>
@@ -47,20 +48,6 @@ void walk_display_list(RunState& run, int32_t now);
 
 // Dispatches the due cues, then walks the display list.
 void frame_step(RunState& run, const Cue* table, int32_t now);
-
-// What the frame loop needs from a platform: showing the finished frame and
-// handling the input that arrived meanwhile (which may set quit_requested).
-struct FrameHooks {
-  void (*present)(void* context);
-  void (*poll_events)(void* context);
-  void* context;
-};
-
-// The show's frame loop: while quit_requested is false (tested before the
-// first frame and after each), one frame is: read the show clock once,
-// frame_step, present, poll events. A request made during a frame never cuts
-// it short. No pacing of its own: frames follow as fast as present returns.
-void run_frame_loop(RunState& run, const Cue* table, const FrameHooks& hooks);
 
 // The last cue: frees the display list and requests the end of the show.
 void end_show(RunState& run, const Cue& cue);

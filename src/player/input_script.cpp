@@ -1,8 +1,15 @@
 #include "player/input_script.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 #include <utility>
 
+#include "base/file_handle.h"
 #include "base/whole_number.h"
 #include "player/launch.h"
 
@@ -91,4 +98,36 @@ std::vector<const ScriptStep*> ScriptRunner::due(int64_t frame, int32_t now) {
     ++next_;
   }
   return fired;
+}
+
+std::optional<std::vector<ScriptStep>> read_input_script(const std::string& path, std::string* error) {
+  const std::string name = "the input script " + path;
+  // Not blocking: a FIFO without a writer is refused below instead of waited on.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const FileHandle file(fd >= 0 ? ::fdopen(fd, "rb") : nullptr);
+  if (fd >= 0 && !file) ::close(fd);
+  struct stat about {};
+  if (!file || ::fstat(fd, &about) != 0) {
+    *error = "cannot read " + name + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  if (!S_ISREG(about.st_mode)) {
+    *error = "cannot read " + name + ": not a regular file";
+    return std::nullopt;
+  }
+  // Read to one byte past the limit, however the file grows meanwhile.
+  std::string text(static_cast<size_t>(input_script_max_bytes) + 1, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+  if (std::ferror(file.get())) {
+    *error = "cannot read " + name + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  if (static_cast<int64_t>(text.size()) > input_script_max_bytes) {
+    *error = "cannot read " + name + ": larger than " + std::to_string(input_script_max_bytes) + " bytes";
+    return std::nullopt;
+  }
+  std::string reason;
+  std::optional<std::vector<ScriptStep>> steps = parse_input_script(text, &reason);
+  if (!steps) *error = "input script " + path + ", " + reason;
+  return steps;
 }

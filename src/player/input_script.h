@@ -39,6 +39,15 @@ struct ScriptStep {
 // naming the line.
 std::optional<std::vector<ScriptStep>> parse_input_script(const std::string& text, std::string* error);
 
+// Largest script file read.
+inline constexpr int64_t input_script_max_bytes = int64_t{1} << 20;
+
+// The steps of the script file at `path`: a regular file of at most
+// input_script_max_bytes, opened without waiting for a writer. Otherwise
+// nothing, with `error` set to a one-line reason naming the file (a folder,
+// a device, a FIFO, a missing or unreadable file, one too large, a bad line).
+std::optional<std::vector<ScriptStep>> read_input_script(const std::string& path, std::string* error);
+
 // Tells which steps are due as frames are shown.
 class ScriptRunner {
  public:

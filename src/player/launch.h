@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "show/transport.h"
+
 // The platform's video flag values (the player checks at compile time that
 // they equal its own headers'): full screen, or a double-buffered window.
 inline constexpr uint32_t video_flag_fullscreen = 0x80000000u;
@@ -37,20 +39,6 @@ inline constexpr uint32_t modifier_ctrl = 0x00C0;
 inline constexpr uint32_t modifier_alt = 0x0300;
 inline constexpr uint32_t modifier_meta = 0x0C00;
 
-// What an input event asks of the player.
-enum class PlayerAction {
-  none,
-  quit,            // Escape released, or the window's close request
-  pause,           // Space: pause, or resume
-  seek_back,       // Left: 1 s back
-  seek_forward,    // Right: 1 s forward
-  previous_cue,    // Page Up: to the start of the previous cue
-  next_cue,        // Page Down: to the start of the next cue
-  to_start,        // Home: to show time 0
-  loop,            // L: loop the current cue's scene, or stop looping
-  overlay,         // T: the time overlay on or off
-  full_screen,     // Alt+Enter: window or full screen
-};
 
 // The input rule. Escape acts when released (pressing or holding it does
 // nothing), whatever modifiers are held. The other keys act when pressed:

@@ -3,28 +3,22 @@
 #include <SDL.h>
 
 #include <csignal>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "image/image_store.h"
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
+#include "player/desktop_platform.h"
 #include "player/input_script.h"
 #include "player/launch.h"
 #include "player/options.h"
-#include "player/player_session.h"
 #include "player/sdl_screen.h"
-#include "player/transport.h"
-#include "show/data_folder.h"
-#include "show/picture_size_check.h"
-#include "show/show_files.h"
+#include "player/sdl_startup.h"
+#include "show/session.h"
+#include "show/startup.h"
 
 static_assert(video_flag_fullscreen == SDL_FULLSCREEN);
 static_assert(video_flag_doublebuf == SDL_DOUBLEBUF);
@@ -40,28 +34,11 @@ static_assert(modifier_shift == KMOD_SHIFT && modifier_ctrl == KMOD_CTRL && modi
 
 namespace {
 
-// The format the soundtrack is decoded in: 44100 Hz, signed 16-bit
-// little-endian stereo, 2048 sample frames (8192 bytes) per callback.
-const SDL_AudioSpec requested_audio = {
-    .freq = 44100,
-    .format = AUDIO_S16LSB,
-    .channels = 2,
-    .silence = 0,
-    .samples = 2048,
-    .padding = 0,
-    .size = 0,
-    .callback = soundtrack_callback,
-    .userdata = nullptr,
-};
-
 // A start-up failure: its one line on stderr, and the status the process
 // ends with (whatever was started goes as the caller's scope ends, the
 // picture decoding threads among it).
-__attribute__((format(printf, 1, 2))) int fail(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stderr, format, args);
-  va_end(args);
+int fail(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
   return 1;
 }
 
@@ -116,65 +93,69 @@ SDL_Surface* volatile video_surface = nullptr;
 
 // Reads the input script named by SAVA_INPUT_SCRIPT, if any, into `steps`;
 // false (after its one line on stderr) if it cannot be read or has a bad line.
-bool read_input_script(std::optional<std::vector<ScriptStep>>* steps) {
+bool read_script_hook(std::optional<std::vector<ScriptStep>>* steps) {
   const char* path = std::getenv("SAVA_INPUT_SCRIPT");
   if (path == nullptr || *path == '\0') return true;
-  std::ifstream in(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) return fail("sava: cannot read the input script %s\n", path) == 0;
   std::string error;
-  *steps = parse_input_script(text, &error);
-  if (!*steps) return fail("sava: input script %s, %s\n", path, error.c_str()) == 0;
+  *steps = read_input_script(path, &error);
+  if (!*steps) return fail("sava: " + error) == 0;
   return true;
 }
 
-// The show, from start-up to shutdown; returns the process's exit status.
-int play(const PlayerOptions& options) {
-  SDL_AudioSpec requested = requested_audio;
-  // Set before any other thread runs (the environment is not thread-safe).
-  choose_video_settings(options.scale);
-  const ShowFiles files(find_data_folder(options.data_dir));
-  std::optional<std::vector<ScriptStep>> script;
-  if (!read_input_script(&script)) return 1;
-
-  // SIGINT and SIGTERM become a quit event once the library has set up its
-  // handlers; one that arrives before that waits for them instead of ending
-  // the process half started.
+// SIGINT and SIGTERM become a quit event once the library has set up its
+// handlers; one that arrives before that waits for them (blocked) instead of
+// ending the process half started.
+void block_stop_signals(bool blocked) {
   sigset_t stop_signals;
   sigemptyset(&stop_signals);
   sigaddset(&stop_signals, SIGINT);
   sigaddset(&stop_signals, SIGTERM);
-  sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
+  sigprocmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &stop_signals, nullptr);
+}
+
+// Shutdown, after the show or a quit during start-up: everything started so
+// far is released. The show's objects and pictures go as the caller's scope
+// ends; the screen's pixels went with the video subsystem and are not drawn
+// again.
+void shut_down(Soundtrack& music) {
+  SDL_CloseAudio();
+  music.listen({});
+  SDL_Quit();
+  music.close();
+}
+
+// The show, from start-up to shutdown; returns the process's exit status.
+int play(const PlayerOptions& options) {
+  // Set before any other thread runs (the environment is not thread-safe).
+  choose_video_settings(options.scale);
+  ShowStartup startup(
+      {.data_dir = options.data_dir, .from_ms = options.from_ms, .reduce_flashing = options.reduce_flashing});
+  std::optional<std::vector<ScriptStep>> script;
+  if (!read_script_hook(&script)) return 1;
+
+  block_stop_signals(true);
   // The pictures are decoded on every core from here on, while the platform
   // starts; their outcome is taken, and any failure reported, only in its
   // place in the start-up order, after the window is open. The workers keep
   // the stop signals blocked: they reach the main thread.
-  PictureLoading loading(files.picture_paths(), PictureLoading::threads_for_this_machine());
-  if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail("Couldn't initialize SDL: %s\n", SDL_GetError());
+  startup.begin_pictures(PictureLoading::threads_for_this_machine());
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail(sdl_init_failure());
   // Whatever way the process ends from here, the display is restored.
   std::atexit(SDL_Quit);
-  sigprocmask(SIG_UNBLOCK, &stop_signals, nullptr);
+  block_stop_signals(false);
 
   // The soundtrack (with the PCM queue it decodes into), handed to the audio
   // device.
   Soundtrack music;
-  requested.userdata = &music;
-
+  SDL_AudioSpec requested = show_audio_format(soundtrack_callback, &music);
   const int32_t chunk = open_audio(&requested);
-  if (chunk <= 0) return fail("Couldn't open audio: %s\n", SDL_GetError());
-
-  SoundtrackResult opened = music.open(files.soundtrack_path(), chunk);
-  // A later start: the music from the sample heard at that show time.
-  if (opened.ok() && options.from_ms != 0) {
-    opened = music.play_from(sample_at_show_time(options.from_ms), options.from_ms);
-  }
-  if (!opened.ok()) return fail("%s\n", opened.message(files.soundtrack_path()).c_str());
+  if (chunk <= 0) return fail(audio_open_failure());
+  const std::string sound_failure = startup.open_soundtrack(music, chunk);
+  if (!sound_failure.empty()) return fail(sound_failure);
 
   SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, options.video_flags);
   video_surface = surface;
-  if (surface == nullptr) {
-    return fail("Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
-  }
+  if (surface == nullptr) return fail(video_mode_failure());
   // The caption is kept as ISO 8859-1; the title bar takes UTF-8.
   const std::string caption = latin1_to_utf8(window_caption);
   SDL_WM_SetCaption(caption.c_str(), caption.c_str());
@@ -184,39 +165,23 @@ int play(const PlayerOptions& options) {
   // into the surface then.
   ScreenPresenter screen(surface, screen_width, screen_height, !options.reduce_flashing);
 
-  // Shutdown, after the show or a quit during start-up: everything started
-  // so far is released. The show's objects and pictures go as main's scope
-  // ends; the screen's pixels went with the video subsystem and are not
-  // drawn again.
-  auto shut_down = [&music] {
-    SDL_CloseAudio();
-    music.listen({});
-    SDL_Quit();
-    music.close();
-  };
-
   // A quit during the loading stops it; the show then never starts.
-  ImageStore pictures;
-  const StoreLoadResult loaded = loading.finish(&pictures, quit_requested_while_starting);
-  if (loaded.stopped()) {
-    shut_down();
+  const PicturesOutcome pictures = startup.take_pictures(quit_requested_while_starting);
+  if (pictures.stopped) {
+    shut_down(music);
     return 0;
   }
-  if (!loaded.loaded()) return fail("%s\n", loaded.message().c_str());
-  // A picture too small for a rectangle a scene reads from it stops the
-  // show here rather than being drawn wrongly.
-  const std::string size_problem = picture_size_check(pictures.images(), files.picture_paths());
-  if (!size_problem.empty()) return fail("%s\n", size_problem.c_str());
+  if (!pictures.ready()) return fail(pictures.failure);
 
-  int status = 0;
+  DesktopPlatform platform(screen, surface);
+  if (script) platform.use_script(std::move(*script));
   {
-    PlayerSession session(std::move(pictures), screen, surface, music, options.from_ms);
-    if (script) session.use_script(*script);
-    if (options.reduce_flashing) session.reduce_flashing();
-    status = session.run();
-    shut_down();
+    Session session(startup.pictures(), screen.pixels(), platform, &music, options.from_ms,
+                    startup.options().reduce_flashing);
+    session.run();
+    shut_down(music);
   }
-  return status;
+  return platform.status();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "image/small_font.h"
+#include "show/cue_table.h"
 
 namespace {
 
@@ -20,6 +21,11 @@ std::vector<std::string> overlay_lines(int32_t now, int32_t cue, const char* sce
   std::vector<std::string> lines{first};
   if (scene != nullptr) lines.emplace_back(scene);
   return lines;
+}
+
+std::vector<std::string> overlay_lines_for(const SessionView& view) {
+  const char* scene = view.cue >= 0 && view.cue < cue_count ? cue_names[view.cue] : nullptr;
+  return overlay_lines(view.time_ms, view.cue, scene, view.paused, view.looping);
 }
 
 OverlayBox overlay_box(const std::vector<std::string>& lines, int32_t screen_width, int32_t screen_height) {

@@ -8,11 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "show/session.h"
 #include "show/show_time_text.h"
 
 // The overlay's text for a frame at `now` showing cue `cue` (-1: none yet)
 // of scene `scene` (or null), with the player's state.
 std::vector<std::string> overlay_lines(int32_t now, int32_t cue, const char* scene, bool paused, bool looping);
+// The same for a presented frame of a session (the cue's scene named by the
+// cue table).
+std::vector<std::string> overlay_lines_for(const SessionView& view);
 
 struct OverlayBox {
   int32_t x = 0;

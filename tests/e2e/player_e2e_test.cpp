@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
@@ -65,6 +66,32 @@ TEST(PlayerStartup, FirstUnreadablePictureInTableOrderIsNamed) {
   // With the missing one back, the corrupt one is refused the same way.
   write_file(two.file("data/fuel1.jpg"), picture_file(100, picture_size(100)));
   expect_failure(run_child(headless(two.path())), "Couldn't load data/basement11.jpg");
+}
+
+TEST(PlayerStartup, TheInputScriptHookTakesOnlyASmallRegularFile) {
+  // None of these may be waited on, read without end or crash the player:
+  // each is one line and status 1 before the window opens.
+  ScratchDir dir;
+  ASSERT_EQ(::mkdir(dir.file("folder").c_str(), 0755), 0);
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+  write_file(dir.file("large.txt"), std::vector<uint8_t>(2 << 20, '#'));
+  const struct {
+    std::string path;
+    std::string reason;
+  } rows[] = {
+      {dir.file("folder"), "not a regular file"},
+      {"/dev/zero", "not a regular file"},
+      {dir.file("fifo"), "not a regular file"},
+      {dir.file("large.txt"), "larger than 1048576 bytes"},
+      {dir.file("missing.txt"), "No such file or directory"},
+  };
+  for (const auto& row : rows) {
+    ChildLaunch launch = headless(dir.path());
+    launch.args = {"--windowed"};
+    launch.env.emplace_back("SAVA_INPUT_SCRIPT", row.path);
+    launch.timeout_ms = 20000;
+    expect_failure(run_child(launch), "sava: cannot read the input script " + row.path + ": " + row.reason);
+  }
 }
 
 TEST(PlayerStartup, UnknownDriversFailWithTheLibrarysReason) {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "music/soundtrack.h"
-#include "player/transport.h"
 #include "support/child_process.h"
 #include "support/files.h"
 #include "support/headless.h"
@@ -169,33 +168,40 @@ TEST_F(Preview, ReducedFlashingShowsWhatCaptureWritesWithIt) {
   EXPECT_NE(reduced, captured_frame(ms));
 }
 
-TEST_F(Preview, PauseHandsOutSilenceThenTheVeryNextSample) {
-  const Played played = play(3000, "at 3300 space\nafter 40 space\nat 3800 escape\n");
+TEST_F(Preview, PauseHandsOutSilenceThenPictureAndSoundGoOnFromThePausedFrame) {
+  const Played played = play(3000, "at 3300 space\nafter 40 space\nafter 0 trace trace.txt\nat 3800 escape\n");
   expect_clean_exit(played.run);
-  EXPECT_NE(played.run.err.find("sava: resumed at"), std::string::npos) << played.run.err;
+  int resumed_ms = -1;
+  for (const std::string& line : message_lines(played.run.err)) {
+    std::sscanf(line.c_str(), "sava: resumed at %d ms", &resumed_ms);
+  }
+  ASSERT_GE(resumed_ms, 3300) << played.run.err;
 
-  // Silence of at least a chunk lies within the sound...
+  // The first frame after the resume is the paused one's time, give or take
+  // a frame: the picture does not skip ahead.
+  const std::vector<uint8_t> trace = read_file(path("trace.txt"));
+  const std::vector<std::string> times = message_lines(std::string(trace.begin(), trace.end()));
+  ASSERT_FALSE(times.empty());
+  EXPECT_GE(std::stoi(times[0]), resumed_ms);
+  EXPECT_LE(std::stoi(times[0]), resumed_ms + 17);
+
+  // The sound: the track from the start, at least a chunk of silence, then
+  // the track again from the paused frame's own sample to the end.
   const std::vector<uint8_t>& sound = played.sound;
   const size_t start = first_sound(sound);
-  size_t longest = 0;
-  for (size_t i = start, run = 0; i + 4 <= sound.size(); i += 4) {
-    run = sound[i] | sound[i + 1] | sound[i + 2] | sound[i + 3] ? 0 : run + 4;
-    longest = std::max(longest, run);
-  }
-  EXPECT_GE(longest, chunk_bytes);
-  // ...and without the silent frames the sound is the track from the start
-  // sample on, nothing lost and nothing repeated.
-  auto audible = [](const std::vector<uint8_t>& pcm, size_t from) {
-    std::vector<uint8_t> out;
-    for (size_t i = from; i + 4 <= pcm.size(); i += 4) {
-      if (pcm[i] | pcm[i + 1] | pcm[i + 2] | pcm[i + 3]) out.insert(out.end(), &pcm[i], &pcm[i] + 4);
-    }
-    return out;
-  };
-  const std::vector<uint8_t> heard = audible(sound, start);
-  const std::vector<uint8_t> track = audible(track_from(pass_, played.starts[0], sound.size()), 0);
-  ASSERT_GE(heard.size(), 8 * chunk_bytes);
-  EXPECT_TRUE(same_bytes(track, 0, heard, heard.size()));
+  const std::vector<uint8_t> before = track_from(pass_, played.starts[0], 2 * sound.size());
+  const size_t skip = first_sound(before);  // the track's own leading silence
+  size_t pos = start;
+  while (pos < sound.size() && sound[pos] == before[skip + pos - start]) ++pos;
+  pos &= ~size_t{3};
+  const size_t silent_from = pos;
+  while (pos + 4 <= sound.size() && (sound[pos] | sound[pos + 1] | sound[pos + 2] | sound[pos + 3]) == 0) pos += 4;
+  EXPECT_GE(pos - silent_from, chunk_bytes);
+  const std::vector<uint8_t> after = track_from(pass_, sample_at_show_time(resumed_ms), sound.size() - pos);
+  const size_t quiet = first_sound(after);  // the track's own silence there, if any
+  ASSERT_GE(sound.size() - pos, 8 * chunk_bytes);
+  EXPECT_TRUE(same_bytes(sound, pos, std::vector<uint8_t>(after.begin() + quiet, after.end()), after.size() - quiet))
+      << "after the pause the sound is not the track from sample " << sample_at_show_time(resumed_ms);
 }
 
 TEST_F(Preview, SeeksPlayFromTheirSampleAndDrawWhatCaptureDrawsUnderTheOverlay) {

@@ -11,7 +11,7 @@
 #include "player/input_script.h"
 #include "player/launch.h"
 #include "player/time_overlay.h"
-#include "player/transport.h"
+#include "show/transport.h"
 
 namespace {
 

@@ -77,23 +77,25 @@ void ShowFixture::SetUp() {
   std::srand(1);
 }
 
-Show& ShowFixture::show() {
-  if (!show_) {
-    ImageStore pictures;
-    for (int32_t i = 0; i < picture_count; ++i) {
-      PictureSize size = fixture_picture_size(i);
-      const auto resized = resized_.find(i);
-      bool varied_alpha = !is_wide_photo(i) && !is_screen_photo(i);
-      if (resized != resized_.end()) {
-        size = {resized->second.width, resized->second.height};
-        varied_alpha = resized->second.varied_alpha;
-      }
-      Image* image = image_create(size.width, size.height);
-      fill_fixture_picture(image, static_cast<uint32_t>(i) + 1, varied_alpha);
-      pictures.add(image);
+ImageStore ShowFixture::make_pictures() {
+  ImageStore pictures;
+  for (int32_t i = 0; i < picture_count; ++i) {
+    PictureSize size = fixture_picture_size(i);
+    const auto resized = resized_.find(i);
+    bool varied_alpha = !is_wide_photo(i) && !is_screen_photo(i);
+    if (resized != resized_.end()) {
+      size = {resized->second.width, resized->second.height};
+      varied_alpha = resized->second.varied_alpha;
     }
-    show_ = std::make_unique<Show>(std::move(pictures), screen_buffer.data());
+    Image* image = image_create(size.width, size.height);
+    fill_fixture_picture(image, static_cast<uint32_t>(i) + 1, varied_alpha);
+    pictures.add(image);
   }
+  return pictures;
+}
+
+Show& ShowFixture::show() {
+  if (!show_) show_ = std::make_unique<Show>(make_pictures(), screen_buffer.data());
   return *show_;
 }
 

@@ -21,6 +21,7 @@
 #include "core/effect_type.h"
 #include "core/frame.h"
 #include "image/image.h"
+#include "image/image_store.h"
 #include "show/scene.h"
 #include "show/show.h"
 #include "show/show_files.h"
@@ -29,6 +30,9 @@ class ShowFixture : public ::testing::Test {
  protected:
   void SetUp() override;
 
+  // The fixture's pictures (with those resized so far), for a show of the
+  // test's own.
+  ImageStore make_pictures();
   // The show, made on first use (so that a test can resize pictures first).
   Show& show();
   // Gives picture `index` a size of its own, filled with varied alpha (or

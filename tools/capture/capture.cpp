@@ -17,7 +17,6 @@
 #include "contact_sheet.h"
 #include "core/frame.h"
 #include "frame_stats.h"
-#include "image/image_store.h"
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
 #include "output_file.h"
@@ -25,11 +24,9 @@
 #include "png_write.h"
 #include "progress.h"
 #include "show/cue_table.h"
-#include "show/data_folder.h"
-#include "show/picture_size_check.h"
-#include "show/reduced_flashing.h"
+#include "show/session.h"
 #include "show/show.h"
-#include "show/show_files.h"
+#include "show/startup.h"
 #include "sound_source.h"
 #include "temporary_files.h"
 #include "video_encoder.h"
@@ -203,6 +200,70 @@ struct Outputs {
   }
 };
 
+// The session's platform for a capture: each frame, as the session presents
+// it, goes to every output; there is no sound device and no input.
+class CapturePlatform : public SessionPlatform {
+ public:
+  CapturePlatform(const CaptureOptions& o, Outputs& outputs, SoundSource& sound)
+      : o_(o), outputs_(outputs), sound_(sound) {
+    if (!o.sheet_path.empty()) {
+      std::vector<int32_t> cue_times;
+      for (int i = 0; i + 1 < cue_count; ++i) cue_times.push_back(cue_table[i].time_ms);
+      sheet_.emplace(cue_times);
+    }
+    digits_ = frame_name_digits(capture_frame_time(o, capture_frame_count(o) - 1));
+  }
+
+  // Frame `index` is about to be drawn.
+  void begin_frame(int64_t index) {
+    index_ = index;
+    started_ = std::chrono::steady_clock::now();
+  }
+  bool failed() const { return failed_; }
+  const std::string& error() const { return error_; }
+  const FrameStats& stats() const { return stats_; }
+  const ContactSheet* sheet() const { return sheet_ ? &*sheet_ : nullptr; }
+
+  TickSource tick_source() override { return steady_ticks; }
+  void poll(Session&) override {}
+
+  void present(const SessionView& view) override {
+    const auto rendered = std::chrono::steady_clock::now();
+    stats_.add(view.cue, std::chrono::duration_cast<std::chrono::nanoseconds>(rendered - started_).count());
+    const int64_t now = view.time_ms;
+    const uint32_t* frame = view.frame;  // as shown: with reduced flashing when on
+    const size_t words = static_cast<size_t>(screen_width) * screen_height;
+    if (outputs_.raw.stream() != nullptr) failed_ = !outputs_.write_raw(frame, words, &error_);
+    if (!failed_ && !o_.frames_dir.empty()) {
+      char name[40];
+      std::snprintf(name, sizeof name, "/t%0*lld.png", digits_, static_cast<long long>(now));
+      failed_ = !write_frame_png(o_.frames_dir + name, frame, &error_);
+    }
+    if (!failed_ && outputs_.video) failed_ = !outputs_.video->write_frame(frame, &error_);
+    if (sheet_) sheet_->offer(now, frame);
+    if (!failed_ && outputs_.wav) {
+      // This frame's share of the sound: up to the next frame, or to the end.
+      const int64_t next = std::min(capture_frame_time(o_, index_ + 1), o_.to_ms);
+      samples_.clear();
+      sound_.read(sample_at_show_time(now), sample_at_show_time(next), &samples_);
+      failed_ = !outputs_.wav->write(samples_, &error_);
+    }
+  }
+
+ private:
+  const CaptureOptions& o_;
+  Outputs& outputs_;
+  SoundSource& sound_;
+  std::optional<ContactSheet> sheet_;
+  int digits_ = 7;
+  FrameStats stats_;
+  std::vector<int16_t> samples_;
+  int64_t index_ = 0;
+  std::chrono::steady_clock::time_point started_;
+  bool failed_ = false;
+  std::string error_;
+};
+
 }  // namespace
 
 int run_capture(const CaptureOptions& o) {
@@ -214,29 +275,23 @@ int run_capture(const CaptureOptions& o) {
   // Start-up like the player's: the data found the same way, the soundtrack
   // first, then every picture (decoded on every core), with the player's own
   // messages. A stop request during the pictures' loading is acted on at once.
-  const ShowFiles files(find_data_folder(o.data_dir));
-  const char* sound_path = files.soundtrack_path();
+  ShowStartup startup({.data_dir = o.data_dir,
+                       .from_ms = static_cast<int32_t>(o.from_ms),
+                       .reduce_flashing = o.reduce_flashing});
+  const char* sound_path = startup.files().soundtrack_path();
   SoundSource sound;
-  const SoundtrackResult opened = sound.open(sound_path, sample_at_show_time(o.from_ms));
-  if (!opened.ok()) {
-    std::fprintf(stderr, "%s\n", opened.message(sound_path).c_str());
+  const std::string sound_failure = startup.soundtrack_failure(sound.open(sound_path, sample_at_show_time(o.from_ms)));
+  if (!sound_failure.empty()) {
+    std::fprintf(stderr, "%s\n", sound_failure.c_str());
     return 1;
   }
-  ImageStore pictures;
-  const StoreLoadResult loaded =
-      PictureLoading(files.picture_paths(), PictureLoading::threads_for_this_machine()).finish(&pictures, stop_requested);
-  if (loaded.stopped()) return 128 + stop_signal;
-  if (!loaded.loaded()) {
-    std::fprintf(stderr, "%s\n", loaded.message().c_str());
+  startup.begin_pictures(PictureLoading::threads_for_this_machine());
+  const PicturesOutcome pictures = startup.take_pictures(stop_requested);
+  if (pictures.stopped) return 128 + stop_signal;
+  if (!pictures.ready()) {
+    std::fprintf(stderr, "%s\n", pictures.failure.c_str());
     return 1;
   }
-  const std::string size_problem = picture_size_check(pictures.images(), files.picture_paths());
-  if (!size_problem.empty()) {
-    std::fprintf(stderr, "%s\n", size_problem.c_str());
-    return 1;
-  }
-  std::vector<uint32_t> screen(static_cast<size_t>(screen_width) * screen_height, 0);
-  Show show(std::move(pictures), screen.data());
 
   if (outputs.video) {
     if (!write_sound_file(outputs.video_sound->path(), sound_path, o, &error)) {
@@ -246,49 +301,27 @@ int run_capture(const CaptureOptions& o) {
       return fail(error);
     }
   }
-  std::vector<int32_t> cue_times;
-  for (int i = 0; i + 1 < cue_count; ++i) cue_times.push_back(cue_table[i].time_ms);
-  std::optional<ContactSheet> sheet;
-  if (!o.sheet_path.empty()) sheet.emplace(cue_times);
 
+  // The session on the virtual clock: frame i at its planned time.
+  std::vector<uint32_t> screen(static_cast<size_t>(screen_width) * screen_height, 0);
+  CapturePlatform platform(o, outputs, sound);
+  Session session(startup.pictures(), screen.data(), platform, nullptr, static_cast<int32_t>(o.from_ms),
+                  startup.options().reduce_flashing);
   const int64_t total = capture_frame_count(o);
-  const int digits = frame_name_digits(capture_frame_time(o, total - 1));
   Progress progress(total);
-  ReducedFlashing reduced_flashing(o.reduce_flashing);
-  FrameStats stats;
-  std::vector<int16_t> samples;
-  bool failed = false;
-  for (int64_t i = 0; i < total && !stop_requested() && !failed; ++i) {
-    const int64_t now = capture_frame_time(o, i);
-    const auto started = std::chrono::steady_clock::now();
-    frame_step(show, cue_table, static_cast<int32_t>(now));
-    const auto rendered = std::chrono::steady_clock::now();
-    stats.add(show.next_cue - 1, std::chrono::duration_cast<std::chrono::nanoseconds>(rendered - started).count());
-    const uint32_t* frame = reduced_flashing.shown(screen.data(), screen.size(), now);
-
-    if (outputs.raw.stream() != nullptr) failed = !outputs.write_raw(frame, screen.size(), &error);
-    if (!failed && !o.frames_dir.empty()) {
-      char name[40];
-      std::snprintf(name, sizeof name, "/t%0*lld.png", digits, static_cast<long long>(now));
-      failed = !write_frame_png(o.frames_dir + name, frame, &error);
-    }
-    if (!failed && outputs.video) failed = !outputs.video->write_frame(frame, &error);
-    if (sheet) sheet->offer(now, frame);
-    if (!failed && outputs.wav) {
-      // This frame's share of the sound: up to the next frame, or to the end.
-      const int64_t next = std::min(capture_frame_time(o, i + 1), o.to_ms);
-      samples.clear();
-      sound.read(sample_at_show_time(now), sample_at_show_time(next), &samples);
-      failed = !outputs.wav->write(samples, &error);
-    }
+  for (int64_t i = 0; i < total && !stop_requested() && !platform.failed(); ++i) {
+    platform.begin_frame(i);
+    session.frame_at(static_cast<int32_t>(capture_frame_time(o, i)));
     progress.update(i + 1);
   }
   progress.finish();
 
   // Finished up to the last frame made, also when stopped; after a failure
   // nothing unfinished is kept (the outputs go with their owners).
-  if (!failed) failed = !outputs.finish(sheet ? &*sheet : nullptr, &error);
-  if (o.stats) stats.print(writes_standard_output(o) ? stderr : stdout);
+  bool failed = platform.failed();
+  error = platform.error();
+  if (!failed) failed = !outputs.finish(platform.sheet(), &error);
+  if (o.stats) platform.stats().print(writes_standard_output(o) ? stderr : stdout);
 
   if (failed) return fail(error);
   return stop_requested() ? 128 + stop_signal : 0;

@@ -2,7 +2,8 @@
 // into the virtual file system (data/), then main() sets up the screen and
 // decodes every picture, and the show waits for the viewer's click (a page
 // may only start sound after a gesture): sava_web_start() opens the sound
-// and the frames follow, one per animation frame of the browser.
+// and the session runs, one frame per animation frame of the browser, with
+// the desktop's keys.
 //
 // With arguments (--from MS --to MS --fps N[/D], taken by the page from its
 // address) the page instead renders those frames on a virtual clock exactly
@@ -16,25 +17,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "core/frame.h"
-#include "image/image_store.h"
 #include "music/soundtrack.h"
 #include "player/launch.h"
+#include "player/sdl_startup.h"
+#include "player/time_overlay.h"
 #include "player/web/frame_times.h"
 #include "player/web/sha256.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_page.h"
 #include "player/web/web_screen.h"
 #include "show/capture_plan.h"
-#include "show/cue_table.h"
-#include "show/picture_size_check.h"
-#include "show/reduced_flashing.h"
-#include "show/show.h"
-#include "show/show_files.h"
+#include "show/session.h"
+#include "show/startup.h"
 
 namespace {
 
@@ -50,35 +49,9 @@ const char* phase_name(Phase phase) {
   return "?";
 }
 
-// Everything the frames need outlives main(): the browser calls the frame
-// function long after main() has returned.
-struct WebPlayer {
-  Phase phase = Phase::waiting;
-  std::unique_ptr<WebScreen> screen;
-  std::unique_ptr<Show> show;  // from the pictures' loading to the end
-  FrameTimes times;
-  int32_t now_ms = 0;  // show time of the last frame
-  ReducedFlashing reduced_flashing{false};
-
-  // Playing.
-  std::unique_ptr<Soundtrack> music;
-  int32_t audio_callbacks = 0;
-  bool anchored = false;
-  double clock_read_at_ms = 0;  // page time at which the last frame read the show clock
-
-  // Capturing.
-  CapturePlan plan;
-  int64_t frame_total = 0;
-  int64_t next_frame = 0;
-  std::string frame_hashes;
-};
-
-WebPlayer player;
-
 // The chunk the web SDL hands its callback: exactly the requested 2048
 // sample frames of 16-bit stereo (it reports no size of its own).
-constexpr int audio_samples = 2048;
-constexpr int audio_chunk = audio_samples * 2 * 2;
+constexpr int audio_chunk = 2048 * 2 * 2;
 
 uint32_t web_ticks() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
 
@@ -89,20 +62,134 @@ uint32_t web_ticks() { return static_cast<uint32_t>(static_cast<uint64_t>(emscri
   std::exit(1);
 }
 
+// The web SDL numbers its events, keys and modifiers its own way: they are
+// told to the shared input rule in its terms. Keys without a character come
+// as their scan code plus 1024.
+constexpr int32_t web_key_of_scancode(int32_t scancode) { return scancode | 1 << 10; }
+
+PlayerAction action_of(const SDL_Event& event) {
+  if (event.type == SDL_QUIT) return player_action(event_quit, 0, 0);
+  if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return PlayerAction::none;
+  struct KeyName {
+    int32_t web;
+    int32_t key;
+  };
+  static constexpr KeyName keys[] = {
+      {SDLK_ESCAPE, key_escape},
+      {SDLK_SPACE, key_space},
+      {SDLK_l, key_letter_l},
+      {SDLK_t, key_letter_t},
+      {SDLK_RETURN, key_return},
+      {web_key_of_scancode(SDL_SCANCODE_RIGHT), key_right},
+      {web_key_of_scancode(SDL_SCANCODE_LEFT), key_left},
+      {web_key_of_scancode(SDL_SCANCODE_HOME), key_home},
+      {web_key_of_scancode(SDL_SCANCODE_PAGEUP), key_page_up},
+      {web_key_of_scancode(SDL_SCANCODE_PAGEDOWN), key_page_down},
+      {web_key_of_scancode(SDL_SCANCODE_KP_ENTER), key_keypad_enter},
+  };
+  int32_t key = 0;
+  for (const KeyName& k : keys) {
+    if (static_cast<int32_t>(event.key.keysym.sym) == k.web) key = k.key;
+  }
+  const uint32_t mod = event.key.keysym.mod;
+  const uint32_t modifiers = (mod & KMOD_SHIFT ? modifier_shift : 0) | (mod & KMOD_CTRL ? modifier_ctrl : 0) |
+                             (mod & KMOD_ALT ? modifier_alt : 0) | (mod & KMOD_GUI ? modifier_meta : 0);
+  return player_action(event.type == SDL_KEYDOWN ? event_key_down : event_key_up, key, modifiers);
+}
+
+// The session's platform in the page: the page's clock, the web SDL's audio
+// (the clock is anchored when the page's audio output says the moved sound
+// is heard), the canvas, the keys; in capture mode, the frames' hashes.
+class WebPlatform : public SessionPlatform {
+ public:
+  Phase phase = Phase::waiting;
+  std::unique_ptr<WebScreen> screen;
+  FrameTimes times;
+  SessionView shown;              // the frame last presented
+  double clock_read_at_ms = 0;    // page time at which the last frame read the show clock
+  bool anchored = false;
+  int32_t audio_callbacks = 0;
+  // Capturing: the hash of every frame, and whether this frame ends a batch.
+  std::string frame_hashes;
+  bool show_this_frame = true;
+
+  TickSource tick_source() override { return web_ticks; }
+  // The first sound is timed by the page's audio output instead.
+  SoundListener listener(ShowClock& clock) override { return {nullptr, ShowClock::hear_sound_from, &clock}; }
+  void sound_moved(int32_t ms) override {
+    web_audio_sound_moved();
+    anchored = false;
+    sound_ms_ = ms;
+  }
+  bool clock_ready(ShowClock& clock) override {
+    if (!anchored) {
+      // Show time sound_ms_ is when the first moved sample is heard: until
+      // the output clock says when that is, the picture holds.
+      const double heard_ms = web_audio_first_sound_ms();
+      if (heard_ms >= 0) {
+        clock.start_at(static_cast<uint32_t>(static_cast<int64_t>(std::floor(heard_ms))) -
+                       static_cast<uint32_t>(sound_ms_));
+        anchored = true;
+      }
+    }
+    clock_read_at_ms = emscripten_get_now();
+    return anchored;
+  }
+  void start_sound() override { SDL_PauseAudio(0); }
+
+  void present(const SessionView& view) override {
+    const double rendered = emscripten_get_now();
+    shown = view;
+    if (phase == Phase::capturing) {
+      frame_hashes += sha256_hex(view.frame, screen->byte_size());
+      frame_hashes += '\n';
+      if (show_this_frame) screen->present(view.frame);
+      times.add(rendered - clock_read_at_ms, 0);
+      return;
+    }
+    if (view.overlay) {
+      const std::vector<std::string> lines = overlay_lines_for(view);
+      screen->present(view.frame, &lines);
+    } else {
+      screen->present(view.frame);
+    }
+    if (view.drawn) times.add(rendered - clock_read_at_ms, emscripten_get_now() - rendered);
+  }
+
+  void poll(Session& session) override {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) session.act(action_of(event));
+  }
+
+ private:
+  int32_t sound_ms_ = 0;
+};
+
+// Everything the frames need outlives main(): the browser calls the frame
+// function long after main() has returned.
+struct WebPlayer {
+  WebPlatform platform;
+  std::unique_ptr<ShowStartup> startup;
+  ImageStore pictures;  // loaded, until the session takes them
+  std::unique_ptr<Soundtrack> music;
+  std::unique_ptr<Session> session;
+  // Capturing.
+  CapturePlan plan;
+  int64_t frame_total = 0;
+  int64_t next_frame = 0;
+};
+
+WebPlayer player;
+
 void count_and_play(void* userdata, Uint8* stream, int len) {
-  ++player.audio_callbacks;
+  ++player.platform.audio_callbacks;
   soundtrack_callback(userdata, stream, len);
 }
 
-// Releasing Escape or the page going away ends the show, as on the desktop.
-// The web SDL numbers its events and keys its own way, so they are told to
-// the shared rule in its terms.
-void poll_events() {
+// Before the start the input is let go.
+void poll_waiting() {
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
-    const uint32_t type = event.type == SDL_KEYUP ? event_key_up : event.type == SDL_QUIT ? event_quit : 0;
-    const int32_t key = event.type == SDL_KEYUP && event.key.keysym.sym == SDLK_ESCAPE ? key_escape : 0;
-    if (event_ends_show(type, key) && player.show) player.show->quit_requested = true;
   }
 }
 
@@ -110,69 +197,43 @@ void finish_playing() {
   emscripten_cancel_main_loop();
   SDL_CloseAudio();
   web_audio_stop();
+  player.session.reset();
   player.music.reset();
-  player.show.reset();
-  player.phase = Phase::ended;
+  player.platform.phase = Phase::ended;
   page_show_ended();
 }
 
-// The last frame drawn, as shown (with reduced flashing when on).
-const uint32_t* shown_frame() {
-  return player.reduced_flashing.shown(player.screen->pixels(), player.screen->byte_size() / sizeof(uint32_t),
-                                       player.now_ms);
-}
-
 void play_frame() {
-  Show& show = *player.show;
-  if (!player.anchored) {
-    // Show time 0 is when the first decoded sample is heard: until the
-    // output clock says when that is, no frame is drawn.
-    const double heard_ms = web_audio_first_sound_ms();
-    if (heard_ms >= 0) {
-      show.clock.start_at(static_cast<uint32_t>(static_cast<int64_t>(std::floor(heard_ms))));
-      player.anchored = true;
-    }
-  }
-  if (player.anchored) {
-    const double started = emscripten_get_now();
-    player.clock_read_at_ms = started;
-    player.now_ms = show.clock.read();
-    frame_step(show, cue_table, player.now_ms);
-    const double rendered = emscripten_get_now();
-    player.screen->present(shown_frame());
-    player.times.add(rendered - started, emscripten_get_now() - rendered);
-  }
-  poll_events();
-  if (show.quit_requested) finish_playing();
+  player.session->frame();
+  if (player.session->ended()) finish_playing();
 }
 
 void finish_capture() {
   emscripten_cancel_main_loop();
-  player.show.reset();
-  player.phase = Phase::ended;
-  page_capture_done(player.frame_hashes.c_str());
+  player.session.reset();
+  player.platform.phase = Phase::ended;
+  page_capture_done(player.platform.frame_hashes.c_str());
 }
 
 // As many frames as fit in about one display refresh, the last one shown.
 void capture_frames() {
   const double budget_end = emscripten_get_now() + 12.0;
   do {
-    const double started = emscripten_get_now();
-    player.now_ms = static_cast<int32_t>(capture_frame_time(player.plan, player.next_frame));
-    frame_step(*player.show, cue_table, player.now_ms);
-    const double rendered = emscripten_get_now();
-    player.frame_hashes += sha256_hex(shown_frame(), player.screen->byte_size());
-    player.frame_hashes += '\n';
-    player.times.add(rendered - started, 0);
-    ++player.next_frame;
+    const int64_t i = player.next_frame++;
+    player.platform.show_this_frame = player.next_frame == player.frame_total;
+    player.platform.clock_read_at_ms = emscripten_get_now();
+    player.session->frame_at(static_cast<int32_t>(capture_frame_time(player.plan, i)));
   } while (player.next_frame < player.frame_total && emscripten_get_now() < budget_end);
-  player.screen->present(shown_frame());
-  if (player.next_frame == player.frame_total) finish_capture();
+  if (player.next_frame == player.frame_total) {
+    finish_capture();
+  } else {
+    player.platform.screen->present(player.platform.shown.frame);
+  }
 }
 
 void run_frame(void*) {
-  switch (player.phase) {
-    case Phase::waiting: poll_events(); break;
+  switch (player.platform.phase) {
+    case Phase::waiting: poll_waiting(); break;
     case Phase::playing: play_frame(); break;
     case Phase::capturing: capture_frames(); break;
     case Phase::ended: break;
@@ -182,56 +243,53 @@ void run_frame(void*) {
 }  // namespace
 
 // The page's start button: opens the sound (inside the click, so the
-// browser lets it play), primes the soundtrack and starts the frames, with
+// browser lets it play), primes the soundtrack and starts the session, with
 // reduced flashing when `reduce_flashing` is not 0 (the start screen's
 // choice).
 extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
-  if (player.phase != Phase::waiting) return 0;
-  player.reduced_flashing = ReducedFlashing(reduce_flashing != 0);
+  if (player.platform.phase != Phase::waiting) return 0;
   player.music = std::make_unique<Soundtrack>();
-  SDL_AudioSpec requested{};
-  requested.freq = 44100;
-  requested.format = AUDIO_S16LSB;
-  requested.channels = 2;
-  requested.samples = audio_samples;
-  requested.callback = count_and_play;
-  requested.userdata = player.music.get();
-  if (SDL_OpenAudio(&requested, nullptr) < 0) fail(std::string("Couldn't open audio: ") + SDL_GetError());
+  SDL_AudioSpec requested = show_audio_format(count_and_play, player.music.get());
+  if (SDL_OpenAudio(&requested, nullptr) < 0) fail(audio_open_failure());
   web_audio_watch_first_start();
-  const SoundtrackResult opened = player.music->open(soundtrack_path, audio_chunk);
-  if (!opened.ok()) fail(opened.message(soundtrack_path));
-  // The page's audio clock tells when the first sound is heard (play_frame);
-  // from there the clock follows the sound handed out.
-  player.music->listen({nullptr, ShowClock::hear_sound_from, &player.show->clock});
-  player.show->quit_requested = false;
-  player.phase = Phase::playing;
-  SDL_PauseAudio(0);
+  const std::string sound_failure = player.startup->open_soundtrack(*player.music, audio_chunk);
+  if (!sound_failure.empty()) fail(sound_failure);
+  player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
+                                             player.platform, player.music.get(),
+                                             player.startup->options().from_ms,
+                                             reduce_flashing != 0);
+  player.platform.phase = Phase::playing;
+  player.session->start();
   return 1;
 }
 
-// What the page and its tests read about the running show, as JSON.
+// What the page and its tests read about the running show, as JSON:
+// time_ms, paused, cue and looping are the session's (the show time of the
+// frame on screen, the cue whose scene it shows).
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   static std::string text;
-  char buffer[384];
+  const WebPlatform& p = player.platform;
+  char buffer[512];
   std::snprintf(buffer, sizeof buffer,
-                "{\"phase\":\"%s\",\"now_ms\":%d,\"clock_read_at_ms\":%.3f,\"anchored\":%s,\"audio_callbacks\":%d,"
-                "\"frames\":%lld,"
+                "{\"phase\":\"%s\",\"time_ms\":%d,\"paused\":%s,\"cue\":%d,\"looping\":%s,\"now_ms\":%d,"
+                "\"clock_read_at_ms\":%.3f,\"anchored\":%s,\"audio_callbacks\":%d,\"frames\":%lld,"
                 "\"render_ms_mean\":%.3f,\"render_ms_max\":%.3f,\"present_ms_mean\":%.3f,\"present_ms_max\":%.3f}",
-                phase_name(player.phase), static_cast<int>(player.now_ms), player.clock_read_at_ms,
-                player.anchored ? "true" : "false",
-                static_cast<int>(player.audio_callbacks), static_cast<long long>(player.times.count()),
-                player.times.render_mean(), player.times.render_max(), player.times.present_mean(),
-                player.times.present_max());
+                phase_name(p.phase), static_cast<int>(p.shown.time_ms), p.shown.paused ? "true" : "false",
+                static_cast<int>(p.shown.cue), p.shown.looping ? "true" : "false", static_cast<int>(p.shown.time_ms),
+                p.clock_read_at_ms, p.anchored ? "true" : "false", static_cast<int>(p.audio_callbacks),
+                static_cast<long long>(p.times.count()), p.times.render_mean(), p.times.render_max(),
+                p.times.present_mean(), p.times.present_max());
   text = buffer;
   return text.c_str();
 }
 
 int main(int argc, char** argv) {
   // --reduce-flashing goes with the capture plan's options, anywhere.
+  StartupOptions options;
   std::vector<const char*> plan_args;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) == "--reduce-flashing") {
-      player.reduced_flashing = ReducedFlashing(true);
+      options.reduce_flashing = true;
     } else {
       plan_args.push_back(argv[i]);
     }
@@ -240,31 +298,30 @@ int main(int argc, char** argv) {
   const std::optional<CapturePlan> plan =
       parse_capture_plan(static_cast<int>(plan_args.size()), plan_args.data(), &error);
   if (!error.empty()) fail("sava: " + error);
+  player.startup = std::make_unique<ShowStartup>(options);
 
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) fail(std::string("Couldn't initialize SDL: ") + SDL_GetError());
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) fail(sdl_init_failure());
   web_screen_prepare();
   SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, SDL_SWSURFACE);
-  if (surface == nullptr) {
-    std::fprintf(stderr, "Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
-    std::exit(1);
-  }
+  if (surface == nullptr) fail(video_mode_failure());
   const std::string caption = latin1_to_utf8(window_caption);
   SDL_WM_SetCaption(caption.c_str(), caption.c_str());
-  player.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
+  player.platform.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
 
-  ImageStore pictures;
-  const StoreLoadResult loaded = pictures.load(picture_paths);
-  if (!loaded.loaded()) fail(loaded.message());
-  const std::string size_problem = picture_size_check(pictures.images());
-  if (!size_problem.empty()) fail(size_problem);
-  player.show = std::make_unique<Show>(std::move(pictures), player.screen->pixels());
-  player.show->clock.use_source(web_ticks);
+  // One thread: the pictures are decoded here.
+  player.startup->begin_pictures(0);
+  const PicturesOutcome pictures = player.startup->take_pictures({});
+  if (!pictures.ready()) fail(pictures.failure);
+  player.pictures = player.startup->pictures();
 
   if (plan) {
     player.plan = *plan;
     player.frame_total = capture_frame_count(*plan);
-    player.frame_hashes.reserve(static_cast<std::size_t>(player.frame_total) * 65);
-    player.phase = Phase::capturing;
+    player.platform.frame_hashes.reserve(static_cast<std::size_t>(player.frame_total) * 65);
+    player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
+                                               player.platform, nullptr, static_cast<int32_t>(plan->from_ms),
+                                               options.reduce_flashing);
+    player.platform.phase = Phase::capturing;
   } else {
     page_show_ready(caption.c_str());
   }

@@ -10,6 +10,17 @@ EM_JS(void, web_audio_watch_first_start, (), {
   var audio = SDL.audio;
   if (!audio || audio.savaWatched) return;
   audio.savaWatched = true;
+  // The buffers scheduled last (a few are ahead at any time), so that a move
+  // of the sound can drop them.
+  var context = SDL.audioContext;
+  var create = context.createBufferSource.bind(context);
+  audio.savaSources = [];
+  context.createBufferSource = function() {
+    var source = create();
+    audio.savaSources.push(source);
+    if (audio.savaSources.length > 16) audio.savaSources.shift();
+    return source;
+  };
   var push = audio.pushAudio;
   audio.pushAudio = function(ptr, size) {
     push(ptr, size);
@@ -34,6 +45,19 @@ EM_JS(double, web_audio_first_sound_ms, (), {
     return performance.now() + (audio.firstStart - context.currentTime + latency) * 1000;
   }
   return -1;
+});
+
+EM_JS(void, web_audio_sound_moved, (), {
+  var audio = SDL.audio;
+  if (!audio) return;
+  (audio.savaSources || []).forEach(function(source) {
+    try { source.stop(); } catch (e) {}
+  });
+  audio.savaSources = [];
+  // The next buffer starts as the first one did: as soon as the output can
+  // take it.
+  audio.nextPlayTime = 0;
+  audio.firstStart = undefined;
 });
 
 EM_JS(void, web_audio_stop, (), {

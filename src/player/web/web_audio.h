@@ -17,6 +17,11 @@ void web_audio_watch_first_start();
 // running yet).
 double web_audio_first_sound_ms();
 
+// The sound was moved (a seek, a resume): every buffer scheduled so far is
+// dropped, and the first sound is watched for afresh, as after
+// web_audio_watch_first_start.
+void web_audio_sound_moved();
+
 // Silences the page's audio at once (buffers already scheduled included).
 void web_audio_stop();
 

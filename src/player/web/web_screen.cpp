@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "player/time_overlay.h"
 #include "player/web/surface_layout.h"
 
 void web_screen_prepare() {
@@ -22,8 +23,7 @@ WebScreen::WebScreen(SDL_Surface* surface, int32_t width, int32_t height)
                                 surface->format->Bmask)),
       buffer_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u) {}
 
-void WebScreen::present(const uint32_t* shown) {
-  const uint32_t* frame = shown != nullptr ? shown : buffer_.data();
+void WebScreen::present(const uint32_t* frame, const std::vector<std::string>* overlay) {
   // The web surface always needs locking; its pixel memory appears at the
   // first lock.
   if (SDL_LockSurface(surface_) < 0) return;
@@ -35,6 +35,20 @@ void WebScreen::present(const uint32_t* shown) {
                         static_cast<uint8_t*>(surface_->pixels) + static_cast<std::size_t>(y) * surface_->pitch,
                         surface_->pitch, layout_);
     }
+    if (overlay != nullptr) draw_overlay_on_surface(frame, *overlay);
   }
   SDL_UnlockSurface(surface_);
+}
+
+void WebScreen::draw_overlay_on_surface(const uint32_t* frame, const std::vector<std::string>& lines) {
+  const OverlayBox box = overlay_box(lines, std::min(width_, surface_->w), std::min(height_, surface_->h));
+  overlay_pixels_.resize(static_cast<std::size_t>(box.width) * box.height);
+  for (int32_t y = 0; y < box.height; ++y) {
+    std::copy_n(frame + static_cast<std::size_t>(box.y + y) * width_ + box.x, box.width,
+                overlay_pixels_.data() + static_cast<std::size_t>(y) * box.width);
+  }
+  draw_overlay(lines, overlay_pixels_.data(), box);
+  uint8_t* const first = static_cast<uint8_t*>(surface_->pixels) + static_cast<std::size_t>(box.y) * surface_->pitch +
+                         static_cast<std::size_t>(box.x) * layout_.bytes_per_pixel;
+  convert_to_layout(overlay_pixels_.data(), box.width, box.height, first, surface_->pitch, layout_);
 }

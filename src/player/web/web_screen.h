@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "player/screen_convert.h"
@@ -28,14 +29,18 @@ class WebScreen {
   const uint32_t* pixels() const { return buffer_.data(); }
   std::size_t byte_size() const { return buffer_.size() * sizeof(uint32_t); }
 
-  // Shows the buffer's current frame, or `shown` (a frame of the same size)
-  // in its place.
-  void present(const uint32_t* shown = nullptr);
+  // Shows `frame` (the buffer's current frame, or a frame of the same size
+  // in its place), with the time overlay of `overlay` over it on the canvas
+  // only (the buffer stays as the show drew it).
+  void present(const uint32_t* frame, const std::vector<std::string>* overlay = nullptr);
 
  private:
+  void draw_overlay_on_surface(const uint32_t* frame, const std::vector<std::string>& lines);
+
   SDL_Surface* surface_;
   int32_t width_;
   int32_t height_;
   PixelLayout layout_;
   std::vector<uint32_t> buffer_;
+  std::vector<uint32_t> overlay_pixels_;
 };

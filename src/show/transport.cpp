@@ -1,4 +1,4 @@
-#include "player/transport.h"
+#include "show/transport.h"
 
 #include <algorithm>
 

@@ -1,12 +1,27 @@
-// Where the player's moves through the show go: the seek keys' targets and
-// the scene loop. Pure rules over the cue table; the player carries them out.
+// The moves through a running show and where they go: the seek keys'
+// targets and the scene loop. Pure rules over the cue table; the session
+// carries them out.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
 #include "core/frame.h"
-#include "player/launch.h"
+
+// What an input event asks of a running show.
+enum class PlayerAction {
+  none,
+  quit,            // Escape released, or the window's close request
+  pause,           // Space: pause, or resume
+  seek_back,       // Left: 1 s back
+  seek_forward,    // Right: 1 s forward
+  previous_cue,    // Page Up: to the start of the previous cue
+  next_cue,        // Page Down: to the start of the next cue
+  to_start,        // Home: to show time 0
+  loop,            // L: loop the current cue's scene, or stop looping
+  overlay,         // T: the time overlay on or off
+  full_screen,     // Alt+Enter: window or full screen
+};
 
 // The cue whose scene is on screen after cues up to `next_cue` have fired
 // (-1 before the first has).

@@ -1,0 +1,47 @@
+// The session's platform on the desktop: the video library's tick counter,
+// audio lock and device, the presenter (with the time overlay), its events
+// through the input rule, full screen, and the scripted input.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "base/file_handle.h"
+#include "player/input_script.h"
+#include "player/sdl_screen.h"
+#include "show/session.h"
+
+class DesktopPlatform : public SessionPlatform {
+ public:
+  DesktopPlatform(ScreenPresenter& screen, SDL_Surface* surface) : screen_(screen), surface_(surface) {}
+
+  // Steps to carry out as frames are shown; each move is then also told on
+  // the standard error stream.
+  void use_script(std::vector<ScriptStep> steps) { script_.emplace(std::move(steps)); }
+  // 0, or 1 after a line on the standard error stream if a scripted frame
+  // could not be saved (the show is then ended).
+  int status() const { return status_; }
+
+  TickSource tick_source() override;
+  void lock_audio() override { SDL_LockAudio(); }
+  void unlock_audio() override { SDL_UnlockAudio(); }
+  void start_sound() override;
+  void present(const SessionView& view) override;
+  void poll(Session& session) override;
+  void wait_while_paused() override;
+  void toggle_full_screen() override;
+  void moved(SessionMove move, int32_t ms) override;
+
+ private:
+  bool run_script(const SessionView& view);
+
+  ScreenPresenter& screen_;
+  SDL_Surface* surface_;
+  std::optional<ScriptRunner> script_;
+  FileHandle trace_;  // the script's frame times
+  SessionView shown_;
+  int status_ = 0;
+};

@@ -1,0 +1,181 @@
+#include "show/session.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+
+#include "core/frame.h"
+#include "show/cue_table.h"
+
+Session::Session(ImageStore pictures, uint32_t* screen_pixels, SessionPlatform& platform, Soundtrack* music,
+                 int32_t start_ms, bool reduce_flashing)
+    : platform_(platform),
+      music_(music),
+      screen_pixels_(screen_pixels),
+      reduced_flashing_(reduce_flashing),
+      show_(std::make_unique<Show>(std::move(pictures), screen_pixels)) {
+  start_clock(*show_, start_ms);
+  if (start_ms != 0) {
+    dispatch_cues(*show_, cue_table, start_ms);
+    start_pending_ = true;
+    start_ms_ = start_ms;
+    hold_ms_ = start_ms;
+  }
+  // Show time start_ms is when the first sound is heard, and the clock
+  // follows the sound from there.
+  if (music_ != nullptr) {
+    listen(*show_);
+    platform_.sound_moved(start_ms);
+  }
+}
+
+void Session::start_clock(Show& show, int32_t ms) {
+  show.clock.use_source(platform_.tick_source());
+  show.clock.start_at(show.clock.ticks() - static_cast<uint32_t>(ms));
+}
+
+void Session::listen(Show& show) { music_->listen(platform_.listener(show.clock)); }
+
+// Under the audio lock.
+void Session::move_sound(Show& show, int32_t ms) {
+  if (music_ == nullptr) return;
+  if (music_->play_from(sample_at_show_time(ms), ms).ok()) {
+    listen(show);
+  } else {
+    // The soundtrack could not be positioned and is closed: the device
+    // plays silence and the clock runs on the ticks alone.
+    music_->listen({});
+  }
+  platform_.sound_moved(ms);
+}
+
+void Session::restart_at(int32_t ms) {
+  auto next = std::make_unique<Show>(show_->take_pictures(), screen_pixels_);
+  // A quit that came with the seek (or ended the show) still holds.
+  next->quit_requested = show_->quit_requested;
+  // As a show started at this time finds them: a blank screen (the back
+  // buffer is the new show's own) and the random numbers from their start.
+  std::fill_n(screen_pixels_, static_cast<size_t>(screen_width) * screen_height, 0u);
+  std::srand(1);
+  start_clock(*next, ms);
+  dispatch_cues(*next, cue_table, ms);
+  platform_.lock_audio();
+  move_sound(*next, ms);
+  platform_.unlock_audio();
+  // No callback refers to the old show's clock any more.
+  show_ = std::move(next);
+  start_pending_ = true;
+  start_ms_ = ms;
+  hold_ms_ = ms;
+  platform_.moved(SessionMove::start, ms);
+}
+
+void Session::toggle_pause() {
+  const int32_t at = position();
+  platform_.lock_audio();
+  if (!paused_) {
+    if (music_ != nullptr) music_->pause(true);
+  } else {
+    // The clock goes on from the frame on screen. The sound handed out
+    // before the pause reached past that frame, so it goes on from the
+    // frame's own sample, and the clock is anchored again by it.
+    show_->clock.forget_sound();
+    show_->clock.start_at(show_->clock.ticks() - static_cast<uint32_t>(at));
+    if (music_ != nullptr) music_->pause(false);
+    move_sound(*show_, at);
+    hold_ms_ = at;
+  }
+  platform_.unlock_audio();
+  paused_ = !paused_;
+  platform_.moved(paused_ ? SessionMove::pause : SessionMove::resume, at);
+}
+
+void Session::act(PlayerAction action) {
+  switch (action) {
+    case PlayerAction::none:
+      return;
+    case PlayerAction::quit:
+      quit();
+      return;
+    case PlayerAction::pause:
+      toggle_pause();
+      return;
+    case PlayerAction::loop:
+      looping_ = !looping_;
+      return;
+    case PlayerAction::overlay:
+      overlay_ = !overlay_;
+      return;
+    case PlayerAction::full_screen:
+      platform_.toggle_full_screen();
+      return;
+    default:
+      break;
+  }
+  if (const auto target = seek_target(action, position(), current_cue(show_->next_cue), cue_table)) {
+    restart_at(*target);
+  }
+}
+
+SessionView Session::view() const {
+  SessionView view;
+  view.time_ms = position();
+  view.cue = current_cue(show_->next_cue);
+  view.paused = paused_;
+  view.looping = looping_;
+  view.overlay = overlay_;
+  view.frames = frames_;
+  return view;
+}
+
+int32_t Session::next_frame_time() {
+  if (start_pending_) return start_ms_;
+  const int32_t now = std::max(show_->clock.read(), hold_ms_);
+  // The loop never lets the next cue fire: its frame is the loop's first
+  // instead.
+  const auto back = looping_ ? loop_back_time(now, current_cue(show_->next_cue), cue_table) : std::nullopt;
+  if (!back) return now;
+  restart_at(*back);
+  return *back;
+}
+
+void Session::draw(int32_t now) {
+  start_pending_ = false;
+  frame_step(*show_, cue_table, now);
+  frame_time_ = now;
+  // Once held, frames never go back: when the clock is moved back onto the
+  // sound (which starts a chunk later than the clock assumed, or fell
+  // behind), the picture waits for it.
+  if (hold_ms_ != INT32_MIN) hold_ms_ = now;
+}
+
+void Session::finish_frame(bool drawn) {
+  SessionView shown = view();
+  shown.frame =
+      reduced_flashing_.shown(screen_pixels_, static_cast<size_t>(screen_width) * screen_height, frame_time_);
+  shown.drawn = drawn;
+  platform_.present(shown);
+  platform_.poll(*this);
+  ++frames_;
+  if (paused_) platform_.wait_while_paused();
+}
+
+void Session::frame() {
+  const bool ready = platform_.clock_ready(show_->clock);
+  const bool drawn = start_pending_ || (!paused_ && ready);
+  if (drawn) draw(next_frame_time());
+  finish_frame(drawn);
+}
+
+void Session::frame_at(int32_t now) {
+  draw(now);
+  finish_frame(true);
+}
+
+void Session::start() { platform_.start_sound(); }
+
+void Session::run() {
+  start();
+  while (!ended()) frame();
+}

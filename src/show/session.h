@@ -1,0 +1,147 @@
+// One running show and the moves through it: frames on the show clock, a
+// start at any time, pause, seeks, the scene loop and the time overlay's
+// switch. The platform is reached only through SessionPlatform (its tick
+// counter, its audio lock, presenting a frame, its input), so that the
+// desktop player and the web page run the very same session, and the offline
+// renderer drives it on a virtual clock (frame_at).
+//
+// A start at a time other than 0 and every seek make a new Show for that
+// time (the pictures are handed on, not loaded again): the cues up to it fire
+// before its first frame, which is drawn at exactly that time, and the music
+// is moved to its sample under the audio lock. Later frames never go below
+// the frame before (the clock reads a little less until the moved sound is
+// heard). The plain start at 0 has no such hold until a move is made: its
+// frames follow the clock from the first.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "core/clock.h"
+#include "image/image_store.h"
+#include "music/soundtrack.h"
+#include "show/reduced_flashing.h"
+#include "show/show.h"
+#include "show/transport.h"
+
+// What a presented frame shows, for the platform (the time overlay, scripts,
+// the web page's status).
+struct SessionView {
+  // The frame as shown: the screen the show drew into, or with reduced
+  // flashing a dimmed copy of it (valid until the next frame).
+  const uint32_t* frame = nullptr;
+  int32_t time_ms = 0;  // show time of the frame on screen
+  int32_t cue = -1;     // the cue whose scene is on screen (-1 before the first)
+  bool paused = false;
+  bool looping = false;
+  bool overlay = false;  // the time overlay is on
+  bool drawn = false;    // the frame was drawn for this presentation (not a paused one shown again)
+  int64_t frames = 0;    // frames presented before this one
+};
+
+// The moves a platform may want to tell about.
+enum class SessionMove { start, pause, resume };
+
+class Session;
+
+// What a session needs of its platform.
+class SessionPlatform {
+ public:
+  virtual ~SessionPlatform() = default;
+
+  // The millisecond tick counter the show clock runs on.
+  virtual TickSource tick_source() = 0;
+  // Held around every change of the soundtrack's position or pause: the
+  // device's callback does not run meanwhile.
+  virtual void lock_audio() {}
+  virtual void unlock_audio() {}
+  // The device starts handing out the sound (after the start tick).
+  virtual void start_sound() {}
+  // Who the soundtrack tells about its sound for `clock`: by default the
+  // first callback anchors it (the sound is heard one chunk later) and every
+  // callback tells how far the sound reaches.
+  virtual SoundListener listener(ShowClock& clock) {
+    return {ShowClock::start_in, ShowClock::hear_sound_from, &clock};
+  }
+  // The sound was just moved to show time `ms` (a start, a seek, a resume),
+  // under the audio lock.
+  virtual void sound_moved(int32_t /*ms*/) {}
+  // Asked right before the clock is read for a frame: false holds the
+  // picture for now (a platform that learns later when the moved sound is
+  // heard, and anchors `clock` itself then).
+  virtual bool clock_ready(ShowClock& /*clock*/) { return true; }
+  // Shows the frame in the screen buffer.
+  virtual void present(const SessionView& view) = 0;
+  // Hands the input that arrived since the last frame to session.act().
+  virtual void poll(Session& session) = 0;
+  // After a paused frame, before the next look at the input.
+  virtual void wait_while_paused() {}
+  virtual void toggle_full_screen() {}
+  // A move was made, at show time `ms`.
+  virtual void moved(SessionMove /*move*/, int32_t /*ms*/) {}
+};
+
+class Session {
+ public:
+  // A session drawing from `pictures` into `screen_pixels` (as Show takes
+  // them), starting at show time `start_ms`. `music` is the soundtrack the
+  // platform's device plays, opened and positioned at `start_ms`, the device
+  // still paused (null: a show without sound). With `reduce_flashing` the
+  // frames are shown with reduced flashing. The clock's start tick is taken
+  // here.
+  Session(ImageStore pictures, uint32_t* screen_pixels, SessionPlatform& platform, Soundtrack* music,
+          int32_t start_ms, bool reduce_flashing = false);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Starts the sound (the device starts handing it out).
+  void start();
+  // Starts the sound, then runs frames until the show ends or is quit.
+  void run();
+  // One frame on the show clock: drawn (unless paused), presented, input
+  // handled.
+  void frame();
+  // One frame at show time `now` on a virtual clock (no sound, no hold):
+  // drawn, presented, input handled.
+  void frame_at(int32_t now);
+
+  // What an input event asked.
+  void act(PlayerAction action);
+  // Ends the show after the current frame.
+  void quit() { show_->quit_requested = true; }
+  bool ended() const { return show_->quit_requested; }
+
+  SessionView view() const;
+  Show& show() { return *show_; }
+
+ private:
+  void start_clock(Show& show, int32_t ms);
+  void listen(Show& show);
+  void move_sound(Show& show, int32_t ms);
+  void restart_at(int32_t ms);
+  void toggle_pause();
+  int32_t next_frame_time();
+  void draw(int32_t now);
+  void finish_frame(bool drawn);
+  // The show time the session is at: that of the frame on screen, or of the
+  // start about to be drawn.
+  int32_t position() const { return start_pending_ ? start_ms_ : frame_time_; }
+
+  SessionPlatform& platform_;
+  Soundtrack* music_;
+  uint32_t* screen_pixels_;
+  ReducedFlashing reduced_flashing_;
+  std::unique_ptr<Show> show_;
+
+  bool paused_ = false;
+  bool looping_ = false;
+  bool overlay_ = false;
+  // The next frame is the first of a start at start_ms_, drawn at exactly
+  // that time; later frames never go below hold_ms_, the time of the frame
+  // before.
+  bool start_pending_ = false;
+  int32_t start_ms_ = 0;
+  int32_t hold_ms_ = INT32_MIN;
+  int32_t frame_time_ = 0;
+  int64_t frames_ = 0;
+};

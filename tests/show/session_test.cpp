@@ -1,0 +1,120 @@
+// The session over the fixture's pictures on a scripted platform: the frame
+// loop, and where each move takes the show.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "show/cue_table.h"
+#include "show/session.h"
+#include "show_fixture.h"
+
+namespace {
+
+uint32_t fake_ticks = 0;
+uint32_t read_fake_ticks() { return fake_ticks; }
+
+// Records every presented frame; the ticks advance `ms_per_frame` with each.
+struct FakePlatform : SessionPlatform {
+  std::vector<SessionView> presented;
+  uint32_t ms_per_frame = 0;
+  int quit_after_frames = -1;  // the poll ends the show after this many frames
+
+  TickSource tick_source() override { return read_fake_ticks; }
+  void present(const SessionView& view) override {
+    presented.push_back(view);
+    fake_ticks += ms_per_frame;
+  }
+  void poll(Session& session) override {
+    if (static_cast<int>(presented.size()) == quit_after_frames) session.quit();
+  }
+};
+
+class SessionTest : public ShowFixture {
+ protected:
+  std::unique_ptr<Session> session_at(int32_t ms) {
+    fake_ticks = 100000;
+    return std::make_unique<Session>(make_pictures(), screen_buffer.data(), platform, nullptr, ms);
+  }
+  std::vector<int32_t> presented_times() const {
+    std::vector<int32_t> times;
+    for (const SessionView& view : platform.presented) times.push_back(view.time_ms);
+    return times;
+  }
+  FakePlatform platform;
+};
+
+TEST_F(SessionTest, RunReadsTheClockOncePerFrameAndStopsAfterTheLastCuesFrame) {
+  platform.ms_per_frame = 20000;
+  auto session = session_at(0);
+  session->run();
+  // The frame at 200000 fires the last cue (184000), completes with an empty
+  // list and the loop stops.
+  std::vector<int32_t> expected;
+  for (int32_t t = 0; t <= 200000; t += 20000) expected.push_back(t);
+  EXPECT_EQ(presented_times(), expected);
+  EXPECT_TRUE(session->show().display_list.empty());
+}
+
+TEST_F(SessionTest, AQuitIsTestedBeforeTheFirstFrameAndNeverCutsAFrameShort) {
+  auto quit_at_once = session_at(0);
+  quit_at_once->quit();
+  quit_at_once->run();
+  EXPECT_TRUE(platform.presented.empty());
+
+  platform.quit_after_frames = 2;
+  platform.ms_per_frame = 10;
+  session_at(0)->run();
+  EXPECT_EQ(presented_times(), (std::vector<int32_t>{0, 10}));
+}
+
+TEST_F(SessionTest, EachMoveTakesTheShowWhereTheKeySays) {
+  struct Row {
+    const char* what;
+    int32_t from;
+    std::vector<PlayerAction> actions;  // each after `advance` ms, followed by a frame
+    uint32_t advance;
+    int32_t time;  // of the last frame presented
+    int32_t cue;
+    bool paused;
+    bool looping;
+  };
+  using A = PlayerAction;
+  const Row rows[] = {
+      {"right", 5000, {A::seek_forward}, 0, 6000, 0, false, false},
+      {"left", 5000, {A::seek_back}, 0, 4000, 0, false, false},
+      {"left near the start", 500, {A::seek_back}, 0, 0, 0, false, false},
+      {"page down", 5000, {A::next_cue}, 0, 8000, 1, false, false},
+      {"page up", 9000, {A::previous_cue}, 0, 0, 0, false, false},
+      {"home", 50000, {A::to_start}, 0, 0, 0, false, false},
+      {"space", 5000, {A::pause}, 40, 5000, 0, true, false},
+      {"right while paused", 5000, {A::pause, A::seek_forward}, 40, 6000, 0, true, false},
+      {"space again goes on from the paused frame", 5000, {A::pause, A::pause}, 3000, 5000, 0, false, false},
+      {"l", 51500, {A::loop}, 100, 51600, 6, false, true},
+      {"l, then the next cue's time", 51500, {A::loop}, 700, 48000, 6, false, true},
+      {"l twice", 51500, {A::loop, A::loop}, 300, 52100, 7, false, false},
+      {"t", 5000, {A::overlay}, 0, 5000, 0, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    platform.presented.clear();
+    std::srand(1);
+    auto session = session_at(row.from);
+    session->frame();
+    for (const PlayerAction action : row.actions) {
+      fake_ticks += row.advance;
+      session->act(action);
+      session->frame();
+    }
+    const SessionView& last = platform.presented.back();
+    EXPECT_EQ(last.time_ms, row.time);
+    EXPECT_EQ(last.cue, row.cue);
+    EXPECT_EQ(last.paused, row.paused);
+    EXPECT_EQ(last.looping, row.looping);
+    EXPECT_EQ(last.overlay, row.actions.back() == A::overlay);
+  }
+}
+
+}  // namespace
