@@ -156,7 +156,9 @@ class WebPlatform : public SessionPlatform {
     if (view.drawn) times.add(rendered - clock_read_at_ms, emscripten_get_now() - rendered);
   }
 
+  // Capture mode takes no input.
   void poll(Session& session) override {
+    if (phase != Phase::playing) return;
     SDL_Event event;
     while (SDL_PollEvent(&event)) session.act(action_of(event));
   }
