@@ -284,10 +284,15 @@ async function main() {
         const before = await status();
         await press(code);
         const state = `(() => { const before = ${JSON.stringify(before)}, s = savaStatus(); return ${condition}; })()`;
-        await page.waitFor(state, 5000, `${code}: ${what}`);
+        try {
+          await page.waitFor(state, 5000, `${code}: ${what}`);
+        } catch (error) {
+          error.message += ` (before ${JSON.stringify(before)}, now ${JSON.stringify(await status())})`;
+          throw error;
+        }
         return status();
       };
-      const paused = await expectAfter('Space', 's.paused && s.time_ms === before.time_ms', 'paused');
+      const paused = await expectAfter('Space', 's.paused && s.time_ms >= before.time_ms', 'paused');
       await sleep(300);
       const still = await status();
       check(still.paused && still.time_ms === paused.time_ms, `paused at ${paused.time_ms}, then ${still.time_ms}`);
