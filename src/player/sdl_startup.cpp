@@ -5,16 +5,16 @@
 #include "show/show.h"
 
 SDL_AudioSpec show_audio_format(void (*callback)(void*, Uint8*, int), void* userdata) {
-  SDL_AudioSpec spec{};
-  spec.freq = 44100;
-  spec.format = AUDIO_S16LSB;
-  spec.channels = 2;
-  spec.silence = 0;
-  spec.samples = 2048;
-  spec.size = 0;
-  spec.callback = callback;
-  spec.userdata = userdata;
-  return spec;
+  SDL_AudioSpec format{};
+  format.freq = 44100;
+  format.format = AUDIO_S16LSB;
+  format.channels = 2;
+  format.silence = 0;
+  format.samples = 2048;
+  format.size = 0;
+  format.callback = callback;
+  format.userdata = userdata;
+  return format;
 }
 
 std::string sdl_init_failure() { return std::string("Couldn't initialize SDL: ") + SDL_GetError(); }
