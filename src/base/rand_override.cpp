@@ -1,10 +1,10 @@
-// The web player's rand() and srand(): the reference sequence in place of
-// the web C library's own, so that every frame matches the native show.
-// Linked into the web player only (a definition here keeps the library's
-// version out of the link).
+// rand() and srand(): the reference sequence in place of the C library's
+// own, so that every frame matches the native show. Linked into the programs
+// of the platforms whose C library has another sequence (the web page,
+// Windows); a definition here keeps the library's version out of the link.
 #include <cstdlib>
 
-#include "player/web/reference_rand.h"
+#include "base/reference_rand.h"
 
 namespace {
 ReferenceRand generator;

@@ -2,7 +2,6 @@
 // and the pictures, runs the show's frame loop and shuts everything down.
 #include <SDL.h>
 
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/platform.h"
 #include "image/image_store.h"
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
@@ -70,9 +70,9 @@ __attribute__((format(printf, 1, 2))) int fail(const char* format, ...) {
 // keeps 4:3 with black bars on other shapes), the window `scale` times
 // larger, and frames presented in step with the display's refresh.
 void choose_video_settings(int32_t scale) {
-  setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
-  if (scale > 0) setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 0);
-  setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+  platform::set_default_env("SDL12COMPAT_SCALE_METHOD", "nearest");
+  if (scale > 0) platform::set_default_env("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str());
+  platform::set_default_env("SDL12COMPAT_SYNC_TO_VBLANK", "1");
 }
 
 // Opens the device paused and returns the chunk length (bytes per callback),
@@ -140,11 +140,7 @@ int play(const PlayerOptions& options) {
   // SIGINT and SIGTERM become a quit event once the library has set up its
   // handlers; one that arrives before that waits for them instead of ending
   // the process half started.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
+  platform::hold_stop_requests();
   // The pictures are decoded on every core from here on, while the platform
   // starts; their outcome is taken, and any failure reported, only in its
   // place in the start-up order, after the window is open. The workers keep
@@ -153,7 +149,7 @@ int play(const PlayerOptions& options) {
   if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail("Couldn't initialize SDL: %s\n", SDL_GetError());
   // Whatever way the process ends from here, the display is restored.
   std::atexit(SDL_Quit);
-  sigprocmask(SIG_UNBLOCK, &stop_signals, nullptr);
+  platform::release_stop_requests();
 
   // The soundtrack (with the PCM queue it decodes into), handed to the audio
   // device.

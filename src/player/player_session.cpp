@@ -169,7 +169,7 @@ bool PlayerSession::run_script() {
       continue;
     }
     if (step->kind == ScriptStep::Kind::trace) {
-      trace_.reset(std::fopen(step->path.c_str(), "w"));
+      trace_.reset(std::fopen(step->path.c_str(), "wb"));
       if (!trace_) {
         std::fprintf(stderr, "sava: cannot write %s: %s\n", step->path.c_str(), std::strerror(errno));
         return false;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/platform.h"
 #include "temporary_files.h"
 
 namespace {
@@ -146,7 +147,7 @@ bool OutputFile::commit(std::string* error) {
     if (file_ && std::fclose(file_.release()) != 0 && reason == 0) reason = errno;
     stream_ = nullptr;
   }
-  if (reason == 0 && kind_ == OutputKind::replaced && std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (reason == 0 && kind_ == OutputKind::replaced && !platform::rename_replacing(temporary_.c_str(), target_.c_str())) {
     reason = errno;
   }
   if (reason != 0) {
