@@ -9,7 +9,7 @@
 
 #include "player/screen_convert.h"
 #include "show/capture_plan.h"
-#include "player/web/reference_rand.h"
+#include "base/reference_rand.h"
 #include "player/web/sha256.h"
 #include "player/web/surface_layout.h"
 
