@@ -40,7 +40,10 @@ ChildWithInput::~ChildWithInput() {
 
 int ChildWithInput::start(const std::vector<std::string>& args) {
   std::string line;
-  for (const std::string& arg : args) line += (line.empty() ? "" : " ") + quoted(arg);
+  for (const std::string& arg : args) {
+    if (!line.empty()) line += ' ';
+    line += quoted(arg);
+  }
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
   if (!CreatePipe(&read_end, &write_end, &inherit, 1 << 20)) return errno_of(GetLastError());
