@@ -40,10 +40,17 @@ if ! grep -qx -- '-- Effect kernels: scalar' <<<"$configured"; then
 fi
 cmake --build "$dir" -j"$jobs"
 
-# The tests whose programs run under qemu (the test support library starts
-# them through it). Left out: the few that start a program through a shell
-# rather than through the support library.
+# The tests run under qemu, and so do the programs they start through the
+# test support library. Left out: a test that starts a program through a
+# shell instead, and the ones that compare the sound after the music starts
+# again from its beginning with one fresh decoding, sample for sample:
+# Debian's arm64 libmpg123 rounds a few samples of a restarted decoding by 1
+# differently (the pictures never differ; the sound is checked within 1
+# below).
 skip='Capture\.ClosedReaderOfRawFramesIsReportedAsABrokenPipe'
+skip+='|DecoderTest\.RestartReplaysTheStreamExactly|SoundtrackRealTime\.CallbackThreadAndClockReaderShareOnlyTheClock'
+skip+='|SoundtrackTest\.(ShortTrackRepeatsWithoutAGap|TagsAroundTheMusicDoNotReachTheSeam|SeekingStartsSampleExactlyAnywhereInTheRepeatedMusic)'
+skip+='|SoundtrackTest\.(MonoIsPlayedOnBothChannels|ChunkMustFitTheQueue)|Capture\.SoundIsSampleAligned'
 ctest --test-dir "$dir" --output-on-failure -j"$jobs" -E "$skip"
 
 # The frames: arm64 under qemu against the native build.
@@ -67,4 +74,16 @@ for window in "64000 65000" "150000 151000" "182000 184000"; do
     failed=1
   fi
 done
+# The sound of the show's last seconds: equal, or within 1 a sample.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+args=(--data "$data" --from 176000 --to 184000 --wav)
+"$native/tools/capture/sava-capture" "${args[@]}" "$scratch/native.wav"
+qemu-aarch64 "$dir/tools/capture/sava-capture" "${args[@]}" "$scratch/arm64.wav"
+if report=$(scripts/lib/wav-within-one.py "$scratch/native.wav" "$scratch/arm64.wav"); then
+  echo "arm64 sound 176000..184000 ms: $report"
+else
+  echo "arm64 sound 176000..184000 ms: $report" >&2
+  failed=1
+fi
 exit "$failed"

@@ -53,18 +53,7 @@ same_frames() {  # FROM TO
 same_sound() {  # FROM TO: every sample equal or within 1
   "$native/tools/capture/sava-capture" --data "$data" --from "$1" --to "$2" --wav "$scratch/native.wav" &&
     (cd "$scratch" && timeout 300 wine "$capture_exe" --data "$data" --from "$1" --to "$2" --wav windows.wav) &&
-    python3 - "$scratch/native.wav" "$scratch/windows.wav" <<'PY'
-import struct, sys
-a, b = (open(p, "rb").read() for p in sys.argv[1:3])
-if len(a) != len(b) or a[:44] != b[:44]:
-    sys.exit(f"sizes or headers differ: {len(a)} and {len(b)} bytes")
-n = (len(a) - 44) // 2
-x, y = struct.unpack(f"<{n}h", a[44:44 + 2 * n]), struct.unpack(f"<{n}h", b[44:44 + 2 * n])
-off = sum(1 for p, q in zip(x, y) if p != q)
-worst = max((abs(p - q) for p, q in zip(x, y)), default=0)
-print(f"{off} of {n} samples differ, by at most {worst}")
-sys.exit(worst > 1)
-PY
+    scripts/lib/wav-within-one.py "$scratch/native.wav" "$scratch/windows.wav"
 }
 
 # Runs a program under wine; passes when it ends with `status` and its
