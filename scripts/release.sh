@@ -39,6 +39,11 @@ deb() {
   local arch=$1 build=$2 root=$work/$1
   local name=sava_${version}_$arch
   DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
+  # A cross build generates no data of its own: the native build's, the same bytes.
+  if [ ! -d "$root/usr/share/sava/data" ]; then
+    mkdir -p "$root/usr/share/sava/data"
+    cp build/data/*.png build/data/*.jpg build/data/*.mp3 "$root/usr/share/sava/data/"
+  fi
   # Only the manual pages of the programs the package holds.
   for page in "$root"/usr/share/man/man*/*; do
     local program
