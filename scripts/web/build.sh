@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the show for web browsers into build-web/site/: index.html, sava.js,
-# sava.wasm and sava.data (the generated data/). Installs what it needs,
+# sava.wasm and sava.data (the generated data/), the favicon and the poster
+# (a frame of the show, shown on the start screen and in link previews). Installs what it needs,
 # generates data/ with the native asset generator (build/), builds the
 # libraries from Debian's sources (build-web/deps, kept between runs) and
 # the player with emscripten (build-web/player).
@@ -39,5 +40,21 @@ mkdir -p "$site"
 for f in index.html sava.js sava.wasm sava.data; do
   cp "$web_root/player/src/player/web/$f" "$site/$f"
 done
+cp src/player/web/favicon.svg "$site/favicon.svg"
+
+step "poster"
+# The frame at 2:20, from the native renderer's BGRA words to a JPEG.
+poster_ms=140000
+build/tools/capture/sava-capture --from $poster_ms --to $((poster_ms + 1)) --raw - |
+  python3 -c '
+import sys
+bgra = sys.stdin.buffer.read()
+rgb = bytearray(len(bgra) // 4 * 3)
+rgb[0::3], rgb[1::3], rgb[2::3] = bgra[2::4], bgra[1::4], bgra[0::4]
+sys.stdout.buffer.write(b"P6 400 300 255\n" + rgb)' |
+  cjpeg -quality 85 -optimize -progressive >"$site/poster.jpg.part"
+mv "$site/poster.jpg.part" "$site/poster.jpg"
+
 step "done: $site"
-(cd "$site" && ls -l index.html sava.js sava.wasm sava.data | awk '{ printf "  %-10s %9d bytes\n", $9, $5 }') >&2
+(cd "$site" && ls -l index.html sava.js sava.wasm sava.data favicon.svg poster.jpg |
+  awk '{ printf "  %-12s %9d bytes\n", $9, $5 }') >&2

@@ -1,6 +1,7 @@
 // The player in a web page. The page loads the pictures and the soundtrack
-// into the virtual file system (data/), then main() sets up the screen and
-// decodes every picture, and the show waits for the viewer's click (a page
+// into the virtual file system (data/), then main() sets up the screen, the
+// pictures are decoded a few per animation frame (no long task holds up the
+// page), and the show waits for the viewer's click (a page
 // may only start sound after a gesture): sava_web_start() opens the sound
 // and the frames follow, one per animation frame of the browser.
 //
@@ -23,6 +24,7 @@
 #include "music/soundtrack.h"
 #include "player/launch.h"
 #include "player/web/frame_times.h"
+#include "player/web/picture_slices.h"
 #include "player/web/sha256.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_page.h"
@@ -35,10 +37,11 @@
 
 namespace {
 
-enum class Phase { waiting, playing, capturing, ended };
+enum class Phase { decoding, waiting, playing, capturing, ended };
 
 const char* phase_name(Phase phase) {
   switch (phase) {
+    case Phase::decoding: return "decoding";
     case Phase::waiting: return "waiting";
     case Phase::playing: return "playing";
     case Phase::capturing: return "capturing";
@@ -50,7 +53,9 @@ const char* phase_name(Phase phase) {
 // Everything the frames need outlives main(): the browser calls the frame
 // function long after main() has returned.
 struct WebPlayer {
-  Phase phase = Phase::waiting;
+  Phase phase = Phase::decoding;
+  std::unique_ptr<PictureSlices> decoding;
+  std::string caption;
   std::unique_ptr<WebScreen> screen;
   std::unique_ptr<Show> show;  // from the pictures' loading to the end
   FrameTimes times;
@@ -63,6 +68,7 @@ struct WebPlayer {
   double clock_read_at_ms = 0;  // page time at which the last frame read the show clock
 
   // Capturing.
+  bool capture_mode = false;
   CapturePlan plan;
   int64_t frame_total = 0;
   int64_t next_frame = 0;
@@ -160,8 +166,32 @@ void capture_frames() {
   if (player.next_frame == player.frame_total) finish_capture();
 }
 
+// A slice of the pictures per animation frame; once all are there, the
+// show is made and either waits for Play or starts capturing.
+void decode_pictures() {
+  constexpr double slice_ms = 8.0;
+  PictureSlices& slices = *player.decoding;
+  const bool finished = slices.decode_slice(slice_ms, emscripten_get_now);
+  page_pictures_decoded(slices.done(), slices.total());
+  if (!finished) return;
+  if (!slices.failure().empty()) fail(slices.failure());
+  ImageStore pictures = slices.take();
+  player.decoding.reset();
+  const std::string size_problem = picture_size_check(pictures.images());
+  if (!size_problem.empty()) fail(size_problem);
+  player.show = std::make_unique<Show>(std::move(pictures), player.screen->pixels());
+  player.show->clock.use_source(web_ticks);
+  if (player.capture_mode) {
+    player.phase = Phase::capturing;
+  } else {
+    player.phase = Phase::waiting;
+    page_show_ready(player.caption.c_str());
+  }
+}
+
 void run_frame(void*) {
   switch (player.phase) {
+    case Phase::decoding: decode_pictures(); break;
     case Phase::waiting: poll_events(); break;
     case Phase::playing: play_frame(); break;
     case Phase::capturing: capture_frames(); break;
@@ -225,26 +255,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
     std::exit(1);
   }
-  const std::string caption = latin1_to_utf8(window_caption);
-  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
+  player.caption = latin1_to_utf8(window_caption);
+  SDL_WM_SetCaption(player.caption.c_str(), player.caption.c_str());
   player.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
 
-  ImageStore pictures;
-  const StoreLoadResult loaded = pictures.load(picture_paths);
-  if (!loaded.loaded()) fail(loaded.message());
-  const std::string size_problem = picture_size_check(pictures.images());
-  if (!size_problem.empty()) fail(size_problem);
-  player.show = std::make_unique<Show>(std::move(pictures), player.screen->pixels());
-  player.show->clock.use_source(web_ticks);
-
   if (plan) {
+    player.capture_mode = true;
     player.plan = *plan;
     player.frame_total = capture_frame_count(*plan);
     player.frame_hashes.reserve(static_cast<std::size_t>(player.frame_total) * 65);
-    player.phase = Phase::capturing;
-  } else {
-    page_show_ready(caption.c_str());
   }
+  player.decoding = std::make_unique<PictureSlices>(picture_paths);
   // One call per animation frame of the browser; main() ends here and the
   // runtime stays alive for the frames.
   emscripten_set_main_loop_arg(run_frame, nullptr, 0, 1);
