@@ -155,10 +155,13 @@ async function openPage(query = '') {
   return page;
 }
 
-async function withPage(query, body) {
+// Runs `body` on a new page; the page must log no error unless `errorsExpected`.
+async function withPage(query, body, { errorsExpected = false } = {}) {
   const page = await openPage(query);
   try {
-    return await body(page);
+    const note = await body(page);
+    check(errorsExpected || page.errors.length === 0, 'the console shows errors: ' + page.errors.join(' | '));
+    return note;
   } catch (error) {
     if (page.console.length) error.message += '\n      page console: ' + page.console.slice(-8).join('\n      ');
     throw error;
@@ -193,9 +196,40 @@ async function main() {
   browser = await Browser.launch();
   let recorded = null;
 
+  await test('on a slow network the start screen comes first and Play pressed early starts the show', () =>
+    withPage('', async (page) => {
+      await page.send('Network.enable');
+      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
+      // About a slow mobile connection: 200 kB/s, 150 ms.
+      const slow = { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 100000 };
+      await page.send('Network.emulateNetworkConditions', slow);
+      await page.goto(`${siteUrl}/index.html`);
+      await page.waitFor("document.getElementById('poster').complete", 20000, 'the poster');
+      const screen = await page.evaluate(`(() => {
+        const meta = (name) => (document.querySelector('meta[name="' + name + '"], meta[property="' + name + '"]') || {}).content;
+        return { ready: window.savaReady, title: document.getElementById('title').textContent,
+                 play: !document.getElementById('start').hidden, poster: document.getElementById('poster').naturalWidth,
+                 description: meta('description'), image: meta('og:image'),
+                 icon: document.querySelector('link[rel="icon"]').href };
+      })()`);
+      check(!screen.ready, 'the pictures were all there before the start screen was checked');
+      check(screen.play && screen.title === 'S\u00e4v\u00e4' && screen.poster === 400,
+            `start screen: ${JSON.stringify(screen)}`);
+      check(screen.description && screen.image === 'poster.jpg', `metadata: ${JSON.stringify(screen)}`);
+      const icon = await page.evaluate(`fetch(${JSON.stringify(screen.icon)}).then((r) => r.status)`);
+      check(icon === 200, `the favicon answers ${icon}`);
+      await page.click('#start');
+      const waiting = await page.evaluate("document.getElementById('start').textContent");
+      check(/when loaded/.test(waiting), `Play pressed early reads "${waiting}"`);
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+      await page.waitFor('window.savaReady && savaStatus().anchored && savaStatus().now_ms > 500', 120000,
+                         'the show to start by itself');
+    }));
+
   await test('the page loads, names the show and plays it in time with its sound', () =>
     withPage('', async (page) => {
-      await page.waitFor("!document.getElementById('start').hidden", 120000, 'the start button');
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
       const label = await page.evaluate("document.getElementById('start').textContent");
       check(label.includes('S\u00e4v\u00e4'), `start button reads "${label}"`);
       await page.evaluate(recordSound);
@@ -243,7 +277,7 @@ async function main() {
 
   await test('releasing Escape ends the show; pressing it does not', () =>
     withPage('', async (page) => {
-      await page.waitFor("!document.getElementById('start').hidden", 120000, 'the start button');
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
       await page.click('#start');
       await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run');
       await page.key('keyDown', 'Escape', 'Escape', 27);
@@ -301,7 +335,7 @@ async function main() {
     withPage('?from=0&to=1000&fps=0', async (page) => {
       const error = await page.waitFor('window.savaError', 60000, 'the error');
       check(error.split('\n').length === 1 && /--fps/.test(error), `the page says "${error}"`);
-    }));
+    }, { errorsExpected: true }));
 
   await browser.close();
   const passed = results.filter(Boolean).length;
