@@ -14,6 +14,7 @@
 
 #include "player/screen_convert.h"
 #include "show/capture_plan.h"
+#include "player/web/frame_times.h"
 #include "player/web/picture_slices.h"
 #include "player/web/reference_rand.h"
 #include "player/web/sha256.h"
@@ -140,6 +141,22 @@ TEST(WebSurfaceLayout, MasksPlaceEachChannelAndMakeFourBytePixelsOpaque) {
     EXPECT_EQ(out, c.expected) << std::hex << c.r;
   }
   EXPECT_TRUE(layout_matches_screen(layout_from_masks(4, 0x00FF0000, 0x0000FF00, 0x000000FF), 1600, 400));
+}
+
+TEST(WebFrameTimes, NearestRankPercentilesOfTheComputeTimes) {
+  FrameTimes none;
+  EXPECT_EQ(none.render_percentile(0.5), 0.0);
+  FrameTimes times;
+  // 1..200 ms, in an order that is not sorted.
+  for (int i = 0; i < 200; ++i) times.add((i * 77) % 200 + 1, 0.5);
+  struct Case {
+    double fraction, ms;
+  };
+  for (const Case& c : std::vector<Case>{{0.0, 1}, {0.5, 100}, {0.99, 198}, {1.0, 200}}) {
+    EXPECT_EQ(times.render_percentile(c.fraction), c.ms) << c.fraction;
+  }
+  EXPECT_EQ(times.render_max(), 200);
+  EXPECT_EQ(times.count(), 200);
 }
 
 // A clock that moves 1 ms each time it is read, so that a slice of a 2 ms

@@ -243,6 +243,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   return text.c_str();
 }
 
+// The frames' compute times so far (the frame step, without putting the
+// picture on the canvas), as JSON: count, median, p99 and worst in ms.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
+  static std::string text;
+  const FrameTimes& t = player.times;
+  char buffer[160];
+  std::snprintf(buffer, sizeof buffer, "{\"count\":%lld,\"median\":%.3f,\"p99\":%.3f,\"worst\":%.3f}",
+                static_cast<long long>(t.count()), t.render_percentile(0.5), t.render_percentile(0.99),
+                t.render_max());
+  text = buffer;
+  return text.c_str();
+}
+
 int main(int argc, char** argv) {
   std::string error;
   const std::optional<CapturePlan> plan = parse_capture_plan(argc - 1, argv + 1, &error);

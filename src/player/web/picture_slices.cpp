@@ -1,5 +1,7 @@
 #include "player/web/picture_slices.h"
 
+#include <utility>
+
 #include "image/picture_limits.h"
 #include "image/picture_load.h"
 
@@ -11,13 +13,14 @@ bool PictureSlices::decode_slice(double budget_ms, double (*clock)()) {
   const double end = clock() + budget_ms;
   while (failure_.empty() && done() < total_) {
     const char* path = paths_[done()];
-    Image* image = picture_load(path);
-    if (image == nullptr) {
-      failure_ = StoreLoadResult{StoreLoadResult::Status::refused, path, picture_load_error(),
-                                 picture_load_unreadable()}
+    PictureResult picture = picture_load(path);
+    if (!picture.ok()) {
+      failure_ = StoreLoadResult{StoreLoadResult::Status::refused, path, std::move(picture.reason),
+                                 picture.failure == PictureFailure::unreadable}
                      .message();
       break;
     }
+    Image* image = picture.image.release();
     pictures_.add(image);
     // The store's limit on all pictures together, as they are decoded.
     total_pixels_ += static_cast<uint64_t>(image->width) * static_cast<uint64_t>(image->height);
