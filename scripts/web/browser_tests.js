@@ -180,8 +180,8 @@ async function captureInPage(page, from, to, fps) {
 const recordSound = `(() => {
   const start = Module._sava_web_start;
   window.savaSound = [];
-  Module._sava_web_start = () => {
-    const started = start();
+  Module._sava_web_start = (from) => {
+    const started = start(from);
     const push = SDL.audio.pushAudio;
     SDL.audio.pushAudio = (ptr, size) => {
       if (window.savaSound) window.savaSound.push(Array.from(HEAP16.subarray(ptr >> 1, (ptr + size) >> 1)));
@@ -255,7 +255,10 @@ async function main() {
       await page.waitFor('savaSound.length >= 120', 30000, '120 recorded sound buffers');
       recorded = await page.evaluate('(() => { const s = savaSound; window.savaSound = null; return s; })()');
       const t = await page.evaluate('savaStatus()');
-      return `${t.audio_callbacks} callbacks, clock ${drift.toFixed(1)} ms from the sound, ` +
+      const f = await page.evaluate('savaFrameStats()');
+      check(f.count > 0 && f.median <= f.p99 && f.p99 <= f.worst, `frame statistics ${JSON.stringify(f)}`);
+      return `compute time median ${f.median} ms, p99 ${f.p99} ms, worst ${f.worst} ms; ` +
+             `${t.audio_callbacks} callbacks, clock ${drift.toFixed(1)} ms from the sound, ` +
              `frame time ${t.render_ms_mean.toFixed(2)} ms render + ${t.present_ms_mean.toFixed(2)} ms present ` +
              `(max ${t.render_ms_max.toFixed(1)} + ${t.present_ms_max.toFixed(1)}) over ${t.frames} frames`;
     }));
@@ -274,6 +277,40 @@ async function main() {
     check(largest <= 1, `samples differ by up to ${largest}`);
     return `${web.length} samples, ${differing} (${(100 * differing / web.length).toFixed(3)} %) differ by 1`;
   });
+
+  await test('on a phone-sized touch screen a tap shows the controls, which end the show', () =>
+    withPage('', async (page) => {
+      await page.send('Emulation.setDeviceMetricsOverride', { width: 390, height: 844, deviceScaleFactor: 1, mobile: true });
+      await page.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 });
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
+      const tap = async (selector) => {
+        const at = await page.evaluate(`(() => { const r = document.querySelector(${JSON.stringify(selector)})
+          .getBoundingClientRect(); return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; })()`);
+        await page.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [at] });
+        await page.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+      };
+      await tap('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run');
+      await tap('#canvas');
+      await page.waitFor(`(() => { const c = document.getElementById('controls');
+        return !c.hidden && !c.classList.contains('resting'); })()`, 2000, 'the controls');
+      const named = await page.evaluate(`[...document.querySelectorAll('#controls button')]
+        .every((b) => b.getAttribute('aria-label'))`);
+      check(named, 'a control has no name');
+      await tap('#controls-end');
+      await page.waitFor("savaStatus().phase === 'ended'", 5000, 'the show to end');
+    }));
+
+  await test('a link to #t=1:04.5 offers and starts the show at that time', () =>
+    withPage('#t=1:04.5', async (page) => {
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
+      const label = await page.evaluate("document.getElementById('start').textContent");
+      check(/from 1:04\.5$/.test(label), `start button reads "${label}"`);
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().frames > 0', 30000, 'the show to run');
+      const ms = await page.evaluate('savaStatus().now_ms');
+      check(ms >= 64500 && ms < 64500 + 5000, `the show is at ${ms} ms`);
+    }));
 
   await test('releasing Escape ends the show; pressing it does not', () =>
     withPage('', async (page) => {

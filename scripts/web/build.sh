@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the show for web browsers into build-web/site/: index.html, sava.js,
-# sava.wasm and sava.data (the generated data/), the favicon and the poster
-# (a frame of the show, shown on the start screen and in link previews). Installs what it needs,
+# sava.wasm and sava.data (the generated data/), controls.js, the favicon and
+# the poster (a frame of the show, shown on the start screen and in link
+# previews). Installs what it needs,
 # generates data/ with the native asset generator (build/), builds the
 # libraries from Debian's sources (build-web/deps, kept between runs) and
 # the player with emscripten (build-web/player).
@@ -40,7 +41,7 @@ mkdir -p "$site"
 for f in index.html sava.js sava.wasm sava.data; do
   cp "$web_root/player/src/player/web/$f" "$site/$f"
 done
-cp src/player/web/favicon.svg "$site/favicon.svg"
+cp src/player/web/favicon.svg src/player/web/controls.js "$site/"
 
 step "poster"
 # The frame at 2:20, from the native renderer's BGRA words to a JPEG.
@@ -56,5 +57,5 @@ sys.stdout.buffer.write(b"P6 400 300 255\n" + rgb)' |
 mv "$site/poster.jpg.part" "$site/poster.jpg"
 
 step "done: $site"
-(cd "$site" && ls -l index.html sava.js sava.wasm sava.data favicon.svg poster.jpg |
+(cd "$site" && ls -l index.html controls.js sava.js sava.wasm sava.data favicon.svg poster.jpg |
   awk '{ printf "  %-12s %9d bytes\n", $9, $5 }') >&2

@@ -65,6 +65,7 @@ struct WebPlayer {
   std::unique_ptr<Soundtrack> music;
   int32_t audio_callbacks = 0;
   bool anchored = false;
+  int32_t start_ms = 0;  // show time of the first sound (a link into the show)
   double clock_read_at_ms = 0;  // page time at which the last frame read the show clock
 
   // Capturing.
@@ -121,11 +122,13 @@ void finish_playing() {
 void play_frame() {
   Show& show = *player.show;
   if (!player.anchored) {
-    // Show time 0 is when the first decoded sample is heard: until the
-    // output clock says when that is, no frame is drawn.
+    // Show time start_ms (0 for the plain show) is when the first decoded
+    // sample is heard: until the output clock says when that is, no frame
+    // is drawn.
     const double heard_ms = web_audio_first_sound_ms();
     if (heard_ms >= 0) {
-      show.clock.start_at(static_cast<uint32_t>(static_cast<int64_t>(std::floor(heard_ms))));
+      show.clock.start_at(static_cast<uint32_t>(static_cast<int64_t>(std::floor(heard_ms))) -
+                          static_cast<uint32_t>(player.start_ms));
       player.anchored = true;
     }
   }
@@ -133,6 +136,8 @@ void play_frame() {
     const double started = emscripten_get_now();
     player.clock_read_at_ms = started;
     player.now_ms = show.clock.read();
+    // A show started later holds its first picture until the sound is heard.
+    if (player.start_ms > 0 && player.now_ms < player.start_ms) player.now_ms = player.start_ms;
     frame_step(show, cue_table, player.now_ms);
     const double rendered = emscripten_get_now();
     player.screen->present();
@@ -202,9 +207,12 @@ void run_frame(void*) {
 }  // namespace
 
 // The page's start button: opens the sound (inside the click, so the
-// browser lets it play), primes the soundtrack and starts the frames.
-extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start() {
-  if (player.phase != Phase::waiting) return 0;
+// browser lets it play), primes the soundtrack and starts the frames, at
+// show time `from_ms` (a link into the show; 0 for the start) as the
+// desktop's --from does: the cues up to it fire before the first frame and
+// the sound starts at its sample.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int from_ms) {
+  if (player.phase != Phase::waiting || from_ms < 0) return 0;
   player.music = std::make_unique<Soundtrack>();
   SDL_AudioSpec requested{};
   requested.freq = 44100;
@@ -215,8 +223,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start() {
   requested.userdata = player.music.get();
   if (SDL_OpenAudio(&requested, nullptr) < 0) fail(std::string("Couldn't open audio: ") + SDL_GetError());
   web_audio_watch_first_start();
-  const SoundtrackResult opened = player.music->open(soundtrack_path, audio_chunk);
+  SoundtrackResult opened = player.music->open(soundtrack_path, audio_chunk);
+  if (opened.ok() && from_ms != 0) opened = player.music->play_from(sample_at_show_time(from_ms), from_ms);
   if (!opened.ok()) fail(opened.message(soundtrack_path));
+  player.start_ms = from_ms;
+  if (from_ms != 0) dispatch_cues(*player.show, cue_table, from_ms);
   // The page's audio clock tells when the first sound is heard (play_frame);
   // from there the clock follows the sound handed out.
   player.music->listen({nullptr, ShowClock::hear_sound_from, &player.show->clock});
