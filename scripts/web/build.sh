@@ -26,13 +26,38 @@ cmake --build build -j"$(nproc)" --target assets sava-capture
 step "libraries"
 scripts/web/deps.sh
 
+step "data for the web"
+# The pictures as the browser gets them: every JPEG losslessly rewritten
+# (optimised Huffman tables, progressive scans; the same coefficients) and
+# checked to decode to the very same pixels; the rest as it is. Redone only
+# for files newer than their copy.
+web_data=$PWD/$web_root/data
+mkdir -p "$web_data"
+for source in data/* data/.stamp; do
+  copy=$web_data/$(basename "$source")
+  [ "$copy" -nt "$source" ] && continue
+  case $source in
+    *.jpg)
+      jpegtran -optimize -progressive -copy none "$source" >"$copy.part"
+      if ! cmp -s <(djpeg -pnm "$source") <(djpeg -pnm "$copy.part"); then
+        echo "build.sh: $source decodes differently once rewritten" >&2
+        exit 1
+      fi
+      # A rewrite that is not smaller is not taken.
+      if [ "$(stat -c %s "$copy.part")" -lt "$(stat -c %s "$source")" ]; then mv "$copy.part" "$copy"; else
+        rm "$copy.part"; cp "$source" "$copy"; fi ;;
+    *) cp "$source" "$copy" ;;
+  esac
+done
+echo "  data/ $(du -sb data | cut -f1) bytes, for the web $(du -sb "$web_data" | cut -f1) bytes" >&2
+
 step "player"
 prefix=$PWD/$web_prefix
 # Only the web's pkg-config files: emscripten's (SDL) and the libraries'.
 export PKG_CONFIG_LIBDIR=/usr/share/emscripten/cache/sysroot/lib/pkgconfig:$prefix/lib/pkgconfig
 export PKG_CONFIG_PATH=
 emcmake cmake -S . -B "$web_root/player" -DCMAKE_BUILD_TYPE=Release \
-  -DSAVA_BUILD_TESTS=OFF -DSAVA_BUILD_TOOLS=OFF \
+  -DSAVA_BUILD_TESTS=OFF -DSAVA_BUILD_TOOLS=OFF -DSAVA_WEB_DATA="$web_data" \
   -DCMAKE_FIND_ROOT_PATH="$prefix" -DCMAKE_CROSSCOMPILING_EMULATOR="$web_emulator" >/dev/null
 cmake --build "$web_root/player" -j"$(nproc)"
 
