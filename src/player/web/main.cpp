@@ -174,7 +174,7 @@ void capture_frames() {
 // A slice of the pictures per animation frame; once all are there, the
 // show is made and either waits for Play or starts capturing.
 void decode_pictures() {
-  constexpr double slice_ms = 8.0;
+  constexpr double slice_ms = 4.0;
   PictureSlices& slices = *player.decoding;
   const bool finished = slices.decode_slice(slice_ms, emscripten_get_now);
   page_pictures_decoded(slices.done(), slices.total());
