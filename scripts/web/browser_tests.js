@@ -263,6 +263,19 @@ async function main() {
              `(max ${t.render_ms_max.toFixed(1)} + ${t.present_ms_max.toFixed(1)}) over ${t.frames} frames`;
     }));
 
+  await test('a second visit plays without a network', () =>
+    withPage('', async (page) => {
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
+      check(await page.evaluate('window.savaOffline'), 'the site was not kept for offline visits');
+      await page.send('Network.enable');
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+      await page.goto(`${siteUrl}/index.html`);
+      await page.waitFor('window.savaReady', 120000, 'the pictures, offline');
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run offline');
+    }));
+
   await test('the sound the page plays is the native soundtrack (samples within 1)', async () => {
     check(recorded !== null, 'no sound was recorded');
     const web = Int16Array.from(recorded.flat());

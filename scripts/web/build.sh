@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the show for web browsers into build-web/site/: index.html, sava.js,
-# sava.wasm and sava.data (the generated data/), controls.js, the favicon and
+# sava.wasm and sava.data (the generated data/), controls.js, the favicon,
 # the poster (a frame of the show, shown on the start screen and in link
-# previews). Installs what it needs,
+# previews) and the offline worker (sw-VERSION.js). Installs what it needs,
 # generates data/ with the native asset generator (build/), builds the
 # libraries from Debian's sources (build-web/deps, kept between runs) and
 # the player with emscripten (build-web/player).
@@ -81,6 +81,14 @@ sys.stdout.buffer.write(b"P6 400 300 255\n" + rgb)' |
   cjpeg -quality 85 -optimize -progressive >"$site/poster.jpg.part"
 mv "$site/poster.jpg.part" "$site/poster.jpg"
 
+step "offline worker"
+# The site's version: a digest of its files, in the worker's name.
+version=$(cat "$site"/index.html "$site"/controls.js "$site"/sava.* "$site"/poster.jpg "$site"/favicon.svg \
+  src/player/web/offline.js | sha256sum | cut -c1-12)
+rm -f "$site"/sw-*.js
+cp src/player/web/offline.js "$site/sw-$version.js"
+sed -i "s/@SITE_VERSION@/$version/" "$site/index.html"
+
 step "done: $site"
-(cd "$site" && ls -l index.html controls.js sava.js sava.wasm sava.data favicon.svg poster.jpg |
+(cd "$site" && ls -l index.html controls.js sava.js sava.wasm sava.data favicon.svg poster.jpg sw-*.js |
   awk '{ printf "  %-12s %9d bytes\n", $9, $5 }') >&2
