@@ -87,7 +87,7 @@ version=$(cat "$site"/index.html "$site"/controls.js "$site"/sava.* "$site"/post
   src/player/web/offline.js | sha256sum | cut -c1-12)
 rm -f "$site"/sw-*.js
 cp src/player/web/offline.js "$site/sw-$version.js"
-sed -i "s/@SITE_VERSION@/$version/" "$site/index.html"
+sed -i "s/@SITE_VERSION@/$version/g" "$site/index.html"
 
 step "done: $site"
 (cd "$site" && ls -l index.html controls.js sava.js sava.wasm sava.data favicon.svg poster.jpg sw-*.js |

@@ -6,7 +6,8 @@
 'use strict';
 const version = /sw-([0-9a-f]+)\.js$/.exec(self.location.pathname)[1];
 const cacheName = 'sava-' + version;
-const files = ['./', 'index.html', 'controls.js', 'sava.js', 'sava.wasm', 'sava.data', 'poster.jpg', 'favicon.svg'];
+const files = ['./', 'index.html', 'poster.jpg', 'favicon.svg',
+               ...['controls.js', 'sava.js', 'sava.wasm', 'sava.data'].map((f) => `${f}?v=${version}`)];
 
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(cacheName).then((cache) => cache.addAll(files)).then(() => self.skipWaiting()));
