@@ -6,7 +6,7 @@ if(EMSCRIPTEN)
   return()
 endif()
 install(TARGETS sava RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-foreach(tool sava-capture sava-assets)
+foreach(tool sava-capture sava-assets sava-flash-check)
   if(TARGET ${tool})
     install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -17,4 +17,5 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${SAVA_INSTALL_DATA_DIR}
 install(FILES ${CMAKE_SOURCE_DIR}/dist/sava.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/man/sava.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/man/sava-capture.1 ${CMAKE_SOURCE_DIR}/dist/man/sava-assets.1
+        ${CMAKE_SOURCE_DIR}/dist/man/sava-flash-check.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

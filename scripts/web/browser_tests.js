@@ -49,8 +49,8 @@ function runCapture(args, { frames = false } = {}) {
   });
 }
 
-async function nativeFrameHashes(from, to, fps) {
-  return runCapture(['--from', String(from), '--to', String(to), '--fps', String(fps), '--raw', '-'],
+async function nativeFrameHashes(from, to, fps, extra = []) {
+  return runCapture(['--from', String(from), '--to', String(to), '--fps', String(fps), '--raw', '-', ...extra],
                     { frames: true });
 }
 
@@ -180,8 +180,8 @@ async function captureInPage(page, from, to, fps) {
 const recordSound = `(() => {
   const start = Module._sava_web_start;
   window.savaSound = [];
-  Module._sava_web_start = (from) => {
-    const started = start(from);
+  Module._sava_web_start = (...choices) => {
+    const started = start(...choices);
     const push = SDL.audio.pushAudio;
     SDL.audio.pushAudio = (ptr, size) => {
       if (window.savaSound) window.savaSound.push(Array.from(HEAP16.subarray(ptr >> 1, (ptr + size) >> 1)));
@@ -232,6 +232,9 @@ async function main() {
       await page.waitFor('window.savaReady', 120000, 'the pictures');
       const label = await page.evaluate("document.getElementById('start').textContent");
       check(label.includes('S\u00e4v\u00e4'), `start button reads "${label}"`);
+      const warning = await page.evaluate(
+        "document.getElementById('warning').hidden ? '' : document.getElementById('warning').textContent");
+      check(/flashing lights/.test(warning) && /Reduce flashing/.test(warning), `the warning reads "${warning}"`);
       await page.evaluate(recordSound);
       await page.click('#start');
       await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 3000', 30000, 'three seconds of show');
@@ -345,12 +348,14 @@ async function main() {
     { what: 'a cue start (keyword photo scene)', from: 48000, to: 49000, fps: 60 },
     { what: 'a scene middle (panorama)', from: 150000, to: 151500, fps: 60 },
     { what: 'the end screen to the last cue', from: 180000, to: 184000, fps: 30 },
+    { what: 'reduced flashing, fading down into a blurred sequence', from: 113500, to: 115000, fps: 60, reduce: true },
   ];
   for (const w of windows) {
     await test(`capture mode ${w.from}..${w.to} ms at ${w.fps} fps (${w.what}) equals the native frames`, () =>
-      withPage(`?from=${w.from}&to=${w.to}&fps=${w.fps}`, async (page) => {
-        const [web, native] = await Promise.all([captureInPage(page, w.from, w.to, w.fps),
-                                                 nativeFrameHashes(w.from, w.to, w.fps)]);
+      withPage(`?from=${w.from}&to=${w.to}&fps=${w.fps}${w.reduce ? '&reduce-flashing=1' : ''}`, async (page) => {
+        const [web, native] = await Promise.all([
+          captureInPage(page, w.from, w.to, w.fps),
+          nativeFrameHashes(w.from, w.to, w.fps, w.reduce ? ['--reduce-flashing'] : [])]);
         check(web.length === native.length, `${web.length} frames in the page, ${native.length} native`);
         const first = web.findIndex((h, i) => h !== native[i]);
         check(first < 0, `frame ${first} (${w.from + Math.floor(first * 1000 / w.fps)} ms) differs`);

@@ -180,7 +180,9 @@ int play(const PlayerOptions& options) {
   SDL_WM_SetCaption(caption.c_str(), caption.c_str());
   SDL_ShowCursor(SDL_DISABLE);
 
-  ScreenPresenter screen(surface, screen_width, screen_height);
+  // Reduced flashing shows frames other than drawn: the show never draws
+  // into the surface then.
+  ScreenPresenter screen(surface, screen_width, screen_height, !options.reduce_flashing);
 
   // Shutdown, after the show or a quit during start-up: everything started
   // so far is released. The show's objects and pictures go as main's scope
@@ -210,6 +212,7 @@ int play(const PlayerOptions& options) {
   {
     PlayerSession session(std::move(pictures), screen, surface, music, options.from_ms);
     if (script) session.use_script(*script);
+    if (options.reduce_flashing) session.reduce_flashing();
     status = session.run();
     shut_down();
   }

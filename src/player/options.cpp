@@ -22,6 +22,11 @@ bool set_version(PlayerOptions* o, const char*, std::string*) {
   return true;
 }
 
+bool set_reduce_flashing(PlayerOptions* o, const char*, std::string*) {
+  o->reduce_flashing = true;
+  return true;
+}
+
 bool set_windowed(PlayerOptions* o, const char*, std::string*) {
   o->video_flags = video_flag_doublebuf;
   return true;
@@ -80,6 +85,9 @@ const PlayerOptionSpec player_option_table[] = {
      "start at show time MS (whole milliseconds): the scenes due by then are set up at once and the music "
      "starts at that moment",
      set_from},
+    {"--reduce-flashing", nullptr, nullptr, true,
+     "reduced flashing: the stretches that flash more than three times a second are shown dimmed",
+     set_reduce_flashing},
     {"--help", "-h", nullptr, true, "print this help and end", set_help},
     {"--version", nullptr, nullptr, true, "print the version and end", set_version},
 };
@@ -144,8 +152,9 @@ const char player_jump_help[] =
 
 std::string player_help_text() {
   std::string text =
-      "usage: sava [--windowed] [--scale N] [--data DIR] [--from MS] [--help] [--version]\n"
+      "usage: sava [--windowed] [--scale N] [--data DIR] [--from MS] [--reduce-flashing] [--help] [--version]\n"
       "Plays the show, full screen unless --windowed is given.\n"
+      "Warning: the show contains flashing lights; --reduce-flashing dims where it flashes fast.\n"
       "\n"
       "Options:\n";
   for (int i = 0; i < player_option_count; ++i) {

@@ -17,6 +17,7 @@ struct PlayerOptions {
   int32_t scale = 0;         // window size factor; 0 when not given
   std::string data_dir;      // folder of the show's files; empty when not given
   int32_t from_ms = 0;       // show time to start at, in milliseconds
+  bool reduce_flashing = false;  // dim the stretches that flash fast
 };
 
 // What parsing gives: the options, or a one-line reason (no newline) for a

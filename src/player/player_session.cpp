@@ -14,6 +14,7 @@
 #include "player/time_overlay.h"
 #include "player/transport.h"
 #include "show/cue_table.h"
+#include "show/reduced_flashing.h"
 
 namespace {
 
@@ -176,7 +177,9 @@ bool PlayerSession::run_script() {
       continue;
     }
     const bool presented = step->kind == ScriptStep::Kind::dump_presented;
-    const uint32_t* frame = screen_.pixels();
+    // As sava-capture --raw writes it: with reduced flashing when on.
+    const uint32_t* frame =
+        reduced_flashing_.shown(screen_.pixels(), static_cast<size_t>(screen_width) * screen_height, frame_time_);
     const std::vector<uint32_t> words =
         presented ? screen_.presented_frame()
                   : std::vector<uint32_t>(frame, frame + static_cast<size_t>(screen_width) * screen_height);
@@ -223,13 +226,14 @@ int PlayerSession::run() {
       if (hold_ms_ != INT32_MIN) hold_ms_ = now;
       if (trace_) std::fprintf(trace_.get(), "%d\n", now);
     }
+    const uint32_t* shown = reduced_flashing_.shown(screen_.pixels(), static_cast<size_t>(screen_width) * screen_height, frame_time_);
     if (overlay_) {
       const int32_t cue = current_cue(show_->next_cue);
       const std::vector<std::string> lines =
           overlay_lines(frame_time_, cue, cue >= 0 && cue < cue_count ? cue_names[cue] : nullptr, paused_, looping_);
-      screen_.present(&lines);
+      screen_.present(&lines, shown);
     } else {
-      screen_.present();
+      screen_.present(nullptr, shown);
     }
     if (script_ && !run_script()) {
       status_ = 1;

@@ -19,6 +19,7 @@
 #include "player/input_script.h"
 #include "player/launch.h"
 #include "player/sdl_screen.h"
+#include "show/reduced_flashing.h"
 #include "show/show.h"
 
 class PlayerSession {
@@ -33,6 +34,9 @@ class PlayerSession {
   // Steps to carry out as frames are shown; each move is then also told on
   // the standard error stream.
   void use_script(std::vector<ScriptStep> steps);
+  // Shows the frames with reduced flashing (the presenter must not let the
+  // show draw into the surface).
+  void reduce_flashing() { reduced_flashing_ = ReducedFlashing(true); }
 
   // Starts the sound and runs frames until the show ends or is quit.
   // Returns the exit status: 0, or 1 after a line on the standard error
@@ -71,4 +75,5 @@ class PlayerSession {
   std::optional<ScriptRunner> script_;
   FileHandle trace_;  // the script's frame times
   int status_ = 0;
+  ReducedFlashing reduced_flashing_{false};
 };

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-ScreenPresenter::ScreenPresenter(SDL_Surface* surface, int32_t width, int32_t height)
+ScreenPresenter::ScreenPresenter(SDL_Surface* surface, int32_t width, int32_t height, bool may_draw_direct)
     : surface_(surface), width_(width), height_(height) {
   const SDL_PixelFormat* f = surface->format;
   layout_.bytes_per_pixel = f->BytesPerPixel;
@@ -19,7 +19,7 @@ ScreenPresenter::ScreenPresenter(SDL_Surface* surface, int32_t width, int32_t he
   // each flip, so a pointer taken once would not stay the visible screen.
   const bool page_flipping =
       (surface->flags & (SDL_HWSURFACE | SDL_DOUBLEBUF)) == (SDL_HWSURFACE | SDL_DOUBLEBUF);
-  direct_ = surface->pixels != nullptr && surface->w == width && surface->h == height && !SDL_MUSTLOCK(surface) &&
+  direct_ = may_draw_direct && surface->pixels != nullptr && surface->w == width && surface->h == height && !SDL_MUSTLOCK(surface) &&
             !page_flipping && layout_matches_screen(layout_, surface->pitch, width);
   if (!direct_) buffer_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
 }
@@ -53,15 +53,16 @@ void ScreenPresenter::copy_to_surface(const uint32_t* source, int32_t stride, in
   if (SDL_MUSTLOCK(surface_)) SDL_UnlockSurface(surface_);
 }
 
-void ScreenPresenter::present(const std::vector<std::string>* overlay) {
-  if (!direct_) copy_to_surface(buffer_.data(), width_, 0, 0, width_, height_);
+void ScreenPresenter::present(const std::vector<std::string>* overlay, const uint32_t* shown) {
+  shown_ = direct_ ? nullptr : shown;
+  if (!direct_) copy_to_surface(shown_ != nullptr ? shown_ : buffer_.data(), width_, 0, 0, width_, height_);
   overlay_box_ = {};
   if (overlay != nullptr) {
     overlay_box_ = overlay_box(*overlay, width_, height_);
     const OverlayBox& box = overlay_box_;
     const size_t words = static_cast<size_t>(box.width) * static_cast<size_t>(box.height);
     under_overlay_.resize(words);
-    const uint32_t* frame = pixels();
+    const uint32_t* frame = shown_ != nullptr ? shown_ : pixels();
     for (int32_t row = 0; row < box.height; ++row) {
       std::copy_n(frame + static_cast<size_t>(box.y + row) * width_ + box.x, box.width,
                   under_overlay_.begin() + static_cast<std::ptrdiff_t>(row) * box.width);
@@ -79,7 +80,7 @@ void ScreenPresenter::present(const std::vector<std::string>* overlay) {
 }
 
 std::vector<uint32_t> ScreenPresenter::presented_frame() {
-  const uint32_t* frame = pixels();
+  const uint32_t* frame = shown_ != nullptr ? shown_ : pixels();
   std::vector<uint32_t> out(frame, frame + static_cast<size_t>(width_) * height_);
   const OverlayBox& box = overlay_box_;
   for (int32_t row = 0; row < box.height; ++row) {

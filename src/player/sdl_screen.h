@@ -16,7 +16,9 @@
 
 class ScreenPresenter {
  public:
-  ScreenPresenter(SDL_Surface* surface, int32_t width, int32_t height);
+  // With `may_draw_direct` false the show always draws into the private
+  // buffer (needed when frames are shown other than drawn).
+  ScreenPresenter(SDL_Surface* surface, int32_t width, int32_t height, bool may_draw_direct = true);
   ScreenPresenter(const ScreenPresenter&) = delete;
   ScreenPresenter& operator=(const ScreenPresenter&) = delete;
 
@@ -29,7 +31,9 @@ class ScreenPresenter {
   // only: the frame the show drew stays as it was (when the show draws into
   // the surface itself, the pixels under the overlay are put back after the
   // flip).
-  void present(const std::vector<std::string>* overlay = nullptr);
+  // A `shown` frame (width x height words) goes to the surface in place of
+  // the one drawn, when the show does not draw into the surface itself.
+  void present(const std::vector<std::string>* overlay = nullptr, const uint32_t* shown = nullptr);
 
   // The picture last presented as width x height words 0xAARRGGBB: the
   // show's frame with the overlay, if there was one.
@@ -46,6 +50,7 @@ class ScreenPresenter {
   PixelLayout layout_{};
   bool direct_ = false;
   std::vector<uint32_t> buffer_;
+  const uint32_t* shown_ = nullptr;  // the frame last presented, when not the one drawn
   // The overlay last presented and the frame's pixels under it.
   OverlayBox overlay_box_;
   std::vector<uint32_t> overlay_pixels_;

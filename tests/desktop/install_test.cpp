@@ -30,7 +30,8 @@ TEST(InstalledTree, ProgramsFindTheInstalledDataFromAnEmptyFolder) {
   for (const char* file : {"bin/sava", "bin/sava-capture", "bin/sava-assets", "share/sava/data/rinnu.mp3",
                            "share/sava/data/convexa.png", "share/sava/data/endscreen.png",
                            "share/applications/sava.desktop", "share/man/man6/sava.6",
-                           "share/man/man1/sava-capture.1", "share/man/man1/sava-assets.1"}) {
+                           "share/man/man1/sava-capture.1", "share/man/man1/sava-assets.1",
+                           "bin/sava-flash-check", "share/man/man1/sava-flash-check.1"}) {
     EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
   }
 

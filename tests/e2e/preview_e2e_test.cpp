@@ -53,10 +53,11 @@ class Preview : public ::testing::Test {
 
   // Runs the player from `from_ms` with `script` as its input; the starts
   // are the one at from_ms and those the player reports after each seek.
-  Played play(int32_t from_ms, const std::string& script) {
+  Played play(int32_t from_ms, const std::string& script, const std::vector<std::string>& options = {}) {
     write_file(path("script.txt"), std::vector<uint8_t>(script.begin(), script.end()));
     ChildLaunch launch = headless_launch(SAVA_PLAYER_EXE, dir_.path());
     launch.args = {"--from", std::to_string(from_ms)};
+    launch.args.insert(launch.args.end(), options.begin(), options.end());
     launch.env.emplace_back("SAVA_INPUT_SCRIPT", path("script.txt"));
     Played played;
     played.run = run_child(launch);
@@ -71,10 +72,11 @@ class Preview : public ::testing::Test {
   }
 
   // The frame sava-capture draws first when it starts at `ms`.
-  std::vector<uint8_t> captured_frame(int32_t ms) {
+  std::vector<uint8_t> captured_frame(int32_t ms, const std::vector<std::string>& options = {}) {
     ChildLaunch launch;
     launch.program = SAVA_CAPTURE_EXE;
     launch.args = {"--from", std::to_string(ms), "--to", std::to_string(ms + 1), "--raw", "-"};
+    launch.args.insert(launch.args.end(), options.begin(), options.end());
     launch.working_dir = dir_.path();
     const ChildRun run = run_child(launch);
     EXPECT_TRUE(run.exited && run.exit_status == 0) << run.err;
@@ -152,6 +154,19 @@ TEST_F(Preview, FromStartsTheMusicAtItsSampleAndDrawsTheFirstFrameAsCaptureDoes)
     EXPECT_TRUE(plays_in_turn(pass_, played));
     EXPECT_EQ(read_file(path("first.raw")), captured_frame(ms));
   }
+}
+
+// With reduced flashing the player shows, and dumps, what sava-capture
+// writes with it: inside a dimmed stretch that is not the show's own frame.
+TEST_F(Preview, ReducedFlashingShowsWhatCaptureWritesWithIt) {
+  const int32_t ms = 120500;
+  const Played played = play(ms, "after 0 dump first.raw\nafter 0 dump-presented shown.raw\nafter 1 escape\n",
+                             {"--reduce-flashing"});
+  expect_clean_exit(played.run);
+  const std::vector<uint8_t> reduced = captured_frame(ms, {"--reduce-flashing"});
+  EXPECT_EQ(read_file(path("first.raw")), reduced);
+  EXPECT_EQ(read_file(path("shown.raw")), reduced);
+  EXPECT_NE(reduced, captured_frame(ms));
 }
 
 TEST_F(Preview, PauseHandsOutSilenceThenTheVeryNextSample) {

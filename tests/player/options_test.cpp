@@ -20,6 +20,7 @@ struct Row {
   std::string data_dir;
   std::string error;  // the start of the reason; empty when accepted
   int32_t from_ms = 0;
+  bool reduce_flashing = false;
 };
 
 TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
@@ -45,6 +46,8 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--from", "64000"}, full, Action::play, 0, "", "", 64000},
       {{"-x", "--from", "0", "--windowed"}, window, Action::play, 0, "", "", 0},
       {{"--from", "1", "--from", "2147483647"}, full, Action::play, 0, "", "", 2147483647},
+      {{"--reduce-flashing"}, full, Action::play, 0, "", "", 0, true},
+      {{"--windowed", "--reduce-flashing", "--from", "5"}, window, Action::play, 0, "", "", 5, true},
       {{"--help"}, full, Action::help, 0, "", ""},
       {{"--windowed", "-h"}, window, Action::help, 0, "", ""},
       {{"--version"}, full, Action::version, 0, "", ""},
@@ -86,6 +89,7 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
     EXPECT_EQ(got.options.scale, row.scale);
     EXPECT_EQ(got.options.data_dir, row.data_dir);
     EXPECT_EQ(got.options.from_ms, row.from_ms);
+    EXPECT_EQ(got.options.reduce_flashing, row.reduce_flashing);
   }
   EXPECT_EQ(parse_player_options(0, nullptr).options.video_flags, full);
 }
@@ -97,6 +101,7 @@ TEST(PlayerOptions, HelpNamesEveryOptionTheKeysAndTheSoundlessDriver) {
   }
   EXPECT_NE(help.find(player_keys_help), std::string::npos);
   EXPECT_NE(help.find("SDL_AUDIODRIVER=dummy"), std::string::npos);
+  EXPECT_NE(help.find("Warning: the show contains flashing lights; --reduce-flashing"), std::string::npos);
   EXPECT_EQ(player_version_text().rfind("sava ", 0), 0u);
 }
 

@@ -27,6 +27,7 @@
 #include "show/cue_table.h"
 #include "show/data_folder.h"
 #include "show/picture_size_check.h"
+#include "show/reduced_flashing.h"
 #include "show/show.h"
 #include "show/show_files.h"
 #include "sound_source.h"
@@ -268,6 +269,7 @@ int run_capture(const CaptureOptions& o) {
   const int64_t total = capture_frame_count(o);
   const int digits = frame_name_digits(capture_frame_time(o, total - 1));
   Progress progress(total);
+  ReducedFlashing reduced_flashing(o.reduce_flashing);
   FrameStats stats;
   std::vector<int16_t> samples;
   bool failed = false;
@@ -277,15 +279,16 @@ int run_capture(const CaptureOptions& o) {
     frame_step(show, cue_table, static_cast<int32_t>(now));
     const auto rendered = std::chrono::steady_clock::now();
     stats.add(show.next_cue - 1, std::chrono::duration_cast<std::chrono::nanoseconds>(rendered - started).count());
+    const uint32_t* frame = reduced_flashing.shown(screen.data(), screen.size(), now);
 
-    if (outputs.raw != nullptr) failed = !outputs.write_raw(screen.data(), screen.size(), &error);
+    if (outputs.raw != nullptr) failed = !outputs.write_raw(frame, screen.size(), &error);
     if (!failed && !o.frames_dir.empty()) {
       char name[40];
       std::snprintf(name, sizeof name, "/t%0*lld.png", digits, static_cast<long long>(now));
-      failed = !write_frame_png(o.frames_dir + name, screen.data(), &error);
+      failed = !write_frame_png(o.frames_dir + name, frame, &error);
     }
-    if (!failed && outputs.video) failed = !outputs.video->write_frame(screen.data(), &error);
-    if (sheet) sheet->offer(now, screen.data());
+    if (!failed && outputs.video) failed = !outputs.video->write_frame(frame, &error);
+    if (sheet) sheet->offer(now, frame);
     if (!failed && outputs.wav) {
       // This frame's share of the sound: up to the next frame, or to the end.
       const int64_t next = std::min(capture_frame_time(o, i + 1), o.to_ms);

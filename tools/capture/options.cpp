@@ -65,6 +65,8 @@ std::optional<CaptureOptions> parse_capture_options(int argc, const char* const*
       any_output = true;
     } else if (arg == "--stats") {
       o.stats = true;
+    } else if (arg == "--reduce-flashing") {
+      o.reduce_flashing = true;
     } else {
       *error = "unknown argument '" + arg + "'";
       return std::nullopt;

@@ -17,13 +17,14 @@ struct CaptureOptions : CapturePlan {
   bool null_output = false;
   std::string sheet_path;
   bool stats = false;
+  bool reduce_flashing = false;  // the show with reduced flashing
   std::string data_dir;  // empty: found as the player finds it
   bool help = false;     // print capture_help and end
 };
 
 inline constexpr const char* capture_usage =
     "usage: sava-capture [--from MS] [--to MS] [--fps N[/D]] [--data DIR] [--raw FILE|-] [--frames DIR] "
-    "[--wav FILE] [--video FILE.mp4 [--scale N]] [--null] [--sheet FILE.png] [--stats]";
+    "[--wav FILE] [--video FILE.mp4 [--scale N]] [--null] [--sheet FILE.png] [--stats] [--reduce-flashing]";
 
 // What --help prints, after capture_usage.
 inline constexpr const char* capture_help =
@@ -33,6 +34,7 @@ inline constexpr const char* capture_help =
     "  --fps N[/D]         frames per second (default 60); frame i is shown at from + i * 1000 * D / N ms\n"
     "  --data DIR          read the show's files from DIR (otherwise from data/ in the working folder\n"
     "                      when there is one, else from the installed data)\n"
+    "  --reduce-flashing   the show with reduced flashing: dimmed where it flashes fast\n"
     "Outputs (at least one):\n"
     "  --raw FILE|-        raw frames, 400x300 BGRA words (480000 bytes) each\n"
     "  --frames DIR        one PNG file per frame, named by show time\n"

@@ -8,7 +8,8 @@
 // With arguments (--from MS --to MS --fps N[/D], taken by the page from its
 // address) the page instead renders those frames on a virtual clock exactly
 // as the offline renderer does, without sound, and hands the page the
-// SHA-256 of every frame's bytes.
+// SHA-256 of every frame's bytes. --reduce-flashing (the page's
+// reduce-flashing=1) renders them with reduced flashing.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -18,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/frame.h"
 #include "image/image_store.h"
@@ -32,6 +34,7 @@
 #include "show/capture_plan.h"
 #include "show/cue_table.h"
 #include "show/picture_size_check.h"
+#include "show/reduced_flashing.h"
 #include "show/show.h"
 #include "show/show_files.h"
 
@@ -60,6 +63,7 @@ struct WebPlayer {
   std::unique_ptr<Show> show;  // from the pictures' loading to the end
   FrameTimes times;
   int32_t now_ms = 0;  // show time of the last frame
+  ReducedFlashing reduced_flashing{false};
 
   // Playing.
   std::unique_ptr<Soundtrack> music;
@@ -119,6 +123,12 @@ void finish_playing() {
   page_show_ended();
 }
 
+// The last frame drawn, as shown (with reduced flashing when on).
+const uint32_t* shown_frame() {
+  return player.reduced_flashing.shown(player.screen->pixels(), player.screen->byte_size() / sizeof(uint32_t),
+                                       player.now_ms);
+}
+
 void play_frame() {
   Show& show = *player.show;
   if (!player.anchored) {
@@ -140,7 +150,7 @@ void play_frame() {
     if (player.start_ms > 0 && player.now_ms < player.start_ms) player.now_ms = player.start_ms;
     frame_step(show, cue_table, player.now_ms);
     const double rendered = emscripten_get_now();
-    player.screen->present();
+    player.screen->present(shown_frame());
     player.times.add(rendered - started, emscripten_get_now() - rendered);
   }
   poll_events();
@@ -162,12 +172,12 @@ void capture_frames() {
     player.now_ms = static_cast<int32_t>(capture_frame_time(player.plan, player.next_frame));
     frame_step(*player.show, cue_table, player.now_ms);
     const double rendered = emscripten_get_now();
-    player.frame_hashes += sha256_hex(player.screen->pixels(), player.screen->byte_size());
+    player.frame_hashes += sha256_hex(shown_frame(), player.screen->byte_size());
     player.frame_hashes += '\n';
     player.times.add(rendered - started, 0);
     ++player.next_frame;
   } while (player.next_frame < player.frame_total && emscripten_get_now() < budget_end);
-  player.screen->present();
+  player.screen->present(shown_frame());
   if (player.next_frame == player.frame_total) finish_capture();
 }
 
@@ -207,12 +217,14 @@ void run_frame(void*) {
 }  // namespace
 
 // The page's start button: opens the sound (inside the click, so the
-// browser lets it play), primes the soundtrack and starts the frames, at
-// show time `from_ms` (a link into the show; 0 for the start) as the
-// desktop's --from does: the cues up to it fire before the first frame and
-// the sound starts at its sample.
-extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int from_ms) {
+// browser lets it play), primes the soundtrack and starts the frames, with
+// reduced flashing when `reduce_flashing` is not 0 (the start screen's
+// choice), at show time `from_ms` (a link into the show; 0 for the start) as
+// the desktop's --from does: the cues up to it fire before the first frame
+// and the sound starts at its sample.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing, int from_ms) {
   if (player.phase != Phase::waiting || from_ms < 0) return 0;
+  player.reduced_flashing = ReducedFlashing(reduce_flashing != 0);
   player.music = std::make_unique<Soundtrack>();
   SDL_AudioSpec requested{};
   requested.freq = 44100;
@@ -268,8 +280,18 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
 }
 
 int main(int argc, char** argv) {
+  // --reduce-flashing goes with the capture plan's options, anywhere.
+  std::vector<const char*> plan_args;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--reduce-flashing") {
+      player.reduced_flashing = ReducedFlashing(true);
+    } else {
+      plan_args.push_back(argv[i]);
+    }
+  }
   std::string error;
-  const std::optional<CapturePlan> plan = parse_capture_plan(argc - 1, argv + 1, &error);
+  const std::optional<CapturePlan> plan =
+      parse_capture_plan(static_cast<int>(plan_args.size()), plan_args.data(), &error);
   if (!error.empty()) fail("sava: " + error);
 
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) fail(std::string("Couldn't initialize SDL: ") + SDL_GetError());

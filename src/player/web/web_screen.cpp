@@ -22,7 +22,8 @@ WebScreen::WebScreen(SDL_Surface* surface, int32_t width, int32_t height)
                                 surface->format->Bmask)),
       buffer_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u) {}
 
-void WebScreen::present() {
+void WebScreen::present(const uint32_t* shown) {
+  const uint32_t* frame = shown != nullptr ? shown : buffer_.data();
   // The web surface always needs locking; its pixel memory appears at the
   // first lock.
   if (SDL_LockSurface(surface_) < 0) return;
@@ -30,7 +31,7 @@ void WebScreen::present() {
     const int32_t w = std::min(width_, surface_->w);
     const int32_t h = std::min(height_, surface_->h);
     for (int32_t y = 0; y < h; ++y) {
-      convert_to_layout(buffer_.data() + static_cast<std::size_t>(y) * width_, w, 1,
+      convert_to_layout(frame + static_cast<std::size_t>(y) * width_, w, 1,
                         static_cast<uint8_t*>(surface_->pixels) + static_cast<std::size_t>(y) * surface_->pitch,
                         surface_->pitch, layout_);
     }

@@ -28,8 +28,9 @@ class WebScreen {
   const uint32_t* pixels() const { return buffer_.data(); }
   std::size_t byte_size() const { return buffer_.size() * sizeof(uint32_t); }
 
-  // Shows the buffer's current frame.
-  void present();
+  // Shows the buffer's current frame, or `shown` (a frame of the same size)
+  // in its place.
+  void present(const uint32_t* shown = nullptr);
 
  private:
   SDL_Surface* surface_;

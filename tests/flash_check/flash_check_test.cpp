@@ -1,0 +1,156 @@
+// The flash checker on short synthetic videos around its limits, and the
+// program's verdicts and exit statuses.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "flash_analysis.h"
+#include "flash_report.h"
+#include "support/child_process.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+constexpr int32_t W = 40, H = 30;
+
+struct Rgb {
+  uint8_t r, g, b;
+};
+constexpr Rgb black{0, 0, 0}, white{255, 255, 255}, red{255, 0, 0};
+constexpr Rgb grey(uint8_t v) { return {v, v, v}; }
+
+// A rectangle alternating between two colours every `half_period` frames
+// (for the first `active` frames; then it stays), over a black background.
+struct Wave {
+  int32_t fps;
+  int32_t frames;
+  int32_t half_period;
+  Rgb low, high;
+  int32_t w = W, h = H;  // the area, at the top left
+  int32_t active = 1 << 30;
+};
+
+std::vector<uint8_t> frame_of(const Wave& v, int32_t i) {
+  const Rgb c = (std::min(i, v.active) / v.half_period) % 2 ? v.high : v.low;
+  std::vector<uint8_t> f(static_cast<size_t>(W * H * 4), 0);
+  for (int32_t y = 0; y < v.h; ++y) {
+    for (int32_t x = 0; x < v.w; ++x) {
+      uint8_t* p = &f[static_cast<size_t>((y * W + x) * 4)];
+      p[0] = c.b, p[1] = c.g, p[2] = c.r, p[3] = 255;
+    }
+  }
+  return f;
+}
+
+std::vector<uint8_t> video_of(const Wave& v) {
+  std::vector<uint8_t> all;
+  for (int32_t i = 0; i < v.frames; ++i) {
+    const auto f = frame_of(v, i);
+    all.insert(all.end(), f.begin(), f.end());
+  }
+  return all;
+}
+
+FlashVideo format_of(const Wave& v) { return {W, H, v.fps, 1}; }
+
+FlashResult analyse(const Wave& v) {
+  FlashAnalyser a(format_of(v));
+  for (int32_t i = 0; i < v.frames; ++i) a.add_frame(frame_of(v, i).data());
+  return a.result();
+}
+
+struct Case {
+  const char* name;
+  Wave wave;
+  std::vector<FlashKind> fails;  // the kinds of the failing stretches; none: passes
+  int32_t worst;                 // most transitions in one second
+};
+
+const Case cases[] = {
+    {"three flashes a second pass", {24, 72, 4, black, white}, {}, 6},
+    {"three and a half flashes fail", {42, 84, 6, black, white}, {FlashKind::luminance}, 7},
+    {"four flashes a second fail", {24, 72, 3, black, white}, {FlashKind::luminance}, 8},
+    {"darker state above 0.8 does not count", {24, 72, 1, grey(240), white}, {}, 0},
+    {"the same swing from below 0.8 counts", {24, 72, 1, grey(200), white}, {FlashKind::luminance}, 24},
+    {"under 0.1 on every quarter of the screen", {24, 72, 1, black, grey(108), W / 4, H / 2}, {}, 0},
+    {"the same change over a quarter fails", {24, 72, 1, black, grey(108), W / 2, H / 2}, {FlashKind::luminance}, 24},
+    {"a small area changing strongly fails", {24, 72, 1, black, white, W / 4, H / 2}, {FlashKind::luminance}, 24},
+    {"saturated red against grey of its luminance", {24, 72, 1, grey(127), red}, {FlashKind::red}, 24},
+    {"two flashes a second for six seconds", {20, 120, 5, black, white}, {FlashKind::extended}, 4},
+    {"two flashes a second for three seconds", {20, 120, 5, black, white, W, H, 60}, {}, 4},
+};
+
+class FlashLimits : public testing::TestWithParam<Case> {};
+
+TEST_P(FlashLimits, Verdict) {
+  const Case& c = GetParam();
+  const FlashResult r = analyse(c.wave);
+  std::vector<FlashKind> kinds;
+  for (const FlashStretch& s : r.stretches) {
+    if (kinds.empty() || kinds.back() != s.kind) kinds.push_back(s.kind);
+  }
+  EXPECT_EQ(kinds, c.fails);
+  EXPECT_EQ(std::max(r.worst_luminance, r.worst_red), c.worst);
+  EXPECT_EQ(r.frames, c.wave.frames);
+}
+
+INSTANTIATE_TEST_SUITE_P(Synthetic, FlashLimits, testing::ValuesIn(cases), [](const auto& info) {
+  std::string name = info.param.name;
+  for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+  return name;
+});
+
+TEST(FlashReport, StretchesAndVerdict) {
+  const Wave fast{24, 72, 3, black, white};
+  EXPECT_EQ(flash_report(format_of(fast), analyse(fast)),
+            "0:00.000 - 0:03.000  luminance  8 transitions (4 flashes) in one second\n"
+            "FAIL: 1 stretch, 3.000 s in all; up to 8 transitions (4 flashes) in one second\n");
+  const Wave slow{24, 72, 4, black, white};
+  EXPECT_EQ(flash_report(format_of(slow), analyse(slow)),
+            "PASS: at most 6 transitions (3 flashes) in one second, 72 frames (0:03.000)\n");
+}
+
+// The program: a verdict on a file or standard input, 1 for unreadable
+// input, 2 for a wrong command line.
+TEST(FlashCheckProgram, ExitStatuses) {
+  ScratchDir dir;
+  const auto fast = video_of({24, 48, 3, black, white});
+  write_file(dir.file("fast.raw"), fast);
+  write_file(dir.file("slow.raw"), video_of({24, 48, 4, black, white}));
+  write_file(dir.file("cut.raw"), std::vector<uint8_t>(fast.begin(), fast.end() - 7));
+  write_file(dir.file("empty.raw"), {});
+  const std::string size = std::to_string(W) + "x" + std::to_string(H);
+  struct Run {
+    std::vector<std::string> args;
+    int status;
+    const char* out_starts;  // or the message on standard error
+  } runs[] = {
+      {{"--fps", "24", "--size", size, "slow.raw"}, 0, "PASS:"},
+      {{"--fps", "24", "--size", size, "fast.raw"}, 1, "0:00.000 - 0:02.000  luminance"},
+      {{"--fps", "24", "--size", size, "cut.raw"}, 1, "sava-flash-check: cut.raw: ends inside frame 48"},
+      {{"--fps", "24", "--size", size, "empty.raw"}, 1, "sava-flash-check: empty.raw: no frames"},
+      {{"--fps", "24", "missing.raw"}, 1, "sava-flash-check: missing.raw: No such file"},
+      {{"slow.raw"}, 2, "sava-flash-check: --fps is required"},
+      {{"--fps", "0", "slow.raw"}, 2, "sava-flash-check: --fps takes"},
+      {{"--fps", "24", "--size", "40", "slow.raw"}, 2, "sava-flash-check: --size takes WxH"},
+      {{"--fps", "24", "--size", "8192x8192", "slow.raw"}, 2, "sava-flash-check: --size takes WxH"},
+      {{"--fps", "24", "a.raw", "b.raw"}, 2, "sava-flash-check: more than one file"},
+      {{"--help"}, 0, "usage: sava-flash-check"},
+  };
+  for (const Run& run : runs) {
+    ChildLaunch launch;
+    launch.program = SAVA_FLASH_CHECK_EXE;
+    launch.args = run.args;
+    launch.working_dir = dir.path();
+    const ChildRun r = run_child(launch);
+    SCOPED_TRACE(run.args.back());
+    EXPECT_EQ(r.status(), run.status);
+    const std::string& text = r.out.empty() ? r.err : r.out;
+    EXPECT_EQ(text.rfind(run.out_starts, 0), 0u) << text;
+  }
+}
+
+}  // namespace
