@@ -313,6 +313,9 @@ async function main() {
       const named = await page.evaluate(`[...document.querySelectorAll('#controls button')]
         .every((b) => b.getAttribute('aria-label'))`);
       check(named, 'a control has no name');
+      await tap('#controls-reduce-flashing');
+      const dimmed = await page.evaluate("document.getElementById('reduce-flashing').checked");
+      check(dimmed, 'the reduced-flashing control did not switch the choice');
       await tap('#controls-end');
       await page.waitFor("savaStatus().phase === 'ended'", 5000, 'the show to end');
     }));

@@ -1,8 +1,8 @@
 // The show's controls for mouse, touch and keyboard: a bar over the picture
 // that appears on a pointer movement, a tap or a key and fades after a few
 // seconds of rest. Its buttons press the keys the show already takes (the
-// same path as the keyboard), so they do what the keys do; the time shown
-// is the show's own (savaStatus()).
+// same path as the keyboard), so they do what the keys do, and switch the
+// reduced flashing; the time shown is the show's own (savaStatus()).
 'use strict';
 (() => {
   const stage = document.getElementById('stage');
@@ -28,6 +28,7 @@
     #controls[hidden] { display: none; }
     #controls.resting { opacity: 0; pointer-events: none; }
     #controls button { padding: 0.3em 0.6em; min-width: 2.6em; min-height: 2.6em; }
+    #controls button[aria-pressed="true"] { border-color: #eee; background: #444; }
     #controls-time { color: #eee; font-variant-numeric: tabular-nums; white-space: nowrap; }
     #controls-timeline { flex: 1 1 60%; height: 0.5em; background: #444; border-radius: 0.25em; position: relative; }
     #controls-played { position: absolute; left: 0; top: 0; bottom: 0; background: #ccc; border-radius: 0.25em; }
@@ -65,11 +66,27 @@
   full.title = 'Full screen';
   full.setAttribute('aria-label', 'Full screen');
   full.onclick = () => document.getElementById('fullscreen').click();
+  // Reduced flashing on or off, as chosen on the start screen.
+  const choice = document.getElementById('reduce-flashing');
+  const dim = document.createElement('button');
+  dim.id = 'controls-reduce-flashing';
+  dim.textContent = '◐';
+  dim.title = 'Reduced flashing';
+  dim.setAttribute('aria-label', 'Reduced flashing');
+  const showDim = () => dim.setAttribute('aria-pressed', String(Boolean(choice && choice.checked)));
+  dim.onclick = () => {
+    if (choice) choice.checked = !choice.checked;
+    showDim();
+    if (window.Module && Module._sava_web_reduce_flashing) Module._sava_web_reduce_flashing(choice && choice.checked ? 1 : 0);
+    wake();
+  };
+  if (choice) choice.addEventListener('change', showDim);
+  showDim();
   const line = document.createElement('div');
   line.style.cssText = 'display: flex; align-items: center; gap: 0.8em; flex-basis: 100%;';
   line.append(time, timeline);
   bar.prepend(line);
-  bar.appendChild(full);
+  bar.append(dim, full);
   stage.appendChild(bar);
 
   // The same key press the keyboard makes, through the page's key path.

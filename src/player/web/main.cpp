@@ -266,6 +266,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   return text.c_str();
 }
 
+// The controls' reduced-flashing switch: from the next frame on, the frames
+// are shown with reduced flashing when `on` is not 0 (each frame depends on
+// its show time alone, so it can change at any time).
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_reduce_flashing(int on) {
+  player.reduced_flashing = ReducedFlashing(on != 0);
+}
+
 // The frames' compute times so far (the frame step, without putting the
 // picture on the canvas), as JSON: count, median, p99 and worst in ms.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
