@@ -2,10 +2,11 @@
 // finished frame, against the time the picture libraries alone take to decode
 // the same 224 files one after the other on one core.
 //
-// The player runs headless (dummy video and audio) from the project root with
-// a small library preloaded (probe/first_frame_probe.c) that notes the moment
-// the first frame has been presented and ends the process there. SAVA_BENCH_PLAYER
-// names another player binary to measure (an older build, say).
+// The player runs headless (dummy video and audio) in the build tree, where
+// the build generates data/, with a small library preloaded
+// (probe/first_frame_probe.c) that notes the moment the first frame has been
+// presented and ends the process there. SAVA_BENCH_PLAYER names another
+// player binary to measure (an older build, say).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <png.h>
@@ -83,7 +84,7 @@ bool decode_picture(const std::string& path) {
 double library_decode_seconds() {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < picture_count; ++i) {
-    if (!decode_picture(std::string(SAVA_SOURCE_DIR "/") + picture_paths[i])) return -1;
+    if (!decode_picture(std::string(SAVA_BINARY_DIR "/") + picture_paths[i])) return -1;
   }
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -161,8 +162,8 @@ double median(std::vector<double> values) {
 void start_to_first_frame(benchmark::State& state) {
   const char* other = std::getenv("SAVA_BENCH_PLAYER");
   const std::string player = other != nullptr && *other != '\0' ? other : SAVA_PLAYER_EXE;
-  if (chdir(SAVA_SOURCE_DIR) != 0) {
-    state.SkipWithError("cannot enter the project root");
+  if (chdir(SAVA_BINARY_DIR) != 0) {
+    state.SkipWithError("cannot enter the build tree, where data/ is generated");
     return;
   }
   std::vector<double> starts;

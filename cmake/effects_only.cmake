@@ -31,7 +31,7 @@ endif()
 include(GoogleTest)
 
 include(${CMAKE_SOURCE_DIR}/cmake/tests.cmake)
-sava_test_suite(core sava_core)
-sava_test_suite(effects sava_effects)
+sava_test_suite(core LIBS sava_core)
+sava_test_suite(effects LIBS sava_effects)
 
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/effects)

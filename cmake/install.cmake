@@ -11,8 +11,8 @@ foreach(tool sava-capture sava-assets sava-flash-check)
     install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
-# data/ is generated into the source tree by the assets target.
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${SAVA_INSTALL_DATA_DIR} OPTIONAL
+# data/ is generated into the build tree by the assets target.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/data/ DESTINATION ${SAVA_INSTALL_DATA_DIR} OPTIONAL
         FILES_MATCHING PATTERN "*.png" PATTERN "*.jpg" PATTERN "*.mp3")
 install(FILES ${CMAKE_SOURCE_DIR}/dist/sava.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/man/sava.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)

@@ -1,4 +1,5 @@
-# The layers of src/, bottom first: base (owners of C library resources that
+# The layers of src/, bottom first: base (owners of C library resources, the
+# option tables' parser and the whole-number reader, that
 # every layer may use); core (frame step, effect objects, display list,
 # clock); image and music; effects; show (cue table, scenes, picture table);
 # player (the platform edges: SDL on the desktop, the web page).

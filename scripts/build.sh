@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds the Release tree in build/ (and generates data/).
+# Configures and builds the Release tree in build/ (and generates build/data/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -7,7 +7,8 @@
 #
 #   scripts/reliability/fuzz.sh [SECONDS] [TARGET...]
 #
-# Environment: FUZZ_BUILD_DIR (default build-rel-fuzz), FUZZ_JOBS (-j, default 2).
+# Environment: FUZZ_BUILD_DIR (default build-rel-fuzz), FUZZ_JOBS (-j, default 2),
+# SAVA_TEST_PICTURES (the third-party test pictures, default ../shared/testdata).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -35,7 +36,7 @@ fi
 CC=clang CXX=clang++ cmake -S fuzz -B "$build" >/dev/null
 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >/dev/null
 
-testdata="$root/../shared/testdata"
+testdata="${SAVA_TEST_PICTURES:-$root/../shared/testdata}"
 # Seeds: the small pictures and tracks of fuzz/seeds and the third-party
 # test pictures where present.
 seed_dirs() {

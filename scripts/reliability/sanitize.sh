@@ -8,7 +8,7 @@
 #  2. ThreadSanitizer build (-DSAVA_TSAN=ON): the tests of the picture
 #     decoding workers, then the player (which decodes on them) run headless
 #     for a few seconds with its audio thread live and ended by SIGTERM.
-# The show data is the generated data/ of the project root when it is
+# The show data is the data/ that the sanitizer build generates when it is
 # complete, otherwise fixture data written by sava-test-data (tests/support).
 #
 #   scripts/reliability/sanitize.sh
@@ -44,10 +44,11 @@ ctest --test-dir "$asan" -j"$jobs" --output-on-failure
 
 # A data/ folder holding the soundtrack and every picture of the table.
 show_dir="$scratch/show"
+show_data="$root/$asan/data"
 mkdir -p "$show_dir"
-if [ -f "$root/data/rinnu.mp3" ] && [ "$(find "$root/data" -maxdepth 1 \( -name '*.png' -o -name '*.jpg' \) | wc -l)" -ge 224 ]; then
-  ln -s "$root/data" "$show_dir/data"
-  echo "show data: data/ of the project root" >&2
+if [ -f "$show_data/rinnu.mp3" ] && [ "$(find "$show_data" -maxdepth 1 \( -name '*.png' -o -name '*.jpg' \) | wc -l)" -ge 224 ]; then
+  ln -s "$show_data" "$show_dir/data"
+  echo "show data: $show_data" >&2
 else
   "$asan/tests/support/sava-test-data" "$show_dir"
   echo "show data: fixture pictures and soundtrack (no generated data/ yet)" >&2

@@ -1,6 +1,7 @@
 // Browser tests of the web build: the page in headless Chromium against the
 // native offline renderer. Run by scripts/web/test.sh, which serves the site:
-//   node scripts/web/browser_tests.js SITE_URL CAPTURE_EXE
+//   node scripts/web/browser_tests.js SITE_URL CAPTURE_EXE DATA_DIR
+// (DATA_DIR: the show data the site was built with, build/data).
 // Prints one line per test and "N passed, N failed"; exits 1 on a failure.
 'use strict';
 const { spawn } = require('child_process');
@@ -11,16 +12,17 @@ const path = require('path');
 const zlib = require('zlib');
 const { Browser, sleep } = require('./cdp.js');
 
-const [siteUrl, captureExe] = process.argv.slice(2);
+const [siteUrl, captureExe, dataDir] = process.argv.slice(2);
 const frameBytes = 400 * 300 * 4;
 
 // ---- the native side ----------------------------------------------------
 
-// Runs sava-capture with `args` and returns its standard output, cut into
-// frames when `frames` is set: the SHA-256 of each frame's bytes.
+// Runs sava-capture with `args` on the site's show data and returns its
+// standard output, cut into frames when `frames` is set: the SHA-256 of each
+// frame's bytes.
 function runCapture(args, { frames = false } = {}) {
   return new Promise((resolve, reject) => {
-    const child = spawn(captureExe, args, { stdio: ['ignore', 'pipe', 'pipe'] });
+    const child = spawn(captureExe, ['--data', dataDir, ...args], { stdio: ['ignore', 'pipe', 'pipe'] });
     const chunks = [];
     const hashes = [];
     let hash = crypto.createHash('sha256');

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the show for web browsers into build-web/site/: index.html, sava.js,
-# sava.wasm and sava.data (the generated data/), controls.js, the favicon,
-# the poster (a frame of the show, shown on the start screen and in link
-# previews) and the offline worker (sw-VERSION.js). Installs what it needs,
-# generates data/ with the native asset generator (build/), builds the
-# libraries from Debian's sources (build-web/deps, kept between runs) and
+# sava.wasm and sava.data (the generated show data), controls.js, the
+# favicon, the poster (a frame of the show, shown on the start screen and in
+# link previews) and the offline worker (sw-VERSION.js). Installs what it
+# needs, generates build/data/ with the native asset generator (build/),
+# builds the libraries from Debian's sources (build-web/deps, kept between runs) and
 # the player with emscripten (build-web/player).
 #
 # Serve the site over HTTP (browsers load WebAssembly from http://, not
@@ -19,7 +19,7 @@ step() { echo "== [web build $((SECONDS - started)) s] $*" >&2; }
 step "packages"
 scripts/web/install.sh
 
-step "data/ (native asset generator)"
+step "build/data/ (native asset generator)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target assets sava-capture
 
@@ -33,7 +33,7 @@ step "data for the web"
 # for files newer than their copy.
 web_data=$PWD/$web_root/data
 mkdir -p "$web_data"
-for source in data/* data/.stamp; do
+for source in build/data/* build/data/.stamp; do
   copy=$web_data/$(basename "$source")
   [ "$copy" -nt "$source" ] && continue
   case $source in
@@ -49,7 +49,7 @@ for source in data/* data/.stamp; do
     *) cp "$source" "$copy" ;;
   esac
 done
-echo "  data/ $(du -sb data | cut -f1) bytes, for the web $(du -sb "$web_data" | cut -f1) bytes" >&2
+echo "  build/data/ $(du -sb build/data | cut -f1) bytes, for the web $(du -sb "$web_data" | cut -f1) bytes" >&2
 
 step "player"
 prefix=$PWD/$web_prefix
@@ -57,7 +57,7 @@ prefix=$PWD/$web_prefix
 export PKG_CONFIG_LIBDIR=/usr/share/emscripten/cache/sysroot/lib/pkgconfig:$prefix/lib/pkgconfig
 export PKG_CONFIG_PATH=
 emcmake cmake -S . -B "$web_root/player" -DCMAKE_BUILD_TYPE=Release \
-  -DSAVA_BUILD_TESTS=OFF -DSAVA_BUILD_TOOLS=OFF -DSAVA_WEB_DATA="$web_data" \
+  -DSAVA_BUILD_TESTS=OFF -DSAVA_BUILD_TOOLS=OFF -DSAVA_WEB_DATA_DIR="$web_data" \
   -DCMAKE_FIND_ROOT_PATH="$prefix" -DCMAKE_CROSSCOMPILING_EMULATOR="$web_emulator" >/dev/null
 cmake --build "$web_root/player" -j"$(nproc)"
 

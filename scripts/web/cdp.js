@@ -159,11 +159,11 @@ class Page {
   async waitFor(expression, timeoutMs, what = expression) {
     const deadline = Date.now() + timeoutMs;
     for (;;) {
-      const value = await this.evaluate(expression);
+      // Both read in one go: an error that appears between two reads must
+      // not fail a wait for that very error.
+      const [value, error] = await this.evaluate(`[(${expression}), window.savaError]`);
       if (value) return value;
-      // The error may be what is awaited, set since the look above.
-      const error = await this.evaluate('window.savaError');
-      if (error && !(await this.evaluate(expression))) throw new Error(`page error while waiting for ${what}: ${error}`);
+      if (error) throw new Error(`page error while waiting for ${what}: ${error}`);
       if (Date.now() > deadline) throw new Error(`timed out after ${timeoutMs} ms waiting for ${what}`);
       await sleep(100);
     }

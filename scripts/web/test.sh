@@ -20,4 +20,5 @@ done
 
 # The tests run the generated script as a browser would; node itself only
 # drives the browser and reads the native renderer.
-NODE_PATH= node scripts/web/browser_tests.js "http://127.0.0.1:$port" "$PWD/build/tools/capture/sava-capture"
+NODE_PATH= node scripts/web/browser_tests.js "http://127.0.0.1:$port" "$PWD/build/tools/capture/sava-capture" \
+  "$PWD/build/data"

@@ -3,8 +3,8 @@
 #include <sstream>
 #include <utility>
 
+#include "base/whole_number.h"
 #include "player/launch.h"
-#include "player/whole_number.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ constexpr KeyName key_names[] = {
 };
 
 bool parse_count(const std::string& text, int64_t* value) {
-  return text.size() <= 12 && parse_whole_number(text.c_str(), INT64_MAX / 10, value);
+  return text.size() <= 12 && parse_whole_number(text.c_str(), 0, INT64_MAX / 10, value);
 }
 
 bool parse_key(std::string name, ScriptStep* step) {

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <cstring>
+#include <span>
 
+#include "base/whole_number.h"
 #include "player/launch.h"
-#include "player/whole_number.h"
+#include "show/show_scale.h"
 
 #ifndef SAVA_VERSION
 #define SAVA_VERSION "unknown"
@@ -33,13 +35,7 @@ bool set_windowed(PlayerOptions* o, const char*, std::string*) {
 }
 
 bool set_scale(PlayerOptions* o, const char* value, std::string* error) {
-  int64_t n = 0;
-  if (!parse_whole_number(value, player_max_scale, &n) || n < 1) {
-    *error = "--scale takes a whole number from 1 to " + std::to_string(player_max_scale) + ", not '" + value + "'";
-    return false;
-  }
-  o->scale = static_cast<int32_t>(n);
-  return true;
+  return parse_show_scale(value, &o->scale, error);
 }
 
 bool set_data(PlayerOptions* o, const char* value, std::string* error) {
@@ -54,7 +50,7 @@ bool set_data(PlayerOptions* o, const char* value, std::string* error) {
 // A show time: at most 2147483647 ms.
 bool set_from(PlayerOptions* o, const char* value, std::string* error) {
   int64_t ms = 0;
-  if (!parse_whole_number(value, INT32_MAX, &ms)) {
+  if (!parse_whole_number(value, 0, INT32_MAX, &ms)) {
     *error = std::string("--from takes a show time in whole milliseconds (0 to 2147483647), not '") + value + "'";
     return false;
   }
@@ -62,66 +58,49 @@ bool set_from(PlayerOptions* o, const char* value, std::string* error) {
   return true;
 }
 
-const PlayerOptionSpec* find_option(const char* arg) {
-  for (int i = 0; i < player_option_count; ++i) {
-    const PlayerOptionSpec& spec = player_option_table[i];
-    if (std::strcmp(arg, spec.name) == 0 || (spec.short_name != nullptr && std::strcmp(arg, spec.short_name) == 0)) {
-      return &spec;
-    }
-  }
-  return nullptr;
-}
+// The option that also works alone, as the first argument.
+constexpr const char* first_argument_option = "--windowed";
+
+std::span<const PlayerOption> player_options() { return {player_option_table, static_cast<size_t>(player_option_count)}; }
 
 }  // namespace
 
-const PlayerOptionSpec player_option_table[] = {
-    {"--windowed", nullptr, nullptr, false, "play in a window instead of full screen", set_windowed},
-    {"--scale", nullptr, "N", true, "make the window N times larger (1 to 16), every pixel kept sharp", set_scale},
-    {"--data", nullptr, "DIR", true,
+const PlayerOption player_option_table[] = {
+    {"--windowed", nullptr, nullptr, "play in a window instead of full screen", set_windowed},
+    {"--scale", nullptr, "N", "make the window N times larger (1 to 16), every pixel kept sharp", set_scale},
+    {"--data", nullptr, "DIR",
      "read the pictures and the soundtrack from DIR (otherwise from data/ in the working folder when there is "
      "one, else from the installed data)",
      set_data},
-    {"--from", nullptr, "MS", true,
+    {"--from", nullptr, "MS",
      "start at show time MS (whole milliseconds): the scenes due by then are set up at once and the music "
      "starts at that moment",
      set_from},
-    {"--reduce-flashing", nullptr, nullptr, true,
+    {"--reduce-flashing", nullptr, nullptr,
      "reduced flashing: the stretches that flash more than three times a second are shown dimmed",
      set_reduce_flashing},
-    {"--help", "-h", nullptr, true, "print this help and end", set_help},
-    {"--version", nullptr, nullptr, true, "print the version and end", set_version},
+    {"--help", "-h", nullptr, "print this help and end", set_help},
+    {"--version", nullptr, nullptr, "print the version and end", set_version},
 };
 const int player_option_count = static_cast<int>(sizeof player_option_table / sizeof player_option_table[0]);
 
 PlayerOptionsResult parse_player_options(int argc, const char* const* argv) {
   PlayerOptionsResult result;
   result.options.video_flags = video_flags_for(argc, argv);
-  bool any_new = false;
-  for (int i = 1; i < argc && argv != nullptr; ++i) {
-    const PlayerOptionSpec* spec = argv[i] != nullptr ? find_option(argv[i]) : nullptr;
-    if (spec != nullptr && spec->is_new) any_new = true;
+  const std::span<const char* const> args =
+      argc > 1 && argv != nullptr ? std::span<const char* const>(argv + 1, static_cast<size_t>(argc - 1))
+                                  : std::span<const char* const>();
+  bool any_option = false;
+  for (const char* arg : args) {
+    const PlayerOption* option = find_option(player_options(), arg);
+    if (option != nullptr && std::strcmp(option->name, first_argument_option) != 0) any_option = true;
   }
-  // Without a new option the first argument alone decides (video_flags_for).
-  if (!any_new) return result;
+  // Without an option the first argument alone decides (video_flags_for).
+  if (!any_option) return result;
 
   PlayerOptions parsed;
   parsed.video_flags = video_flag_fullscreen;
-  std::string error;
-  for (int i = 1; i < argc; ++i) {
-    if (argv[i] == nullptr) continue;
-    const PlayerOptionSpec* spec = find_option(argv[i]);
-    if (spec == nullptr) continue;  // ignored, as without options
-    const char* value = nullptr;
-    if (spec->value_name != nullptr) {
-      if (i + 1 >= argc || argv[i + 1] == nullptr) {
-        if (error.empty()) error = std::string(argv[i]) + " needs a value (" + spec->value_name + ")";
-        continue;
-      }
-      value = argv[++i];
-    }
-    std::string reason;
-    if (!spec->apply(&parsed, value, &reason) && error.empty()) error = reason;
-  }
+  const std::string error = parse_options(player_options(), args, UnknownArgument::ignored, &parsed);
   // Help wins over everything, even a malformed value; then the first error.
   if (parsed.action != PlayerOptions::Action::help && !error.empty()) {
     result.error = error;
@@ -157,26 +136,7 @@ std::string player_help_text() {
       "Warning: the show contains flashing lights; --reduce-flashing dims where it flashes fast.\n"
       "\n"
       "Options:\n";
-  for (int i = 0; i < player_option_count; ++i) {
-    const PlayerOptionSpec& spec = player_option_table[i];
-    std::string names = spec.short_name != nullptr ? std::string(spec.short_name) + ", " + spec.name : spec.name;
-    if (spec.value_name != nullptr) names += std::string(" ") + spec.value_name;
-    if (names.size() < 16) names.resize(16, ' ');
-    // The help wrapped at 78 columns, continued under its first line.
-    std::string line = "  " + names;
-    const char* word = spec.help;
-    while (*word != '\0') {
-      const char* end = std::strchr(word, ' ');
-      const std::string w = end != nullptr ? std::string(word, end) : std::string(word);
-      if (line.size() + 1 + w.size() > 78 && line.size() > 19) {
-        text += line + "\n";
-        line = std::string(18, ' ');
-      }
-      line += " " + w;
-      word = end != nullptr ? end + 1 : word + w.size();
-    }
-    text += line + "\n";
-  }
+  text += option_help(player_options());
   text += "\n";
   text += player_keys_help;
   text += "\n";

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/option_table.h"
+
 struct PlayerOptions {
   enum class Action { play, help, version };
   Action action = Action::play;
@@ -28,25 +30,11 @@ struct PlayerOptionsResult {
   bool ok() const { return error.empty(); }
 };
 
-// One option of the table: its names, whether it takes a value (named
-// `value_name` in the help), whether giving it brings in the rule for
-// options (all but "--windowed", which also works alone as the first
-// argument), its line of help, and how it changes the options (false with
-// `error` set for a malformed value).
-struct PlayerOptionSpec {
-  const char* name;
-  const char* short_name;  // or nullptr
-  const char* value_name;  // nullptr for an option without a value
-  bool is_new;
-  const char* help;
-  bool (*apply)(PlayerOptions* options, const char* value, std::string* error);
-};
-
-extern const PlayerOptionSpec player_option_table[];
+// The options, one entry each; "--windowed" is the one that does not bring
+// in the rule for options.
+using PlayerOption = Option<PlayerOptions>;
+extern const PlayerOption player_option_table[];
 extern const int player_option_count;
-
-// Largest --scale accepted.
-inline constexpr int32_t player_max_scale = 16;
 
 // `argv[0]` is the program; `argv` may be null when `argc` is 0.
 PlayerOptionsResult parse_player_options(int argc, const char* const* argv);

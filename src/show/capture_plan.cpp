@@ -1,8 +1,10 @@
 #include "show/capture_plan.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
+#include <span>
+
+#include "base/option_table.h"
+#include "base/whole_number.h"
 
 namespace {
 
@@ -11,32 +13,38 @@ bool parse_rate(const char* text, int64_t* num, int64_t* den) {
   const char* slash = std::strchr(text, '/');
   const std::string n = slash != nullptr ? std::string(text, slash) : std::string(text);
   const std::string d = slash != nullptr ? std::string(slash + 1) : std::string("1");
-  if (!parse_int_in(n.c_str(), 1, 1000000000, num) || !parse_int_in(d.c_str(), 1, 1000000000, den)) return false;
+  if (!parse_whole_number(n.c_str(), 1, 1000000000, num) || !parse_whole_number(d.c_str(), 1, 1000000000, den)) {
+    return false;
+  }
   return *num >= *den && *num <= 1000 * *den;
 }
 
-}  // namespace
-
-bool parse_int_in(const char* text, int64_t lo, int64_t hi, int64_t* out) {
-  if (text == nullptr || *text == '\0') return false;
-  errno = 0;
-  char* end = nullptr;
-  const long long v = std::strtoll(text, &end, 10);
-  if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
-  *out = v;
-  return true;
+bool set_milliseconds(const char* option, const char* value, int64_t* ms, std::string* error) {
+  if (parse_whole_number(value, 0, 100000000, ms)) return true;
+  *error = std::string(option) + " takes milliseconds from 0 to 100000000, not '" + value + "'";
+  return false;
 }
 
-bool is_capture_plan_option(const std::string& arg) { return arg == "--from" || arg == "--to" || arg == "--fps"; }
+// The web page's arguments: the plan's options alone.
+const Option<CapturePlan> web_plan_options[] = {
+    {"--from", nullptr, "MS", "", set_capture_from},
+    {"--to", nullptr, "MS", "", set_capture_to},
+    {"--fps", nullptr, "N[/D]", "", set_capture_fps},
+};
 
-bool set_capture_plan_option(CapturePlan* plan, const std::string& arg, const char* value, std::string* error) {
-  if (arg == "--fps") {
-    if (parse_rate(value, &plan->fps_num, &plan->fps_den)) return true;
-    *error = std::string("--fps takes N or N/D between 1 and 1000 frames per second, not '") + value + "'";
-    return false;
-  }
-  if (parse_int_in(value, 0, 100000000, arg == "--from" ? &plan->from_ms : &plan->to_ms)) return true;
-  *error = arg + " takes milliseconds from 0 to 100000000, not '" + value + "'";
+}  // namespace
+
+bool set_capture_from(CapturePlan* plan, const char* value, std::string* error) {
+  return set_milliseconds("--from", value, &plan->from_ms, error);
+}
+
+bool set_capture_to(CapturePlan* plan, const char* value, std::string* error) {
+  return set_milliseconds("--to", value, &plan->to_ms, error);
+}
+
+bool set_capture_fps(CapturePlan* plan, const char* value, std::string* error) {
+  if (parse_rate(value, &plan->fps_num, &plan->fps_den)) return true;
+  *error = std::string("--fps takes N or N/D between 1 and 1000 frames per second, not '") + value + "'";
   return false;
 }
 
@@ -50,18 +58,10 @@ std::optional<CapturePlan> parse_capture_plan(int argc, const char* const* argv,
   error->clear();
   if (argc == 0) return std::nullopt;
   CapturePlan plan;
-  for (int i = 0; i < argc; i += 2) {
-    const std::string arg = argv[i];
-    if (!is_capture_plan_option(arg)) {
-      *error = "unknown argument '" + arg + "'";
-      return std::nullopt;
-    }
-    if (i + 1 >= argc) {
-      *error = arg + " needs a value";
-      return std::nullopt;
-    }
-    if (!set_capture_plan_option(&plan, arg, argv[i + 1], error)) return std::nullopt;
-  }
+  *error = parse_options(std::span<const Option<CapturePlan>>(web_plan_options),
+                         std::span<const char* const>(argv, static_cast<size_t>(argc)), UnknownArgument::refused,
+                         &plan);
+  if (!error->empty()) return std::nullopt;
   if (!capture_plan_complete(plan, error)) return std::nullopt;
   return plan;
 }

@@ -15,15 +15,12 @@ struct CapturePlan {
   int64_t fps_den = 1;
 };
 
-// A whole decimal number within [lo, hi], nothing else.
-bool parse_int_in(const char* text, int64_t lo, int64_t hi, int64_t* out);
-
-// Whether `arg` is "--from", "--to" or "--fps".
-bool is_capture_plan_option(const std::string& arg);
-
-// Sets the plan's option `arg` from `value` (milliseconds 0 .. 100000000,
-// 1 .. 1000 frames per second); false with a one-line `error` for a bad value.
-bool set_capture_plan_option(CapturePlan* plan, const std::string& arg, const char* value, std::string* error);
+// The plan's options, "--from MS" and "--to MS" (milliseconds 0 ..
+// 100000000) and "--fps N[/D]" (1 .. 1000 frames per second), each setting
+// its part of the plan; false with a one-line `error` for a bad value.
+bool set_capture_from(CapturePlan* plan, const char* value, std::string* error);
+bool set_capture_to(CapturePlan* plan, const char* value, std::string* error);
+bool set_capture_fps(CapturePlan* plan, const char* value, std::string* error);
 
 // Once every option is read: false with a one-line `error` unless `to` is
 // later than `from`.

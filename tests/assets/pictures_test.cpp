@@ -23,9 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The pictures as the build generated them into data/, with the program's
-// own number of threads.
-std::string generated(int index) { return std::string(SAVA_SOURCE_DIR) + "/" + picture_paths[index]; }
+// The pictures as the build generated them into its data/, with the
+// program's own number of threads.
+std::string generated(int index) { return std::string(SAVA_BINARY_DIR) + "/" + picture_paths[index]; }
 
 class PicturePack : public ::testing::Test {
  protected:

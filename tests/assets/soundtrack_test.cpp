@@ -118,7 +118,7 @@ void expect_onset_at_every_flash(const Energy& e) {
 
 TEST(Soundtrack, DecodesGaplesslyToTheShowsTimeline) {
   // As the build generated it.
-  const DecodedSound d = reference_decode(SAVA_SOURCE_DIR "/data/rinnu.mp3", false);
+  const DecodedSound d = reference_decode(SAVA_DATA_DIR "/rinnu.mp3", false);
   ASSERT_EQ(d.error, "");
 
   // MPEG-1 Layer III, 44100 Hz stereo, outlasting the show by a short tail.

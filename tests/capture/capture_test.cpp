@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "options.h"
+#include "show/show_scale.h"
 #include "support/child_process.h"
 #include "support/files.h"
 #include "support/scratch_dir.h"
@@ -67,28 +68,72 @@ class Capture : public ::testing::Test {
   ScratchDir dir_;
 };
 
-TEST(CaptureOptions, ParsesRatesAndRefusesBadArguments) {
-  std::string error;
-  const char* fractional[] = {"--fps", "60000/1001", "--from", "1000", "--null"};
-  auto o = parse_capture_options(5, fractional, &error);
-  ASSERT_TRUE(o) << error;
-  EXPECT_EQ(capture_frame_time(*o, 0), 1000);
-  EXPECT_EQ(capture_frame_time(*o, 1), 1016);  // 1001000 / 60000 = 16.68
-  EXPECT_EQ(capture_frame_time(*o, 60), 2001);
-  const std::vector<std::vector<const char*>> bad = {
-      {},                                    // no output
-      {"--null", "--fps", "0"},              // below one frame per second
-      {"--null", "--fps", "1001"},           // above a thousand
-      {"--null", "--fps", "30/0"},
-      {"--null", "--from", "-5"},
-      {"--null", "--from", "5000", "--to", "5000"},
-      {"--null", "--bogus"},
-      {"--raw"},
-      {"--video", "x.mp4", "--scale", "0"},
+TEST(CaptureOptions, EveryCommandLineMeansWhatItShould) {
+  struct Row {
+    std::vector<const char*> args;
+    std::string error;  // the start of the reason; empty when accepted
+    CapturePlan plan = {};
+    int32_t scale = 1;
   };
-  for (const auto& args : bad) {
-    EXPECT_FALSE(parse_capture_options(static_cast<int>(args.size()), args.data(), &error)) << args.size();
+  const Row rows[] = {
+      {{"--null"}, "", {0, 184000, 60, 1}},
+      {{"--fps", "60000/1001", "--from", "1000", "--null"}, "", {1000, 184000, 60000, 1001}},
+      {{"--to", "3000", "--fps", "25", "--raw", "-", "--wav", "a.wav"}, "", {0, 3000, 25, 1}},
+      {{"--video", "v.mp4", "--scale", "16", "--data", "d"}, "", {}, 16},
+      {{"--raw", "-h"}, "", {}},  // a value, not the option
+      {{"--bogus", "-h"}, ""},    // help wins
+      {{"--fps", "x", "--help"}, ""},
+      // Misuse.
+      {{}, "no output given"},
+      {{"--stats"}, "no output given"},
+      {{"--null", "--fps", "0"}, "--fps takes"},
+      {{"--null", "--fps", "1001"}, "--fps takes"},
+      {{"--null", "--fps", "30/0"}, "--fps takes"},
+      {{"--null", "--fps", "60/"}, "--fps takes"},
+      {{"--null", "--fps", "+60"}, "--fps takes"},
+      {{"--null", "--from", "-5"}, "--from takes milliseconds"},
+      {{"--null", "--from", "+5"}, "--from takes"},
+      {{"--null", "--from", " 5"}, "--from takes"},
+      {{"--null", "--to", "100000001"}, "--to takes"},
+      {{"--null", "--from", "5000", "--to", "5000"}, "--to must be later than --from"},
+      {{"--null", "--bogus"}, "unknown argument '--bogus'"},
+      {{"--raw"}, "--raw needs a value"},
+      {{"--raw", ""}, "--raw needs a non-empty value"},
+      {{"--null", "--data", ""}, "--data needs a non-empty value"},
+      {{"--video", "x.mp4", "--scale", "0"}, "--scale takes a whole number from 1 to 16, not '0'"},
+      {{"--video", "x.mp4", "--scale", "17"}, "--scale takes"},
+      {{"--video", "x.mp4", "--scale", "+2"}, "--scale takes"},
+      {{"--video", "x.mp4", "--scale", " 2"}, "--scale takes"},
+  };
+  for (const Row& row : rows) {
+    std::string line;
+    for (const char* a : row.args) line += std::string(" '") + a + "'";
+    SCOPED_TRACE("sava-capture" + line);
+    std::string error;
+    const auto o = parse_capture_options(static_cast<int>(row.args.size()), row.args.data(), &error);
+    if (!row.error.empty()) {
+      EXPECT_FALSE(o);
+      EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
+      EXPECT_EQ(error.find('\n'), std::string::npos);
+      continue;
+    }
+    ASSERT_TRUE(o) << error;
+    if (o->help) continue;
+    EXPECT_EQ(o->from_ms, row.plan.from_ms);
+    EXPECT_EQ(o->to_ms, row.plan.to_ms);
+    EXPECT_EQ(o->fps_num, row.plan.fps_num);
+    EXPECT_EQ(o->fps_den, row.plan.fps_den);
+    EXPECT_EQ(o->video_scale, row.scale);
   }
+}
+
+TEST(CaptureOptions, HelpNamesEveryOptionAndTheScaleLimit) {
+  const std::string help = capture_help_text();
+  EXPECT_EQ(help.rfind(capture_usage, 0), 0u);
+  for (int i = 0; i < capture_option_count; ++i) {
+    EXPECT_NE(help.find(capture_option_table[i].name), std::string::npos) << capture_option_table[i].name;
+  }
+  EXPECT_NE(help.find("(1 to " + std::to_string(max_show_scale) + ")"), std::string::npos);
 }
 
 TEST_F(Capture, MissingDataGivesThePlayersMessages) {

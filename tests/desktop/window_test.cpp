@@ -77,7 +77,7 @@ TEST(Window, ScaleTwoGivesAnEightHundredBySixHundredWindow) {
   ScratchDir dir;
   ChildLaunch play;
   play.program = SAVA_PLAYER_EXE;
-  play.args = {"--windowed", "--scale", "2", "--data", SAVA_SOURCE_DIR "/data"};
+  play.args = {"--windowed", "--scale", "2", "--data", SAVA_DATA_DIR};
   play.working_dir = dir.path();
   play.env = {{"DISPLAY", display.name()}, {"SDL_VIDEODRIVER", "x11"}, {"SDL_AUDIODRIVER", "dummy"}};
   // Only read by a player built with the sanitizers: the display's own

@@ -30,10 +30,10 @@ uint64_t fnv(const uint8_t* p, size_t n) {
   return h;
 }
 
-// The show rendered by sava-capture (from the source tree's data/), checked
-// frame by frame as it streams in.
+// The show rendered by sava-capture (from the data the build generated),
+// checked frame by frame as it streams in.
 Rendered render(const std::string& options) {
-  const std::string command = "cd '" SAVA_SOURCE_DIR "' && '" SAVA_CAPTURE_EXE "' --fps " + std::to_string(fps) +
+  const std::string command = "'" SAVA_CAPTURE_EXE "' --data '" SAVA_DATA_DIR "' --fps " + std::to_string(fps) +
                               " --raw - " + options + " 2>/dev/null";
   Rendered r;
   FILE* pipe = popen(command.c_str(), "r");

@@ -24,10 +24,6 @@ ImagePtr load(const std::string& path) {
   return std::move(last.image);
 }
 
-#define SKIP_WITHOUT_TESTDATA()                                                        \
-  if (testdata_path().empty()) GTEST_SKIP() << "no third-party test pictures: "        \
-                                           << SAVA_SOURCE_DIR "/../shared/testdata is absent"
-
 std::string jpeg_testdata(const char* name) { return testdata_path() + "/jpeg/" + name; }
 
 // A binary PPM (P6, maxval 255) as 0xRRGGBB words.
@@ -61,7 +57,7 @@ double mean_channel_error(const Image& image, const std::vector<uint32_t>& rgb) 
 }
 
 TEST(JpegTestdata, BaselineAndArithmeticFilesAreCloseToTheOriginal) {
-  SKIP_WITHOUT_TESTDATA();
+  SKIP_WITHOUT_TEST_PICTURES("jpeg");
   int width = 0, height = 0;
   std::vector<uint32_t> original;
   ASSERT_TRUE(read_ppm(jpeg_testdata("testorig.ppm"), &width, &height, &original));
@@ -81,7 +77,7 @@ TEST(JpegTestdata, BaselineAndArithmeticFilesAreCloseToTheOriginal) {
 }
 
 TEST(JpegTestdata, TwelveBitAndBrokenCopiesAreRefused) {
-  SKIP_WITHOUT_TESTDATA();
+  SKIP_WITHOUT_TEST_PICTURES("jpeg");
   EXPECT_EQ(load(jpeg_testdata("monkey12.jpg")), nullptr);
   EXPECT_NE(last.reason, "");
 

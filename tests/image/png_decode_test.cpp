@@ -149,12 +149,8 @@ std::vector<fs::path> pngsuite_files() {
   return files;
 }
 
-#define SKIP_WITHOUT_TESTDATA()                                                        \
-  if (testdata_path().empty()) GTEST_SKIP() << "no third-party test pictures: "        \
-                                           << SAVA_SOURCE_DIR "/../shared/testdata is absent"
-
 TEST(PngSuite, EveryValidFileDecodesToTheColoursItShows) {
-  SKIP_WITHOUT_TESTDATA();
+  SKIP_WITHOUT_TEST_PICTURES("pngsuite");
   int decoded = 0;
   for (const fs::path& path : pngsuite_files()) {
     const std::string name = path.filename().string();
@@ -180,7 +176,7 @@ TEST(PngSuite, EveryValidFileDecodesToTheColoursItShows) {
 }
 
 TEST(PngSuite, EveryCorruptFileIsRefusedWithAReason) {
-  SKIP_WITHOUT_TESTDATA();
+  SKIP_WITHOUT_TEST_PICTURES("pngsuite");
   int refused = 0;
   for (const fs::path& path : pngsuite_files()) {
     const std::string name = path.filename().string();

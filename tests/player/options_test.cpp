@@ -5,6 +5,7 @@
 
 #include "player/launch.h"
 #include "player/options.h"
+#include "show/show_scale.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--scale", "17"}, full, Action::play, 0, "", "--scale takes"},
       {{"--scale", "2x"}, full, Action::play, 0, "", "--scale takes"},
       {{"--scale", "+2"}, full, Action::play, 0, "", "--scale takes"},
+      {{"--scale", " 2"}, full, Action::play, 0, "", "--scale takes"},
       {{"--scale", "-1"}, full, Action::play, 0, "", "--scale takes"},
       {{"--scale", "99999999999999999999"}, full, Action::play, 0, "", "--scale takes"},
       {{"--version", "--data", ""}, full, Action::play, 0, "", "--data takes a folder"},
@@ -67,6 +69,7 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--from", ""}, full, Action::play, 0, "", "--from takes a show time"},
       {{"--from", "-5"}, full, Action::play, 0, "", "--from takes"},
       {{"--from", "5s"}, full, Action::play, 0, "", "--from takes"},
+      {{"--from", "+5"}, full, Action::play, 0, "", "--from takes"},
       {{"--from", "2147483648"}, full, Action::play, 0, "", "--from takes"},
       {{"--from", "99999999999999999999999"}, full, Action::play, 0, "", "--from takes"},
       {{"--from", "--windowed"}, full, Action::play, 0, "", "--from takes"},
@@ -102,6 +105,7 @@ TEST(PlayerOptions, HelpNamesEveryOptionTheKeysAndTheSoundlessDriver) {
   EXPECT_NE(help.find(player_keys_help), std::string::npos);
   EXPECT_NE(help.find("SDL_AUDIODRIVER=dummy"), std::string::npos);
   EXPECT_NE(help.find("Warning: the show contains flashing lights; --reduce-flashing"), std::string::npos);
+  EXPECT_NE(help.find("(1 to " + std::to_string(max_show_scale) + ")"), std::string::npos);
   EXPECT_EQ(player_version_text().rfind("sava ", 0), 0u);
 }
 

@@ -337,8 +337,8 @@ TEST(UnusualPictures, JpegKindsPlayAndTwelveBitIsRefused) {
     SCOPED_TRACE(kind.name);
     expect_played(start(program, dir.path()));
   }
+  SKIP_WITHOUT_TEST_PICTURES("jpeg/monkey12.jpg");
   const std::string twelve = testdata_path("jpeg/monkey12.jpg");
-  if (twelve.empty()) GTEST_SKIP() << "no third-party test pictures beside the source tree";
   ScratchDir dir;
   write_show_data(dir.path(), {{file, read_file(twelve)}});
   for (const Program& p : list) {
@@ -350,8 +350,8 @@ TEST(UnusualPictures, JpegKindsPlayAndTwelveBitIsRefused) {
 TEST(UnusualPictures, PngSuiteCorruptFilesAreRefused) {
   const auto list = programs();
   if (list.empty()) GTEST_SKIP() << "neither the player nor the renderer is part of this build";
+  SKIP_WITHOUT_TEST_PICTURES("pngsuite/PngSuite.README");
   const std::string folder = testdata_path("pngsuite/PngSuite.README");
-  if (folder.empty()) GTEST_SKIP() << "no third-party test pictures beside the source tree";
   std::vector<fs::path> corrupt;
   for (const auto& entry : fs::directory_iterator(fs::path(folder).parent_path())) {
     const std::string name = entry.path().filename().string();

@@ -23,8 +23,10 @@ void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::string test_pictures_folder() { return fs::path(SAVA_TEST_PICTURES).lexically_normal().string(); }
+
 std::string testdata_path(const std::string& name) {
-  fs::path path = fs::path(SAVA_SOURCE_DIR) / ".." / "shared" / "testdata";
+  fs::path path = test_pictures_folder();
   if (!name.empty()) path /= name;
   std::error_code error;
   return fs::exists(path, error) ? path.lexically_normal().string() : std::string();

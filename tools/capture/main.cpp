@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options->help) {
-    std::printf("%s\n%s", capture_usage, capture_help);
+    std::fputs(capture_help_text().c_str(), stdout);
     return 0;
   }
   return run_capture(*options);

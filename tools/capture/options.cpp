@@ -1,77 +1,113 @@
 #include "options.h"
 
-#include <cstring>
+#include <span>
+
+#include "show/show_scale.h"
+
+namespace {
+
+// One of the plan's own options (show/capture_plan.h), on the plan the
+// options hold.
+template <bool (*set)(CapturePlan*, const char*, std::string*)>
+bool set_plan(CaptureOptions* o, const char* value, std::string* error) {
+  return set(o, value, error);
+}
+
+bool set_scale(CaptureOptions* o, const char* value, std::string* error) {
+  return parse_show_scale(value, &o->video_scale, error);
+}
+
+// An option naming a file or a folder: never an empty one.
+template <std::string CaptureOptions::*path, const char* name>
+bool set_path(CaptureOptions* o, const char* value, std::string* error) {
+  if (*value == '\0') {
+    *error = std::string(name) + " needs a non-empty value";
+    return false;
+  }
+  o->*path = value;
+  return true;
+}
+
+constexpr char raw_option[] = "--raw";
+constexpr char frames_option[] = "--frames";
+constexpr char wav_option[] = "--wav";
+constexpr char video_option[] = "--video";
+constexpr char sheet_option[] = "--sheet";
+constexpr char data_option[] = "--data";
+
+bool set_null(CaptureOptions* o, const char*, std::string*) {
+  o->null_output = true;
+  return true;
+}
+
+bool set_stats(CaptureOptions* o, const char*, std::string*) {
+  o->stats = true;
+  return true;
+}
+
+bool set_reduce_flashing(CaptureOptions* o, const char*, std::string*) {
+  o->reduce_flashing = true;
+  return true;
+}
+
+bool set_help(CaptureOptions* o, const char*, std::string*) {
+  o->help = true;
+  return true;
+}
+
+std::span<const CaptureOption> capture_options() {
+  return {capture_option_table, static_cast<size_t>(capture_option_count)};
+}
+
+}  // namespace
+
+const CaptureOption capture_option_table[] = {
+    {"--from", nullptr, "MS", "start at show time MS (default 0)", set_plan<set_capture_from>},
+    {"--to", nullptr, "MS", "end before show time MS (default 184000)", set_plan<set_capture_to>},
+    {"--fps", nullptr, "N[/D]", "frames per second (default 60); frame i is shown at from + i * 1000 * D / N ms",
+     set_plan<set_capture_fps>},
+    {data_option, nullptr, "DIR",
+     "read the show's files from DIR (otherwise from data/ in the working folder when there is one, else from the "
+     "installed data)",
+     set_path<&CaptureOptions::data_dir, data_option>},
+    {"--reduce-flashing", nullptr, nullptr, "the show with reduced flashing: dimmed where it flashes fast",
+     set_reduce_flashing},
+    {raw_option, nullptr, "FILE|-", "raw frames, 400x300 BGRA words (480000 bytes) each",
+     set_path<&CaptureOptions::raw_path, raw_option>, "Outputs (at least one):"},
+    {frames_option, nullptr, "DIR", "one PNG file per frame, named by show time",
+     set_path<&CaptureOptions::frames_dir, frames_option>},
+    {wav_option, nullptr, "FILE", "the soundtrack as heard", set_path<&CaptureOptions::wav_path, wav_option>},
+    {video_option, nullptr, "FILE.mp4", "H.264 and AAC through ffmpeg",
+     set_path<&CaptureOptions::video_path, video_option>},
+    {"--scale", nullptr, "N", "enlarge the video N times (1 to 16), every pixel kept sharp", set_scale},
+    {sheet_option, nullptr, "FILE.png", "a contact sheet", set_path<&CaptureOptions::sheet_path, sheet_option>},
+    {"--null", nullptr, nullptr, "render without writing", set_null},
+    {"--stats", nullptr, nullptr, "print render times per scene", set_stats},
+    {"--help", "-h", nullptr, "print this help and end", set_help},
+};
+const int capture_option_count = static_cast<int>(sizeof capture_option_table / sizeof capture_option_table[0]);
+
+std::string capture_help_text() {
+  return std::string(capture_usage) +
+         "\n"
+         "Renders the show offline on a virtual clock, without a window or a sound device.\n"
+         "\n" +
+         option_help(capture_options()) +
+         "\n"
+         "Ctrl-C finishes the outputs up to the last frame made; a second one ends the capture at once.\n";
+}
 
 std::optional<CaptureOptions> parse_capture_options(int argc, const char* const* argv, std::string* error) {
   CaptureOptions o;
-  // --help wherever an option can stand (not as the value of another).
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      o.help = true;
-      return o;
-    }
-    for (const char* takes_value : {"--from", "--to", "--fps", "--scale", "--raw", "--frames", "--wav", "--video",
-                                    "--sheet", "--data"}) {
-      if (std::strcmp(argv[i], takes_value) == 0) {
-        ++i;
-        break;
-      }
-    }
+  *error = parse_options(capture_options(), std::span<const char* const>(argv, static_cast<size_t>(argc)),
+                         UnknownArgument::refused, &o);
+  if (o.help) {
+    error->clear();
+    return o;
   }
-  bool any_output = false;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&](const char** out) {
-      if (i + 1 >= argc) {
-        *error = arg + " needs a value";
-        return false;
-      }
-      *out = argv[++i];
-      return true;
-    };
-    const char* v = nullptr;
-    if (is_capture_plan_option(arg)) {
-      if (!value(&v) || !set_capture_plan_option(&o, arg, v, error)) return std::nullopt;
-    } else if (arg == "--scale") {
-      int64_t s = 0;
-      if (!value(&v)) return std::nullopt;
-      if (!parse_int_in(v, 1, 16, &s)) {
-        *error = std::string("--scale takes a whole number from 1 to 16, not '") + v + "'";
-        return std::nullopt;
-      }
-      o.video_scale = static_cast<int32_t>(s);
-    } else if (arg == "--raw" || arg == "--frames" || arg == "--wav" || arg == "--video" || arg == "--sheet") {
-      if (!value(&v)) return std::nullopt;
-      if (*v == '\0') {
-        *error = arg + " needs a non-empty value";
-        return std::nullopt;
-      }
-      std::string& target = arg == "--raw"      ? o.raw_path
-                            : arg == "--frames" ? o.frames_dir
-                            : arg == "--wav"    ? o.wav_path
-                            : arg == "--video"  ? o.video_path
-                                                : o.sheet_path;
-      target = v;
-      any_output = true;
-    } else if (arg == "--data") {
-      if (!value(&v)) return std::nullopt;
-      if (*v == '\0') {
-        *error = "--data needs a non-empty value";
-        return std::nullopt;
-      }
-      o.data_dir = v;
-    } else if (arg == "--null") {
-      o.null_output = true;
-      any_output = true;
-    } else if (arg == "--stats") {
-      o.stats = true;
-    } else if (arg == "--reduce-flashing") {
-      o.reduce_flashing = true;
-    } else {
-      *error = "unknown argument '" + arg + "'";
-      return std::nullopt;
-    }
-  }
+  if (!error->empty()) return std::nullopt;
+  const bool any_output = !o.raw_path.empty() || !o.frames_dir.empty() || !o.wav_path.empty() ||
+                          !o.video_path.empty() || !o.sheet_path.empty() || o.null_output;
   if (!any_output) {
     *error = "no output given";
     return std::nullopt;

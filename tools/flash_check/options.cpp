@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/whole_number.h"
 #include "show/capture_plan.h"
 
 namespace {
@@ -11,8 +12,8 @@ bool parse_size(const std::string& text, int32_t* width, int32_t* height) {
   const size_t x = text.find('x');
   if (x == std::string::npos) return false;
   int64_t w = 0, h = 0;
-  if (!parse_int_in(text.substr(0, x).c_str(), 2, 8192, &w) || !parse_int_in(text.substr(x + 1).c_str(), 2, 8192, &h) ||
-      w * h > 7680 * 4320) {
+  if (!parse_whole_number(text.substr(0, x).c_str(), 2, 8192, &w) ||
+      !parse_whole_number(text.substr(x + 1).c_str(), 2, 8192, &h) || w * h > 7680 * 4320) {
     return false;
   }
   *width = static_cast<int32_t>(w);
@@ -39,7 +40,7 @@ std::optional<FlashCheckOptions> parse_flash_check_options(int argc, const char*
       const char* v = argv[++i];
       if (arg == "--fps") {
         CapturePlan plan;
-        if (!set_capture_plan_option(&plan, arg, v, error)) return std::nullopt;
+        if (!set_capture_fps(&plan, v, error)) return std::nullopt;
         o.video.fps_num = plan.fps_num;
         o.video.fps_den = plan.fps_den;
         have_fps = true;

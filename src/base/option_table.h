@@ -1,0 +1,89 @@
+// A command line read against a table of options, one entry an option: its
+// names, whether it takes a value, its line of help and how it changes the
+// options being built. The programs' parsers and their --help are both made
+// from their tables.
+#pragma once
+
+#include <span>
+#include <string>
+
+template <typename Options>
+struct Option {
+  const char* name;        // "--scale"
+  const char* short_name;  // "-h", or nullptr
+  const char* value_name;  // the value's name in the help ("N"); nullptr for an option without a value
+  const char* help;        // what it does, wrapped when printed
+  // Changes `options`; false with a one-line `error` for a value it refuses.
+  bool (*apply)(Options* options, const char* value, std::string* error);
+  const char* heading = nullptr;  // a line printed before this option's help, when given
+};
+
+// What happens to an argument that is no option of the table.
+enum class UnknownArgument { ignored, refused };
+
+// Whether `arg` is exactly the long or the short name.
+bool option_named(const char* arg, const char* name, const char* short_name);
+
+// The one-line reasons the parser gives itself.
+std::string option_needs_value(const char* arg, const char* value_name);
+std::string option_unknown(const char* arg);
+
+// "  -h, --help      print this help and end", the text wrapped at 78
+// columns and continued under its first line; ends with a newline.
+std::string option_help_line(const char* name, const char* short_name, const char* value_name, const char* help);
+
+template <typename Options>
+const Option<Options>* find_option(std::span<const Option<Options>> table, const char* arg) {
+  if (arg == nullptr) return nullptr;
+  for (const Option<Options>& option : table) {
+    if (option_named(arg, option.name, option.short_name)) return &option;
+  }
+  return nullptr;
+}
+
+// Reads every argument of `args` (the program's name left out) in order: an
+// option applies itself, with the argument after it as its value when it
+// takes one (whatever that argument looks like). Returns the first failure
+// as a one-line reason, empty when there was none: a value missing at the
+// end, a value the option refused, or (when refused) an argument that is no
+// option. The arguments after a failure are still read, so that an option
+// such as --help can win over it.
+template <typename Options>
+std::string parse_options(std::span<const Option<Options>> table, std::span<const char* const> args,
+                          UnknownArgument unknown, Options* options) {
+  std::string first_error;
+  auto fail = [&first_error](std::string reason) {
+    if (first_error.empty()) first_error = std::move(reason);
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == nullptr) continue;
+    const Option<Options>* option = find_option(table, args[i]);
+    if (option == nullptr) {
+      if (unknown == UnknownArgument::refused) fail(option_unknown(args[i]));
+      continue;
+    }
+    const char* value = nullptr;
+    if (option->value_name != nullptr) {
+      if (i + 1 >= args.size() || args[i + 1] == nullptr) {
+        fail(option_needs_value(args[i], option->value_name));
+        continue;
+      }
+      value = args[++i];
+    }
+    std::string reason;
+    if (!option->apply(options, value, &reason)) fail(std::move(reason));
+  }
+  return first_error;
+}
+
+// The help of every option of the table, one option after the other, each
+// after its heading when it has one.
+template <typename Options>
+std::string option_help(std::span<const Option<Options>> table) {
+  std::string text;
+  for (const Option<Options>& option : table) {
+    if (option.heading != nullptr) text += std::string(option.heading) + "\n";
+    text += option_help_line(option.name, option.short_name, option.value_name, option.help);
+  }
+  return text;
+}
