@@ -27,23 +27,19 @@ struct OwnedImage {
   OwnedImage& operator=(const OwnedImage&) = delete;
 };
 
+// An effect object of State's type, rendered through its render slot as
+// the frame step does.
+template <class State>
 struct OwnedObject {
-  EffectObject* object;
-  explicit OwnedObject(EffectInitFn init) : object(effect_create(init, nullptr)) {}
-  ~OwnedObject() { effect_free(object); }
-  OwnedObject(const OwnedObject&) = delete;
-  OwnedObject& operator=(const OwnedObject&) = delete;
-  template <class State>
-  State* state() {
-    return static_cast<State*>(object->state);
-  }
+  EffectPtr object = effect_create(EffectType<State>::init, nullptr);
+  State& state() { return *effect_state<State>(*object); }
   void render() { object->render(object->state, 0); }
 };
 
 // Mixed mask bytes: a quarter 255, a quarter 0, the rest anything.
-uint8_t* mixed_mask(int32_t n, uint32_t seed) {
+MaskBytes mixed_mask(int32_t n, uint32_t seed) {
   std::mt19937 rng(seed);
-  auto* mask = static_cast<uint8_t*>(std::calloc(static_cast<std::size_t>(n), 1));
+  MaskBytes mask(static_cast<std::size_t>(n));
   for (int32_t i = 0; i < n; ++i) {
     const uint32_t r = rng();
     mask[i] = (r & 3u) == 0 ? 255 : (r & 3u) == 1 ? 0 : static_cast<uint8_t>(r >> 8);
@@ -57,8 +53,8 @@ void set_frame_counter(benchmark::State& state) {
 
 void bm_rowmask(benchmark::State& state) {
   OwnedImage image(1);
-  OwnedObject mask(row_mask_init);
-  *mask.state<RowMaskState>() = RowMaskState{image.image, 0, 0, width, height, mixed_mask(height, 2)};
+  OwnedObject<RowMaskState> mask;
+  mask.state() = RowMaskState{image.image, 0, 0, width, height, mixed_mask(height, 2)};
   for (auto _ : state) {
     mask.render();
     benchmark::DoNotOptimize(image.image->pixels);
@@ -69,8 +65,8 @@ void bm_rowmask(benchmark::State& state) {
 
 void bm_columnmask(benchmark::State& state) {
   OwnedImage image(3);
-  OwnedObject mask(column_mask_init);
-  *mask.state<ColumnMaskState>() = ColumnMaskState{image.image, 0, 0, width, height, mixed_mask(width, 4)};
+  OwnedObject<ColumnMaskState> mask;
+  mask.state() = ColumnMaskState{image.image, 0, 0, width, height, mixed_mask(width, 4)};
   for (auto _ : state) {
     mask.render();
     benchmark::DoNotOptimize(image.image->pixels);
@@ -81,8 +77,8 @@ void bm_columnmask(benchmark::State& state) {
 
 void bm_hblur(benchmark::State& state, int32_t size) {
   OwnedImage src(5), dst(6);
-  OwnedObject blur(horizontal_blur_init);
-  *blur.state<HorizontalBlurState>() = HorizontalBlurState{src.image, dst.image, size};
+  OwnedObject<HorizontalBlurState> blur;
+  blur.state() = HorizontalBlurState{src.image, dst.image, size};
   for (auto _ : state) {
     blur.render();
     benchmark::DoNotOptimize(dst.image->pixels);
@@ -93,8 +89,8 @@ void bm_hblur(benchmark::State& state, int32_t size) {
 
 void bm_vblur(benchmark::State& state, int32_t size) {
   OwnedImage src(7), dst(8);
-  OwnedObject blur(vertical_blur_init);
-  *blur.state<VerticalBlurState>() = VerticalBlurState{src.image, dst.image, size};
+  OwnedObject<VerticalBlurState> blur;
+  blur.state() = VerticalBlurState{src.image, dst.image, size};
   for (auto _ : state) {
     blur.render();
     benchmark::DoNotOptimize(dst.image->pixels);
@@ -106,8 +102,8 @@ void bm_vblur(benchmark::State& state, int32_t size) {
 // The traffic scene's kind of smear: 250 columns of every row from one column.
 void bm_columnsmear(benchmark::State& state) {
   OwnedImage image(9);
-  OwnedObject smear(column_smear_init);
-  *smear.state<ColumnSmearState>() = ColumnSmearState{image.image, 150, 250};
+  OwnedObject<ColumnSmearState> smear;
+  smear.state() = ColumnSmearState{image.image, 150, 250};
   for (auto _ : state) {
     smear.render();
     benchmark::DoNotOptimize(image.image->pixels);
@@ -119,8 +115,8 @@ void bm_columnsmear(benchmark::State& state) {
 // The keyword scenes' smear: rows 185 to 299 repeat row 185.
 void bm_rowsmear(benchmark::State& state) {
   OwnedImage image(10);
-  OwnedObject smear(row_smear_init);
-  *smear.state<RowSmearState>() = RowSmearState{image.image, 185, height - 185};
+  OwnedObject<RowSmearState> smear;
+  smear.state() = RowSmearState{image.image, 185, height - 185};
   for (auto _ : state) {
     smear.render();
     benchmark::DoNotOptimize(image.image->pixels);

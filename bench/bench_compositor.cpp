@@ -37,7 +37,7 @@ class LevelScope {
 };
 
 void run_compositor(benchmark::State& state, SimdLevel level, int32_t src_w, int32_t src_h,
-                    uint8_t opacity, uint8_t blend, uint8_t smooth) {
+                    uint8_t opacity, blend::Rule blend, uint8_t smooth) {
   LevelScope scope(level);
   ImagePtr src = random_image(src_w, src_h, 1);  // alpha varies pixel by pixel
   ImagePtr dst = random_image(width, height, 2);
@@ -52,7 +52,7 @@ void run_compositor(benchmark::State& state, SimdLevel level, int32_t src_w, int
   st.blend = blend;
   st.smooth = smooth;
   for (auto _ : state) {
-    compositor_render(&st, 0);
+    compositor_render(st, 0);
     benchmark::DoNotOptimize(dst->pixels);
     benchmark::ClobberMemory();
   }
@@ -75,10 +75,10 @@ void run_compositor_rect(benchmark::State& state, SimdLevel level, int32_t src_x
   st.dst_w = width;
   st.dst_h = height;
   st.opacity = 255;
-  st.blend = 2;
+  st.blend = blend::replace;
   st.smooth = smooth;
   for (auto _ : state) {
-    compositor_render(&st, 0);
+    compositor_render(st, 0);
     benchmark::DoNotOptimize(dst->pixels);
     benchmark::ClobberMemory();
   }
@@ -102,7 +102,7 @@ void run_feedback_zoom(benchmark::State& state, SimdLevel level, uint8_t smooth)
   st.opacity = 255;
   st.smooth = smooth;
   for (auto _ : state) {
-    compositor_render(&st, 0);
+    compositor_render(st, 0);
     benchmark::DoNotOptimize(screen->pixels);
     benchmark::ClobberMemory();
   }
@@ -114,7 +114,7 @@ void run_add_fill(benchmark::State& state, SimdLevel level) {
   ImagePtr dst = random_image(width, height, 3);
   AddFillState st{dst.get(), 0x80FFC040u, 0, 0, width, height};
   for (auto _ : state) {
-    add_fill_render(&st, 0);
+    add_fill_render(st, 0);
     benchmark::DoNotOptimize(dst->pixels);
     benchmark::ClobberMemory();
   }
@@ -123,12 +123,12 @@ void run_add_fill(benchmark::State& state, SimdLevel level) {
 
 void register_all(const char* prefix, SimdLevel level) {
   auto name = [prefix](const char* op) { return std::string(prefix) + op; };
-  benchmark::RegisterBenchmark(name("copy").c_str(), run_compositor, level, width, height, 255, 2, 0);
-  benchmark::RegisterBenchmark(name("replace128").c_str(), run_compositor, level, width, height, 128, 2, 0);
-  benchmark::RegisterBenchmark(name("blend0").c_str(), run_compositor, level, width, height, 200, 0, 0);
-  benchmark::RegisterBenchmark(name("blend1").c_str(), run_compositor, level, width, height, 200, 1, 0);
-  benchmark::RegisterBenchmark(name("scale_nearest").c_str(), run_compositor, level, 40, 30, 255, 0, 0);
-  benchmark::RegisterBenchmark(name("scale_bilinear").c_str(), run_compositor, level, 40, 30, 255, 0, 1);
+  benchmark::RegisterBenchmark(name("copy").c_str(), run_compositor, level, width, height, 255, blend::replace, 0);
+  benchmark::RegisterBenchmark(name("replace128").c_str(), run_compositor, level, width, height, 128, blend::replace, 0);
+  benchmark::RegisterBenchmark(name("blend0").c_str(), run_compositor, level, width, height, 200, blend::alpha, 0);
+  benchmark::RegisterBenchmark(name("blend1").c_str(), run_compositor, level, width, height, 200, blend::add, 0);
+  benchmark::RegisterBenchmark(name("scale_nearest").c_str(), run_compositor, level, 40, 30, 255, blend::alpha, 0);
+  benchmark::RegisterBenchmark(name("scale_bilinear").c_str(), run_compositor, level, 40, 30, 255, blend::alpha, 1);
   benchmark::RegisterBenchmark(name("addfill").c_str(), run_add_fill, level);
   // The title card's zoom: the centre half of a 400x300 picture enlarged twice.
   benchmark::RegisterBenchmark(name("zoom2x_bilinear").c_str(), run_compositor_rect, level, 100, 75, 200, 150, 1);

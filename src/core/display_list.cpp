@@ -1,29 +1,24 @@
 #include "core/display_list.h"
 
-void DisplayList::append(EffectObject* object) {
-  auto* node = new ListNode{object, nullptr};
+void DisplayList::append(EffectPtr object) {
+  auto node = std::make_unique<ListNode>(ListNode{std::move(object), nullptr});
+  ListNode* added = node.get();
   if (tail_ == nullptr) {
-    head_ = node;
+    head_ = std::move(node);
   } else {
-    tail_->next = node;
+    tail_->next = std::move(node);
   }
-  tail_ = node;
-}
-
-void DisplayList::set_scene(void* scene, void (*free_scene)(void*)) {
-  if (scene_ != nullptr && free_scene_ != nullptr) free_scene_(scene_);
-  scene_ = scene;
-  free_scene_ = free_scene;
+  tail_ = added;
 }
 
 void DisplayList::clear() {
-  ListNode* node = head_;
-  head_ = tail_ = nullptr;
+  // Node by node from the head, each object before its node: a chain left
+  // to its destructors would go recursively, from the tail.
+  std::unique_ptr<ListNode> node = std::move(head_);
+  tail_ = nullptr;
   while (node != nullptr) {
-    effect_free(node->object);
-    ListNode* next = node->next;
-    delete node;
-    node = next;
+    node->object.reset();
+    node = std::move(node->next);
   }
-  set_scene(nullptr, nullptr);
+  scene_.reset();
 }

@@ -4,11 +4,14 @@
 // when the next scene replaces them or the list itself goes.
 #pragma once
 
+#include <memory>
+
 #include "core/effect.h"
+#include "core/scene_record.h"
 
 struct ListNode {
-  EffectObject* object;  // owned by the node
-  ListNode* next;        // null at the end
+  EffectPtr object;
+  std::unique_ptr<ListNode> next;  // null at the end
 };
 
 class DisplayList {
@@ -18,25 +21,24 @@ class DisplayList {
   DisplayList& operator=(const DisplayList&) = delete;
   ~DisplayList() { clear(); }
 
-  ListNode* head() const { return head_; }
+  ListNode* head() const { return head_.get(); }
   bool empty() const { return head_ == nullptr; }
 
-  // Puts `object` (owned from now on) at the end: it is processed after
-  // every object already in the list, so a scene is built in drawing order.
-  void append(EffectObject* object);
+  // Puts `object` at the end: it is processed after every object already in
+  // the list, so a scene is built in drawing order.
+  void append(EffectPtr object);
 
-  // The scene record handed to every update function; freed with
-  // free_scene(scene) when the list is cleared.
-  void set_scene(void* scene, void (*free_scene)(void* scene));
-  void* scene() const { return scene_; }
+  // The scene record handed to every update function; a record set before
+  // is freed.
+  void set_scene(std::unique_ptr<SceneRecord> scene) { scene_ = std::move(scene); }
+  SceneRecord* scene() const { return scene_.get(); }
 
   // Frees every object in list order (each through its destroy), the nodes
   // and the scene record; the list is empty afterwards.
   void clear();
 
  private:
-  ListNode* head_ = nullptr;
+  std::unique_ptr<ListNode> head_;
   ListNode* tail_ = nullptr;
-  void* scene_ = nullptr;
-  void (*free_scene_)(void*) = nullptr;
+  std::unique_ptr<SceneRecord> scene_;
 };

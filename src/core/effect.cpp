@@ -1,10 +1,8 @@
 #include "core/effect.h"
 
-#include <cstdlib>
-
-EffectObject* effect_create(EffectInitFn init, EffectUpdateFn update) {
-  auto* object = static_cast<EffectObject*>(std::calloc(1, sizeof(EffectObject)));
-  init(object);
+EffectPtr effect_create(EffectInitFn init, EffectUpdateFn update) {
+  EffectPtr object(new EffectObject{});
+  init(object.get());
   object->update = update;
   return object;
 }
@@ -12,5 +10,5 @@ EffectObject* effect_create(EffectInitFn init, EffectUpdateFn update) {
 void effect_free(EffectObject* object) {
   if (object == nullptr) return;
   if (object->destroy != nullptr) object->destroy(object);
-  std::free(object);
+  delete object;
 }

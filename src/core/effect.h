@@ -1,9 +1,14 @@
 // Effect objects: a plain record of function slots plus a private state
-// record. Effect types supply render, init, destroy and the state layout;
-// scenes supply update functions and put the objects in the display list.
+// record. Effect types supply render, init, destroy and the state layout
+// (core/effect_type.h makes them from a state record and a render
+// function); scenes supply update functions and put the objects in the
+// display list.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "core/scene_record.h"
 
 struct EffectObject;
 
@@ -11,7 +16,7 @@ struct EffectObject;
 using EffectRenderFn = void (*)(void* state, int32_t now_ms);
 // Update receives the state record and the record of the scene the object
 // belongs to (the display list's scene record, shared by all its objects).
-using EffectUpdateFn = void (*)(void* state, void* scene, int32_t now_ms);
+using EffectUpdateFn = void (*)(void* state, SceneRecord* scene, int32_t now_ms);
 // Init and destroy receive the object.
 using EffectInitFn = void (*)(EffectObject* object);
 using EffectDestroyFn = void (*)(EffectObject* object);
@@ -24,9 +29,15 @@ struct EffectObject {
   void* state;              // zero-filled at creation, owned by the object
 };
 
-// Allocates a zero-filled object, calls init(object), then stores `update`
-// (possibly null) over whatever init left in the update slot.
-EffectObject* effect_create(EffectInitFn init, EffectUpdateFn update);
-
 // Null does nothing; otherwise destroy(object) when set, then frees the record.
 void effect_free(EffectObject* object);
+
+struct EffectFree {
+  void operator()(EffectObject* object) const { effect_free(object); }
+};
+// The owner of an effect object (and so of its state record).
+using EffectPtr = std::unique_ptr<EffectObject, EffectFree>;
+
+// Makes a zero-filled object, calls init(object), then stores `update`
+// (possibly null) over whatever init left in the update slot.
+EffectPtr effect_create(EffectInitFn init, EffectUpdateFn update);

@@ -9,8 +9,8 @@ void dispatch_cues(RunState& run, const Cue* table, int32_t now) {
 }
 
 void walk_display_list(RunState& run, int32_t now) {
-  void* scene = run.display_list.scene();
-  for (ListNode* node = run.display_list.head(); node != nullptr; node = node->next) {
+  SceneRecord* scene = run.display_list.scene();
+  for (ListNode* node = run.display_list.head(); node != nullptr; node = node->next.get()) {
     if (node->object->update != nullptr) node->object->update(node->object->state, scene, now);
     if (node->object->render != nullptr) node->object->render(node->object->state, now);
   }

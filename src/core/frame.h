@@ -12,8 +12,8 @@ struct RunState;
 
 // A cue of the show's script: at or after time_ms, start(run, cue) replaces
 // the scene. `row` is the start function's parameter row (or null), so one
-// function can serve several cues. A table of cues ends with an entry whose
-// start is null.
+// function can serve several cues; cue_with_row below hands it over typed.
+// A table of cues ends with an entry whose start is null.
 struct Cue {
   int32_t time_ms;
   void (*start)(RunState& run, const Cue& cue);
@@ -28,6 +28,13 @@ struct RunState {
   DisplayList display_list;
   bool quit_requested = false;  // ends the frame loop after the current frame
 };
+
+// The cue at time_ms whose start function takes a parameter row of type Row:
+// Start is handed `row` as the Row it was given as.
+template <class Row, void (*Start)(RunState& run, const Cue& cue, const Row& row)>
+constexpr Cue cue_with_row(int32_t time_ms, const Row& row) {
+  return {time_ms, [](RunState& run, const Cue& cue) { Start(run, cue, *static_cast<const Row*>(cue.row)); }, &row};
+}
 
 // Fires, in table order, every cue whose time is at most now (signed
 // comparison), advancing next_cue; never passes the terminating entry.

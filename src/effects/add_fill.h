@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/effect.h"
+#include "core/effect_type.h"
 #include "image/image.h"
 
 struct AddFillState {
@@ -16,6 +16,9 @@ struct AddFillState {
   int32_t h;
 };
 
-void add_fill_init(EffectObject* object);
-void add_fill_render(void* state, int32_t now_ms);
-void add_fill_destroy(EffectObject* object);
+void add_fill_render(const AddFillState& s, int32_t now_ms);
+
+template <>
+struct EffectType<AddFillState> : EffectTypeOf<AddFillState, add_fill_render> {};
+inline constexpr EffectInitFn add_fill_init = EffectType<AddFillState>::init;
+inline constexpr EffectDestroyFn add_fill_destroy = EffectType<AddFillState>::destroy;

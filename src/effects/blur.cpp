@@ -1,6 +1,5 @@
 #include "effects/blur.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -53,36 +52,10 @@ void render_blur(const Image* src, Image* dst, int32_t size, BlurKernel kernel) 
 
 }  // namespace
 
-void horizontal_blur_init(EffectObject* object) {
-  object->render = horizontal_blur_render;
-  object->init = horizontal_blur_init;
-  object->destroy = horizontal_blur_destroy;
-  object->state = std::calloc(1, sizeof(HorizontalBlurState));
+void horizontal_blur_render(const HorizontalBlurState& s, int32_t /*now_ms*/) {
+  render_blur(s.src, s.dst, s.size, horizontal_blur_apply);
 }
 
-void horizontal_blur_render(void* state, int32_t /*now_ms*/) {
-  const auto* s = static_cast<const HorizontalBlurState*>(state);
-  render_blur(s->src, s->dst, s->size, horizontal_blur_apply);
-}
-
-void horizontal_blur_destroy(EffectObject* object) {
-  std::free(object->state);
-  object->state = nullptr;
-}
-
-void vertical_blur_init(EffectObject* object) {
-  object->render = vertical_blur_render;
-  object->init = vertical_blur_init;
-  object->destroy = vertical_blur_destroy;
-  object->state = std::calloc(1, sizeof(VerticalBlurState));
-}
-
-void vertical_blur_render(void* state, int32_t /*now_ms*/) {
-  const auto* s = static_cast<const VerticalBlurState*>(state);
-  render_blur(s->src, s->dst, s->size, vertical_blur_apply);
-}
-
-void vertical_blur_destroy(EffectObject* object) {
-  std::free(object->state);
-  object->state = nullptr;
+void vertical_blur_render(const VerticalBlurState& s, int32_t /*now_ms*/) {
+  render_blur(s.src, s.dst, s.size, vertical_blur_apply);
 }

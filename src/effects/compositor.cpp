@@ -17,7 +17,6 @@
 #include "effects/compositor.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -41,11 +40,15 @@ void clear_rect(const Image& dst, i64 x, i64 y, i64 w, i64 h) {
   }
 }
 
+inline bool is_rule(blend::Rule rule) {
+  return rule == blend::alpha || rule == blend::add || rule == blend::replace;
+}
+
 // One pixel of the one-to-one rules, k = 2..256.
-inline uint32_t blend_pixel(uint8_t blend, uint32_t k, uint32_t s, uint32_t d) {
-  switch (blend) {
-    case 0: return alpha_blend(s, d, k);
-    case 1: return additive_blend(s, d, k);
+inline uint32_t blend_pixel(blend::Rule rule, uint32_t k, uint32_t s, uint32_t d) {
+  switch (rule) {
+    case blend::alpha: return alpha_blend(s, d, k);
+    case blend::add: return additive_blend(s, d, k);
     default: return k == 256 ? s : scaled_replace(s, k);
   }
 }
@@ -65,11 +68,11 @@ void draw_one_to_one(const CompositorState& st, uint32_t k) {
   i64 i1 = w;
   i64 j1 = h;
 
-  if (st.blend == 2 && k == 1) {
+  if (st.blend == blend::replace && k == 1) {
     if (i1 > i0 && j1 > j0) clear_rect(dst, st.dst_x + i0, st.dst_y + j0, i1 - i0, j1 - j0);
     return;
   }
-  if (st.blend > 2 || k == 1 || st.src == nullptr) return;
+  if (!is_rule(st.blend) || k == 1 || st.src == nullptr) return;
 
   const Image& src = *st.src;
   i0 = std::max<i64>(i0, -i64{st.src_x});
@@ -110,8 +113,8 @@ void draw_one_to_one(const CompositorState& st, uint32_t k) {
     }
     const int32_t count = static_cast<int32_t>(row_length);
     switch (st.blend) {
-      case 0: kernels.alpha_row(d, s, count, k); break;
-      case 1: kernels.add_row(d, s, count, k); break;
+      case blend::alpha: kernels.alpha_row(d, s, count, k); break;
+      case blend::add: kernels.add_row(d, s, count, k); break;
       default:
         if (k == 256) {
           std::memmove(d, s, static_cast<std::size_t>(row_length) * sizeof(uint32_t));
@@ -306,27 +309,13 @@ void draw_scaled(const CompositorState& st, uint32_t k) {
 
 }  // namespace
 
-void compositor_init(EffectObject* object) {
-  object->render = compositor_render;
-  object->init = compositor_init;
-  object->update = nullptr;
-  object->destroy = compositor_destroy;
-  object->state = std::calloc(1, sizeof(CompositorState));
-}
-
-void compositor_render(void* state, int32_t /*now_ms*/) {
-  const auto* st = static_cast<const CompositorState*>(state);
-  if (st == nullptr || st->dst == nullptr) return;
-  if (st->dst_x >= st->dst->width || st->dst_y >= st->dst->height) return;
-  const uint32_t k = st->opacity + 1u;
-  if (st->src_w == st->dst_w && st->src_h == st->dst_h) {
-    draw_one_to_one(*st, k);
+void compositor_render(const CompositorState& s, int32_t /*now_ms*/) {
+  if (s.dst == nullptr) return;
+  if (s.dst_x >= s.dst->width || s.dst_y >= s.dst->height) return;
+  const uint32_t k = s.opacity + 1u;
+  if (s.src_w == s.dst_w && s.src_h == s.dst_h) {
+    draw_one_to_one(s, k);
   } else {
-    draw_scaled(*st, k);
+    draw_scaled(s, k);
   }
-}
-
-void compositor_destroy(EffectObject* object) {
-  std::free(object->state);
-  object->state = nullptr;
 }

@@ -4,16 +4,18 @@
 
 #include <cstdint>
 
-#include "core/effect.h"
+#include "core/effect_type.h"
 #include "image/image.h"
 
-// The blend rules of the one-to-one path (CompositorState::blend).
+// The blend rules of the one-to-one path (CompositorState::blend); a value
+// other than these draws nothing.
 namespace blend {
-enum Rule : uint8_t {
+enum class Rule : uint8_t {
   alpha = 0,    // alpha blend: the source over the destination
   add = 1,      // saturating add of the source
   replace = 2,  // the source replaces the destination
 };
+using enum Rule;
 }  // namespace blend
 
 struct CompositorState {
@@ -27,11 +29,14 @@ struct CompositorState {
   int32_t src_h;
   int32_t dst_w;
   int32_t dst_h;
-  uint8_t opacity;  // factor k = opacity + 1
-  uint8_t blend;    // one-to-one path: a blend::Rule (others draw nothing)
-  uint8_t smooth;   // scaled path: 0 nearest pixel, otherwise bilinear
+  uint8_t opacity;    // factor k = opacity + 1
+  blend::Rule blend;  // one-to-one path
+  uint8_t smooth;     // scaled path: 0 nearest pixel, otherwise bilinear
 };
 
-void compositor_init(EffectObject* object);
-void compositor_render(void* state, int32_t now_ms);
-void compositor_destroy(EffectObject* object);
+void compositor_render(const CompositorState& s, int32_t now_ms);
+
+template <>
+struct EffectType<CompositorState> : EffectTypeOf<CompositorState, compositor_render> {};
+inline constexpr EffectInitFn compositor_init = EffectType<CompositorState>::init;
+inline constexpr EffectDestroyFn compositor_destroy = EffectType<CompositorState>::destroy;

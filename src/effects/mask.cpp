@@ -1,7 +1,6 @@
 #include "effects/mask.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "effects/mask_kernels.h"
 
@@ -34,48 +33,22 @@ uint32_t* corner(const Image* image, const Clipped& c) {
   return image->pixels + static_cast<std::ptrdiff_t>(c.y0) * image->width + c.x0;
 }
 
+// A mask covers as many rows (columns) of the rectangle as it has bytes:
+// those beyond its end have no byte to apply and are left alone.
+int32_t mask_extent(int32_t extent, const MaskBytes& mask) {
+  return static_cast<int32_t>(std::min<int64_t>(extent, static_cast<int64_t>(mask.size())));
+}
+
 }  // namespace
 
-void row_mask_init(EffectObject* object) {
-  object->render = row_mask_render;
-  object->init = row_mask_init;
-  object->update = nullptr;
-  object->destroy = row_mask_destroy;
-  object->state = std::calloc(1, sizeof(RowMaskState));
-}
-
-void row_mask_render(void* state, int32_t /*now_ms*/) {
-  const auto* s = static_cast<const RowMaskState*>(state);
+void row_mask_render(const RowMaskState& s, int32_t /*now_ms*/) {
   Clipped c;
-  if (s->mask == nullptr || !clip_rect(s->image, s->x, s->y, s->w, s->h, c)) return;
-  row_mask_apply(corner(s->image, c), s->image->width, c.x1 - c.x0, c.y1 - c.y0, s->mask + c.skip_y);
+  if (!clip_rect(s.image, s.x, s.y, s.w, mask_extent(s.h, s.mask), c)) return;
+  row_mask_apply(corner(s.image, c), s.image->width, c.x1 - c.x0, c.y1 - c.y0, s.mask.data() + c.skip_y);
 }
 
-void row_mask_destroy(EffectObject* object) {
-  auto* s = static_cast<RowMaskState*>(object->state);
-  if (s != nullptr && s->mask != nullptr) std::free(s->mask);
-  std::free(s);
-  object->state = nullptr;
-}
-
-void column_mask_init(EffectObject* object) {
-  object->render = column_mask_render;
-  object->init = column_mask_init;
-  object->update = nullptr;
-  object->destroy = column_mask_destroy;
-  object->state = std::calloc(1, sizeof(ColumnMaskState));
-}
-
-void column_mask_render(void* state, int32_t /*now_ms*/) {
-  const auto* s = static_cast<const ColumnMaskState*>(state);
+void column_mask_render(const ColumnMaskState& s, int32_t /*now_ms*/) {
   Clipped c;
-  if (s->mask == nullptr || !clip_rect(s->image, s->x, s->y, s->w, s->h, c)) return;
-  column_mask_apply(corner(s->image, c), s->image->width, c.x1 - c.x0, c.y1 - c.y0, s->mask + c.skip_x);
-}
-
-void column_mask_destroy(EffectObject* object) {
-  auto* s = static_cast<ColumnMaskState*>(object->state);
-  if (s != nullptr && s->mask != nullptr) std::free(s->mask);
-  std::free(s);
-  object->state = nullptr;
+  if (!clip_rect(s.image, s.x, s.y, mask_extent(s.w, s.mask), s.h, c)) return;
+  column_mask_apply(corner(s.image, c), s.image->width, c.x1 - c.x0, c.y1 - c.y0, s.mask.data() + c.skip_x);
 }

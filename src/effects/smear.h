@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/effect.h"
+#include "core/effect_type.h"
 #include "image/image.h"
 
 struct ColumnSmearState {
@@ -19,10 +19,15 @@ struct RowSmearState {
   int32_t span;  // > 0: row .. row+span-1; < 0: row+span .. row-1
 };
 
-void column_smear_init(EffectObject* object);
-void column_smear_render(void* state, int32_t now_ms);
-void column_smear_destroy(EffectObject* object);
+void column_smear_render(const ColumnSmearState& s, int32_t now_ms);
+void row_smear_render(const RowSmearState& s, int32_t now_ms);
 
-void row_smear_init(EffectObject* object);
-void row_smear_render(void* state, int32_t now_ms);
-void row_smear_destroy(EffectObject* object);
+template <>
+struct EffectType<ColumnSmearState> : EffectTypeOf<ColumnSmearState, column_smear_render> {};
+inline constexpr EffectInitFn column_smear_init = EffectType<ColumnSmearState>::init;
+inline constexpr EffectDestroyFn column_smear_destroy = EffectType<ColumnSmearState>::destroy;
+
+template <>
+struct EffectType<RowSmearState> : EffectTypeOf<RowSmearState, row_smear_render> {};
+inline constexpr EffectInitFn row_smear_init = EffectType<RowSmearState>::init;
+inline constexpr EffectDestroyFn row_smear_destroy = EffectType<RowSmearState>::destroy;

@@ -309,5 +309,5 @@ void build_blurred_sequence_scene(SceneBuilder<SequenceScene>& b, const Sequence
   // The eye, drawn once into the back buffer for the blur's back-buffer slots.
   CompositorState once{};
   place_stretched(once, b.picture(pic::eye), b.back_buffer(), 128, blend::replace);
-  compositor_render(&once, 0);
+  compositor_render(once, 0);
 }

@@ -82,7 +82,7 @@ void build_eye_zoom_scene(SceneBuilder<>& b) {
 
   RowMaskState& shade_mask = b.add(update<eye_shade_update>);
   shade_mask = {
-      .image = back, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->height, 0)};
+      .image = back, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = MaskBytes(back->height, 0)};
   for (int32_t i = 0; i < shade_mask.h; ++i) shade_mask.mask[i] = shade(i, shade_mask.h, 1.0, 0.0);
 
   place_full_frame(b.add(update<slide_show_update>), b.picture(slide_show[1]), screen, 255, blend::replace);
@@ -109,7 +109,7 @@ void build_eye_zoom_scene(SceneBuilder<>& b) {
                                            .y = 0,
                                            .w = screen->width,
                                            .h = screen->height,
-                                           .mask = filled_mask(screen->height, 255)};
+                                           .mask = MaskBytes(screen->height, 255)};
 
   b.add_flash(update<long_flash_update>);
 }

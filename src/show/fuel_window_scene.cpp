@@ -88,9 +88,9 @@ void fuel_blur_update(HorizontalBlurState& s, const Scene& scene, int32_t t) {
 
 void window_mask_update(ColumnMaskState& s, int32_t t) {
   const int32_t p = fuel_window_left(t);
-  std::memset(s.mask, 160, static_cast<size_t>(p));
-  std::memset(s.mask + p, 0, static_cast<size_t>(window_width));
-  std::memset(s.mask + p + window_width, 160, static_cast<size_t>(s.w - p - window_width));
+  std::memset(s.mask.data(), 160, static_cast<size_t>(p));
+  std::memset(s.mask.data() + p, 0, static_cast<size_t>(window_width));
+  std::memset(s.mask.data() + p + window_width, 160, static_cast<size_t>(s.w - p - window_width));
 }
 
 void window_photo_update(CompositorState& s, int32_t t) { s.src_x = s.dst_x = fuel_window_left(t); }
@@ -134,8 +134,8 @@ void build_fuel_window_scene(SceneBuilder<>& b) {
           .y = 0,
           .w = screen->width,
           .h = screen->height,
-          .mask = filled_mask(screen->width, 160)};
-  std::memset(mask.mask, 0, static_cast<size_t>(window_width));
+          .mask = MaskBytes(screen->width, 160)};
+  std::memset(mask.mask.data(), 0, static_cast<size_t>(window_width));
 
   CompositorState& window = b.add(update<window_photo_update>);
   place_full_frame(window, b.picture(pic::fuel8), screen, 255, blend::replace);

@@ -57,7 +57,7 @@ void side_borders_update(ColumnMaskState& s, int32_t t) {
   int32_t n = 0;
   while (std::sin(a) * 110.0 > n) ++n;
   const int32_t w = s.w;
-  uint8_t* m = s.mask;
+  uint8_t* m = s.mask.data();
   for (int32_t i = 0; i < n; ++i) {
     m[i] = 192;
     m[w - 1 - i] = 192;
@@ -109,7 +109,7 @@ void build_global_coverage_scene(SceneBuilder<>& b) {
   place_picture(b.add(update<phonebox_blink_update>), b.picture(pic::phonebox), screen, 133, 5, 255, blend::alpha);
 
   b.add(update<side_borders_update>) = {
-      .image = screen, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->width, 255)};
+      .image = screen, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = MaskBytes(back->width, 255)};
 
   for (Update<AddFillState> bar : {update<left_bar_update>, update<right_bar_update>}) {
     b.add(bar) = {.image = screen, .colour = 0xFFCCCCCCu, .x = 0, .y = 0, .w = 100, .h = screen->height};

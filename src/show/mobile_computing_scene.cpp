@@ -175,7 +175,7 @@ void build_mobile_computing_scene(SceneBuilder<>& b) {
 
   Image* back = b.back_buffer();
   b.add(update<letterbox_bands_update>) = {
-      .image = screen, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->height, 255)};
+      .image = screen, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = MaskBytes(back->height, 255)};
 
   b.add_flash(update<beat_flash_update>);
 }

@@ -31,7 +31,7 @@ void frame_mask_update(ColumnMaskState& s, int32_t t) {
   const int32_t w = s.w;
   const int32_t left = trunc_i32(e * 155);                           // 0 .. 154
   const int32_t right = trunc_i32(static_cast<double>(w) - e * 40);  // 400 .. 360
-  uint8_t* m = s.mask;
+  uint8_t* m = s.mask.data();
   // Written in this order, so a later write wins where ranges meet.
   for (int32_t i = 0; i < left; ++i) m[i] = frame_dim;
   m[left] = frame_open;
@@ -65,7 +65,7 @@ void build_presents_scene(SceneBuilder<>& b) {
   place_full_frame(b.add(update<shipyard_pan_update>), b.picture(pic::shipyard1), back, 0, blend::replace);
 
   b.add(update<frame_mask_update>) = {
-      .image = back, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = filled_mask(back->width, frame_open)};
+      .image = back, .x = 0, .y = 0, .w = back->width, .h = back->height, .mask = MaskBytes(back->width, frame_open)};
 
   place_picture(b.add(update<word_flicker_update>), b.picture(pic::yrh), back, 180, 84, 0, blend::alpha);
   place_picture(b.add(update<word_flicker_update>), b.picture(pic::tolvas), back, 205, 78, 0, blend::alpha);

@@ -5,18 +5,20 @@
 //
 // An update function has one of two shapes:
 //   void f(XState& s, int32_t t);
-//   void f(XState& s, SceneRecord& scene, int32_t t);
+//   void f(XState& s, Record& scene, int32_t t);
 // where XState is the state record of the object's effect type, t the scene
-// time (show time minus the cue's time, raised to 0 if negative) and
-// SceneRecord the builder's record type or a base of it. update<f> adapts it
-// to the object's untyped update slot.
+// time (show time minus the cue's time, raised to 0 if negative) and Record
+// the builder's record type (Scene or derived from it) or a base of it.
+// update<f> makes it an update for an object of XState's type.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <type_traits>
 
-#include "core/effect.h"
+#include "core/effect_type.h"
 #include "core/frame.h"
+#include "core/scene_record.h"
 #include "effects/add_fill.h"
 #include "effects/blur.h"
 #include "effects/compositor.h"
@@ -34,16 +36,17 @@ inline int32_t scene_time(int32_t now, int32_t cue_ms) { return raised_to(now - 
 // it draws from and the time of the cue that started it. Scenes that keep
 // more (a parameter row, a value passed between objects within a frame)
 // derive their own record from it.
-struct Scene {
-  Show* show;
-  int32_t cue_ms;
+struct Scene : SceneRecord {
+  Show* show = nullptr;
+  int32_t cue_ms = 0;
 
   Image* picture(int32_t id) const { return show->picture(id); }
   Image* back_buffer() const { return show->back_buffer(); }
   Image* screen() const { return show->screen(); }
 };
 
-// A typed update function ready for an object's update slot.
+// An update for an object of State's effect type in a scene whose record is
+// a Record (or derived from it).
 template <class State, class Record = Scene>
 struct Update {
   EffectUpdateFn fn;
@@ -56,62 +59,22 @@ struct UpdateOf;
 
 template <class State, void (*Fn)(State&, int32_t)>
 struct UpdateOf<Fn> {
-  using Handle = Update<State, Scene>;
-  static void call(void* state, void* scene, int32_t now) {
-    Fn(*static_cast<State*>(state), scene_time(now, static_cast<Scene*>(scene)->cue_ms));
-  }
+  static void call(State& s, Scene& scene, int32_t now) { Fn(s, scene_time(now, scene.cue_ms)); }
+  static constexpr Update<State, Scene> handle{typed_update<State, Scene, call>};
 };
 
 template <class State, class Record, void (*Fn)(State&, Record&, int32_t)>
 struct UpdateOf<Fn> {
-  static_assert(std::is_base_of_v<Scene, std::remove_const_t<Record>>);
-  using Handle = Update<State, std::remove_const_t<Record>>;
-  static void call(void* state, void* scene, int32_t now) {
-    auto& record = static_cast<Record&>(*static_cast<Scene*>(scene));
-    Fn(*static_cast<State*>(state), record, scene_time(now, record.cue_ms));
-  }
+  using R = std::remove_const_t<Record>;
+  static_assert(std::is_base_of_v<Scene, R>);
+  static void call(State& s, R& scene, int32_t now) { Fn(s, scene, scene_time(now, scene.cue_ms)); }
+  static constexpr Update<State, R> handle{typed_update<State, R, call>};
 };
 
 }  // namespace scene_detail
 
 template <auto Fn>
-inline constexpr typename scene_detail::UpdateOf<Fn>::Handle update{&scene_detail::UpdateOf<Fn>::call};
-
-// The effect type of each state record (undefined for anything else).
-template <class State>
-struct EffectType;
-template <>
-struct EffectType<CompositorState> {
-  static constexpr EffectInitFn init = compositor_init;
-};
-template <>
-struct EffectType<AddFillState> {
-  static constexpr EffectInitFn init = add_fill_init;
-};
-template <>
-struct EffectType<RowMaskState> {
-  static constexpr EffectInitFn init = row_mask_init;
-};
-template <>
-struct EffectType<ColumnMaskState> {
-  static constexpr EffectInitFn init = column_mask_init;
-};
-template <>
-struct EffectType<RowSmearState> {
-  static constexpr EffectInitFn init = row_smear_init;
-};
-template <>
-struct EffectType<ColumnSmearState> {
-  static constexpr EffectInitFn init = column_smear_init;
-};
-template <>
-struct EffectType<HorizontalBlurState> {
-  static constexpr EffectInitFn init = horizontal_blur_init;
-};
-template <>
-struct EffectType<VerticalBlurState> {
-  static constexpr EffectInitFn init = vertical_blur_init;
-};
+inline constexpr auto update = scene_detail::UpdateOf<Fn>::handle;
 
 // Builds a scene: empties the display list, gives it a fresh scene record of
 // type Record, and appends the scene's objects in drawing order (the first
@@ -121,10 +84,11 @@ class SceneBuilder {
  public:
   SceneBuilder(Show& show, const Cue& cue) : show_(show) {
     show.display_list.clear();
-    record_ = new Record{};
-    record_->show = &show;
-    record_->cue_ms = cue.time_ms;
-    show.display_list.set_scene(static_cast<Scene*>(record_), free_record);
+    auto record = std::make_unique<Record>();
+    record->show = &show;
+    record->cue_ms = cue.time_ms;
+    record_ = record.get();
+    show.display_list.set_scene(std::move(record));
   }
   SceneBuilder(const SceneBuilder&) = delete;
   SceneBuilder& operator=(const SceneBuilder&) = delete;
@@ -140,9 +104,10 @@ class SceneBuilder {
   template <class State, class R = Scene>
   State& add(Update<State, R> animation = {nullptr}) {
     static_assert(std::is_base_of_v<R, Record>, "the update needs another scene record");
-    EffectObject* object = effect_create(EffectType<State>::init, animation.fn);
-    show_.display_list.append(object);
-    return *static_cast<State*>(object->state);
+    EffectPtr object = effect_create(EffectType<State>::init, animation.fn);
+    State& state = *effect_state<State>(*object);
+    show_.display_list.append(std::move(object));
+    return state;
   }
 
   // A white flash over the whole screen: an AddFill whose update sets its
@@ -154,8 +119,6 @@ class SceneBuilder {
   }
 
  private:
-  static void free_record(void* record) { delete static_cast<Record*>(static_cast<Scene*>(record)); }
-
   Show& show_;
   Record* record_;
 };
@@ -175,9 +138,10 @@ struct BuildOf<Build> {
 
 template <class Record, class Row, void (*Build)(SceneBuilder<Record>&, const Row&)>
 struct BuildOf<Build> {
-  static void start(RunState& run, const Cue& cue) {
+  using RowType = Row;
+  static void start(RunState& run, const Cue& cue, const Row& row) {
     SceneBuilder<Record> builder(static_cast<Show&>(run), cue);
-    Build(builder, *static_cast<const Row*>(cue.row));
+    Build(builder, row);
   }
 };
 
@@ -192,5 +156,7 @@ constexpr Cue scene_cue(int32_t time_ms) {
 }
 template <auto Build, class Row>
 constexpr Cue scene_cue(int32_t time_ms, const Row& row) {
-  return {time_ms, &scene_detail::BuildOf<Build>::start, &row};
+  using Start = scene_detail::BuildOf<Build>;
+  static_assert(std::is_same_v<typename Start::RowType, Row>, "the builder takes another row");
+  return cue_with_row<Row, &Start::start>(time_ms, row);
 }

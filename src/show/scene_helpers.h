@@ -1,10 +1,8 @@
 // The vocabulary of scene code: its arithmetic conventions, white flashes,
-// placing pictures, mask arrays and the binary strip.
+// placing pictures and the binary strip.
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
 #include "show/scene.h"
 #include "show/show_files.h"
@@ -63,14 +61,6 @@ inline void place_full_frame(CompositorState& s, Image* src, Image* dst, uint8_t
   place_picture(s, src, dst, 0, 0, opacity, blend);
   s.src_w = s.dst_w = dst->width;
   s.src_h = s.dst_h = dst->height;
-}
-
-// A mask array owned by a mask effect (its destroy frees it): `count` bytes
-// of `value`.
-inline uint8_t* filled_mask(int32_t count, uint8_t value) {
-  auto* mask = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(count), 1));
-  std::memset(mask, value, static_cast<size_t>(count));
-  return mask;
 }
 
 // Adds the scrolling binary strip (pic::binary) as two objects that the

@@ -13,7 +13,7 @@ namespace {
 
 // Every probe state created, by id, so calls can be checked against it.
 void* state_of[64];
-void* scene_expected = nullptr;
+SceneRecord* scene_expected = nullptr;
 
 // "<tag><id>@<now>", built by appending (concatenating temporaries trips a
 // false -Wrestrict in this compiler).
@@ -36,7 +36,7 @@ void probe_render(void* state, int32_t now) {
 }
 
 // A type whose init leaves an update behind; effect_create must override it.
-void probe_other_update(void*, void*, int32_t now) { call_log.push_back(entry("init-update", -1, now)); }
+void probe_other_update(void*, SceneRecord*, int32_t now) { call_log.push_back(entry("init-update", -1, now)); }
 
 void probe_destroy(EffectObject* object) {
   auto* state = static_cast<ProbeState*>(object->state);
@@ -57,14 +57,14 @@ void probe_init(EffectObject* object) {
   object->state = state;
 }
 
-void probe_update(void* state, void* scene, int32_t now) {
+void probe_update(void* state, SceneRecord* scene, int32_t now) {
   check_state(state);
   if (scene != scene_expected) ++wrong_state_calls;
   call_log.push_back(entry("u", static_cast<ProbeState*>(state)->id, now));
 }
 
-EffectObject* make_probe(int id, EffectUpdateFn update) {
-  EffectObject* object = effect_create(probe_init, update);
+EffectPtr make_probe(int id, EffectUpdateFn update) {
+  EffectPtr object = effect_create(probe_init, update);
   static_cast<ProbeState*>(object->state)->id = id;
   state_of[id] = object->state;
   return object;
@@ -78,6 +78,6 @@ void CoreTest::SetUp() {
   scene_expected = nullptr;
 }
 
-void CoreTest::expect_scene(void* scene) { scene_expected = scene; }
+void CoreTest::expect_scene(SceneRecord* scene) { scene_expected = scene; }
 
 }  // namespace core_test

@@ -28,18 +28,18 @@ extern int wrong_state_calls;
 extern int destroy_count[64];
 
 void probe_init(EffectObject* object);
-void probe_update(void* state, void* scene, int32_t now);
+void probe_update(void* state, SceneRecord* scene, int32_t now);
 
 // Creates a probe object with the given id, remembering its state pointer so
 // update and render can check what they were handed.
-EffectObject* make_probe(int id, EffectUpdateFn update);
+EffectPtr make_probe(int id, EffectUpdateFn update);
 
 // Each test gets a fresh run state and clean probe records.
 class CoreTest : public ::testing::Test {
  protected:
   void SetUp() override;
   // The scene record the probes' updates must be handed.
-  void expect_scene(void* scene);
+  void expect_scene(SceneRecord* scene);
 
   RunState run;
 };

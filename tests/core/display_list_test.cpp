@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "core_test_support.h"
 
 namespace core_test {
@@ -8,18 +10,19 @@ namespace {
 using Log = std::vector<std::string>;
 
 TEST_F(CoreTest, CreateStoresTheGivenUpdateOverWhatInitLeft) {
-  EffectObject* without = effect_create(probe_init, nullptr);
-  EffectObject* with = effect_create(probe_init, probe_update);
+  EffectPtr without = effect_create(probe_init, nullptr);
+  EffectPtr with = effect_create(probe_init, probe_update);
   EXPECT_EQ(without->update, nullptr);
   EXPECT_EQ(with->update, probe_update);
   EXPECT_EQ(with->init, probe_init);
   EXPECT_NE(with->state, nullptr);
-  effect_free(without);
-  effect_free(with);
 }
 
+// A scene record that counts its own destruction.
 int scene_frees = 0;
-void count_scene_free(void*) { ++scene_frees; }
+struct CountedScene : SceneRecord {
+  ~CountedScene() override { ++scene_frees; }
+};
 
 TEST_F(CoreTest, ClearingReleasesEachObjectAndTheSceneRecordExactlyOnce) {
   effect_free(nullptr);  // accepted
@@ -33,9 +36,8 @@ TEST_F(CoreTest, ClearingReleasesEachObjectAndTheSceneRecordExactlyOnce) {
   EXPECT_TRUE(run.display_list.empty());
 
   // A longer list with a scene record: every object once, and the record.
-  int record = 0;
   scene_frees = 0;
-  run.display_list.set_scene(&record, count_scene_free);
+  run.display_list.set_scene(std::make_unique<CountedScene>());
   for (int id = 2; id <= 5; ++id) run.display_list.append(make_probe(id, nullptr));
   run.display_list.clear();
   for (int id = 2; id <= 5; ++id) EXPECT_EQ(destroy_count[id], 1) << id;
@@ -45,25 +47,24 @@ TEST_F(CoreTest, ClearingReleasesEachObjectAndTheSceneRecordExactlyOnce) {
   EXPECT_EQ(scene_frees, 1);
 
   // A record replaced by the next one is freed then; the last goes with the list.
-  run.display_list.set_scene(&record, count_scene_free);
-  run.display_list.set_scene(&record, count_scene_free);
+  run.display_list.set_scene(std::make_unique<CountedScene>());
+  run.display_list.set_scene(std::make_unique<CountedScene>());
   EXPECT_EQ(scene_frees, 2);
 
   // An object without destroy is freed as a bare record.
-  EffectObject* bare = effect_create([](EffectObject*) {}, nullptr);
+  EffectPtr bare = effect_create([](EffectObject*) {}, nullptr);
   EXPECT_EQ(bare->destroy, nullptr);
-  run.display_list.append(bare);
+  run.display_list.append(std::move(bare));
 }
 
 TEST_F(CoreTest, WalkUpdatesEachObjectRightBeforeItsRenderInListOrder) {
-  int record = 0;
-  run.display_list.set_scene(&record, [](void*) {});
-  expect_scene(&record);
+  run.display_list.set_scene(std::make_unique<SceneRecord>());
+  expect_scene(run.display_list.scene());
   run.display_list.append(make_probe(1, probe_update));
   run.display_list.append(make_probe(2, nullptr));  // only rendered
-  EffectObject* no_render = make_probe(3, probe_update);
+  EffectPtr no_render = make_probe(3, probe_update);
   no_render->render = nullptr;  // only updated
-  run.display_list.append(no_render);
+  run.display_list.append(std::move(no_render));
   run.display_list.append(make_probe(4, probe_update));
 
   walk_display_list(run, -7);

@@ -11,8 +11,7 @@ using Log = std::vector<std::string>;
 
 // Each cue logs its firing and builds a one-object scene whose id is the
 // cue's parameter row.
-void build_scene(RunState& run, const Cue& cue) {
-  const int id = *static_cast<const int*>(cue.row);
+void build_scene(RunState& run, const Cue&, const int& id) {
   call_log.push_back("cue" + std::to_string(id));
   run.display_list.clear();
   run.display_list.append(make_probe(id, probe_update));
@@ -25,7 +24,8 @@ void log_end_show(RunState& run, const Cue& cue) {
 
 const int ids[3] = {1, 2, 3};
 const Cue test_table[] = {
-    {0, build_scene, &ids[0]},  {100, build_scene, &ids[1]}, {250, build_scene, &ids[2]},
+    cue_with_row<int, build_scene>(0, ids[0]),   cue_with_row<int, build_scene>(100, ids[1]),
+    cue_with_row<int, build_scene>(250, ids[2]),
     {300, log_end_show, nullptr}, {0, nullptr, nullptr},
 };
 

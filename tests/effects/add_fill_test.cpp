@@ -1,5 +1,5 @@
-// AddFill: object contract, the strength rule incl. strength 0, whole
-// rectangles at every instruction-set level, and clipping to the image.
+// AddFill: the strength rule incl. strength 0, whole rectangles at every
+// instruction-set level, and clipping to the image.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,6 +7,7 @@
 
 #include "compositor_reference.h"
 #include "effects/add_fill.h"
+#include "effects/blur_mask_support.h"
 #include "effects/kernel_dispatch.h"
 #include "effects_test_util.h"
 
@@ -20,26 +21,11 @@ uint32_t fill_one(uint32_t pixel, uint32_t colour) {
   auto img = make_image(1, 1);
   img->pixels[0] = pixel;
   AddFillState st{img.get(), colour, 0, 0, 1, 1};
-  add_fill_render(&st, 0);
+  add_fill_render(st, 0);
   return img->pixels[0];
 }
 
 }  // namespace
-
-TEST(AddFillObject, InitStoresFunctionsAndZeroState) {
-  EffectObject* object = effect_create(add_fill_init, nullptr);
-  EXPECT_EQ(object->render, add_fill_render);
-  EXPECT_EQ(object->init, add_fill_init);
-  EXPECT_EQ(object->destroy, add_fill_destroy);
-  EXPECT_EQ(object->update, nullptr);
-  ASSERT_NE(object->state, nullptr);
-  const auto* st = static_cast<const AddFillState*>(object->state);
-  EXPECT_EQ(st->image, nullptr);
-  EXPECT_EQ(st->colour, 0u);
-  EXPECT_EQ(st->w, 0);
-  object->render(object->state, 0);  // no image: nothing to do
-  effect_free(object);
-}
 
 TEST(AddFillRule, StrengthAndSaturation) {
   // Strength 0 still rounds every channel to odd and sets alpha.
@@ -72,7 +58,7 @@ TEST(AddFillRect, MatchesReferenceAtEveryLevelAndLeavesTheRestAlone) {
       st.y = static_cast<int32_t>(rng() % h);
       st.w = static_cast<int32_t>(rng() % (w - st.x + 1));
       st.h = static_cast<int32_t>(rng() % (h - st.y + 1));
-      add_fill_render(&st, 0);
+      add_fill_render(st, 0);
       for (int32_t y = st.y; y < st.y + st.h; ++y)
         for (int32_t x = st.x; x < st.x + st.w; ++x)
           at(*expected, x, y) = reference::add_colour(at(*expected, x, y), st.colour);
@@ -89,7 +75,7 @@ TEST(AddFillRect, EmptyRectanglesChangeNothing) {
   fill(*img, 0x01020304u);
   for (auto [w, h] : {std::pair{0, 3}, std::pair{3, 0}, std::pair{-1, 5}, std::pair{5, -7}}) {
     AddFillState st{img.get(), 0xFFFFFFFFu, 1, 1, w, h};
-    add_fill_render(&st, 0);
+    add_fill_render(st, 0);
   }
   for (int i = 0; i < 36; ++i) EXPECT_EQ(img->pixels[i], 0x01020304u);
 }
@@ -100,28 +86,36 @@ TEST(AddFillRect, RectangleLeavingTheImageIsClipped) {
   auto img = make_image(5, 4);
   fill(*img, 0u);
   AddFillState st{img.get(), 0xFFFFFFFFu, -2, 2, 4, 10};
-  add_fill_render(&st, 0);
+  add_fill_render(st, 0);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 5; ++x)
       EXPECT_EQ(at(*img, x, y), (x < 2 && y >= 2) ? 0xFFFFFFFFu : 0u) << x << "," << y;
   // Entirely outside, and sizes whose end would overflow 32 bits.
   AddFillState far{img.get(), 0xFFFFFFFFu, 100, -100, 5, 5};
-  add_fill_render(&far, 0);
+  add_fill_render(far, 0);
   AddFillState huge{img.get(), 0x00000000u, 3, 0, 2147483647, 1};
-  add_fill_render(&huge, 0);
+  add_fill_render(huge, 0);
   EXPECT_EQ(at(*img, 4, 0), 0xFF010101u);
   EXPECT_EQ(at(*img, 2, 0), 0u);
 }
 
 TEST(AddFillRect, ExtremeFieldsStayInsideTheImage) {
+  // Every combination of extreme positions and sizes changes exactly the
+  // part of the rectangle over the image, and nothing around the image.
   const int32_t values[] = {INT32_MIN, -1000, -1, 0, 1, 3, 1000, INT32_MAX};
-  auto img = make_image(6, 5);
+  fx_levels::FencedImage img(6, 5);
   for (int32_t x : values)
     for (int32_t y : values)
       for (int32_t w : values)
         for (int32_t h : values) {
-          AddFillState st{img.get(), 0x80FFFFFFu, x, y, w, h};
-          add_fill_render(&st, 0);
+          fill(*img, 0u);
+          add_fill_render(AddFillState{img.get(), 0xFFFFFFFFu, x, y, w, h}, 0);
+          for (int32_t py = 0; py < 5; ++py)
+            for (int32_t px = 0; px < 6; ++px) {
+              const bool inside = px >= x && px < int64_t{x} + w && py >= y && py < int64_t{y} + h;
+              ASSERT_EQ(at(*img, px, py), inside ? 0xFFFFFFFFu : 0u)
+                  << "rect " << x << "," << y << " " << w << "x" << h << " at " << px << "," << py;
+            }
+          ASSERT_TRUE(img.fences_intact()) << "rect " << x << "," << y << " " << w << "x" << h;
         }
-  SUCCEED();
 }

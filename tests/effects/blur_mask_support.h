@@ -1,13 +1,16 @@
-// Test support for the mask, smear and blur tests: the instruction-set
-// levels available on this machine, a guard that selects one for the
-// duration of a test, and images fenced by guard words that show any write
-// (or, under the sanitizers, read) outside the pixel array.
+// Test support for the effect tests: the instruction-set levels available
+// on this machine, a guard that selects one for the duration of a test,
+// images fenced by guard words that show any write (or, under the
+// sanitizers, read) outside the pixel array, and drawing a state record
+// through an object of its type.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
+#include "core/effect_type.h"
 #include "image/image.h"
 
 #include "effects/kernel_dispatch.h"
@@ -64,5 +67,13 @@ class FencedImage {
   std::vector<uint32_t> storage_;
   Image image_{};
 };
+
+// Draws `state` through an object of its effect type, as the frame step does.
+template <class State>
+void render_object(State state) {
+  EffectPtr object = effect_create(EffectType<State>::init, nullptr);
+  *effect_state<State>(*object) = std::move(state);
+  object->render(object->state, 0);
+}
 
 }  // namespace fx_levels

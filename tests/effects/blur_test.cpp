@@ -44,14 +44,11 @@ void reference_blur(const Image& src, Image& dst, int32_t n, bool vertical) {
 }
 
 void blur(Image* src, Image* dst, int32_t size, bool vertical) {
-  EffectObject* object = effect_create(vertical ? vertical_blur_init : horizontal_blur_init, nullptr);
   if (vertical) {
-    *static_cast<VerticalBlurState*>(object->state) = VerticalBlurState{src, dst, size};
+    fx_levels::render_object(VerticalBlurState{src, dst, size});
   } else {
-    *static_cast<HorizontalBlurState*>(object->state) = HorizontalBlurState{src, dst, size};
+    fx_levels::render_object(HorizontalBlurState{src, dst, size});
   }
-  object->render(object->state, 0);
-  effect_free(object);
 }
 
 // Blurs src at every available level in both directions and compares each
@@ -73,21 +70,6 @@ void expect_matches_reference(Image& src, int32_t size, const std::string& label
         ASSERT_TRUE(test_util::images_equal(*dst, *expected, name)) << label;
       }
     }
-  }
-}
-
-void marker_update(void*, void*, int32_t) {}
-
-TEST(BlurObjects, InitLeavesUpdateAlone) {
-  for (EffectInitFn init : {horizontal_blur_init, vertical_blur_init}) {
-    EffectObject object{};
-    object.update = marker_update;
-    init(&object);
-    EXPECT_EQ(object.update, &marker_update);
-    EXPECT_EQ(object.init, init);
-    ASSERT_NE(object.state, nullptr);
-    object.render(object.state, 0);  // zero-filled state: no images, nothing happens
-    object.destroy(&object);
   }
 }
 

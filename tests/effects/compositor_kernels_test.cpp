@@ -231,7 +231,7 @@ RandomCase make_case(std::mt19937& rng, bool scaled) {
     st.src_y = pick(rng, -2, c.src_h - 1);
   }
   st.opacity = pick_opacity(rng);
-  st.blend = static_cast<uint8_t>(rng() % 8 == 0 ? 3 + rng() % 200 : rng() % 3);
+  st.blend = static_cast<blend::Rule>(rng() % 8 == 0 ? 3 + rng() % 200 : rng() % 3);
   st.smooth = static_cast<uint8_t>(rng() % 2 ? 0 : 1 + rng() % 255);
   return c;
 }
@@ -255,7 +255,7 @@ void run_cases(bool scaled, uint32_t seed, int count) {
     CompositorState slow = c.st;
     slow.src = c.same ? expected.get() : expected_src.get();
     slow.dst = expected.get();
-    compositor_render(&fast, 0);
+    compositor_render(fast, 0);
     reference::render(slow);
 
     const std::string name = std::string(scaled ? "scaled" : "one_to_one") + "_" +
@@ -299,7 +299,7 @@ TEST_P(EachLevel, FeedbackZoomOntoItselfMatchesReference) {
     CompositorState slow = st;
     st.src = st.dst = img.get();
     slow.src = slow.dst = expected.get();
-    compositor_render(&st, 0);
+    compositor_render(st, 0);
     reference::render(slow);
     ASSERT_TRUE(test_util::images_equal(*img, *expected, "feedback_zoom_" + std::to_string(n)))
         << "inset " << inset << " smooth " << int(st.smooth);

@@ -83,16 +83,17 @@ inline void render(const CompositorState& st) {
       for (int64_t i = 0; i < w; ++i) {
         const int64_t x = st.dst_x + i, y = st.dst_y + j;
         if (x < 0 || y < 0) continue;
-        if (st.blend == 2 && k == 1) {
+        const int rule = static_cast<int>(st.blend);
+        if (rule == 2 && k == 1) {
           dst_px(x, y) = 0;
           continue;
         }
-        if (st.blend > 2 || k == 1) continue;
+        if (rule > 2 || k == 1) continue;
         const int64_t sx = st.src_x + i, sy = st.src_y + j;
         if (sx < 0 || sy < 0 || sx >= src.width || sy >= src.height) continue;
         const uint32_t s = src_px(sx, sy);
         uint32_t& d = dst_px(x, y);
-        d = st.blend == 0 ? blend0(s, d, k) : st.blend == 1 ? blend1(s, d, k) : blend2(s, k);
+        d = rule == 0 ? blend0(s, d, k) : rule == 1 ? blend1(s, d, k) : blend2(s, k);
       }
     }
     return;

@@ -31,29 +31,10 @@ void reference_row_smear(Image& image, int32_t row, int32_t span) {
 }
 
 void column_smear(Image* image, int32_t column, int32_t span) {
-  EffectObject* object = effect_create(column_smear_init, nullptr);
-  *static_cast<ColumnSmearState*>(object->state) = ColumnSmearState{image, column, span};
-  object->render(object->state, 0);
-  effect_free(object);
+  fx_levels::render_object(ColumnSmearState{image, column, span});
 }
 
-void row_smear(Image* image, int32_t row, int32_t span) {
-  EffectObject* object = effect_create(row_smear_init, nullptr);
-  *static_cast<RowSmearState*>(object->state) = RowSmearState{image, row, span};
-  object->render(object->state, 0);
-  effect_free(object);
-}
-
-TEST(Smear, ObjectsFollowTheEffectContract) {
-  for (EffectInitFn init : {column_smear_init, row_smear_init}) {
-    EffectObject* object = effect_create(init, nullptr);
-    EXPECT_EQ(object->init, init);
-    EXPECT_EQ(object->update, nullptr);
-    ASSERT_NE(object->state, nullptr);
-    object->render(object->state, 0);  // zero-filled state: no image, nothing happens
-    effect_free(object);
-  }
-}
+void row_smear(Image* image, int32_t row, int32_t span) { fx_levels::render_object(RowSmearState{image, row, span}); }
 
 TEST(Smear, ColumnSpansFillTheNamedColumns) {
   FencedImage image(30, 4);

@@ -13,9 +13,15 @@ constexpr int32_t cues[4] = {112000, 120000, 128000, 136000};
 
 class BlurredSequenceScene : public ShowFixture {
  protected:
-  // Blur records share one layout: src, dst, size.
-  Image* blur_src() { return state_at<HorizontalBlurState>(0)->src; }
-  int32_t blur_size() { return state_at<HorizontalBlurState>(0)->size; }
+  // The scene's blur, horizontal or vertical by cue.
+  Image* blur_src() {
+    if (auto* h = state_at<HorizontalBlurState>(0)) return h->src;
+    return state_at<VerticalBlurState>(0)->src;
+  }
+  int32_t blur_size() {
+    if (auto* h = state_at<HorizontalBlurState>(0)) return h->size;
+    return state_at<VerticalBlurState>(0)->size;
+  }
   CompositorState* lead() { return state_at<CompositorState>(3); }
   CompositorState* echo() { return state_at<CompositorState>(4); }
   AddFillState* flash() { return state_at<AddFillState>(list_length() - 1); }

@@ -39,7 +39,7 @@ TEST_F(DesignTest, EightObjectsAndTheWhiteFirstFrame) {
     EXPECT_EQ(word(i)->opacity, opacities[i]);
   }
   EXPECT_EQ(ghost()->src, picture(8));
-  EXPECT_EQ(ghost()->blend, 1);
+  EXPECT_EQ(ghost()->blend, blend::add);
   EXPECT_EQ(flash()->colour, 0xFFFFFFFFu);
   EXPECT_EQ(word(0)->dst_y, 300);  // below the bottom edge: draws nothing
   EXPECT_EQ(word(1)->dst_y, 0);

@@ -32,7 +32,7 @@ TEST_F(EventOpeningTest, NineObjectsInProcessingOrder) {
   Image* back_buffer = back();
   const auto* clear = state_at<CompositorState>(0);
   EXPECT_EQ(clear->src, back_buffer);
-  EXPECT_EQ(clear->blend, 2);
+  EXPECT_EQ(clear->blend, blend::replace);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(word(i)->src, picture(i));
   EXPECT_EQ(fill(2)->colour, 0xFF494335u);
   EXPECT_EQ(blur()->dst, screen());

@@ -78,7 +78,7 @@ TEST_F(EyeZoomScene, WordsTrembleInTurnFromTheirStarts) {
 
 TEST_F(EyeZoomScene, InterlacedCloseFromBothEdges) {
   run(cue + 7000);
-  const uint8_t* m = interlace()->mask;
+  const uint8_t* m = interlace()->mask.data();
   for (int32_t i = 0; i < 300; ++i) {
     const bool top = i < 100 && i % 2 == 0;
     const bool bottom = i > 200 && (299 - i) % 2 == 0;

@@ -47,7 +47,7 @@ TEST_F(FuelWindowScene, FirstFrame) {
   EXPECT_EQ(right_line()->x, 133);
   EXPECT_EQ(left_line()->x, 0);
   for (int order = 4; order <= 7; ++order) EXPECT_EQ(word(order)->opacity, 0) << order;
-  const uint8_t* m = mask()->mask;
+  const uint8_t* m = mask()->mask.data();
   EXPECT_EQ(std::count(m, m + 133, 0), 133);
   EXPECT_EQ(std::count(m + 133, m + 400, 160), 267);
 }
@@ -69,7 +69,7 @@ TEST_F(FuelWindowScene, WindowAtTheRightStop) {
   run(cue + 4600);
   EXPECT_EQ(window()->dst_x, 267);
   EXPECT_EQ(right_line()->x, 399);
-  const uint8_t* m = mask()->mask;
+  const uint8_t* m = mask()->mask.data();
   EXPECT_EQ(std::count(m, m + 267, 160), 267);
   EXPECT_EQ(std::count(m + 267, m + 400, 0), 133);
 }

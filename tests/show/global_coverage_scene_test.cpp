@@ -104,7 +104,7 @@ TEST_F(GlobalCoverageScene, PhoneBoxBlinksAfterThreeSeconds) {
 
 TEST_F(GlobalCoverageScene, SideBordersLeaveALineAfterEachBorder) {
   run({cue + 1500, cue + 1999, cue + 2500});
-  const uint8_t* m = borders()->mask;
+  const uint8_t* m = borders()->mask.data();
   // At 1999 ms n = 110: bytes 0..109 dimmed, 110 untouched, 111 a bright line.
   EXPECT_EQ(std::count(m, m + 110, 192), 110);
   EXPECT_EQ(m[110], 255);  // byte n is never written: still the builder's 255

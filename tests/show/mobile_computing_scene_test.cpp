@@ -39,7 +39,7 @@ TEST_F(MobileComputingScene, FirstFrame) {
   EXPECT_EQ(flash()->colour, 0xFFFFFFFFu);
   EXPECT_EQ(back()->src, picture(60));
   EXPECT_EQ(back()->opacity, 255);
-  EXPECT_EQ(back()->blend, 1);
+  EXPECT_EQ(back()->blend, blend::add);
   EXPECT_EQ(front()->opacity, 0);
   EXPECT_EQ(mobile()->opacity, 0);
   EXPECT_EQ(computing()->opacity, 0);
@@ -93,7 +93,7 @@ TEST_F(MobileComputingScene, CaptionsSwitchPicturesAtTheHalf) {
 
 TEST_F(MobileComputingScene, LetterboxBandsKeepTheLastFrameBeforeTwoSeconds) {
   run({cue + 1000, cue + 1960, cue + 2000, cue + 3000});
-  const uint8_t* mask = bands()->mask;
+  const uint8_t* mask = bands()->mask.data();
   EXPECT_EQ(std::count(mask, mask + 300, 127), 2 * 78);
   EXPECT_EQ(mask[77], 127);
   EXPECT_EQ(mask[78], 255);
@@ -103,7 +103,7 @@ TEST_F(MobileComputingScene, LetterboxBandsKeepTheLastFrameBeforeTwoSeconds) {
 
 TEST_F(MobileComputingScene, LetterboxBandsReachSeventyNineRows) {
   run({cue + 1975, cue + 2100});
-  const uint8_t* mask = bands()->mask;
+  const uint8_t* mask = bands()->mask.data();
   EXPECT_EQ(std::count(mask, mask + 300, 127), 2 * 79);
 }
 

@@ -34,7 +34,7 @@ TEST_F(PresentsTest, SevenObjectsAndFirstFrame) {
                                               compositor_init, compositor_init,  horizontal_blur_init};
   EXPECT_EQ(list_types(), expected);
   EXPECT_EQ(photo()->src, picture(4));
-  EXPECT_EQ(photo()->blend, 2);
+  EXPECT_EQ(photo()->blend, blend::replace);
   EXPECT_EQ(photo()->src_x, 139);
   EXPECT_EQ(frame()->w, 400);
   EXPECT_EQ(frame()->h, 300);
@@ -65,9 +65,9 @@ TEST_F(PresentsTest, FrameClosesFromBothSides) {
     const bool open = i == 154 || (i >= 157 && i <= 356) || i == 359;
     ASSERT_EQ(frame()->mask[i], open ? 255 : 192) << i;
   }
-  const std::vector<uint8_t> closed(frame()->mask, frame()->mask + 400);
+  const MaskBytes closed = frame()->mask;
   run(cue + 6000);
-  EXPECT_EQ(std::vector<uint8_t>(frame()->mask, frame()->mask + 400), closed);
+  EXPECT_EQ(frame()->mask, closed);
 
   // t = 6000: opacity 187 everywhere; a dimmed and an open column.
   const Image* ship = picture(4);

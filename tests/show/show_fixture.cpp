@@ -122,19 +122,19 @@ void ShowFixture::start(int cue, int32_t t) {
 
 int ShowFixture::list_length() {
   int n = 0;
-  for (ListNode* node = show().display_list.head(); node != nullptr; node = node->next) ++n;
+  for (ListNode* node = show().display_list.head(); node != nullptr; node = node->next.get()) ++n;
   return n;
 }
 
 EffectObject* ShowFixture::object_at(int n) {
   ListNode* node = show().display_list.head();
-  for (int i = 0; i < n && node != nullptr; ++i) node = node->next;
-  return node == nullptr ? nullptr : node->object;
+  for (int i = 0; i < n && node != nullptr; ++i) node = node->next.get();
+  return node == nullptr ? nullptr : node->object.get();
 }
 
 std::vector<EffectInitFn> ShowFixture::list_types() {
   std::vector<EffectInitFn> types;
-  for (ListNode* node = show().display_list.head(); node != nullptr; node = node->next) {
+  for (ListNode* node = show().display_list.head(); node != nullptr; node = node->next.get()) {
     types.push_back(node->object->init);
   }
   return types;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/effect.h"
+#include "core/effect_type.h"
 #include "core/frame.h"
 #include "image/image.h"
 #include "show/scene.h"
@@ -49,17 +50,18 @@ class ShowFixture : public ::testing::Test {
   int list_length();
   // The n-th object in processing order (0 = head); null past the end.
   EffectObject* object_at(int n);
+  // Its state record; null past the end or when it is of another type.
   template <class State>
   State* state_at(int n) {
     EffectObject* object = object_at(n);
-    return object == nullptr ? nullptr : static_cast<State*>(object->state);
+    return object == nullptr ? nullptr : effect_state<State>(*object);
   }
   // The init functions (types) of the display list, head first.
   std::vector<EffectInitFn> list_types();
   // The current scene's record.
   template <class Record>
   Record& scene_record() {
-    return static_cast<Record&>(*static_cast<Scene*>(show().display_list.scene()));
+    return dynamic_cast<Record&>(*show().display_list.scene());
   }
 
   Image* picture(int32_t id) { return show().picture(id); }

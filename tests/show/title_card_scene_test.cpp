@@ -49,7 +49,7 @@ TEST_F(TitleCardTest, BlinkingPictureAndSingleTitlePixel) {
 TEST_F(TitleCardTest, ZoomBarAndGrowth) {
   run(cue + 501);
   EXPECT_EQ(bar()->dst_w, 0);  // zero-sized: draws nothing
-  EXPECT_EQ(bar()->blend, 2);
+  EXPECT_EQ(bar()->blend, blend::replace);
   run(cue + 949);
   EXPECT_EQ(zoom()->src_w, 40);
   EXPECT_EQ(zoom()->src_h, 30);

@@ -36,7 +36,7 @@ TEST_F(TrainTest, FourteenObjectsAndTheFirstFrame) {
     EXPECT_EQ(order(n)->opacity, 0) << n;
   }
   EXPECT_EQ(order(2)->dst_x, 400);
-  EXPECT_EQ(order(12)->blend, 1);
+  EXPECT_EQ(order(12)->blend, blend::add);
   EXPECT_EQ(order(13)->dst_y, 200);
   EXPECT_EQ(flash()->colour, 0xFFFFFFFFu);
   EXPECT_EQ(screen_pixel(0, 0), 0xFFFFFFFFu);
