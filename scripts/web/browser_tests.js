@@ -1,7 +1,8 @@
 // Browser tests of the web build: the page in headless Chromium against the
 // native offline renderer. Run by scripts/web/test.sh, which serves the site:
-//   node scripts/web/browser_tests.js SITE_URL CAPTURE_EXE DATA_DIR
-// (DATA_DIR: the show data the site was built with, build/data).
+//   node scripts/web/browser_tests.js SITE_URL CAPTURE_EXE DATA_DIR TROUBLED_URL
+// (DATA_DIR: the show data the site was built with, build/data; TROUBLED_URL:
+// scripts/web/troubled_server.py serving the same site).
 // Prints one line per test and "N passed, N failed"; exits 1 on a failure.
 'use strict';
 const { spawn } = require('child_process');
@@ -12,7 +13,7 @@ const path = require('path');
 const zlib = require('zlib');
 const { Browser, sleep } = require('./cdp.js');
 
-const [siteUrl, captureExe, dataDir] = process.argv.slice(2);
+const [siteUrl, captureExe, dataDir, troubledUrl] = process.argv.slice(2);
 const frameBytes = 400 * 300 * 4;
 
 // ---- the native side ----------------------------------------------------
@@ -151,15 +152,16 @@ function check(condition, message) {
   if (!condition) throw new Error(message);
 }
 
-async function openPage(query = '') {
+async function openPage(query = '', site = siteUrl) {
   const page = await browser.newPage({ width: 800, height: 600 });
-  await page.goto(`${siteUrl}/index.html${query}`);
+  await page.goto(`${site}/index.html${query}`);
   return page;
 }
 
-// Runs `body` on a new page; the page must log no error unless `errorsExpected`.
-async function withPage(query, body, { errorsExpected = false } = {}) {
-  const page = await openPage(query);
+// Runs `body` on a new page of `site`; the page must log no error unless
+// `errorsExpected`.
+async function withPage(query, body, { errorsExpected = false, site = siteUrl } = {}) {
+  const page = await openPage(query, site);
   try {
     const note = await body(page);
     check(errorsExpected || page.errors.length === 0, 'the console shows errors: ' + page.errors.join(' | '));
@@ -396,6 +398,34 @@ async function main() {
       const error = await page.waitFor('window.savaError', 60000, 'the error');
       check(error.split('\n').length === 1 && /--fps/.test(error), `the page says "${error}"`);
     }, { errorsExpected: true }));
+
+  // A download that fails is reported within seconds, with a way to try
+  // again that works once the server has the file.
+  const troubles = [
+    { place: 'missing', reason: /404/ },
+    { place: 'short', reason: /incomplete/ },
+    { place: 'stalled', reason: /nothing arrived/ },
+    { place: 'second-time', reason: /404/, retried: true },
+  ];
+  for (const t of troubles) {
+    await test(`sava.data ${t.place}: the page says so within 10 s and offers to try again`, () =>
+      withPage('', async (page) => {
+        const error = await page.evaluate(`new Promise((resolve) => {
+          const started = Date.now();
+          const look = () => window.savaError || Date.now() - started > 10000 ? resolve(window.savaError) : setTimeout(look, 50);
+          look();
+        })`);
+        check(error && t.reason.test(error), `the page says "${error}"`);
+        const shown = await page.evaluate("document.getElementById('status').textContent");
+        check(shown === error, `the page shows "${shown}"`);
+        check(!(await page.evaluate("document.getElementById('retry').hidden")), 'no button to try again');
+        if (t.retried) {
+          await page.click('#retry');
+          await page.waitFor('window.savaReady', 120000, 'the show ready after trying again');
+        }
+        return error;
+      }, { errorsExpected: true, site: `${troubledUrl}/${t.place}` }));
+  }
 
   await browser.close();
   const passed = results.filter(Boolean).length;

@@ -69,8 +69,8 @@ const PlayerOption player_option_table[] = {
     {"--windowed", nullptr, nullptr, "play in a window instead of full screen", set_windowed},
     {"--scale", nullptr, "N", "make the window N times larger (1 to 16), every pixel kept sharp", set_scale},
     {"--data", nullptr, "DIR",
-     "read the pictures and the soundtrack from DIR (otherwise from data/ in the working folder when there is "
-     "one, else from the installed data)",
+     "read the pictures and the soundtrack from DIR (otherwise from data/ in the working folder when it holds "
+     "the show's soundtrack, else from the installed data)",
      set_data},
     {"--from", nullptr, "MS",
      "start at show time MS (whole milliseconds): the scenes due by then are set up at once and the music "

@@ -30,9 +30,7 @@ const char* file_name(const char* table_path) {
 
 }  // namespace
 
-std::string find_data_folder(const std::string& given) {
-  if (!given.empty()) return given;
-  if (is_folder("data")) return "data";
+std::string installed_data_folder() {
   std::error_code ec;
   const fs::path program = fs::read_symlink("/proc/self/exe", ec);
   if (!ec) {
@@ -40,7 +38,18 @@ std::string find_data_folder(const std::string& given) {
     if (is_folder(beside)) return beside.lexically_normal().string();
   }
   if (is_folder(SAVA_INSTALLED_DATA_DIR)) return SAVA_INSTALLED_DATA_DIR;
-  return "data";
+  return "";
+}
+
+std::string choose_data_folder(const std::string& given, const std::string& installed) {
+  if (!given.empty()) return given;
+  std::error_code ec;
+  if (fs::is_regular_file(::soundtrack_path, ec)) return "data";
+  return installed.empty() ? "data" : installed;
+}
+
+std::string find_data_folder(const std::string& given) {
+  return given.empty() ? choose_data_folder(given, installed_data_folder()) : given;
 }
 
 ShowFiles::ShowFiles(const std::string& folder) {

@@ -7,11 +7,21 @@
 #include "show/show_files.h"
 
 // The folder of the show's files: `given` when not empty; else "data" when
-// the working folder has a folder data/; else the installed data folder,
-// found beside the program (<prefix>/bin/../share/sava/data, so that a moved
-// installation still finds its data) or else under the prefix the program
-// was built for; else "data", whose missing files are then named as such.
+// the working folder has a data/ that holds the show's soundtrack (a data/
+// of anything else, as in many a home folder, does not count); else the
+// installed data folder; else "data", whose missing files are then named as
+// such.
 std::string find_data_folder(const std::string& given);
+
+// The choice of find_data_folder with `installed` as the installed data
+// folder (empty: none).
+std::string choose_data_folder(const std::string& given, const std::string& installed);
+
+// The installed data folder, found beside the program
+// (<prefix>/bin/../share/sava/data, so that a moved installation still finds
+// its data) or else under the prefix the program was built for; empty when
+// neither is there.
+std::string installed_data_folder();
 
 // The paths of the show's files in a folder. In the folder "data" they are
 // the picture table's own paths and soundtrack_path, as the start-up

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "support/child_process.h"
 #include "support/files.h"
+#include "stale_parts.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -53,6 +55,30 @@ TEST(AssetsInterrupted, EarlierSoundtrackSurvivesAndNoTemporaryFileStays) {
     EXPECT_TRUE(read_file(data / "rinnu.mp3") == earlier);
     EXPECT_FALSE(has_temporary_file(data));
   }
+}
+
+// Only the generator's own leftovers go: its output names, of processes
+// that no longer run (no process has an id near a thousand million).
+TEST(AssetsLeftovers, OnlyTheGeneratorsOwnTemporaryFilesOfEndedRunsAreRemoved) {
+  const std::string live = std::to_string(::getppid());
+  const struct {
+    std::string name;
+    bool removed;
+  } files[] = {
+      {"yrh.png.part999999999", true},
+      {"rinnu.mp3.part999999998", true},
+      {"thesis.part99999", false},
+      {"backup.part1234567", false},
+      {"notes.png.part999999999", false},  // not a name the generator writes
+      {"yrh.png.part" + live, false},       // a run that is still going
+      {"yrh.png.partial", false},
+      {"yrh.png.part", false},
+      {"yrh.png", false},
+  };
+  ScratchDir dir;
+  for (const auto& file : files) write_file(dir.file(file.name), {'x'});
+  assets::remove_stale_parts(dir.path());
+  for (const auto& file : files) EXPECT_EQ(fs::exists(dir.file(file.name)), !file.removed) << file.name;
 }
 
 }  // namespace

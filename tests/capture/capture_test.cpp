@@ -1,12 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -287,6 +296,155 @@ TEST_F(Capture, UnusableOutputsFailBeforeRenderingAndFailuresLeaveNoPartialFile)
     EXPECT_EQ(run.err.substr(run.err.size() - c.message.size()), c.message) << run.err;
     std::filesystem::remove_all(path("f"));  // frames made before the failure are whole
     EXPECT_EQ(names_in(dir_.path()), before);
+  }
+}
+
+// Reads a FIFO on a thread until its writer closes it. A writer that never
+// comes is stood in for at the end, through a descriptor held on the FIFO
+// itself (its name may have been replaced meanwhile).
+class FifoReader {
+ public:
+  explicit FifoReader(const std::string& path) : hold_(::open(path.c_str(), O_RDONLY | O_NONBLOCK)) {
+    reader_ = std::thread([this, path] {
+      const int fd = ::open(path.c_str(), O_RDONLY);
+      char buffer[65536];
+      for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;) bytes_.insert(bytes_.end(), buffer, buffer + n);
+      if (fd >= 0) ::close(fd);
+    });
+  }
+  ~FifoReader() { finish(); }
+  const std::vector<uint8_t>& finish() {
+    if (reader_.joinable()) {
+      const int writer = ::open(("/proc/self/fd/" + std::to_string(hold_)).c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) ::close(writer);
+      reader_.join();
+      ::close(hold_);
+    }
+    return bytes_;
+  }
+
+ private:
+  int hold_;
+  std::thread reader_;
+  std::vector<uint8_t> bytes_;
+};
+
+mode_t file_type(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 ? status.st_mode & S_IFMT : 0;
+}
+
+bool starts_with(const std::vector<uint8_t>& bytes, const std::string& start) {
+  return bytes.size() >= start.size() && std::equal(start.begin(), start.end(), bytes.begin(),
+                                                    [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
+}
+
+// 1000 to 1100 ms at 60 fps: six frames and 4410 sound frames.
+constexpr size_t six_frames = 6 * frame_words * 4;
+constexpr size_t wav_bytes = 44 + 4410 * 4;
+
+// Every kind of output path: files are replaced under a temporary name, links
+// followed to them; devices, FIFOs, descriptors and "-" are written into as
+// they are; a folder is refused before anything is rendered (the data here is
+// missing, so a refusal after the start-up would name the soundtrack).
+TEST_F(Capture, EveryKindOfOutputGetsItsBytesAndKeepsItsKind) {
+  struct Case {
+    const char* what;
+    std::function<bool()> make;  // false: cannot be made here (not root)
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+    std::function<void(const CaptureRun&, const std::vector<uint8_t>& fifo)> check;
+  };
+  const std::string dir = dir_.path();
+  auto node = [dir](const char* name, int minor) {
+    return [dir, name, minor] { return ::mknod((dir + "/" + name).c_str(), S_IFCHR | 0666, makedev(1, minor)) == 0; };
+  };
+  auto fifo = [dir](const char* link) {
+    return [dir, link] {
+      return ::mkfifo((dir + "/fifo").c_str(), 0666) == 0 && (*link == '\0' || ::symlink("fifo", (dir + "/" + link).c_str()) == 0);
+    };
+  };
+  auto link = [dir](const char* name, const char* target) {
+    return [dir, name, target] { return ::symlink(target, (dir + "/" + name).c_str()) == 0; };
+  };
+  auto old_file = [dir](const char* name) {
+    return [dir, name] {
+      write_file(dir + "/" + name, {'o', 'l', 'd'});
+      return true;
+    };
+  };
+  auto kept = [this](const char* name, mode_t type) { EXPECT_EQ(file_type(path(name)), type) << name; };
+  const std::vector<std::string> range = {"--from", "1000", "--to", "1100"};
+  const std::vector<Case> cases = {
+      {"a character device", node("null", 3), {"--raw", "null"}, 0, "",
+       [&](const CaptureRun&, const std::vector<uint8_t>&) { kept("null", S_IFCHR); }},
+      {"a full device", node("full", 7), {"--wav", "full"}, 1, "sava-capture: full: No space left on device\n",
+       [&](const CaptureRun&, const std::vector<uint8_t>&) { kept("full", S_IFCHR); }},
+      {"a FIFO", fifo(""), {"--raw", "fifo"}, 0, "",
+       [&](const CaptureRun&, const std::vector<uint8_t>& read) {
+         EXPECT_EQ(read.size(), six_frames);
+         kept("fifo", S_IFIFO);
+       }},
+      {"a link to a FIFO", fifo("sound"), {"--wav", "sound"}, 0, "",
+       [&](const CaptureRun&, const std::vector<uint8_t>& read) {
+         EXPECT_EQ(read.size(), wav_bytes);
+         EXPECT_TRUE(starts_with(read, "RIFF"));
+         kept("sound", S_IFLNK);
+         kept("fifo", S_IFIFO);
+       }},
+      {"a link to a descriptor", link("out", "/proc/self/fd/1"), {"--sheet", "out"}, 0, "",
+       [&](const CaptureRun& run, const std::vector<uint8_t>&) {
+         EXPECT_TRUE(starts_with(run.out, "\x89PNG"));
+         kept("out", S_IFLNK);
+       }},
+      {"raw frames to -", nullptr, {"--raw", "-"}, 0, "",
+       [&](const CaptureRun& run, const std::vector<uint8_t>&) { EXPECT_EQ(run.out.size(), six_frames); }},
+      {"sound to -", nullptr, {"--wav", "-"}, 0, "",
+       [&](const CaptureRun& run, const std::vector<uint8_t>&) {
+         ASSERT_EQ(run.out.size(), wav_bytes);
+         EXPECT_EQ(run.out[40] | run.out[41] << 8 | run.out[42] << 16, 4410 * 4);  // the size, told up front
+       }},
+      {"a sheet to -", nullptr, {"--sheet", "-"}, 0, "",
+       [&](const CaptureRun& run, const std::vector<uint8_t>&) { EXPECT_TRUE(starts_with(run.out, "\x89PNG")); }},
+      {"a file", old_file("old.raw"), {"--raw", "old.raw"}, 0, "",
+       [&](const CaptureRun&, const std::vector<uint8_t>&) { EXPECT_EQ(read_file(path("old.raw")).size(), six_frames); }},
+      {"a link to a file", [&] { return old_file("old.wav")() && link("new.wav", "old.wav")(); }, {"--wav", "new.wav"}, 0,
+       "",
+       [&](const CaptureRun&, const std::vector<uint8_t>&) {
+         kept("new.wav", S_IFLNK);
+         EXPECT_EQ(read_file(path("old.wav")).size(), wav_bytes);
+       }},
+      {"a folder", [&] { return std::filesystem::create_directory(path("f.raw")); },
+       {"--raw", "f.raw", "--data", "nowhere"}, 1, "sava-capture: f.raw: Is a directory\n", nullptr},
+      {"a folder for the video", [&] { return std::filesystem::create_directory(path("f.mp4")); },
+       {"--video", "f.mp4", "--data", "nowhere"}, 1, "sava-capture: f.mp4: Is a directory\n", nullptr},
+      {"frames without the data", nullptr, {"--frames", "a/b/c", "--data", "nowhere"}, 1,
+       "Couldn't open MP3 file nowhere/rinnu.mp3\n",
+       [&](const CaptureRun&, const std::vector<uint8_t>&) { EXPECT_FALSE(std::filesystem::exists(path("a"))); }},
+  };
+  const std::vector<std::string> before = names_in(dir);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.make && !c.make()) {
+      if (errno != EPERM) ADD_FAILURE() << "cannot make the output: " << std::strerror(errno);
+      continue;  // device nodes need root
+    }
+    std::optional<FifoReader> reader;
+    if (file_type(path("fifo")) == S_IFIFO) reader.emplace(path("fifo"));
+    std::vector<std::string> args = range;
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CaptureRun run = capture(dir, args);
+    const std::vector<uint8_t> read = reader ? reader->finish() : std::vector<uint8_t>{};
+    EXPECT_EQ(run.status, c.status) << run.err;
+    if (c.status != 0) {
+      EXPECT_EQ(run.err, c.err);
+    }
+    if (c.check) c.check(run, read);
+    for (const std::string& name : names_in(dir)) EXPECT_EQ(name.find(".part"), std::string::npos) << name;
+    for (const std::string& name : names_in(dir)) {
+      if (std::find(before.begin(), before.end(), name) == before.end()) std::filesystem::remove_all(path(name));
+    }
   }
 }
 

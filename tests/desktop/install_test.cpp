@@ -1,11 +1,13 @@
 // The installed tree: `cmake --install` into a fresh prefix lays out the
 // programs, the data, the desktop entry and the manual pages, and the
-// installed programs find their data from any working folder, also once the
-// tree has been moved elsewhere.
+// installed programs find their data from any working folder (also one with
+// a data/ folder of its own, as many a home folder has), also once the tree
+// has been moved elsewhere.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(InstalledTree, ProgramsFindTheInstalledDataFromAnEmptyFolder) {
+TEST(InstalledTree, ProgramsFindTheInstalledDataFromAFolderWithAnotherDataFolder) {
   ScratchDir root;
   const std::string prefix = root.path() + "/prefix";
   ChildLaunch install;
@@ -35,14 +37,14 @@ TEST(InstalledTree, ProgramsFindTheInstalledDataFromAnEmptyFolder) {
     EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
   }
 
-  // The player, started headless from an empty folder, plays until it is
-  // told to stop.
-  const std::string empty = root.path() + "/empty";
-  fs::create_directory(empty);
-  // The sound is recorded in root, outside the empty working folder.
+  // The player, started headless from a folder whose data/ is not the
+  // show's, plays until it is told to stop.
+  const std::string home = root.path() + "/home";
+  fs::create_directories(home + "/data/photos");
+  // The sound is recorded in root, outside the working folder.
   ChildLaunch play = headless_launch(prefix + "/bin/sava", root.path());
   play.args = {"--windowed"};
-  play.working_dir = empty;
+  play.working_dir = home;
   play.signal = SIGTERM;
   play.signal_when = once_played(root.path(), 4);
   play.timeout_ms = 120000;
@@ -57,11 +59,12 @@ TEST(InstalledTree, ProgramsFindTheInstalledDataFromAnEmptyFolder) {
   fs::rename(prefix, moved);
   ChildLaunch capture = headless_launch(moved + "/bin/sava-capture", root.path());
   capture.args = {"--to", "100", "--null"};
-  capture.working_dir = empty;
+  capture.working_dir = home;
   const ChildRun captured = run_child(capture);
   ASSERT_TRUE(captured.exited) << captured.err;
   EXPECT_EQ(captured.exit_status, 0) << captured.err;
-  EXPECT_TRUE(fs::is_empty(empty));
+  // Nothing written there: the folder holds its data/photos/ alone.
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(home), fs::recursive_directory_iterator()), 2);
 }
 
 }  // namespace

@@ -23,3 +23,10 @@ std::string scratch_file(const std::string& name) {
   static const ScratchDir process;
   return process.file(name);
 }
+
+WorkingDir::WorkingDir(const std::string& path) : previous_(fs::current_path().string()) { fs::current_path(path); }
+
+WorkingDir::~WorkingDir() {
+  std::error_code ignored;
+  fs::current_path(previous_, ignored);
+}

@@ -1,6 +1,5 @@
 // sava-assets DIR: writes every picture of the show and the soundtrack into
 // DIR/data/.
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -9,34 +8,10 @@
 #include <string>
 #include <thread>
 
-#include <signal.h>
-#include <unistd.h>
-
 #include "catalogue.h"
 #include "soundtrack.h"
+#include "stale_parts.h"
 #include "temporary_files.h"
-
-namespace {
-
-// Temporary files ("NAME.part<pid>") of earlier runs that were killed
-// outright, where no handler could remove them, would pile up: those of
-// processes that no longer run are removed.
-void remove_stale_parts(const std::string& dir) {
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-    const std::string name = entry.path().filename().string();
-    const size_t part = name.rfind(".part");
-    if (part == std::string::npos || part + 5 == name.size() || name.size() - part > 15) continue;
-    const std::string digits = name.substr(part + 5);
-    if (digits.find_first_not_of("0123456789") != std::string::npos) continue;
-    const long pid = std::stol(digits);
-    if (pid <= 0 || pid == static_cast<long>(::getpid())) continue;
-    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // still running
-    std::filesystem::remove(entry.path(), ec);
-  }
-}
-
-}  // namespace
 
 constexpr const char* usage =
     "usage: sava-assets DIR\n"
@@ -71,7 +46,7 @@ int main(int argc, char** argv) {
   // Interrupted or ended in any other catchable way, the run leaves the
   // files it had not finished nowhere; finished ones are whole.
   temporary_files::remove_on_termination(true);
-  remove_stale_parts(root + "/data");
+  assets::remove_stale_parts(root + "/data");
 
   const auto start = std::chrono::steady_clock::now();
   // The soundtrack is one long job; it runs beside the picture workers.

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,6 +21,7 @@
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
 #include "output_file.h"
+#include "output_folder.h"
 #include "png_write.h"
 #include "progress.h"
 #include "show/cue_table.h"
@@ -67,6 +67,18 @@ int fail(const std::string& message) {
   return 1;
 }
 
+// The bytes of the sound of [from, to): 16-bit stereo sample frames.
+uint64_t sound_bytes(const CaptureOptions& o) {
+  return static_cast<uint64_t>(sample_at_show_time(o.to_ms) - sample_at_show_time(o.from_ms)) * 4;
+}
+
+bool writes_standard_output(const CaptureOptions& o) {
+  for (const std::string* path : {&o.raw_path, &o.wav_path, &o.video_path, &o.sheet_path}) {
+    if (*path == "-") return true;
+  }
+  return false;
+}
+
 // The video's sound: a WAV file in the temporary folder, removed whatever
 // way the capture ends.
 class TemporarySound {
@@ -110,7 +122,7 @@ bool write_sound_file(const std::string& path, const char* sound_path, const Cap
     return false;
   }
   WavWriter wav;
-  if (!wav.open(path, error)) return false;
+  if (!wav.open(path, sound_bytes(o), error)) return false;
   std::vector<int16_t> samples;
   for (int64_t begin = first; begin < last; begin += 44100) {
     if (stop_requested()) {
@@ -146,44 +158,21 @@ bool write_frame_png(const std::string& path, const uint32_t* pixels, std::strin
 
 // Every output of a capture, each claimed before anything is rendered so
 // that an unusable path fails at once, and each under a temporary name until
-// it is complete.
+// it is complete (or written straight into a device, pipe or standard output).
 struct Outputs {
-  OutputFile raw_file;
-  std::FILE* raw = nullptr;  // raw_file's stream or standard output
-  std::string raw_name;
+  OutputFile raw;
+  OutputFolder frames;
   std::optional<WavWriter> wav;
   std::optional<VideoEncoder> video;
   std::optional<TemporarySound> video_sound;
-  OutputFile sheet_file;
+  OutputFile sheet;
 
   bool open(const CaptureOptions& o, std::string* error) {
-    if (!o.raw_path.empty()) {
-      if (o.raw_path == "-") {
-        raw = stdout;
-        raw_name = "standard output";
-      } else {
-        if (!raw_file.open(o.raw_path, error)) return false;
-        raw = raw_file.stream();
-        raw_name = o.raw_path;
-      }
-    }
-    if (!o.frames_dir.empty()) {
-      std::error_code ec;
-      std::filesystem::create_directories(o.frames_dir, ec);
-      if (ec) {
-        *error = o.frames_dir + ": " + ec.message();
-        return false;
-      }
-      // A file made and removed again: the frames can be written there.
-      OutputFile probe;
-      if (!probe.open(o.frames_dir + "/t", error)) {
-        *error = o.frames_dir + ": " + error->substr(error->rfind(": ") + 2);
-        return false;
-      }
-    }
+    if (!o.raw_path.empty() && !raw.open(o.raw_path, error)) return false;
+    if (!o.frames_dir.empty() && !frames.create(o.frames_dir, error)) return false;
     if (!o.wav_path.empty()) {
       wav.emplace();
-      if (!wav->open(o.wav_path, error)) return false;
+      if (!wav->open(o.wav_path, sound_bytes(o), error)) return false;
     }
     if (!o.video_path.empty()) {
       video.emplace();
@@ -191,28 +180,24 @@ struct Outputs {
       video_sound.emplace();
       if (!video_sound->create(error)) return false;
     }
-    if (!o.sheet_path.empty() && !sheet_file.open(o.sheet_path, error)) return false;
+    if (!o.sheet_path.empty() && !sheet.open(o.sheet_path, error)) return false;
     return true;
   }
 
   bool write_raw(const uint32_t* pixels, size_t words, std::string* error) {
-    if (std::fwrite(pixels, sizeof(uint32_t), words, raw) == words) return true;
-    *error = raw_name + ": " + std::strerror(errno);
+    if (std::fwrite(pixels, sizeof(uint32_t), words, raw.stream()) == words) return true;
+    *error = raw.name() + ": " + std::strerror(errno);
     return false;
   }
 
   // Finishes and names every output in turn; stops at the first failure.
-  bool finish(const ContactSheet* sheet, std::string* error) {
-    if (raw == stdout && std::fflush(stdout) != 0) {
-      *error = raw_name + ": " + std::strerror(errno);
-      return false;
-    }
-    if (raw == raw_file.stream() && raw != nullptr && !raw_file.commit(error)) return false;
+  bool finish(const ContactSheet* sheet_pictures, std::string* error) {
+    if (raw.stream() != nullptr && !raw.commit(error)) return false;
     if (wav && !wav->finish(error)) return false;
     if (video && !video->finish(error)) return false;
-    if (sheet != nullptr) {
-      if (!sheet->write(sheet_file.stream(), sheet_file.path(), error)) return false;
-      if (!sheet_file.commit(error)) return false;
+    if (sheet_pictures != nullptr) {
+      if (!sheet_pictures->write(sheet.stream(), sheet.name(), error)) return false;
+      if (!sheet.commit(error)) return false;
     }
     return true;
   }
@@ -281,7 +266,7 @@ int run_capture(const CaptureOptions& o) {
     stats.add(show.next_cue - 1, std::chrono::duration_cast<std::chrono::nanoseconds>(rendered - started).count());
     const uint32_t* frame = reduced_flashing.shown(screen.data(), screen.size(), now);
 
-    if (outputs.raw != nullptr) failed = !outputs.write_raw(frame, screen.size(), &error);
+    if (outputs.raw.stream() != nullptr) failed = !outputs.write_raw(frame, screen.size(), &error);
     if (!failed && !o.frames_dir.empty()) {
       char name[40];
       std::snprintf(name, sizeof name, "/t%0*lld.png", digits, static_cast<long long>(now));
@@ -303,7 +288,7 @@ int run_capture(const CaptureOptions& o) {
   // Finished up to the last frame made, also when stopped; after a failure
   // nothing unfinished is kept (the outputs go with their owners).
   if (!failed) failed = !outputs.finish(sheet ? &*sheet : nullptr, &error);
-  if (o.stats) stats.print(o.raw_path == "-" ? stderr : stdout);
+  if (o.stats) stats.print(writes_standard_output(o) ? stderr : stdout);
 
   if (failed) return fail(error);
   return stop_requested() ? 128 + stop_signal : 0;

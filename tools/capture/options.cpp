@@ -67,8 +67,8 @@ const CaptureOption capture_option_table[] = {
     {"--fps", nullptr, "N[/D]", "frames per second (default 60); frame i is shown at from + i * 1000 * D / N ms",
      set_plan<set_capture_fps>},
     {data_option, nullptr, "DIR",
-     "read the show's files from DIR (otherwise from data/ in the working folder when there is one, else from the "
-     "installed data)",
+     "read the show's files from DIR (otherwise from data/ in the working folder when it holds the show's "
+     "soundtrack, else from the installed data)",
      set_path<&CaptureOptions::data_dir, data_option>},
     {"--reduce-flashing", nullptr, nullptr, "the show with reduced flashing: dimmed where it flashes fast",
      set_reduce_flashing},
@@ -76,11 +76,11 @@ const CaptureOption capture_option_table[] = {
      set_path<&CaptureOptions::raw_path, raw_option>, "Outputs (at least one):"},
     {frames_option, nullptr, "DIR", "one PNG file per frame, named by show time",
      set_path<&CaptureOptions::frames_dir, frames_option>},
-    {wav_option, nullptr, "FILE", "the soundtrack as heard", set_path<&CaptureOptions::wav_path, wav_option>},
-    {video_option, nullptr, "FILE.mp4", "H.264 and AAC through ffmpeg",
+    {wav_option, nullptr, "FILE|-", "the soundtrack as heard", set_path<&CaptureOptions::wav_path, wav_option>},
+    {video_option, nullptr, "FILE.mp4|-", "H.264 and AAC through ffmpeg",
      set_path<&CaptureOptions::video_path, video_option>},
     {"--scale", nullptr, "N", "enlarge the video N times (1 to 16), every pixel kept sharp", set_scale},
-    {sheet_option, nullptr, "FILE.png", "a contact sheet", set_path<&CaptureOptions::sheet_path, sheet_option>},
+    {sheet_option, nullptr, "FILE.png|-", "a contact sheet", set_path<&CaptureOptions::sheet_path, sheet_option>},
     {"--null", nullptr, nullptr, "render without writing", set_null},
     {"--stats", nullptr, nullptr, "print render times per scene", set_stats},
     {"--help", "-h", nullptr, "print this help and end", set_help},
@@ -93,6 +93,11 @@ std::string capture_help_text() {
          "Renders the show offline on a virtual clock, without a window or a sound device.\n"
          "\n" +
          option_help(capture_options()) +
+         "\n"
+         "A file is written under a temporary name (NAME.part<pid>) and gets its name when complete; a symbolic\n"
+         "link to a file keeps pointing at it and that file gets the new content. A device, a FIFO, /dev/fd/N\n"
+         "(or a link to one of them) is written into as it is, and - is standard output (one output at most;\n"
+         "a video there or into a pipe is a fragmented MP4). A folder as an output is refused.\n"
          "\n"
          "Ctrl-C finishes the outputs up to the last frame made; a second one ends the capture at once.\n";
 }
@@ -110,6 +115,14 @@ std::optional<CaptureOptions> parse_capture_options(int argc, const char* const*
                           !o.video_path.empty() || !o.sheet_path.empty() || o.null_output;
   if (!any_output) {
     *error = "no output given";
+    return std::nullopt;
+  }
+  int to_standard_output = 0;
+  for (const std::string* path : {&o.raw_path, &o.wav_path, &o.video_path, &o.sheet_path}) {
+    to_standard_output += *path == "-" ? 1 : 0;
+  }
+  if (to_standard_output > 1) {
+    *error = "only one output can go to standard output (-)";
     return std::nullopt;
   }
   if (!capture_plan_complete(o, error)) return std::nullopt;

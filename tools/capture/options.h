@@ -25,7 +25,7 @@ struct CaptureOptions : CapturePlan {
 
 inline constexpr const char* capture_usage =
     "usage: sava-capture [--from MS] [--to MS] [--fps N[/D]] [--data DIR] [--raw FILE|-] [--frames DIR] "
-    "[--wav FILE] [--video FILE.mp4 [--scale N]] [--null] [--sheet FILE.png] [--stats] [--reduce-flashing]";
+    "[--wav FILE|-] [--video FILE.mp4|- [--scale N]] [--null] [--sheet FILE.png|-] [--stats] [--reduce-flashing]";
 
 // The options, one entry each, from which the parser and the help are made.
 using CaptureOption = Option<CaptureOptions>;

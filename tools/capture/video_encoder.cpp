@@ -53,11 +53,15 @@ bool VideoEncoder::start(int64_t fps_num, int64_t fps_den, int32_t scale, const 
                                    "-framerate", rate,       "-i",               "-",         "-i",      "file:" + wav_path,
                                    "-vf",        filter,     "-c:v",             "libx264",   "-preset", "medium",
                                    "-crf",       "16",       "-c:a",             "aac",       "-b:a",    "192k",
-                                   "-shortest",  "-movflags", "+faststart"};
+                                   "-shortest",  "-movflags"};
+  // A file gets its index at the front, for playing while it downloads; a
+  // pipe or device cannot be gone back over, and gets a fragmented MP4.
+  args.push_back(file_.seekable() ? "+faststart" : "+frag_keyframe+empty_moov+default_base_moof");
   // ffmpeg picks the container by the name's extension (the temporary name
   // keeps it); a name without one gets the MP4 container.
-  if (!has_extension(file_.path())) args.insert(args.end(), {"-f", "mp4"});
-  args.push_back("file:" + file_.temporary_path());
+  const std::string& output = file_.writing_path();
+  if (!has_extension(file_.path()) || !file_.seekable()) args.insert(args.end(), {"-f", "mp4"});
+  args.push_back(file_.kind() == OutputKind::standard_output ? "pipe:1" : "file:" + output);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

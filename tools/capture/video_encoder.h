@@ -1,6 +1,7 @@
 // H.264 + AAC video through the ffmpeg program: raw frames go down a pipe,
 // the sound comes from a WAV file written beforehand. The video is written
-// under a temporary name and gets its own only when ffmpeg has finished it.
+// under a temporary name and gets its own only when ffmpeg has finished it;
+// into a pipe, a device or standard output ffmpeg streams a fragmented MP4.
 #pragma once
 
 #include <sys/types.h>
@@ -19,8 +20,9 @@ class VideoEncoder {
   // Stops an unfinished ffmpeg and removes its file.
   ~VideoEncoder();
 
-  // Claims the video's temporary file beside `path`, so that an unusable
-  // path fails before any rendering.
+  // Claims the video's temporary file beside `path` (or checks that the
+  // device or pipe can be written), so that an unusable path fails before
+  // any rendering.
   bool prepare(const std::string& path, std::string* error);
 
   // Starts ffmpeg writing the prepared file at fps_num/fps_den frames per

@@ -15,7 +15,9 @@ void put32(uint8_t* p, uint32_t v) {
 }
 
 // The canonical 44-byte header of PCM data: RIFF, fmt, data.
-void make_header(uint8_t* h, uint32_t data_bytes) {
+void make_header(uint8_t* h, uint64_t size) {
+  // A RIFF size field holds 32 bits; longer sound keeps the largest size it can say.
+  const uint32_t data_bytes = size > 0xFFFFFFD0u ? 0xFFFFFFD0u : static_cast<uint32_t>(size);
   std::memcpy(h, "RIFF", 4);
   put32(h + 4, 36 + data_bytes);
   std::memcpy(h + 8, "WAVEfmt ", 8);
@@ -34,13 +36,13 @@ std::string reason(const std::string& path) { return path + ": " + std::strerror
 
 }  // namespace
 
-bool WavWriter::open(const std::string& path, std::string* error) {
+bool WavWriter::open(const std::string& path, uint64_t expected_bytes, std::string* error) {
   data_bytes_ = 0;
   if (!file_.open(path, error)) return false;
   uint8_t header[44];
-  make_header(header, 0);
+  make_header(header, expected_bytes);
   if (std::fwrite(header, 1, sizeof header, file_.stream()) != sizeof header) {
-    *error = reason(path);
+    *error = reason(file_.name());
     file_.abandon();
     return false;
   }
@@ -52,7 +54,7 @@ bool WavWriter::write(const std::vector<int16_t>& samples, std::string* error) {
   static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
   if (samples.empty()) return true;
   if (std::fwrite(samples.data(), sizeof(int16_t), samples.size(), file_.stream()) != samples.size()) {
-    *error = reason(file_.path());
+    *error = reason(file_.name());
     return false;
   }
   data_bytes_ += samples.size() * sizeof(int16_t);
@@ -62,15 +64,14 @@ bool WavWriter::write(const std::vector<int16_t>& samples, std::string* error) {
 bool WavWriter::finish(std::string* error) {
   std::FILE* file = file_.stream();
   if (file == nullptr) {
-    *error = file_.path() + ": not open";
+    *error = file_.name() + ": not open";
     return false;
   }
-  // A RIFF size field holds 32 bits; longer captures keep the largest size it can say.
-  const uint32_t bytes = data_bytes_ > 0xFFFFFFD0u ? 0xFFFFFFD0u : static_cast<uint32_t>(data_bytes_);
   uint8_t header[44];
-  make_header(header, bytes);
-  if (std::fseek(file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, file) != sizeof header) {
-    *error = reason(file_.path());
+  make_header(header, data_bytes_);
+  if (file_.seekable() &&
+      (std::fseek(file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, file) != sizeof header)) {
+    *error = reason(file_.name());
     file_.abandon();
     return false;
   }

@@ -1,7 +1,9 @@
 // A 44100 Hz, 16-bit stereo WAV file written as the samples arrive, under a
 // temporary name; finish() fills in the header's sizes and gives the file its
 // name, so an interrupted capture that finishes still leaves a correct file,
-// and one that fails or is killed leaves none.
+// and one that fails or is killed leaves none. Into a pipe, a device or
+// standard output it streams: the header says the expected size from the
+// start, and is not rewritten.
 #pragma once
 
 #include <cstdint>
@@ -17,9 +19,11 @@ class WavWriter {
   WavWriter(const WavWriter&) = delete;
   WavWriter& operator=(const WavWriter&) = delete;
 
-  bool open(const std::string& path, std::string* error);
+  // `expected_bytes`: the sound data that will follow, for the header of a
+  // stream.
+  bool open(const std::string& path, uint64_t expected_bytes, std::string* error);
   bool write(const std::vector<int16_t>& samples, std::string* error);
-  // Writes the final sizes, closes the file and renames it.
+  // Writes the final sizes (into a file), closes the output and renames it.
   bool finish(std::string* error);
   // Removes the unfinished file (also done when the writer goes unfinished).
   void abandon() { file_.abandon(); }

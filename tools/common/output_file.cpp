@@ -1,11 +1,43 @@
 #include "output_file.h"
 
+#include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "temporary_files.h"
+
+namespace {
+
+// The links a path may pass through before it counts as a loop, as the
+// system counts them.
+constexpr int most_links = 40;
+
+// A name of an open descriptor: what it stands for is the descriptor's own
+// business (a pipe, a terminal, a file the shell opened), so it is written
+// into, whatever it is.
+bool names_open_descriptor(const std::string& path) {
+  if (path.rfind("/dev/fd/", 0) == 0) return true;
+  if (path.rfind("/proc/", 0) != 0) return false;
+  // /proc/self/fd/N, /proc/thread-self/fd/N, /proc/PID/fd/N, /proc/PID/task/TID/fd/N.
+  const size_t fd = path.rfind("/fd/");
+  return fd != std::string::npos && path.find('/', fd + 4) == std::string::npos;
+}
+
+std::string folder_of(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return "";
+  return path.substr(0, slash + 1);
+}
+
+bool failed(const std::string& path, int reason, std::string* error) {
+  if (error != nullptr) *error = path + ": " + std::strerror(reason);
+  return false;
+}
+
+}  // namespace
 
 bool has_extension(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -24,57 +56,101 @@ std::string temporary_name(const std::string& path, bool keep_extension) {
   return path + part;
 }
 
+bool find_output_target(const std::string& path, OutputKind* kind, std::string* target, std::string* error) {
+  if (path == "-") {
+    *kind = OutputKind::standard_output;
+    target->clear();
+    return true;
+  }
+  std::string at = path;
+  for (int links = 0; links <= most_links; ++links) {
+    if (names_open_descriptor(at)) {
+      *kind = OutputKind::straight;
+      target->clear();
+      return true;
+    }
+    struct stat status;
+    if (::lstat(at.c_str(), &status) != 0) {
+      // Nothing there yet (also the end of a dangling link): a new file.
+      if (errno != ENOENT) return failed(path, errno, error);
+      *kind = OutputKind::replaced;
+      *target = at;
+      return true;
+    }
+    if (S_ISLNK(status.st_mode)) {
+      char link[PATH_MAX];
+      const ssize_t size = ::readlink(at.c_str(), link, sizeof link - 1);
+      if (size < 0) return failed(path, errno, error);
+      link[size] = '\0';
+      at = link[0] == '/' ? std::string(link) : folder_of(at) + link;
+      continue;
+    }
+    if (S_ISDIR(status.st_mode)) return failed(path, EISDIR, error);
+    *kind = S_ISREG(status.st_mode) ? OutputKind::replaced : OutputKind::straight;
+    if (*kind == OutputKind::replaced) {
+      *target = at;
+    } else {
+      target->clear();
+    }
+    return true;
+  }
+  return failed(path, ELOOP, error);
+}
+
 OutputFile::~OutputFile() { abandon(); }
 
-bool OutputFile::create(const std::string& path, bool keep_extension, std::string* error) {
+bool OutputFile::start(const std::string& path, bool keep_extension, bool open_stream, std::string* error) {
   abandon();
   path_ = path;
-  temporary_ = temporary_name(path, keep_extension);
-  ticket_ = temporary_files::add(temporary_);
   if (error != nullptr) error->clear();
+  if (!find_output_target(path, &kind_, &target_, error)) return false;
+  if (kind_ == OutputKind::standard_output) {
+    if (open_stream) stream_ = stdout;
+    return true;
+  }
+  if (kind_ == OutputKind::straight) {
+    if (!open_stream) return ::access(path.c_str(), W_OK) == 0 || failed(path, errno, error);
+    file_.reset(std::fopen(path.c_str(), "wb"));
+    if (!file_) return failed(path, errno, error);
+    stream_ = file_.get();
+    return true;
+  }
+  temporary_ = temporary_name(target_, keep_extension);
+  ticket_ = temporary_files::add(temporary_);
   file_.reset(std::fopen(temporary_.c_str(), "wb"));
   if (!file_) {
-    if (error != nullptr) *error = path + ": " + std::strerror(errno);
+    const int reason = errno;
     temporary_files::forget(ticket_);
     ticket_ = -1;
     temporary_.clear();
-    return false;
+    return failed(path, reason, error);
   }
-  return true;
-}
-
-bool OutputFile::open(const std::string& path, std::string* error) { return create(path, false, error); }
-
-bool OutputFile::reserve(const std::string& path, std::string* error) {
   // Created here, empty, so that an unusable path fails before any work.
-  if (!create(path, true, error)) return false;
-  file_.reset();
+  if (!open_stream) file_.reset();
+  stream_ = file_.get();
   return true;
 }
+
+bool OutputFile::open(const std::string& path, std::string* error) { return start(path, false, true, error); }
+
+bool OutputFile::reserve(const std::string& path, std::string* error) { return start(path, true, false, error); }
 
 bool OutputFile::commit(std::string* error) {
-  if (temporary_.empty()) {
+  if (kind_ == OutputKind::replaced && temporary_.empty()) {
     if (error != nullptr) *error = path_ + ": not open";
     return false;
   }
-  bool ok = true;
   int reason = 0;
-  if (file_) {
-    if (std::fflush(file_.get()) != 0 || std::ferror(file_.get())) {
-      ok = false;
-      reason = errno;
-    }
-    if (std::fclose(file_.release()) != 0 && ok) {
-      ok = false;
-      reason = errno;
-    }
+  if (stream_ != nullptr) {
+    if (std::fflush(stream_) != 0 || std::ferror(stream_)) reason = errno != 0 ? errno : EIO;
+    if (file_ && std::fclose(file_.release()) != 0 && reason == 0) reason = errno;
+    stream_ = nullptr;
   }
-  if (ok && std::rename(temporary_.c_str(), path_.c_str()) != 0) {
-    ok = false;
+  if (reason == 0 && kind_ == OutputKind::replaced && std::rename(temporary_.c_str(), target_.c_str()) != 0) {
     reason = errno;
   }
-  if (!ok) {
-    if (error != nullptr) *error = path_ + ": " + std::strerror(reason != 0 ? reason : EIO);
+  if (reason != 0) {
+    if (error != nullptr) *error = name() + ": " + std::strerror(reason);
     abandon();
     return false;
   }
@@ -86,6 +162,7 @@ bool OutputFile::commit(std::string* error) {
 
 void OutputFile::abandon() {
   file_.reset();
+  stream_ = nullptr;
   if (!temporary_.empty()) {
     std::remove(temporary_.c_str());
     temporary_.clear();

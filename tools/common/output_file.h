@@ -1,14 +1,33 @@
-// A file written under a temporary name beside its final one and renamed to
-// it only when complete, so that nothing half-written ever carries the final
-// name: not when the tool fails, is interrupted or is killed, nor for a
-// reader that looks while it is being written. Until then the temporary file
-// is on the list of temporary_files.h.
+// An output of a tool. A regular file (or a name that does not exist yet) is
+// written under a temporary name beside its final one and renamed to it only
+// when complete, so that nothing half-written ever carries the final name:
+// not when the tool fails, is interrupted or is killed, nor for a reader that
+// looks while it is being written. Until then the temporary file is on the
+// list of temporary_files.h. A symbolic link is followed: the file it leads
+// to gets the new content that way, in that file's folder, and the link
+// stays. Anything else (a character or block device, a FIFO, an open
+// descriptor's name such as /dev/fd/N or /proc/self/fd/N, or a link to one
+// of these) is written into as it is, never replaced nor removed; "-" is
+// standard output. A folder is refused at once.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
 #include "base/file_handle.h"
+
+// How an output's bytes reach it.
+enum class OutputKind {
+  replaced,         // a file written under a temporary name and renamed
+  straight,         // written into the named device, FIFO or descriptor
+  standard_output,  // "-"
+};
+
+// Where the output `path` goes: its kind and, for `replaced`, the file that
+// gets the content (the end of any chain of links). On failure (a folder, a
+// loop of links, a path that cannot be looked at) sets `error` to
+// "PATH: reason" and returns false.
+bool find_output_target(const std::string& path, OutputKind* kind, std::string* target, std::string* error);
 
 class OutputFile {
  public:
@@ -18,34 +37,45 @@ class OutputFile {
   // Abandons the file unless it was committed.
   ~OutputFile();
 
-  // Creates the temporary file, so that an unusable path fails at once. On
-  // failure sets `error` to "PATH: reason" and returns false.
+  // Creates the temporary file (or opens the device, FIFO or standard
+  // output), so that an unusable path fails at once. On failure sets `error`
+  // to "PATH: reason" and returns false.
   bool open(const std::string& path, std::string* error);
 
-  // Only the temporary name, not opened: for a writer of its own (another
-  // process) that creates the file there. The name keeps the final name's
-  // extension at its end.
+  // Only the name to write, not opened: for a writer of its own (another
+  // process) that creates the file there. A temporary name keeps the final
+  // name's extension at its end.
   bool reserve(const std::string& path, std::string* error);
 
-  std::FILE* stream() const { return file_.get(); }
+  std::FILE* stream() const { return stream_; }
+  OutputKind kind() const { return kind_; }
+  // As given; name() is how messages call it ("standard output" for "-").
   const std::string& path() const { return path_; }
-  const std::string& temporary_path() const { return temporary_; }
+  std::string name() const { return kind_ == OutputKind::standard_output ? "standard output" : path_; }
+  // Where the writer of a reserved output writes: the temporary file, or the
+  // path itself when written straight ("-" for standard output).
+  const std::string& writing_path() const { return kind_ == OutputKind::replaced ? temporary_ : path_; }
+  // Whether the writer can go back and rewrite what it wrote (a file).
+  bool seekable() const { return kind_ == OutputKind::replaced; }
 
   // Flushes and closes the stream (if open) and renames the file to its
   // final name. On failure sets `error` to "PATH: reason", removes the
   // temporary file and returns false.
   bool commit(std::string* error);
 
-  // Closes and removes the temporary file. Safe to call more than once.
+  // Closes the stream and removes the temporary file (a straight output is
+  // only closed). Safe to call more than once.
   void abandon();
 
  private:
-  // Lists the temporary name and creates the file there, open.
-  bool create(const std::string& path, bool keep_extension, std::string* error);
+  bool start(const std::string& path, bool keep_extension, bool open_stream, std::string* error);
 
-  FileHandle file_;
+  FileHandle file_;               // the stream when this object opened it
+  std::FILE* stream_ = nullptr;   // file_ or standard output
+  OutputKind kind_ = OutputKind::replaced;
   std::string path_;
-  std::string temporary_;
+  std::string target_;     // the file renamed over, for `replaced`
+  std::string temporary_;  // listed in temporary_files while not empty
   int ticket_ = -1;
 };
 

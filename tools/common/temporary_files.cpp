@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -48,9 +49,15 @@ void forget(int ticket) {
 }
 
 void remove_all() {
+  const int saved_errno = errno;
+  // The files first, then the folders, inner ones (listed later) first.
   for (Slot& slot : slots) {
     if (slot.state.load() == slot_listed) ::unlink(slot.path);
   }
+  for (int i = slot_count - 1; i >= 0; --i) {
+    if (slots[i].state.load() == slot_listed) ::rmdir(slots[i].path);
+  }
+  errno = saved_errno;
 }
 
 void remove_all_and_die(int signal) {

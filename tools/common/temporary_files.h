@@ -1,4 +1,5 @@
-// Temporary files of a tool, removed whatever way the tool ends: by its own
+// Temporary files of a tool (and folders it made for its outputs, removed
+// when they are left empty), removed whatever way the tool ends: by its own
 // code, at exit, or on a termination signal (hang-up, interrupt, quit,
 // terminate, and a closed pipe where the tool asks for it). The list is kept
 // in fixed storage so that a signal handler can walk it.
@@ -16,7 +17,8 @@ int add(const std::string& path);
 // Takes a path off the list (it was renamed or removed). Safe with -1.
 void forget(int ticket);
 
-// Removes every file on the list. Async-signal-safe.
+// Removes every file on the list, then every folder on it that is empty.
+// Async-signal-safe.
 void remove_all();
 
 // From now on the files on the list are removed at exit, and on each of the

@@ -1,0 +1,58 @@
+#!/usr/bin/env python3
+"""Serves the web site as a troubled server would, for the browser tests:
+  python3 scripts/web/troubled_server.py SITE_DIR PORT
+/PLACE/NAME serves SITE_DIR/NAME, except sava.data, which under
+  /missing/      is not there (404),
+  /short/        is cut to half its size (a site put up incompletely),
+  /stalled/      sends its headers and first bytes, then nothing more,
+  /second-time/  is not there on the first request, and whole after it.
+"""
+import http.server
+import os
+import sys
+import threading
+import time
+
+site, port = sys.argv[1], int(sys.argv[2])
+requests = {}
+lock = threading.Lock()
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def __init__(self, *args, **kwargs):
+        super().__init__(*args, directory=site, **kwargs)
+
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        parts = self.path.split('?')[0].strip('/').split('/', 1)
+        if len(parts) != 2:
+            return self.send_error(404)
+        place, name = parts
+        self.path = '/' + name
+        if name != 'sava.data':
+            return super().do_GET()
+        with lock:
+            requests[place] = requests.get(place, 0) + 1
+            count = requests[place]
+        data = open(os.path.join(site, name), 'rb').read()
+        if place == 'missing' or (place == 'second-time' and count == 1):
+            return self.send_error(404)
+        if place == 'short':
+            data = data[:len(data) // 2]
+        self.send_response(200)
+        self.send_header('Content-Type', 'application/octet-stream')
+        self.send_header('Content-Length', str(len(data)))
+        self.end_headers()
+        if place == 'stalled':
+            self.wfile.write(data[:65536])
+            self.wfile.flush()
+            time.sleep(60)
+            return
+        self.wfile.write(data)
+
+
+server = http.server.ThreadingHTTPServer(('127.0.0.1', port), Handler)
+server.daemon_threads = True
+server.serve_forever()
