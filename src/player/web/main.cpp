@@ -1,6 +1,7 @@
 // The player in a web page. The page loads the pictures and the soundtrack
-// into the virtual file system (data/), then main() sets up the screen and
-// decodes every picture, and the show waits for the viewer's click (a page
+// into the virtual file system (data/), then main() sets up the screen, the
+// pictures are decoded a few per animation frame (no long task holds up the
+// page), and the show waits for the viewer's click (a page
 // may only start sound after a gesture): sava_web_start() opens the sound
 // and the frames follow, one per animation frame of the browser.
 //
@@ -25,6 +26,7 @@
 #include "music/soundtrack.h"
 #include "player/launch.h"
 #include "player/web/frame_times.h"
+#include "player/web/picture_slices.h"
 #include "player/web/sha256.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_page.h"
@@ -38,10 +40,11 @@
 
 namespace {
 
-enum class Phase { waiting, playing, capturing, ended };
+enum class Phase { decoding, waiting, playing, capturing, ended };
 
 const char* phase_name(Phase phase) {
   switch (phase) {
+    case Phase::decoding: return "decoding";
     case Phase::waiting: return "waiting";
     case Phase::playing: return "playing";
     case Phase::capturing: return "capturing";
@@ -53,7 +56,9 @@ const char* phase_name(Phase phase) {
 // Everything the frames need outlives main(): the browser calls the frame
 // function long after main() has returned.
 struct WebPlayer {
-  Phase phase = Phase::waiting;
+  Phase phase = Phase::decoding;
+  std::unique_ptr<PictureSlices> decoding;
+  std::string caption;
   std::unique_ptr<WebScreen> screen;
   std::unique_ptr<Show> show;  // from the pictures' loading to the end
   FrameTimes times;
@@ -64,9 +69,11 @@ struct WebPlayer {
   std::unique_ptr<Soundtrack> music;
   int32_t audio_callbacks = 0;
   bool anchored = false;
+  int32_t start_ms = 0;  // show time of the first sound (a link into the show)
   double clock_read_at_ms = 0;  // page time at which the last frame read the show clock
 
   // Capturing.
+  bool capture_mode = false;
   CapturePlan plan;
   int64_t frame_total = 0;
   int64_t next_frame = 0;
@@ -125,11 +132,13 @@ const uint32_t* shown_frame() {
 void play_frame() {
   Show& show = *player.show;
   if (!player.anchored) {
-    // Show time 0 is when the first decoded sample is heard: until the
-    // output clock says when that is, no frame is drawn.
+    // Show time start_ms (0 for the plain show) is when the first decoded
+    // sample is heard: until the output clock says when that is, no frame
+    // is drawn.
     const double heard_ms = web_audio_first_sound_ms();
     if (heard_ms >= 0) {
-      show.clock.start_at(static_cast<uint32_t>(static_cast<int64_t>(std::floor(heard_ms))));
+      show.clock.start_at(static_cast<uint32_t>(static_cast<int64_t>(std::floor(heard_ms))) -
+                          static_cast<uint32_t>(player.start_ms));
       player.anchored = true;
     }
   }
@@ -137,6 +146,8 @@ void play_frame() {
     const double started = emscripten_get_now();
     player.clock_read_at_ms = started;
     player.now_ms = show.clock.read();
+    // A show started later holds its first picture until the sound is heard.
+    if (player.start_ms > 0 && player.now_ms < player.start_ms) player.now_ms = player.start_ms;
     frame_step(show, cue_table, player.now_ms);
     const double rendered = emscripten_get_now();
     player.screen->present(shown_frame());
@@ -170,8 +181,32 @@ void capture_frames() {
   if (player.next_frame == player.frame_total) finish_capture();
 }
 
+// A slice of the pictures per animation frame; once all are there, the
+// show is made and either waits for Play or starts capturing.
+void decode_pictures() {
+  constexpr double slice_ms = 4.0;
+  PictureSlices& slices = *player.decoding;
+  const bool finished = slices.decode_slice(slice_ms, emscripten_get_now);
+  page_pictures_decoded(slices.done(), slices.total());
+  if (!finished) return;
+  if (!slices.failure().empty()) fail(slices.failure());
+  ImageStore pictures = slices.take();
+  player.decoding.reset();
+  const std::string size_problem = picture_size_check(pictures.images());
+  if (!size_problem.empty()) fail(size_problem);
+  player.show = std::make_unique<Show>(std::move(pictures), player.screen->pixels());
+  player.show->clock.use_source(web_ticks);
+  if (player.capture_mode) {
+    player.phase = Phase::capturing;
+  } else {
+    player.phase = Phase::waiting;
+    page_show_ready(player.caption.c_str());
+  }
+}
+
 void run_frame(void*) {
   switch (player.phase) {
+    case Phase::decoding: decode_pictures(); break;
     case Phase::waiting: poll_events(); break;
     case Phase::playing: play_frame(); break;
     case Phase::capturing: capture_frames(); break;
@@ -184,9 +219,11 @@ void run_frame(void*) {
 // The page's start button: opens the sound (inside the click, so the
 // browser lets it play), primes the soundtrack and starts the frames, with
 // reduced flashing when `reduce_flashing` is not 0 (the start screen's
-// choice).
-extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
-  if (player.phase != Phase::waiting) return 0;
+// choice), at show time `from_ms` (a link into the show; 0 for the start) as
+// the desktop's --from does: the cues up to it fire before the first frame
+// and the sound starts at its sample.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing, int from_ms) {
+  if (player.phase != Phase::waiting || from_ms < 0) return 0;
   player.reduced_flashing = ReducedFlashing(reduce_flashing != 0);
   player.music = std::make_unique<Soundtrack>();
   SDL_AudioSpec requested{};
@@ -198,8 +235,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
   requested.userdata = player.music.get();
   if (SDL_OpenAudio(&requested, nullptr) < 0) fail(std::string("Couldn't open audio: ") + SDL_GetError());
   web_audio_watch_first_start();
-  const SoundtrackResult opened = player.music->open(soundtrack_path, audio_chunk);
+  SoundtrackResult opened = player.music->open(soundtrack_path, audio_chunk);
+  if (opened.ok() && from_ms != 0) opened = player.music->play_from(sample_at_show_time(from_ms), from_ms);
   if (!opened.ok()) fail(opened.message(soundtrack_path));
+  player.start_ms = from_ms;
+  if (from_ms != 0) dispatch_cues(*player.show, cue_table, from_ms);
   // The page's audio clock tells when the first sound is heard (play_frame);
   // from there the clock follows the sound handed out.
   player.music->listen({nullptr, ShowClock::hear_sound_from, &player.show->clock});
@@ -226,6 +266,26 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   return text.c_str();
 }
 
+// The controls' reduced-flashing switch: from the next frame on, the frames
+// are shown with reduced flashing when `on` is not 0 (each frame depends on
+// its show time alone, so it can change at any time).
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_reduce_flashing(int on) {
+  player.reduced_flashing = ReducedFlashing(on != 0);
+}
+
+// The frames' compute times so far (the frame step, without putting the
+// picture on the canvas), as JSON: count, median, p99 and worst in ms.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
+  static std::string text;
+  const FrameTimes& t = player.times;
+  char buffer[160];
+  std::snprintf(buffer, sizeof buffer, "{\"count\":%lld,\"median\":%.3f,\"p99\":%.3f,\"worst\":%.3f}",
+                static_cast<long long>(t.count()), t.render_percentile(0.5), t.render_percentile(0.99),
+                t.render_max());
+  text = buffer;
+  return text.c_str();
+}
+
 int main(int argc, char** argv) {
   // --reduce-flashing goes with the capture plan's options, anywhere.
   std::vector<const char*> plan_args;
@@ -248,26 +308,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Couldn't set %dx%dx32 video mode: %s\n", screen_width, screen_height, SDL_GetError());
     std::exit(1);
   }
-  const std::string caption = latin1_to_utf8(window_caption);
-  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
+  player.caption = latin1_to_utf8(window_caption);
+  SDL_WM_SetCaption(player.caption.c_str(), player.caption.c_str());
   player.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
 
-  ImageStore pictures;
-  const StoreLoadResult loaded = pictures.load(picture_paths);
-  if (!loaded.loaded()) fail(loaded.message());
-  const std::string size_problem = picture_size_check(pictures.images());
-  if (!size_problem.empty()) fail(size_problem);
-  player.show = std::make_unique<Show>(std::move(pictures), player.screen->pixels());
-  player.show->clock.use_source(web_ticks);
-
   if (plan) {
+    player.capture_mode = true;
     player.plan = *plan;
     player.frame_total = capture_frame_count(*plan);
     player.frame_hashes.reserve(static_cast<std::size_t>(player.frame_total) * 65);
-    player.phase = Phase::capturing;
-  } else {
-    page_show_ready(caption.c_str());
   }
+  player.decoding = std::make_unique<PictureSlices>(picture_paths);
   // One call per animation frame of the browser; main() ends here and the
   // runtime stays alive for the frames.
   emscripten_set_main_loop_arg(run_frame, nullptr, 0, 1);
