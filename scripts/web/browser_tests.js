@@ -158,10 +158,14 @@ async function openPage(query = '', site = siteUrl) {
   return page;
 }
 
-async function withPage(query, body, site = siteUrl) {
+// Runs `body` on a new page of `site`; the page must log no error unless
+// `errorsExpected`.
+async function withPage(query, body, { errorsExpected = false, site = siteUrl } = {}) {
   const page = await openPage(query, site);
   try {
-    return await body(page);
+    const note = await body(page);
+    check(errorsExpected || page.errors.length === 0, 'the console shows errors: ' + page.errors.join(' | '));
+    return note;
   } catch (error) {
     if (page.console.length) error.message += '\n      page console: ' + page.console.slice(-8).join('\n      ');
     throw error;
@@ -180,8 +184,8 @@ async function captureInPage(page, from, to, fps) {
 const recordSound = `(() => {
   const start = Module._sava_web_start;
   window.savaSound = [];
-  Module._sava_web_start = (reduceFlashing) => {
-    const started = start(reduceFlashing);
+  Module._sava_web_start = (...choices) => {
+    const started = start(...choices);
     const push = SDL.audio.pushAudio;
     SDL.audio.pushAudio = (ptr, size) => {
       if (window.savaSound) window.savaSound.push(Array.from(HEAP16.subarray(ptr >> 1, (ptr + size) >> 1)));
@@ -196,9 +200,40 @@ async function main() {
   browser = await Browser.launch();
   let recorded = null;
 
+  await test('on a slow network the start screen comes first and Play pressed early starts the show', () =>
+    withPage('', async (page) => {
+      await page.send('Network.enable');
+      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
+      // About a slow mobile connection: 200 kB/s, 150 ms.
+      const slow = { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 100000 };
+      await page.send('Network.emulateNetworkConditions', slow);
+      await page.goto(`${siteUrl}/index.html`);
+      await page.waitFor("document.getElementById('poster').complete", 20000, 'the poster');
+      const screen = await page.evaluate(`(() => {
+        const meta = (name) => (document.querySelector('meta[name="' + name + '"], meta[property="' + name + '"]') || {}).content;
+        return { ready: window.savaReady, title: document.getElementById('title').textContent,
+                 play: !document.getElementById('start').hidden, poster: document.getElementById('poster').naturalWidth,
+                 description: meta('description'), image: meta('og:image'),
+                 icon: document.querySelector('link[rel="icon"]').href };
+      })()`);
+      check(!screen.ready, 'the pictures were all there before the start screen was checked');
+      check(screen.play && screen.title === 'S\u00e4v\u00e4' && screen.poster === 400,
+            `start screen: ${JSON.stringify(screen)}`);
+      check(screen.description && screen.image === 'poster.jpg', `metadata: ${JSON.stringify(screen)}`);
+      const icon = await page.evaluate(`fetch(${JSON.stringify(screen.icon)}).then((r) => r.status)`);
+      check(icon === 200, `the favicon answers ${icon}`);
+      await page.click('#start');
+      const waiting = await page.evaluate("document.getElementById('start').textContent");
+      check(/when loaded/.test(waiting), `Play pressed early reads "${waiting}"`);
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+      await page.waitFor('window.savaReady && savaStatus().anchored && savaStatus().now_ms > 500', 120000,
+                         'the show to start by itself');
+    }));
+
   await test('the page loads, names the show and plays it in time with its sound', () =>
     withPage('', async (page) => {
-      await page.waitFor("!document.getElementById('start').hidden", 120000, 'the start button');
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
       const label = await page.evaluate("document.getElementById('start').textContent");
       check(label.includes('S\u00e4v\u00e4'), `start button reads "${label}"`);
       const warning = await page.evaluate(
@@ -227,9 +262,25 @@ async function main() {
       await page.waitFor('savaSound.length >= 120', 30000, '120 recorded sound buffers');
       recorded = await page.evaluate('(() => { const s = savaSound; window.savaSound = null; return s; })()');
       const t = await page.evaluate('savaStatus()');
-      return `${t.audio_callbacks} callbacks, clock ${drift.toFixed(1)} ms from the sound, ` +
+      const f = await page.evaluate('savaFrameStats()');
+      check(f.count > 0 && f.median <= f.p99 && f.p99 <= f.worst, `frame statistics ${JSON.stringify(f)}`);
+      return `compute time median ${f.median} ms, p99 ${f.p99} ms, worst ${f.worst} ms; ` +
+             `${t.audio_callbacks} callbacks, clock ${drift.toFixed(1)} ms from the sound, ` +
              `frame time ${t.render_ms_mean.toFixed(2)} ms render + ${t.present_ms_mean.toFixed(2)} ms present ` +
              `(max ${t.render_ms_max.toFixed(1)} + ${t.present_ms_max.toFixed(1)}) over ${t.frames} frames`;
+    }));
+
+  await test('a second visit plays without a network', () =>
+    withPage('', async (page) => {
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
+      check(await page.evaluate('window.savaOffline'), 'the site was not kept for offline visits');
+      await page.send('Network.enable');
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+      await page.goto(`${siteUrl}/index.html`);
+      await page.waitFor('window.savaReady', 120000, 'the pictures, offline');
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run offline');
     }));
 
   await test('the sound the page plays is the native soundtrack (samples within 1)', async () => {
@@ -247,9 +298,46 @@ async function main() {
     return `${web.length} samples, ${differing} (${(100 * differing / web.length).toFixed(3)} %) differ by 1`;
   });
 
+  await test('on a phone-sized touch screen a tap shows the controls, which end the show', () =>
+    withPage('', async (page) => {
+      await page.send('Emulation.setDeviceMetricsOverride', { width: 390, height: 844, deviceScaleFactor: 1, mobile: true });
+      await page.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 });
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
+      const tap = async (selector) => {
+        const at = await page.evaluate(`(() => { const r = document.querySelector(${JSON.stringify(selector)})
+          .getBoundingClientRect(); return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; })()`);
+        await page.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [at] });
+        await page.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+      };
+      await tap('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run');
+      await tap('#canvas');
+      await page.waitFor(`(() => { const c = document.getElementById('controls');
+        return !c.hidden && !c.classList.contains('resting'); })()`, 2000, 'the controls');
+      const named = await page.evaluate(`[...document.querySelectorAll('#controls button')]
+        .every((b) => b.getAttribute('aria-label'))`);
+      check(named, 'a control has no name');
+      await tap('#controls-reduce-flashing');
+      const dimmed = await page.evaluate("document.getElementById('reduce-flashing').checked");
+      check(dimmed, 'the reduced-flashing control did not switch the choice');
+      await tap('#controls-end');
+      await page.waitFor("savaStatus().phase === 'ended'", 5000, 'the show to end');
+    }));
+
+  await test('a link to #t=1:04.5 offers and starts the show at that time', () =>
+    withPage('#t=1:04.5', async (page) => {
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
+      const label = await page.evaluate("document.getElementById('start').textContent");
+      check(/from 1:04\.5$/.test(label), `start button reads "${label}"`);
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().frames > 0', 30000, 'the show to run');
+      const ms = await page.evaluate('savaStatus().now_ms');
+      check(ms >= 64500 && ms < 64500 + 5000, `the show is at ${ms} ms`);
+    }));
+
   await test('releasing Escape ends the show; pressing it does not', () =>
     withPage('', async (page) => {
-      await page.waitFor("!document.getElementById('start').hidden", 120000, 'the start button');
+      await page.waitFor('window.savaReady', 120000, 'the pictures');
       await page.click('#start');
       await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run');
       await page.key('keyDown', 'Escape', 'Escape', 27);
@@ -362,7 +450,7 @@ async function main() {
     withPage('?from=0&to=1000&fps=0', async (page) => {
       const error = await page.waitFor('window.savaError', 60000, 'the error');
       check(error.split('\n').length === 1 && /--fps/.test(error), `the page says "${error}"`);
-    }));
+    }, { errorsExpected: true }));
 
   // A download that fails is reported within seconds, with a way to try
   // again that works once the server has the file.
@@ -386,10 +474,10 @@ async function main() {
         check(!(await page.evaluate("document.getElementById('retry').hidden")), 'no button to try again');
         if (t.retried) {
           await page.click('#retry');
-          await page.waitFor("!document.getElementById('start').hidden", 120000, 'the start button after trying again');
+          await page.waitFor('window.savaReady', 120000, 'the show ready after trying again');
         }
         return error;
-      }, `${troubledUrl}/${t.place}`));
+      }, { errorsExpected: true, site: `${troubledUrl}/${t.place}` }));
   }
 
   await browser.close();

@@ -83,6 +83,7 @@ class Browser {
     const page = new Page(this, sessionId, targetId);
     await page.send('Page.enable');
     await page.send('Runtime.enable');
+    await page.send('Log.enable');
     await page.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 1, mobile: false });
     return page;
   }
@@ -107,13 +108,22 @@ class Page {
     this.sessionId = sessionId;
     this.targetId = targetId;
     this.console = [];
+    // What the browser's console shows as errors: the page's own, uncaught
+    // exceptions and the browser's (a failed request, a refused feature).
+    this.errors = [];
     browser.listeners.push((m) => {
       if (m.sessionId !== sessionId) return;
       if (m.method === 'Runtime.consoleAPICalled') {
-        this.console.push(m.params.args.map((a) => a.value !== undefined ? a.value : a.description).join(' '));
+        const text = m.params.args.map((a) => a.value !== undefined ? a.value : a.description).join(' ');
+        this.console.push(text);
+        if (m.params.type === 'error') this.errors.push(text);
       } else if (m.method === 'Runtime.exceptionThrown') {
-        this.console.push('exception: ' + m.params.exceptionDetails.text + ' ' +
-                          (m.params.exceptionDetails.exception || {}).description);
+        const text = 'exception: ' + m.params.exceptionDetails.text + ' ' +
+                     (m.params.exceptionDetails.exception || {}).description;
+        this.console.push(text);
+        this.errors.push(text);
+      } else if (m.method === 'Log.entryAdded' && m.params.entry.level === 'error') {
+        this.errors.push(`${m.params.entry.text} ${m.params.entry.url || ''}`.trim());
       }
     });
   }

@@ -32,7 +32,7 @@ bool PixelBlock::wanted() {
 
 PixelBlock::PixelBlock(std::size_t words) {
   if (words == 0 || words > SIZE_MAX / sizeof(uint32_t) - huge_page) return;
-  const std::size_t bytes = words * sizeof(uint32_t);
+  [[maybe_unused]] const std::size_t bytes = words * sizeof(uint32_t);
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   // Mapped with a huge page to spare, so that the block can start on a
   // huge page boundary; fresh anonymous pages read as zero.

@@ -102,7 +102,7 @@ bool DesktopPlatform::run_script(const SessionView& view) {
       continue;
     }
     if (step->kind == ScriptStep::Kind::trace) {
-      trace_.reset(std::fopen(step->path.c_str(), "w"));
+      trace_.reset(std::fopen(step->path.c_str(), "wb"));
       if (!trace_) {
         std::fprintf(stderr, "sava: cannot write %s: %s\n", step->path.c_str(), std::strerror(errno));
         return false;

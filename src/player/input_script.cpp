@@ -13,6 +13,15 @@
 #include "base/whole_number.h"
 #include "player/launch.h"
 
+// Systems without these flags have neither FIFOs to wait on nor programs
+// started from this one that could inherit the file.
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0
+#endif
+#ifndef O_CLOEXEC
+#define O_CLOEXEC 0
+#endif
+
 namespace {
 
 struct KeyName {

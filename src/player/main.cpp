@@ -2,13 +2,14 @@
 // and the pictures, runs the show's frame loop and shuts everything down.
 #include <SDL.h>
 
-#include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/platform.h"
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
 #include "player/desktop_platform.h"
@@ -47,9 +48,9 @@ int fail(const std::string& line) {
 // keeps 4:3 with black bars on other shapes), the window `scale` times
 // larger, and frames presented in step with the display's refresh.
 void choose_video_settings(int32_t scale) {
-  setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
-  if (scale > 0) setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 0);
-  setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+  platform::set_default_env("SDL12COMPAT_SCALE_METHOD", "nearest");
+  if (scale > 0) platform::set_default_env("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str());
+  platform::set_default_env("SDL12COMPAT_SYNC_TO_VBLANK", "1");
 }
 
 // Opens the device paused and returns the chunk length (bytes per callback),
@@ -102,17 +103,6 @@ bool read_script_hook(std::optional<std::vector<ScriptStep>>* steps) {
   return true;
 }
 
-// SIGINT and SIGTERM become a quit event once the library has set up its
-// handlers; one that arrives before that waits for them (blocked) instead of
-// ending the process half started.
-void block_stop_signals(bool blocked) {
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  sigprocmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &stop_signals, nullptr);
-}
-
 // Shutdown, after the show or a quit during start-up: everything started so
 // far is released. The show's objects and pictures go as the caller's scope
 // ends; the screen's pixels went with the video subsystem and are not drawn
@@ -133,7 +123,10 @@ int play(const PlayerOptions& options) {
   std::optional<std::vector<ScriptStep>> script;
   if (!read_script_hook(&script)) return 1;
 
-  block_stop_signals(true);
+  // SIGINT and SIGTERM become a quit event once the library has set up its
+  // handlers; one that arrives before that waits for them instead of ending
+  // the process half started.
+  platform::hold_stop_requests();
   // The pictures are decoded on every core from here on, while the platform
   // starts; their outcome is taken, and any failure reported, only in its
   // place in the start-up order, after the window is open. The workers keep
@@ -142,7 +135,7 @@ int play(const PlayerOptions& options) {
   if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail(sdl_init_failure());
   // Whatever way the process ends from here, the display is restored.
   std::atexit(SDL_Quit);
-  block_stop_signals(false);
+  platform::release_stop_requests();
 
   // The soundtrack (with the PCM queue it decodes into), handed to the audio
   // device.

@@ -1,5 +1,7 @@
 #include "show/data_folder.h"
 
+#include "base/platform.h"
+
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -31,9 +33,8 @@ const char* file_name(const char* table_path) {
 }  // namespace
 
 std::string installed_data_folder() {
-  std::error_code ec;
-  const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
+  const fs::path program = platform::program_path();
+  if (!program.empty()) {
     const fs::path beside = program.parent_path() / SAVA_DATA_FROM_BINDIR;
     if (is_folder(beside)) return beside.lexically_normal().string();
   }

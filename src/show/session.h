@@ -107,6 +107,9 @@ class Session {
 
   // What an input event asked.
   void act(PlayerAction action);
+  // From the next frame on, shown with reduced flashing or not (each frame
+  // depends on its show time alone, so this may change at any time).
+  void reduce_flashing(bool on) { reduced_flashing_ = ReducedFlashing(on); }
   // Ends the show after the current frame.
   void quit() { show_->quit_requested = true; }
   bool ended() const { return show_->quit_requested; }

@@ -24,6 +24,11 @@ std::string ShowStartup::soundtrack_failure(const SoundtrackResult& result) cons
   return result.ok() ? std::string() : result.message(files_.soundtrack_path());
 }
 
+PicturesOutcome ShowStartup::take_pictures(ImageStore loaded) {
+  pictures_ = std::move(loaded);
+  return {.stopped = false, .failure = picture_size_check(pictures_.images(), files_.picture_paths())};
+}
+
 PicturesOutcome ShowStartup::take_pictures(StopHook stop) {
   const StoreLoadResult loaded = loading_->finish(&pictures_, stop);
   loading_.reset();

@@ -58,6 +58,12 @@ class ShowStartup {
   // and the check that every picture is large enough for the scenes. After
   // begin_pictures.
   PicturesOutcome take_pictures(StopHook stop);
+  // The same for pictures the edge loaded its own way (the web page decodes
+  // them a few per animation frame): the size check.
+  PicturesOutcome take_pictures(ImageStore loaded);
+  // A start time chosen once the start-up is under way (the web page's link
+  // into the show, known when Play is pressed); before open_soundtrack.
+  void start_at(int32_t from_ms) { options_.from_ms = from_ms; }
   // The loaded pictures, once take_pictures was ready.
   ImageStore pictures() { return std::move(pictures_); }
 

@@ -1,17 +1,27 @@
 // The platform-free parts of the web player, checked natively: the frame
 // checksum, the capture schedule, the random sequence the web links in place
-// of its C library's, and the surface layout told by masks.
+// of its C library's, the surface layout told by masks, and the pictures
+// decoded in slices.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "image/image_store.h"
+
 #include "player/screen_convert.h"
 #include "show/capture_plan.h"
-#include "player/web/reference_rand.h"
+#include "base/reference_rand.h"
+#include "player/web/frame_times.h"
+#include "player/web/picture_slices.h"
 #include "player/web/sha256.h"
 #include "player/web/surface_layout.h"
+#include "support/files.h"
+#include "support/pictures.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -131,6 +141,86 @@ TEST(WebSurfaceLayout, MasksPlaceEachChannelAndMakeFourBytePixelsOpaque) {
     EXPECT_EQ(out, c.expected) << std::hex << c.r;
   }
   EXPECT_TRUE(layout_matches_screen(layout_from_masks(4, 0x00FF0000, 0x0000FF00, 0x000000FF), 1600, 400));
+}
+
+TEST(WebFrameTimes, NearestRankPercentilesOfTheComputeTimes) {
+  FrameTimes none;
+  EXPECT_EQ(none.render_percentile(0.5), 0.0);
+  FrameTimes times;
+  // 1..200 ms, in an order that is not sorted.
+  for (int i = 0; i < 200; ++i) times.add((i * 77) % 200 + 1, 0.5);
+  struct Case {
+    double fraction, ms;
+  };
+  for (const Case& c : std::vector<Case>{{0.0, 1}, {0.5, 100}, {0.99, 198}, {1.0, 200}}) {
+    EXPECT_EQ(times.render_percentile(c.fraction), c.ms) << c.fraction;
+  }
+  EXPECT_EQ(times.render_max(), 200);
+  EXPECT_EQ(times.count(), 200);
+}
+
+// A clock that moves 1 ms each time it is read, so that a slice of a 2 ms
+// budget decodes one or two pictures.
+double ticking_clock() {
+  static double now = 0;
+  return now += 1.0;
+}
+
+// Slices give what the image store's one load gives: the same pictures in
+// order, or the same refusal with an empty result; a slice never decodes
+// everything at once.
+TEST(WebPictureSlices, GiveWhatOneLoadGives) {
+  struct Case {
+    const char* what;
+    int bad_index;               // -1: none
+    std::vector<uint8_t> bytes;  // for the bad one; empty: the file is missing
+  };
+  const std::vector<Case> cases = {
+      {"all good", -1, {}},
+      {"a missing file", 4, {}},
+      {"a file no decoder takes", 2, std::vector<uint8_t>(300, 0xAB)},
+      {"a header claiming more than the store's limit", 0, png_claiming(16384, 16384)},
+  };
+  constexpr int count = 7;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+      names.push_back(dir.file("pic" + std::to_string(i) + (i % 2 ? ".jpg" : ".png")));
+      write_file(names.back(), i % 2 ? jpeg_picture(8 + i, 6) : png_picture(8 + i, 6));
+    }
+    if (c.bad_index >= 0) {
+      if (c.bytes.empty()) {
+        std::filesystem::remove(names[c.bad_index]);
+      } else {
+        write_file(names[c.bad_index], c.bytes);
+      }
+    }
+    std::vector<const char*> paths;
+    for (const std::string& name : names) paths.push_back(name.c_str());
+    paths.push_back(nullptr);
+
+    ImageStore whole;
+    const StoreLoadResult expected = whole.load(paths.data());
+    PictureSlices slices(paths.data());
+    EXPECT_EQ(slices.total(), count);
+    int calls = 0;
+    while (!slices.decode_slice(2.0, ticking_clock)) ++calls;
+    EXPECT_EQ(slices.failure(), expected.message());
+    ImageStore sliced = slices.take();
+    if (!expected.loaded()) {
+      EXPECT_EQ(sliced.size(), 0);
+      continue;
+    }
+    EXPECT_GE(calls, count / 2 - 1);
+    ASSERT_EQ(sliced.size(), whole.size());
+    for (int i = 0; i < count; ++i) {
+      ASSERT_EQ(sliced[i]->width, whole[i]->width);
+      ASSERT_EQ(sliced[i]->height, whole[i]->height);
+      EXPECT_EQ(0, std::memcmp(sliced[i]->pixels, whole[i]->pixels, 4u * whole[i]->width * whole[i]->height)) << i;
+    }
+  }
 }
 
 }  // namespace

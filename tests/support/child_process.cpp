@@ -27,7 +27,12 @@ ChildRun run_child(const ChildLaunch& launch) {
   ScratchDir capture;
   const std::string out_path = capture.path() + "/stdout";
   const std::string err_path = capture.path() + "/stderr";
+  // In a cross build the programs run under the build's emulator.
+#ifdef SAVA_CHILD_EMULATOR
+  std::vector<std::string> argv_text = {SAVA_CHILD_EMULATOR, launch.program};
+#else
   std::vector<std::string> argv_text = {launch.program};
+#endif
   argv_text.insert(argv_text.end(), launch.args.begin(), launch.args.end());
   std::vector<char*> argv;
   for (auto& arg : argv_text) argv.push_back(arg.data());
@@ -46,7 +51,7 @@ ChildRun run_child(const ChildLaunch& launch) {
     dup2(out, 1);
     dup2(err, 2);
     for (const auto& [name, value] : launch.env) setenv(name.c_str(), value.c_str(), 1);
-    execv(argv[0], argv.data());
+    execvp(argv[0], argv.data());
     _exit(122);
   }
 

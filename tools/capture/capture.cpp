@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/platform.h"
 #include "contact_sheet.h"
 #include "core/frame.h"
 #include "frame_stats.h"
@@ -50,13 +51,10 @@ void install_stop_handlers() {
   // Temporary files go at exit and on any termination signal not handled
   // below.
   temporary_files::remove_on_termination(false);
-  struct sigaction action = {};
-  action.sa_handler = on_stop_signal;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaction(signal, &action, nullptr);
+  platform::on_stop_requests(on_stop_signal, false);
   // A reader that goes away shows up as a write error ("Broken pipe"), not
   // as a signal.
-  ::signal(SIGPIPE, SIG_IGN);
+  platform::ignore_broken_pipe();
 }
 
 int fail(const std::string& message) {
@@ -81,18 +79,16 @@ bool writes_standard_output(const CaptureOptions& o) {
 class TemporarySound {
  public:
   bool create(std::string* error) {
-    const char* dir = std::getenv("TMPDIR");
-    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/sava-capture-XXXXXX.wav";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemps(name.data(), 4);
+    const std::string pattern = platform::temporary_folder() + "/sava-capture-XXXXXX.wav";
+    std::string name = pattern;
+    const int fd = platform::create_unique_file(&name, 4);
     if (fd < 0) {
       *error = "cannot create a temporary file for the video's sound in " + pattern.substr(0, pattern.rfind('/')) +
                ": " + std::strerror(errno);
       return false;
     }
     ::close(fd);
-    path_ = name.data();
+    path_ = name;
     ticket_ = temporary_files::add(path_);
     return true;
   }
@@ -165,6 +161,7 @@ struct Outputs {
   OutputFile sheet;
 
   bool open(const CaptureOptions& o, std::string* error) {
+    if (o.raw_path == "-") platform::binary_stdout();
     if (!o.raw_path.empty() && !raw.open(o.raw_path, error)) return false;
     if (!o.frames_dir.empty() && !frames.create(o.frames_dir, error)) return false;
     if (!o.wav_path.empty()) {

@@ -4,12 +4,11 @@
 // into a pipe, a device or standard output ffmpeg streams a fragmented MP4.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "base/child_with_input.h"
 #include "output_file.h"
 
 class VideoEncoder {
@@ -42,6 +41,5 @@ class VideoEncoder {
   bool wait(std::string* error);
 
   OutputFile file_;
-  pid_t pid_ = -1;
-  int pipe_ = -1;
+  platform::ChildWithInput ffmpeg_;
 };

@@ -7,7 +7,21 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/platform.h"
 #include "temporary_files.h"
+
+#ifdef _WIN32
+// Windows: no symbolic links for an output name to go through; a name is
+// the file it names.
+#define lstat stat
+#define S_ISLNK(mode) false
+namespace {
+ssize_t readlink(const char*, char*, size_t) {
+  errno = EINVAL;
+  return -1;
+}
+}  // namespace
+#endif
 
 namespace {
 
@@ -146,7 +160,7 @@ bool OutputFile::commit(std::string* error) {
     if (file_ && std::fclose(file_.release()) != 0 && reason == 0) reason = errno;
     stream_ = nullptr;
   }
-  if (reason == 0 && kind_ == OutputKind::replaced && std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (reason == 0 && kind_ == OutputKind::replaced && !platform::rename_replacing(temporary_.c_str(), target_.c_str())) {
     reason = errno;
   }
   if (reason != 0) {

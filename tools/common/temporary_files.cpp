@@ -1,13 +1,14 @@
 #include "temporary_files.h"
 
 #include <limits.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "base/platform.h"
 
 namespace temporary_files {
 
@@ -62,16 +63,7 @@ void remove_all() {
 
 void remove_all_and_die(int signal) {
   remove_all();
-  struct sigaction action = {};
-  action.sa_handler = SIG_DFL;
-  sigemptyset(&action.sa_mask);
-  sigaction(signal, &action, nullptr);
-  sigset_t unblock;
-  sigemptyset(&unblock);
-  sigaddset(&unblock, signal);
-  sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
-  ::raise(signal);
-  ::_exit(128 + signal);  // not reached for a signal that ends the process
+  platform::die_by_signal(signal);
 }
 
 void remove_on_termination(bool on_broken_pipe) {
@@ -80,17 +72,7 @@ void remove_on_termination(bool on_broken_pipe) {
     std::atexit(remove_at_exit);
     at_exit = true;
   }
-  struct sigaction action = {};
-  action.sa_handler = on_termination;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE}) {
-    if (signal == SIGPIPE && !on_broken_pipe) continue;
-    sigaddset(&action.sa_mask, signal);
-  }
-  for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE}) {
-    if (signal == SIGPIPE && !on_broken_pipe) continue;
-    sigaction(signal, &action, nullptr);
-  }
+  platform::on_stop_requests(on_termination, on_broken_pipe);
 }
 
 }  // namespace temporary_files

@@ -1,7 +1,8 @@
 // The player in a web page. The page loads the pictures and the soundtrack
-// into the virtual file system (data/), then main() sets up the screen and
-// decodes every picture, and the show waits for the viewer's click (a page
-// may only start sound after a gesture): sava_web_start() opens the sound
+// into the virtual file system (data/), then main() sets up the screen, the
+// pictures are decoded a few per animation frame (no long task holds up the
+// page), and the show waits for the viewer's click (a page may only start
+// sound after a gesture): sava_web_start() opens the sound
 // and the session runs, one frame per animation frame of the browser, with
 // the desktop's keys.
 //
@@ -27,6 +28,7 @@
 #include "player/sdl_startup.h"
 #include "player/time_overlay.h"
 #include "player/web/frame_times.h"
+#include "player/web/picture_slices.h"
 #include "player/web/sha256.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_page.h"
@@ -37,10 +39,11 @@
 
 namespace {
 
-enum class Phase { waiting, playing, capturing, ended };
+enum class Phase { decoding, waiting, playing, capturing, ended };
 
 const char* phase_name(Phase phase) {
   switch (phase) {
+    case Phase::decoding: return "decoding";
     case Phase::waiting: return "waiting";
     case Phase::playing: return "playing";
     case Phase::capturing: return "capturing";
@@ -102,7 +105,7 @@ PlayerAction action_of(const SDL_Event& event) {
 // is heard), the canvas, the keys; in capture mode, the frames' hashes.
 class WebPlatform : public SessionPlatform {
  public:
-  Phase phase = Phase::waiting;
+  Phase phase = Phase::decoding;
   std::unique_ptr<WebScreen> screen;
   FrameTimes times;
   SessionView shown;              // the frame last presented
@@ -172,11 +175,13 @@ class WebPlatform : public SessionPlatform {
 struct WebPlayer {
   WebPlatform platform;
   std::unique_ptr<ShowStartup> startup;
+  std::unique_ptr<PictureSlices> decoding;  // until every picture is decoded
   ImageStore pictures;  // loaded, until the session takes them
+  std::string caption;
   std::unique_ptr<Soundtrack> music;
   std::unique_ptr<Session> session;
   // Capturing.
-  CapturePlan plan;
+  std::optional<CapturePlan> plan;
   int64_t frame_total = 0;
   int64_t next_frame = 0;
 };
@@ -224,7 +229,7 @@ void capture_frames() {
     const int64_t i = player.next_frame++;
     player.platform.show_this_frame = player.next_frame == player.frame_total;
     player.platform.clock_read_at_ms = emscripten_get_now();
-    player.session->frame_at(static_cast<int32_t>(capture_frame_time(player.plan, i)));
+    player.session->frame_at(static_cast<int32_t>(capture_frame_time(*player.plan, i)));
   } while (player.next_frame < player.frame_total && emscripten_get_now() < budget_end);
   if (player.next_frame == player.frame_total) {
     finish_capture();
@@ -233,8 +238,33 @@ void capture_frames() {
   }
 }
 
+// A slice of the pictures per animation frame; once all are there and
+// checked, the show waits for Play or starts capturing.
+void decode_pictures() {
+  constexpr double slice_ms = 4.0;
+  PictureSlices& slices = *player.decoding;
+  const bool finished = slices.decode_slice(slice_ms, emscripten_get_now);
+  page_pictures_decoded(slices.done(), slices.total());
+  if (!finished) return;
+  if (!slices.failure().empty()) fail(slices.failure());
+  const PicturesOutcome pictures = player.startup->take_pictures(slices.take());
+  player.decoding.reset();
+  if (!pictures.ready()) fail(pictures.failure);
+  player.pictures = player.startup->pictures();
+  if (player.plan) {
+    player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
+                                               player.platform, nullptr, static_cast<int32_t>(player.plan->from_ms),
+                                               player.startup->options().reduce_flashing);
+    player.platform.phase = Phase::capturing;
+  } else {
+    player.platform.phase = Phase::waiting;
+    page_show_ready(player.caption.c_str());
+  }
+}
+
 void run_frame(void*) {
   switch (player.platform.phase) {
+    case Phase::decoding: decode_pictures(); break;
     case Phase::waiting: poll_waiting(); break;
     case Phase::playing: play_frame(); break;
     case Phase::capturing: capture_frames(); break;
@@ -247,9 +277,12 @@ void run_frame(void*) {
 // The page's start button: opens the sound (inside the click, so the
 // browser lets it play), primes the soundtrack and starts the session, with
 // reduced flashing when `reduce_flashing` is not 0 (the start screen's
-// choice).
-extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
-  if (player.platform.phase != Phase::waiting) return 0;
+// choice), at show time `from_ms` (a link into the show; 0 for the start) as
+// the desktop's --from does: the cues up to it fire before the first frame
+// and the sound starts at its sample.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing, int from_ms) {
+  if (player.platform.phase != Phase::waiting || from_ms < 0) return 0;
+  player.startup->start_at(from_ms);
   player.music = std::make_unique<Soundtrack>();
   SDL_AudioSpec requested = show_audio_format(count_and_play, player.music.get());
   if (SDL_OpenAudio(&requested, nullptr) < 0) fail(audio_open_failure());
@@ -263,6 +296,26 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
   player.platform.phase = Phase::playing;
   player.session->start();
   return 1;
+}
+
+// The controls' reduced-flashing switch: from the next frame on, the frames
+// are shown with reduced flashing when `on` is not 0 (each frame depends on
+// its show time alone, so it can change at any time).
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_reduce_flashing(int on) {
+  if (player.session) player.session->reduce_flashing(on != 0);
+}
+
+// The frames' compute times so far (the frame step, without putting the
+// picture on the canvas), as JSON: count, median, p99 and worst in ms.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
+  static std::string text;
+  const FrameTimes& t = player.platform.times;
+  char buffer[160];
+  std::snprintf(buffer, sizeof buffer, "{\"count\":%lld,\"median\":%.3f,\"p99\":%.3f,\"worst\":%.3f}",
+                static_cast<long long>(t.count()), t.render_percentile(0.5), t.render_percentile(0.99),
+                t.render_max());
+  text = buffer;
+  return text.c_str();
 }
 
 // What the page and its tests read about the running show, as JSON:
@@ -306,27 +359,17 @@ int main(int argc, char** argv) {
   web_screen_prepare();
   SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, SDL_SWSURFACE);
   if (surface == nullptr) fail(video_mode_failure());
-  const std::string caption = latin1_to_utf8(window_caption);
-  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
+  player.caption = latin1_to_utf8(window_caption);
+  SDL_WM_SetCaption(player.caption.c_str(), player.caption.c_str());
   player.platform.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
 
-  // One thread: the pictures are decoded here.
-  player.startup->begin_pictures(0);
-  const PicturesOutcome pictures = player.startup->take_pictures({});
-  if (!pictures.ready()) fail(pictures.failure);
-  player.pictures = player.startup->pictures();
-
   if (plan) {
-    player.plan = *plan;
+    player.plan = plan;
     player.frame_total = capture_frame_count(*plan);
     player.platform.frame_hashes.reserve(static_cast<std::size_t>(player.frame_total) * 65);
-    player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
-                                               player.platform, nullptr, static_cast<int32_t>(plan->from_ms),
-                                               options.reduce_flashing);
-    player.platform.phase = Phase::capturing;
-  } else {
-    page_show_ready(caption.c_str());
   }
+  // One thread, a few pictures per animation frame (decode_pictures).
+  player.decoding = std::make_unique<PictureSlices>(player.startup->files().picture_paths());
   // One call per animation frame of the browser; main() ends here and the
   // runtime stays alive for the frames.
   emscripten_set_main_loop_arg(run_frame, nullptr, 0, 1);

@@ -2,6 +2,10 @@
 
 #include <emscripten.h>
 
+EM_JS(void, page_pictures_decoded, (int done, int total), {
+  if (Module.onPicturesDecoded) Module.onPicturesDecoded(done, total);
+});
+
 EM_JS(void, page_show_ready, (const char* caption), {
   if (Module.onShowReady) Module.onShowReady(UTF8ToString(caption));
 });

@@ -5,6 +5,9 @@
 // Script functions (defined with EM_JS), so with C linkage.
 extern "C" {
 
+// `done` of the `total` pictures are decoded.
+void page_pictures_decoded(int done, int total);
+
 // Start-up is done: the start button can be offered, naming the show.
 void page_show_ready(const char* caption);
 

@@ -1,4 +1,4 @@
-#include "player/web/reference_rand.h"
+#include "base/reference_rand.h"
 
 void ReferenceRand::seed_with(uint32_t seed) {
   if (seed == 0) seed = 1;

@@ -3,8 +3,8 @@
 // exact sequence: an additive feedback generator of degree 31 (the
 // long-standing BSD random() family at its default state size), seeded by a
 // Lehmer generator and run 310 steps before the first result. Where the C
-// library has another rand() (the web's), the player links this one in its
-// place.
+// library has another rand() (the web's, Windows'), the programs link this
+// one in its place (rand_override.cpp).
 #pragma once
 
 #include <cstdint>

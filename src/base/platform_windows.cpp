@@ -1,0 +1,118 @@
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/platform.h"
+#include "base/windows_error.h"
+
+namespace platform {
+
+namespace {
+
+std::atomic<StopHandler> stop_handler{nullptr};
+
+// The console's events as stop requests. Ctrl-C and Ctrl-Break are handled
+// and the program goes on; when the console closes (or the session ends),
+// the process is ended as soon as this returns, so it waits for the program
+// to finish its outputs and exit (Windows allows a few seconds).
+BOOL WINAPI on_console_event(DWORD event) {
+  const StopHandler handler = stop_handler.load();
+  if (handler == nullptr) return FALSE;
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+    handler(SIGINT);
+    return TRUE;
+  }
+  handler(SIGTERM);
+  Sleep(INFINITE);
+  return TRUE;
+}
+
+// The player's requests go to the video library's own handlers of SIGINT
+// and SIGTERM: the console closing is raised as SIGTERM.
+BOOL WINAPI on_console_close(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return FALSE;  // the C library's SIGINT
+  std::raise(SIGTERM);
+  Sleep(INFINITE);
+  return TRUE;
+}
+
+}  // namespace
+
+void set_default_env(const char* name, const char* value) {
+  const char* now = std::getenv(name);
+  if (now == nullptr || *now == '\0') _putenv_s(name, value);
+}
+
+std::filesystem::path program_path() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return std::filesystem::path(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string temporary_folder() {
+  char path[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof path, path);
+  if (n == 0 || n > MAX_PATH) return ".";
+  std::string folder(path, n);
+  while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
+
+int create_unique_file(std::string* name, int suffix_length) {
+  const std::size_t end = name->size() - static_cast<std::size_t>(suffix_length);
+  if (name->size() < static_cast<std::size_t>(suffix_length) + 6 || name->compare(end - 6, 6, "XXXXXX") != 0) {
+    errno = EINVAL;
+    return -1;
+  }
+  static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned long long value = GetTickCount64() ^ (static_cast<unsigned long long>(_getpid()) << 20);
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    unsigned long long v = value + static_cast<unsigned long long>(attempt) * 7919;
+    for (std::size_t i = end - 6; i < end; ++i, v /= 36) (*name)[i] = letters[v % 36];
+    const int fd = _open(name->c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+bool rename_replacing(const char* from, const char* to) {
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) return true;
+  errno = errno_of(GetLastError());
+  return false;
+}
+
+void binary_stdout() {
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
+
+void on_stop_requests(StopHandler handler, bool /*broken_pipe*/) {
+  stop_handler.store(handler);
+  SetConsoleCtrlHandler(on_console_event, TRUE);
+}
+
+void ignore_broken_pipe() {}  // no such signal: a write to a closed pipe fails
+
+void hold_stop_requests() {}
+
+void release_stop_requests() { SetConsoleCtrlHandler(on_console_close, TRUE); }
+
+void die_by_signal(int signal) { _exit(128 + signal); }
+
+}  // namespace platform

@@ -1,0 +1,156 @@
+// The show's controls for mouse, touch and keyboard: a bar over the picture
+// that appears on a pointer movement, a tap or a key and fades after a few
+// seconds of rest. Its buttons press the keys the show already takes (the
+// same path as the keyboard), so they do what the keys do, and switch the
+// reduced flashing; the time shown is the show's own (savaStatus()).
+'use strict';
+(() => {
+  const stage = document.getElementById('stage');
+  const showLength = 184000;
+  const restMs = 3000;
+
+  // name, label, key (keyCode, key) pressed
+  const buttons = [
+    ['pause', '⏯', 'Play or pause (Space)', [32, ' ']],
+    ['previous', '⏮', 'Previous scene (Page Up)', [33, 'PageUp']],
+    ['back', '⏪', 'One second back (Left)', [37, 'ArrowLeft']],
+    ['forward', '⏩', 'One second on (Right)', [39, 'ArrowRight']],
+    ['next', '⏭', 'Next scene (Page Down)', [34, 'PageDown']],
+    ['loop', '🔁', 'Loop this scene (L)', [76, 'l']],
+    ['end', '⏹', 'End the show (Escape)', [27, 'Escape']],
+  ];
+
+  const style = document.createElement('style');
+  style.textContent = `
+    #controls { position: absolute; left: 0; right: 0; bottom: 0; display: flex; flex-wrap: wrap;
+                align-items: center; justify-content: center; gap: 0.4em; padding: 0.6em;
+                background: linear-gradient(transparent, rgba(0,0,0,0.8)); transition: opacity 0.4s; }
+    #controls[hidden] { display: none; }
+    #controls.resting { opacity: 0; pointer-events: none; }
+    #controls button { padding: 0.3em 0.6em; min-width: 2.6em; min-height: 2.6em; }
+    #controls button[aria-pressed="true"] { border-color: #eee; background: #444; }
+    #controls-time { color: #eee; font-variant-numeric: tabular-nums; white-space: nowrap; }
+    #controls-timeline { flex: 1 1 60%; height: 0.5em; background: #444; border-radius: 0.25em; position: relative; }
+    #controls-played { position: absolute; left: 0; top: 0; bottom: 0; background: #ccc; border-radius: 0.25em; }
+    #stage.playing #fullscreen { display: none; }`;
+  document.head.appendChild(style);
+
+  const bar = document.createElement('div');
+  bar.id = 'controls';
+  bar.hidden = true;
+  bar.setAttribute('role', 'toolbar');
+  bar.setAttribute('aria-label', 'Show controls');
+  for (const [name, label, title, key] of buttons) {
+    const button = document.createElement('button');
+    button.id = 'controls-' + name;
+    button.textContent = label;
+    button.title = title;
+    button.setAttribute('aria-label', title);
+    button.onclick = () => press(key);
+    bar.appendChild(button);
+  }
+  const timeline = document.createElement('div');
+  timeline.id = 'controls-timeline';
+  timeline.setAttribute('role', 'progressbar');
+  timeline.setAttribute('aria-label', 'Show time');
+  timeline.setAttribute('aria-valuemin', '0');
+  timeline.setAttribute('aria-valuemax', String(showLength / 1000));
+  const played = document.createElement('div');
+  played.id = 'controls-played';
+  timeline.appendChild(played);
+  const time = document.createElement('span');
+  time.id = 'controls-time';
+  const full = document.createElement('button');
+  full.id = 'controls-fullscreen';
+  full.textContent = '⛶';
+  full.title = 'Full screen';
+  full.setAttribute('aria-label', 'Full screen');
+  full.onclick = () => document.getElementById('fullscreen').click();
+  // Reduced flashing on or off, as chosen on the start screen.
+  const choice = document.getElementById('reduce-flashing');
+  const dim = document.createElement('button');
+  dim.id = 'controls-reduce-flashing';
+  dim.textContent = '◐';
+  dim.title = 'Reduced flashing';
+  dim.setAttribute('aria-label', 'Reduced flashing');
+  const showDim = () => dim.setAttribute('aria-pressed', String(Boolean(choice && choice.checked)));
+  dim.onclick = () => {
+    if (choice) choice.checked = !choice.checked;
+    showDim();
+    if (window.Module && Module._sava_web_reduce_flashing) Module._sava_web_reduce_flashing(choice && choice.checked ? 1 : 0);
+    wake();
+  };
+  if (choice) choice.addEventListener('change', showDim);
+  showDim();
+  const line = document.createElement('div');
+  line.style.cssText = 'display: flex; align-items: center; gap: 0.8em; flex-basis: 100%;';
+  line.append(time, timeline);
+  bar.prepend(line);
+  bar.append(dim, full);
+  stage.appendChild(bar);
+
+  // The same key press the keyboard makes, through the page's key path.
+  function press([keyCode, key]) {
+    for (const type of ['keydown', 'keyup']) {
+      const event = new KeyboardEvent(type, { key, bubbles: true, cancelable: true });
+      Object.defineProperty(event, 'keyCode', { value: keyCode });
+      Object.defineProperty(event, 'which', { value: keyCode });
+      document.dispatchEvent(event);
+    }
+    wake();
+  }
+
+  // Keys meant for the page rather than the show (moving the focus, pressing
+  // a focused control) do not reach the show.
+  const pageKeys = new Set(['Tab', 'Enter', ' ']);
+  for (const type of ['keydown', 'keyup', 'keypress']) {
+    window.addEventListener(type, (event) => {
+      const onControl = event.target instanceof Element && event.target.closest('button, input, a');
+      if (event.key === 'Tab' || (onControl && pageKeys.has(event.key))) event.stopPropagation();
+      if (event.isTrusted && stage.classList.contains('playing')) wake();
+    }, true);
+  }
+
+  const clock = (ms) => {
+    const s = Math.max(0, Math.floor(ms / 1000));
+    return `${Math.floor(s / 60)}:${String(s % 60).padStart(2, '0')}`;
+  };
+
+  let restTimer = 0;
+  function wake() {
+    if (!stage.classList.contains('playing')) return;
+    bar.hidden = false;
+    bar.classList.remove('resting');
+    stage.style.cursor = 'default';
+    clearTimeout(restTimer);
+    restTimer = setTimeout(() => {
+      if (bar.contains(document.activeElement) && document.activeElement !== document.body) return;
+      bar.classList.add('resting');
+      stage.style.cursor = '';
+    }, restMs);
+  }
+  stage.addEventListener('pointermove', wake);
+  stage.addEventListener('pointerdown', wake);
+  bar.addEventListener('focusin', wake);
+
+  function update() {
+    const playing = stage.classList.contains('playing');
+    if (!playing) bar.hidden = true;
+    if (playing && !bar.hidden && typeof window.savaStatus === 'function') {
+      const status = window.savaStatus();
+      const ms = status.time_ms !== undefined ? status.time_ms : status.now_ms;
+      played.style.width = `${Math.min(100, (100 * ms) / showLength)}%`;
+      time.textContent = `${clock(ms)} / ${clock(showLength)}`;
+      timeline.setAttribute('aria-valuenow', String(Math.floor(ms / 1000)));
+      timeline.setAttribute('aria-valuetext', clock(ms));
+      // Paused, the address points at the moment on screen, so that a copied
+      // link lands there.
+      if (status.paused && window.savaShowTime) {
+        const fragment = '#t=' + window.savaShowTime(ms);
+        if (location.hash !== fragment) history.replaceState(null, '', fragment);
+      }
+    }
+    requestAnimationFrame(update);
+  }
+  requestAnimationFrame(update);
+})();

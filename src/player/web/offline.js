@@ -1,0 +1,31 @@
+// The site kept for visits without a network: the page registers this
+// worker as sw-VERSION.js, VERSION standing for the build, once the show is
+// ready. It keeps every file of the site in a cache of that version, answers
+// from it first and from the network otherwise; a new build has a new name,
+// whose worker fills a new cache and drops the old ones.
+'use strict';
+const version = /sw-([0-9a-f]+)\.js$/.exec(self.location.pathname)[1];
+const cacheName = 'sava-' + version;
+const files = ['./', 'index.html', 'poster.jpg', 'favicon.svg',
+               ...['controls.js', 'sava.js', 'sava.wasm', 'sava.data'].map((f) => `${f}?v=${version}`)];
+
+self.addEventListener('install', (event) => {
+  event.waitUntil(caches.open(cacheName).then((cache) => cache.addAll(files)).then(() => self.skipWaiting()));
+});
+
+self.addEventListener('activate', (event) => {
+  event.waitUntil(caches.keys()
+    .then((names) => Promise.all(names.filter((n) => n.startsWith('sava-') && n !== cacheName)
+      .map((n) => caches.delete(n))))
+    .then(() => self.clients.claim()));
+});
+
+self.addEventListener('fetch', (event) => {
+  const request = event.request;
+  if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
+  // The page's address may carry a query (capture mode): the page is the same.
+  const ignoreSearch = request.mode === 'navigate';
+  event.respondWith(caches.open(cacheName)
+    .then((cache) => cache.match(request, { ignoreSearch }))
+    .then((kept) => kept || fetch(request)));
+});
