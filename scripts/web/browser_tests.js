@@ -353,7 +353,7 @@ async function main() {
 
   await test('the keys pause, seek and loop as on the desktop', () =>
     withPage('', async (page) => {
-      await page.waitFor("!document.getElementById('start').hidden", 120000, 'the start button');
+      await page.waitFor('window.savaReady', 120000, 'the show to be ready');
       await page.click('#start');
       await page.waitFor('savaStatus().anchored && savaStatus().time_ms > 1500', 30000, 'the show to run');
       const keys = {
