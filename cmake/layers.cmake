@@ -39,3 +39,19 @@ function(sava_layer layer)
   endforeach()
   target_link_libraries(sava_${layer} ${scope} ${arg_LIBS})
 endfunction()
+
+# The base layer's sources for this target: its portable files and the
+# platform's own (POSIX or Windows). rand_override.cpp goes only into the
+# programs that link it.
+function(sava_base_sources out)
+  file(GLOB sources CONFIGURE_DEPENDS ${sava_source_root}/src/base/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/(rand_override|[a-z_]+_(posix|windows))\\.cpp$")
+  if(WIN32)
+    set(side windows)
+  else()
+    set(side posix)
+  endif()
+  list(APPEND sources ${sava_source_root}/src/base/platform_${side}.cpp
+       ${sava_source_root}/src/base/child_with_input_${side}.cpp)
+  set(${out} ${sources} PARENT_SCOPE)
+endfunction()
