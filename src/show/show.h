@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "core/frame.h"
 #include "image/image.h"
@@ -34,7 +35,14 @@ class Show : public RunState {
     return std::move(pictures_);
   }
 
-  Image* picture(int32_t id) const { return pictures_[id]; }
+  Image* picture(int32_t id) const {
+    if (seen_ != nullptr) (*seen_)[static_cast<std::size_t>(id)] = true;
+    return pictures_[id];
+  }
+  // From now on every picture the show reaches for (store index) is marked
+  // in `seen`, which holds an entry for each and outlives the show; null:
+  // none is marked. It tells which scene uses which pictures.
+  void watch_pictures(std::vector<bool>* seen) { seen_ = seen; }
   const ImageStore& pictures() const { return pictures_; }
   // A blank screen-sized image, initially all zero, for drawing off screen.
   Image* back_buffer() const { return back_buffer_.get(); }
@@ -45,4 +53,5 @@ class Show : public RunState {
   ImageStore pictures_;
   ImagePtr back_buffer_;
   Image screen_;
+  std::vector<bool>* seen_ = nullptr;
 };

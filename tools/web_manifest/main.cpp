@@ -1,0 +1,90 @@
+// sava-web-manifest DATA_DIR: the list the web page loads the show by, as
+// JSON on standard output. The page fetches the pictures in show order from
+// it and plays each scene once its own pictures are there:
+//
+//   {"length_ms": 184000,
+//    "soundtrack": {"file": "rinnu.mp3", "bytes": N},
+//    "pictures": [{"file": "convexa.png", "bytes": N, "width": W, "height": H}, ...],
+//    "scenes": [{"ms": 0, "name": "event opening", "pictures": [0, 1, ...]}, ...]}
+//
+// pictures are in store order; scenes are the cues of the show's script (the
+// end included), each with the store indices of the pictures it reaches for.
+// The sizes are those the files in DATA_DIR decode to, the bytes those of the
+// files there (the page checks both).
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "image/image_store.h"
+#include "show/cue_table.h"
+#include "show/data_folder.h"
+#include "show/scene_pictures.h"
+
+namespace {
+
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    if (static_cast<unsigned char>(c) < 0x20) continue;
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string file_name(const char* path) { return std::filesystem::path(path).filename().string(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: sava-web-manifest DATA_DIR\n");
+    return 2;
+  }
+  const ShowFiles files(argv[1]);
+  ImageStore pictures;
+  const StoreLoadResult loaded = pictures.load(files.picture_paths());
+  if (!loaded.loaded()) {
+    std::fprintf(stderr, "sava-web-manifest: %s\n", loaded.message().c_str());
+    return 1;
+  }
+  std::error_code error;
+  auto bytes = [&](const char* path) {
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) {
+      std::fprintf(stderr, "sava-web-manifest: %s: %s\n", path, error.message().c_str());
+      std::exit(1);
+    }
+    return static_cast<unsigned long long>(size);
+  };
+
+  std::string out = "{\"length_ms\": " + std::to_string(cue_table[cue_count - 1].time_ms) + ",\n";
+  out += " \"soundtrack\": {\"file\": " + quoted(file_name(files.soundtrack_path())) +
+         ", \"bytes\": " + std::to_string(bytes(files.soundtrack_path())) + "},\n";
+  out += " \"pictures\": [";
+  for (int32_t i = 0; i < pictures.size(); ++i) {
+    const char* path = files.picture_paths()[i];
+    out += std::string(i ? ",\n  " : "\n  ") + "{\"file\": " + quoted(file_name(path)) +
+           ", \"bytes\": " + std::to_string(bytes(path)) + ", \"width\": " + std::to_string(pictures[i]->width) +
+           ", \"height\": " + std::to_string(pictures[i]->height) + "}";
+  }
+  out += "],\n \"scenes\": [";
+  const std::vector<std::vector<int32_t>> by_scene = pictures_by_scene(pictures);
+  for (int cue = 0; cue < cue_count; ++cue) {
+    out += std::string(cue ? ",\n  " : "\n  ") + "{\"ms\": " + std::to_string(cue_table[cue].time_ms) +
+           ", \"name\": " + quoted(cue_names[cue]) + ", \"pictures\": [";
+    for (size_t k = 0; k < by_scene[static_cast<size_t>(cue)].size(); ++k) {
+      out += (k ? ", " : "") + std::to_string(by_scene[static_cast<size_t>(cue)][k]);
+    }
+    out += "]}";
+  }
+  out += "]}\n";
+  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+    std::fprintf(stderr, "sava-web-manifest: cannot write the list\n");
+    return 1;
+  }
+  return 0;
+}
