@@ -118,6 +118,11 @@ void Session::act(PlayerAction action) {
   }
 }
 
+void Session::seek_to(int32_t ms) {
+  const int32_t last = cue_table[cue_count - 1].time_ms - 1;
+  restart_at(std::clamp(ms, 0, last));
+}
+
 SessionView Session::view() const {
   SessionView view;
   view.time_ms = position();

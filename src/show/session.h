@@ -107,6 +107,9 @@ class Session {
 
   // What an input event asked.
   void act(PlayerAction action);
+  // A seek to show time `ms` (a timeline's), kept inside the show: as the
+  // keys' seeks, the next frame is drawn at exactly that time.
+  void seek_to(int32_t ms);
   // From the next frame on, shown with reduced flashing or not (each frame
   // depends on its show time alone, so this may change at any time).
   void reduce_flashing(bool on) { reduced_flashing_ = ReducedFlashing(on); }

@@ -16,7 +16,7 @@
 #include "show/capture_plan.h"
 #include "base/reference_rand.h"
 #include "player/web/frame_times.h"
-#include "player/web/picture_slices.h"
+#include "player/web/picture_arrivals.h"
 #include "player/web/sha256.h"
 #include "player/web/surface_layout.h"
 #include "support/files.h"
@@ -166,59 +166,76 @@ double ticking_clock() {
   return now += 1.0;
 }
 
-// Slices give what the image store's one load gives: the same pictures in
-// order, or the same refusal with an empty result; a slice never decodes
-// everything at once.
-TEST(WebPictureSlices, GiveWhatOneLoadGives) {
+// Pictures arriving in any order end as one load gives them, each decoded
+// into the place made for it at its listed size; a file that is missing,
+// refused or not of its listed size, or a list the limits refuse, is refused
+// with the store's wording and decodes nothing more.
+TEST(WebPictureArrivals, EndAsOneLoadGivesThemOrRefuse) {
   struct Case {
     const char* what;
     int bad_index;               // -1: none
     std::vector<uint8_t> bytes;  // for the bad one; empty: the file is missing
+    PictureArrivals::Size listed{0, 0};  // for the bad one, when not 0
+    std::string refusal;         // part of the expected message
   };
   const std::vector<Case> cases = {
-      {"all good", -1, {}},
-      {"a missing file", 4, {}},
-      {"a file no decoder takes", 2, std::vector<uint8_t>(300, 0xAB)},
-      {"a header claiming more than the store's limit", 0, png_claiming(16384, 16384)},
+      {"all good", -1, {}, {}, ""},
+      {"a missing file", 4, {}, {}, "Couldn't load"},
+      {"a file no decoder takes", 2, std::vector<uint8_t>(300, 0xAB), {}, "Couldn't load"},
+      {"a file not of its listed size", 3, {}, {9, 7}, "it is 11x6 pixels, the site lists it at 9x7"},
+      {"a listed size no picture may be", 1, {}, {20000, 2}, "the site lists it at 20000x2"},
+      {"listed sizes past the store's limit", 0, {}, {16384, 4096}, "Couldn't load the pictures"},
   };
   constexpr int count = 7;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ScratchDir dir;
     std::vector<std::string> names;
+    std::vector<PictureArrivals::Size> sizes;
     for (int i = 0; i < count; ++i) {
       names.push_back(dir.file("pic" + std::to_string(i) + (i % 2 ? ".jpg" : ".png")));
       write_file(names.back(), i % 2 ? jpeg_picture(8 + i, 6) : png_picture(8 + i, 6));
+      sizes.push_back({8 + i, 6});
     }
-    if (c.bad_index >= 0) {
-      if (c.bytes.empty()) {
-        std::filesystem::remove(names[c.bad_index]);
-      } else {
-        write_file(names[c.bad_index], c.bytes);
-      }
+    if (c.bad_index >= 0 && c.listed.width != 0) {
+      sizes[c.bad_index] = c.listed;
+    } else if (c.bad_index >= 0 && c.bytes.empty()) {
+      std::filesystem::remove(names[c.bad_index]);
+    } else if (c.bad_index >= 0) {
+      write_file(names[c.bad_index], c.bytes);
+    }
+    if (std::string(c.what) == "listed sizes past the store's limit") {
+      for (auto& size : sizes) size = c.listed;
     }
     std::vector<const char*> paths;
     for (const std::string& name : names) paths.push_back(name.c_str());
     paths.push_back(nullptr);
 
-    ImageStore whole;
-    const StoreLoadResult expected = whole.load(paths.data());
-    PictureSlices slices(paths.data());
-    EXPECT_EQ(slices.total(), count);
-    int calls = 0;
-    while (!slices.decode_slice(2.0, ticking_clock)) ++calls;
-    EXPECT_EQ(slices.failure(), expected.message());
-    ImageStore sliced = slices.take();
-    if (!expected.loaded()) {
-      EXPECT_EQ(sliced.size(), 0);
+    PictureArrivals arrivals(paths.data(), sizes);
+    ImageStore store = arrivals.take_store();
+    std::vector<int32_t> decoded;
+    for (int i = count - 1; i >= 0 && arrivals.failure().empty(); --i) {
+      arrivals.arrived(i);
+      arrivals.arrived(i);  // told twice, decoded once
+      arrivals.decode_slice(2.0, ticking_clock, decoded);
+      if (arrivals.failure().empty()) {
+        EXPECT_EQ(decoded, std::vector<int32_t>{i});
+      }
+    }
+    if (!c.refusal.empty()) {
+      EXPECT_NE(arrivals.failure().find(c.refusal), std::string::npos) << arrivals.failure();
       continue;
     }
-    EXPECT_GE(calls, count / 2 - 1);
-    ASSERT_EQ(sliced.size(), whole.size());
+    EXPECT_EQ(arrivals.failure(), "");
+    EXPECT_EQ(arrivals.done(), count);
+    ImageStore whole;
+    ASSERT_TRUE(whole.load(paths.data()).loaded());
+    ASSERT_EQ(store.size(), count);
     for (int i = 0; i < count; ++i) {
-      ASSERT_EQ(sliced[i]->width, whole[i]->width);
-      ASSERT_EQ(sliced[i]->height, whole[i]->height);
-      EXPECT_EQ(0, std::memcmp(sliced[i]->pixels, whole[i]->pixels, 4u * whole[i]->width * whole[i]->height)) << i;
+      EXPECT_TRUE(arrivals.decoded(i));
+      ASSERT_EQ(store[i]->width, whole[i]->width);
+      ASSERT_EQ(store[i]->height, whole[i]->height);
+      EXPECT_EQ(0, std::memcmp(store[i]->pixels, whole[i]->pixels, 4u * whole[i]->width * whole[i]->height)) << i;
     }
   }
 }

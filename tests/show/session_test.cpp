@@ -80,6 +80,7 @@ TEST_F(SessionTest, EachMoveTakesTheShowWhereTheKeySays) {
     int32_t cue;
     bool paused;
     bool looping;
+    int32_t seek_to = -1;  // then a timeline's seek there, followed by a frame (-1: none)
   };
   using A = PlayerAction;
   const Row rows[] = {
@@ -96,6 +97,10 @@ TEST_F(SessionTest, EachMoveTakesTheShowWhereTheKeySays) {
       {"l, then the next cue's time", 51500, {A::loop}, 700, 48000, 6, false, true},
       {"l twice", 51500, {A::loop, A::loop}, 300, 52100, 7, false, false},
       {"t", 5000, {A::overlay}, 0, 5000, 0, false, false},
+      {"a timeline seek", 5000, {A::none}, 0, 100000, 16, false, false, 100000},
+      {"a timeline seek while paused", 5000, {A::pause}, 0, 60000, 9, true, false, 60000},
+      {"a timeline seek past the end", 5000, {A::none}, 0, 183999, 24, false, false, 999999},
+      {"a timeline seek before the start", 5000, {A::none}, 0, 0, 0, false, false, -1000},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -106,6 +111,10 @@ TEST_F(SessionTest, EachMoveTakesTheShowWhereTheKeySays) {
     for (const PlayerAction action : row.actions) {
       fake_ticks += row.advance;
       session->act(action);
+      session->frame();
+    }
+    if (row.seek_to != -1) {
+      session->seek_to(row.seek_to);
       session->frame();
     }
     const SessionView& last = platform.presented.back();

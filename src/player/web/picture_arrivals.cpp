@@ -1,0 +1,90 @@
+#include "player/web/picture_arrivals.h"
+
+#include <utility>
+
+#include "image/picture_limits.h"
+#include "image/picture_load.h"
+
+namespace {
+
+std::string refusal(const char* culprit, std::string reason, bool unreadable = false) {
+  return StoreLoadResult{StoreLoadResult::Status::refused, culprit, std::move(reason), unreadable}.message();
+}
+
+std::string size_text(int32_t width, int32_t height) { return std::to_string(width) + "x" + std::to_string(height); }
+
+}  // namespace
+
+PictureArrivals::PictureArrivals(const char* const* paths, std::span<const Size> sizes) : paths_(paths) {
+  size_t count = 0;
+  while (paths_[count] != nullptr) ++count;
+  if (sizes.size() != count) {
+    failure_ = refusal(image_store_all_pictures, "the site lists " + std::to_string(sizes.size()) + " of the " +
+                                                     std::to_string(count) + " pictures");
+    return;
+  }
+  uint64_t total_pixels = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const Size size = sizes[i];
+    const uint64_t pixels = static_cast<uint64_t>(size.width) * static_cast<uint64_t>(size.height);
+    if (size.width <= 0 || size.height <= 0 || static_cast<uint32_t>(size.width) > picture_max_side ||
+        static_cast<uint32_t>(size.height) > picture_max_side || pixels > picture_max_pixels) {
+      failure_ = refusal(paths_[i], "the site lists it at " + size_text(size.width, size.height) +
+                                        " pixels, which no picture may be");
+      break;
+    }
+    total_pixels += pixels;
+    failure_ = store_total_refusal(total_pixels);
+    if (!failure_.empty()) {
+      failure_ = refusal(image_store_all_pictures, failure_);
+      break;
+    }
+  }
+  if (!failure_.empty()) return;
+  for (size_t i = 0; i < count; ++i) {
+    Image* image = image_create(sizes[i].width, sizes[i].height);
+    if (image == nullptr) {
+      failure_ = refusal(image_store_all_pictures, "out of memory");
+      store_.clear();
+      places_.clear();
+      return;
+    }
+    store_.add(image);
+    places_.push_back(image);
+  }
+  decoded_.assign(count, false);
+}
+
+void PictureArrivals::arrived(int32_t index) {
+  if (index < 0 || index >= total() || decoded_[static_cast<size_t>(index)]) return;
+  waiting_.push_back(index);
+}
+
+void PictureArrivals::decode_slice(double budget_ms, double (*clock)(), std::vector<int32_t>& decoded) {
+  decoded.clear();
+  const double end = clock() + budget_ms;
+  while (failure_.empty() && next_waiting_ < waiting_.size()) {
+    const int32_t index = waiting_[next_waiting_++];
+    if (decoded_[static_cast<size_t>(index)]) continue;
+    const char* path = paths_[index];
+    Image& place = *places_[static_cast<size_t>(index)];
+    // Decoded straight into its place when it has the listed size.
+    DecodeContext context;
+    context.place = place.pixels;
+    context.place_words = static_cast<uint64_t>(place.width) * static_cast<uint64_t>(place.height);
+    PictureResult picture = picture_load(path, context);
+    if (!picture.ok()) {
+      failure_ = refusal(path, std::move(picture.reason), picture.failure == PictureFailure::unreadable);
+      break;
+    }
+    if (picture.image->width != place.width || picture.image->height != place.height) {
+      failure_ = refusal(path, "it is " + size_text(picture.image->width, picture.image->height) +
+                                   " pixels, the site lists it at " + size_text(place.width, place.height));
+      break;
+    }
+    decoded_[static_cast<size_t>(index)] = true;
+    ++done_;
+    decoded.push_back(index);
+    if (clock() >= end) break;
+  }
+}

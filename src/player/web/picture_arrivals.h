@@ -1,0 +1,59 @@
+// The show's pictures as their files arrive over the network, in any order.
+// The store is made at once from the site's list of sizes, every picture
+// blank at its listed size, so that a show can be built over it before any
+// file is here (a scene reads a picture's pixels only in its frames, and the
+// page plays a scene only once its own pictures are decoded). An arrived
+// file is decoded into its place a few per slice, so that the page's main
+// thread is never busy for long; one that does not decode to its listed size
+// is refused, as is a list the store's limits refuse.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "image/image.h"
+#include "image/image_store.h"
+
+class PictureArrivals {
+ public:
+  struct Size {
+    int32_t width;
+    int32_t height;
+  };
+
+  // `paths` ends with a null entry and outlives the object; `sizes` holds
+  // one entry per path.
+  PictureArrivals(const char* const* paths, std::span<const Size> sizes);
+
+  // The blank pictures, once the sizes are taken (failure() empty). The
+  // store is the caller's from then on; the decoding writes into its
+  // pictures, so it must outlive every later decode_slice.
+  ImageStore take_store() { return std::move(store_); }
+
+  // The file of picture `index` is in place.
+  void arrived(int32_t index);
+  // Decodes arrived pictures, oldest first, until `clock()` has passed
+  // `budget_ms` from the slice's start (at least one, if any is waiting).
+  // The store indices decoded go to `decoded` (cleared first).
+  void decode_slice(double budget_ms, double (*clock)(), std::vector<int32_t>& decoded);
+
+  bool decoded(int32_t index) const { return decoded_[static_cast<size_t>(index)]; }
+  int32_t done() const { return done_; }
+  int32_t total() const { return static_cast<int32_t>(decoded_.size()); }
+  // The start-up message of the refusal of the listed sizes or of a file, as
+  // the image store words it; empty while there is none. Nothing is decoded
+  // after one.
+  const std::string& failure() const { return failure_; }
+
+ private:
+  const char* const* paths_;
+  ImageStore store_;
+  std::vector<Image*> places_;  // the store's pictures, borrowed
+  std::vector<bool> decoded_;
+  std::vector<int32_t> waiting_;
+  size_t next_waiting_ = 0;
+  int32_t done_ = 0;
+  std::string failure_;
+};
