@@ -231,6 +231,36 @@ async function main() {
                          'the show to start by itself');
     }));
 
+  await test('the show starts before all its pictures are here, and a timeline click past them waits visibly', () =>
+    withPage('', async (page) => {
+      await page.send('Network.enable');
+      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: false, latency: 40, downloadThroughput: 1000000, uploadThroughput: 1000000 });
+      await page.goto(`${siteUrl}/index.html`);
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 200', 120000, 'the show to start');
+      const early = await page.evaluate('savaStatus().decoded');
+      check(early < 224, `all ${early} pictures were there before the show started`);
+      // The controls, then a click at 2:45 on the timeline (the credits, which
+      // come last in show order).
+      await page.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x: 400, y: 300 });
+      await page.waitFor("!document.getElementById('controls').hidden", 5000, 'the controls');
+      const at = await page.evaluate(`(() => { const r = document.getElementById('controls-timeline')
+        .getBoundingClientRect(); return { x: r.x + r.width * 165000 / 184000, y: r.y + r.height / 2 }; })()`);
+      for (const type of ['mousePressed', 'mouseReleased']) {
+        await page.send('Input.dispatchMouseEvent', { type, x: at.x, y: at.y, button: 'left', clickCount: 1 });
+      }
+      await page.waitFor('savaWaits.length > 0', 10000, 'the show to wait for the credits');
+      const waitedAt = await page.evaluate('savaWaits[0]');
+      check(Math.abs(waitedAt - 165000) < 500, `the show waited at ${waitedAt} ms`);
+      await page.waitFor('!savaStatus().waiting && savaStatus().time_ms > 165500', 60000, 'the show to go on');
+      check(await page.evaluate("document.getElementById('waiting').hidden"), 'the waiting note stays');
+      const loaded = await page.evaluate("document.querySelectorAll('#controls-timeline .loaded').length");
+      check(loaded > 0, 'the timeline shows no loaded scene');
+      return `${early} of 224 pictures there at the start`;
+    }));
+
   await test('the page loads, names the show and plays it in time with its sound', () =>
     withPage('', async (page) => {
       await page.waitFor('window.savaReady', 120000, 'the pictures');
@@ -272,7 +302,7 @@ async function main() {
 
   await test('a second visit plays without a network', () =>
     withPage('', async (page) => {
-      await page.waitFor('window.savaReady', 120000, 'the pictures');
+      await page.waitFor('window.savaOffline', 120000, 'all the files');
       check(await page.evaluate('window.savaOffline'), 'the site was not kept for offline visits');
       await page.send('Network.enable');
       await page.send('Network.emulateNetworkConditions',
@@ -303,9 +333,9 @@ async function main() {
       await page.send('Emulation.setDeviceMetricsOverride', { width: 390, height: 844, deviceScaleFactor: 1, mobile: true });
       await page.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 });
       await page.waitFor('window.savaReady', 120000, 'the pictures');
-      const tap = async (selector) => {
+      const tap = async (selector, fraction = 0.5) => {
         const at = await page.evaluate(`(() => { const r = document.querySelector(${JSON.stringify(selector)})
-          .getBoundingClientRect(); return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; })()`);
+          .getBoundingClientRect(); return { x: r.x + r.width * ${fraction}, y: r.y + r.height / 2 }; })()`);
         await page.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [at] });
         await page.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
       };
@@ -317,6 +347,10 @@ async function main() {
       const named = await page.evaluate(`[...document.querySelectorAll('#controls button')]
         .every((b) => b.getAttribute('aria-label'))`);
       check(named, 'a control has no name');
+      // A tap three quarters along the timeline seeks there (138 s).
+      await tap('#controls-timeline', 0.75);
+      await page.waitFor('savaStatus().time_ms >= 138000 && savaStatus().time_ms < 150000', 30000,
+                         'the show to go on from 2:18');
       await tap('#controls-reduce-flashing');
       const dimmed = await page.evaluate("document.getElementById('reduce-flashing').checked");
       check(dimmed, 'the reduced-flashing control did not switch the choice');
@@ -461,7 +495,7 @@ async function main() {
     { place: 'second-time', reason: /404/, retried: true },
   ];
   for (const t of troubles) {
-    await test(`sava.data ${t.place}: the page says so within 10 s and offers to try again`, () =>
+    await test(`data/rinnu.mp3 ${t.place}: the page says so within 10 s and offers to try again`, () =>
       withPage('', async (page) => {
         const error = await page.evaluate(`new Promise((resolve) => {
           const started = Date.now();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the show for web browsers into build-web/site/: index.html, sava.js,
-# sava.wasm and sava.data (the generated show data), controls.js, the
-# favicon, the poster (a frame of the show, shown on the start screen and in
-# link previews) and the offline worker (sw-VERSION.js). Installs what it
+# sava.wasm, the show's files under data/ with their list (data/show.json,
+# which the page loads them by, in show order), controls.js, the favicon, the
+# poster (a frame of the show, shown on the start screen and in link
+# previews) and the offline worker (sw-VERSION.js). Installs what it
 # needs, generates build/data/ with the native asset generator (build/),
 # builds the libraries from Debian's sources (build-web/deps, kept between runs) and
 # the player with emscripten (build-web/player).
@@ -21,35 +22,41 @@ scripts/web/install.sh
 
 step "build/data/ (native asset generator)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target assets sava-capture
+cmake --build build -j"$(nproc)" --target assets sava-capture sava-web-manifest
+manifest_tool=build/tools/web_manifest/sava-web-manifest
 
 step "libraries"
 scripts/web/deps.sh
 
 step "data for the web"
-# The pictures as the browser gets them: every JPEG losslessly rewritten
-# (optimised Huffman tables, progressive scans; the same coefficients) and
-# checked to decode to the very same pixels; the rest as it is. Redone only
-# for files newer than their copy.
+# The pictures as the browser gets them, losslessly rewritten: every JPEG
+# with optimised Huffman tables and progressive scans (the same
+# coefficients), every PNG deflated harder. A rewrite is taken only when it
+# is smaller and the show's own decoder gives the very same pixels from it;
+# otherwise the file goes as it is. Redone only for files newer than their
+# copy.
 web_data=$PWD/$web_root/data
 mkdir -p "$web_data"
-for source in build/data/* build/data/.stamp; do
+rewritten=0
+for source in build/data/*; do
   copy=$web_data/$(basename "$source")
   [ "$copy" -nt "$source" ] && continue
+  rm -f "$copy.part"
   case $source in
-    *.jpg)
-      jpegtran -optimize -progressive -copy none "$source" >"$copy.part"
-      if ! cmp -s <(djpeg -pnm "$source") <(djpeg -pnm "$copy.part"); then
-        echo "build.sh: $source decodes differently once rewritten" >&2
-        exit 1
-      fi
-      # A rewrite that is not smaller is not taken.
-      if [ "$(stat -c %s "$copy.part")" -lt "$(stat -c %s "$source")" ]; then mv "$copy.part" "$copy"; else
-        rm "$copy.part"; cp "$source" "$copy"; fi ;;
-    *) cp "$source" "$copy" ;;
+    *.jpg) jpegtran -optimize -progressive -copy none "$source" >"$copy.part" ;;
+    *.png) zopflipng -y -q "$source" "$copy.part" >/dev/null 2>&1 || rm -f "$copy.part" ;;
   esac
+  if [ -f "$copy.part" ] && [ "$(stat -c %s "$copy.part")" -lt "$(stat -c %s "$source")" ] &&
+     "$manifest_tool" --same-pixels "$source" "$copy.part"; then
+    mv "$copy.part" "$copy"
+    rewritten=$((rewritten + 1))
+  else
+    rm -f "$copy.part"
+    cp "$source" "$copy"
+  fi
 done
-echo "  build/data/ $(du -sb build/data | cut -f1) bytes, for the web $(du -sb "$web_data" | cut -f1) bytes" >&2
+echo "  build/data/ $(du -sb build/data | cut -f1) bytes, for the web $(du -sb "$web_data" | cut -f1) bytes" \
+  "($rewritten files rewritten now)" >&2
 
 step "player"
 prefix=$PWD/$web_prefix
@@ -57,16 +64,26 @@ prefix=$PWD/$web_prefix
 export PKG_CONFIG_LIBDIR=/usr/share/emscripten/cache/sysroot/lib/pkgconfig:$prefix/lib/pkgconfig
 export PKG_CONFIG_PATH=
 emcmake cmake -S . -B "$web_root/player" -DCMAKE_BUILD_TYPE=Release \
-  -DSAVA_BUILD_TESTS=OFF -DSAVA_BUILD_TOOLS=OFF -DSAVA_WEB_DATA_DIR="$web_data" \
+  -DSAVA_BUILD_TESTS=OFF -DSAVA_BUILD_TOOLS=OFF \
   -DCMAKE_FIND_ROOT_PATH="$prefix" -DCMAKE_CROSSCOMPILING_EMULATOR="$web_emulator" >/dev/null
 cmake --build "$web_root/player" -j"$(nproc)"
 
 site=$web_root/site
 mkdir -p "$site"
-for f in index.html sava.js sava.wasm sava.data; do
+rm -f "$site/sava.data"
+for f in sava.js sava.wasm; do
   cp "$web_root/player/src/player/web/$f" "$site/$f"
 done
-cp src/player/web/favicon.svg src/player/web/controls.js "$site/"
+cp src/player/web/index.html src/player/web/favicon.svg src/player/web/controls.js "$site/"
+
+step "data and its list"
+# The files as rewritten above, and the list the page loads them by: each
+# file's size, each picture's size, the pictures each scene uses.
+rm -rf "$site/data"
+mkdir -p "$site/data"
+cp "$web_data"/* "$site/data/"
+"$manifest_tool" "$site/data" >"$site/data/show.json.part"
+mv "$site/data/show.json.part" "$site/data/show.json"
 
 step "poster"
 # The frame at 2:20, from the native renderer's BGRA words to a JPEG.
@@ -84,11 +101,12 @@ mv "$site/poster.jpg.part" "$site/poster.jpg"
 step "offline worker"
 # The site's version: a digest of its files, in the worker's name.
 version=$(cat "$site"/index.html "$site"/controls.js "$site"/sava.* "$site"/poster.jpg "$site"/favicon.svg \
-  src/player/web/offline.js | sha256sum | cut -c1-12)
+  "$site"/data/* src/player/web/offline.js | sha256sum | cut -c1-12)
 rm -f "$site"/sw-*.js
 cp src/player/web/offline.js "$site/sw-$version.js"
 sed -i "s/@SITE_VERSION@/$version/g" "$site/index.html"
 
 step "done: $site"
-(cd "$site" && ls -l index.html controls.js sava.js sava.wasm sava.data favicon.svg poster.jpg sw-*.js |
-  awk '{ printf "  %-12s %9d bytes\n", $9, $5 }') >&2
+(cd "$site" && ls -l index.html controls.js sava.js sava.wasm favicon.svg poster.jpg sw-*.js data/show.json |
+  awk '{ printf "  %-16s %9d bytes\n", $9, $5 }'
+  echo "  data/ ($(ls data | wc -l) files) $(du -cb data | tail -1 | cut -f1) bytes") >&2

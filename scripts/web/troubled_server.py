@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Serves the web site as a troubled server would, for the browser tests:
   python3 scripts/web/troubled_server.py SITE_DIR PORT
-/PLACE/NAME serves SITE_DIR/NAME, except sava.data, which under
+/PLACE/NAME serves SITE_DIR/NAME, except data/rinnu.mp3 (the soundtrack), which
+under
   /missing/      is not there (404),
   /short/        is cut to half its size (a site put up incompletely),
   /stalled/      sends its headers and first bytes, then nothing more,
@@ -31,7 +32,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             return self.send_error(404)
         place, name = parts
         self.path = '/' + name
-        if name != 'sava.data':
+        if name != 'data/rinnu.mp3':
             return super().do_GET()
         with lock:
             requests[place] = requests.get(place, 0) + 1

@@ -11,14 +11,20 @@
 // end included), each with the store indices of the pictures it reaches for.
 // The sizes are those the files in DATA_DIR decode to, the bytes those of the
 // files there (the page checks both).
+//
+// sava-web-manifest --same-pixels A B: status 0 when the pictures A and B
+// decode to the very same pixels (a file rewritten to be smaller may take
+// the other's place), 1 with one line when not.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "image/image_store.h"
+#include "image/picture_load.h"
 #include "show/cue_table.h"
 #include "show/data_folder.h"
 #include "show/scene_pictures.h"
@@ -35,13 +41,33 @@ std::string quoted(const std::string& text) {
   return out + "\"";
 }
 
+// Whether the pictures at `a` and `b` decode to the same size and pixels.
+int same_pixels(const char* a, const char* b) {
+  const PictureResult first = picture_load(a);
+  const PictureResult second = picture_load(b);
+  if (!first.ok() || !second.ok()) {
+    std::fprintf(stderr, "sava-web-manifest: %s: %s\n", first.ok() ? b : a,
+                 (first.ok() ? second : first).reason.c_str());
+    return 1;
+  }
+  const Image& x = *first.image;
+  const Image& y = *second.image;
+  if (x.width != y.width || x.height != y.height ||
+      std::memcmp(x.pixels, y.pixels, static_cast<size_t>(x.width) * static_cast<size_t>(x.height) * 4) != 0) {
+    std::fprintf(stderr, "sava-web-manifest: %s and %s decode to different pixels\n", a, b);
+    return 1;
+  }
+  return 0;
+}
+
 std::string file_name(const char* path) { return std::filesystem::path(path).filename().string(); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--same-pixels") == 0) return same_pixels(argv[2], argv[3]);
   if (argc != 2) {
-    std::fprintf(stderr, "usage: sava-web-manifest DATA_DIR\n");
+    std::fprintf(stderr, "usage: sava-web-manifest DATA_DIR | --same-pixels PICTURE PICTURE\n");
     return 2;
   }
   const ShowFiles files(argv[1]);

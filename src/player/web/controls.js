@@ -2,7 +2,9 @@
 // that appears on a pointer movement, a tap or a key and fades after a few
 // seconds of rest. Its buttons press the keys the show already takes (the
 // same path as the keyboard), so they do what the keys do, and switch the
-// reduced flashing; the time shown is the show's own (savaStatus()).
+// reduced flashing; the time shown is the show's own (savaStatus()). The
+// timeline marks the scenes (named on hover, while dragging or on a long
+// press) and the ones already loaded; a click, a tap or a drag there seeks.
 'use strict';
 (() => {
   const stage = document.getElementById('stage');
@@ -30,8 +32,16 @@
     #controls button { padding: 0.3em 0.6em; min-width: 2.6em; min-height: 2.6em; }
     #controls button[aria-pressed="true"] { border-color: #eee; background: #444; }
     #controls-time { color: #eee; font-variant-numeric: tabular-nums; white-space: nowrap; }
-    #controls-timeline { flex: 1 1 60%; height: 0.5em; background: #444; border-radius: 0.25em; position: relative; }
-    #controls-played { position: absolute; left: 0; top: 0; bottom: 0; background: #ccc; border-radius: 0.25em; }
+    #controls-timeline { flex: 1 1 60%; height: 2.2em; position: relative; cursor: pointer; touch-action: none; }
+    #controls-timeline::before { content: ""; position: absolute; left: 0; right: 0; top: 0.85em; height: 0.5em;
+                                 background: #333; border-radius: 0.25em; }
+    #controls-timeline:focus-visible { outline: 2px solid #aaa; outline-offset: 2px; }
+    #controls-timeline .loaded { position: absolute; top: 0.85em; height: 0.5em; background: #777; }
+    #controls-played { position: absolute; left: 0; top: 0.85em; height: 0.5em; background: #eee; border-radius: 0.25em; }
+    #controls-timeline .mark { position: absolute; top: 0.6em; width: 2px; height: 1em; background: #bbb; }
+    #controls-tip { position: absolute; bottom: 2.4em; transform: translateX(-50%); white-space: nowrap;
+                    background: #111; color: #eee; border: 1px solid #555; border-radius: 4px; padding: 0.1em 0.5em;
+                    font-size: 0.85em; pointer-events: none; }
     #stage.playing #fullscreen { display: none; }`;
   document.head.appendChild(style);
 
@@ -49,15 +59,23 @@
     button.onclick = () => press(key);
     bar.appendChild(button);
   }
+  // The timeline: a slider (Left and Right, the show's own keys, move it a
+  // second), the scenes' starts marked, the loaded scenes shaded.
   const timeline = document.createElement('div');
   timeline.id = 'controls-timeline';
-  timeline.setAttribute('role', 'progressbar');
+  timeline.tabIndex = 0;
+  timeline.setAttribute('role', 'slider');
   timeline.setAttribute('aria-label', 'Show time');
   timeline.setAttribute('aria-valuemin', '0');
   timeline.setAttribute('aria-valuemax', String(showLength / 1000));
+  const loaded = document.createElement('div');
   const played = document.createElement('div');
   played.id = 'controls-played';
-  timeline.appendChild(played);
+  const marks = document.createElement('div');
+  const tip = document.createElement('div');
+  tip.id = 'controls-tip';
+  tip.hidden = true;
+  timeline.append(loaded, played, marks, tip);
   const time = document.createElement('span');
   time.id = 'controls-time';
   const full = document.createElement('button');
@@ -116,6 +134,79 @@
     return `${Math.floor(s / 60)}:${String(s % 60).padStart(2, '0')}`;
   };
 
+  // The scenes from the show's list (once it is here): start and name.
+  const scenes = () => (window.savaShowList ? window.savaShowList.scenes : []);
+  const sceneName = (ms) => {
+    let name = '';
+    for (const scene of scenes()) if (scene.ms <= ms && scene.ms < showLength) name = scene.name;
+    return name;
+  };
+  const at = (ms) => `${(100 * ms) / showLength}%`;
+  let marked = false;
+  function markScenes() {
+    if (marked || !scenes().length) return;
+    marked = true;
+    for (const scene of scenes()) {
+      if (scene.ms <= 0 || scene.ms >= showLength) continue;
+      const mark = document.createElement('div');
+      mark.className = 'mark';
+      mark.style.left = at(scene.ms);
+      marks.appendChild(mark);
+    }
+  }
+  let shownReady = '';
+  function shadeLoaded() {
+    const ready = window.savaReadyScenes || [];
+    const key = ready.join();
+    if (key === shownReady) return;
+    shownReady = key;
+    loaded.textContent = '';
+    scenes().forEach((scene, i) => {
+      if (!ready[i] || scene.ms >= showLength) return;
+      const part = document.createElement('div');
+      part.className = 'loaded';
+      part.style.left = at(scene.ms);
+      part.style.width = `${(100 * (scenes()[i + 1].ms - scene.ms)) / showLength}%`;
+      loaded.appendChild(part);
+    });
+  }
+
+  // Seeking by pointer: a click or a tap seeks where it lands; a drag shows
+  // the time and scene under it and seeks where it is let go; a long press
+  // that does not move only names the scene.
+  const longPressMs = 500;
+  let drag = null;
+  const timeAt = (event) => {
+    const box = timeline.getBoundingClientRect();
+    const x = Math.min(Math.max(event.clientX - box.left, 0), box.width);
+    return Math.min(showLength - 1, Math.round((x / box.width) * showLength));
+  };
+  function showTip(ms) {
+    tip.hidden = false;
+    tip.style.left = at(ms);
+    tip.textContent = `${clock(ms)} ${sceneName(ms)}`.trim();
+  }
+  timeline.addEventListener('pointerdown', (event) => {
+    timeline.setPointerCapture(event.pointerId);
+    drag = { x: event.clientX, since: performance.now(), moved: false };
+    showTip(timeAt(event));
+    wake();
+  });
+  timeline.addEventListener('pointermove', (event) => {
+    if (drag && Math.abs(event.clientX - drag.x) > 4) drag.moved = true;
+    if (drag || event.pointerType === 'mouse') showTip(timeAt(event));
+  });
+  timeline.addEventListener('pointerleave', () => { if (!drag) tip.hidden = true; });
+  timeline.addEventListener('pointercancel', () => { drag = null; tip.hidden = true; });
+  timeline.addEventListener('pointerup', (event) => {
+    if (!drag) return;
+    const longPress = !drag.moved && performance.now() - drag.since >= longPressMs;
+    drag = null;
+    if (event.pointerType !== 'mouse') tip.hidden = true;
+    if (!longPress && window.Module && Module._sava_web_seek) Module._sava_web_seek(timeAt(event));
+    wake();
+  });
+
   let restTimer = 0;
   function wake() {
     if (!stage.classList.contains('playing')) return;
@@ -142,7 +233,9 @@
       played.style.width = `${Math.min(100, (100 * ms) / showLength)}%`;
       time.textContent = `${clock(ms)} / ${clock(showLength)}`;
       timeline.setAttribute('aria-valuenow', String(Math.floor(ms / 1000)));
-      timeline.setAttribute('aria-valuetext', clock(ms));
+      timeline.setAttribute('aria-valuetext', `${clock(ms)} ${sceneName(ms)}`.trim());
+      markScenes();
+      shadeLoaded();
       // Paused, the address points at the moment on screen, so that a copied
       // link lands there.
       if (status.paused && window.savaShowTime) {

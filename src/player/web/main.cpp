@@ -1,10 +1,16 @@
-// The player in a web page. The page loads the pictures and the soundtrack
-// into the virtual file system (data/), then main() sets up the screen, the
+// The player in a web page. main() sets up the screen while the page fetches
+// the show's files in show order; the page lists the pictures' sizes
+// (sava_web_picture_size, sava_web_listed), which makes the picture store
+// with every picture blank at its size, and writes each file into the
+// virtual file system (data/) as it arrives (sava_web_picture_arrived). The
 // pictures are decoded a few per animation frame (no long task holds up the
-// page), and the show waits for the viewer's click (a page may only start
-// sound after a gesture): sava_web_start() opens the sound
-// and the session runs, one frame per animation frame of the browser, with
-// the desktop's keys.
+// page). The show waits for the viewer's click (a page may only start sound
+// after a gesture): sava_web_start() opens the sound, once the page has it
+// whole, and the session runs, one frame per animation frame of the
+// browser, with the desktop's keys. The page tells which scenes have all
+// their pictures (sava_web_scenes_ready); a frame of any other scene is not
+// drawn: the show waits, picture and sound held, until the network has
+// brought them.
 //
 // With arguments (--from MS --to MS --fps N[/D], taken by the page from its
 // address) the page instead renders those frames on a virtual clock exactly
@@ -14,6 +20,7 @@
 #include <SDL.h>
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,23 +35,24 @@
 #include "player/sdl_startup.h"
 #include "player/time_overlay.h"
 #include "player/web/frame_times.h"
-#include "player/web/picture_slices.h"
+#include "player/web/picture_arrivals.h"
 #include "player/web/sha256.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_page.h"
 #include "player/web/web_screen.h"
 #include "show/capture_plan.h"
+#include "show/cue_table.h"
 #include "show/session.h"
 #include "show/startup.h"
 
 namespace {
 
-enum class Phase { decoding, waiting, playing, capturing, ended };
+enum class Phase { listing, loading, playing, capturing, ended };
 
 const char* phase_name(Phase phase) {
   switch (phase) {
-    case Phase::decoding: return "decoding";
-    case Phase::waiting: return "waiting";
+    case Phase::listing: return "listing";
+    case Phase::loading: return "loading";
     case Phase::playing: return "playing";
     case Phase::capturing: return "capturing";
     case Phase::ended: return "ended";
@@ -105,7 +113,15 @@ PlayerAction action_of(const SDL_Event& event) {
 // is heard), the canvas, the keys; in capture mode, the frames' hashes.
 class WebPlatform : public SessionPlatform {
  public:
-  Phase phase = Phase::decoding;
+  Phase phase = Phase::listing;
+  // Cue i's scene has all its pictures when bit i is set.
+  uint32_t ready_scenes = 0;
+  // The show waits for the network: the session is held paused, and a
+  // pause key only changes whether it goes on once the pictures are here.
+  bool waiting = false;
+  bool paused_by_viewer = false;
+  // The clock reached a scene that is not ready: the frame was held.
+  bool starved = false;
   std::unique_ptr<WebScreen> screen;
   FrameTimes times;
   SessionView shown;              // the frame last presented
@@ -136,7 +152,19 @@ class WebPlatform : public SessionPlatform {
       }
     }
     clock_read_at_ms = emscripten_get_now();
+    if (anchored && !playable(clock.read())) {
+      starved = true;
+      return false;
+    }
     return anchored;
+  }
+
+  // Whether the frame at show time `ms` can be drawn: its scene's pictures
+  // are all decoded (the end has none).
+  bool playable(int32_t ms) const {
+    int cue = 0;
+    while (cue + 1 < cue_count && cue_table[cue + 1].time_ms <= ms) ++cue;
+    return cue == cue_count - 1 || (ready_scenes >> cue & 1) != 0;
   }
   void start_sound() override { SDL_PauseAudio(0); }
 
@@ -163,7 +191,14 @@ class WebPlatform : public SessionPlatform {
   void poll(Session& session) override {
     if (phase != Phase::playing) return;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) session.act(action_of(event));
+    while (SDL_PollEvent(&event)) {
+      const PlayerAction action = action_of(event);
+      if (waiting && action == PlayerAction::pause) {
+        paused_by_viewer = !paused_by_viewer;
+      } else {
+        session.act(action);
+      }
+    }
   }
 
  private:
@@ -175,8 +210,12 @@ class WebPlatform : public SessionPlatform {
 struct WebPlayer {
   WebPlatform platform;
   std::unique_ptr<ShowStartup> startup;
-  std::unique_ptr<PictureSlices> decoding;  // until every picture is decoded
-  ImageStore pictures;  // loaded, until the session takes them
+  // The listed sizes, then the pictures as they arrive (decoded into the
+  // store that `pictures`, later the session, holds).
+  std::vector<PictureArrivals::Size> sizes;
+  std::unique_ptr<PictureArrivals> arrivals;
+  std::vector<int32_t> decoded;
+  ImageStore pictures;  // until the session takes them
   std::string caption;
   std::unique_ptr<Soundtrack> music;
   std::unique_ptr<Session> session;
@@ -193,26 +232,44 @@ void count_and_play(void* userdata, Uint8* stream, int len) {
   soundtrack_callback(userdata, stream, len);
 }
 
-// Before the start the input is let go.
-void poll_waiting() {
-  SDL_Event event;
-  while (SDL_PollEvent(&event)) {
-  }
-}
-
 void finish_playing() {
   emscripten_cancel_main_loop();
   SDL_CloseAudio();
   web_audio_stop();
   player.session.reset();
   player.music.reset();
+  player.arrivals.reset();
   player.platform.phase = Phase::ended;
   page_show_ended();
 }
 
+// Ahead of the frame on screen, this much must be ready before a wait for
+// the network ends, so that the show does not stop again at once.
+constexpr int32_t ready_ahead_ms = 3000;
+
 void play_frame() {
-  player.session->frame();
-  if (player.session->ended()) finish_playing();
+  WebPlatform& platform = player.platform;
+  Session& session = *player.session;
+  const SessionView now = session.view();
+  if (!platform.waiting && (platform.starved || !platform.playable(now.time_ms))) {
+    platform.waiting = true;
+    platform.paused_by_viewer = now.paused;
+    if (!now.paused) session.act(PlayerAction::pause);
+    page_waiting(1, now.time_ms);
+  } else if (platform.waiting && platform.playable(now.time_ms) &&
+             platform.playable(std::min(now.time_ms + ready_ahead_ms, cue_table[cue_count - 1].time_ms))) {
+    platform.waiting = false;
+    if (!platform.paused_by_viewer) session.act(PlayerAction::pause);
+    page_waiting(0, now.time_ms);
+  }
+  platform.starved = false;
+  if (platform.waiting) {
+    // The frame on screen stays; the keys still seek, pause and end.
+    platform.poll(session);
+  } else {
+    session.frame();
+  }
+  if (session.ended()) finish_playing();
 }
 
 void finish_capture() {
@@ -238,35 +295,40 @@ void capture_frames() {
   }
 }
 
-// A slice of the pictures per animation frame; once all are there and
-// checked, the show waits for Play or starts capturing.
+// A slice of the arrived pictures per animation frame, each one told to the
+// page. Capturing starts once all are there.
 void decode_pictures() {
   constexpr double slice_ms = 4.0;
-  PictureSlices& slices = *player.decoding;
-  const bool finished = slices.decode_slice(slice_ms, emscripten_get_now);
-  page_pictures_decoded(slices.done(), slices.total());
-  if (!finished) return;
-  if (!slices.failure().empty()) fail(slices.failure());
-  const PicturesOutcome pictures = player.startup->take_pictures(slices.take());
-  player.decoding.reset();
-  if (!pictures.ready()) fail(pictures.failure);
-  player.pictures = player.startup->pictures();
-  if (player.plan) {
+  PictureArrivals& arrivals = *player.arrivals;
+  arrivals.decode_slice(slice_ms, emscripten_get_now, player.decoded);
+  if (!arrivals.failure().empty()) fail(arrivals.failure());
+  for (const int32_t index : player.decoded) page_picture_decoded(index, arrivals.done(), arrivals.total());
+  if (player.plan && player.platform.phase == Phase::loading && arrivals.done() == arrivals.total()) {
     player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
                                                player.platform, nullptr, static_cast<int32_t>(player.plan->from_ms),
                                                player.startup->options().reduce_flashing);
     player.platform.phase = Phase::capturing;
-  } else {
-    player.platform.phase = Phase::waiting;
-    page_show_ready(player.caption.c_str());
+  }
+}
+
+// Before the start the input is let go.
+void poll_waiting() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
   }
 }
 
 void run_frame(void*) {
   switch (player.platform.phase) {
-    case Phase::decoding: decode_pictures(); break;
-    case Phase::waiting: poll_waiting(); break;
-    case Phase::playing: play_frame(); break;
+    case Phase::listing: poll_waiting(); break;
+    case Phase::loading:
+      decode_pictures();
+      poll_waiting();
+      break;
+    case Phase::playing:
+      decode_pictures();
+      play_frame();
+      break;
     case Phase::capturing: capture_frames(); break;
     case Phase::ended: break;
   }
@@ -281,7 +343,7 @@ void run_frame(void*) {
 // the desktop's --from does: the cues up to it fire before the first frame
 // and the sound starts at its sample.
 extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing, int from_ms) {
-  if (player.platform.phase != Phase::waiting || from_ms < 0) return 0;
+  if (player.platform.phase != Phase::loading || player.plan || from_ms < 0) return 0;
   player.startup->start_at(from_ms);
   player.music = std::make_unique<Soundtrack>();
   SDL_AudioSpec requested = show_audio_format(count_and_play, player.music.get());
@@ -296,6 +358,43 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing, int from
   player.platform.phase = Phase::playing;
   player.session->start();
   return 1;
+}
+
+// The site's list: picture `index` (store order) is `width` x `height`
+// pixels. Every picture is listed before sava_web_listed.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_size(int index, int width, int height) {
+  if (player.platform.phase != Phase::listing || index < 0 || index >= picture_count) return;
+  if (player.sizes.empty()) player.sizes.assign(picture_count, {0, 0});
+  player.sizes[static_cast<size_t>(index)] = {width, height};
+}
+
+// The list is complete: the store is made, blank pictures at the listed
+// sizes, and checked against what the scenes need of their sizes (each
+// decoded picture is held to its listed size). Then pictures may arrive and
+// the show may start.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_listed() {
+  if (player.platform.phase != Phase::listing) return;
+  if (player.sizes.empty()) player.sizes.assign(picture_count, {0, 0});
+  player.arrivals = std::make_unique<PictureArrivals>(player.startup->files().picture_paths(), player.sizes);
+  if (!player.arrivals->failure().empty()) fail(player.arrivals->failure());
+  const PicturesOutcome pictures = player.startup->take_pictures(player.arrivals->take_store());
+  if (!pictures.ready()) fail(pictures.failure);
+  player.pictures = player.startup->pictures();
+  player.platform.phase = Phase::loading;
+  page_pictures_listed(player.caption.c_str());
+}
+
+// The file of picture `index` is in data/: it is decoded in a coming slice.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_arrived(int index) {
+  if (player.arrivals) player.arrivals->arrived(index);
+}
+
+// Bit i set: cue i's scene has all its pictures and may be played.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scenes_ready(uint32_t mask) { player.platform.ready_scenes = mask; }
+
+// The timeline's seek to show time `ms`.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_seek(int ms) {
+  if (player.session && player.platform.phase == Phase::playing) player.session->seek_to(ms);
 }
 
 // The controls' reduced-flashing switch: from the next frame on, the frames
@@ -328,12 +427,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   std::snprintf(buffer, sizeof buffer,
                 "{\"phase\":\"%s\",\"time_ms\":%d,\"paused\":%s,\"cue\":%d,\"looping\":%s,\"now_ms\":%d,"
                 "\"clock_read_at_ms\":%.3f,\"anchored\":%s,\"audio_callbacks\":%d,\"frames\":%lld,"
-                "\"render_ms_mean\":%.3f,\"render_ms_max\":%.3f,\"present_ms_mean\":%.3f,\"present_ms_max\":%.3f}",
+                "\"render_ms_mean\":%.3f,\"render_ms_max\":%.3f,\"present_ms_mean\":%.3f,\"present_ms_max\":%.3f,"
+                "\"waiting\":%s,\"decoded\":%d}",
                 phase_name(p.phase), static_cast<int>(p.shown.time_ms), p.shown.paused ? "true" : "false",
                 static_cast<int>(p.shown.cue), p.shown.looping ? "true" : "false", static_cast<int>(p.shown.time_ms),
                 p.clock_read_at_ms, p.anchored ? "true" : "false", static_cast<int>(p.audio_callbacks),
                 static_cast<long long>(p.times.count()), p.times.render_mean(), p.times.render_max(),
-                p.times.present_mean(), p.times.present_max());
+                p.times.present_mean(), p.times.present_max(), p.waiting ? "true" : "false",
+                player.arrivals ? static_cast<int>(player.arrivals->done()) : 0);
   text = buffer;
   return text.c_str();
 }
@@ -341,6 +442,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
 int main(int argc, char** argv) {
   // --reduce-flashing goes with the capture plan's options, anywhere.
   StartupOptions options;
+  options.data_dir = "data";  // where the page writes the files as they arrive
   std::vector<const char*> plan_args;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) == "--reduce-flashing") {
@@ -368,10 +470,9 @@ int main(int argc, char** argv) {
     player.frame_total = capture_frame_count(*plan);
     player.platform.frame_hashes.reserve(static_cast<std::size_t>(player.frame_total) * 65);
   }
-  // One thread, a few pictures per animation frame (decode_pictures).
-  player.decoding = std::make_unique<PictureSlices>(player.startup->files().picture_paths());
   // One call per animation frame of the browser; main() ends here and the
   // runtime stays alive for the frames.
+  page_program_started();
   emscripten_set_main_loop_arg(run_frame, nullptr, 0, 1);
   return 0;
 }

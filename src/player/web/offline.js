@@ -6,11 +6,19 @@
 'use strict';
 const version = /sw-([0-9a-f]+)\.js$/.exec(self.location.pathname)[1];
 const cacheName = 'sava-' + version;
-const files = ['./', 'index.html', 'poster.jpg', 'favicon.svg',
-               ...['controls.js', 'sava.js', 'sava.wasm', 'sava.data'].map((f) => `${f}?v=${version}`)];
+const site = ['./', 'index.html', 'poster.jpg', 'favicon.svg',
+              ...['controls.js', 'sava.js', 'sava.wasm', 'data/show.json'].map((f) => `${f}?v=${version}`)];
+
+// The site and every file its list (data/show.json) names.
+async function keep() {
+  const list = await (await fetch(`data/show.json?v=${version}`)).json();
+  const data = [list.soundtrack, ...list.pictures].map((f) => `data/${f.file}?v=${version}`);
+  const cache = await caches.open(cacheName);
+  await cache.addAll([...site, ...data]);
+}
 
 self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(cacheName).then((cache) => cache.addAll(files)).then(() => self.skipWaiting()));
+  event.waitUntil(keep().then(() => self.skipWaiting()));
 });
 
 self.addEventListener('activate', (event) => {

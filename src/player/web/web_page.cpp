@@ -2,12 +2,20 @@
 
 #include <emscripten.h>
 
-EM_JS(void, page_pictures_decoded, (int done, int total), {
-  if (Module.onPicturesDecoded) Module.onPicturesDecoded(done, total);
+EM_JS(void, page_picture_decoded, (int index, int done, int total), {
+  if (Module.onPictureDecoded) Module.onPictureDecoded(index, done, total);
 });
 
-EM_JS(void, page_show_ready, (const char* caption), {
-  if (Module.onShowReady) Module.onShowReady(UTF8ToString(caption));
+EM_JS(void, page_waiting, (int on, int at_ms), {
+  if (Module.onWaiting) Module.onWaiting(on !== 0, at_ms);
+});
+
+EM_JS(void, page_program_started, (), {
+  if (Module.onProgramStarted) Module.onProgramStarted();
+});
+
+EM_JS(void, page_pictures_listed, (const char* caption), {
+  if (Module.onPicturesListed) Module.onPicturesListed(UTF8ToString(caption));
 });
 
 EM_JS(void, page_show_ended, (), {

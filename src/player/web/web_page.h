@@ -5,11 +5,19 @@
 // Script functions (defined with EM_JS), so with C linkage.
 extern "C" {
 
-// `done` of the `total` pictures are decoded.
-void page_pictures_decoded(int done, int total);
+// Picture `index` is decoded; `done` of the `total` pictures are.
+void page_picture_decoded(int index, int done, int total);
 
-// Start-up is done: the start button can be offered, naming the show.
-void page_show_ready(const char* caption);
+// main() has set up the screen: the page may list the pictures.
+void page_program_started();
+
+// The pictures are listed: they may arrive, and the show can start once its
+// sound and the pictures of its first scene are here. `caption` names it.
+void page_pictures_listed(const char* caption);
+
+// The show waits for the network (`on` not 0), or goes on, at show time
+// `at_ms` (the frame it is to draw next).
+void page_waiting(int on, int at_ms);
 
 // The show has ended (the last cue, or the viewer's Escape).
 void page_show_ended();
