@@ -20,7 +20,7 @@ if [ ! -x "$audit/node_modules/.bin/lighthouse" ]; then
 fi
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server --bind 127.0.0.1 --directory "$site" "$port" >"$audit/http.log" 2>&1 &
+python3 scripts/web/serve.py "$site" "$port" >"$audit/http.log" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do

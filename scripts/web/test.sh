@@ -12,7 +12,7 @@ scripts/web/build.sh
 # site as it is, and the site with its data missing, cut short or stalled.
 free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 port=$(free_port)
-python3 -m http.server --bind 127.0.0.1 --directory "$web_root/site" "$port" >"$web_root/http.log" 2>&1 &
+python3 scripts/web/serve.py "$web_root/site" "$port" >"$web_root/http.log" 2>&1 &
 server=$!
 troubled_port=$(free_port)
 python3 scripts/web/troubled_server.py "$web_root/site" "$troubled_port" >"$web_root/troubled-http.log" 2>&1 &
