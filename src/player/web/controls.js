@@ -68,6 +68,7 @@
   timeline.setAttribute('aria-label', 'Show time');
   timeline.setAttribute('aria-valuemin', '0');
   timeline.setAttribute('aria-valuemax', String(showLength / 1000));
+  timeline.setAttribute('aria-valuenow', '0');
   const loaded = document.createElement('div');
   const played = document.createElement('div');
   played.id = 'controls-played';

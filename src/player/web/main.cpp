@@ -4,9 +4,10 @@
 // with every picture blank at its size, and writes each file into the
 // virtual file system (data/) as it arrives (sava_web_picture_arrived). The
 // pictures are decoded a few per animation frame (no long task holds up the
-// page). The show waits for the viewer's click (a page may only start sound
-// after a gesture): sava_web_start() opens the sound, once the page has it
-// whole, and the session runs, one frame per animation frame of the
+// page). The soundtrack is opened once the page has it whole
+// (sava_web_sound_arrived). The show waits for the viewer's click (a page
+// may only start sound after a gesture): sava_web_start() opens the audio
+// device and the session runs, one frame per animation frame of the
 // browser, with the desktop's keys. The page tells which scenes have all
 // their pictures (sava_web_scenes_ready); a frame of any other scene is not
 // drawn: the show waits, picture and sound held, until the network has
@@ -66,8 +67,8 @@ constexpr int audio_chunk = 2048 * 2 * 2;
 
 uint32_t web_ticks() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
 
-// Ends the program with its one line; only the entry points (main and
-// sava_web_start) call it.
+// Ends the program with its one line; only the entry points (main and the
+// page's calls) call it.
 [[noreturn]] void fail(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
   std::exit(1);
@@ -311,6 +312,20 @@ void decode_pictures() {
   }
 }
 
+// A slice of the store's making; once all is made, the store is checked
+// against what the scenes need of the pictures' sizes (each decoded picture
+// is held to its listed size) and pictures may arrive.
+void make_store() {
+  constexpr double slice_ms = 4.0;
+  if (!player.arrivals || !player.arrivals->make_places(slice_ms, emscripten_get_now)) return;
+  if (!player.arrivals->failure().empty()) fail(player.arrivals->failure());
+  const PicturesOutcome pictures = player.startup->take_pictures(player.arrivals->take_store());
+  if (!pictures.ready()) fail(pictures.failure);
+  player.pictures = player.startup->pictures();
+  player.platform.phase = Phase::loading;
+  page_pictures_listed(player.caption.c_str());
+}
+
 // Before the start the input is let go.
 void poll_waiting() {
   SDL_Event event;
@@ -320,7 +335,10 @@ void poll_waiting() {
 
 void run_frame(void*) {
   switch (player.platform.phase) {
-    case Phase::listing: poll_waiting(); break;
+    case Phase::listing:
+      make_store();
+      poll_waiting();
+      break;
     case Phase::loading:
       decode_pictures();
       poll_waiting();
@@ -336,21 +354,33 @@ void run_frame(void*) {
 
 }  // namespace
 
-// The page's start button: opens the sound (inside the click, so the
-// browser lets it play), primes the soundtrack and starts the session, with
-// reduced flashing when `reduce_flashing` is not 0 (the start screen's
-// choice), at show time `from_ms` (a link into the show; 0 for the start) as
-// the desktop's --from does: the cues up to it fire before the first frame
-// and the sound starts at its sample.
-extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing, int from_ms) {
-  if (player.platform.phase != Phase::loading || player.plan || from_ms < 0) return 0;
+// The soundtrack is in data/: it is opened and primed at show time
+// `from_ms` (a link into the show; 0 for the start), ahead of the start
+// button, since reading it whole takes the page's main thread a while.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_arrived(int from_ms) {
+  if (player.music || player.plan || from_ms < 0) return;
   player.startup->start_at(from_ms);
   player.music = std::make_unique<Soundtrack>();
+  const std::string sound_failure = player.startup->open_soundtrack(*player.music, audio_chunk);
+  if (!sound_failure.empty()) fail(sound_failure);
+}
+
+// The page's start button, once the soundtrack is open: opens the audio
+// device (inside the click, so the browser lets it play) and starts the
+// session, with reduced flashing when `reduce_flashing` is not 0 (the start
+// screen's choice), at show time `from_ms` (the soundtrack's, unless moved)
+// as the desktop's --from does: the cues up to it fire before the first
+// frame and the sound starts at its sample.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing, int from_ms) {
+  if (player.platform.phase != Phase::loading || player.plan || !player.music || from_ms < 0) return 0;
+  if (from_ms != player.startup->options().from_ms) {
+    player.startup->start_at(from_ms);
+    const SoundtrackResult moved = player.music->play_from(sample_at_show_time(from_ms), from_ms);
+    if (!moved.ok()) fail(player.startup->soundtrack_failure(moved));
+  }
   SDL_AudioSpec requested = show_audio_format(count_and_play, player.music.get());
   if (SDL_OpenAudio(&requested, nullptr) < 0) fail(audio_open_failure());
   web_audio_watch_first_start();
-  const std::string sound_failure = player.startup->open_soundtrack(*player.music, audio_chunk);
-  if (!sound_failure.empty()) fail(sound_failure);
   player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
                                              player.platform, player.music.get(),
                                              player.startup->options().from_ms,
@@ -368,20 +398,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_size(int index, int width,
   player.sizes[static_cast<size_t>(index)] = {width, height};
 }
 
-// The list is complete: the store is made, blank pictures at the listed
-// sizes, and checked against what the scenes need of their sizes (each
-// decoded picture is held to its listed size). Then pictures may arrive and
-// the show may start.
+// The list is complete: the store is made in the coming animation frames
+// (make_places), blank pictures at the listed sizes.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_listed() {
-  if (player.platform.phase != Phase::listing) return;
+  if (player.platform.phase != Phase::listing || player.arrivals) return;
   if (player.sizes.empty()) player.sizes.assign(picture_count, {0, 0});
   player.arrivals = std::make_unique<PictureArrivals>(player.startup->files().picture_paths(), player.sizes);
   if (!player.arrivals->failure().empty()) fail(player.arrivals->failure());
-  const PicturesOutcome pictures = player.startup->take_pictures(player.arrivals->take_store());
-  if (!pictures.ready()) fail(pictures.failure);
-  player.pictures = player.startup->pictures();
-  player.platform.phase = Phase::loading;
-  page_pictures_listed(player.caption.c_str());
 }
 
 // The file of picture `index` is in data/: it is decoded in a coming slice.

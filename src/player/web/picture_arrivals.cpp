@@ -41,18 +41,26 @@ PictureArrivals::PictureArrivals(const char* const* paths, std::span<const Size>
     }
   }
   if (!failure_.empty()) return;
-  for (size_t i = 0; i < count; ++i) {
-    Image* image = image_create(sizes[i].width, sizes[i].height);
+  sizes_.assign(sizes.begin(), sizes.end());
+  decoded_.assign(count, false);
+}
+
+bool PictureArrivals::make_places(double budget_ms, double (*clock)()) {
+  const double end = clock() + budget_ms;
+  while (failure_.empty() && places_.size() < sizes_.size()) {
+    const Size size = sizes_[places_.size()];
+    Image* image = image_create(size.width, size.height);
     if (image == nullptr) {
       failure_ = refusal(image_store_all_pictures, "out of memory");
       store_.clear();
       places_.clear();
-      return;
+      break;
     }
     store_.add(image);
     places_.push_back(image);
+    if (clock() >= end) break;
   }
-  decoded_.assign(count, false);
+  return !failure_.empty() || places_.size() == sizes_.size();
 }
 
 void PictureArrivals::arrived(int32_t index) {
@@ -62,6 +70,7 @@ void PictureArrivals::arrived(int32_t index) {
 
 void PictureArrivals::decode_slice(double budget_ms, double (*clock)(), std::vector<int32_t>& decoded) {
   decoded.clear();
+  if (places_.size() < sizes_.size()) return;
   const double end = clock() + budget_ms;
   while (failure_.empty() && next_waiting_ < waiting_.size()) {
     const int32_t index = waiting_[next_waiting_++];

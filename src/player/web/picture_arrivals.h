@@ -24,12 +24,17 @@ class PictureArrivals {
   };
 
   // `paths` ends with a null entry and outlives the object; `sizes` holds
-  // one entry per path.
+  // one entry per path. The sizes are checked here.
   PictureArrivals(const char* const* paths, std::span<const Size> sizes);
 
-  // The blank pictures, once the sizes are taken (failure() empty). The
-  // store is the caller's from then on; the decoding writes into its
-  // pictures, so it must outlive every later decode_slice.
+  // Makes the blank pictures one after another until `clock()` has passed
+  // `budget_ms` from the slice's start (at least one): all of them hold
+  // hundreds of MiB, whose clearing would hold up the page. True once all
+  // are made, or on a failure.
+  bool make_places(double budget_ms, double (*clock)());
+  // The blank pictures, once all are made (failure() empty). The store is
+  // the caller's from then on; the decoding writes into its pictures, so it
+  // must outlive every later decode_slice.
   ImageStore take_store() { return std::move(store_); }
 
   // The file of picture `index` is in place.
@@ -49,6 +54,7 @@ class PictureArrivals {
 
  private:
   const char* const* paths_;
+  std::vector<Size> sizes_;
   ImageStore store_;
   std::vector<Image*> places_;  // the store's pictures, borrowed
   std::vector<bool> decoded_;
