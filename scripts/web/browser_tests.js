@@ -514,6 +514,23 @@ async function main() {
       }, { errorsExpected: true, site: `${troubledUrl}/${t.place}` }));
   }
 
+  await test('a file that fails while the show plays is reported over it, and trying again lets the show go on', () =>
+    withPage('', async (page) => {
+      await page.waitFor('window.savaReady', 120000, 'the show ready');
+      await page.click('#start');
+      await page.waitFor('window.savaError', 30000, 'the late picture to fail');
+      const error = await page.evaluate('window.savaError');
+      check(/stairs15\.jpg.*404/.test(error), `the page says "${error}"`);
+      check(await page.evaluate("savaStatus().phase === 'playing' && !document.getElementById('panel').hidden"),
+            'the message is not shown over the playing show');
+      await page.click('#retry');
+      const after = await page.evaluate(`({ panel: document.getElementById('panel').hidden,
+        play: document.getElementById('start').hidden })`);
+      check(after.panel && after.play, `after trying again: ${JSON.stringify(after)}`);
+      await page.waitFor("savaStatus().decoded === 224 && savaStatus().phase === 'playing'", 60000,
+                         'every picture, the show playing');
+    }, { errorsExpected: true, site: `${troubledUrl}/late` }));
+
   await browser.close();
   const passed = results.filter(Boolean).length;
   console.log(`${passed} passed, ${results.length - passed} failed`);

@@ -6,7 +6,9 @@ under
   /missing/      is not there (404),
   /short/        is cut to half its size (a site put up incompletely),
   /stalled/      sends its headers and first bytes, then nothing more,
-  /second-time/  is not there on the first request, and whole after it.
+  /second-time/  is not there on the first request, and whole after it;
+and data/stairs15.jpg (a picture no scene shows, so fetched last), which under
+  /late/         is not there on the first request, and whole after it.
 """
 import http.server
 import os
@@ -32,13 +34,14 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             return self.send_error(404)
         place, name = parts
         self.path = '/' + name
-        if name != 'data/rinnu.mp3':
+        troubled = 'data/stairs15.jpg' if place == 'late' else 'data/rinnu.mp3'
+        if name != troubled:
             return super().do_GET()
         with lock:
             requests[place] = requests.get(place, 0) + 1
             count = requests[place]
         data = open(os.path.join(site, name), 'rb').read()
-        if place == 'missing' or (place == 'second-time' and count == 1):
+        if place == 'missing' or (place in ('second-time', 'late') and count == 1):
             return self.send_error(404)
         if place == 'short':
             data = data[:len(data) // 2]
