@@ -19,6 +19,18 @@ pin_libpng="libpng1.6|1.6.39-2+deb12u5|libpng1.6_1.6.39.orig.tar.gz=a00e9d2f2f66
 pin_libjpeg_turbo="libjpeg-turbo|1:2.1.5-2|libjpeg-turbo_2.1.5.orig.tar.gz=254f3642b04e309fee775123133c6464181addc150499561020312ec61c1bf7c libjpeg-turbo_2.1.5-2.debian.tar.xz=cdb2433c2f7101345c1ffa14efb943787c675b86354691a32490845fe4bc9237"
 pin_mpg123="mpg123|1.31.2-1+deb12u1|mpg123_1.31.2.orig.tar.bz2=b17f22905e31f43b6b401dfdf6a71ed11bb7d056f68db449d70b9f9ae839c7de mpg123_1.31.2-1+deb12u1.debian.tar.xz=9fc7eeeb4be67525fb7901022955b646832f095499612672ad7c24a1b3303599"
 
+# What a recipe installs of a libjpeg-turbo built in $1/build: the static
+# library, its headers and its pkg-config file, into $prefix (its install
+# target would also want the programs, which are not built). It is not part
+# of the recipe's stamp: a change here rebuilds nothing by itself.
+install_libjpeg_static() {
+  local src=$1
+  mkdir -p "$prefix/include" "$prefix/lib/pkgconfig" &&
+    cp "$src/build/libjpeg.a" "$prefix/lib/" &&
+    cp "$src/build/jconfig.h" "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$prefix/include/" &&
+    cp "$src/build/pkgscripts/libjpeg.pc" "$prefix/lib/pkgconfig/"
+}
+
 downloads=$deps/downloads
 mkdir -p "$downloads" "$deps/stamps" "$deps/logs"
 

@@ -40,10 +40,7 @@ build_libjpeg_turbo() {
     -DCMAKE_INSTALL_LIBDIR="$prefix/lib" -DCMAKE_C_FLAGS="$common_cflags" -DCMAKE_CROSSCOMPILING_EMULATOR="$web_emulator" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=0 -DWITH_TURBOJPEG=0 -DWITH_JAVA=0 &&
     cmake --build "$src/build" -j"$jobs" --target jpeg-static &&
-    mkdir -p "$prefix/include" "$prefix/lib/pkgconfig" &&
-    cp "$src/build/libjpeg.a" "$prefix/lib/" &&
-    cp "$src/build/jconfig.h" "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$prefix/include/" &&
-    cp "$src/build/pkgscripts/libjpeg.pc" "$prefix/lib/pkgconfig/"
+    install_libjpeg_static "$src"
 }
 
 build_mpg123() {

@@ -368,16 +368,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_arrived(int from_ms) {
 // The page's start button, once the soundtrack is open: opens the audio
 // device (inside the click, so the browser lets it play) and starts the
 // session, with reduced flashing when `reduce_flashing` is not 0 (the start
-// screen's choice), at show time `from_ms` (the soundtrack's, unless moved)
-// as the desktop's --from does: the cues up to it fire before the first
-// frame and the sound starts at its sample.
-extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing, int from_ms) {
-  if (player.platform.phase != Phase::loading || player.plan || !player.music || from_ms < 0) return 0;
-  if (from_ms != player.startup->options().from_ms) {
-    player.startup->start_at(from_ms);
-    const SoundtrackResult moved = player.music->play_from(sample_at_show_time(from_ms), from_ms);
-    if (!moved.ok()) fail(player.startup->soundtrack_failure(moved));
-  }
+// screen's choice), at the soundtrack's start time as the desktop's --from
+// does: the cues up to it fire before the first frame and the sound starts
+// at its sample.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
+  if (player.platform.phase != Phase::loading || player.plan || !player.music) return 0;
   SDL_AudioSpec requested = show_audio_format(count_and_play, player.music.get());
   if (SDL_OpenAudio(&requested, nullptr) < 0) fail(audio_open_failure());
   web_audio_watch_first_start();
