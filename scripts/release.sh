@@ -3,8 +3,10 @@
 # amd64 and one for arm64 (the programs, the data in /usr/share/sava/data,
 # the desktop entry and the manual pages; Depends from the libraries the
 # programs link), the Windows zip, the web site as a zip, and SHA256SUMS.
-# Builds what is missing (native, arm64, Windows and web builds through
-# their scripts), checks both packages with lintian (no errors allowed),
+# Every artefact is built from the commit being released: the work tree
+# must be that commit unchanged, and every build (native, arm64, Windows,
+# web, through their scripts) is brought up to date from it, incrementally
+# where one exists already. Checks both packages with lintian (no errors allowed),
 # then installs the amd64 package with apt-get, plays the end of the show
 # and renders the whole show from the installed data, and removes it again.
 #
@@ -19,6 +21,12 @@ if [ $# -gt 1 ] || [ "$version" != "$project_version" ]; then
   echo "usage: $0 [VERSION]: VERSION must be the project's version, $project_version" >&2
   exit 2
 fi
+if [ -n "$(git status --porcelain)" ]; then
+  echo "release: the work tree differs from the commit $(git rev-parse --short HEAD); commit or stash first:" >&2
+  git status --short >&2
+  exit 1
+fi
+commit=$(git rev-parse HEAD)
 out=$PWD/dist/release
 work=$PWD/build-release
 rm -rf "$out" "$work"
@@ -28,11 +36,16 @@ scripts/install-deps.sh dpkg-dev lintian zip
 step "source tarball"
 git archive --format=tar.gz --prefix="sava-$version/" -o "$out/sava-$version.tar.gz" HEAD
 
-step "builds"
-[ -x build-arm64/tools/capture/sava-capture ] || scripts/cross/arm64.sh
+step "builds of $commit"
 scripts/build.sh
-[ -f "build-windows/sava-$version-windows-x86_64.zip" ] || scripts/windows/build.sh
-[ -f build-web/site/sava.wasm ] || scripts/web/build.sh
+scripts/cross/arm64.sh --build-only
+scripts/windows/build.sh
+scripts/web/build.sh
+# Nothing a build did may have changed the tree it was built from.
+if [ -n "$(git status --porcelain)" ] || [ "$(git rev-parse HEAD)" != "$commit" ]; then
+  echo "release: the work tree changed during the builds" >&2
+  exit 1
+fi
 
 # deb ARCH BUILD_DIR: stages the installed tree under /usr and packs it.
 deb() {

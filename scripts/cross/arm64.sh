@@ -5,9 +5,10 @@
 # sava-capture under qemu draws the very frames of the native x86-64 build in
 # three short windows. The data are the native build's (the generator is not
 # cross-built). Installs the cross compiler, qemu-user and the arm64
-# libraries when missing.
+# libraries when missing, the run-time ones qemu loads included. With
+# --build-only it stops once the programs are built (the release does this).
 #
-#   scripts/cross/arm64.sh
+#   scripts/cross/arm64.sh [--build-only]
 #
 # Environment: ARM64_BUILD_DIR (default build-arm64), NATIVE_BUILD_DIR (the
 # native build whose sava-capture and data are the reference, default build;
@@ -17,6 +18,12 @@ cd "$(dirname "$0")/../.."
 dir=${ARM64_BUILD_DIR:-build-arm64}
 native=${NATIVE_BUILD_DIR:-build}
 jobs=${JOBS:-2}
+build_only=0
+case "${1:-}" in
+  --build-only) build_only=1 ;;
+  "") ;;
+  *) echo "usage: $0 [--build-only]" >&2; exit 2 ;;
+esac
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -24,7 +31,10 @@ if ! dpkg --print-foreign-architectures | grep -qx arm64; then
   $sudo dpkg --add-architecture arm64
   $sudo apt-get update -qq
 fi
+# The cross compiler's own libstdc++ lives in its tree, where plain qemu does
+# not look: the programs load the multiarch copies of the run-time libraries.
 scripts/install-deps.sh cmake pkg-config g++-aarch64-linux-gnu qemu-user libgtest-dev libgmock-dev \
+  libc6:arm64 libgcc-s1:arm64 libstdc++6:arm64 \
   libsdl1.2-compat-dev:arm64 libpng-dev:arm64 libjpeg62-turbo-dev:arm64 libmpg123-dev:arm64 \
   zlib1g-dev:arm64 libmp3lame-dev:arm64
 
@@ -39,6 +49,7 @@ if ! grep -qx -- '-- Effect kernels: scalar' <<<"$configured"; then
   exit 1
 fi
 cmake --build "$dir" -j"$jobs"
+[ "$build_only" = 1 ] && exit 0
 
 # The tests run under qemu, and so do the programs they start through the
 # test support library. Left out: a test that starts a program through a
@@ -57,12 +68,11 @@ skip+='|Preview\.(SeeksPlayFromTheirSampleAndDrawWhatCaptureDrawsUnderTheOverlay
 ctest --test-dir "$dir" --output-on-failure -j"$jobs" -E "$skip"
 
 # The frames: arm64 under qemu against the native build.
-[ -x "$native/tools/capture/sava-capture" ] || scripts/build.sh
-data=""
-for candidate in "$native/data" data; do
-  [ -f "$candidate/rinnu.mp3" ] && { data=$candidate; break; }
-done
-[ -n "$data" ] || { echo "no generated data/ beside the native build" >&2; exit 1; }
+scripts/install-deps.sh
+cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$native" -j"$jobs" --target assets sava-capture
+data=$native/data
+[ -f "$data/rinnu.mp3" ] || { echo "no generated data/ in the native build $native" >&2; exit 1; }
 failed=0
 # A cue start (the mobile computing scene), the middle of the panorama, the end screen.
 for window in "64000 65000" "150000 151000" "182000 184000"; do

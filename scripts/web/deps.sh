@@ -15,6 +15,10 @@ mkdir -p "$prefix"
 
 common_cflags="-O2 -ffp-contract=off"
 jobs=$(nproc)
+# Sealed from the host: pkg-config sees only the prefix built here, and each
+# configure names the parts it wants instead of detecting what the host has.
+export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH="" PKG_CONFIG_SYSROOT_DIR=""
+unset CPATH C_INCLUDE_PATH CPLUS_INCLUDE_PATH LIBRARY_PATH
 # Each recipe is one chain of commands (it runs where a failure does not stop
 # the script by itself, so every step is joined with &&).
 
@@ -50,10 +54,10 @@ build_mpg123() {
   sed -i 's/-ffast-math//g' "$src/configure" &&
     (cd "$src" && CFLAGS="$common_cflags" emconfigure ./configure --host=wasm32 --prefix="$prefix" \
      --with-cpu=generic_fpu --disable-modules --disable-shared --enable-static \
-     --disable-components --enable-libmpg123 &&
+     --disable-components --enable-libmpg123 --with-audio=dummy --with-default-audio=dummy &&
      emmake make -j"$jobs" && emmake make install)
 }
 
-deps_flags=$common_cflags
+deps_flags="$common_cflags sealed"
 source scripts/lib/debian-sources.sh
 debian_sources_build "$pin_zlib" "$pin_libpng" "$pin_libjpeg_turbo" "$pin_mpg123"

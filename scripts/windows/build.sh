@@ -24,11 +24,8 @@ scripts/install-deps.sh cmake pkg-config g++-mingw-w64-x86-64-posix binutils-min
 step "data/ (native asset generator)"
 cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$native" -j"$jobs" --target assets sava-capture
-data=""
-for candidate in "$native/data" data; do
-  [ -f "$candidate/rinnu.mp3" ] && { data=$candidate; break; }
-done
-[ -n "$data" ] || { echo "no generated data/ beside the native build" >&2; exit 1; }
+data=$native/data
+[ -f "$data/rinnu.mp3" ] || { echo "no generated data/ in the native build $native" >&2; exit 1; }
 
 step "libraries"
 JOBS=$jobs scripts/windows/deps.sh

@@ -16,6 +16,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(ENV{PKG_CONFIG_LIBDIR} $ENV{SAVA_WINDOWS_PREFIX}/lib/pkgconfig)
 set(ENV{PKG_CONFIG_PATH} "")
 set(PKG_CONFIG_ARGN --static)
-# libgcc, libstdc++ and winpthread inside the programs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# libgcc, libstdc++ and winpthread inside the programs; no link time stamp
+# and no path of the checkout in them, so that a build is the same bytes
+# wherever and whenever it is made.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+get_filename_component(sava_source_root "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
+set(CMAKE_C_FLAGS_INIT "-ffile-prefix-map=${sava_source_root}/=")
+set(CMAKE_CXX_FLAGS_INIT "-ffile-prefix-map=${sava_source_root}/=")
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -30,6 +30,21 @@ const char* font_file(FontStyle style) {
   return "DejaVuSans.ttf";
 }
 
+// The Debian package that holds a font file: the light, serif and condensed
+// faces are not in the core set.
+const char* font_package(FontStyle style) {
+  switch (style) {
+    case FontStyle::sans_light:
+    case FontStyle::serif_italic:
+    case FontStyle::condensed_bold: return "fonts-dejavu-extra";
+    case FontStyle::serif_bold:
+    case FontStyle::sans_bold:
+    case FontStyle::sans:
+    case FontStyle::mono_bold: break;
+  }
+  return "fonts-dejavu-core";
+}
+
 std::vector<uint32_t> decode_utf8(const std::string& s) {
   std::vector<uint32_t> out;
   for (size_t i = 0; i < s.size();) {
@@ -63,7 +78,7 @@ std::unique_ptr<Font> Font::open(FontStyle style, std::string* error) {
     impl->face = nullptr;
   }
   *error = std::string("font ") + font_file(style) +
-           " not found (install the Debian package fonts-dejavu-core)";
+           " not found (install the Debian package " + font_package(style) + ")";
   return nullptr;
 }
 
