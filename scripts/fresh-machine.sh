@@ -39,14 +39,8 @@ mkdir -p "$cache"
 command -v debootstrap >/dev/null || scripts/install-deps.sh debootstrap
 # The Debian archive this machine already uses (the one its bookworm
 # packages come from); no host is written down here.
-mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(LABEL)' 2>/dev/null |
-         awk '$2 == "bookworm" && $3 == "Debian" { print $1; exit }')
-if [ -z "$mirror" ]; then
-  apt-get update -qq
-  mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(LABEL)' 2>/dev/null |
-           awk '$2 == "bookworm" && $3 == "Debian" { print $1; exit }')
-fi
-[ -n "$mirror" ] || { echo "fresh-machine: this machine's apt sources name no Debian bookworm archive" >&2; exit 1; }
+source scripts/lib/debian-mirror.sh
+mirror=$(debian_mirror) || exit 1
 
 if [ ! -f "$base/.complete" ]; then
   echo "== fresh-machine: debootstrap of a minimal Debian 12 into $base" >&2

@@ -31,6 +31,8 @@ install_libjpeg_static() {
     cp "$src/build/pkgscripts/libjpeg.pc" "$prefix/lib/pkgconfig/"
 }
 
+source "$(dirname "${BASH_SOURCE[0]}")/debian-mirror.sh"
+
 downloads=$deps/downloads
 mkdir -p "$downloads" "$deps/stamps" "$deps/logs"
 
@@ -48,9 +50,7 @@ prepare_apt() {
   mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
   # The machine's own Debian archive (the one its bookworm packages come from).
   local uri
-  uri=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(LABEL)' 2>/dev/null |
-        awk '$2 == "bookworm" && $3 == "Debian" { print $1; exit }')
-  uri=${uri:-http://deb.debian.org/debian/}
+  uri=$(debian_mirror) || exit 1
   echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri bookworm main" \
     > "$apt_dir/sources.list"
   apt-get "${apt_opts[@]}" -qq update

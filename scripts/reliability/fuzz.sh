@@ -11,6 +11,7 @@
 # SAVA_TEST_PICTURES (the third-party test pictures, default ../shared/testdata).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+scripts/install-deps.sh
 root=$(pwd)
 
 seconds=${1:-60}

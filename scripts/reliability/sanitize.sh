@@ -18,6 +18,7 @@
 # (player run under ThreadSanitizer, default 6).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+scripts/install-deps.sh
 root=$(pwd)
 asan=${ASAN_BUILD_DIR:-build-rel-asan}
 tsan=${TSAN_BUILD_DIR:-build-rel-tsan}

@@ -23,13 +23,7 @@ jobs=${VALGRIND_JOBS:-2}
 fps=${1:-10}
 play_seconds=${PLAY_SECONDS:-4}
 
-if ! command -v valgrind >/dev/null; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing valgrind" >&2
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends valgrind >/dev/null
-fi
+scripts/install-deps.sh
 
 started=$SECONDS
 step() { echo "== [$((SECONDS - started))s] $*" >&2; }

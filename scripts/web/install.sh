@@ -7,4 +7,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 scripts/install-deps.sh
-scripts/install-deps.sh emscripten chromium libjpeg-turbo-progs zopfli
+scripts/install-deps.sh python3 emscripten chromium libjpeg-turbo-progs zopfli

@@ -10,6 +10,7 @@
 # Environment: NATIVE_BUILD_DIR (default build).
 set -uo pipefail
 cd "$(dirname "$0")/../.."
+scripts/install-deps.sh python3 wine64 wine || exit 1
 native=${NATIVE_BUILD_DIR:-build}
 root=$PWD/build-windows
 version=$(sed -n 's/^project(sava VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
