@@ -162,7 +162,7 @@ struct Outputs {
   OutputFile sheet;
 
   bool open(const CaptureOptions& o, std::string* error) {
-    if (o.raw_path == "-") platform::binary_stdout();
+    if (writes_standard_output(o)) platform::binary_stdout();
     if (!o.raw_path.empty() && !raw.open(o.raw_path, error)) return false;
     if (!o.frames_dir.empty() && !frames.create(o.frames_dir, error)) return false;
     if (!o.wav_path.empty()) {

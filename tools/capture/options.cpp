@@ -100,7 +100,8 @@ std::string capture_help_text() {
          "A file is written under a temporary name (NAME.part<pid>) and gets its name when complete; a symbolic\n"
          "link to a file keeps pointing at it and that file gets the new content. A device, a FIFO, /dev/fd/N\n"
          "(or a link to one of them) is written into as it is, and - is standard output (one output at most;\n"
-         "a video there or into a pipe is a fragmented MP4). A folder as an output is refused.\n"
+         "a video there or into a pipe is a fragmented MP4). A folder as an output is refused. On Windows NUL\n"
+         "(also nul.wav and the like) is the null device, and the other device names (CON, AUX...) are refused.\n"
          "\n"
          "Ctrl-C finishes the outputs up to the last frame made; a second one ends the capture at once.\n";
 }

@@ -103,6 +103,16 @@ bool find_output_target(const std::string& path, OutputKind* kind, std::string* 
   }
   std::string at = path;
   for (int links = 0; links <= most_links; ++links) {
+    switch (platform::device_name(at)) {
+      case platform::DeviceName::null_device:
+        *kind = OutputKind::straight;
+        target->clear();
+        return true;
+      case platform::DeviceName::other_device:
+        if (error != nullptr) *error = path + ": a device of Windows, not a file (NUL is the one that takes output)";
+        return false;
+      case platform::DeviceName::none: break;
+    }
     if (names_open_descriptor(at) && name == OutputName::followed) {
       *kind = OutputKind::straight;
       target->clear();

@@ -8,7 +8,9 @@
 // stays. Anything else (a character or block device, a FIFO, an open
 // descriptor's name such as /dev/fd/N or /proc/self/fd/N, or a link to one
 // of these) is written into as it is, never replaced nor removed; "-" is
-// standard output. A folder is refused at once.
+// standard output. A folder is refused at once. On Windows the null device
+// (NUL, also "nul.raw") is written into and the other device names (CON,
+// AUX, ...) are refused.
 //
 // A tool that writes only into a folder of its own opens its names as
 // OutputName::own instead: whatever stands at the name (a link, a device, a
@@ -37,7 +39,8 @@ enum class OutputName {
 // Where the output `path` goes: its kind and, for `replaced`, the file that
 // gets the content (the end of any chain of links, or `path` itself for an
 // own name). On failure (a folder, a loop of links, a path that cannot be
-// looked at) sets `error` to "PATH: reason" and returns false.
+// looked at, a device name of Windows other than NUL) sets `error` to
+// "PATH: reason" and returns false.
 bool find_output_target(const std::string& path, OutputKind* kind, std::string* target, std::string* error,
                         OutputName name = OutputName::followed);
 
