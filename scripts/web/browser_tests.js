@@ -480,11 +480,18 @@ async function main() {
       check(wrong === 0, `${wrong} screen pixels differ, first ${example}`);
     }));
 
-  await test('capture mode refuses a bad frame rate with one line', () =>
-    withPage('?from=0&to=1000&fps=0', async (page) => {
-      const error = await page.waitFor('window.savaError', 60000, 'the error');
-      check(error.split('\n').length === 1 && /--fps/.test(error), `the page says "${error}"`);
-    }, { errorsExpected: true }));
+  // A plan it cannot take is refused where it is read, with one line.
+  const badPlans = [
+    { query: '?from=0&to=1000&fps=0', says: /--fps/ },
+    { query: '?from=0&to=100000000&fps=1000', says: /at most 1000000 frames/ },
+  ];
+  for (const plan of badPlans) {
+    await test(`capture mode refuses ${plan.query} with one line`, () =>
+      withPage(plan.query, async (page) => {
+        const error = await page.waitFor('window.savaError', 60000, 'the error');
+        check(error.split('\n').length === 1 && plan.says.test(error), `the page says "${error}"`);
+      }, { errorsExpected: true }));
+  }
 
   // A download that fails is reported within seconds, with a way to try
   // again that works once the server has the file.

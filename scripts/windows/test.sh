@@ -2,10 +2,12 @@
 # Checks the Windows programs under wine, headless, as a user meets them:
 # sava-capture.exe draws the native frames (three windows: a cue start, a
 # scene middle, the end screen) and the native sound (equal, or within 1 a
-# sample: the decoders may round differently); sava.exe's --help and a
-# misuse; the player with SDL's dummy drivers plays the end of the show and
-# ends by itself; a missing picture is reported. Run scripts/windows/build.sh
-# first. Prints "N passed, N failed"; exit status 1 if any failed.
+# sample: the decoders may round differently); every output to standard
+# output as the native one; the null device NUL as an output, the other
+# device names refused; sava.exe's --help and a misuse; the player with
+# SDL's dummy drivers plays the end of the show and ends by itself; a
+# missing picture is reported. Run scripts/windows/build.sh first. Prints
+# "N passed, N failed"; exit status 1 if any failed.
 #
 # Environment: NATIVE_BUILD_DIR (default build).
 set -uo pipefail
@@ -57,6 +59,20 @@ same_sound() {  # FROM TO: every sample equal or within 1
     scripts/lib/wav-within-one.py "$scratch/native.wav" "$scratch/windows.wav"
 }
 
+# Every kind of output to standard output: the bytes the native capture
+# writes there (the sound within 1 a sample), none added on the way.
+same_on_standard_output() {  # KIND
+  local args=(--data "$data" --from 64000 --to 65100 --fps 10 "--$1" -)
+  "$native/tools/capture/sava-capture" "${args[@]}" > "$scratch/native.$1" &&
+    timeout 300 wine "$capture_exe" "${args[@]}" > "$scratch/windows.$1" || return 1
+  echo "native $(wc -c < "$scratch/native.$1") bytes, windows $(wc -c < "$scratch/windows.$1") bytes"
+  if [ "$1" = wav ]; then
+    scripts/lib/wav-within-one.py "$scratch/native.$1" "$scratch/windows.$1"
+  else
+    cmp "$scratch/native.$1" "$scratch/windows.$1"
+  fi
+}
+
 # Runs a program under wine; passes when it ends with `status` and its
 # standard error (or output) holds `text` (if not empty).
 status_and_text() {  # STATUS TEXT PROGRAM ARGS...
@@ -67,6 +83,17 @@ status_and_text() {  # STATUS TEXT PROGRAM ARGS...
   cat "$scratch/stdout" "$scratch/stderr"
   echo "status $status"
   [ "$status" = "$want" ] && { [ -z "$text" ] || grep -qF -- "$text" "$scratch/stdout" "$scratch/stderr"; }
+}
+
+# An output named after a device of Windows: the null device takes the
+# output and the capture succeeds; any other device is refused with one line
+# before anything is drawn; no file of that name is made.
+device_output() {  # STATUS TEXT OPTION NAME
+  rm -rf "$scratch/devices" && mkdir "$scratch/devices" &&
+    (cd "$scratch/devices" &&
+      status_and_text "$1" "$2" "$capture_exe" --data "$data" --from 64000 --to 64100 "$3" "$4") || return 1
+  [ "$1" = 0 ] || [ "$(wc -l < "$scratch/stderr")" = 1 ] || return 1
+  [ -z "$(ls -A "$scratch/devices")" ] || { ls -l "$scratch/devices"; return 1; }
 }
 
 missing_picture() {
@@ -82,6 +109,14 @@ check "frames of a cue start (64.0 s to 65.0 s)" same_frames 64000 65000
 check "frames of a scene middle (150.0 s to 151.0 s)" same_frames 150000 151000
 check "frames of the end screen (182.0 s to 184.0 s)" same_frames 182000 184000
 check "sound (64.0 s to 70.0 s) within 1 a sample" same_sound 64000 70000
+for kind in raw wav sheet; do
+  check "--$kind - gives standard output the native bytes" same_on_standard_output "$kind"
+done
+check "--raw NUL is the null device" device_output 0 "" --raw NUL
+check "--wav nul.wav is the null device" device_output 0 "" --wav nul.wav
+check "--raw CON is refused" device_output 1 "CON: a device of Windows" --raw CON
+check "--wav aux.wav is refused" device_output 1 "aux.wav: a device of Windows" --wav aux.wav
+check "--sheet com1.png is refused" device_output 1 "com1.png: a device of Windows" --sheet com1.png
 check "sava.exe --help" status_and_text 0 "--windowed" "$player_exe" --help
 check "sava.exe misuse ends with status 2" status_and_text 2 "sava --help lists the options" "$player_exe" --scale 0
 check "sava-capture.exe misuse ends with status 2" status_and_text 2 "sava-capture --help" "$capture_exe" --fps x

@@ -26,6 +26,14 @@ int create_unique_file(std::string* name, int suffix_length);
 // with errno set when it cannot.
 bool rename_replacing(const char* from, const char* to);
 
+// What a file name stands for where the system keeps names of its devices
+// apart from the file system: on Windows NUL, CON, PRN, AUX, COM0 to COM9 and
+// LPT0 to LPT9 (any case, in any folder, with any extension: "nul.raw") are
+// devices, NUL the one that takes whatever is written into it. Elsewhere
+// every name is the file system's.
+enum class DeviceName { none, null_device, other_device };
+DeviceName device_name(const std::string& path);
+
 // Standard output takes the bytes as they are (no line-end translation).
 void binary_stdout();
 

@@ -43,6 +43,8 @@ int create_unique_file(std::string* name, int suffix_length) {
 
 bool rename_replacing(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
+DeviceName device_name(const std::string&) { return DeviceName::none; }
+
 void binary_stdout() {}
 
 void on_stop_requests(StopHandler handler, bool broken_pipe) {

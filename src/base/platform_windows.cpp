@@ -97,6 +97,27 @@ bool rename_replacing(const char* from, const char* to) {
   return false;
 }
 
+DeviceName device_name(const std::string& path) {
+  // The last part of the path, up to its first dot, without the spaces that
+  // end it.
+  const std::string name = !path.empty() && path.back() == ':' ? path.substr(0, path.size() - 1) : path;  // "NUL:"
+  const size_t separator = name.find_last_of("/\\:");
+  const size_t start = separator == std::string::npos ? 0 : separator + 1;
+  std::string base = name.substr(start, name.find('.', start) - start);
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  if (base == "NUL") return DeviceName::null_device;
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "CONIN$" || base == "CONOUT$") {
+    return DeviceName::other_device;
+  }
+  // COM and LPT with a digit, or with the superscript one, two or three of
+  // the Latin-1 code page.
+  const bool port = base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0);
+  const unsigned char n = port ? static_cast<unsigned char>(base[3]) : 0;
+  if (port && ((n >= '0' && n <= '9') || n == 0xB9 || n == 0xB2 || n == 0xB3)) return DeviceName::other_device;
+  return DeviceName::none;
+}
+
 void binary_stdout() {
   std::fflush(stdout);
   _setmode(_fileno(stdout), _O_BINARY);

@@ -6,6 +6,7 @@
 
 #include "base/whole_number.h"
 #include "player/launch.h"
+#include "show/show_length.h"
 #include "show/show_scale.h"
 
 #ifndef SAVA_VERSION
@@ -47,11 +48,15 @@ bool set_data(PlayerOptions* o, const char* value, std::string* error) {
   return true;
 }
 
-// A show time: at most 2147483647 ms.
+// A show time before the end of the show.
 bool set_from(PlayerOptions* o, const char* value, std::string* error) {
   int64_t ms = 0;
   if (!parse_whole_number(value, 0, INT32_MAX, &ms)) {
     *error = std::string("--from takes a show time in whole milliseconds (0 to 2147483647), not '") + value + "'";
+    return false;
+  }
+  if (const std::string late = show_start_failure("--from", ms); !late.empty()) {
+    *error = late;
     return false;
   }
   o->from_ms = static_cast<int32_t>(ms);
@@ -73,8 +78,8 @@ const PlayerOption player_option_table[] = {
      "the show's soundtrack, else from the installed data)",
      set_data},
     {"--from", nullptr, "MS",
-     "start at show time MS (whole milliseconds): the scenes due by then are set up at once and the music "
-     "starts at that moment",
+     "start at show time MS (whole milliseconds, before the end at 184000): the scenes due by then are set up "
+     "at once and the music starts at that moment",
      set_from},
     {"--reduce-flashing", nullptr, nullptr,
      "reduced flashing: the stretches that flash more than three times a second are shown dimmed",

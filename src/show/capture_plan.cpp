@@ -63,6 +63,11 @@ std::optional<CapturePlan> parse_capture_plan(int argc, const char* const* argv,
                          &plan);
   if (!error->empty()) return std::nullopt;
   if (!capture_plan_complete(plan, error)) return std::nullopt;
+  if (const int64_t frames = capture_frame_count(plan); frames > max_page_capture_frames) {
+    *error = "the page captures at most " + std::to_string(max_page_capture_frames) + " frames, not " +
+             std::to_string(frames) + " (fewer with a later --from, an earlier --to or a lower --fps)";
+    return std::nullopt;
+  }
   return plan;
 }
 

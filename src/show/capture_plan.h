@@ -8,9 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "show/show_length.h"
+
 struct CapturePlan {
   int64_t from_ms = 0;
-  int64_t to_ms = 184000;
+  int64_t to_ms = show_length_ms;
   int64_t fps_num = 60;  // frames per second: fps_num / fps_den
   int64_t fps_den = 1;
 };
@@ -26,10 +28,14 @@ bool set_capture_fps(CapturePlan* plan, const char* value, std::string* error);
 // later than `from`.
 bool capture_plan_complete(const CapturePlan& plan, std::string* error);
 
+// The most frames the web page's capture mode takes: it keeps every frame's
+// hash (65 bytes) until the end.
+inline constexpr int64_t max_page_capture_frames = 1000000;
+
 // The web page's arguments: only the plan's options, each optional, in any
-// order. No arguments at all means no capture: the result is empty and
-// `error` stays empty. On a bad argument the result is empty and `error` is
-// a one-line reason.
+// order, for at most max_page_capture_frames frames. No arguments at all
+// means no capture: the result is empty and `error` stays empty. On a bad
+// argument the result is empty and `error` is a one-line reason.
 std::optional<CapturePlan> parse_capture_plan(int argc, const char* const* argv, std::string* error);
 
 int64_t capture_frame_count(const CapturePlan& plan);

@@ -12,6 +12,7 @@
 #include "show/mobile_computing_scene.h"
 #include "show/panorama_scene.h"
 #include "show/presents_scene.h"
+#include "show/show_length.h"
 #include "show/title_card_scene.h"
 #include "show/traffic_scene.h"
 #include "show/train_scene.h"
@@ -42,7 +43,7 @@ const Cue cue_table[cue_count + 1] = {
     scene_cue<build_panorama_scene>(144000),
     scene_cue<build_credits_scene>(160000),
     scene_cue<build_end_screen_scene>(176000),
-    {184000, end_show, nullptr},
+    {show_length_ms, end_show, nullptr},
     {0, nullptr, nullptr},
 };
 

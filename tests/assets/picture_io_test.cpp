@@ -9,7 +9,9 @@
 #include "canvas.h"
 #include "image/image.h"
 #include "image/picture_load.h"
+#include "output_file.h"
 #include "picture_io.h"
+#include "support/files.h"
 #include "support/scratch_dir.h"
 #include "text.h"
 
@@ -86,6 +88,38 @@ TEST_F(PictureFiles, RewritingReplacesTheFileWithoutLeftovers) {
   int files = 0;
   for (const auto& entry : fs::directory_iterator(dir_)) files += entry.is_regular_file();
   EXPECT_EQ(files, 1);
+}
+
+// A link someone put at an output's name, or at its temporary name, leading
+// out of the folder: the generator replaces it with its file and never
+// writes into what it leads to.
+TEST_F(PictureFiles, PlantedLinksAreReplacedNeverWrittenThrough) {
+  const std::string path = (dir_ / "card.png").string();
+  const struct {
+    const char* writer;
+    std::string planted;  // where the link is
+  } rows[] = {
+      {"png", path},
+      {"jpeg", path},
+      {"png", temporary_name(path, false)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.writer) + " with a link at " + row.planted);
+    ScratchDir outside;
+    const fs::path victim = fs::path(outside.path()) / "victim";
+    write_file(victim, {'k', 'e', 'e', 'p'});
+    fs::remove(row.planted);
+    fs::create_symlink(victim, row.planted);
+    std::string error;
+    const bool ok = row.writer == std::string("png") ? assets::write_png(path, test_card(), true, &error)
+                                                     : assets::write_jpeg(path, test_card(), 90, &error);
+    ASSERT_TRUE(ok) << error;
+    EXPECT_TRUE(read_file(victim) == std::vector<uint8_t>({'k', 'e', 'e', 'p'}));
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_TRUE(picture_load(path.c_str()).ok());
+    fs::remove(row.planted);
+    fs::remove(path);
+  }
 }
 
 TEST(TextFitting, UsesTheBoxWithoutLeavingIt) {

@@ -190,6 +190,18 @@ TEST(SavaAssetsCommandLine, RefusesBadArgumentsWithOneLine) {
   EXPECT_EQ(run.status(), 1);
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   EXPECT_NE(run.err.find("cannot create"), std::string::npos) << run.err;
+
+  // DIR/data a link to a folder elsewhere: refused, nothing written there.
+  const std::string elsewhere = dir.file("elsewhere");
+  std::filesystem::create_directory(elsewhere);
+  std::filesystem::create_directory(dir.file("out"));
+  std::filesystem::create_directory_symlink(elsewhere, dir.file("out/data"));
+  launch.args = {dir.file("out")};
+  run = run_child(launch);
+  EXPECT_EQ(run.status(), 1);
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_NE(run.err.find("symbolic link"), std::string::npos) << run.err;
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/picture_load.h"
 #include "options.h"
 #include "show/show_scale.h"
 #include "support/child_process.h"
@@ -89,6 +90,7 @@ TEST(CaptureOptions, EveryCommandLineMeansWhatItShould) {
       {{"--fps", "60000/1001", "--from", "1000", "--null"}, "", {1000, 184000, 60000, 1001}},
       {{"--to", "3000", "--fps", "25", "--raw", "-", "--wav", "a.wav"}, "", {0, 3000, 25, 1}},
       {{"--video", "v.mp4", "--scale", "16", "--data", "d"}, "", {}, 16},
+      {{"--frames", "f", "--scale", "3", "--raw", "-"}, "", {}, 3},
       {{"--raw", "-h"}, "", {}},  // a value, not the option
       {{"--bogus", "-h"}, ""},    // help wins
       {{"--fps", "x", "--help"}, ""},
@@ -113,6 +115,7 @@ TEST(CaptureOptions, EveryCommandLineMeansWhatItShould) {
       {{"--video", "x.mp4", "--scale", "17"}, "--scale takes"},
       {{"--video", "x.mp4", "--scale", "+2"}, "--scale takes"},
       {{"--video", "x.mp4", "--scale", " 2"}, "--scale takes"},
+      {{"--raw", "-", "--sheet", "s.png", "--wav", "w.wav", "--scale", "2"}, "--scale enlarges the video"},
   };
   for (const Row& row : rows) {
     std::string line;
@@ -132,7 +135,7 @@ TEST(CaptureOptions, EveryCommandLineMeansWhatItShould) {
     EXPECT_EQ(o->to_ms, row.plan.to_ms);
     EXPECT_EQ(o->fps_num, row.plan.fps_num);
     EXPECT_EQ(o->fps_den, row.plan.fps_den);
-    EXPECT_EQ(o->video_scale, row.scale);
+    EXPECT_EQ(o->scale, row.scale);
   }
 }
 
@@ -223,6 +226,23 @@ TEST_F(Capture, FramesAndSheetAreWritten) {
   EXPECT_TRUE(std::filesystem::exists(path("sheet.png")));
   const auto stats = run.out;
   EXPECT_NE(std::string(stats.begin(), stats.end()).find("median"), std::string::npos);
+}
+
+TEST_F(Capture, ScaledFramesAreTheRawFrameEachPixelASharpBlock) {
+  const CaptureRun run = capture(dir_.path(), {"--from", "7900", "--to", "7901", "--raw", "r.raw", "--frames", "f",
+                                               "--scale", "3"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<uint32_t> raw = words_of(read_file(path("r.raw")));
+  ASSERT_EQ(raw.size(), frame_words);
+  const PictureResult png = picture_load(path("f/t0007900.png").c_str());
+  ASSERT_TRUE(png.ok()) << png.reason;
+  ASSERT_EQ(png.image->width, 1200);
+  ASSERT_EQ(png.image->height, 900);
+  for (int y = 0; y < 900; ++y) {
+    for (int x = 0; x < 1200; ++x) {
+      ASSERT_EQ(png.image->pixels[y * 1200 + x] & 0xFFFFFFu, raw[(y / 3) * 400 + x / 3] & 0xFFFFFFu) << x << "," << y;
+    }
+  }
 }
 
 // The files in `dir` (names only), sorted.

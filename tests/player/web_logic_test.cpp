@@ -86,11 +86,14 @@ TEST(WebCapturePlan, ParsesTheOfflineRenderersRangeAndRate) {
   ASSERT_TRUE(defaults) << error;
   EXPECT_EQ(defaults->to_ms, 184000);
   EXPECT_EQ(defaults->fps_num, 60);
+  EXPECT_TRUE(parse({"--to", "1000000", "--fps", "1000"}, &error)) << error;  // the most frames
 
   const std::vector<std::vector<const char*>> refused = {
       {"--fps", "0"},      {"--fps", "1001"},      {"--fps", "1/2"},  {"--fps", "60/"},
       {"--from", "-1"},    {"--to", "100000001"},  {"--to", "12ms"},  {"--from", "5", "--to", "5"},
       {"--from"},          {"--speed", "2"},
+      {"--to", "1000001", "--fps", "1000"},  // more frames than the page keeps hashes of
+      {"--to", "100000000", "--fps", "1000"},
   };
   for (const auto& args : refused) {
     EXPECT_FALSE(parse(args, &error)) << args[0];

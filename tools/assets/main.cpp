@@ -16,7 +16,8 @@
 constexpr const char* usage =
     "usage: sava-assets DIR\n"
     "Writes every picture of the show and its soundtrack into DIR/data/, each file\n"
-    "under a temporary name until it is complete. DIR may not begin with a dash\n"
+    "under a temporary name until it is complete, replacing whatever has its name\n"
+    "(a symbolic link is replaced, not followed). DIR may not begin with a dash\n"
     "(write ./DIR for such a folder).\n";
 
 int main(int argc, char** argv) {
@@ -36,6 +37,13 @@ int main(int argc, char** argv) {
   }
   const std::string root = argv[1];
   std::error_code ec;
+  // The files go into DIR/data itself, never through a link to elsewhere
+  // (each file's own name is replaced, not followed, for the same reason).
+  if (std::filesystem::is_symlink(root + "/data", ec)) {
+    std::fprintf(stderr, "sava-assets: %s/data is a symbolic link; the files are written only into a folder there\n",
+                 root.c_str());
+    return 1;
+  }
   std::filesystem::create_directories(root + "/data", ec);
   if (ec) {
     std::fprintf(stderr, "sava-assets: cannot create %s/data: %s\n", root.c_str(),

@@ -52,7 +52,7 @@ bool finish(OutputFile& file, bool ok, const std::string& message, std::string* 
 
 bool open_for_writing(OutputFile& file, const std::string& path, std::string* error) {
   std::string reason;
-  if (file.open(path, &reason)) return true;
+  if (file.open(path, &reason, OutputName::own)) return true;
   *error = "cannot write " + reason;
   return false;
 }

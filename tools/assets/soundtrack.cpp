@@ -24,7 +24,7 @@ bool write_soundtrack(const std::string& path, std::string* error) {
   // before seconds of work.
   OutputFile file;
   std::string reason;
-  if (!file.open(path, &reason)) return fail(error, "cannot create " + reason);
+  if (!file.open(path, &reason, OutputName::own)) return fail(error, "cannot create " + reason);
 
   const std::vector<int16_t> pcm = music::render_soundtrack();
   std::vector<uint8_t> mp3;

@@ -137,12 +137,13 @@ int frame_name_digits(int64_t last_ms) {
   return digits < 7 ? 7 : digits;
 }
 
-// One frame as a PNG file, fast to compress, complete or not there at all.
-bool write_frame_png(const std::string& path, const uint32_t* pixels, std::string* error) {
+// One frame as a PNG file, `scale` times larger, fast to compress, complete
+// or not there at all.
+bool write_frame_png(const std::string& path, const uint32_t* pixels, int32_t scale, std::string* error) {
   OutputFile file;
   if (!file.open(path, error)) return false;
   std::string reason;
-  if (!png_write_pixels(file.stream(), pixels, screen_width, screen_height, false, 1, &reason)) {
+  if (!png_write_pixels_enlarged(file.stream(), pixels, screen_width, screen_height, scale, 1, &reason)) {
     *error = path + ": " + reason;
     return false;
   }
@@ -161,7 +162,7 @@ struct Outputs {
   OutputFile sheet;
 
   bool open(const CaptureOptions& o, std::string* error) {
-    if (o.raw_path == "-") platform::binary_stdout();
+    if (writes_standard_output(o)) platform::binary_stdout();
     if (!o.raw_path.empty() && !raw.open(o.raw_path, error)) return false;
     if (!o.frames_dir.empty() && !frames.create(o.frames_dir, error)) return false;
     if (!o.wav_path.empty()) {
@@ -234,7 +235,7 @@ class CapturePlatform : public SessionPlatform {
     if (!failed_ && !o_.frames_dir.empty()) {
       char name[40];
       std::snprintf(name, sizeof name, "/t%0*lld.png", digits_, static_cast<long long>(now));
-      failed_ = !write_frame_png(o_.frames_dir + name, frame, &error_);
+      failed_ = !write_frame_png(o_.frames_dir + name, frame, o_.scale, &error_);
     }
     if (!failed_ && outputs_.video) failed_ = !outputs_.video->write_frame(frame, &error_);
     if (sheet_) sheet_->offer(now, frame);
@@ -294,7 +295,7 @@ int run_capture(const CaptureOptions& o) {
     if (!write_sound_file(outputs.video_sound->path(), sound_path, o, &error)) {
       return error.empty() ? 128 + stop_signal : fail(error);
     }
-    if (!outputs.video->start(o.fps_num, o.fps_den, o.video_scale, outputs.video_sound->path(), &error)) {
+    if (!outputs.video->start(o.fps_num, o.fps_den, o.scale, outputs.video_sound->path(), &error)) {
       return fail(error);
     }
   }

@@ -14,7 +14,7 @@ bool set_plan(CaptureOptions* o, const char* value, std::string* error) {
 }
 
 bool set_scale(CaptureOptions* o, const char* value, std::string* error) {
-  return parse_show_scale(value, &o->video_scale, error);
+  return parse_show_scale(value, &o->scale, error);
 }
 
 // An option naming a file or a folder: never an empty one.
@@ -79,7 +79,10 @@ const CaptureOption capture_option_table[] = {
     {wav_option, nullptr, "FILE|-", "the soundtrack as heard", set_path<&CaptureOptions::wav_path, wav_option>},
     {video_option, nullptr, "FILE.mp4|-", "H.264 and AAC through ffmpeg",
      set_path<&CaptureOptions::video_path, video_option>},
-    {"--scale", nullptr, "N", "enlarge the video N times (1 to 16), every pixel kept sharp", set_scale},
+    {"--scale", nullptr, "N",
+     "enlarge the video and the frames' files N times (1 to 16), every pixel kept sharp (the raw frames and "
+     "the contact sheet keep their sizes)",
+     set_scale},
     {sheet_option, nullptr, "FILE.png|-", "a contact sheet", set_path<&CaptureOptions::sheet_path, sheet_option>},
     {"--null", nullptr, nullptr, "render without writing", set_null},
     {"--stats", nullptr, nullptr, "print render times per scene", set_stats},
@@ -97,7 +100,8 @@ std::string capture_help_text() {
          "A file is written under a temporary name (NAME.part<pid>) and gets its name when complete; a symbolic\n"
          "link to a file keeps pointing at it and that file gets the new content. A device, a FIFO, /dev/fd/N\n"
          "(or a link to one of them) is written into as it is, and - is standard output (one output at most;\n"
-         "a video there or into a pipe is a fragmented MP4). A folder as an output is refused.\n"
+         "a video there or into a pipe is a fragmented MP4). A folder as an output is refused. On Windows NUL\n"
+         "(also nul.wav and the like) is the null device, and the other device names (CON, AUX...) are refused.\n"
          "\n"
          "Ctrl-C finishes the outputs up to the last frame made; a second one ends the capture at once.\n";
 }
@@ -123,6 +127,10 @@ std::optional<CaptureOptions> parse_capture_options(int argc, const char* const*
   }
   if (to_standard_output > 1) {
     *error = "only one output can go to standard output (-)";
+    return std::nullopt;
+  }
+  if (o.scale != 1 && o.video_path.empty() && o.frames_dir.empty()) {
+    *error = "--scale enlarges the video (--video) and the frames' files (--frames), and neither is written";
     return std::nullopt;
   }
   if (!capture_plan_complete(o, error)) return std::nullopt;

@@ -14,7 +14,7 @@ struct CaptureOptions : CapturePlan {
   std::string frames_dir;
   std::string wav_path;
   std::string video_path;
-  int32_t video_scale = 1;
+  int32_t scale = 1;  // the video and the frames' files: N times larger
   bool null_output = false;
   std::string sheet_path;
   bool stats = false;
@@ -25,7 +25,7 @@ struct CaptureOptions : CapturePlan {
 
 inline constexpr const char* capture_usage =
     "usage: sava-capture [--from MS] [--to MS] [--fps N[/D]] [--data DIR] [--raw FILE|-] [--frames DIR] "
-    "[--wav FILE|-] [--video FILE.mp4|- [--scale N]] [--null] [--sheet FILE.png|-] [--stats] [--reduce-flashing]";
+    "[--wav FILE|-] [--video FILE.mp4|-] [--scale N] [--null] [--sheet FILE.png|-] [--stats] [--reduce-flashing]";
 
 // The options, one entry each, from which the parser and the help are made.
 using CaptureOption = Option<CaptureOptions>;

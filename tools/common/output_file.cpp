@@ -1,5 +1,6 @@
 #include "output_file.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,10 +17,16 @@
 #define lstat stat
 #define S_ISLNK(mode) false
 namespace {
+constexpr int new_file_mode = S_IRUSR | S_IWUSR;
 ssize_t readlink(const char*, char*, size_t) {
   errno = EINVAL;
   return -1;
 }
+}  // namespace
+#else
+#define O_BINARY 0  // no text mode to leave
+namespace {
+constexpr int new_file_mode = 0666;  // less the umask, as for fopen()
 }  // namespace
 #endif
 
@@ -51,6 +58,23 @@ bool failed(const std::string& path, int reason, std::string* error) {
   return false;
 }
 
+// A new file at a temporary name of ours. Whatever stands there (what a
+// killed run of the same process id left, or a link someone put there) goes
+// first, and the file is made only where nothing is, so that nothing is
+// written through a link.
+std::FILE* create_new_file(const std::string& name) {
+  std::remove(name.c_str());
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, new_file_mode);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) {
+    const int reason = errno;
+    ::close(fd);
+    errno = reason;
+  }
+  return file;
+}
+
 }  // namespace
 
 bool has_extension(const std::string& path) {
@@ -70,7 +94,8 @@ std::string temporary_name(const std::string& path, bool keep_extension) {
   return path + part;
 }
 
-bool find_output_target(const std::string& path, OutputKind* kind, std::string* target, std::string* error) {
+bool find_output_target(const std::string& path, OutputKind* kind, std::string* target, std::string* error,
+                        OutputName name) {
   if (path == "-") {
     *kind = OutputKind::standard_output;
     target->clear();
@@ -78,7 +103,17 @@ bool find_output_target(const std::string& path, OutputKind* kind, std::string* 
   }
   std::string at = path;
   for (int links = 0; links <= most_links; ++links) {
-    if (names_open_descriptor(at)) {
+    switch (platform::device_name(at)) {
+      case platform::DeviceName::null_device:
+        *kind = OutputKind::straight;
+        target->clear();
+        return true;
+      case platform::DeviceName::other_device:
+        if (error != nullptr) *error = path + ": a device of Windows, not a file (NUL is the one that takes output)";
+        return false;
+      case platform::DeviceName::none: break;
+    }
+    if (names_open_descriptor(at) && name == OutputName::followed) {
       *kind = OutputKind::straight;
       target->clear();
       return true;
@@ -91,6 +126,12 @@ bool find_output_target(const std::string& path, OutputKind* kind, std::string* 
       *target = at;
       return true;
     }
+    if (S_ISDIR(status.st_mode)) return failed(path, EISDIR, error);
+    if (name == OutputName::own) {
+      *kind = OutputKind::replaced;
+      *target = at;
+      return true;
+    }
     if (S_ISLNK(status.st_mode)) {
       char link[PATH_MAX];
       const ssize_t size = ::readlink(at.c_str(), link, sizeof link - 1);
@@ -99,7 +140,6 @@ bool find_output_target(const std::string& path, OutputKind* kind, std::string* 
       at = link[0] == '/' ? std::string(link) : folder_of(at) + link;
       continue;
     }
-    if (S_ISDIR(status.st_mode)) return failed(path, EISDIR, error);
     *kind = S_ISREG(status.st_mode) ? OutputKind::replaced : OutputKind::straight;
     if (*kind == OutputKind::replaced) {
       *target = at;
@@ -113,11 +153,12 @@ bool find_output_target(const std::string& path, OutputKind* kind, std::string* 
 
 OutputFile::~OutputFile() { abandon(); }
 
-bool OutputFile::start(const std::string& path, bool keep_extension, bool open_stream, std::string* error) {
+bool OutputFile::start(const std::string& path, bool keep_extension, bool open_stream, OutputName name,
+                       std::string* error) {
   abandon();
   path_ = path;
   if (error != nullptr) error->clear();
-  if (!find_output_target(path, &kind_, &target_, error)) return false;
+  if (!find_output_target(path, &kind_, &target_, error, name)) return false;
   if (kind_ == OutputKind::standard_output) {
     if (open_stream) stream_ = stdout;
     return true;
@@ -131,7 +172,7 @@ bool OutputFile::start(const std::string& path, bool keep_extension, bool open_s
   }
   temporary_ = temporary_name(target_, keep_extension);
   ticket_ = temporary_files::add(temporary_);
-  file_.reset(std::fopen(temporary_.c_str(), "wb"));
+  file_.reset(create_new_file(temporary_));
   if (!file_) {
     const int reason = errno;
     temporary_files::forget(ticket_);
@@ -145,9 +186,13 @@ bool OutputFile::start(const std::string& path, bool keep_extension, bool open_s
   return true;
 }
 
-bool OutputFile::open(const std::string& path, std::string* error) { return start(path, false, true, error); }
+bool OutputFile::open(const std::string& path, std::string* error, OutputName name) {
+  return start(path, false, true, name, error);
+}
 
-bool OutputFile::reserve(const std::string& path, std::string* error) { return start(path, true, false, error); }
+bool OutputFile::reserve(const std::string& path, std::string* error) {
+  return start(path, true, false, OutputName::followed, error);
+}
 
 bool OutputFile::commit(std::string* error) {
   if (kind_ == OutputKind::replaced && temporary_.empty()) {

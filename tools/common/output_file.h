@@ -8,7 +8,14 @@
 // stays. Anything else (a character or block device, a FIFO, an open
 // descriptor's name such as /dev/fd/N or /proc/self/fd/N, or a link to one
 // of these) is written into as it is, never replaced nor removed; "-" is
-// standard output. A folder is refused at once.
+// standard output. A folder is refused at once. On Windows the null device
+// (NUL, also "nul.raw") is written into and the other device names (CON,
+// AUX, ...) are refused.
+//
+// A tool that writes only into a folder of its own opens its names as
+// OutputName::own instead: whatever stands at the name (a link, a device, a
+// FIFO) is replaced by the new file, so nothing outside that folder is
+// written.
 #pragma once
 
 #include <cstdio>
@@ -23,11 +30,19 @@ enum class OutputKind {
   standard_output,  // "-"
 };
 
+// What a name that already stands for something gets.
+enum class OutputName {
+  followed,  // a link leads to the file that gets the content; a device is written into
+  own,       // the name itself becomes the file, whatever stood there
+};
+
 // Where the output `path` goes: its kind and, for `replaced`, the file that
-// gets the content (the end of any chain of links). On failure (a folder, a
-// loop of links, a path that cannot be looked at) sets `error` to
+// gets the content (the end of any chain of links, or `path` itself for an
+// own name). On failure (a folder, a loop of links, a path that cannot be
+// looked at, a device name of Windows other than NUL) sets `error` to
 // "PATH: reason" and returns false.
-bool find_output_target(const std::string& path, OutputKind* kind, std::string* target, std::string* error);
+bool find_output_target(const std::string& path, OutputKind* kind, std::string* target, std::string* error,
+                        OutputName name = OutputName::followed);
 
 class OutputFile {
  public:
@@ -40,7 +55,7 @@ class OutputFile {
   // Creates the temporary file (or opens the device, FIFO or standard
   // output), so that an unusable path fails at once. On failure sets `error`
   // to "PATH: reason" and returns false.
-  bool open(const std::string& path, std::string* error);
+  bool open(const std::string& path, std::string* error, OutputName name = OutputName::followed);
 
   // Only the name to write, not opened: for a writer of its own (another
   // process) that creates the file there. A temporary name keeps the final
@@ -68,7 +83,7 @@ class OutputFile {
   void abandon();
 
  private:
-  bool start(const std::string& path, bool keep_extension, bool open_stream, std::string* error);
+  bool start(const std::string& path, bool keep_extension, bool open_stream, OutputName name, std::string* error);
 
   FileHandle file_;               // the stream when this object opened it
   std::FILE* stream_ = nullptr;   // file_ or standard output

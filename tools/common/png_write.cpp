@@ -103,28 +103,33 @@ bool write(std::FILE* file, std::vector<uint8_t>* out, const PngFormat& format, 
   return ok;
 }
 
+// Each pixel a sharp `scale` x `scale` block: a row of the picture is made
+// once and stands for `scale` rows of the file.
 bool write_pixels(std::FILE* file, std::vector<uint8_t>* out, const uint32_t* pixels, int32_t width,
-                  int32_t height, bool alpha, int level, std::string* error) {
+                  int32_t height, bool alpha, int32_t scale, int level, std::string* error) {
   const size_t channels = alpha ? 4 : 3;
-  const size_t stride = static_cast<size_t>(width) * channels;
+  const size_t stride = static_cast<size_t>(width) * scale * channels;
   std::vector<uint8_t> bytes(stride * static_cast<size_t>(height));
-  std::vector<const uint8_t*> rows(static_cast<size_t>(height));
+  std::vector<const uint8_t*> rows(static_cast<size_t>(height) * scale);
   for (int32_t y = 0; y < height; ++y) {
     uint8_t* row = bytes.data() + static_cast<size_t>(y) * stride;
-    rows[y] = row;
+    for (int32_t k = 0; k < scale; ++k) rows[static_cast<size_t>(y) * scale + k] = row;
     for (int32_t x = 0; x < width; ++x) {
       const uint32_t p = pixels[static_cast<size_t>(y) * width + x];
-      uint8_t* o = row + static_cast<size_t>(x) * channels;
-      o[0] = static_cast<uint8_t>(p >> 16);
-      o[1] = static_cast<uint8_t>(p >> 8);
-      o[2] = static_cast<uint8_t>(p);
-      if (alpha) o[3] = static_cast<uint8_t>(p >> 24);
+      for (int32_t k = 0; k < scale; ++k) {
+        uint8_t* o = row + (static_cast<size_t>(x) * scale + k) * channels;
+        o[0] = static_cast<uint8_t>(p >> 16);
+        o[1] = static_cast<uint8_t>(p >> 8);
+        o[2] = static_cast<uint8_t>(p);
+        if (alpha) o[3] = static_cast<uint8_t>(p >> 24);
+      }
     }
   }
   PngFormat format;
   format.colour = alpha ? PngColour::rgba : PngColour::rgb;
   format.level = level;
-  return write(file, out, format, static_cast<uint32_t>(width), static_cast<uint32_t>(height), rows.data(), error);
+  return write(file, out, format, static_cast<uint32_t>(width) * scale, static_cast<uint32_t>(height) * scale,
+               rows.data(), error);
 }
 
 }  // namespace
@@ -142,11 +147,16 @@ bool png_write(std::vector<uint8_t>* out, const PngFormat& format, uint32_t widt
 
 bool png_write_pixels(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height, bool alpha,
                       int level, std::string* error) {
-  return write_pixels(file, nullptr, pixels, width, height, alpha, level, error);
+  return write_pixels(file, nullptr, pixels, width, height, alpha, 1, level, error);
+}
+
+bool png_write_pixels_enlarged(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height,
+                               int32_t scale, int level, std::string* error) {
+  return write_pixels(file, nullptr, pixels, width, height, false, scale, level, error);
 }
 
 bool png_write_pixels(std::vector<uint8_t>* out, const uint32_t* pixels, int32_t width, int32_t height,
                       bool alpha, int level, std::string* error) {
   out->clear();
-  return write_pixels(nullptr, out, pixels, width, height, alpha, level, error);
+  return write_pixels(nullptr, out, pixels, width, height, alpha, 1, level, error);
 }

@@ -42,3 +42,7 @@ bool png_write_pixels(std::FILE* file, const uint32_t* pixels, int32_t width, in
                       int level, std::string* error);
 bool png_write_pixels(std::vector<uint8_t>* out, const uint32_t* pixels, int32_t width, int32_t height,
                       bool alpha, int level, std::string* error);
+// As RGB, each pixel a sharp `scale` x `scale` block: a picture `scale` times
+// as wide and as high.
+bool png_write_pixels_enlarged(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height,
+                               int32_t scale, int level, std::string* error);
