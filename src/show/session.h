@@ -8,10 +8,10 @@
 // A start at a time other than 0 and every seek make a new Show for that
 // time (the pictures are handed on, not loaded again): the cues up to it fire
 // before its first frame, which is drawn at exactly that time, and the music
-// is moved to its sample under the audio lock. Later frames never go below
-// the frame before (the clock reads a little less until the moved sound is
-// heard). The plain start at 0 has no such hold until a move is made: its
-// frames follow the clock from the first.
+// is moved to its sample under the audio lock. The first frame of every start
+// stays until its sound is heard, and later frames never go below the frame
+// before. A pause stops the sound; the picture runs on until what the device
+// was already given has been heard, and both go on from there.
 #pragma once
 
 #include <cstdint>
@@ -113,6 +113,10 @@ class Session {
   // From the next frame on, shown with reduced flashing or not (each frame
   // depends on its show time alone, so this may change at any time).
   void reduce_flashing(bool on) { reduced_flashing_ = ReducedFlashing(on); }
+  // How much later than the device says the sound is heard (ms, held within
+  // +-audio_delay_limit_ms): the picture waits as long. Taken on smoothly.
+  void set_audio_delay(int32_t ms);
+  int32_t audio_delay() const { return audio_delay_ms_; }
   // Ends the show after the current frame.
   void quit() { show_->quit_requested = true; }
   bool ended() const { return show_->quit_requested; }
@@ -150,4 +154,7 @@ class Session {
   int32_t hold_ms_ = INT32_MIN;
   int32_t frame_time_ = 0;
   int64_t frames_ = 0;
+  // Paused, the picture runs on to this time (where the sound stopped).
+  int32_t pause_at_ = 0;
+  int32_t audio_delay_ms_ = 0;
 };
