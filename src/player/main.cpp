@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "base/platform.h"
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
+#include "player/audio_delay_setting.h"
 #include "player/desktop_platform.h"
 #include "player/input_script.h"
 #include "player/launch.h"
@@ -29,7 +31,9 @@ static_assert(event_key_down == SDL_KEYDOWN && event_key_up == SDL_KEYUP && even
 static_assert(key_return == SDLK_RETURN && key_escape == SDLK_ESCAPE && key_space == SDLK_SPACE &&
               key_letter_l == SDLK_l && key_letter_t == SDLK_t && key_keypad_enter == SDLK_KP_ENTER &&
               key_right == SDLK_RIGHT && key_left == SDLK_LEFT && key_home == SDLK_HOME &&
-              key_page_up == SDLK_PAGEUP && key_page_down == SDLK_PAGEDOWN);
+              key_page_up == SDLK_PAGEUP && key_page_down == SDLK_PAGEDOWN && key_plus == SDLK_PLUS &&
+              key_minus == SDLK_MINUS && key_equals == SDLK_EQUALS && key_keypad_minus == SDLK_KP_MINUS &&
+              key_keypad_plus == SDLK_KP_PLUS);
 static_assert(modifier_shift == KMOD_SHIFT && modifier_ctrl == KMOD_CTRL && modifier_alt == KMOD_ALT &&
               modifier_meta == KMOD_META);
 
@@ -114,8 +118,18 @@ void shut_down(Soundtrack& music) {
   music.close();
 }
 
+// Keeps the audio delay for later starts; a failure is told but ends nothing.
+void keep_audio_delay(const std::string& path, int32_t ms) {
+  std::string error;
+  if (!save_audio_delay(path, ms, &error)) std::fprintf(stderr, "sava: %s\n", error.c_str());
+}
+
 // The show, from start-up to shutdown; returns the process's exit status.
 int play(const PlayerOptions& options) {
+  // The audio delay: the option's (kept from now on), else the one kept.
+  const std::string delay_path = audio_delay_setting_path();
+  const int32_t delay = options.audio_delay_ms.value_or(load_audio_delay(delay_path));
+  if (options.audio_delay_ms) keep_audio_delay(delay_path, delay);
   // Set before any other thread runs (the environment is not thread-safe).
   choose_video_settings(options.scale);
   ShowStartup startup(
@@ -168,11 +182,16 @@ int play(const PlayerOptions& options) {
 
   DesktopPlatform platform(screen, surface);
   if (script) platform.use_script(std::move(*script));
+  char driver[32] = "";
+  SDL_AudioDriverName(driver, sizeof driver);
+  platform.follow_sound(std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "disk") != 0);
   {
     Session session(startup.pictures(), screen.pixels(), platform, &music, options.from_ms,
                     startup.options().reduce_flashing);
+    session.set_audio_delay(delay);
     session.run();
     shut_down(music);
+    if (session.audio_delay() != delay) keep_audio_delay(delay_path, session.audio_delay());
   }
   return platform.status();
 }

@@ -136,6 +136,10 @@ void Session::act(PlayerAction action) {
     case PlayerAction::full_screen:
       platform_.toggle_full_screen();
       return;
+    case PlayerAction::delay_later:
+    case PlayerAction::delay_earlier:
+      set_audio_delay(audio_delay_ms_ + (action == PlayerAction::delay_later ? audio_delay_step_ms : -audio_delay_step_ms));
+      return;
     default:
       break;
   }
@@ -156,6 +160,7 @@ SessionView Session::view() const {
   view.paused = paused_;
   view.looping = looping_;
   view.overlay = overlay_;
+  view.audio_delay_ms = audio_delay_ms_;
   view.frames = frames_;
   return view;
 }

@@ -35,6 +35,7 @@ struct SessionView {
   bool paused = false;
   bool looping = false;
   bool overlay = false;  // the time overlay is on
+  int32_t audio_delay_ms = 0;  // Session::set_audio_delay
   bool drawn = false;    // the frame was drawn for this presentation (not a paused one shown again)
   int64_t frames = 0;    // frames presented before this one
 };
@@ -116,6 +117,8 @@ class Session {
   // How much later than the device says the sound is heard (ms, held within
   // +-audio_delay_limit_ms): the picture waits as long. Taken on smoothly.
   void set_audio_delay(int32_t ms);
+  // What each delay key changes it by.
+  static constexpr int32_t audio_delay_step_ms = 10;
   int32_t audio_delay() const { return audio_delay_ms_; }
   // Ends the show after the current frame.
   void quit() { show_->quit_requested = true; }
