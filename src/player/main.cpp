@@ -2,6 +2,7 @@
 // and the pictures, runs the show's frame loop and shuts everything down.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "player/options.h"
 #include "player/sdl_screen.h"
 #include "player/sdl_startup.h"
+#include "player/sync_test.h"
 #include "show/session.h"
 #include "show/startup.h"
 
@@ -124,12 +126,81 @@ void keep_audio_delay(const std::string& path, int32_t ms) {
   if (!save_audio_delay(path, ms, &error)) std::fprintf(stderr, "sava: %s\n", error.c_str());
 }
 
+// The audio delay to start with: the option's (kept from now on), else the
+// one kept.
+int32_t starting_audio_delay(const PlayerOptions& options, const std::string& path) {
+  const int32_t delay = options.audio_delay_ms.value_or(load_audio_delay(path));
+  if (options.audio_delay_ms) keep_audio_delay(path, delay);
+  return delay;
+}
+
+// Whether the audio device's sound is heard as it plays (not the silent nor
+// the file-writing driver, which keep no time of their own).
+bool device_is_heard() {
+  char driver[32] = "";
+  SDL_AudioDriverName(driver, sizeof driver);
+  return std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "disk") != 0;
+}
+
+// The sync test, from start-up to shutdown: the clicks on the audio device,
+// the flashes on the show clock that follows them, the delay keys.
+int play_sync_test(const PlayerOptions& options) {
+  choose_video_settings(options.scale);
+  const std::string delay_path = audio_delay_setting_path();
+  int32_t delay = starting_audio_delay(options, delay_path);
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail(sdl_init_failure());
+  std::atexit(SDL_Quit);
+  ClickTrack clicks;
+  SDL_AudioSpec requested = show_audio_format(click_track_callback, &clicks);
+  if (open_audio(&requested) <= 0) return fail(audio_open_failure());
+  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, options.video_flags);
+  video_surface = surface;
+  if (surface == nullptr) return fail(video_mode_failure());
+  const std::string caption = latin1_to_utf8(window_caption);
+  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
+  SDL_ShowCursor(SDL_DISABLE);
+  ScreenPresenter screen(surface, screen_width, screen_height, false);
+
+  ShowClock clock([] { return static_cast<uint32_t>(SDL_GetTicks()); });
+  clock.start_at(clock.ticks());
+  clock.hold_until_sound(0);
+  clock.set_delay(delay);
+  SoundListener listener{ShowClock::start_in, ShowClock::hear_sound_from, &clock};
+  if (!device_is_heard()) listener.sound_from = nullptr;
+  clicks.listen(listener);
+  SDL_LockAudio();
+  SDL_UnlockAudio();
+  SDL_PauseAudio(0);
+  const int32_t kept = delay;
+  for (bool quit = false; !quit;) {
+    const int32_t level = sync_flash_level(clock.read());
+    std::fill_n(screen.pixels(), static_cast<size_t>(screen_width) * screen_height,
+                0xFF000000u | static_cast<uint32_t>(level) * 0x010101u);
+    const std::vector<std::string> lines = sync_test_lines(delay);
+    screen.present(&lines);
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      const bool key_event = event.type == SDL_KEYUP || event.type == SDL_KEYDOWN;
+      switch (player_action(event.type, key_event ? event.key.keysym.sym : 0, key_event ? event.key.keysym.mod : 0)) {
+        case PlayerAction::quit: quit = true; break;
+        case PlayerAction::delay_later: delay = std::min(delay + Session::audio_delay_step_ms, audio_delay_limit_ms); break;
+        case PlayerAction::delay_earlier: delay = std::max(delay - Session::audio_delay_step_ms, -audio_delay_limit_ms); break;
+        case PlayerAction::full_screen: SDL_WM_ToggleFullScreen(surface); break;
+        default: break;
+      }
+    }
+    clock.set_delay(delay);
+  }
+  SDL_CloseAudio();
+  SDL_Quit();
+  if (delay != kept) keep_audio_delay(delay_path, delay);
+  return 0;
+}
+
 // The show, from start-up to shutdown; returns the process's exit status.
 int play(const PlayerOptions& options) {
-  // The audio delay: the option's (kept from now on), else the one kept.
   const std::string delay_path = audio_delay_setting_path();
-  const int32_t delay = options.audio_delay_ms.value_or(load_audio_delay(delay_path));
-  if (options.audio_delay_ms) keep_audio_delay(delay_path, delay);
+  const int32_t delay = starting_audio_delay(options, delay_path);
   // Set before any other thread runs (the environment is not thread-safe).
   choose_video_settings(options.scale);
   ShowStartup startup(
@@ -182,9 +253,7 @@ int play(const PlayerOptions& options) {
 
   DesktopPlatform platform(screen, surface);
   if (script) platform.use_script(std::move(*script));
-  char driver[32] = "";
-  SDL_AudioDriverName(driver, sizeof driver);
-  platform.follow_sound(std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "disk") != 0);
+  platform.follow_sound(device_is_heard());
   {
     Session session(startup.pictures(), screen.pixels(), platform, &music, options.from_ms,
                     startup.options().reduce_flashing);
@@ -214,5 +283,5 @@ int main(int argc, char** argv) {
     case PlayerOptions::Action::play:
       break;
   }
-  return play(parsed.options);
+  return parsed.options.sync_test ? play_sync_test(parsed.options) : play(parsed.options);
 }

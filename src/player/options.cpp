@@ -71,6 +71,11 @@ bool set_audio_delay(PlayerOptions* o, const char* value, std::string* error) {
   return true;
 }
 
+bool set_sync_test(PlayerOptions* o, const char*, std::string*) {
+  o->sync_test = true;
+  return true;
+}
+
 // The option that also works alone, as the first argument.
 constexpr const char* first_argument_option = "--windowed";
 
@@ -97,6 +102,10 @@ const PlayerOption player_option_table[] = {
      "link; negative if earlier; -1000 to 1000): the picture waits as long; kept for later starts, "
      "--audio-delay 0 forgets it",
      set_audio_delay},
+    {"--sync-test", nullptr, nullptr,
+     "instead of the show, a flash and a click twice a second with the audio delay on screen: set it with "
+     "+ and - until they come together (it is kept)",
+     set_sync_test},
     {"--help", "-h", nullptr, "print this help and end", set_help},
     {"--version", nullptr, nullptr, "print the version and end", set_version},
 };
@@ -151,7 +160,7 @@ const char player_jump_help[] =
 std::string player_help_text() {
   std::string text =
       "usage: sava [--windowed] [--scale N] [--data DIR] [--from MS] [--reduce-flashing] [--audio-delay MS]\n"
-      "            [--help] [--version]\n"
+      "            [--sync-test] [--help] [--version]\n"
       "Plays the show, full screen unless --windowed is given.\n"
       "Warning: the show contains flashing lights; --reduce-flashing dims where it flashes fast.\n"
       "\n"

@@ -22,6 +22,7 @@ struct PlayerOptions {
   int32_t from_ms = 0;       // show time to start at, in milliseconds
   bool reduce_flashing = false;  // dim the stretches that flash fast
   std::optional<int32_t> audio_delay_ms;  // --audio-delay; kept for later starts
+  bool sync_test = false;  // the flash-and-click pattern for setting the delay, instead of the show
 };
 
 // What parsing gives: the options, or a one-line reason (no newline) for a
