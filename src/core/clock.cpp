@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 
 uint32_t steady_ticks() {
@@ -36,6 +37,7 @@ void ShowClock::publish_heard(uint64_t anchor, bool jump) {
 
 void ShowClock::start_in(uint32_t delay_ms, int64_t sound_ms) {
   chunk_ms_ = delay_ms;
+  estimating_ = true;
   heard_estimate_ = fixed(ticks() + delay_ms - static_cast<uint32_t>(sound_ms));
   outliers_ = 0;
   publish_heard(heard_estimate_, true);
@@ -45,7 +47,7 @@ void ShowClock::hear_sound_from(int64_t show_ms) {
   sound_position_.store(show_ms, std::memory_order_release);
   // Without a first sound (a platform that anchors the clock itself) there
   // is nothing to follow.
-  if (generation_.load(std::memory_order_relaxed) == 0) return;
+  if (!estimating_) return;
   const uint64_t reported = fixed(ticks() + chunk_ms_ - static_cast<uint32_t>(show_ms));
   const int64_t off = difference(reported, heard_estimate_);
   if (std::llabs(off) > fixed_ms(clock_step_ms)) {
@@ -59,6 +61,11 @@ void ShowClock::hear_sound_from(int64_t show_ms) {
   outliers_ = 0;
   heard_estimate_ = (heard_estimate_ + static_cast<uint64_t>(off / smoothing_divisor)) & fixed_mask;
   publish_heard(heard_estimate_, false);
+}
+
+void ShowClock::sound_heard_from(double tick_ms) {
+  const auto whole = static_cast<int64_t>(std::floor(tick_ms * (int64_t{1} << fraction_bits)));
+  publish_heard(static_cast<uint64_t>(whole) & fixed_mask, !following_);
 }
 
 int32_t ShowClock::at(uint32_t tick) {

@@ -84,6 +84,11 @@ class ShowClock {
   // show time (ms) at which that chunk begins to be heard, one chunk after
   // it was handed out.
   void hear_sound_from(int64_t show_ms);
+  // For a platform that knows from its output clock when its sound is heard,
+  // on the reader's thread in place of the reports above: show time 0 is
+  // heard at tick `tick_ms` (with a fraction). The first after a start
+  // anchors the clock at once; later ones are followed as the reports are.
+  void sound_heard_from(double tick_ms);
   // Forgets the published position: the clock runs on the ticks alone
   // until the next start_in.
   void forget_sound() { sound_position_.store(no_sound, std::memory_order_release); }
@@ -135,6 +140,7 @@ class ShowClock {
   uint64_t heard_estimate_ = 0;
   uint32_t chunk_ms_ = 0;
   int outliers_ = 0;
+  bool estimating_ = false;  // a first sound was reported
 
   // Shared: what the audio side publishes.
   std::atomic<uint64_t> heard_anchor_{0};

@@ -30,6 +30,7 @@ struct DeviceRun {
   bool frames_stall;    //   ...nor on the frame loop (the whole process)
   int latency_step_ms;  //   or the device takes this much longer to play its sound
   int32_t delay_ms;     // the audio delay set on the clock
+  bool output_clock = false;  // the platform tells when its sound is heard, every frame
 };
 
 struct Reading {
@@ -57,14 +58,17 @@ std::vector<Reading> simulate(const DeviceRun& run, ShowClock& clock, int64_t le
     }
     if (due_at >= 0 && t >= due_at && !in_event) {
       const int64_t position = sound_ms(callbacks * chunk_bytes);
-      if (callbacks == 0) clock.start_in(static_cast<uint32_t>(sound_ms(chunk_bytes)), position);
-      clock.hear_sound_from(position);
+      if (!run.output_clock) {
+        if (callbacks == 0) clock.start_in(static_cast<uint32_t>(sound_ms(chunk_bytes)), position);
+        clock.hear_sound_from(position);
+      }
       handed_end += chunk_sound_ms;
       ++callbacks;
       due_at = -1;
     }
     if (callbacks > 0) played = std::min(played + run.rate, handed_end);
     if (t % 16 == 0 && !(in_event && run.frames_stall)) {
+      if (run.output_clock && callbacks > 0) clock.sound_heard_from(static_cast<double>(sim_ticks) - played);
       readings.push_back({t, clock.read(), played - run.delay_ms});
     }
   }
@@ -83,6 +87,8 @@ TEST(ShowClock, FollowsTheSoundAsHeard) {
       {"device latency grows by 200 ms", 5000, 1.0001, 5, 20000, 0, false, 200, 0},
       {"heard 150 ms late (audio delay)", 5000, 1.0002, 5, 0, 0, false, 0, 150},
       {"heard 200 ms early (audio delay)", 5000, 0.9998, 5, 0, 0, false, 0, -200},
+      {"output clock, fast, heard late", 5000, 1.00045, 0, 0, 0, false, 0, 150, true},
+      {"output clock, device latency grows by 200 ms", 5000, 0.9997, 0, 20000, 0, false, 200, 0, true},
   };
   for (const DeviceRun& run : runs) {
     SCOPED_TRACE(run.name);
