@@ -120,6 +120,19 @@ void shut_down(Soundtrack& music) {
   music.close();
 }
 
+// The video mode, its caption and the hidden cursor; null if the mode cannot
+// be set (SDL_GetError tells why).
+SDL_Surface* open_window(const PlayerOptions& options) {
+  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, options.video_flags);
+  video_surface = surface;
+  if (surface == nullptr) return nullptr;
+  // The caption is kept as ISO 8859-1; the title bar takes UTF-8.
+  const std::string caption = latin1_to_utf8(window_caption);
+  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
+  SDL_ShowCursor(SDL_DISABLE);
+  return surface;
+}
+
 // Keeps the audio delay for later starts; a failure is told but ends nothing.
 void keep_audio_delay(const std::string& path, int32_t ms) {
   std::string error;
@@ -153,12 +166,8 @@ int play_sync_test(const PlayerOptions& options) {
   ClickTrack clicks;
   SDL_AudioSpec requested = show_audio_format(click_track_callback, &clicks);
   if (open_audio(&requested) <= 0) return fail(audio_open_failure());
-  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, options.video_flags);
-  video_surface = surface;
+  SDL_Surface* surface = open_window(options);
   if (surface == nullptr) return fail(video_mode_failure());
-  const std::string caption = latin1_to_utf8(window_caption);
-  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
-  SDL_ShowCursor(SDL_DISABLE);
   ScreenPresenter screen(surface, screen_width, screen_height, false);
 
   ShowClock clock([] { return static_cast<uint32_t>(SDL_GetTicks()); });
@@ -231,13 +240,8 @@ int play(const PlayerOptions& options) {
   const std::string sound_failure = startup.open_soundtrack(music, chunk);
   if (!sound_failure.empty()) return fail(sound_failure);
 
-  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, options.video_flags);
-  video_surface = surface;
+  SDL_Surface* surface = open_window(options);
   if (surface == nullptr) return fail(video_mode_failure());
-  // The caption is kept as ISO 8859-1; the title bar takes UTF-8.
-  const std::string caption = latin1_to_utf8(window_caption);
-  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
-  SDL_ShowCursor(SDL_DISABLE);
 
   // Reduced flashing shows frames other than drawn: the show never draws
   // into the surface then.
