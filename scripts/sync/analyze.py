@@ -51,11 +51,14 @@ def main():
     if not onsets or not beats:
         print('no flashes or no clicks found', file=sys.stderr)
         return 1
-    pairs = []
+    # Each click with the flash nearest to it (a flash or a click missed
+    # under load leaves its partner out rather than mispaired).
+    best = {}
     for p in beats:
         a = min(onsets, key=lambda o: abs(o - p))
-        if abs(a - p) < BEAT_MS / 2 * 1e6:
-            pairs.append((a, (p - a) / 1e6))
+        if abs(a - p) < BEAT_MS / 2 * 1e6 and (a not in best or abs(p - a) < abs(best[a])):
+            best[a] = p - a
+    pairs = sorted((a, off / 1e6) for a, off in best.items())
     t0 = pairs[0][0]
     for a, off in pairs:
         print('%9.3f s  %+7.1f ms' % ((a - t0) / 1e9, off))

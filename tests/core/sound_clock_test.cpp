@@ -4,6 +4,7 @@
 // latency, or be heard later still (the audio delay).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -31,6 +32,7 @@ struct DeviceRun {
   int latency_step_ms;  //   or the device takes this much longer to play its sound
   int32_t delay_ms;     // the audio delay set on the clock
   bool output_clock = false;  // the platform tells when its sound is heard, every frame
+  int first_callback_ms = 0;  // the device starts this late
 };
 
 struct Reading {
@@ -54,7 +56,8 @@ std::vector<Reading> simulate(const DeviceRun& run, ShowClock& clock, int64_t le
     const bool in_event = t >= run.event_at_ms && t < run.event_at_ms + run.stall_ms;
     if (t == run.event_at_ms) played -= run.latency_step_ms;
     if (due_at < 0 && (callbacks == 0 || handed_end - played <= chunk_sound_ms)) {
-      due_at = t + (run.late_ms == 0 ? 0 : (callbacks * 7919) % (run.late_ms + 1));
+      due_at = std::max<int64_t>(t, run.first_callback_ms) +
+               (run.late_ms == 0 ? 0 : (callbacks * 7919) % (run.late_ms + 1));
     }
     if (due_at >= 0 && t >= due_at && !in_event) {
       const int64_t position = sound_ms(callbacks * chunk_bytes);
@@ -89,6 +92,7 @@ TEST(ShowClock, FollowsTheSoundAsHeard) {
       {"heard 200 ms early (audio delay)", 5000, 0.9998, 5, 0, 0, false, 0, -200},
       {"output clock, fast, heard late", 5000, 1.00045, 0, 0, 0, false, 0, 150, true},
       {"output clock, device latency grows by 200 ms", 5000, 0.9997, 0, 20000, 0, false, 200, 0, true},
+      {"device starts 300 ms late", 5000, 1.0, 5, 0, 0, false, 0, 0, false, 300},
   };
   for (const DeviceRun& run : runs) {
     SCOPED_TRACE(run.name);
@@ -101,8 +105,15 @@ TEST(ShowClock, FollowsTheSoundAsHeard) {
     const bool has_event = run.event_at_ms > 0;
     double sum_early = 0, sum_late = 0;
     int n_early = 0, n_late = 0;
+    // The clock stays at the start until its sound is heard (then it reads
+    // a chunk less, which the session holds at the start), and from there
+    // never goes back.
+    for (size_t i = 0; i < readings.size() && readings[i].t < run.first_callback_ms; ++i) {
+      ASSERT_EQ(readings[i].clock, 0) << readings[i].t;
+    }
     for (size_t i = 1; i < readings.size(); ++i) {
       const Reading& r = readings[i];
+      if (r.t < 2000 && readings[i - 1].t >= run.first_callback_ms) ASSERT_GE(r.clock, readings[i - 1].clock) << r.t;
       const bool settling = r.t < 1000 || (has_event && r.t >= run.event_at_ms && r.t < event_end + 1000);
       const double off = r.clock - r.heard;
       // Never far ahead of what is heard, settled close to it.
