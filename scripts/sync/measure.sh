@@ -5,19 +5,22 @@
 # pixels polled, both with monotonic time stamps; analyze.py pairs each
 # flash with its click. A tool, not a test.
 #
-#   scripts/sync/measure.sh [--seconds N] [--stall MS] [--audio-delay MS] [--sava PATH]
+#   scripts/sync/measure.sh [--seconds N] [--stall MS] [--audio-delay MS] [--build DIR] [--sava PATH]
 #
 # --stall stops the player (SIGSTOP) for MS milliseconds half way through.
-# Needs Debian's pulseaudio, Xvfb, and the X11 and PulseAudio development
-# headers for the two helpers (built here into the work folder).
+# PULSE_LATENCY_MSEC, when set, asks the sound server for that latency.
+# Needs Debian's pulseaudio and Xvfb, and the build's helpers (DIR, by
+# default build/): cmake --build build --target sava sava-sync-pixel-poll
+# sava-sync-record (built where the X11 and PulseAudio client libraries are).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-seconds=60 stall=0 delay= sava=$here/../../build/sava
+seconds=60 stall=0 delay= build=$here/../../build sava=
 while [ $# -gt 0 ]; do
   case $1 in
     --seconds) seconds=$2; shift 2 ;;
     --stall) stall=$2; shift 2 ;;
     --audio-delay) delay=$2; shift 2 ;;
+    --build) build=$2; shift 2 ;;
     --sava) sava=$2; shift 2 ;;
     *) echo "measure.sh: unknown argument $1" >&2; exit 2 ;;
   esac
@@ -30,8 +33,12 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-cc -O2 -o "$work/pixel_poll" "$here/pixel_poll.c" -lX11
-cc -O2 -o "$work/record" "$here/record.c" -lpulse-simple -lpulse
+sava=${sava:-$build/sava}
+pixel_poll=$build/tools/sync_measure/sava-sync-pixel-poll
+record=$build/tools/sync_measure/sava-sync-record
+for program in "$sava" "$pixel_poll" "$record"; do
+  [ -x "$program" ] || { echo "measure.sh: $program is not built" >&2; exit 1; }
+done
 
 export XDG_RUNTIME_DIR=$work HOME=$work XDG_CONFIG_HOME=$work/config
 export PULSE_SERVER=unix:$work/pulse.sock
@@ -49,16 +56,15 @@ for _ in $(seq 50); do
 done
 
 length=$((seconds + 3))
-"$work/record" measure.monitor "$work/sound" "$length" &
-record=$!
-pids+=($record)
+"$record" measure.monitor "$work/sound" "$length" &
+recording=$!
+pids+=($recording)
 args=(--windowed --sync-test)
 [ -n "$delay" ] && args+=(--audio-delay "$delay")
-# PULSE_LATENCY_MSEC, when set, asks the sound server for that latency.
 SDL_AUDIODRIVER=pulseaudio SDL_VIDEODRIVER=x11 "$sava" "${args[@]}" >"$work/sava.log" 2>&1 &
 player=$!
 pids+=($player)
-"$work/pixel_poll" "$length" >"$work/pixels" &
+"$pixel_poll" "$length" >"$work/pixels" &
 poll=$!
 pids+=($poll)
 stall_at=
@@ -70,6 +76,6 @@ if [ "$stall" -gt 0 ]; then
   kill -CONT "$player"
 fi
 wait "$poll" || true
-wait "$record" || true
+wait "$recording" || true
 kill "$player" 2>/dev/null || true
 python3 "$here/analyze.py" "$work/pixels" "$work/sound" $stall_at
