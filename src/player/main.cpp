@@ -190,13 +190,11 @@ int play_sync_test(const PlayerOptions& options) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
       const bool key_event = event.type == SDL_KEYUP || event.type == SDL_KEYDOWN;
-      switch (player_action(event.type, key_event ? event.key.keysym.sym : 0, key_event ? event.key.keysym.mod : 0)) {
-        case PlayerAction::quit: quit = true; break;
-        case PlayerAction::delay_later: delay = std::min(delay + Session::audio_delay_step_ms, audio_delay_limit_ms); break;
-        case PlayerAction::delay_earlier: delay = std::max(delay - Session::audio_delay_step_ms, -audio_delay_limit_ms); break;
-        case PlayerAction::full_screen: SDL_WM_ToggleFullScreen(surface); break;
-        default: break;
-      }
+      const PlayerAction action =
+          player_action(event.type, key_event ? event.key.keysym.sym : 0, key_event ? event.key.keysym.mod : 0);
+      if (action == PlayerAction::quit) quit = true;
+      if (action == PlayerAction::full_screen) SDL_WM_ToggleFullScreen(surface);
+      delay = Session::stepped_audio_delay(delay, action);
     }
     clock.set_delay(delay);
   }

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "player/time_overlay.h"
+
 namespace {
 
 constexpr int64_t beat_frames = int64_t{sync_beat_ms} * 441 / 10;
@@ -26,7 +28,7 @@ int32_t sync_flash_level(int32_t ms) {
 
 std::vector<std::string> sync_test_lines(int32_t audio_delay_ms) {
   return {"sync test: a flash and a click on every beat",
-          "audio delay " + std::string(audio_delay_ms > 0 ? "+" : "") + std::to_string(audio_delay_ms) + " ms",
+          audio_delay_text(audio_delay_ms),
           "+ / -: 10 ms later / earlier, escape: end and keep"};
 }
 

@@ -21,10 +21,12 @@ std::vector<std::string> overlay_lines(int32_t now, int32_t cue, const char* sce
   if (looping) first += "  loop";
   std::vector<std::string> lines{first};
   if (scene != nullptr) lines.emplace_back(scene);
-  if (audio_delay_ms != 0) {
-    lines.push_back("audio delay " + std::string(audio_delay_ms > 0 ? "+" : "") + std::to_string(audio_delay_ms) + " ms");
-  }
+  if (audio_delay_ms != 0) lines.push_back(audio_delay_text(audio_delay_ms));
   return lines;
+}
+
+std::string audio_delay_text(int32_t ms) {
+  return "audio delay " + std::string(ms > 0 ? "+" : "") + std::to_string(ms) + " ms";
 }
 
 std::vector<std::string> overlay_lines_for(const SessionView& view) {

@@ -20,6 +20,9 @@ std::vector<std::string> overlay_lines(int32_t now, int32_t cue, const char* sce
 // cue table).
 std::vector<std::string> overlay_lines_for(const SessionView& view);
 
+// "audio delay +150 ms" (no sign for 0 and below).
+std::string audio_delay_text(int32_t ms);
+
 struct OverlayBox {
   int32_t x = 0;
   int32_t y = 0;

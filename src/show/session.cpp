@@ -39,6 +39,13 @@ void Session::start_clock(Show& show, int32_t ms) {
   if (music_ != nullptr) show.clock.hold_until_sound(ms);
 }
 
+int32_t Session::stepped_audio_delay(int32_t ms, PlayerAction action) {
+  const int32_t step = action == PlayerAction::delay_later     ? audio_delay_step_ms
+                       : action == PlayerAction::delay_earlier ? -audio_delay_step_ms
+                                                               : 0;
+  return std::clamp(ms + step, -audio_delay_limit_ms, audio_delay_limit_ms);
+}
+
 void Session::set_audio_delay(int32_t ms) {
   audio_delay_ms_ = std::clamp(ms, -audio_delay_limit_ms, audio_delay_limit_ms);
   show_->clock.set_delay(audio_delay_ms_);
@@ -138,7 +145,7 @@ void Session::act(PlayerAction action) {
       return;
     case PlayerAction::delay_later:
     case PlayerAction::delay_earlier:
-      set_audio_delay(audio_delay_ms_ + (action == PlayerAction::delay_later ? audio_delay_step_ms : -audio_delay_step_ms));
+      set_audio_delay(stepped_audio_delay(audio_delay_ms_, action));
       return;
     default:
       break;

@@ -119,6 +119,9 @@ class Session {
   void set_audio_delay(int32_t ms);
   // What each delay key changes it by.
   static constexpr int32_t audio_delay_step_ms = 10;
+  // The delay after `action` (a delay key: one step, held within the
+  // limits; any other action: unchanged).
+  static int32_t stepped_audio_delay(int32_t ms, PlayerAction action);
   int32_t audio_delay() const { return audio_delay_ms_; }
   // Ends the show after the current frame.
   void quit() { show_->quit_requested = true; }
