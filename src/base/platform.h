@@ -17,6 +17,11 @@ std::filesystem::path program_path();
 // The folder for temporary files: TMPDIR (else /tmp), Windows' TEMP folder.
 std::string temporary_folder();
 
+// The folder for a user's settings: XDG_CONFIG_HOME, else ~/.config (POSIX);
+// the roaming application data folder, APPDATA (Windows). Empty where there
+// is none.
+std::string settings_folder();
+
 // Creates a new file from `name`, whose `suffix_length` last characters are
 // kept and the six before them ("XXXXXX") replaced to make the name unique;
 // returns an open descriptor, or -1 with errno set.

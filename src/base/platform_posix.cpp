@@ -37,6 +37,13 @@ std::string temporary_folder() {
   return dir != nullptr && *dir != '\0' ? dir : "/tmp";
 }
 
+std::string settings_folder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && *config == '/') return config;
+  const char* home = std::getenv("HOME");
+  return home != nullptr && *home != '\0' ? std::string(home) + "/.config" : std::string();
+}
+
 int create_unique_file(std::string* name, int suffix_length) {
   return ::mkstemps(name->data(), suffix_length);
 }

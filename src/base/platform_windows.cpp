@@ -73,6 +73,11 @@ std::string temporary_folder() {
   return folder;
 }
 
+std::string settings_folder() {
+  const char* data = std::getenv("APPDATA");
+  return data != nullptr && *data != '\0' ? data : std::string();
+}
+
 int create_unique_file(std::string* name, int suffix_length) {
   const std::size_t end = name->size() - static_cast<std::size_t>(suffix_length);
   if (name->size() < static_cast<std::size_t>(suffix_length) + 6 || name->compare(end - 6, 6, "XXXXXX") != 0) {

@@ -135,6 +135,9 @@ class Soundtrack {
   // with the very next sample, reported to the listener as the first sound
   // again.
   void pause(bool paused);
+  // The show time the next sound handed out stands for: where the sound
+  // given to the device so far ends. Under the device's lock.
+  int64_t next_sound_ms() const { return state_.sound_base_ms + state_.handed_bytes * 10 / 1764; }
 
   // For a reader that pulls the callback itself (the offline renderer), never
   // while an audio device runs it: empties the queue and refills it with at

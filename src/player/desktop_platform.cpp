@@ -28,6 +28,12 @@ bool write_words(const std::string& path, const std::vector<uint32_t>& words) {
 
 TickSource DesktopPlatform::tick_source() { return sdl_ticks; }
 
+SoundListener DesktopPlatform::listener(ShowClock& clock) {
+  if (follow_sound_) return SessionPlatform::listener(clock);
+  // Anchored by the first sound, then on the ticks.
+  return {ShowClock::start_in, nullptr, &clock};
+}
+
 void DesktopPlatform::start_sound() {
   // Everything primed on this thread is handed to the audio thread now.
   // Unpausing does not go through the audio lock, so it alone does not

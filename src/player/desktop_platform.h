@@ -25,7 +25,13 @@ class DesktopPlatform : public SessionPlatform {
   // could not be saved (the show is then ended).
   int status() const { return status_; }
 
+  // Whether the audio device's sound is heard as it plays (not the silent
+  // or the file-writing driver, which keep no time of their own): only then
+  // does the clock follow it past the first sound.
+  void follow_sound(bool follow) { follow_sound_ = follow; }
+
   TickSource tick_source() override;
+  SoundListener listener(ShowClock& clock) override;
   void lock_audio() override { SDL_LockAudio(); }
   void unlock_audio() override { SDL_UnlockAudio(); }
   void start_sound() override;
@@ -44,4 +50,5 @@ class DesktopPlatform : public SessionPlatform {
   FileHandle trace_;  // the script's frame times
   SessionView shown_;
   int status_ = 0;
+  bool follow_sound_ = true;
 };

@@ -32,7 +32,7 @@ struct KeyName {
 constexpr KeyName key_names[] = {
     {"space", key_space},        {"left", key_left},    {"right", key_right}, {"pageup", key_page_up},
     {"pagedown", key_page_down}, {"home", key_home},    {"l", key_letter_l},  {"t", key_letter_t},
-    {"escape", key_escape},      {"enter", key_return},
+    {"escape", key_escape},      {"enter", key_return}, {"plus", key_plus},    {"minus", key_minus},
 };
 
 bool parse_count(const std::string& text, int64_t* value) {

@@ -11,7 +11,7 @@
 //
 // A step waits for the one before it. Keys are pressed and released through
 // the player's own input rule: space, left, right, pageup, pagedown, home,
-// l, t, escape, enter, each with an optional "alt+" in front. "dump FILE"
+// l, t, plus, minus, escape, enter, each with an optional "alt+" in front. "dump FILE"
 // saves the frame the show drew, "dump-presented FILE" the picture as
 // presented (the overlay included), each as 400x300 words 0xAARRGGBB in
 // native byte order; "trace FILE" writes the show time of every frame drawn

@@ -26,6 +26,11 @@ PlayerAction player_action(uint32_t type, int32_t key, uint32_t modifiers) {
     case key_home: return PlayerAction::to_start;
     case key_letter_l: return PlayerAction::loop;
     case key_letter_t: return PlayerAction::overlay;
+    case key_plus:
+    case key_equals:
+    case key_keypad_plus: return PlayerAction::delay_later;
+    case key_minus:
+    case key_keypad_minus: return PlayerAction::delay_earlier;
     default: return PlayerAction::none;
   }
 }

@@ -26,6 +26,11 @@ inline constexpr uint32_t event_quit = 12;
 inline constexpr int32_t key_return = 13;
 inline constexpr int32_t key_escape = 27;
 inline constexpr int32_t key_space = 32;
+inline constexpr int32_t key_plus = '+';
+inline constexpr int32_t key_minus = '-';
+inline constexpr int32_t key_equals = '=';  // the + key's own, unshifted
+inline constexpr int32_t key_keypad_minus = 269;
+inline constexpr int32_t key_keypad_plus = 270;
 inline constexpr int32_t key_letter_l = 'l';
 inline constexpr int32_t key_letter_t = 't';
 inline constexpr int32_t key_keypad_enter = 271;

@@ -2,9 +2,11 @@
 // and the pictures, runs the show's frame loop and shuts everything down.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,12 +14,14 @@
 #include "base/platform.h"
 #include "image/picture_loading.h"
 #include "music/soundtrack.h"
+#include "player/audio_delay_setting.h"
 #include "player/desktop_platform.h"
 #include "player/input_script.h"
 #include "player/launch.h"
 #include "player/options.h"
 #include "player/sdl_screen.h"
 #include "player/sdl_startup.h"
+#include "player/sync_test.h"
 #include "show/session.h"
 #include "show/startup.h"
 
@@ -29,7 +33,9 @@ static_assert(event_key_down == SDL_KEYDOWN && event_key_up == SDL_KEYUP && even
 static_assert(key_return == SDLK_RETURN && key_escape == SDLK_ESCAPE && key_space == SDLK_SPACE &&
               key_letter_l == SDLK_l && key_letter_t == SDLK_t && key_keypad_enter == SDLK_KP_ENTER &&
               key_right == SDLK_RIGHT && key_left == SDLK_LEFT && key_home == SDLK_HOME &&
-              key_page_up == SDLK_PAGEUP && key_page_down == SDLK_PAGEDOWN);
+              key_page_up == SDLK_PAGEUP && key_page_down == SDLK_PAGEDOWN && key_plus == SDLK_PLUS &&
+              key_minus == SDLK_MINUS && key_equals == SDLK_EQUALS && key_keypad_minus == SDLK_KP_MINUS &&
+              key_keypad_plus == SDLK_KP_PLUS);
 static_assert(modifier_shift == KMOD_SHIFT && modifier_ctrl == KMOD_CTRL && modifier_alt == KMOD_ALT &&
               modifier_meta == KMOD_META);
 
@@ -114,8 +120,94 @@ void shut_down(Soundtrack& music) {
   music.close();
 }
 
+// The video mode, its caption and the hidden cursor; null if the mode cannot
+// be set (SDL_GetError tells why).
+SDL_Surface* open_window(const PlayerOptions& options) {
+  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, options.video_flags);
+  video_surface = surface;
+  if (surface == nullptr) return nullptr;
+  // The caption is kept as ISO 8859-1; the title bar takes UTF-8.
+  const std::string caption = latin1_to_utf8(window_caption);
+  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
+  SDL_ShowCursor(SDL_DISABLE);
+  return surface;
+}
+
+// Keeps the audio delay for later starts; a failure is told but ends nothing.
+void keep_audio_delay(const std::string& path, int32_t ms) {
+  std::string error;
+  if (!save_audio_delay(path, ms, &error)) std::fprintf(stderr, "sava: %s\n", error.c_str());
+}
+
+// The audio delay to start with: the option's (kept from now on), else the
+// one kept.
+int32_t starting_audio_delay(const PlayerOptions& options, const std::string& path) {
+  const int32_t delay = options.audio_delay_ms.value_or(load_audio_delay(path));
+  if (options.audio_delay_ms) keep_audio_delay(path, delay);
+  return delay;
+}
+
+// Whether the audio device's sound is heard as it plays (not the silent nor
+// the file-writing driver, which keep no time of their own).
+bool device_is_heard() {
+  char driver[32] = "";
+  SDL_AudioDriverName(driver, sizeof driver);
+  return std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "disk") != 0;
+}
+
+// The sync test, from start-up to shutdown: the clicks on the audio device,
+// the flashes on the show clock that follows them, the delay keys.
+int play_sync_test(const PlayerOptions& options) {
+  choose_video_settings(options.scale);
+  const std::string delay_path = audio_delay_setting_path();
+  int32_t delay = starting_audio_delay(options, delay_path);
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail(sdl_init_failure());
+  std::atexit(SDL_Quit);
+  ClickTrack clicks;
+  SDL_AudioSpec requested = show_audio_format(click_track_callback, &clicks);
+  if (open_audio(&requested) <= 0) return fail(audio_open_failure());
+  SDL_Surface* surface = open_window(options);
+  if (surface == nullptr) return fail(video_mode_failure());
+  ScreenPresenter screen(surface, screen_width, screen_height, false);
+
+  ShowClock clock([] { return static_cast<uint32_t>(SDL_GetTicks()); });
+  clock.start_at(clock.ticks());
+  clock.hold_until_sound(0);
+  clock.set_delay(delay);
+  SoundListener listener{ShowClock::start_in, ShowClock::hear_sound_from, &clock};
+  if (!device_is_heard()) listener.sound_from = nullptr;
+  clicks.listen(listener);
+  SDL_LockAudio();
+  SDL_UnlockAudio();
+  SDL_PauseAudio(0);
+  const int32_t kept = delay;
+  for (bool quit = false; !quit;) {
+    const int32_t level = sync_flash_level(clock.read());
+    std::fill_n(screen.pixels(), static_cast<size_t>(screen_width) * screen_height,
+                0xFF000000u | static_cast<uint32_t>(level) * 0x010101u);
+    const std::vector<std::string> lines = sync_test_lines(delay);
+    screen.present(&lines);
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      const bool key_event = event.type == SDL_KEYUP || event.type == SDL_KEYDOWN;
+      const PlayerAction action =
+          player_action(event.type, key_event ? event.key.keysym.sym : 0, key_event ? event.key.keysym.mod : 0);
+      if (action == PlayerAction::quit) quit = true;
+      if (action == PlayerAction::full_screen) SDL_WM_ToggleFullScreen(surface);
+      delay = Session::stepped_audio_delay(delay, action);
+    }
+    clock.set_delay(delay);
+  }
+  SDL_CloseAudio();
+  SDL_Quit();
+  if (delay != kept) keep_audio_delay(delay_path, delay);
+  return 0;
+}
+
 // The show, from start-up to shutdown; returns the process's exit status.
 int play(const PlayerOptions& options) {
+  const std::string delay_path = audio_delay_setting_path();
+  const int32_t delay = starting_audio_delay(options, delay_path);
   // Set before any other thread runs (the environment is not thread-safe).
   choose_video_settings(options.scale);
   ShowStartup startup(
@@ -146,13 +238,8 @@ int play(const PlayerOptions& options) {
   const std::string sound_failure = startup.open_soundtrack(music, chunk);
   if (!sound_failure.empty()) return fail(sound_failure);
 
-  SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, options.video_flags);
-  video_surface = surface;
+  SDL_Surface* surface = open_window(options);
   if (surface == nullptr) return fail(video_mode_failure());
-  // The caption is kept as ISO 8859-1; the title bar takes UTF-8.
-  const std::string caption = latin1_to_utf8(window_caption);
-  SDL_WM_SetCaption(caption.c_str(), caption.c_str());
-  SDL_ShowCursor(SDL_DISABLE);
 
   // Reduced flashing shows frames other than drawn: the show never draws
   // into the surface then.
@@ -168,11 +255,14 @@ int play(const PlayerOptions& options) {
 
   DesktopPlatform platform(screen, surface);
   if (script) platform.use_script(std::move(*script));
+  platform.follow_sound(device_is_heard());
   {
     Session session(startup.pictures(), screen.pixels(), platform, &music, options.from_ms,
                     startup.options().reduce_flashing);
+    session.set_audio_delay(delay);
     session.run();
     shut_down(music);
+    if (session.audio_delay() != delay) keep_audio_delay(delay_path, session.audio_delay());
   }
   return platform.status();
 }
@@ -195,5 +285,5 @@ int main(int argc, char** argv) {
     case PlayerOptions::Action::play:
       break;
   }
-  return play(parsed.options);
+  return parsed.options.sync_test ? play_sync_test(parsed.options) : play(parsed.options);
 }

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "base/whole_number.h"
+#include "core/clock.h"
 #include "player/launch.h"
 #include "show/show_length.h"
 #include "show/show_scale.h"
@@ -63,6 +64,23 @@ bool set_from(PlayerOptions* o, const char* value, std::string* error) {
   return true;
 }
 
+// Milliseconds, -1000 to 1000.
+bool set_audio_delay(PlayerOptions* o, const char* value, std::string* error) {
+  const bool negative = *value == '-';
+  int64_t ms = 0;
+  if (!parse_whole_number(value + (negative ? 1 : 0), 0, audio_delay_limit_ms, &ms)) {
+    *error = std::string("--audio-delay takes whole milliseconds from -1000 to 1000, not '") + value + "'";
+    return false;
+  }
+  o->audio_delay_ms = static_cast<int32_t>(negative ? -ms : ms);
+  return true;
+}
+
+bool set_sync_test(PlayerOptions* o, const char*, std::string*) {
+  o->sync_test = true;
+  return true;
+}
+
 // The option that also works alone, as the first argument.
 constexpr const char* first_argument_option = "--windowed";
 
@@ -84,6 +102,15 @@ const PlayerOption player_option_table[] = {
     {"--reduce-flashing", nullptr, nullptr,
      "reduced flashing: the stretches that flash more than three times a second are shown dimmed",
      set_reduce_flashing},
+    {"--audio-delay", nullptr, "MS",
+     "the sound is heard MS milliseconds later than the sound card says (e.g. 150 to 250 over a wireless "
+     "link; negative if earlier; -1000 to 1000): the picture waits as long; kept for later starts, "
+     "--audio-delay 0 forgets it",
+     set_audio_delay},
+    {"--sync-test", nullptr, nullptr,
+     "instead of the show, a flash and a click twice a second with the audio delay on screen: set it with "
+     "+ and - until they come together (it is kept)",
+     set_sync_test},
     {"--help", "-h", nullptr, "print this help and end", set_help},
     {"--version", nullptr, nullptr, "print the version and end", set_version},
 };
@@ -123,6 +150,7 @@ const char player_keys_help[] =
     "  Home          back to the start\n"
     "  L             loop the scene on screen (L again: stop looping)\n"
     "  T             show time, cue number and scene name (not in captures)\n"
+    "  + and -       the audio delay 10 ms longer / shorter (kept for later starts)\n"
     "  Alt+Enter     window / full screen\n"
     "  Escape        end the show (when released); closing the window does too\n";
 
@@ -136,7 +164,8 @@ const char player_jump_help[] =
 
 std::string player_help_text() {
   std::string text =
-      "usage: sava [--windowed] [--scale N] [--data DIR] [--from MS] [--reduce-flashing] [--help] [--version]\n"
+      "usage: sava [--windowed] [--scale N] [--data DIR] [--from MS] [--reduce-flashing] [--audio-delay MS]\n"
+      "            [--sync-test] [--help] [--version]\n"
       "Plays the show, full screen unless --windowed is given.\n"
       "Warning: the show contains flashing lights; --reduce-flashing dims where it flashes fast.\n"
       "\n"

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/option_table.h"
@@ -20,6 +21,8 @@ struct PlayerOptions {
   std::string data_dir;      // folder of the show's files; empty when not given
   int32_t from_ms = 0;       // show time to start at, in milliseconds
   bool reduce_flashing = false;  // dim the stretches that flash fast
+  std::optional<int32_t> audio_delay_ms;  // --audio-delay; kept for later starts
+  bool sync_test = false;  // the flash-and-click pattern for setting the delay, instead of the show
 };
 
 // What parsing gives: the options, or a one-line reason (no newline) for a

@@ -14,18 +14,24 @@ constexpr int32_t padding = 3;  // inside the box
 
 }  // namespace
 
-std::vector<std::string> overlay_lines(int32_t now, int32_t cue, const char* scene, bool paused, bool looping) {
+std::vector<std::string> overlay_lines(int32_t now, int32_t cue, const char* scene, bool paused, bool looping,
+                                       int32_t audio_delay_ms) {
   std::string first = format_show_time(now) + "  cue " + (cue >= 0 ? std::to_string(cue) : std::string("-"));
   if (paused) first += "  paused";
   if (looping) first += "  loop";
   std::vector<std::string> lines{first};
   if (scene != nullptr) lines.emplace_back(scene);
+  if (audio_delay_ms != 0) lines.push_back(audio_delay_text(audio_delay_ms));
   return lines;
+}
+
+std::string audio_delay_text(int32_t ms) {
+  return "audio delay " + std::string(ms > 0 ? "+" : "") + std::to_string(ms) + " ms";
 }
 
 std::vector<std::string> overlay_lines_for(const SessionView& view) {
   const char* scene = view.cue >= 0 && view.cue < cue_count ? cue_names[view.cue] : nullptr;
-  return overlay_lines(view.time_ms, view.cue, scene, view.paused, view.looping);
+  return overlay_lines(view.time_ms, view.cue, scene, view.paused, view.looping, view.audio_delay_ms);
 }
 
 OverlayBox overlay_box(const std::vector<std::string>& lines, int32_t screen_width, int32_t screen_height) {

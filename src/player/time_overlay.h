@@ -13,10 +13,15 @@
 
 // The overlay's text for a frame at `now` showing cue `cue` (-1: none yet)
 // of scene `scene` (or null), with the player's state.
-std::vector<std::string> overlay_lines(int32_t now, int32_t cue, const char* scene, bool paused, bool looping);
+// A non-zero audio delay adds a line telling it.
+std::vector<std::string> overlay_lines(int32_t now, int32_t cue, const char* scene, bool paused, bool looping,
+                                       int32_t audio_delay_ms = 0);
 // The same for a presented frame of a session (the cue's scene named by the
 // cue table).
 std::vector<std::string> overlay_lines_for(const SessionView& view);
+
+// "audio delay +150 ms" (no sign for 0 and below).
+std::string audio_delay_text(int32_t ms);
 
 struct OverlayBox {
   int32_t x = 0;

@@ -20,8 +20,9 @@ Session::Session(ImageStore pictures, uint32_t* screen_pixels, SessionPlatform& 
     dispatch_cues(*show_, cue_table, start_ms);
     start_pending_ = true;
     start_ms_ = start_ms;
-    hold_ms_ = start_ms;
   }
+  // Frames never go below the start.
+  hold_ms_ = start_ms;
   // Show time start_ms is when the first sound is heard, and the clock
   // follows the sound from there.
   if (music_ != nullptr) {
@@ -33,6 +34,21 @@ Session::Session(ImageStore pictures, uint32_t* screen_pixels, SessionPlatform& 
 void Session::start_clock(Show& show, int32_t ms) {
   show.clock.use_source(platform_.tick_source());
   show.clock.start_at(show.clock.ticks() - static_cast<uint32_t>(ms));
+  show.clock.set_delay(audio_delay_ms_);
+  // The first frame stays until its sound is heard.
+  if (music_ != nullptr) show.clock.hold_until_sound(ms);
+}
+
+int32_t Session::stepped_audio_delay(int32_t ms, PlayerAction action) {
+  const int32_t step = action == PlayerAction::delay_later     ? audio_delay_step_ms
+                       : action == PlayerAction::delay_earlier ? -audio_delay_step_ms
+                                                               : 0;
+  return std::clamp(ms + step, -audio_delay_limit_ms, audio_delay_limit_ms);
+}
+
+void Session::set_audio_delay(int32_t ms) {
+  audio_delay_ms_ = std::clamp(ms, -audio_delay_limit_ms, audio_delay_limit_ms);
+  show_->clock.set_delay(audio_delay_ms_);
 }
 
 void Session::listen(Show& show) { music_->listen(platform_.listener(show.clock)); }
@@ -68,23 +84,40 @@ void Session::restart_at(int32_t ms) {
   start_pending_ = true;
   start_ms_ = ms;
   hold_ms_ = ms;
+  // A seek while paused stays on its first frame.
+  pause_at_ = ms;
   platform_.moved(SessionMove::start, ms);
 }
 
 void Session::toggle_pause() {
-  const int32_t at = position();
   platform_.lock_audio();
+  int32_t at = position();
   if (!paused_) {
-    if (music_ != nullptr) music_->pause(true);
+    // The sound already handed out to the device is still heard after the
+    // key: the picture runs on with it to its end and stops there.
+    if (music_ != nullptr) {
+      music_->pause(true);
+      if (music_->is_open()) at = std::max<int32_t>(at, static_cast<int32_t>(music_->next_sound_ms()));
+    }
+    pause_at_ = at;
   } else {
-    // The clock goes on from the frame on screen. The sound handed out
-    // before the pause reached past that frame, so it goes on from the
-    // frame's own sample, and the clock is anchored again by it.
+    // Both go on from where the sound stopped (the picture's frame, once it
+    // got there): the sound from that sample, the clock anchored again by it.
+    at = pause_at_;
     show_->clock.forget_sound();
-    show_->clock.start_at(show_->clock.ticks() - static_cast<uint32_t>(at));
+    start_clock(*show_, at);
     if (music_ != nullptr) music_->pause(false);
-    move_sound(*show_, at);
+    if (music_ != nullptr && music_->is_open() && music_->next_sound_ms() == at) {
+      // The sound goes on with its very next sample.
+      platform_.sound_moved(at);
+    } else {
+      move_sound(*show_, at);
+    }
     hold_ms_ = at;
+    if (frame_time_ != at) {
+      start_pending_ = true;
+      start_ms_ = at;
+    }
   }
   platform_.unlock_audio();
   paused_ = !paused_;
@@ -110,6 +143,10 @@ void Session::act(PlayerAction action) {
     case PlayerAction::full_screen:
       platform_.toggle_full_screen();
       return;
+    case PlayerAction::delay_later:
+    case PlayerAction::delay_earlier:
+      set_audio_delay(stepped_audio_delay(audio_delay_ms_, action));
+      return;
     default:
       break;
   }
@@ -130,13 +167,15 @@ SessionView Session::view() const {
   view.paused = paused_;
   view.looping = looping_;
   view.overlay = overlay_;
+  view.audio_delay_ms = audio_delay_ms_;
   view.frames = frames_;
   return view;
 }
 
 int32_t Session::next_frame_time() {
   if (start_pending_) return start_ms_;
-  const int32_t now = std::max(show_->clock.read(), hold_ms_);
+  int32_t now = std::max(show_->clock.read(), hold_ms_);
+  if (paused_) now = std::min(now, pause_at_);
   // The loop never lets the next cue fire: its frame is the loop's first
   // instead.
   const auto back = looping_ ? loop_back_time(now, current_cue(show_->next_cue), cue_table) : std::nullopt;
@@ -149,10 +188,9 @@ void Session::draw(int32_t now) {
   start_pending_ = false;
   frame_step(*show_, cue_table, now);
   frame_time_ = now;
-  // Once held, frames never go back: when the clock is moved back onto the
-  // sound (which starts a chunk later than the clock assumed, or fell
-  // behind), the picture waits for it.
-  if (hold_ms_ != INT32_MIN) hold_ms_ = now;
+  // Frames never go back: when the clock is moved back onto the sound (it
+  // fell behind, or a stall), the picture waits for it.
+  hold_ms_ = now;
 }
 
 void Session::finish_frame(bool drawn) {
@@ -168,7 +206,8 @@ void Session::finish_frame(bool drawn) {
 
 void Session::frame() {
   const bool ready = platform_.clock_ready(show_->clock);
-  const bool drawn = start_pending_ || (!paused_ && ready);
+  // Paused, the picture runs on to where the sound stopped.
+  const bool drawn = start_pending_ || ((!paused_ || frame_time_ < pause_at_) && ready);
   if (drawn) draw(next_frame_time());
   finish_frame(drawn);
 }

@@ -8,10 +8,10 @@
 // A start at a time other than 0 and every seek make a new Show for that
 // time (the pictures are handed on, not loaded again): the cues up to it fire
 // before its first frame, which is drawn at exactly that time, and the music
-// is moved to its sample under the audio lock. Later frames never go below
-// the frame before (the clock reads a little less until the moved sound is
-// heard). The plain start at 0 has no such hold until a move is made: its
-// frames follow the clock from the first.
+// is moved to its sample under the audio lock. The first frame of every start
+// stays until its sound is heard, and later frames never go below the frame
+// before. A pause stops the sound; the picture runs on until what the device
+// was already given has been heard, and both go on from there.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +35,7 @@ struct SessionView {
   bool paused = false;
   bool looping = false;
   bool overlay = false;  // the time overlay is on
+  int32_t audio_delay_ms = 0;  // Session::set_audio_delay
   bool drawn = false;    // the frame was drawn for this presentation (not a paused one shown again)
   int64_t frames = 0;    // frames presented before this one
 };
@@ -113,6 +114,15 @@ class Session {
   // From the next frame on, shown with reduced flashing or not (each frame
   // depends on its show time alone, so this may change at any time).
   void reduce_flashing(bool on) { reduced_flashing_ = ReducedFlashing(on); }
+  // How much later than the device says the sound is heard (ms, held within
+  // +-audio_delay_limit_ms): the picture waits as long. Taken on smoothly.
+  void set_audio_delay(int32_t ms);
+  // What each delay key changes it by.
+  static constexpr int32_t audio_delay_step_ms = 10;
+  // The delay after `action` (a delay key: one step, held within the
+  // limits; any other action: unchanged).
+  static int32_t stepped_audio_delay(int32_t ms, PlayerAction action);
+  int32_t audio_delay() const { return audio_delay_ms_; }
   // Ends the show after the current frame.
   void quit() { show_->quit_requested = true; }
   bool ended() const { return show_->quit_requested; }
@@ -150,4 +160,7 @@ class Session {
   int32_t hold_ms_ = INT32_MIN;
   int32_t frame_time_ = 0;
   int64_t frames_ = 0;
+  // Paused, the picture runs on to this time (where the sound stopped).
+  int32_t pause_at_ = 0;
+  int32_t audio_delay_ms_ = 0;
 };

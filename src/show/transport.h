@@ -21,6 +21,8 @@ enum class PlayerAction {
   loop,            // L: loop the current cue's scene, or stop looping
   overlay,         // T: the time overlay on or off
   full_screen,     // Alt+Enter: window or full screen
+  delay_later,     // +: the sound is heard 10 ms later than assumed (the picture waits more)
+  delay_earlier,   // -: 10 ms earlier
 };
 
 // The cue whose scene is on screen after cues up to `next_cue` have fired

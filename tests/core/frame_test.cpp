@@ -100,8 +100,8 @@ TEST_F(CoreTest, ShowClockRunsOnAcrossTheTickWrap) {
   // reads slightly negative rather than about 2^32.
   fake_ticks = 0xFFFFFFFFu - 25u;
   ShowClock::start_in(&clock, 46, 0);
-  EXPECT_EQ(clock.start_tick(), 20u);
   EXPECT_EQ(clock.read(), -46);
+  EXPECT_EQ(clock.start_tick(), 20u);
 }
 
 }  // namespace

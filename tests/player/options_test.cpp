@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct Row {
   std::string error;  // the start of the reason; empty when accepted
   int32_t from_ms = 0;
   bool reduce_flashing = false;
+  std::optional<int32_t> audio_delay_ms = std::nullopt;
 };
 
 TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
@@ -76,6 +78,12 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--from", "2147483648"}, full, Action::play, 0, "", "--from takes"},
       {{"--from", "99999999999999999999999"}, full, Action::play, 0, "", "--from takes"},
       {{"--from", "--windowed"}, full, Action::play, 0, "", "--from takes"},
+      {{"--audio-delay", "150"}, full, Action::play, 0, "", "", 0, false, 150},
+      {{"--audio-delay", "-1000"}, full, Action::play, 0, "", "", 0, false, -1000},
+      {{"--audio-delay", "0"}, full, Action::play, 0, "", "", 0, false, 0},
+      {{"--audio-delay", "1001"}, full, Action::play, 0, "", "--audio-delay takes"},
+      {{"--audio-delay", "--5"}, full, Action::play, 0, "", "--audio-delay takes"},
+      {{"--audio-delay", "-"}, full, Action::play, 0, "", "--audio-delay takes"},
   };
   for (const Row& row : rows) {
     std::vector<const char*> argv = row.args;
@@ -96,6 +104,7 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
     EXPECT_EQ(got.options.data_dir, row.data_dir);
     EXPECT_EQ(got.options.from_ms, row.from_ms);
     EXPECT_EQ(got.options.reduce_flashing, row.reduce_flashing);
+    EXPECT_EQ(got.options.audio_delay_ms, row.audio_delay_ms);
   }
   EXPECT_EQ(parse_player_options(0, nullptr).options.video_flags, full);
 }

@@ -38,6 +38,10 @@ TEST(InputRule, MapsEventsToActions) {
       {down, key_home, 0, A::to_start},
       {down, key_letter_l, 0, A::loop},
       {down, key_letter_t, 0x2000 /* Caps Lock */, A::overlay},
+      {down, key_equals, 0, A::delay_later},
+      {down, key_plus, modifier_shift, A::delay_later},
+      {down, key_keypad_minus, 0, A::delay_earlier},
+      {down, key_minus, modifier_ctrl, A::none},
       {down, key_return, 0x0100 /* left Alt */, A::full_screen},
       {down, key_keypad_enter, 0x0200 /* right Alt */, A::full_screen},
       {down, key_return, 0, A::none},
@@ -111,6 +115,8 @@ TEST(TimeOverlay, TextAndPlacement) {
   EXPECT_EQ(overlay_lines(8000, 1, "presents", true, true),
             (std::vector<std::string>{"0:08.000  cue 1  paused  loop", "presents"}));
   EXPECT_EQ(overlay_lines(-46, -1, nullptr, false, false), std::vector<std::string>{"-0:00.046  cue -"});
+  EXPECT_EQ(overlay_lines(0, -1, nullptr, false, false, 150),
+            (std::vector<std::string>{"0:00.000  cue -", "audio delay +150 ms"}));
 
   // A 29-character line in a box with 3 pixels of padding: 29 * 6 - 1 + 6
   // wide, 2 lines * 9 - 2 + 6 high; clipped at the screen's edge.

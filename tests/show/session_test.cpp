@@ -126,4 +126,22 @@ TEST_F(SessionTest, EachMoveTakesTheShowWhereTheKeySays) {
   }
 }
 
+TEST_F(SessionTest, DelayKeysStepTheAudioDelayWithinItsLimits) {
+  using A = PlayerAction;
+  const struct {
+    int32_t from;
+    A action;
+    int32_t to;
+  } steps[] = {{0, A::delay_later, 10}, {0, A::delay_earlier, -10}, {995, A::delay_later, 1000},
+               {-1000, A::delay_earlier, -1000}, {40, A::pause, 40}};
+  for (const auto& s : steps) EXPECT_EQ(Session::stepped_audio_delay(s.from, s.action), s.to) << s.from;
+
+  auto session = session_at(0);
+  session->set_audio_delay(150);
+  session->act(A::delay_earlier);
+  session->frame();
+  EXPECT_EQ(platform.presented.back().audio_delay_ms, 140);
+  EXPECT_EQ(session->show().clock.delay(), 140);
+}
+
 }  // namespace

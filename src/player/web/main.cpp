@@ -92,6 +92,11 @@ PlayerAction action_of(const SDL_Event& event) {
       {SDLK_l, key_letter_l},
       {SDLK_t, key_letter_t},
       {SDLK_RETURN, key_return},
+      {SDLK_EQUALS, key_equals},
+      {SDLK_PLUS, key_plus},
+      {SDLK_MINUS, key_minus},
+      {web_key_of_scancode(SDL_SCANCODE_KP_PLUS), key_keypad_plus},
+      {web_key_of_scancode(SDL_SCANCODE_KP_MINUS), key_keypad_minus},
       {web_key_of_scancode(SDL_SCANCODE_RIGHT), key_right},
       {web_key_of_scancode(SDL_SCANCODE_LEFT), key_left},
       {web_key_of_scancode(SDL_SCANCODE_HOME), key_home},
@@ -142,15 +147,13 @@ class WebPlatform : public SessionPlatform {
     sound_ms_ = ms;
   }
   bool clock_ready(ShowClock& clock) override {
-    if (!anchored) {
-      // Show time sound_ms_ is when the first moved sample is heard: until
-      // the output clock says when that is, the picture holds.
-      const double heard_ms = web_audio_first_sound_ms();
-      if (heard_ms >= 0) {
-        clock.start_at(static_cast<uint32_t>(static_cast<int64_t>(std::floor(heard_ms))) -
-                       static_cast<uint32_t>(sound_ms_));
-        anchored = true;
-      }
+    // Show time sound_ms_ is when the first moved sample is heard: until the
+    // output clock says when that is, the picture holds; from then on the
+    // clock follows what the output clock says, every frame.
+    const double heard_ms = web_audio_first_sound_ms();
+    if (heard_ms >= 0) {
+      clock.sound_heard_from(heard_ms - sound_ms_);
+      anchored = true;
     }
     clock_read_at_ms = emscripten_get_now();
     if (anchored && !playable(clock.read())) {
@@ -171,6 +174,7 @@ class WebPlatform : public SessionPlatform {
 
   void present(const SessionView& view) override {
     const double rendered = emscripten_get_now();
+    if (view.audio_delay_ms != shown.audio_delay_ms) page_audio_delay_changed(view.audio_delay_ms);
     shown = view;
     if (phase == Phase::capturing) {
       frame_hashes += sha256_hex(view.frame, screen->byte_size());
@@ -220,6 +224,7 @@ struct WebPlayer {
   std::string caption;
   std::unique_ptr<Soundtrack> music;
   std::unique_ptr<Session> session;
+  int32_t audio_delay_ms = 0;
   // Capturing.
   std::optional<CapturePlan> plan;
   int64_t frame_total = 0;
@@ -380,9 +385,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
                                              player.platform, player.music.get(),
                                              player.startup->options().from_ms,
                                              reduce_flashing != 0);
+  player.session->set_audio_delay(player.audio_delay_ms);
   player.platform.phase = Phase::playing;
   player.session->start();
   return 1;
+}
+
+// The page's audio delay setting (ms, the sound heard that much later than
+// the output says): for the show started later, or the one running.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_set_audio_delay(int ms) {
+  player.audio_delay_ms = ms;
+  if (player.session) player.session->set_audio_delay(ms);
 }
 
 // The site's list: picture `index` (store order) is `width` x `height`

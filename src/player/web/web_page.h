@@ -19,6 +19,9 @@ void page_pictures_listed(const char* caption);
 // `at_ms` (the frame it is to draw next).
 void page_waiting(int on, int at_ms);
 
+// The audio delay is now `ms` (the viewer's keys): the page keeps it.
+void page_audio_delay_changed(int ms);
+
 // The show has ended (the last cue, or the viewer's Escape).
 void page_show_ended();
 

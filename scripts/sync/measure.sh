@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Measures how far picture and sound are apart as heard: a private PulseAudio
+# with a null sink and an Xvfb display, sava --sync-test played on them
+# (SDL_AUDIODRIVER=pulseaudio), the sink's monitor recorded and the window's
+# pixels polled, both with monotonic time stamps; analyze.py pairs each
+# flash with its click. A tool, not a test.
+#
+#   scripts/sync/measure.sh [--seconds N] [--stall MS] [--audio-delay MS] [--build DIR] [--sava PATH]
+#
+# --stall stops the player (SIGSTOP) for MS milliseconds half way through.
+# PULSE_LATENCY_MSEC, when set, asks the sound server for that latency.
+# Needs Debian's pulseaudio and Xvfb, and the build's helpers (DIR, by
+# default build/): cmake --build build --target sava sava-sync-pixel-poll
+# sava-sync-record (built where the X11 and PulseAudio client libraries are).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+seconds=60 stall=0 delay= build=$here/../../build sava=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --seconds) seconds=$2; shift 2 ;;
+    --stall) stall=$2; shift 2 ;;
+    --audio-delay) delay=$2; shift 2 ;;
+    --build) build=$2; shift 2 ;;
+    --sava) sava=$2; shift 2 ;;
+    *) echo "measure.sh: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+sava=${sava:-$build/sava}
+pixel_poll=$build/tools/sync_measure/sava-sync-pixel-poll
+record=$build/tools/sync_measure/sava-sync-record
+for program in "$sava" "$pixel_poll" "$record"; do
+  [ -x "$program" ] || { echo "measure.sh: $program is not built" >&2; exit 1; }
+done
+
+export XDG_RUNTIME_DIR=$work HOME=$work XDG_CONFIG_HOME=$work/config
+export PULSE_SERVER=unix:$work/pulse.sock
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --system=false \
+  -L "module-null-sink sink_name=measure" \
+  -L "module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.sock" >"$work/pulse.log" 2>&1 &
+pids+=($!)
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do
+  [ -S "$work/pulse.sock" ] && xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
+length=$((seconds + 3))
+"$record" measure.monitor "$work/sound" "$length" &
+recording=$!
+pids+=($recording)
+args=(--windowed --sync-test)
+[ -n "$delay" ] && args+=(--audio-delay "$delay")
+SDL_AUDIODRIVER=pulseaudio SDL_VIDEODRIVER=x11 "$sava" "${args[@]}" >"$work/sava.log" 2>&1 &
+player=$!
+pids+=($player)
+"$pixel_poll" "$length" >"$work/pixels" &
+poll=$!
+pids+=($poll)
+stall_at=
+if [ "$stall" -gt 0 ]; then
+  sleep $((seconds / 2))
+  stall_at=$(python3 -c 'import time; print(time.monotonic_ns())')
+  kill -STOP "$player"
+  sleep "$(python3 -c "print($stall / 1000)")"
+  kill -CONT "$player"
+fi
+wait "$poll" || true
+wait "$recording" || true
+kill "$player" 2>/dev/null || true
+python3 "$here/analyze.py" "$work/pixels" "$work/sound" $stall_at

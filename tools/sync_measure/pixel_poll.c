@@ -1,0 +1,64 @@
+/* Polls the brightness of the middle of the show's 400x300 window on an X
+ * display, with the monotonic clock: one line "nanoseconds brightness" per
+ * look, for the given number of seconds. */
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <time.h>
+
+static long long now_ns(void) {
+  struct timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return (long long)t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+static Window find_window(Display* d, Window w) {
+  XWindowAttributes a;
+  if (XGetWindowAttributes(d, w, &a) && a.width == 400 && a.height == 300 && a.map_state == IsViewable) return w;
+  Window root, parent, *children = NULL;
+  unsigned int n = 0;
+  Window found = 0;
+  if (XQueryTree(d, w, &root, &parent, &children, &n)) {
+    for (unsigned int i = 0; i < n && !found; ++i) found = find_window(d, children[i]);
+    if (children) XFree(children);
+  }
+  return found;
+}
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    fprintf(stderr, "usage: pixel_poll SECONDS\n");
+    return 2;
+  }
+  const long long end = now_ns() + (long long)(atof(argv[1]) * 1e9);
+  Display* d = XOpenDisplay(NULL);
+  if (!d) {
+    fprintf(stderr, "pixel_poll: cannot open the display\n");
+    return 1;
+  }
+  Window w = 0;
+  while (!w && now_ns() < end) {
+    w = find_window(d, DefaultRootWindow(d));
+    if (!w) {
+      struct timespec pause = {0, 20000000};
+      nanosleep(&pause, NULL);
+    }
+  }
+  if (!w) {
+    fprintf(stderr, "pixel_poll: no 400x300 window\n");
+    return 1;
+  }
+  while (now_ns() < end) {
+    XImage* image = XGetImage(d, w, 180, 200, 40, 40, AllPlanes, ZPixmap);
+    const long long t = now_ns();
+    if (!image) break;
+    long sum = 0;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 40; ++x) sum += (XGetPixel(image, x, y) >> 8) & 0xFF;
+    XDestroyImage(image);
+    printf("%lld %ld\n", t, sum / 1600);
+  }
+  XCloseDisplay(d);
+  return 0;
+}
