@@ -318,7 +318,11 @@ int run_capture(const CaptureOptions& o) {
   bool failed = platform.failed();
   error = platform.error();
   if (!failed) failed = !outputs.finish(platform.sheet(), &error);
-  if (o.stats) platform.stats().print(writes_standard_output(o) ? stderr : stdout);
+  if (o.stats) {
+    std::FILE* to = writes_standard_output(o) ? stderr : stdout;
+    platform.stats().print(to);
+    if (session.reduced_flashing().on()) std::fputs(softened_stretches_text(session.reduced_flashing().stretches()).c_str(), to);
+  }
 
   if (failed) return fail(error);
   return stop_requested() ? 128 + stop_signal : 0;

@@ -39,35 +39,6 @@ double red_amount(int32_t r, int32_t g, int32_t b) {
 constexpr double luminance_change = 0.1;
 constexpr double luminance_darker_below = 0.8;
 constexpr double red_change = 20;
-// Window means come from differences of sums: a change meant as exactly the
-// limit still counts.
-constexpr double rounding_slack = 1e-9;
-
-// The window's value moves to `v`; true when this completes a transition: a
-// move of at least `threshold` from the extreme the value reached since the
-// last counted transition, in the other direction from it. Reversals smaller
-// than the threshold neither split a change nor hide one.
-template <class Track>
-bool step(Track& t, double v, double threshold, double darker_below) {
-  if (!t.started) {
-    t.started = true;
-    t.low = t.high = v;
-    return false;
-  }
-  t.low = std::min(t.low, v);
-  t.high = std::max(t.high, v);
-  auto reaches = [&](double from, double to) {
-    return std::fabs(to - from) >= threshold - rounding_slack && std::min(from, to) < darker_below;
-  };
-  int8_t dir = 0;
-  if (t.counted_dir <= 0 && reaches(t.low, v)) dir = 1;
-  if (dir == 0 && t.counted_dir >= 0 && reaches(t.high, v)) dir = -1;
-  if (dir == 0) return false;
-  // The next transition goes the other way, from the extreme reached from here on.
-  t.counted_dir = dir;
-  t.low = t.high = v;
-  return true;
-}
 
 // Window positions from 0 to `last` every `step`, and `last` itself.
 std::vector<int32_t> positions(int32_t last, int32_t step) {
@@ -139,7 +110,7 @@ int32_t FlashAnalyser::follow(Measure& m, const std::vector<double>& table, doub
                          table[w.y0 * stride + w.x0];
       v = sum / (static_cast<double>(w.x1 - w.x0) * (w.y1 - w.y0));
     }
-    if (step(m.tracks[i], v, threshold, darker_below)) {
+    if (m.tracks[i].step(v, threshold, darker_below)) {
       ++m.in_second[i];
       m.transitions[slot].push_back(static_cast<int32_t>(i));
     }

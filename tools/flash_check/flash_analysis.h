@@ -20,6 +20,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "show/flash_transition.h"
+
 struct FlashVideo {
   int32_t width = 400;
   int32_t height = 300;
@@ -73,16 +75,10 @@ class FlashAnalyser {
   struct Window {
     int32_t x0, y0, x1, y1;  // summed-area corners
   };
-  // One window's value over time (see the file comment).
-  struct Track {
-    double low = 0, high = 0;  // the extremes since the last counted transition
-    int8_t counted_dir = 0;    // of the last counted transition: +1, -1, 0 before the first
-    bool started = false;
-  };
   // One measure (luminance or red): the windows' tracks and their
   // transitions within the last second.
   struct Measure {
-    std::vector<Track> tracks;
+    std::vector<FlashTransitions> tracks;
     std::vector<int32_t> in_second;                  // per window
     std::vector<std::vector<int32_t>> transitions;   // per frame of the last second: windows
   };

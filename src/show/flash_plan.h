@@ -1,0 +1,38 @@
+// Where the show is softened for viewers sensitive to flashing, found from
+// the frames themselves: the show is run once ahead over the loaded pictures
+// (at plan_fps, each frame read at a quarter of its width and height) and
+// every window a quarter of the screen is followed as the flash checker does.
+// Where a window's transitions within one second come near the limit (or
+// stay at four a second for long), a stretch of show time is softened: the
+// swing of light around the stretch's mean is kept to the largest share
+// (`contrast`) at which the same frames stay well within the limit. The
+// stretches are whole numbers found by integer arithmetic, the same on every
+// platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/image_store.h"
+
+inline constexpr int32_t plan_fps = 240;
+// A contrast of contrast_one keeps the frame as drawn.
+inline constexpr int32_t contrast_one = 1024;
+// The softening eases in over this long before a stretch and out after it.
+inline constexpr int32_t softening_ramp_ms = 250;
+
+struct SoftenedStretch {
+  int32_t from_ms;   // fully softened from here
+  int32_t to_ms;     // up to here
+  int32_t contrast;  // of contrast_one: the share of the swing of light around `mean` kept
+  int64_t mean;      // linear light, of linear_one
+};
+
+// The stretches for `pictures` (handed back as they were), in show order.
+// Running the show takes random numbers: the caller's next show starts
+// afresh (the generator is seeded as at start).
+std::vector<SoftenedStretch> find_softened_stretches(ImageStore& pictures);
+
+// One line a stretch: "softened 1:52.300 - 2:24.100 at contrast 0.30".
+std::string softened_stretches_text(const std::vector<SoftenedStretch>& stretches);
