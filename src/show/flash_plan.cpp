@@ -25,18 +25,35 @@ constexpr int32_t window_step = 2;
 constexpr int32_t contrasts[] = {contrast_one, 768, 560, 400, 288, 208, 150, 108};
 constexpr size_t contrast_count = std::size(contrasts);
 constexpr int32_t last_resort_contrast = 92;
-// Transitions in a second: this many soften; at most kept_count are left.
-// (The limit is six; the margin covers other frame rates, which see other
-// random draws and other in-between frames.)
-constexpr int32_t hot_count = 5;
+// Transitions in a second: this many (the limit is more than six) soften,
+// and at most kept_count are left, a margin for other frame rates, which see
+// other random draws and other frames in between.
+constexpr int32_t hot_count = 6;
 constexpr int32_t kept_count = 3;
 // Four transitions a second, for more than three seconds of five, soften too.
 constexpr int32_t steady_count = 4;
 constexpr int64_t second_frames = plan_fps;
-constexpr int32_t margin_ms = 100;
-// Stretches closer than this are softened as one.
+// Softened before the first transition and after the last.
+constexpr int32_t margin_ms = 150;
+// Stretches closer than this are softened as one, around one mean light,
+// each piece of it at its own contrast.
 constexpr int32_t join_gap_ms = 1000;
-constexpr double luminance_scale = 10000.0 * linear_one;
+constexpr int64_t piece_frames = 2 * second_frames;
+
+// What a window follows: its mean relative luminance, and its mean amount of
+// saturated red, (R - G - B) * 320 / 255 where R / (R + G + B) >= 0.8.
+struct Measure {
+  double scale;  // of the sums
+  double change;
+  double darker_below;
+};
+constexpr double anywhere = 1e9;  // no darker end required
+constexpr Measure measures[] = {{10000.0 * linear_one, 0.1, 0.8}, {255.0, 20.0, anywhere}};
+
+int64_t red_of_pixel(uint32_t pixel) {
+  const int64_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+  return r == 0 || 5 * r < 4 * (r + g + b) ? 0 : (r - g - b) * 320;
+}
 
 int32_t ms_of_frame(int64_t frame) { return static_cast<int32_t>(frame * 1000 / plan_fps); }
 
@@ -81,39 +98,56 @@ class Planner {
     for (int32_t y : positions(grid_height - wh)) {
       for (int32_t x : positions(grid_width - ww)) windows_.push_back({x, y, x + ww, y + wh});
     }
-    follows_.resize(windows_.size() * contrast_count);
-    sums_.assign(static_cast<size_t>(grid_width + 1) * (grid_height + 1), 0);
+    follows_.resize(2 * windows_.size() * contrast_count);
+    for (auto& sums : sums_) sums.assign(static_cast<size_t>(grid_width + 1) * (grid_height + 1), 0);
   }
 
   void add(const uint32_t* screen) {
     constexpr size_t stride = grid_width + 1;
     for (int32_t y = 0; y < grid_height; ++y) {
       const uint32_t* row = screen + static_cast<size_t>(4 * y + 2) * screen_width + 2;
-      int64_t across = 0;
+      int64_t light = 0, red = 0;
       for (int32_t x = 0; x < grid_width; ++x) {
-        across += luminance_of_pixel(row[4 * x]);
-        sums_[(y + 1) * stride + x + 1] = sums_[y * stride + x + 1] + across;
+        light += luminance_of_pixel(row[4 * x]);
+        red += red_of_pixel(row[4 * x]);
+        sums_[0][(y + 1) * stride + x + 1] = sums_[0][y * stride + x + 1] + light;
+        sums_[1][(y + 1) * stride + x + 1] = sums_[1][y * stride + x + 1] + red;
       }
     }
     std::array<uint8_t, contrast_count> worst{};
-    for (size_t i = 0; i < windows_.size(); ++i) {
-      const Window& w = windows_[i];
-      const int64_t sum = sums_[w.y1 * stride + w.x1] - sums_[w.y0 * stride + w.x1] - sums_[w.y1 * stride + w.x0] +
-                          sums_[w.y0 * stride + w.x0];
-      const double v = static_cast<double>(sum) / (luminance_scale * (w.x1 - w.x0) * (w.y1 - w.y0));
-      for (size_t k = 0; k < contrast_count; ++k) {
-        // Kept at contrast c, a swing is c times as large: it counts from
-        // 0.1 / c. Away from the frame as drawn, the darker end is taken
-        // to be below 0.8 (the mean moves it).
-        const double threshold = 0.1 * contrast_one / contrasts[k];
-        const double darker_below = k == 0 ? 0.8 : 2.0;
-        Follow& f = follows_[i * contrast_count + k];
-        const int32_t count = f.add(f.transitions.step(v, threshold, darker_below), frames_);
-        worst[k] = static_cast<uint8_t>(std::max<int32_t>(worst[k], count));
+    std::pair<int64_t, int64_t> hot{frames_, -1}, steady{frames_, -1};
+    for (size_t m = 0; m < 2; ++m) {
+      const std::vector<int64_t>& sums = sums_[m];
+      for (size_t i = 0; i < windows_.size(); ++i) {
+        const Window& w = windows_[i];
+        const int64_t sum = sums[w.y1 * stride + w.x1] - sums[w.y0 * stride + w.x1] - sums[w.y1 * stride + w.x0] +
+                            sums[w.y0 * stride + w.x0];
+        const double v = static_cast<double>(sum) / (measures[m].scale * (w.x1 - w.x0) * (w.y1 - w.y0));
+        for (size_t k = 0; k < contrast_count; ++k) {
+          // Kept at contrast c, a swing is about c times as large (a red one
+          // less: the red pales): it counts from limit / c. Away from the
+          // frame as drawn, the darker end is taken to be below 0.8 (the
+          // mean moves it).
+          const double threshold = measures[m].change * contrast_one / contrasts[k];
+          const double darker_below = k == 0 ? measures[m].darker_below : anywhere;
+          Follow& f = follows_[(m * windows_.size() + i) * contrast_count + k];
+          const int32_t count = f.add(f.transitions.step(v, threshold, darker_below), frames_);
+          worst[k] = static_cast<uint8_t>(std::max<int32_t>(worst[k], count));
+          // As drawn: the first and last of the transitions that make the
+          // frame hot, or steady, which the softening must cover.
+          if (k == 0 && count >= steady_count) {
+            const int64_t first = f.frames[static_cast<size_t>(f.first)];
+            const int64_t last = f.frames[static_cast<size_t>((f.first + count - 1) % 8)];
+            if (count >= hot_count) hot = {std::min(hot.first, first), std::max(hot.second, last)};
+            steady = {std::min(steady.first, first), std::max(steady.second, last)};
+          }
+        }
       }
     }
     worst_.push_back(worst);
-    frame_luminance_.push_back(sums_.back() / (grid_width * grid_height));
+    hot_.push_back(hot);
+    steady_.push_back(steady);
+    frame_luminance_.push_back(sums_[0].back() / (grid_width * grid_height));
     ++frames_;
   }
 
@@ -124,8 +158,11 @@ class Planner {
     for (int64_t f = 0; f < frames_; ++f) {
       steady += worst_[f][0] >= steady_count;
       if (f >= 5 * second_frames) steady -= worst_[f - 5 * second_frames][0] >= steady_count;
-      if (worst_[f][0] >= hot_count) spans.emplace_back(std::max<int64_t>(0, f - second_frames + 1), f);
-      if (steady > 3 * second_frames) spans.emplace_back(std::max<int64_t>(0, f - 5 * second_frames + 1), f);
+      if (worst_[f][0] >= hot_count) spans.push_back(hot_[f]);
+      // Once steady, the seconds at four: those before stay under four seconds of five.
+      if (steady > 3 * second_frames && worst_[f][0] >= steady_count) {
+        spans.push_back(steady_[f]);
+      }
     }
     std::sort(spans.begin(), spans.end());
     std::vector<std::pair<int64_t, int64_t>> joined;
@@ -138,32 +175,43 @@ class Planner {
     }
     std::vector<SoftenedStretch> out;
     for (const auto& [a, b] : joined) {
-      // The largest contrast that keeps the stretch's frames (and the second
-      // after, still within reach of its transitions) within kept_count.
-      const int64_t end = std::min(frames_ - 1, b + second_frames);
-      int32_t contrast = last_resort_contrast;
-      for (size_t k = 1; k < contrast_count; ++k) {
-        int32_t most = 0;
-        for (int64_t f = a; f <= end; ++f) most = std::max<int32_t>(most, worst_[f][k]);
-        if (most <= kept_count) {
-          contrast = contrasts[k];
-          break;
-        }
-      }
       int64_t total = 0;
       for (int64_t f = a; f <= b; ++f) total += frame_luminance_[f];
       const int64_t mean = total / (b - a + 1) / 10000;
-      out.push_back({std::max(0, ms_of_frame(a) - margin_ms), ms_of_frame(b + 1) + margin_ms, contrast, mean});
+      // Piece by piece, the largest contrast that keeps the piece's frames
+      // (and the second after, still within reach of its transitions) within
+      // kept_count; the light eases from one contrast to the next.
+      for (int64_t p = a; p <= b; p += piece_frames) {
+        const int64_t q = std::min(b, p + piece_frames - 1);
+        const int64_t end = std::min(frames_ - 1, q + second_frames);
+        int32_t contrast = last_resort_contrast;
+        for (size_t k = 1; k < contrast_count; ++k) {
+          int32_t most = 0;
+          for (int64_t f = p; f <= end; ++f) most = std::max<int32_t>(most, worst_[f][k]);
+          if (most <= kept_count) {
+            contrast = contrasts[k];
+            break;
+          }
+        }
+        const int32_t from = p == a ? std::max(0, ms_of_frame(a) - margin_ms) : ms_of_frame(p);
+        const int32_t to = ms_of_frame(q + 1) + (q == b ? margin_ms : 0);
+        if (p != a && out.back().contrast == contrast) {
+          out.back().to_ms = to;
+        } else {
+          out.push_back({from, to, contrast, mean});
+        }
+      }
     }
     return out;
   }
 
  private:
   std::vector<Window> windows_;
-  std::vector<int64_t> sums_;       // summed-area table of luminance, of luminance_scale
-  std::vector<Follow> follows_;     // per window, per contrast
+  std::array<std::vector<int64_t>, 2> sums_;  // summed-area tables of luminance and red, as `measures` scale them
+  std::vector<Follow> follows_;               // per measure, per window, per contrast
   std::vector<std::array<uint8_t, contrast_count>> worst_;  // per frame: most transitions in a second, per contrast
-  std::vector<int64_t> frame_luminance_;                    // per frame: the mean, of luminance_scale
+  std::vector<int64_t> frame_luminance_;                    // per frame: the mean luminance, of measures[0].scale
+  std::vector<std::pair<int64_t, int64_t>> hot_, steady_;   // per frame: see add()
   int64_t frames_ = 0;
 };
 

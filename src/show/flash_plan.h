@@ -1,13 +1,14 @@
 // Where the show is softened for viewers sensitive to flashing, found from
 // the frames themselves: the show is run once ahead over the loaded pictures
-// (at plan_fps, each frame read at a quarter of its width and height) and
-// every window a quarter of the screen is followed as the flash checker does.
-// Where a window's transitions within one second come near the limit (or
-// stay at four a second for long), a stretch of show time is softened: the
-// swing of light around the stretch's mean is kept to the largest share
-// (`contrast`) at which the same frames stay well within the limit. The
-// stretches are whole numbers found by integer arithmetic, the same on every
-// platform.
+// (at plan_fps, each frame read at every fourth pixel both ways) and every
+// window a quarter of the screen is followed with the flash checker's
+// transition rule. Where a window's transitions within one second come to
+// the limit (or stay at four a second for long), the show time from the
+// first to the last of those transitions is softened: the swing of light
+// around the stretch's mean is kept to the largest share (`contrast`, piece
+// by piece) at which the same frames make at most three transitions a
+// second. The stretches come from whole-number arithmetic and are the same on
+// every platform.
 #pragma once
 
 #include <cstdint>
