@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <memory>
 #include <utility>
 
 #include "core/frame.h"
@@ -217,20 +218,42 @@ class Planner {
 
 }  // namespace
 
-std::vector<SoftenedStretch> find_softened_stretches(ImageStore& pictures) {
-  std::vector<uint32_t> screen(static_cast<size_t>(screen_width) * screen_height, 0);
-  Planner planner;
-  {
-    Show show(std::move(pictures), screen.data());
-    const int32_t end = cue_table[cue_count - 1].time_ms;
-    for (int64_t f = 0; ms_of_frame(f) < end && !show.quit_requested; ++f) {
-      frame_step(show, cue_table, ms_of_frame(f));
-      planner.add(screen.data());
-    }
-    pictures = show.take_pictures();
+struct SofteningSearch::State {
+  explicit State(ImageStore pictures) : screen(static_cast<size_t>(screen_width) * screen_height, 0) {
+    show = std::make_unique<Show>(std::move(pictures), screen.data());
   }
+  std::vector<uint32_t> screen;
+  std::unique_ptr<Show> show;
+  Planner planner;
+  int64_t frame = 0;
+};
+
+SofteningSearch::SofteningSearch(ImageStore pictures) : state_(std::make_unique<State>(std::move(pictures))) {}
+
+SofteningSearch::~SofteningSearch() = default;
+
+bool SofteningSearch::run(int64_t frames) {
+  State& s = *state_;
+  const int32_t end = cue_table[cue_count - 1].time_ms;
+  for (; frames > 0 && ms_of_frame(s.frame) < end && !s.show->quit_requested; --frames, ++s.frame) {
+    frame_step(*s.show, cue_table, ms_of_frame(s.frame));
+    s.planner.add(s.screen.data());
+  }
+  return ms_of_frame(s.frame) >= end || s.show->quit_requested;
+}
+
+std::vector<SoftenedStretch> SofteningSearch::finish(ImageStore& pictures) {
+  pictures = state_->show->take_pictures();
+  state_->show.reset();
   std::srand(1);
-  return planner.stretches();
+  return state_->planner.stretches();
+}
+
+std::vector<SoftenedStretch> find_softened_stretches(ImageStore& pictures) {
+  SofteningSearch search(std::move(pictures));
+  while (!search.run(plan_fps)) {
+  }
+  return search.finish(pictures);
 }
 
 std::string softened_stretches_text(const std::vector<SoftenedStretch>& stretches) {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,27 @@ struct SoftenedStretch {
 // Running the show takes random numbers: the caller's next show starts
 // afresh (the generator is seeded as at start).
 std::vector<SoftenedStretch> find_softened_stretches(ImageStore& pictures);
+
+// The same a slice at a time, for an edge that must not stop for long (a
+// page can run a few hundred frames per animation frame before its show
+// starts; no show may draw meanwhile, as both take the random numbers).
+class SofteningSearch {
+ public:
+  explicit SofteningSearch(ImageStore pictures);
+  ~SofteningSearch();
+  SofteningSearch(const SofteningSearch&) = delete;
+  SofteningSearch& operator=(const SofteningSearch&) = delete;
+
+  // Runs up to `frames` more frames of the show; true once it has run whole.
+  bool run(int64_t frames);
+  // Once run: the stretches, the pictures handed back into `pictures`, the
+  // random numbers seeded afresh.
+  std::vector<SoftenedStretch> finish(ImageStore& pictures);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // One line a stretch: "softened 1:52.300 - 2:24.100 at contrast 0.30".
 std::string softened_stretches_text(const std::vector<SoftenedStretch>& stretches);
