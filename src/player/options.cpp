@@ -77,7 +77,7 @@ const PlayerOption player_option_table[] = {
      "starts at that moment",
      set_from},
     {"--reduce-flashing", nullptr, nullptr,
-     "reduced flashing: the stretches that flash more than three times a second are shown dimmed",
+     "reduced flashing: the stretches that flash three times a second or more are shown softened",
      set_reduce_flashing},
     {"--help", "-h", nullptr, "print this help and end", set_help},
     {"--version", nullptr, nullptr, "print the version and end", set_version},
@@ -133,7 +133,7 @@ std::string player_help_text() {
   std::string text =
       "usage: sava [--windowed] [--scale N] [--data DIR] [--from MS] [--reduce-flashing] [--help] [--version]\n"
       "Plays the show, full screen unless --windowed is given.\n"
-      "Warning: the show contains flashing lights; --reduce-flashing dims where it flashes fast.\n"
+      "Warning: the show contains flashing lights; --reduce-flashing softens where it flashes fast.\n"
       "\n"
       "Options:\n";
   text += option_help(player_options());
