@@ -321,7 +321,8 @@ int run_capture(const CaptureOptions& o) {
   if (o.stats) {
     std::FILE* to = writes_standard_output(o) ? stderr : stdout;
     platform.stats().print(to);
-    if (session.reduced_flashing().on()) std::fputs(softened_stretches_text(session.reduced_flashing().stretches()).c_str(), to);
+    const ReducedFlashing& reduced = session.reduced_flashing();
+    if (reduced.on()) std::fputs(softened_stretches_text(reduced.stretches()).c_str(), to);
   }
 
   if (failed) return fail(error);

@@ -11,10 +11,10 @@
 // transition, the other way from that one: at least 0.1 of luminance with the
 // darker of the two below 0.8, or at least 20 of red amount. A flash is a
 // pair of opposing transitions; reversals smaller than the limit on the way
-// (a flicker on a fade) neither split a change into two nor hide one. The video fails where one window counts more than 6
-// transitions (3 flashes) within one second, and (the extended rule) where
-// windows count 4 or more transitions a second for more than 4 s within any
-// 5 s.
+// (a flicker on a fade) neither split a change into two nor hide one. The
+// video fails where one window counts more than 6 transitions (3 flashes)
+// within one second, and (the extended rule) where windows count 4 or more
+// transitions a second for more than 4 s within any 5 s.
 #pragma once
 
 #include <cstdint>
