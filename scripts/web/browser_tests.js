@@ -442,7 +442,7 @@ async function main() {
     { what: 'a cue start (keyword photo scene)', from: 48000, to: 49000, fps: 60 },
     { what: 'a scene middle (panorama)', from: 150000, to: 151500, fps: 60 },
     { what: 'the end screen to the last cue', from: 180000, to: 184000, fps: 30 },
-    { what: 'reduced flashing, fading down into a blurred sequence', from: 113500, to: 115000, fps: 60, reduce: true },
+    { what: 'reduced flashing, easing into a blurred sequence', from: 113500, to: 115000, fps: 60, reduce: true },
   ];
   for (const w of windows) {
     await test(`capture mode ${w.from}..${w.to} ms at ${w.fps} fps (${w.what}) equals the native frames`, () =>

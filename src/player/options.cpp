@@ -100,7 +100,7 @@ const PlayerOption player_option_table[] = {
      "at once and the music starts at that moment",
      set_from},
     {"--reduce-flashing", nullptr, nullptr,
-     "reduced flashing: the stretches that flash more than three times a second are shown dimmed",
+     "reduced flashing: the stretches that flash three times a second or more are shown softened",
      set_reduce_flashing},
     {"--audio-delay", nullptr, "MS",
      "the sound is heard MS milliseconds later than the sound card says (e.g. 150 to 250 over a wireless "
@@ -167,7 +167,7 @@ std::string player_help_text() {
       "usage: sava [--windowed] [--scale N] [--data DIR] [--from MS] [--reduce-flashing] [--audio-delay MS]\n"
       "            [--sync-test] [--help] [--version]\n"
       "Plays the show, full screen unless --windowed is given.\n"
-      "Warning: the show contains flashing lights; --reduce-flashing dims where it flashes fast.\n"
+      "Warning: the show contains flashing lights; --reduce-flashing softens where it flashes fast.\n"
       "\n"
       "Options:\n";
   text += option_help(player_options());

@@ -1,47 +1,40 @@
 #include "show/reduced_flashing.h"
 
-namespace {
+#include <algorithm>
+#include <array>
 
-// Where the show flashes, with a margin: the opening's accents, the mobile
-// computing scene's beat flashes, and the blurred sequences' beat cuts.
-// The last one ends on the cut to the panorama.
-constexpr DimmedStretch dimmed_stretches[] = {
-    {22500, 25000, 200, 200},
-    {64500, 71300, 200, 200},
-    {113900, 144000, 200, 0},
-};
+#include "show/linear_light.h"
 
-}  // namespace
-
-uint32_t reduced_flashing_level(int64_t ms) {
-  for (const DimmedStretch& s : dimmed_stretches) {
-    if (ms < s.from_ms || ms >= s.to_ms) continue;
-    // How far into its fade (in or out) the light is, of `fade`.
-    int64_t into = 0, fade = 1;
-    if (ms - s.from_ms < s.fade_in_ms) {
-      into = s.fade_in_ms - (ms - s.from_ms), fade = s.fade_in_ms;
-    } else if (s.to_ms - ms <= s.fade_out_ms) {
-      into = s.fade_out_ms - (s.to_ms - ms) + 1, fade = s.fade_out_ms;
-    }
-    return dimmed_channel_max + static_cast<uint32_t>((255 - dimmed_channel_max) * into / fade);
+Softening softening_at(const std::vector<SoftenedStretch>& stretches, int64_t ms) {
+  Softening s;
+  for (const SoftenedStretch& st : stretches) {
+    if (ms < st.from_ms - softening_ramp_ms || ms >= st.to_ms + softening_ramp_ms) continue;
+    // How far into the stretch the softening has come, of the ramp.
+    const int64_t into = std::min<int64_t>({softening_ramp_ms, ms - (st.from_ms - softening_ramp_ms),
+                                            st.to_ms + softening_ramp_ms - 1 - ms});
+    const int32_t contrast =
+        contrast_one - static_cast<int32_t>((contrast_one - st.contrast) * into / softening_ramp_ms);
+    if (contrast < s.contrast) s = {contrast, st.mean};
   }
-  return 255;
+  return s;
 }
 
-void dim_pixels(uint32_t* pixels, size_t count, uint32_t level) {
+void soften_pixels(uint32_t* pixels, size_t count, const Softening& s) {
+  std::array<uint32_t, 256> curve;
+  for (uint32_t b = 0; b < 256; ++b) {
+    curve[b] = byte_of_linear(s.mean + (linear_of_byte(b) - s.mean) * s.contrast / contrast_one);
+  }
   for (size_t i = 0; i < count; ++i) {
     const uint32_t p = pixels[i];
-    const uint32_t r = (((p >> 16) & 0xFF) * level + 127) / 255;
-    const uint32_t g = (((p >> 8) & 0xFF) * level + 127) / 255;
-    const uint32_t b = ((p & 0xFF) * level + 127) / 255;
-    pixels[i] = (p & 0xFF000000u) | (r << 16) | (g << 8) | b;
+    pixels[i] = (p & 0xFF000000u) | curve[(p >> 16) & 0xFF] << 16 | curve[(p >> 8) & 0xFF] << 8 | curve[p & 0xFF];
   }
 }
 
 const uint32_t* ReducedFlashing::shown(const uint32_t* screen, size_t count, int64_t ms) {
-  const uint32_t level = on_ ? reduced_flashing_level(ms) : 255;
-  if (level == 255) return screen;
-  dimmed_.assign(screen, screen + count);
-  dim_pixels(dimmed_.data(), count, level);
-  return dimmed_.data();
+  if (!on_) return screen;
+  const Softening s = softening_at(stretches_, ms);
+  if (s.contrast == contrast_one) return screen;
+  softened_.assign(screen, screen + count);
+  soften_pixels(softened_.data(), count, s);
+  return softened_.data();
 }

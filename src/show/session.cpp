@@ -13,7 +13,7 @@ Session::Session(ImageStore pictures, uint32_t* screen_pixels, SessionPlatform& 
     : platform_(platform),
       music_(music),
       screen_pixels_(screen_pixels),
-      reduced_flashing_(reduce_flashing),
+      reduced_flashing_(reduce_flashing ? ReducedFlashing(find_softened_stretches(pictures)) : ReducedFlashing()),
       show_(std::make_unique<Show>(std::move(pictures), screen_pixels)) {
   start_clock(*show_, start_ms);
   if (start_ms != 0) {
@@ -67,7 +67,12 @@ void Session::move_sound(Show& show, int32_t ms) {
 }
 
 void Session::restart_at(int32_t ms) {
-  auto next = std::make_unique<Show>(show_->take_pictures(), screen_pixels_);
+  ImageStore pictures = show_->take_pictures();
+  if (plan_on_restart_) {
+    reduced_flashing_ = ReducedFlashing(find_softened_stretches(pictures));
+    plan_on_restart_ = false;
+  }
+  auto next = std::make_unique<Show>(std::move(pictures), screen_pixels_);
   // A quit that came with the seek (or ended the show) still holds.
   next->quit_requested = show_->quit_requested;
   // As a show started at this time finds them: a blank screen (the back
@@ -158,6 +163,15 @@ void Session::act(PlayerAction action) {
 void Session::seek_to(int32_t ms) {
   const int32_t last = cue_table[cue_count - 1].time_ms - 1;
   restart_at(std::clamp(ms, 0, last));
+}
+
+void Session::reduce_flashing(bool on) {
+  if (on && !reduced_flashing_.planned()) {
+    plan_on_restart_ = true;
+    restart_at(position());
+    return;
+  }
+  reduced_flashing_.set_on(on);
 }
 
 SessionView Session::view() const {

@@ -28,7 +28,7 @@
 // the web page's status).
 struct SessionView {
   // The frame as shown: the screen the show drew into, or with reduced
-  // flashing a dimmed copy of it (valid until the next frame).
+  // flashing a softened copy of it (valid until the next frame).
   const uint32_t* frame = nullptr;
   int32_t time_ms = 0;  // show time of the frame on screen
   int32_t cue = -1;     // the cue whose scene is on screen (-1 before the first)
@@ -88,8 +88,9 @@ class Session {
   // them), starting at show time `start_ms`. `music` is the soundtrack the
   // platform's device plays, opened and positioned at `start_ms`, the device
   // still paused (null: a show without sound). With `reduce_flashing` the
-  // frames are shown with reduced flashing. The clock's start tick is taken
-  // here.
+  // frames are shown with reduced flashing (the show is run ahead here, a
+  // few seconds of work, to find what to soften). The clock's start tick is
+  // taken here.
   Session(ImageStore pictures, uint32_t* screen_pixels, SessionPlatform& platform, Soundtrack* music,
           int32_t start_ms, bool reduce_flashing = false);
   Session(const Session&) = delete;
@@ -112,8 +113,11 @@ class Session {
   // keys' seeks, the next frame is drawn at exactly that time.
   void seek_to(int32_t ms);
   // From the next frame on, shown with reduced flashing or not (each frame
-  // depends on its show time alone, so this may change at any time).
-  void reduce_flashing(bool on) { reduced_flashing_ = ReducedFlashing(on); }
+  // shown depends on its show time and the frame drawn alone, so this may
+  // change at any time). Turned on for the first time, the show is run ahead
+  // to find what to soften, which takes its random numbers: it goes on as
+  // after a seek to the frame on screen.
+  void reduce_flashing(bool on);
   // How much later than the device says the sound is heard (ms, held within
   // +-audio_delay_limit_ms): the picture waits as long. Taken on smoothly.
   void set_audio_delay(int32_t ms);
@@ -129,6 +133,7 @@ class Session {
 
   SessionView view() const;
   Show& show() { return *show_; }
+  const ReducedFlashing& reduced_flashing() const { return reduced_flashing_; }
 
  private:
   void start_clock(Show& show, int32_t ms);
@@ -147,6 +152,7 @@ class Session {
   Soundtrack* music_;
   uint32_t* screen_pixels_;
   ReducedFlashing reduced_flashing_;
+  bool plan_on_restart_ = false;  // the next restart finds what to soften first
   std::unique_ptr<Show> show_;
 
   bool paused_ = false;

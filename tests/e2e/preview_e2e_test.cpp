@@ -156,7 +156,7 @@ TEST_F(Preview, FromStartsTheMusicAtItsSampleAndDrawsTheFirstFrameAsCaptureDoes)
 }
 
 // With reduced flashing the player shows, and dumps, what sava-capture
-// writes with it: inside a dimmed stretch that is not the show's own frame.
+// writes with it: inside a softened stretch that is not the show's own frame.
 TEST_F(Preview, ReducedFlashingShowsWhatCaptureWritesWithIt) {
   const int32_t ms = 120500;
   const Played played = play(ms, "after 0 dump first.raw\nafter 0 dump-presented shown.raw\nafter 1 escape\n",

@@ -2,7 +2,9 @@
 // program's verdicts and exit statuses.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,8 +24,38 @@ struct Rgb {
 constexpr Rgb black{0, 0, 0}, white{255, 255, 255}, red{255, 0, 0};
 constexpr Rgb grey(uint8_t v) { return {v, v, v}; }
 
+// The grey of relative luminance `l` (0 to 1), to the nearest byte.
+Rgb grey_of(double l) {
+  int32_t best = 0;
+  double best_error = 0;
+  for (int32_t v = 0; v < 256; ++v) {
+    const double c = v / 255.0, lin = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    const double e = std::fabs(lin - l);
+    if (v == 0 || e < best_error) best = v, best_error = e;
+  }
+  return grey(static_cast<uint8_t>(best));
+}
+
+// Luminance over frames: a swing between 0.2 and 0.4 (square or triangle,
+// `period` frames), a fade from 0.05 to 0.75 over `period` frames, or 0.3
+// throughout; a frame-to-frame flicker of +-`flicker` on top.
+struct Profile {
+  enum Shape { square, triangle, fade, flat } shape;
+  int32_t period;
+  double flicker;
+  double at(int32_t i) const {
+    const double phase = static_cast<double>(i % period) / period;
+    double l = 0.3;
+    if (shape == square) l = phase < 0.5 ? 0.2 : 0.4;
+    if (shape == triangle) l = 0.2 + 0.4 * (phase < 0.5 ? phase : 1 - phase);
+    if (shape == fade) l = 0.05 + 0.7 * std::min(1.0, static_cast<double>(i) / period);
+    return l + (i % 2 ? flicker : -flicker);
+  }
+};
+
 // A rectangle alternating between two colours every `half_period` frames
-// (for the first `active` frames; then it stays), over a black background.
+// (for the first `active` frames; then it stays), or grey following
+// `profile`, over a black background.
 struct Wave {
   int32_t fps;
   int32_t frames;
@@ -31,10 +63,11 @@ struct Wave {
   Rgb low, high;
   int32_t w = W, h = H;  // the area, at the top left
   int32_t active = 1 << 30;
+  std::optional<Profile> profile = std::nullopt;
 };
 
 std::vector<uint8_t> frame_of(const Wave& v, int32_t i) {
-  const Rgb c = (std::min(i, v.active) / v.half_period) % 2 ? v.high : v.low;
+  const Rgb c = v.profile ? grey_of(v.profile->at(i)) : (std::min(i, v.active) / v.half_period) % 2 ? v.high : v.low;
   std::vector<uint8_t> f(static_cast<size_t>(W * H * 4), 0);
   for (int32_t y = 0; y < v.h; ++y) {
     for (int32_t x = 0; x < v.w; ++x) {
@@ -81,6 +114,17 @@ const Case cases[] = {
     {"saturated red against grey of its luminance", {24, 72, 1, grey(127), red}, {FlashKind::red}, 24},
     {"two flashes a second for six seconds", {20, 120, 5, black, white}, {FlashKind::extended}, 4},
     {"two flashes a second for three seconds", {20, 120, 5, black, white, W, H, 60}, {}, 4},
+    // Swings between 0.2 and 0.4, twice the limit, counted between extremes.
+    {"a triangle wave with a flicker", {60, 120, 1, black, black, W, H, 1 << 30, Profile{Profile::triangle, 15, 0.03}},
+     {FlashKind::luminance}, 8},
+    {"a square wave", {24, 72, 1, black, black, W, H, 1 << 30, Profile{Profile::square, 6, 0}},
+     {FlashKind::luminance}, 8},
+    {"the same square wave with a flicker", {24, 72, 1, black, black, W, H, 1 << 30, Profile{Profile::square, 6, 0.03}},
+     {FlashKind::luminance}, 8},
+    {"a flicker below the limit alone", {240, 480, 1, black, black, W, H, 1 << 30, Profile{Profile::flat, 1, 0.045}},
+     {}, 0},
+    {"a long fade with small reversals", {60, 240, 1, black, black, W, H, 1 << 30, Profile{Profile::fade, 120, 0.03}},
+     {}, 1},
 };
 
 class FlashLimits : public testing::TestWithParam<Case> {};

@@ -1,55 +1,62 @@
-// Reduced flashing: what a dimmed frame is, and that the show's own frame
-// stays as drawn.
+// Reduced flashing: how a softened frame keeps the light of its stretch, how
+// the softening eases in and out, and that the show's own frame stays as
+// drawn.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "show/linear_light.h"
 #include "show/reduced_flashing.h"
 
 namespace {
 
-double linear(uint32_t byte) {
-  const double c = byte / 255.0;
-  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
+const std::vector<SoftenedStretch> stretches = {{10000, 20000, 256, linear_one / 4}};
 
-TEST(ReducedFlashing, DimmedPixelsStayBelowAFlashOfLuminance) {
+TEST(ReducedFlashing, SofteningEasesInAndOutAroundItsStretch) {
   struct Row {
-    uint32_t in, level, out;
+    int64_t ms;
+    int32_t contrast;
   } rows[] = {
-      {0xFFFFFFFFu, dimmed_channel_max, 0xFF585858u},  // white: 88 of 255, alpha kept
-      {0x00000000u, dimmed_channel_max, 0x00000000u},
-      {0x80FF8001u, dimmed_channel_max, 0x80582C00u},  // rounded to nearest
-      {0x12345678u, 255, 0x12345678u},
+      {0, contrast_one},
+      {10000 - softening_ramp_ms - 1, contrast_one},
+      {10000 - softening_ramp_ms, contrast_one},
+      {10000 - softening_ramp_ms / 2, (contrast_one + 256) / 2},
+      {10000, 256},
+      {15000, 256},
+      {20000 - 1, 256},
+      {20000 + softening_ramp_ms - 1, contrast_one},
+      {20000 + softening_ramp_ms, contrast_one},
   };
-  for (const Row& r : rows) {
-    uint32_t p = r.in;
-    dim_pixels(&p, 1, r.level);
-    EXPECT_EQ(p, r.out) << std::hex << r.in;
-  }
-  // Any dimmed frame's relative luminance, anywhere, is below 0.1: no change
-  // between dimmed frames can be a flash.
-  EXPECT_LT(linear(dimmed_channel_max), 0.1);
-  // The show begins and ends as it is, and no level is below the dimmed one.
-  EXPECT_EQ(reduced_flashing_level(0), 255u);
-  EXPECT_EQ(reduced_flashing_level(183999), 255u);
-  for (int64_t ms = 0; ms < 184000; ms += 7) EXPECT_GE(reduced_flashing_level(ms), dimmed_channel_max);
+  for (const Row& r : rows) EXPECT_EQ(softening_at(stretches, r.ms).contrast, r.contrast) << r.ms;
 }
 
-TEST(ReducedFlashing, ShowsADimmedCopyOnlyWhereOnAndDimmed) {
-  std::vector<uint32_t> screen(16, 0xFFFFFFFFu);
-  int64_t dimmed_ms = 0;
-  while (reduced_flashing_level(dimmed_ms) != dimmed_channel_max) dimmed_ms += 100;
+TEST(ReducedFlashing, SoftenedPixelsKeepTheirShareOfTheSwingAroundTheMean) {
+  // Every channel is drawn towards the mean in linear light: a quarter of
+  // the swing is kept, so a black-to-white swing of light 1 becomes 0.25.
+  std::vector<uint32_t> pixels = {0xFF000000u, 0x80FFFFFFu, 0xFF89897Fu};
+  soften_pixels(pixels.data(), pixels.size(), {256, linear_one / 4});
+  for (uint32_t p : pixels) {
+    const int64_t l = luminance_of_pixel(p) / 10000;
+    EXPECT_GE(l, linear_one / 4 - linear_one / 4 / 4 - linear_one / 100) << std::hex << p;
+    EXPECT_LE(l, linear_one / 4 + 3 * linear_one / 4 / 4 + linear_one / 100) << std::hex << p;
+  }
+  EXPECT_EQ(pixels[1] >> 24, 0x80u);  // alpha kept
+  // At full contrast every byte is itself.
+  for (uint32_t b = 0; b < 256; ++b) EXPECT_EQ(byte_of_linear(linear_of_byte(b)), b);
+}
 
-  ReducedFlashing off(false), on(true);
-  EXPECT_EQ(off.shown(screen.data(), screen.size(), dimmed_ms), screen.data());
+TEST(ReducedFlashing, ShowsASoftenedCopyOnlyWhereOnAndSoftened) {
+  std::vector<uint32_t> screen(16, 0xFFFFFFFFu);
+  ReducedFlashing off, on(stretches);
+  EXPECT_EQ(off.shown(screen.data(), screen.size(), 15000), screen.data());
   EXPECT_EQ(on.shown(screen.data(), screen.size(), 0), screen.data());
-  const uint32_t* shown = on.shown(screen.data(), screen.size(), dimmed_ms);
+  const uint32_t* shown = on.shown(screen.data(), screen.size(), 15000);
   ASSERT_NE(shown, screen.data());
-  EXPECT_EQ(std::vector<uint32_t>(shown, shown + screen.size()), std::vector<uint32_t>(16, 0xFF585858u));
+  EXPECT_LT(shown[0] & 0xFF, 0xFFu);
   EXPECT_EQ(screen, std::vector<uint32_t>(16, 0xFFFFFFFFu));  // the show draws over it next
+  on.set_on(false);
+  EXPECT_EQ(on.shown(screen.data(), screen.size(), 15000), screen.data());
 }
 
 }  // namespace

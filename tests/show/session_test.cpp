@@ -19,12 +19,14 @@ uint32_t read_fake_ticks() { return fake_ticks; }
 // Records every presented frame; the ticks advance `ms_per_frame` with each.
 struct FakePlatform : SessionPlatform {
   std::vector<SessionView> presented;
+  std::vector<uint32_t> last_frame;  // as presented
   uint32_t ms_per_frame = 0;
   int quit_after_frames = -1;  // the poll ends the show after this many frames
 
   TickSource tick_source() override { return read_fake_ticks; }
   void present(const SessionView& view) override {
     presented.push_back(view);
+    last_frame.assign(view.frame, view.frame + static_cast<size_t>(screen_width) * screen_height);
     fake_ticks += ms_per_frame;
   }
   void poll(Session& session) override {
@@ -34,9 +36,9 @@ struct FakePlatform : SessionPlatform {
 
 class SessionTest : public ShowFixture {
  protected:
-  std::unique_ptr<Session> session_at(int32_t ms) {
+  std::unique_ptr<Session> session_at(int32_t ms, bool reduce_flashing = false) {
     fake_ticks = 100000;
-    return std::make_unique<Session>(make_pictures(), screen_buffer.data(), platform, nullptr, ms);
+    return std::make_unique<Session>(make_pictures(), screen_buffer.data(), platform, nullptr, ms, reduce_flashing);
   }
   std::vector<int32_t> presented_times() const {
     std::vector<int32_t> times;
@@ -142,6 +144,28 @@ TEST_F(SessionTest, DelayKeysStepTheAudioDelayWithinItsLimits) {
   session->frame();
   EXPECT_EQ(platform.presented.back().audio_delay_ms, 140);
   EXPECT_EQ(session->show().clock.delay(), 140);
+}
+
+// Reduced flashing turned on mid-show runs the show ahead, then goes on as a
+// start at the frame on screen would: inside a softened stretch the frame is
+// what a session started there with it shows, softened from the one drawn.
+TEST_F(SessionTest, ReducedFlashingTurnedOnMidShowShowsWhatAStartWithItShows) {
+  std::srand(1);
+  auto session = session_at(0);
+  session->frame_at(0);
+  session->reduce_flashing(true);
+  const auto& stretches = session->reduced_flashing().stretches();
+  ASSERT_FALSE(stretches.empty());
+  const int32_t ms = (stretches[0].from_ms + stretches[0].to_ms) / 2;
+  session->seek_to(ms);
+  session->frame_at(ms);
+  const std::vector<uint32_t> turned_on = platform.last_frame;
+  EXPECT_NE(turned_on, screen_buffer);
+
+  auto started = session_at(ms, true);
+  started->frame_at(ms);
+  EXPECT_EQ(started->reduced_flashing().stretches().size(), stretches.size());
+  EXPECT_EQ(platform.last_frame, turned_on);
 }
 
 }  // namespace

@@ -319,7 +319,12 @@ int run_capture(const CaptureOptions& o) {
   bool failed = platform.failed();
   error = platform.error();
   if (!failed) failed = !outputs.finish(platform.sheet(), &error);
-  if (o.stats) platform.stats().print(writes_standard_output(o) ? stderr : stdout);
+  if (o.stats) {
+    std::FILE* to = writes_standard_output(o) ? stderr : stdout;
+    platform.stats().print(to);
+    const ReducedFlashing& reduced = session.reduced_flashing();
+    if (reduced.on()) std::fputs(softened_stretches_text(reduced.stretches()).c_str(), to);
+  }
 
   if (failed) return fail(error);
   return stop_requested() ? 128 + stop_signal : 0;

@@ -70,7 +70,7 @@ const CaptureOption capture_option_table[] = {
      "read the show's files from DIR (otherwise from data/ in the working folder when it holds the show's "
      "soundtrack, else from the installed data)",
      set_path<&CaptureOptions::data_dir, data_option>},
-    {"--reduce-flashing", nullptr, nullptr, "the show with reduced flashing: dimmed where it flashes fast",
+    {"--reduce-flashing", nullptr, nullptr, "the show with reduced flashing: softened where it flashes fast",
      set_reduce_flashing},
     {raw_option, nullptr, "FILE|-", "raw frames, 400x300 BGRA words (480000 bytes) each",
      set_path<&CaptureOptions::raw_path, raw_option>, "Outputs (at least one):"},

@@ -39,32 +39,6 @@ double red_amount(int32_t r, int32_t g, int32_t b) {
 constexpr double luminance_change = 0.1;
 constexpr double luminance_darker_below = 0.8;
 constexpr double red_change = 20;
-// Window means come from differences of sums: a change meant as exactly the
-// limit still counts.
-constexpr double rounding_slack = 1e-9;
-
-// The window's value moves to `v`; true when this completes a transition.
-template <class Track>
-bool step(Track& t, double v, double threshold, double darker_below) {
-  if (!t.started) {
-    t.started = true;
-    t.start = t.last = v;
-    return false;
-  }
-  if (v == t.last) return false;
-  const int8_t dir = v > t.last ? 1 : -1;
-  if (dir != t.dir) {
-    if (t.dir != 0) t.start = t.last;  // the run turns: a new one begins at the turning point
-    t.dir = dir;
-    t.counted = false;
-  }
-  t.last = v;
-  if (t.counted || t.dir == t.counted_dir) return false;
-  if (std::fabs(v - t.start) < threshold - rounding_slack || std::min(v, t.start) >= darker_below) return false;
-  t.counted = true;
-  t.counted_dir = t.dir;
-  return true;
-}
 
 // Window positions from 0 to `last` every `step`, and `last` itself.
 std::vector<int32_t> positions(int32_t last, int32_t step) {
@@ -90,7 +64,7 @@ FlashAnalyser::FlashAnalyser(const FlashVideo& video)
   const size_t sums = static_cast<size_t>(video.width + 1) * static_cast<size_t>(video.height + 1);
   luminance_sums_.assign(sums, 0.0);
   red_sums_.assign(sums, 0.0);
-  values_.resize(windows_.size());
+  elevated_frames_.assign(static_cast<size_t>(five_seconds_frames_), 0);
   for (Measure* m : {&luminance_, &red_}) {
     m->tracks.resize(windows_.size());
     m->in_second.assign(windows_.size(), 0);
@@ -120,7 +94,7 @@ void FlashAnalyser::sum_frame(const uint8_t* bgra) {
   }
 }
 
-void FlashAnalyser::follow(Measure& m, const std::vector<double>& table, double threshold, double darker_below) {
+int32_t FlashAnalyser::follow(Measure& m, const std::vector<double>& table, double threshold, double darker_below) {
   // The frame a second back leaves the window of counting.
   const size_t slot = static_cast<size_t>(frames_ % second_frames_);
   for (int32_t w : m.transitions[slot]) --m.in_second[static_cast<size_t>(w)];
@@ -136,80 +110,64 @@ void FlashAnalyser::follow(Measure& m, const std::vector<double>& table, double 
                          table[w.y0 * stride + w.x0];
       v = sum / (static_cast<double>(w.x1 - w.x0) * (w.y1 - w.y0));
     }
-    if (step(m.tracks[i], v, threshold, darker_below)) {
+    if (m.tracks[i].step(v, threshold, darker_below)) {
       ++m.in_second[i];
       m.transitions[slot].push_back(static_cast<int32_t>(i));
     }
     worst = std::max(worst, m.in_second[i]);
   }
-  m.worst_per_frame.push_back(worst);
-}
-
-void FlashAnalyser::add_frame(const uint8_t* bgra) {
-  sum_frame(bgra);
-  follow(luminance_, luminance_sums_, luminance_change, luminance_darker_below);
-  follow(red_, red_sums_, red_change, std::numeric_limits<double>::infinity());
-  ++frames_;
+  return worst;
 }
 
 namespace {
 
-// The runs of frames where `fails` holds, each widened back to the first
-// frame of the span (`span` frames) that made its first frame fail.
-template <class Fails, class Worst>
-void add_stretches(std::vector<FlashStretch>* out, FlashKind kind, int64_t frames, int64_t span, Fails fails,
-                   Worst worst) {
-  for (int64_t f = 0; f < frames;) {
-    if (!fails(f)) {
-      ++f;
-      continue;
-    }
-    FlashStretch s{kind, std::max<int64_t>(0, f - span + 1), f, 0};
-    for (; f < frames && fails(f); ++f) {
-      s.last_frame = f;
-      s.worst = std::max(s.worst, worst(f));
-    }
-    if (!out->empty() && out->back().kind == kind && out->back().last_frame >= s.first_frame) {
-      out->back().last_frame = s.last_frame;
-      out->back().worst = std::max(out->back().worst, s.worst);
-    } else {
-      out->push_back(s);
-    }
+// Frame `f` fails or not; a failing frame widens the kind's last stretch, or
+// starts one from the first frame of the span (`span` frames) that made it
+// fail.
+void follow_stretches(std::vector<FlashStretch>& out, FlashKind kind, int64_t f, int64_t span, bool fails,
+                      int32_t worst) {
+  if (!fails) return;
+  const int64_t first = std::max<int64_t>(0, f - span + 1);
+  if (!out.empty() && out.back().last_frame >= std::min(f - 1, first)) {
+    out.back().last_frame = f;
+    out.back().worst = std::max(out.back().worst, worst);
+  } else {
+    out.push_back({kind, first, f, worst});
   }
 }
 
 }  // namespace
 
+void FlashAnalyser::add_frame(const uint8_t* bgra) {
+  sum_frame(bgra);
+  const int32_t lum = follow(luminance_, luminance_sums_, luminance_change, luminance_darker_below);
+  const int32_t red = follow(red_, red_sums_, red_change, std::numeric_limits<double>::infinity());
+  last_worst_ = std::max(lum, red);
+  worst_luminance_ = std::max(worst_luminance_, lum);
+  worst_red_ = std::max(worst_red_, red);
+  follow_stretches(luminance_stretches_, FlashKind::luminance, frames_, second_frames_,
+                   lum > flash_transitions_allowed, lum);
+  follow_stretches(red_stretches_, FlashKind::red, frames_, second_frames_, red > flash_transitions_allowed, red);
+
+  // Extended rule: frames whose second (in any window, either measure) held
+  // 4 or more transitions, counted over the last five seconds; more than four
+  // seconds' worth of frames (count * den / num > 4) fail.
+  const size_t slot = static_cast<size_t>(frames_ % five_seconds_frames_);
+  elevated_ -= elevated_frames_[slot];
+  elevated_frames_[slot] = last_worst_ >= flash_extended_level;
+  elevated_ += elevated_frames_[slot];
+  follow_stretches(extended_stretches_, FlashKind::extended, frames_, five_seconds_frames_,
+                   elevated_ * video_.fps_den > 4 * video_.fps_num, elevated_);
+  ++frames_;
+}
+
 FlashResult FlashAnalyser::result() const {
   FlashResult r;
   r.frames = frames_;
-  const auto& lum = luminance_.worst_per_frame;
-  const auto& red = red_.worst_per_frame;
-  for (int64_t f = 0; f < frames_; ++f) {
-    r.worst_luminance = std::max(r.worst_luminance, lum[f]);
-    r.worst_red = std::max(r.worst_red, red[f]);
+  r.worst_luminance = worst_luminance_;
+  r.worst_red = worst_red_;
+  for (const auto* kind : {&luminance_stretches_, &red_stretches_, &extended_stretches_}) {
+    r.stretches.insert(r.stretches.end(), kind->begin(), kind->end());
   }
-  add_stretches(
-      &r.stretches, FlashKind::luminance, frames_, second_frames_,
-      [&](int64_t f) { return lum[f] > flash_transitions_allowed; }, [&](int64_t f) { return lum[f]; });
-  add_stretches(
-      &r.stretches, FlashKind::red, frames_, second_frames_,
-      [&](int64_t f) { return red[f] > flash_transitions_allowed; }, [&](int64_t f) { return red[f]; });
-
-  // Extended rule: frames whose second (in any window, either measure) held
-  // 4 or more transitions, counted over the last five seconds.
-  std::vector<int32_t> elevated_in_five(static_cast<size_t>(frames_), 0);
-  int32_t elevated = 0;
-  for (int64_t f = 0; f < frames_; ++f) {
-    auto high = [&](int64_t g) { return std::max(lum[g], red[g]) >= flash_extended_level; };
-    elevated += high(f);
-    if (f >= five_seconds_frames_) elevated -= high(f - five_seconds_frames_);
-    elevated_in_five[f] = elevated;
-  }
-  // More than four seconds' worth of frames: count * den / num > 4.
-  add_stretches(
-      &r.stretches, FlashKind::extended, frames_, five_seconds_frames_,
-      [&](int64_t f) { return elevated_in_five[f] * video_.fps_den > 4 * video_.fps_num; },
-      [&](int64_t f) { return elevated_in_five[f]; });
   return r;
 }

@@ -6,19 +6,21 @@
 // and to the mean "red amount" of the same windows: (R - G - B) * 320 / 255
 // for saturated red pixels (R / (R + G + B) >= 0.8), 0 elsewhere.
 //
-// Every window follows its value over time. A transition is a change of the
-// value in one direction, accumulated over consecutive frames while the
-// direction holds: at least 0.1 of luminance with the darker state below 0.8,
-// or at least 20 of red amount. A flash is a pair of opposing transitions, so
-// a transition counts only when it goes the other way from the window's last
-// counted one. The video fails where one window counts more than 6
-// transitions (3 flashes) within one second, and (the extended rule) where
-// windows count 4 or more transitions a second for more than 4 s within any
-// 5 s.
+// Every window follows its value over time. A transition is a move of the
+// value from the extreme it reached since the window's last counted
+// transition, the other way from that one: at least 0.1 of luminance with the
+// darker of the two below 0.8, or at least 20 of red amount. A flash is a
+// pair of opposing transitions; reversals smaller than the limit on the way
+// (a flicker on a fade) neither split a change into two nor hide one. The
+// video fails where one window counts more than 6 transitions (3 flashes)
+// within one second, and (the extended rule) where windows count 4 or more
+// transitions a second for more than 4 s within any 5 s.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+#include "show/flash_transition.h"
 
 struct FlashVideo {
   int32_t width = 400;
@@ -73,26 +75,17 @@ class FlashAnalyser {
   struct Window {
     int32_t x0, y0, x1, y1;  // summed-area corners
   };
-  // One window's value over time (see the file comment).
-  struct Track {
-    double start = 0;  // where the current run began
-    double last = 0;
-    int8_t dir = 0;          // of the current run: +1, -1, 0 before the first change
-    int8_t counted_dir = 0;  // of the last counted transition
-    bool counted = false;    // the current run is counted already
-    bool started = false;
-  };
-  // One measure (luminance or red): the windows' tracks, their transitions
-  // within the last second, and the per-frame worst count.
+  // One measure (luminance or red): the windows' tracks and their
+  // transitions within the last second.
   struct Measure {
-    std::vector<Track> tracks;
+    std::vector<FlashTransitions> tracks;
     std::vector<int32_t> in_second;                  // per window
     std::vector<std::vector<int32_t>> transitions;   // per frame of the last second: windows
-    std::vector<int32_t> worst_per_frame;            // over every frame
   };
 
   void sum_frame(const uint8_t* bgra);
-  void follow(Measure& m, const std::vector<double>& table, double threshold, double darker_below);
+  // The frame's worst count: transitions within the last second, any window.
+  int32_t follow(Measure& m, const std::vector<double>& table, double threshold, double darker_below);
 
   FlashVideo video_;
   int32_t step_ = 1;
@@ -102,7 +95,11 @@ class FlashAnalyser {
   std::vector<double> luminance_sums_;  // summed-area tables, (width + 1) x (height + 1)
   std::vector<double> red_sums_;
   bool any_red_ = false;
-  std::vector<double> values_;  // window means of the current frame
   Measure luminance_, red_;
   int64_t frames_ = 0;
+  int32_t last_worst_ = 0;
+  int32_t worst_luminance_ = 0, worst_red_ = 0;
+  std::vector<uint8_t> elevated_frames_;  // per frame of the last five seconds: its second held 4 or more
+  int64_t elevated_ = 0;                  // of them
+  std::vector<FlashStretch> luminance_stretches_, red_stretches_, extended_stretches_;
 };
