@@ -9,9 +9,9 @@
 #
 # --stall stops the player (SIGSTOP) for MS milliseconds half way through.
 # PULSE_LATENCY_MSEC, when set, asks the sound server for that latency.
-# Needs Debian's pulseaudio and Xvfb, and the build's helpers (DIR, by
-# default build/): cmake --build build --target sava sava-sync-pixel-poll
-# sava-sync-record (built where the X11 and PulseAudio client libraries are).
+# Installs what it needs (the sound server, Xvfb, the X11 and PulseAudio
+# client libraries the helpers are built with) and builds the player and
+# its helpers in DIR (default build/) unless --sava names another player.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 seconds=60 stall=0 delay= build=$here/../../build sava=
@@ -25,6 +25,10 @@ while [ $# -gt 0 ]; do
     *) echo "measure.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
+"$here/../install-deps.sh"
+"$here/../install-deps.sh" pulseaudio xvfb x11-utils libpulse-dev libx11-dev python3
+cmake -S "$here/../.." -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)" --target sava sava-sync-pixel-poll sava-sync-record >/dev/null
 work=$(mktemp -d)
 pids=()
 cleanup() {

@@ -89,7 +89,7 @@ mv "$site/data/show.json.part" "$site/data/show.json"
 step "poster"
 # The frame at 2:20, from the native renderer's BGRA words to a JPEG.
 poster_ms=140000
-build/tools/capture/sava-capture --from $poster_ms --to $((poster_ms + 1)) --raw - |
+build/tools/capture/sava-capture --data build/data --from $poster_ms --to $((poster_ms + 1)) --raw - |
   python3 -c '
 import sys
 bgra = sys.stdin.buffer.read()
