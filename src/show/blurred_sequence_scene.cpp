@@ -1,7 +1,6 @@
 #include "show/blurred_sequence_scene.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "show/scene_helpers.h"
 
@@ -180,7 +179,7 @@ Image* sequence_image(const Scene& scene, int32_t index) {
 }
 
 // Blur size: random on the runs of the range table, 1 (a plain copy) elsewhere.
-int32_t random_blur_size(int32_t slot) { return std::rand() % range_pattern[slot % 64] + 1; }
+int32_t random_blur_size(const Scene& scene, int32_t slot) { return scene.random() % range_pattern[slot % 64] + 1; }
 
 void apply_smear_rule(int32_t* position, int32_t* span, int32_t extent, const SmearRule& rule, double e) {
   const int32_t p = rule.rising ? trunc_i32(e * rule.scale + rule.base) : trunc_i32(rule.base - e * rule.scale);
@@ -206,14 +205,14 @@ template <class Blur>
 void sequence_blur_update(Blur& s, const SequenceScene& scene, int32_t t) {
   const int32_t k = slot_of(t);
   s.src = sequence_image(scene, scene.row->blur_sources[k]);
-  s.size = random_blur_size(k);
+  s.size = random_blur_size(scene, k);
 }
 
 void series_blur_update(HorizontalBlurState& s, const SequenceScene& scene, int32_t t) {
   const int32_t k = slot_of(t);
   const int32_t j = k % 32;
   s.src = j == 14 ? scene.back_buffer() : scene.picture(pic::pelsi1 + j / 4);
-  s.size = random_blur_size(k);
+  s.size = random_blur_size(scene, k);
 }
 
 int32_t& smear_position(ColumnSmearState& s) { return s.column; }

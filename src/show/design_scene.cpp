@@ -1,7 +1,6 @@
 #include "show/design_scene.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "show/scene_helpers.h"
 
@@ -42,18 +41,18 @@ void demo_slide_update(CompositorState& s, int32_t t) {
   s.dst_x = t > ease_ms - 1 ? 340 : trunc_i32(400 - ease(t) * 60);
 }
 
-void factory_ghost_update(CompositorState& s, int32_t t) {
+void factory_ghost_update(CompositorState& s, const Scene& scene, int32_t t) {
   if (t > decay_ms) {
     s.opacity = 16;
-    s.dst_y = std::rand() % 50;
+    s.dst_y = scene.random() % 50;
   } else {
     s.opacity = 0;  // dst_y keeps its last value
   }
   s.src_x = drift_column(t);
 }
 
-void design_blur_update(VerticalBlurState& s, int32_t t) {
-  s.size = t > decay_ms ? std::rand() % ((t - decay_ms) / 4 + 1) + 1 : 1;
+void design_blur_update(VerticalBlurState& s, const Scene& scene, int32_t t) {
+  s.size = t > decay_ms ? scene.random() % ((t - decay_ms) / 4 + 1) + 1 : 1;
 }
 
 void design_flash_update(AddFillState& s, int32_t t) { s.colour = white_flash(255 - t / 24); }

@@ -1,7 +1,6 @@
 #include "show/event_opening_scene.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "show/scene_helpers.h"
 
@@ -17,7 +16,7 @@ double ease(int32_t t, double period) { return std::sqrt(std::sin(t * pi * 0.5 /
 void event_name_update(CompositorState& s, OpeningScene& scene, int32_t t) {
   s.opacity = static_cast<uint8_t>(t / 16 > 255 ? 192 : t / 24);
   if (t > break_up_ms) {
-    scene.jitter = std::rand() % 100;
+    scene.jitter = scene.random() % 100;
     s.dst_y = scene.jitter + 130;
   }
   s.dst_x = t > 2999 ? 8 : trunc_i32(158 - ease(t, 3000) * 150);
@@ -62,8 +61,8 @@ void band_update(AddFillState& s, int32_t t) {
   s.h = trunc_i32((240 - e * 60) - static_cast<double>(s.y));
 }
 
-void opening_blur_update(VerticalBlurState& s, int32_t t) {
-  s.size = t <= break_up_ms ? 1 : std::rand() % ((t - break_up_ms) / 8 + 1) + 1;
+void opening_blur_update(VerticalBlurState& s, const Scene& scene, int32_t t) {
+  s.size = t <= break_up_ms ? 1 : scene.random() % ((t - break_up_ms) / 8 + 1) + 1;
 }
 
 }  // namespace

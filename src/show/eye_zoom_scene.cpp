@@ -1,7 +1,6 @@
 #include "show/eye_zoom_scene.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "show/scene_helpers.h"
 
@@ -23,14 +22,14 @@ uint8_t shade(int32_t i, int32_t h, double a, double b) {
 // A trembling word: invisible before its start, then drawn at a fixed
 // opacity while its position takes a random step of -2..2 per axis each frame.
 template <int32_t start, uint8_t opacity>
-void tremble_update(CompositorState& s, int32_t t) {
+void tremble_update(CompositorState& s, const Scene& scene, int32_t t) {
   if (t < start) {
     s.opacity = 0;
     return;
   }
   s.opacity = opacity;
-  s.dst_x += std::rand() % 5 - 2;
-  s.dst_y += std::rand() % 5 - 2;
+  s.dst_x += scene.random() % 5 - 2;
+  s.dst_y += scene.random() % 5 - 2;
 }
 
 void eye_zoom_update(CompositorState& s, int32_t t) {

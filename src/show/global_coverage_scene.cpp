@@ -1,7 +1,6 @@
 #include "show/global_coverage_scene.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <initializer_list>
 
 #include "show/scene_helpers.h"
@@ -14,8 +13,8 @@ int32_t bar_width(int32_t t) { return trunc_i32(std::sin(t * pi / 4000.0) * 110.
 // The bars show for the first 400 ms of every 500 ms during the first second.
 bool bars_visible(int32_t t) { return t < 1000 && t % 500 < 400; }
 
-void coverage_blur_update(VerticalBlurState& s, int32_t t) {
-  s.size = t <= 4000 ? std::rand() % ((4000 - t) / 16 + 1) + 1 : 1;
+void coverage_blur_update(VerticalBlurState& s, const Scene& scene, int32_t t) {
+  s.size = t <= 4000 ? scene.random() % ((4000 - t) / 16 + 1) + 1 : 1;
 }
 
 void coverage_wipe_update(RowSmearState& s, int32_t t) {

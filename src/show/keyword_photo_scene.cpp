@@ -1,7 +1,6 @@
 #include "show/keyword_photo_scene.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "show/scene_helpers.h"
 
@@ -68,10 +67,10 @@ void keyword_photo_update(CompositorState& s, int32_t t) {
   s.src_x = t <= 1999 ? 0 : s.src->width - s.dst->width;
 }
 
-void keyword_blur_update(HorizontalBlurState& s, int32_t t) {
+void keyword_blur_update(HorizontalBlurState& s, const Scene& scene, int32_t t) {
   if (t <= 3999) {
     const int32_t d = 4000 - t;
-    s.size = d / 128 + std::rand() % (d / 64 + 1) + 1;
+    s.size = d / 128 + scene.random() % (d / 64 + 1) + 1;
   } else {
     s.size = 1;
   }

@@ -1,7 +1,6 @@
 #include "show/panorama_scene.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "show/scene_helpers.h"
 
@@ -82,13 +81,13 @@ void caption_jitter_update(CompositorState& s, const Scene& scene, int32_t t) {
   set_picture(s, scene.picture(first_half ? pic::peaceofmind : pic::escapingreality));
   // The jitter range shrinks from 10 pixels to 2 as j grows.
   const int32_t j = trunc_i32(std::sin(u * pi * 0.5 / 8000.0) * 9.0);
-  s.dst_x = std::rand() % (10 - j) - j / 2 + base_x;
-  s.dst_y = std::rand() % (10 - j) - j / 2 + base_y;
+  s.dst_x = scene.random() % (10 - j) - j / 2 + base_x;
+  s.dst_y = scene.random() % (10 - j) - j / 2 + base_y;
   s.opacity = static_cast<uint8_t>(trunc_i32(std::sin(u * pi / 8000.0) * 63.0));
 }
 
-void panorama_blur_update(VerticalBlurState& s, int32_t t) {
-  s.size = t <= 14000 ? 1 : std::rand() % ((t - 14000) / 8 + 1) + 1;
+void panorama_blur_update(VerticalBlurState& s, const Scene& scene, int32_t t) {
+  s.size = t <= 14000 ? 1 : scene.random() % ((t - 14000) / 8 + 1) + 1;
 }
 
 void panorama_flash_update(AddFillState& s, int32_t t) { s.colour = white_flash(255 - t / 4); }

@@ -1,7 +1,6 @@
 #include "show/presents_scene.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "show/scene_helpers.h"
 
@@ -53,8 +52,8 @@ void word_flicker_update(CompositorState& s, int32_t t) {
 
 void symbol_fade_update(CompositorState& s, int32_t t) { s.opacity = presents_fade(t); }
 
-void presents_blur_update(HorizontalBlurState& s, int32_t t) {
-  s.size = t > 6000 ? std::rand() % ((t - 6000) / 64 + 1) + 1 : 1;
+void presents_blur_update(HorizontalBlurState& s, const Scene& scene, int32_t t) {
+  s.size = t > 6000 ? scene.random() % ((t - 6000) / 64 + 1) + 1 : 1;
 }
 
 }  // namespace

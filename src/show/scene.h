@@ -43,6 +43,7 @@ struct Scene : SceneRecord {
   Image* picture(int32_t id) const { return show->picture(id); }
   Image* back_buffer() const { return show->back_buffer(); }
   Image* screen() const { return show->screen(); }
+  int32_t random() const { return show->random(); }
 };
 
 // An update for an object of State's effect type in a scene whose record is

@@ -1,7 +1,6 @@
 #include "show/session.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -55,9 +54,8 @@ void Session::restart_at(int32_t ms) {
   // A quit that came with the seek (or ended the show) still holds.
   next->quit_requested = show_->quit_requested;
   // As a show started at this time finds them: a blank screen (the back
-  // buffer is the new show's own) and the random numbers from their start.
+  // buffer and the random numbers are the new show's own).
   std::fill_n(screen_pixels_, static_cast<size_t>(screen_width) * screen_height, 0u);
-  std::srand(1);
   start_clock(*next, ms);
   dispatch_cues(*next, cue_table, ms);
   platform_.lock_audio();

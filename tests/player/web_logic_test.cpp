@@ -1,7 +1,7 @@
 // The platform-free parts of the web player, checked natively: the frame
-// checksum, the capture schedule, the random sequence the web links in place
-// of its C library's, the surface layout told by masks, and the pictures
-// decoded in slices.
+// checksum, the capture schedule, the show's random sequence (checked
+// against the native C library's), the surface layout told by masks, and the
+// pictures decoded in slices.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

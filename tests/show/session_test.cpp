@@ -105,7 +105,6 @@ TEST_F(SessionTest, EachMoveTakesTheShowWhereTheKeySays) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     platform.presented.clear();
-    std::srand(1);
     auto session = session_at(row.from);
     session->frame();
     for (const PlayerAction action : row.actions) {
