@@ -25,7 +25,9 @@ std::vector<std::string> overlay_lines(int32_t now, int32_t cue, const char* sce
 
 std::vector<std::string> overlay_lines_for(const SessionView& view) {
   const char* scene = view.cue >= 0 && view.cue < cue_count ? cue_names[view.cue] : nullptr;
-  return overlay_lines(view.time_ms, view.cue, scene, view.paused, view.looping);
+  std::vector<std::string> lines = overlay_lines(view.time_ms, view.cue, scene, view.paused, view.looping);
+  if (view.hold != nullptr) lines.emplace_back(view.hold);
+  return lines;
 }
 
 OverlayBox overlay_box(const std::vector<std::string>& lines, int32_t screen_width, int32_t screen_height) {

@@ -69,10 +69,11 @@ void Session::restart_at(int32_t ms) {
   platform_.moved(SessionMove::start, ms);
 }
 
-void Session::toggle_pause() {
-  const int32_t at = position();
+// Stops or restarts picture and sound at the frame on screen, for a pause
+// or a hold.
+void Session::stop_at(bool stop, int32_t at) {
   platform_.lock_audio();
-  if (!paused_) {
+  if (stop) {
     if (music_ != nullptr) music_->pause(true);
   } else {
     // The clock goes on from the frame on screen. The sound handed out
@@ -85,8 +86,41 @@ void Session::toggle_pause() {
     hold_ms_ = at;
   }
   platform_.unlock_audio();
+}
+
+void Session::toggle_pause() {
+  const int32_t at = position();
+  if (!held_) stop_at(!paused_, at);
   paused_ = !paused_;
   platform_.moved(paused_ ? SessionMove::pause : SessionMove::resume, at);
+}
+
+void Session::set_ready(std::vector<ShowStretch> ready, int32_t ahead_ms) {
+  ready_ = std::move(ready);
+  all_ready_ = false;
+  ready_ahead_ms_ = ahead_ms;
+}
+
+bool Session::ready_at(int32_t ms) const {
+  if (all_ready_ || ms >= cue_table[cue_count - 1].time_ms) return true;
+  return std::any_of(ready_.begin(), ready_.end(),
+                     [ms](const ShowStretch& s) { return s.from_ms <= ms && ms < s.to_ms; });
+}
+
+// A hold begins where the frame to draw is not ready, and ends by itself
+// once the show is ready there and ready_ahead_ms_ further on (or up to the
+// end), so that it does not stop again at once. A pause made meanwhile
+// still holds after it.
+void Session::update_hold(int32_t next_ms) {
+  const int32_t at = position();
+  if (!held_ && (!ready_at(at) || !ready_at(next_ms))) {
+    if (!paused_) stop_at(true, at);
+    held_ = true;
+  } else if (held_ && ready_at(at) &&
+             ready_at(std::min(at + ready_ahead_ms_, cue_table[cue_count - 1].time_ms))) {
+    held_ = false;
+    if (!paused_) stop_at(false, at);
+  }
 }
 
 void Session::act(PlayerAction action) {
@@ -126,6 +160,7 @@ SessionView Session::view() const {
   view.time_ms = position();
   view.cue = current_cue(show_->next_cue);
   view.paused = paused_;
+  view.hold = held_ ? "waiting for data" : nullptr;
   view.looping = looping_;
   view.overlay = overlay_;
   view.frames = frames_;
@@ -165,9 +200,19 @@ void Session::finish_frame(bool drawn) {
 }
 
 void Session::frame() {
+  update_hold(position());
   const bool ready = platform_.clock_ready(show_->clock);
-  const bool drawn = start_pending_ || (!paused_ && ready);
-  if (drawn) draw(next_frame_time());
+  bool drawn = !held_ && (start_pending_ || (!paused_ && ready));
+  if (drawn) {
+    const int32_t now = next_frame_time();
+    if (ready_at(now)) {
+      draw(now);
+    } else {
+      // The clock ran into what is not ready: the frame on screen stays.
+      drawn = false;
+      update_hold(now);
+    }
+  }
   finish_frame(drawn);
 }
 

@@ -8,15 +8,18 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/image_store.h"
 
 #include "player/screen_convert.h"
 #include "show/capture_plan.h"
+#include "show/cue_table.h"
 #include "base/reference_rand.h"
 #include "player/web/frame_times.h"
 #include "player/web/picture_arrivals.h"
+#include "player/web/scene_readiness.h"
 #include "player/web/sha256.h"
 #include "player/web/surface_layout.h"
 #include "support/files.h"
@@ -240,6 +243,25 @@ TEST(WebPictureArrivals, EndAsOneLoadGivesThemOrRefuse) {
       ASSERT_EQ(store[i]->height, whole[i]->height);
       EXPECT_EQ(0, std::memcmp(store[i]->pixels, whole[i]->pixels, 4u * whole[i]->width * whole[i]->height)) << i;
     }
+  }
+}
+
+TEST(WebSceneReadiness, ReadyScenesAreTheirCuesStretchesWithNeighboursJoined) {
+  const auto at = [](int cue) { return cue_table[cue].time_ms; };
+  struct Row {
+    std::vector<bool> ready;
+    std::vector<std::pair<int32_t, int32_t>> stretches;
+  };
+  const Row rows[] = {
+      {{}, {}},
+      {{true}, {{at(0), at(1)}}},
+      {{true, true, false, true}, {{at(0), at(2)}, {at(3), at(4)}}},
+      {std::vector<bool>(cue_count, true), {{at(0), at(cue_count - 1)}}},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::pair<int32_t, int32_t>> got;
+    for (const ShowStretch& s : ready_stretches(row.ready)) got.emplace_back(s.from_ms, s.to_ms);
+    EXPECT_EQ(got, row.stretches);
   }
 }
 

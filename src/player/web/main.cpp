@@ -9,9 +9,9 @@
 // may only start sound after a gesture): sava_web_start() opens the audio
 // device and the session runs, one frame per animation frame of the
 // browser, with the desktop's keys. The page tells which scenes have all
-// their pictures (sava_web_scenes_ready); a frame of any other scene is not
-// drawn: the show waits, picture and sound held, until the network has
-// brought them.
+// their pictures (sava_web_scenes_ready), which the session is told as the
+// show time it can draw (scene_readiness.h): elsewhere it holds, picture and
+// sound, and goes on by itself once the network has brought them.
 //
 // With arguments (--from MS --to MS --fps N[/D], taken by the page from its
 // address) the page instead renders those frames on a virtual clock exactly
@@ -37,6 +37,7 @@
 #include "player/time_overlay.h"
 #include "player/web/frame_times.h"
 #include "player/web/picture_arrivals.h"
+#include "player/web/scene_readiness.h"
 #include "player/web/sha256.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_page.h"
@@ -115,14 +116,6 @@ PlayerAction action_of(const SDL_Event& event) {
 class WebPlatform : public SessionPlatform {
  public:
   Phase phase = Phase::listing;
-  // Cue i's scene has all its pictures when bit i is set.
-  uint32_t ready_scenes = 0;
-  // The show waits for the network: the session is held paused, and a
-  // pause key only changes whether it goes on once the pictures are here.
-  bool waiting = false;
-  bool paused_by_viewer = false;
-  // The clock reached a scene that is not ready: the frame was held.
-  bool starved = false;
   std::unique_ptr<WebScreen> screen;
   FrameTimes times;
   SessionView shown;              // the frame last presented
@@ -153,24 +146,14 @@ class WebPlatform : public SessionPlatform {
       }
     }
     clock_read_at_ms = emscripten_get_now();
-    if (anchored && !playable(clock.read())) {
-      starved = true;
-      return false;
-    }
     return anchored;
-  }
-
-  // Whether the frame at show time `ms` can be drawn: its scene's pictures
-  // are all decoded (the end has none).
-  bool playable(int32_t ms) const {
-    int cue = 0;
-    while (cue + 1 < cue_count && cue_table[cue + 1].time_ms <= ms) ++cue;
-    return cue == cue_count - 1 || (ready_scenes >> cue & 1) != 0;
   }
   void start_sound() override { SDL_PauseAudio(0); }
 
   void present(const SessionView& view) override {
     const double rendered = emscripten_get_now();
+    // The page shows its note while the session holds for the network.
+    if ((view.hold != nullptr) != (shown.hold != nullptr)) page_waiting(view.hold != nullptr, view.time_ms);
     shown = view;
     if (phase == Phase::capturing) {
       frame_hashes += sha256_hex(view.frame, screen->byte_size());
@@ -192,14 +175,7 @@ class WebPlatform : public SessionPlatform {
   void poll(Session& session) override {
     if (phase != Phase::playing) return;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-      const PlayerAction action = action_of(event);
-      if (waiting && action == PlayerAction::pause) {
-        paused_by_viewer = !paused_by_viewer;
-      } else {
-        session.act(action);
-      }
-    }
+    while (SDL_PollEvent(&event)) session.act(action_of(event));
   }
 
  private:
@@ -217,6 +193,7 @@ struct WebPlayer {
   std::unique_ptr<PictureArrivals> arrivals;
   std::vector<int32_t> decoded;
   ImageStore pictures;  // until the session takes them
+  std::vector<bool> ready_scenes;  // by cue: all the scene's pictures are here
   std::string caption;
   std::unique_ptr<Soundtrack> music;
   std::unique_ptr<Session> session;
@@ -244,33 +221,9 @@ void finish_playing() {
   page_show_ended();
 }
 
-// Ahead of the frame on screen, this much must be ready before a wait for
-// the network ends, so that the show does not stop again at once.
-constexpr int32_t ready_ahead_ms = 3000;
-
 void play_frame() {
-  WebPlatform& platform = player.platform;
-  Session& session = *player.session;
-  const SessionView now = session.view();
-  if (!platform.waiting && (platform.starved || !platform.playable(now.time_ms))) {
-    platform.waiting = true;
-    platform.paused_by_viewer = now.paused;
-    if (!now.paused) session.act(PlayerAction::pause);
-    page_waiting(1, now.time_ms);
-  } else if (platform.waiting && platform.playable(now.time_ms) &&
-             platform.playable(std::min(now.time_ms + ready_ahead_ms, cue_table[cue_count - 1].time_ms))) {
-    platform.waiting = false;
-    if (!platform.paused_by_viewer) session.act(PlayerAction::pause);
-    page_waiting(0, now.time_ms);
-  }
-  platform.starved = false;
-  if (platform.waiting) {
-    // The frame on screen stays; the keys still seek, pause and end.
-    platform.poll(session);
-  } else {
-    session.frame();
-  }
-  if (session.ended()) finish_playing();
+  player.session->frame();
+  if (player.session->ended()) finish_playing();
 }
 
 void finish_capture() {
@@ -380,6 +333,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
                                              player.platform, player.music.get(),
                                              player.startup->options().from_ms,
                                              reduce_flashing != 0);
+  player.session->set_ready(ready_stretches(player.ready_scenes), web_ready_ahead_ms);
   player.platform.phase = Phase::playing;
   player.session->start();
   return 1;
@@ -408,7 +362,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_arrived(int index) {
 }
 
 // Bit i set: cue i's scene has all its pictures and may be played.
-extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scenes_ready(uint32_t mask) { player.platform.ready_scenes = mask; }
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scenes_ready(uint32_t mask) {
+  player.ready_scenes.assign(cue_count, false);
+  for (int32_t cue = 0; cue < cue_count && cue < 32; ++cue) player.ready_scenes[cue] = (mask >> cue & 1) != 0;
+  if (player.session) player.session->set_ready(ready_stretches(player.ready_scenes), web_ready_ahead_ms);
+}
 
 // The timeline's seek to show time `ms`.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_seek(int ms) {
@@ -441,17 +399,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   static std::string text;
   const WebPlatform& p = player.platform;
-  char buffer[512];
+  // Why the session holds by itself (a plain word, no quoting needed).
+  const std::string hold = p.shown.hold != nullptr ? "\"" + std::string(p.shown.hold) + "\"" : "null";
+  char buffer[560];
   std::snprintf(buffer, sizeof buffer,
                 "{\"phase\":\"%s\",\"time_ms\":%d,\"paused\":%s,\"cue\":%d,\"looping\":%s,\"now_ms\":%d,"
                 "\"clock_read_at_ms\":%.3f,\"anchored\":%s,\"audio_callbacks\":%d,\"frames\":%lld,"
                 "\"render_ms_mean\":%.3f,\"render_ms_max\":%.3f,\"present_ms_mean\":%.3f,\"present_ms_max\":%.3f,"
-                "\"waiting\":%s,\"decoded\":%d}",
+                "\"waiting\":%s,\"hold\":%s,\"decoded\":%d}",
                 phase_name(p.phase), static_cast<int>(p.shown.time_ms), p.shown.paused ? "true" : "false",
                 static_cast<int>(p.shown.cue), p.shown.looping ? "true" : "false", static_cast<int>(p.shown.time_ms),
                 p.clock_read_at_ms, p.anchored ? "true" : "false", static_cast<int>(p.audio_callbacks),
                 static_cast<long long>(p.times.count()), p.times.render_mean(), p.times.render_max(),
-                p.times.present_mean(), p.times.present_max(), p.waiting ? "true" : "false",
+                p.times.present_mean(), p.times.present_max(), p.shown.hold != nullptr ? "true" : "false", hold.c_str(),
                 player.arrivals ? static_cast<int>(player.arrivals->done()) : 0);
   text = buffer;
   return text.c_str();
