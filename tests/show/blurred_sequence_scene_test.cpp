@@ -4,7 +4,7 @@
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "show/blurred_sequence_scene.h"
+#include "show/scenes/blurred_sequence_scene.h"
 #include "show_fixture.h"
 
 namespace {

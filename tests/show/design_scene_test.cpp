@@ -5,7 +5,7 @@
 #include "effects/add_fill.h"
 #include "effects/blur.h"
 #include "effects/compositor.h"
-#include "show/design_scene.h"
+#include "show/scenes/design_scene.h"
 #include "show_fixture.h"
 
 namespace {

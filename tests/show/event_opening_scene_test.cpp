@@ -7,7 +7,7 @@
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/pixel_ops.h"
-#include "show/event_opening_scene.h"
+#include "show/scenes/event_opening_scene.h"
 #include "show_fixture.h"
 
 namespace {

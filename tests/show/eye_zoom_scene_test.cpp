@@ -1,7 +1,7 @@
 #include "effects/add_fill.h"
 #include "effects/compositor.h"
 #include "effects/mask.h"
-#include "show/eye_zoom_scene.h"
+#include "show/scenes/eye_zoom_scene.h"
 #include "show_fixture.h"
 
 namespace {

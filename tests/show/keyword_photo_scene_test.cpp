@@ -6,7 +6,7 @@
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "show/keyword_photo_scene.h"
+#include "show/scenes/keyword_photo_scene.h"
 #include "show/cue_table.h"
 #include "show_fixture.h"
 

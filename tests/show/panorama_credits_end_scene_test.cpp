@@ -4,9 +4,9 @@
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "show/credits_scene.h"
-#include "show/end_screen_scene.h"
-#include "show/panorama_scene.h"
+#include "show/scenes/credits_scene.h"
+#include "show/scenes/end_screen_scene.h"
+#include "show/scenes/panorama_scene.h"
 #include "show_fixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "effects/compositor.h"
 #include "effects/mask.h"
 #include "effects/pixel_ops.h"
-#include "show/presents_scene.h"
+#include "show/scenes/presents_scene.h"
 #include "show_fixture.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 #include "show/show_files.h"
 
 inline constexpr double pi = 3.141592653589793;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 // The shared fade: t / 32 up to 6000 ms, then falling one step every 16 ms.
 uint8_t presents_fade(int32_t t);

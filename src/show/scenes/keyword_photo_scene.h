@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 enum class KeywordSmear : uint8_t { down, up };
 enum class KeywordFlash : uint8_t { a, b };

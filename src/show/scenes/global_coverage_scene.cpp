@@ -1,9 +1,9 @@
-#include "show/global_coverage_scene.h"
+#include "show/scenes/global_coverage_scene.h"
 
 #include <cmath>
 #include <initializer_list>
 
-#include "show/scene_helpers.h"
+#include "show/scenes/scene_helpers.h"
 
 namespace {
 

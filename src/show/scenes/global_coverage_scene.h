@@ -3,6 +3,6 @@
 // and a final fade to white.
 #pragma once
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 void build_global_coverage_scene(SceneBuilder<>& b);

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 struct SequenceRow;
 

@@ -1,8 +1,8 @@
-#include "show/eye_zoom_scene.h"
+#include "show/scenes/eye_zoom_scene.h"
 
 #include <cmath>
 
-#include "show/scene_helpers.h"
+#include "show/scenes/scene_helpers.h"
 
 namespace {
 

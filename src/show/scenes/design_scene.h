@@ -3,6 +3,6 @@
 // darkens, a faint additive copy jitters and the vertical blur turns random.
 #pragma once
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 void build_design_scene(SceneBuilder<>& b);

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 struct OpeningScene : Scene {
   // Row offset drawn by the event name's update in each frame after 7375 ms

@@ -2,6 +2,6 @@
 // a glow, jittering captions and corner thumbnails, ending in a random blur.
 #pragma once
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 void build_panorama_scene(SceneBuilder<>& b);

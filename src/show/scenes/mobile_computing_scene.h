@@ -2,6 +2,6 @@
 // sliding captions, a scrolling strip, letterbox bands and a beat flash.
 #pragma once
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 void build_mobile_computing_scene(SceneBuilder<>& b);

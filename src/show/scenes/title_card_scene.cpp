@@ -1,6 +1,6 @@
-#include "show/title_card_scene.h"
+#include "show/scenes/title_card_scene.h"
 
-#include "show/scene_helpers.h"
+#include "show/scenes/scene_helpers.h"
 
 uint8_t title_opacity(int32_t t) {
   if (t <= 1249) return static_cast<uint8_t>(226 - t);  // 1250 - t: 250 down to 1

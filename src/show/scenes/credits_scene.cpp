@@ -1,9 +1,9 @@
-#include "show/credits_scene.h"
+#include "show/scenes/credits_scene.h"
 
 #include <cmath>
 #include <initializer_list>
 
-#include "show/scene_helpers.h"
+#include "show/scenes/scene_helpers.h"
 
 namespace {
 

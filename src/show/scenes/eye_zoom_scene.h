@@ -2,6 +2,6 @@
 // design prints, trembling words and an interlaced black-out.
 #pragma once
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 void build_eye_zoom_scene(SceneBuilder<>& b);

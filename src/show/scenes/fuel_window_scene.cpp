@@ -1,9 +1,9 @@
-#include "show/fuel_window_scene.h"
+#include "show/scenes/fuel_window_scene.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "show/scene_helpers.h"
+#include "show/scenes/scene_helpers.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "show/blurred_sequence_scene.h"
+#include "show/scenes/blurred_sequence_scene.h"
 
 #include <cmath>
 
-#include "show/scene_helpers.h"
+#include "show/scenes/scene_helpers.h"
 
 namespace {
 

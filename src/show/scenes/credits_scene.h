@@ -2,6 +2,6 @@
 // in pairs from both sides, and a white flash every 4000 ms.
 #pragma once
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 void build_credits_scene(SceneBuilder<>& b);

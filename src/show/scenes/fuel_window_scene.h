@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 // The window's left column and its right line's column at scene time t.
 int32_t fuel_window_left(int32_t t);

@@ -1,8 +1,8 @@
-#include "show/end_screen_scene.h"
+#include "show/scenes/end_screen_scene.h"
 
 #include <cmath>
 
-#include "show/scene_helpers.h"
+#include "show/scenes/scene_helpers.h"
 
 namespace {
 

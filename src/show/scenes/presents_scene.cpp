@@ -1,8 +1,8 @@
-#include "show/presents_scene.h"
+#include "show/scenes/presents_scene.h"
 
 #include <cmath>
 
-#include "show/scene_helpers.h"
+#include "show/scenes/scene_helpers.h"
 
 uint8_t presents_fade(int32_t t) {
   if (t <= 6000) return static_cast<uint8_t>(t / 32);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 // Store index of the photograph shown at scene time t (0 .. 7999).
 int32_t traffic_photo_at(int32_t t);

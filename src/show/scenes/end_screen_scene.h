@@ -2,6 +2,6 @@
 // part melts downward.
 #pragma once
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 void build_end_screen_scene(SceneBuilder<>& b);

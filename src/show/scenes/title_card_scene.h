@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 // The title's opacity once it stands at full size (scene time t > 999).
 uint8_t title_opacity(int32_t t);

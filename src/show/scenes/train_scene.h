@@ -3,6 +3,6 @@
 // last 750 ms black it out in three steps. A white flash marks each beat.
 #pragma once
 
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 
 void build_train_scene(SceneBuilder<>& b);
