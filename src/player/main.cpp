@@ -14,6 +14,7 @@
 #include "music/soundtrack.h"
 #include "player/desktop_platform.h"
 #include "player/input_script.h"
+#include "player/input_rule.h"
 #include "player/launch.h"
 #include "player/options.h"
 #include "player/sdl_screen.h"

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "music/soundtrack.h"
+#include "player/input_rule.h"
 #include "player/launch.h"
 #include "player/sdl_startup.h"
 #include "player/time_overlay.h"
