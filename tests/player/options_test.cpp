@@ -40,12 +40,12 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--scale", "2"}, full, Action::play, 2, "", ""},
       {{"--scale", "3", "--windowed"}, window, Action::play, 3, "", ""},
       {{"--windowed", "--scale", "16"}, window, Action::play, 16, "", ""},
-      {{"--data", "/opt/show", "ignored", "--windowed"}, window, Action::play, 0, "/opt/show", ""},
+      {{"--data", "/opt/show", "--windowed"}, window, Action::play, 0, "/opt/show", ""},
       {{"--data", "--windowed"}, full, Action::play, 0, "--windowed", ""},  // a value, not the option
       {{"--scale", "2", "--scale", "4"}, full, Action::play, 4, "", ""},
-      {{"-f", "--scale", "1", "--data", "d"}, full, Action::play, 1, "d", ""},
+      {{"--scale", "1", "--data", "d"}, full, Action::play, 1, "d", ""},
       {{"--from", "64000"}, full, Action::play, 0, "", "", 64000},
-      {{"-x", "--from", "0", "--windowed"}, window, Action::play, 0, "", "", 0},
+      {{"--from", "0", "--windowed"}, window, Action::play, 0, "", "", 0},
       {{"--from", "1", "--from", "2147483647"}, full, Action::play, 0, "", "", 2147483647},
       {{"--reduce-flashing"}, full, Action::play, 0, "", "", 0, true},
       {{"--windowed", "--reduce-flashing", "--from", "5"}, window, Action::play, 0, "", "", 5, true},
@@ -54,6 +54,10 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--version"}, full, Action::version, 0, "", ""},
       {{"--version", "--help"}, full, Action::help, 0, "", ""},
       {{"--help", "--scale", "x"}, full, Action::help, 0, "", ""},  // help wins
+      // With an option of ours, anything else is refused.
+      {{"--windowed", "--scale", "1", "--form", "64000"}, full, Action::play, 0, "", "unknown argument '--form'"},
+      {{"-f", "--scale", "1"}, full, Action::play, 0, "", "unknown argument '-f'"},
+      {{"--data", "d", "extra"}, full, Action::play, 0, "", "unknown argument 'extra'"},
       // Malformed values.
       {{"--scale"}, full, Action::play, 0, "", "--scale needs a value"},
       {{"--windowed", "--data"}, full, Action::play, 0, "", "--data needs a value"},
