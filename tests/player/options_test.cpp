@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/option_table.h"
 #include "player/launch.h"
 #include "player/options.h"
 #include "show/show_scale.h"
@@ -111,6 +112,39 @@ TEST(PlayerOptions, HelpNamesEveryOptionTheKeysAndTheSoundlessDriver) {
   EXPECT_NE(help.find("Warning: the show contains flashing lights; --reduce-flashing"), std::string::npos);
   EXPECT_NE(help.find("(1 to " + std::to_string(max_show_scale) + ")"), std::string::npos);
   EXPECT_EQ(player_version_text().rfind("sava ", 0), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+struct Flag {
+  bool on = false;
+};
+
+TEST(OptionTable, PositionalArgumentsAreCollectedInOrderAndDashedUnknownsRefused) {
+  const Option<Flag> table[] = {
+      {"--on", nullptr, nullptr, "", [](Flag* f, const char*, std::string*) { return f->on = true; }}};
+  struct Row {
+    std::vector<const char*> args;
+    std::vector<std::string> positional;
+    std::string error;
+  };
+  const Row rows[] = {
+      {{"a", "--on", "b"}, {"a", "b"}, ""},
+      {{"-"}, {"-"}, ""},
+      {{"a", "--of", "b"}, {"a", "b"}, "unknown argument '--of'"},
+      {{"-x"}, {}, "unknown argument '-x'"},
+  };
+  for (const Row& row : rows) {
+    Flag flag;
+    std::vector<const char*> positional;
+    const std::string error =
+        parse_options(std::span<const Option<Flag>>(table), std::span<const char* const>(row.args),
+                      UnknownArgument::refused, &flag, &positional);
+    EXPECT_EQ(error, row.error);
+    EXPECT_EQ(std::vector<std::string>(positional.begin(), positional.end()), row.positional);
+  }
 }
 
 }  // namespace
