@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "canvas.h"
+#include "pictures/canvas.h"
 #include "image/image.h"
 #include "image/picture_load.h"
-#include "picture_io.h"
+#include "pictures/picture_io.h"
 #include "support/scratch_dir.h"
-#include "text.h"
+#include "pictures/text.h"
 
 namespace {
 

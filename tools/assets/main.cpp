@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "catalogue.h"
-#include "soundtrack.h"
+#include "pictures/catalogue.h"
+#include "music/soundtrack_synth.h"
 #include "stale_parts.h"
 #include "temporary_files.h"
 

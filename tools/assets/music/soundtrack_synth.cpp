@@ -1,4 +1,4 @@
-#include "soundtrack.h"
+#include "soundtrack_synth.h"
 
 #include <cerrno>
 #include <cstdio>
