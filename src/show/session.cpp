@@ -102,6 +102,8 @@ void Session::set_ready(std::vector<ShowStretch> ready, int32_t ahead_ms) {
 }
 
 bool Session::ready_at(int32_t ms) const {
+  // A clock read before the first sound is heard is the first scene's.
+  ms = std::max(ms, 0);
   if (all_ready_ || ms >= cue_table[cue_count - 1].time_ms) return true;
   return std::any_of(ready_.begin(), ready_.end(),
                      [ms](const ShowStretch& s) { return s.from_ms <= ms && ms < s.to_ms; });
