@@ -15,8 +15,8 @@
 //
 // With arguments (--from MS --to MS --fps N[/D], taken by the page from its
 // address) the page instead renders those frames on a virtual clock exactly
-// as the offline renderer does, without sound, and hands the page the
-// SHA-256 of every frame's bytes. --reduce-flashing (the page's
+// as the offline renderer does, without sound, and hands the page every
+// frame's bytes, which it digests with the browser's own SHA-256. --reduce-flashing (the page's
 // reduce-flashing=1) renders them with reduced flashing.
 #include <SDL.h>
 #include <emscripten.h>
@@ -39,7 +39,6 @@
 #include "player/web/frame_times.h"
 #include "player/web/picture_arrivals.h"
 #include "player/web/scene_readiness.h"
-#include "player/web/sha256.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_page.h"
 #include "player/web/web_screen.h"
@@ -123,8 +122,7 @@ class WebPlatform : public SessionPlatform {
   double clock_read_at_ms = 0;    // page time at which the last frame read the show clock
   bool anchored = false;
   int32_t audio_callbacks = 0;
-  // Capturing: the hash of every frame, and whether this frame ends a batch.
-  std::string frame_hashes;
+  // Capturing: whether this frame ends a batch.
   bool show_this_frame = true;
 
   TickSource tick_source() override { return web_ticks; }
@@ -157,8 +155,7 @@ class WebPlatform : public SessionPlatform {
     if ((view.hold != nullptr) != (shown.hold != nullptr)) page_waiting(view.hold != nullptr, view.time_ms);
     shown = view;
     if (phase == Phase::capturing) {
-      frame_hashes += sha256_hex(view.frame, screen->byte_size());
-      frame_hashes += '\n';
+      page_capture_frame(view.frame, static_cast<int>(screen->byte_size()));
       if (show_this_frame) screen->present(view.frame);
       times.add(rendered - clock_read_at_ms, 0);
       return;
@@ -231,7 +228,7 @@ void finish_capture() {
   emscripten_cancel_main_loop();
   player.session.reset();
   player.platform.phase = Phase::ended;
-  page_capture_done(player.platform.frame_hashes.c_str());
+  page_capture_done();
 }
 
 // As many frames as fit in about one display refresh, the last one shown.
@@ -447,7 +444,6 @@ int main(int argc, char** argv) {
   if (plan) {
     player.plan = plan;
     player.frame_total = capture_frame_count(*plan);
-    player.platform.frame_hashes.reserve(static_cast<std::size_t>(player.frame_total) * 65);
   }
   // One call per animation frame of the browser; main() ends here and the
   // runtime stays alive for the frames.
