@@ -21,8 +21,6 @@
 #include <SDL.h>
 #include <emscripten.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -32,15 +30,14 @@
 #include <vector>
 
 #include "music/soundtrack.h"
-#include "player/input_rule.h"
 #include "player/launch.h"
 #include "player/sdl_startup.h"
-#include "player/time_overlay.h"
-#include "player/web/frame_times.h"
 #include "player/web/picture_arrivals.h"
 #include "player/web/scene_readiness.h"
 #include "player/web/web_audio.h"
+#include "player/web/web_capture.h"
 #include "player/web/web_page.h"
+#include "player/web/web_platform.h"
 #include "player/web/web_screen.h"
 #include "show/capture_plan.h"
 #include "show/cue_table.h"
@@ -49,24 +46,9 @@
 
 namespace {
 
-enum class Phase { listing, loading, playing, capturing, ended };
-
-const char* phase_name(Phase phase) {
-  switch (phase) {
-    case Phase::listing: return "listing";
-    case Phase::loading: return "loading";
-    case Phase::playing: return "playing";
-    case Phase::capturing: return "capturing";
-    case Phase::ended: return "ended";
-  }
-  return "?";
-}
-
 // The chunk the web SDL hands its callback: exactly the requested 2048
 // sample frames of 16-bit stereo (it reports no size of its own).
 constexpr int audio_chunk = 2048 * 2 * 2;
-
-uint32_t web_ticks() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
 
 // Ends the program with its one line; only the entry points (main and the
 // page's calls) call it.
@@ -74,111 +56,6 @@ uint32_t web_ticks() { return static_cast<uint32_t>(static_cast<uint64_t>(emscri
   std::fprintf(stderr, "%s\n", line.c_str());
   std::exit(1);
 }
-
-// The web SDL numbers its events, keys and modifiers its own way: they are
-// told to the shared input rule in its terms. Keys without a character come
-// as their scan code plus 1024.
-constexpr int32_t web_key_of_scancode(int32_t scancode) { return scancode | 1 << 10; }
-
-PlayerAction action_of(const SDL_Event& event) {
-  if (event.type == SDL_QUIT) return player_action(event_quit, 0, 0);
-  if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return PlayerAction::none;
-  struct KeyName {
-    int32_t web;
-    int32_t key;
-  };
-  static constexpr KeyName keys[] = {
-      {SDLK_ESCAPE, key_escape},
-      {SDLK_SPACE, key_space},
-      {SDLK_l, key_letter_l},
-      {SDLK_t, key_letter_t},
-      {SDLK_RETURN, key_return},
-      {web_key_of_scancode(SDL_SCANCODE_RIGHT), key_right},
-      {web_key_of_scancode(SDL_SCANCODE_LEFT), key_left},
-      {web_key_of_scancode(SDL_SCANCODE_HOME), key_home},
-      {web_key_of_scancode(SDL_SCANCODE_PAGEUP), key_page_up},
-      {web_key_of_scancode(SDL_SCANCODE_PAGEDOWN), key_page_down},
-      {web_key_of_scancode(SDL_SCANCODE_KP_ENTER), key_keypad_enter},
-  };
-  int32_t key = 0;
-  for (const KeyName& k : keys) {
-    if (static_cast<int32_t>(event.key.keysym.sym) == k.web) key = k.key;
-  }
-  const uint32_t mod = event.key.keysym.mod;
-  const uint32_t modifiers = (mod & KMOD_SHIFT ? modifier_shift : 0) | (mod & KMOD_CTRL ? modifier_ctrl : 0) |
-                             (mod & KMOD_ALT ? modifier_alt : 0) | (mod & KMOD_GUI ? modifier_meta : 0);
-  return player_action(event.type == SDL_KEYDOWN ? event_key_down : event_key_up, key, modifiers);
-}
-
-// The session's platform in the page: the page's clock, the web SDL's audio
-// (the clock is anchored when the page's audio output says the moved sound
-// is heard), the canvas, the keys; in capture mode, the frames' hashes.
-class WebPlatform : public SessionPlatform {
- public:
-  Phase phase = Phase::listing;
-  std::unique_ptr<WebScreen> screen;
-  FrameTimes times;
-  SessionView shown;              // the frame last presented
-  double clock_read_at_ms = 0;    // page time at which the last frame read the show clock
-  bool anchored = false;
-  int32_t audio_callbacks = 0;
-  // Capturing: whether this frame ends a batch.
-  bool show_this_frame = true;
-
-  TickSource tick_source() override { return web_ticks; }
-  // The first sound is timed by the page's audio output instead.
-  SoundListener listener(ShowClock& clock) override { return {nullptr, ShowClock::hear_sound_from, &clock}; }
-  void sound_moved(int32_t ms) override {
-    web_audio_sound_moved();
-    anchored = false;
-    sound_ms_ = ms;
-  }
-  bool clock_ready(ShowClock& clock) override {
-    if (!anchored) {
-      // Show time sound_ms_ is when the first moved sample is heard: until
-      // the output clock says when that is, the picture holds.
-      const double heard_ms = web_audio_first_sound_ms();
-      if (heard_ms >= 0) {
-        clock.start_at(static_cast<uint32_t>(static_cast<int64_t>(std::floor(heard_ms))) -
-                       static_cast<uint32_t>(sound_ms_));
-        anchored = true;
-      }
-    }
-    clock_read_at_ms = emscripten_get_now();
-    return anchored;
-  }
-  void start_sound() override { SDL_PauseAudio(0); }
-
-  void present(const SessionView& view) override {
-    const double rendered = emscripten_get_now();
-    // The page shows its note while the session holds for the network.
-    if ((view.hold != nullptr) != (shown.hold != nullptr)) page_waiting(view.hold != nullptr, view.time_ms);
-    shown = view;
-    if (phase == Phase::capturing) {
-      page_capture_frame(view.frame, static_cast<int>(screen->byte_size()));
-      if (show_this_frame) screen->present(view.frame);
-      times.add(rendered - clock_read_at_ms, 0);
-      return;
-    }
-    if (view.overlay) {
-      const std::vector<std::string> lines = overlay_lines_for(view);
-      screen->present(view.frame, &lines);
-    } else {
-      screen->present(view.frame);
-    }
-    if (view.drawn) times.add(rendered - clock_read_at_ms, emscripten_get_now() - rendered);
-  }
-
-  // Capture mode takes no input.
-  void poll(Session& session) override {
-    if (phase != Phase::playing) return;
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) session.act(action_of(event));
-  }
-
- private:
-  int32_t sound_ms_ = 0;
-};
 
 // Everything the frames need outlives main(): the browser calls the frame
 // function long after main() has returned.
@@ -195,10 +72,7 @@ struct WebPlayer {
   std::string caption;
   std::unique_ptr<Soundtrack> music;
   std::unique_ptr<Session> session;
-  // Capturing.
-  std::optional<CapturePlan> plan;
-  int64_t frame_total = 0;
-  int64_t next_frame = 0;
+  std::optional<WebCapture> capture;
 };
 
 WebPlayer player;
@@ -231,20 +105,8 @@ void finish_capture() {
   page_capture_done();
 }
 
-// As many frames as fit in about one display refresh, the last one shown.
 void capture_frames() {
-  const double budget_end = emscripten_get_now() + 12.0;
-  do {
-    const int64_t i = player.next_frame++;
-    player.platform.show_this_frame = player.next_frame == player.frame_total;
-    player.platform.clock_read_at_ms = emscripten_get_now();
-    player.session->frame_at(static_cast<int32_t>(capture_frame_time(*player.plan, i)));
-  } while (player.next_frame < player.frame_total && emscripten_get_now() < budget_end);
-  if (player.next_frame == player.frame_total) {
-    finish_capture();
-  } else {
-    player.platform.screen->present(player.platform.shown.frame);
-  }
+  if (player.capture->run_batch(*player.session, player.platform)) finish_capture();
 }
 
 // A slice of the arrived pictures per animation frame, each one told to the
@@ -255,9 +117,9 @@ void decode_pictures() {
   arrivals.decode_slice(slice_ms, emscripten_get_now, player.decoded);
   if (!arrivals.failure().empty()) fail(arrivals.failure());
   for (const int32_t index : player.decoded) page_picture_decoded(index, arrivals.done(), arrivals.total());
-  if (player.plan && player.platform.phase == Phase::loading && arrivals.done() == arrivals.total()) {
+  if (player.capture && player.platform.phase == Phase::loading && arrivals.done() == arrivals.total()) {
     player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
-                                               player.platform, nullptr, static_cast<int32_t>(player.plan->from_ms),
+                                               player.platform, nullptr, player.capture->from_ms(),
                                                player.startup->options().reduce_flashing);
     player.platform.phase = Phase::capturing;
   }
@@ -279,8 +141,7 @@ void make_store() {
 
 // Before the start the input is let go.
 void poll_waiting() {
-  SDL_Event event;
-  while (SDL_PollEvent(&event)) {
+  for (SDL_Event event; SDL_PollEvent(&event);) {
   }
 }
 
@@ -309,7 +170,7 @@ void run_frame(void*) {
 // `from_ms` (a link into the show; 0 for the start), ahead of the start
 // button, since reading it whole takes the page's main thread a while.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_arrived(int from_ms) {
-  if (player.music || player.plan || from_ms < 0) return;
+  if (player.music || player.capture || from_ms < 0) return;
   player.startup->start_at(from_ms);
   player.music = std::make_unique<Soundtrack>();
   const std::string sound_failure = player.startup->open_soundtrack(*player.music, audio_chunk);
@@ -323,7 +184,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_arrived(int from_ms) {
 // does: the cues up to it fire before the first frame and the sound starts
 // at its sample.
 extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
-  if (player.platform.phase != Phase::loading || player.plan || !player.music) return 0;
+  if (player.platform.phase != Phase::loading || player.capture || !player.music) return 0;
   SDL_AudioSpec requested = show_audio_format(count_and_play, player.music.get());
   if (SDL_OpenAudio(&requested, nullptr) < 0) fail(audio_open_failure());
   web_audio_watch_first_start();
@@ -382,12 +243,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_reduce_flashing(int on) {
 // picture on the canvas), as JSON: count, median, p99 and worst in ms.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
   static std::string text;
-  const FrameTimes& t = player.platform.times;
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, "{\"count\":%lld,\"median\":%.3f,\"p99\":%.3f,\"worst\":%.3f}",
-                static_cast<long long>(t.count()), t.render_percentile(0.5), t.render_percentile(0.99),
-                t.render_max());
-  text = buffer;
+  text = player.platform.frame_stats_json();
   return text.c_str();
 }
 
@@ -396,22 +252,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
 // frame on screen, the cue whose scene it shows).
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   static std::string text;
-  const WebPlatform& p = player.platform;
-  // Why the session holds by itself (a plain word, no quoting needed).
-  const std::string hold = p.shown.hold != nullptr ? "\"" + std::string(p.shown.hold) + "\"" : "null";
-  char buffer[560];
-  std::snprintf(buffer, sizeof buffer,
-                "{\"phase\":\"%s\",\"time_ms\":%d,\"paused\":%s,\"cue\":%d,\"looping\":%s,\"now_ms\":%d,"
-                "\"clock_read_at_ms\":%.3f,\"anchored\":%s,\"audio_callbacks\":%d,\"frames\":%lld,"
-                "\"render_ms_mean\":%.3f,\"render_ms_max\":%.3f,\"present_ms_mean\":%.3f,\"present_ms_max\":%.3f,"
-                "\"waiting\":%s,\"hold\":%s,\"decoded\":%d}",
-                phase_name(p.phase), static_cast<int>(p.shown.time_ms), p.shown.paused ? "true" : "false",
-                static_cast<int>(p.shown.cue), p.shown.looping ? "true" : "false", static_cast<int>(p.shown.time_ms),
-                p.clock_read_at_ms, p.anchored ? "true" : "false", static_cast<int>(p.audio_callbacks),
-                static_cast<long long>(p.times.count()), p.times.render_mean(), p.times.render_max(),
-                p.times.present_mean(), p.times.present_max(), p.shown.hold != nullptr ? "true" : "false", hold.c_str(),
-                player.arrivals ? static_cast<int>(player.arrivals->done()) : 0);
-  text = buffer;
+  text = player.platform.status_json(player.arrivals ? player.arrivals->done() : 0);
   return text.c_str();
 }
 
@@ -441,10 +282,7 @@ int main(int argc, char** argv) {
   SDL_WM_SetCaption(player.caption.c_str(), player.caption.c_str());
   player.platform.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
 
-  if (plan) {
-    player.plan = plan;
-    player.frame_total = capture_frame_count(*plan);
-  }
+  if (plan) player.capture.emplace(*plan);
   // One call per animation frame of the browser; main() ends here and the
   // runtime stays alive for the frames.
   page_program_started();
