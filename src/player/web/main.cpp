@@ -9,7 +9,7 @@
 // may only start sound after a gesture): sava_web_start() opens the audio
 // device and the session runs, one frame per animation frame of the
 // browser, with the desktop's keys. The page tells which scenes have all
-// their pictures (sava_web_scenes_ready), which the session is told as the
+// their pictures (sava_web_scene_ready), which the session is told as the
 // show time it can draw (scene_readiness.h): elsewhere it holds, picture and
 // sound, and goes on by itself once the network has brought them.
 //
@@ -220,10 +220,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_arrived(int index) {
   if (player.arrivals) player.arrivals->arrived(index);
 }
 
-// Bit i set: cue i's scene has all its pictures and may be played.
-extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scenes_ready(uint32_t mask) {
-  player.ready_scenes.assign(cue_count, false);
-  for (int32_t cue = 0; cue < cue_count && cue < 32; ++cue) player.ready_scenes[cue] = (mask >> cue & 1) != 0;
+// Cue `cue`'s scene has all its pictures and may be played (`ready` not 0),
+// or not.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scene_ready(int cue, int ready) {
+  if (cue < 0 || cue >= cue_count) return;
+  player.ready_scenes.resize(cue_count, false);
+  player.ready_scenes[static_cast<size_t>(cue)] = ready != 0;
   if (player.session) player.session->set_ready(ready_stretches(player.ready_scenes), web_ready_ahead_ms);
 }
 
