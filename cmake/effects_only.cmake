@@ -6,7 +6,7 @@ find_package(Threads REQUIRED)
 # The same layers as the full build (cmake/layers.cmake): core whole, and of
 # the image layer only the pixel buffer (the decoders need the media libraries).
 file(GLOB base_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/base/*.cpp)
-list(FILTER base_sources EXCLUDE REGEX "/(rand_override|[a-z_]+_(posix|windows))\\.cpp$")
+list(FILTER base_sources EXCLUDE REGEX "/[a-z_]+_(posix|windows)\\.cpp$")
 sava_layer(base SOURCES ${base_sources})
 sava_layer(core LIBS Threads::Threads)
 sava_layer(image USES base SOURCES ${CMAKE_SOURCE_DIR}/src/image/image.cpp)

@@ -41,11 +41,10 @@ function(sava_layer layer)
 endfunction()
 
 # The base layer's sources for this target: its portable files and the
-# platform's own (POSIX or Windows). rand_override.cpp goes only into the
-# programs that link it.
+# platform's own (POSIX or Windows).
 function(sava_base_sources out)
   file(GLOB sources CONFIGURE_DEPENDS ${sava_source_root}/src/base/*.cpp)
-  list(FILTER sources EXCLUDE REGEX "/(rand_override|[a-z_]+_(posix|windows))\\.cpp$")
+  list(FILTER sources EXCLUDE REGEX "/[a-z_]+_(posix|windows)\\.cpp$")
   if(WIN32)
     set(side windows)
   else()

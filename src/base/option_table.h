@@ -6,6 +6,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 template <typename Options>
 struct Option {
@@ -47,10 +48,13 @@ const Option<Options>* find_option(std::span<const Option<Options>> table, const
 // as a one-line reason, empty when there was none: a value missing at the
 // end, a value the option refused, or (when refused) an argument that is no
 // option. The arguments after a failure are still read, so that an option
-// such as --help can win over it.
+// such as --help can win over it. With `positional`, an argument that is no
+// option and does not start with '-' (or is "-") is a positional argument,
+// added to it in order, whatever `unknown` says.
 template <typename Options>
 std::string parse_options(std::span<const Option<Options>> table, std::span<const char* const> args,
-                          UnknownArgument unknown, Options* options) {
+                          UnknownArgument unknown, Options* options,
+                          std::vector<const char*>* positional = nullptr) {
   std::string first_error;
   auto fail = [&first_error](std::string reason) {
     if (first_error.empty()) first_error = std::move(reason);
@@ -59,6 +63,10 @@ std::string parse_options(std::span<const Option<Options>> table, std::span<cons
     if (args[i] == nullptr) continue;
     const Option<Options>* option = find_option(table, args[i]);
     if (option == nullptr) {
+      if (positional != nullptr && (args[i][0] != '-' || args[i][1] == '\0')) {
+        positional->push_back(args[i]);
+        continue;
+      }
       if (unknown == UnknownArgument::refused) fail(option_unknown(args[i]));
       continue;
     }

@@ -1,10 +1,9 @@
-// The show's random numbers come from the C library's rand(), never seeded.
-// The frames recorded on the reference platform depend on that library's
-// exact sequence: an additive feedback generator of degree 31 (the
-// long-standing BSD random() family at its default state size), seeded by a
-// Lehmer generator and run 310 steps before the first result. Where the C
-// library has another rand() (the web's, Windows'), the programs link this
-// one in its place (rand_override.cpp).
+// The show's random numbers (each Show owns one generator, seeded 1). The
+// frames recorded on the reference platform depend on this exact sequence:
+// an additive feedback generator of degree 31 (the long-standing BSD
+// random() family at its default state size), seeded by a Lehmer generator
+// and run 310 steps before the first result. It is the same on every
+// platform, whatever the C library's own rand() does.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +12,10 @@ class ReferenceRand {
  public:
   explicit ReferenceRand(uint32_t seed = 1) { seed_with(seed); }
 
-  // What srand(seed) does; seed 0 counts as 1.
+  // Starts the sequence again from `seed`; seed 0 counts as 1.
   void seed_with(uint32_t seed);
 
-  // The next value of rand(): 0 .. 2^31 - 1.
+  // The next value: 0 .. 2^31 - 1.
   int32_t next();
 
  private:

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "player/launch.h"
+#include "player/input_rule.h"
 #include "player/time_overlay.h"
 
 namespace {

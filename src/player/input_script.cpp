@@ -11,7 +11,7 @@
 
 #include "base/file_handle.h"
 #include "base/whole_number.h"
-#include "player/launch.h"
+#include "player/input_rule.h"
 
 // Systems without these flags have neither FIFOs to wait on nor programs
 // started from this one that could inherit the file.

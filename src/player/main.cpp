@@ -17,6 +17,7 @@
 #include "player/audio_delay_setting.h"
 #include "player/desktop_platform.h"
 #include "player/input_script.h"
+#include "player/input_rule.h"
 #include "player/launch.h"
 #include "player/options.h"
 #include "player/sdl_screen.h"

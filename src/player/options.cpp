@@ -132,7 +132,9 @@ PlayerOptionsResult parse_player_options(int argc, const char* const* argv) {
 
   PlayerOptions parsed;
   parsed.video_flags = video_flag_fullscreen;
-  const std::string error = parse_options(player_options(), args, UnknownArgument::ignored, &parsed);
+  // Once one of its options is used, the command line is read whole: an
+  // argument that is none of them is refused.
+  const std::string error = parse_options(player_options(), args, UnknownArgument::refused, &parsed);
   // Help wins over everything, even a malformed value; then the first error.
   if (parsed.action != PlayerOptions::Action::help && !error.empty()) {
     result.error = error;

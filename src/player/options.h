@@ -4,7 +4,7 @@
 // argument counts: exactly "--windowed" gives a window, anything else (or
 // nothing) full screen, and every other argument is ignored. When one of
 // those options is given they may come in any order, "--windowed" anywhere
-// gives a window, and other arguments are still ignored.
+// gives a window, and any other argument is refused (status 2).
 #pragma once
 
 #include <cstdint>

@@ -31,7 +31,10 @@ std::string audio_delay_text(int32_t ms) {
 
 std::vector<std::string> overlay_lines_for(const SessionView& view) {
   const char* scene = view.cue >= 0 && view.cue < cue_count ? cue_names[view.cue] : nullptr;
-  return overlay_lines(view.time_ms, view.cue, scene, view.paused, view.looping, view.audio_delay_ms);
+  std::vector<std::string> lines =
+      overlay_lines(view.time_ms, view.cue, scene, view.paused, view.looping, view.audio_delay_ms);
+  if (view.hold != nullptr) lines.emplace_back(view.hold);
+  return lines;
 }
 
 OverlayBox overlay_box(const std::vector<std::string>& lines, int32_t screen_width, int32_t screen_height) {

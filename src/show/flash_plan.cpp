@@ -245,7 +245,6 @@ bool SofteningSearch::run(int64_t frames) {
 std::vector<SoftenedStretch> SofteningSearch::finish(ImageStore& pictures) {
   pictures = state_->show->take_pictures();
   state_->show.reset();
-  std::srand(1);
   return state_->planner.stretches();
 }
 

@@ -32,13 +32,12 @@ struct SoftenedStretch {
 };
 
 // The stretches for `pictures` (handed back as they were), in show order.
-// Running the show takes random numbers: the caller's next show starts
-// afresh (the generator is seeded as at start).
+// The show run ahead draws its own random numbers: no other show is touched.
 std::vector<SoftenedStretch> find_softened_stretches(ImageStore& pictures);
 
 // The same a slice at a time, for an edge that must not stop for long (a
 // page can run a few hundred frames per animation frame before its show
-// starts; no show may draw meanwhile, as both take the random numbers).
+// starts; the pictures are the search's until it finishes).
 class SofteningSearch {
  public:
   explicit SofteningSearch(ImageStore pictures);
@@ -48,8 +47,7 @@ class SofteningSearch {
 
   // Runs up to `frames` more frames of the show; true once it has run whole.
   bool run(int64_t frames);
-  // Once run: the stretches, the pictures handed back into `pictures`, the
-  // random numbers seeded afresh.
+  // Once run: the stretches, and the pictures handed back into `pictures`.
   std::vector<SoftenedStretch> finish(ImageStore& pictures);
 
  private:

@@ -1,6 +1,5 @@
 #include "show/scene_pictures.h"
 
-#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -15,7 +14,6 @@ std::vector<std::vector<int32_t>> pictures_by_scene(ImageStore& pictures, int32_
   std::vector<std::vector<bool>> used(cue_count, std::vector<bool>(seen.size()));
   std::vector<uint32_t> screen(static_cast<size_t>(screen_width) * screen_height);
   {
-    std::srand(1);
     Show show(std::move(pictures), screen.data());
     show.watch_pictures(&seen);
     const int32_t end = cue_table[cue_count - 1].time_ms;

@@ -1,7 +1,6 @@
 #include "show/session.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -76,9 +75,8 @@ void Session::restart_at(int32_t ms) {
   // A quit that came with the seek (or ended the show) still holds.
   next->quit_requested = show_->quit_requested;
   // As a show started at this time finds them: a blank screen (the back
-  // buffer is the new show's own) and the random numbers from their start.
+  // buffer and the random numbers are the new show's own).
   std::fill_n(screen_pixels_, static_cast<size_t>(screen_width) * screen_height, 0u);
-  std::srand(1);
   start_clock(*next, ms);
   dispatch_cues(*next, cue_table, ms);
   platform_.lock_audio();
@@ -94,20 +92,20 @@ void Session::restart_at(int32_t ms) {
   platform_.moved(SessionMove::start, ms);
 }
 
-void Session::toggle_pause() {
+// Stops or restarts picture and sound, for a pause or a hold; returns the
+// show time they stop or go on at. The sound already handed out to the
+// device is still heard after a stop: the picture runs on with it to its end
+// (unless a hold keeps it where it is) and both go on from there, the sound
+// from that very sample and the clock anchored again by it.
+int32_t Session::stop_at(bool stop, int32_t at) {
   platform_.lock_audio();
-  int32_t at = position();
-  if (!paused_) {
-    // The sound already handed out to the device is still heard after the
-    // key: the picture runs on with it to its end and stops there.
+  if (stop) {
     if (music_ != nullptr) {
       music_->pause(true);
       if (music_->is_open()) at = std::max<int32_t>(at, static_cast<int32_t>(music_->next_sound_ms()));
     }
     pause_at_ = at;
   } else {
-    // Both go on from where the sound stopped (the picture's frame, once it
-    // got there): the sound from that sample, the clock anchored again by it.
     at = pause_at_;
     show_->clock.forget_sound();
     start_clock(*show_, at);
@@ -125,8 +123,44 @@ void Session::toggle_pause() {
     }
   }
   platform_.unlock_audio();
+  return at;
+}
+
+void Session::toggle_pause() {
+  int32_t at = position();
+  if (!held_) at = stop_at(!paused_, at);
   paused_ = !paused_;
   platform_.moved(paused_ ? SessionMove::pause : SessionMove::resume, at);
+}
+
+void Session::set_ready(std::vector<ShowStretch> ready, int32_t ahead_ms) {
+  ready_ = std::move(ready);
+  all_ready_ = false;
+  ready_ahead_ms_ = ahead_ms;
+}
+
+bool Session::ready_at(int32_t ms) const {
+  // A clock read before the first sound is heard is the first scene's.
+  ms = std::max(ms, 0);
+  if (all_ready_ || ms >= cue_table[cue_count - 1].time_ms) return true;
+  return std::any_of(ready_.begin(), ready_.end(),
+                     [ms](const ShowStretch& s) { return s.from_ms <= ms && ms < s.to_ms; });
+}
+
+// A hold begins where the frame to draw is not ready, and ends by itself
+// once the show is ready there and ready_ahead_ms_ further on (or up to the
+// end), so that it does not stop again at once. A pause made meanwhile
+// still holds after it.
+void Session::update_hold(int32_t next_ms) {
+  const int32_t at = position();
+  if (!held_ && (!ready_at(at) || !ready_at(next_ms))) {
+    if (!paused_) stop_at(true, at);
+    held_ = true;
+  } else if (held_ && ready_at(at) &&
+             ready_at(std::min(at + ready_ahead_ms_, cue_table[cue_count - 1].time_ms))) {
+    held_ = false;
+    if (!paused_) stop_at(false, at);
+  }
 }
 
 void Session::act(PlayerAction action) {
@@ -179,6 +213,7 @@ SessionView Session::view() const {
   view.time_ms = position();
   view.cue = current_cue(show_->next_cue);
   view.paused = paused_;
+  view.hold = held_ ? "waiting for data" : nullptr;
   view.looping = looping_;
   view.overlay = overlay_;
   view.audio_delay_ms = audio_delay_ms_;
@@ -219,10 +254,20 @@ void Session::finish_frame(bool drawn) {
 }
 
 void Session::frame() {
+  update_hold(position());
   const bool ready = platform_.clock_ready(show_->clock);
   // Paused, the picture runs on to where the sound stopped.
-  const bool drawn = start_pending_ || ((!paused_ || frame_time_ < pause_at_) && ready);
-  if (drawn) draw(next_frame_time());
+  bool drawn = !held_ && (start_pending_ || ((!paused_ || frame_time_ < pause_at_) && ready));
+  if (drawn) {
+    const int32_t now = next_frame_time();
+    if (ready_at(now)) {
+      draw(now);
+    } else {
+      // The clock ran into what is not ready: the frame on screen stays.
+      drawn = false;
+      update_hold(now);
+    }
+  }
   finish_frame(drawn);
 }
 

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/clock.h"
 #include "image/image_store.h"
@@ -33,11 +34,20 @@ struct SessionView {
   int32_t time_ms = 0;  // show time of the frame on screen
   int32_t cue = -1;     // the cue whose scene is on screen (-1 before the first)
   bool paused = false;
+  // Why the session holds by itself (null: it does not), whether paused or
+  // not: it goes on once the show is ready there.
+  const char* hold = nullptr;
   bool looping = false;
   bool overlay = false;  // the time overlay is on
   int32_t audio_delay_ms = 0;  // Session::set_audio_delay
   bool drawn = false;    // the frame was drawn for this presentation (not a paused one shown again)
   int64_t frames = 0;    // frames presented before this one
+};
+
+// A stretch of show time: from_ms up to (not including) to_ms.
+struct ShowStretch {
+  int32_t from_ms = 0;
+  int32_t to_ms = 0;
 };
 
 // The moves a platform may want to tell about.
@@ -112,6 +122,12 @@ class Session {
   // A seek to show time `ms` (a timeline's), kept inside the show: as the
   // keys' seeks, the next frame is drawn at exactly that time.
   void seek_to(int32_t ms);
+  // Only `ready` can be drawn from now on (until now: the whole show; the
+  // end is always ready). Where a frame is not, the session holds, picture
+  // and sound, and goes on by itself once it is ready there and `ahead_ms`
+  // further on.
+  void set_ready(std::vector<ShowStretch> ready, int32_t ahead_ms);
+
   // From the next frame on, shown with reduced flashing or not (each frame
   // shown depends on its show time and the frame drawn alone, so this may
   // change at any time). Turned on for the first time, the show is run ahead
@@ -140,7 +156,10 @@ class Session {
   void listen(Show& show);
   void move_sound(Show& show, int32_t ms);
   void restart_at(int32_t ms);
+  int32_t stop_at(bool stop, int32_t at);
   void toggle_pause();
+  bool ready_at(int32_t ms) const;
+  void update_hold(int32_t next_ms);
   int32_t next_frame_time();
   void draw(int32_t now);
   void finish_frame(bool drawn);
@@ -156,6 +175,10 @@ class Session {
   std::unique_ptr<Show> show_;
 
   bool paused_ = false;
+  bool held_ = false;
+  bool all_ready_ = true;
+  std::vector<ShowStretch> ready_;
+  int32_t ready_ahead_ms_ = 0;
   bool looping_ = false;
   bool overlay_ = false;
   // The next frame is the first of a start at start_ms_, drawn at exactly

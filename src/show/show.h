@@ -1,6 +1,6 @@
 // One run of the show: the run state the frame step works on (clock anchor,
-// next cue, display list, quit request), the pictures, the back buffer and
-// the screen it draws into. The player, the offline renderer and the tests
+// next cue, display list, quit request), the pictures, the back buffer, the
+// screen it draws into and its random numbers. The player, the offline renderer and the tests
 // each make one; starting afresh is making a new one.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/reference_rand.h"
 #include "core/frame.h"
 #include "image/image.h"
 #include "image/image_store.h"
@@ -48,10 +49,17 @@ class Show : public RunState {
   Image* back_buffer() const { return back_buffer_.get(); }
   // The screen as a drawing target.
   Image* screen() { return &screen_; }
+  // The next of the show's random numbers (0 .. 2^31 - 1): the reference
+  // sequence from seed 1, drawn by the scenes in the order their update
+  // functions run. Every run starts the sequence afresh.
+  int32_t random() { return random_.next(); }
+  // Where the sequence stands: a copy draws the numbers the show draws next.
+  const ReferenceRand& random_numbers() const { return random_; }
 
  private:
   ImageStore pictures_;
   ImagePtr back_buffer_;
   Image screen_;
+  ReferenceRand random_;
   std::vector<bool>* seen_ = nullptr;
 };

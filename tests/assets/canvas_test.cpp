@@ -5,7 +5,7 @@
 #include <cmath>
 #include <set>
 
-#include "canvas.h"
+#include "pictures/canvas.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <memory>
 #include <string>
 
-#include "canvas.h"
+#include "pictures/canvas.h"
 #include "image/image.h"
 #include "image/picture_load.h"
 #include "output_file.h"
-#include "picture_io.h"
+#include "pictures/picture_io.h"
 #include "support/files.h"
 #include "support/scratch_dir.h"
-#include "text.h"
+#include "pictures/text.h"
 
 namespace {
 

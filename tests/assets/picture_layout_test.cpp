@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "picture_layout.h"
+#include "pictures/picture_layout.h"
 #include "show/picture_size_check.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
+#include "pictures/catalogue.h"
 #include "image/image.h"
 #include "show/show_files.h"
 #include "image/picture_load.h"
-#include "picture_layout.h"
+#include "pictures/picture_layout.h"
 #include "show/picture_size_check.h"
 #include "support/child_process.h"
 #include "support/files.h"

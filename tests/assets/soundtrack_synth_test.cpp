@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include "music_drumkit.h"
+#include "music/music_drumkit.h"
 #include "mp3_encode.h"
-#include "music_score.h"
-#include "music_voices.h"
-#include "soundtrack.h"
+#include "music/music_score.h"
+#include "music/music_voices.h"
+#include "music/soundtrack_synth.h"
 #include "soundtrack_flashes.h"
 #include "support/files.h"
 #include "support/scratch_dir.h"

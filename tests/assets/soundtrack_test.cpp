@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "soundtrack.h"
+#include "music/soundtrack_synth.h"
 #include "soundtrack_flashes.h"
 #include "support/files.h"
 #include "support/scratch_dir.h"

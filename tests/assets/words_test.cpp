@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "catalogue.h"
-#include "families.h"
+#include "pictures/catalogue.h"
+#include "pictures/families.h"
 
 namespace {
 

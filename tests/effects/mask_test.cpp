@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "base/reference_rand.h"
 #include "effects/mask.h"
 #include "effects/mask_kernels.h"
 #include "effects/blur_mask_support.h"
@@ -77,24 +78,24 @@ TEST(MaskRule, NamedValues) {
 // wholly outside the image) and random masks, some shorter than the
 // rectangle (rows or columns without a byte are left alone), at every level.
 TEST(MaskRule, RandomRectanglesMatchReferenceAndStayInside) {
-  std::srand(7);
+  ReferenceRand numbers(7);
   for (SimdLevel level : fx_levels::available()) {
     ScopedLevel use(level);
     for (int round = 0; round < 300; ++round) {
-      const int32_t iw = 1 + std::rand() % 45, ih = 1 + std::rand() % 45;
+      const int32_t iw = 1 + numbers.next() % 45, ih = 1 + numbers.next() % 45;
       FencedImage image(iw, ih);
       test_util::fill_random_alpha_mix(*image, static_cast<uint32_t>(round));
       test_util::ImagePtr before = test_util::clone_image(*image);
-      const int32_t x = std::rand() % 70 - 20, y = std::rand() % 70 - 20;
-      const int32_t w = std::rand() % 70 - 5, h = std::rand() % 70 - 5;
+      const int32_t x = numbers.next() % 70 - 20, y = numbers.next() % 70 - 20;
+      const int32_t w = numbers.next() % 70 - 5, h = numbers.next() % 70 - 5;
       const bool by_row = round % 2 == 0;
       const int32_t n = by_row ? h : w;
-      const int32_t short_by = std::rand() % 4 == 0 ? 1 + std::rand() % 3 : 0;
+      const int32_t short_by = numbers.next() % 4 == 0 ? 1 + numbers.next() % 3 : 0;
       MaskBytes mask(static_cast<std::size_t>(std::max(n - short_by, 0)));
       const int32_t bytes = static_cast<int32_t>(mask.size());
       for (int32_t i = 0; i < bytes; ++i) {
-        const int r = std::rand() % 4;
-        mask[i] = r == 0 ? 0 : r == 1 ? 255 : static_cast<uint8_t>(std::rand());
+        const int r = numbers.next() % 4;
+        mask[i] = r == 0 ? 0 : r == 1 ? 255 : static_cast<uint8_t>(numbers.next());
       }
       if (by_row) {
         render_object(RowMaskState{image.get(), x, y, w, h, mask});

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 
+#include "base/reference_rand.h"
 #include "effects/blur_mask_support.h"
 #include "effects/smear.h"
 #include "effects_test_util.h"
@@ -80,16 +80,16 @@ TEST(Smear, SpansZeroOneAndMinusOne) {
 // outside the image: the part inside matches the pixel-by-pixel smear and
 // nothing outside the pixel array is touched.
 TEST(Smear, RandomSpansMatchReferenceAndStayInside) {
-  std::srand(11);
+  ReferenceRand numbers(11);
   for (int round = 0; round < 400; ++round) {
-    const int32_t w = 1 + std::rand() % 40, h = 1 + std::rand() % 40;
+    const int32_t w = 1 + numbers.next() % 40, h = 1 + numbers.next() % 40;
     FencedImage image(w, h);
     test_util::fill_random(*image, static_cast<uint32_t>(round));
     test_util::ImagePtr expected = test_util::clone_image(*image);
     const bool columns = round % 2 == 0;
     const int32_t extent = columns ? w : h;
-    const int32_t line = std::rand() % (extent + 2);  // may be one past the last line
-    const int32_t span = std::rand() % (2 * extent + 20) - extent - 10;
+    const int32_t line = numbers.next() % (extent + 2);  // may be one past the last line
+    const int32_t span = numbers.next() % (2 * extent + 20) - extent - 10;
     if (columns) {
       column_smear(image.get(), line, span);
       if (line < w) reference_column_smear(*expected, line, span);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "player/input_rule.h"
 #include "player/launch.h"
 #include "player/screen_convert.h"
 

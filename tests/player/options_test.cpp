@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/option_table.h"
 #include "player/launch.h"
 #include "player/options.h"
 #include "show/show_scale.h"
@@ -42,12 +43,12 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--scale", "2"}, full, Action::play, 2, "", ""},
       {{"--scale", "3", "--windowed"}, window, Action::play, 3, "", ""},
       {{"--windowed", "--scale", "16"}, window, Action::play, 16, "", ""},
-      {{"--data", "/opt/show", "ignored", "--windowed"}, window, Action::play, 0, "/opt/show", ""},
+      {{"--data", "/opt/show", "--windowed"}, window, Action::play, 0, "/opt/show", ""},
       {{"--data", "--windowed"}, full, Action::play, 0, "--windowed", ""},  // a value, not the option
       {{"--scale", "2", "--scale", "4"}, full, Action::play, 4, "", ""},
-      {{"-f", "--scale", "1", "--data", "d"}, full, Action::play, 1, "d", ""},
+      {{"--scale", "1", "--data", "d"}, full, Action::play, 1, "d", ""},
       {{"--from", "64000"}, full, Action::play, 0, "", "", 64000},
-      {{"-x", "--from", "0", "--windowed"}, window, Action::play, 0, "", "", 0},
+      {{"--from", "0", "--windowed"}, window, Action::play, 0, "", "", 0},
       {{"--from", "1", "--from", "183999"}, full, Action::play, 0, "", "", 183999},
       {{"--reduce-flashing"}, full, Action::play, 0, "", "", 0, true},
       {{"--windowed", "--reduce-flashing", "--from", "5"}, window, Action::play, 0, "", "", 5, true},
@@ -56,6 +57,10 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
       {{"--version"}, full, Action::version, 0, "", ""},
       {{"--version", "--help"}, full, Action::help, 0, "", ""},
       {{"--help", "--scale", "x"}, full, Action::help, 0, "", ""},  // help wins
+      // With an option of ours, anything else is refused.
+      {{"--windowed", "--scale", "1", "--form", "64000"}, full, Action::play, 0, "", "unknown argument '--form'"},
+      {{"-f", "--scale", "1"}, full, Action::play, 0, "", "unknown argument '-f'"},
+      {{"--data", "d", "extra"}, full, Action::play, 0, "", "unknown argument 'extra'"},
       // Malformed values.
       {{"--scale"}, full, Action::play, 0, "", "--scale needs a value"},
       {{"--windowed", "--data"}, full, Action::play, 0, "", "--data needs a value"},
@@ -119,6 +124,39 @@ TEST(PlayerOptions, HelpNamesEveryOptionTheKeysAndTheSoundlessDriver) {
   EXPECT_NE(help.find("Warning: the show contains flashing lights; --reduce-flashing"), std::string::npos);
   EXPECT_NE(help.find("(1 to " + std::to_string(max_show_scale) + ")"), std::string::npos);
   EXPECT_EQ(player_version_text().rfind("sava ", 0), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+struct Flag {
+  bool on = false;
+};
+
+TEST(OptionTable, PositionalArgumentsAreCollectedInOrderAndDashedUnknownsRefused) {
+  const Option<Flag> table[] = {
+      {"--on", nullptr, nullptr, "", [](Flag* f, const char*, std::string*) { return f->on = true; }}};
+  struct Row {
+    std::vector<const char*> args;
+    std::vector<std::string> positional;
+    std::string error;
+  };
+  const Row rows[] = {
+      {{"a", "--on", "b"}, {"a", "b"}, ""},
+      {{"-"}, {"-"}, ""},
+      {{"a", "--of", "b"}, {"a", "b"}, "unknown argument '--of'"},
+      {{"-x"}, {}, "unknown argument '-x'"},
+  };
+  for (const Row& row : rows) {
+    Flag flag;
+    std::vector<const char*> positional;
+    const std::string error =
+        parse_options(std::span<const Option<Flag>>(table), std::span<const char* const>(row.args),
+                      UnknownArgument::refused, &flag, &positional);
+    EXPECT_EQ(error, row.error);
+    EXPECT_EQ(std::vector<std::string>(positional.begin(), positional.end()), row.positional);
+  }
 }
 
 }  // namespace

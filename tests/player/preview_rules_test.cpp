@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "player/input_script.h"
-#include "player/launch.h"
+#include "player/input_rule.h"
 #include "player/time_overlay.h"
 #include "show/transport.h"
 

@@ -1,56 +1,31 @@
-// The platform-free parts of the web player, checked natively: the frame
-// checksum, the capture schedule, the random sequence the web links in place
-// of its C library's, the surface layout told by masks, and the pictures
-// decoded in slices.
+// The platform-free parts of the web player, checked natively: the capture
+// schedule, the show's random sequence (checked
+// against the native C library's), the surface layout told by masks, and the
+// pictures decoded in slices.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/image_store.h"
 
 #include "player/screen_convert.h"
 #include "show/capture_plan.h"
+#include "show/cue_table.h"
 #include "base/reference_rand.h"
 #include "player/web/frame_times.h"
 #include "player/web/picture_arrivals.h"
-#include "player/web/sha256.h"
+#include "player/web/scene_readiness.h"
 #include "player/web/surface_layout.h"
 #include "support/files.h"
 #include "support/pictures.h"
 #include "support/scratch_dir.h"
 
 namespace {
-
-TEST(WebSha256, KnownDigestsWhateverTheFeedSizes) {
-  struct Case {
-    std::string message;
-    const char* digest;
-  };
-  const std::vector<Case> cases = {
-      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-      // 56 bytes: the length no longer fits the first block.
-      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
-      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(sha256_hex(c.message.data(), c.message.size()), c.digest) << c.message.size() << " bytes";
-    // Pieces of 1, 2, ... 70 bytes cross the block boundary everywhere.
-    Sha256 pieces;
-    std::size_t at = 0;
-    for (std::size_t n = 1; at < c.message.size(); n = n % 70 + 1) {
-      const std::size_t take = std::min(n, c.message.size() - at);
-      pieces.update(c.message.data() + at, take);
-      at += take;
-    }
-    EXPECT_EQ(pieces.hex_digest(), c.digest) << c.message.size() << " bytes in pieces";
-  }
-}
 
 TEST(WebReferenceRand, IsTheNativeLibrarysSequenceUnseededAndSeeded) {
 #ifndef __GLIBC__
@@ -243,6 +218,25 @@ TEST(WebPictureArrivals, EndAsOneLoadGivesThemOrRefuse) {
       ASSERT_EQ(store[i]->height, whole[i]->height);
       EXPECT_EQ(0, std::memcmp(store[i]->pixels, whole[i]->pixels, 4u * whole[i]->width * whole[i]->height)) << i;
     }
+  }
+}
+
+TEST(WebSceneReadiness, ReadyScenesAreTheirCuesStretchesWithNeighboursJoined) {
+  const auto at = [](int cue) { return cue_table[cue].time_ms; };
+  struct Row {
+    std::vector<bool> ready;
+    std::vector<std::pair<int32_t, int32_t>> stretches;
+  };
+  const Row rows[] = {
+      {{}, {}},
+      {{true}, {{at(0), at(1)}}},
+      {{true, true, false, true}, {{at(0), at(2)}, {at(3), at(4)}}},
+      {std::vector<bool>(cue_count, true), {{at(0), at(cue_count - 1)}}},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::pair<int32_t, int32_t>> got;
+    for (const ShowStretch& s : ready_stretches(row.ready)) got.emplace_back(s.from_ms, s.to_ms);
+    EXPECT_EQ(got, row.stretches);
   }
 }
 

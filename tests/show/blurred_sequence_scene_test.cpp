@@ -4,7 +4,7 @@
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "show/blurred_sequence_scene.h"
+#include "show/scenes/blurred_sequence_scene.h"
 #include "show_fixture.h"
 
 namespace {
@@ -75,9 +75,8 @@ TEST_F(BlurredSequenceScene, BackBufferSlotShowsTheEye) {
 
 TEST_F(BlurredSequenceScene, BlurRangeFollowsTheSlotTable) {
   run(cues[0] + 744);  // slot 12: range 160
-  std::srand(3);
-  const int32_t expected = std::rand() % 160 + 1;
-  std::srand(3);
+  ReferenceRand next = show().random_numbers();
+  const int32_t expected = next.next() % 160 + 1;
   run(cues[0] + 745);
   EXPECT_EQ(blur_size(), expected);
   run(cues[1] + 62 * 46);  // basement slot 46: back buffer

@@ -1,12 +1,11 @@
 // Cue 2: the flash, the easing words, the darkening and the random ghost.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "effects/add_fill.h"
 #include "effects/blur.h"
 #include "effects/compositor.h"
-#include "show/design_scene.h"
+#include "show/scenes/design_scene.h"
 #include "show_fixture.h"
 
 namespace {
@@ -84,10 +83,9 @@ TEST_F(DesignTest, DecayAfterSevenSeconds) {
   EXPECT_EQ(photo()->opacity, 6);
 
   // The ghost draws before the blur within a frame.
-  std::srand(1);
-  const int row = std::rand() % 50;
-  const int size = std::rand() % (40 / 4 + 1) + 1;
-  std::srand(1);
+  ReferenceRand next = show().random_numbers();
+  const int row = next.next() % 50;
+  const int size = next.next() % (40 / 4 + 1) + 1;
   run(cue + 7040);
   EXPECT_EQ(ghost()->dst_y, row);
   EXPECT_EQ(blur()->size, size);

@@ -2,13 +2,12 @@
 // random break-up after 7375 ms.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "effects/add_fill.h"
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/pixel_ops.h"
-#include "show/event_opening_scene.h"
+#include "show/scenes/event_opening_scene.h"
 #include "show_fixture.h"
 
 namespace {
@@ -104,10 +103,9 @@ TEST_F(EventOpeningTest, BreakUpDrawsJitterThenBlurSize) {
   EXPECT_EQ(word(3)->dst_y, 188);
   EXPECT_EQ(blur()->size, 1);
 
-  std::srand(1);
-  const int j = std::rand() % 100;
-  const int size = std::rand() % ((7400 - 7375) / 8 + 1) + 1;
-  std::srand(1);
+  ReferenceRand next = show().random_numbers();
+  const int j = next.next() % 100;
+  const int size = next.next() % ((7400 - 7375) / 8 + 1) + 1;
   run(7400);
   EXPECT_EQ(scene_record<OpeningScene>().jitter, j);
   EXPECT_EQ(word(0)->dst_y, 130 + j);

@@ -1,9 +1,7 @@
-#include <cstdlib>
-
 #include "effects/add_fill.h"
 #include "effects/compositor.h"
 #include "effects/mask.h"
-#include "show/eye_zoom_scene.h"
+#include "show/scenes/eye_zoom_scene.h"
 #include "show_fixture.h"
 
 namespace {
@@ -63,9 +61,9 @@ TEST_F(EyeZoomScene, WordsTrembleInTurnFromTheirStarts) {
   run(cue + 5249);
   EXPECT_EQ(word(0)->opacity, 0);
   EXPECT_EQ(word(0)->dst_x, 109);
-  std::srand(7);
-  const int dx = std::rand() % 5 - 2, dy = std::rand() % 5 - 2;
-  std::srand(7);
+  ReferenceRand next = show().random_numbers();
+  const int dx = next.next() % 5 - 2;
+  const int dy = next.next() % 5 - 2;
   run(cue + 5250);
   EXPECT_EQ(word(0)->opacity, 255);
   EXPECT_EQ(word(0)->dst_x, 109 + dx);

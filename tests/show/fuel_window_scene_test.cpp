@@ -4,7 +4,7 @@
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/mask.h"
-#include "show/fuel_window_scene.h"
+#include "show/scenes/fuel_window_scene.h"
 #include "show_fixture.h"
 
 namespace {

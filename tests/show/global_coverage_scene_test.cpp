@@ -5,7 +5,7 @@
 #include "effects/compositor.h"
 #include "effects/mask.h"
 #include "effects/smear.h"
-#include "show/global_coverage_scene.h"
+#include "show/scenes/global_coverage_scene.h"
 #include "show_fixture.h"
 
 namespace {

@@ -1,13 +1,12 @@
 // Cues 6-9 and 12-15: one template, eight rows.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "effects/add_fill.h"
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "show/keyword_photo_scene.h"
+#include "show/scenes/keyword_photo_scene.h"
 #include "show/cue_table.h"
 #include "show_fixture.h"
 
@@ -143,10 +142,9 @@ TEST_F(KeywordPhotoTest, ThumbnailsPopInTableOrder) {
 }
 
 TEST_F(KeywordPhotoTest, BlurDrawsOneRandomNumberPerFrame) {
-  std::srand(1);
-  const int first = 31 + std::rand() % 63 + 1;
-  const int second = 3000 / 128 + std::rand() % (3000 / 64 + 1) + 1;
-  std::srand(1);
+  ReferenceRand next = show().random_numbers();
+  const int first = 31 + next.next() % 63 + 1;
+  const int second = 3000 / 128 + next.next() % (3000 / 64 + 1) + 1;
   start(cues[0], 0);
   EXPECT_EQ(blur()->size, first);
   run(cue_ms + 1000);

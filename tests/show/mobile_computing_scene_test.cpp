@@ -3,7 +3,7 @@
 #include "effects/add_fill.h"
 #include "effects/compositor.h"
 #include "effects/mask.h"
-#include "show/mobile_computing_scene.h"
+#include "show/scenes/mobile_computing_scene.h"
 #include "show_fixture.h"
 
 namespace {

@@ -1,13 +1,12 @@
 // The last three scenes: panorama, credits and end screen.
-#include <cstdlib>
 
 #include "effects/add_fill.h"
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "show/credits_scene.h"
-#include "show/end_screen_scene.h"
-#include "show/panorama_scene.h"
+#include "show/scenes/credits_scene.h"
+#include "show/scenes/end_screen_scene.h"
+#include "show/scenes/panorama_scene.h"
 #include "show_fixture.h"
 
 namespace {
@@ -66,9 +65,8 @@ TEST_F(PanoramaScene, ThumbnailsTakeTurnsAtTheEndOfEachBlock) {
 
 TEST_F(PanoramaScene, CaptionsJitterWithTwoRandomsEachAndBlurGrowsLate) {
   run(panorama_cue + 100);
-  std::srand(11);
-  const int r1 = std::rand(), r2 = std::rand(), r3 = std::rand(), r4 = std::rand();
-  std::srand(11);
+  ReferenceRand next = show().random_numbers();
+  const int r1 = next.next(), r2 = next.next(), r3 = next.next(), r4 = next.next();
   run(panorama_cue + 4000);  // u = 4000: j = trunc(sin(pi/4) * 9) = 6
   EXPECT_EQ(state_at<CompositorState>(4)->dst_x, r1 % 4 - 3 + 240);
   EXPECT_EQ(state_at<CompositorState>(4)->dst_y, r2 % 4 - 3 + 30);

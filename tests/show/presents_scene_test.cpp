@@ -1,13 +1,12 @@
 // Cue 1: the pan and fade, the closing frame, the flicker and the blur.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "effects/blur.h"
 #include "effects/compositor.h"
 #include "effects/mask.h"
 #include "effects/pixel_ops.h"
-#include "show/presents_scene.h"
+#include "show/scenes/presents_scene.h"
 #include "show_fixture.h"
 
 namespace {
@@ -101,9 +100,8 @@ TEST_F(PresentsTest, FlickerAndFade) {
 TEST_F(PresentsTest, BlurTurnsRandomAfterSixSeconds) {
   run(cue + 6000);
   EXPECT_EQ(blur()->size, 1);
-  std::srand(1);
-  const int size = std::rand() % 2 + 1;
-  std::srand(1);
+  ReferenceRand next = show().random_numbers();
+  const int size = next.next() % 2 + 1;
   run(cue + 6064);
   EXPECT_EQ(blur()->size, size);
 }

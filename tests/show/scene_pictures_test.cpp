@@ -20,7 +20,6 @@ class ScenePictures : public ShowFixture {
   // its cue (as a seek starts it) over `pictures`.
   std::vector<size_t> frames_of(int cue, ImageStore pictures) {
     std::vector<uint32_t> screen(static_cast<size_t>(screen_width) * screen_height);
-    std::srand(1);
     Show show(std::move(pictures), screen.data());
     std::vector<size_t> frames;
     for (int32_t now = cue_table[cue].time_ms; now < cue_table[cue + 1].time_ms; now += 40) {

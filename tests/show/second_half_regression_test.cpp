@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "effects/compositor.h"
-#include "show/blurred_sequence_scene.h"
+#include "show/scenes/blurred_sequence_scene.h"
 #include "show_fixture.h"
 
 namespace {

@@ -107,7 +107,6 @@ TEST_F(SessionTest, EachMoveTakesTheShowWhereTheKeySays) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     platform.presented.clear();
-    std::srand(1);
     auto session = session_at(row.from);
     session->frame();
     for (const PlayerAction action : row.actions) {
@@ -150,7 +149,6 @@ TEST_F(SessionTest, DelayKeysStepTheAudioDelayWithinItsLimits) {
 // start at the frame on screen would: inside a softened stretch the frame is
 // what a session started there with it shows, softened from the one drawn.
 TEST_F(SessionTest, ReducedFlashingTurnedOnMidShowShowsWhatAStartWithItShows) {
-  std::srand(1);
   auto session = session_at(0);
   session->frame_at(0);
   session->reduce_flashing(true);
@@ -166,6 +164,40 @@ TEST_F(SessionTest, ReducedFlashingTurnedOnMidShowShowsWhatAStartWithItShows) {
   started->frame_at(ms);
   EXPECT_EQ(started->reduced_flashing().stretches().size(), stretches.size());
   EXPECT_EQ(platform.last_frame, turned_on);
+}
+
+TEST_F(SessionTest, HoldsWhereTheShowIsNotReadyAndGoesOnByItselfOnceItIsAhead) {
+  platform.ms_per_frame = 1000;
+  auto session = session_at(0);
+  session->set_ready({{0, 8000}}, 3000);
+  for (int i = 0; i < 10; ++i) session->frame();
+  // The clock ran into 8000: the frame at 7000 stays, held.
+  EXPECT_EQ(presented_times(), (std::vector<int32_t>{0, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 7000, 7000}));
+  EXPECT_STREQ(platform.presented.back().hold, "waiting for data");
+  EXPECT_FALSE(platform.presented.back().paused);
+  // Ready up to 9000 only is not enough ahead; a pause made meanwhile holds on.
+  session->set_ready({{0, 9000}}, 3000);
+  session->act(PlayerAction::pause);
+  session->frame();
+  EXPECT_NE(platform.presented.back().hold, nullptr);
+  session->set_ready({{0, 8000}, {8000, 20000}}, 3000);
+  session->frame();
+  EXPECT_EQ(platform.presented.back().hold, nullptr);
+  EXPECT_TRUE(platform.presented.back().paused);
+  EXPECT_EQ(platform.presented.back().time_ms, 7000);
+  session->act(PlayerAction::pause);
+  session->frame();
+  session->frame();
+  EXPECT_EQ(platform.presented.back().time_ms, 8000);
+  EXPECT_EQ(platform.presented.back().cue, 1);
+  // A seek into what is not ready holds there, and one back goes on.
+  session->seek_to(100000);
+  session->frame();
+  EXPECT_NE(platform.presented.back().hold, nullptr);
+  session->seek_to(2000);
+  session->frame();
+  EXPECT_EQ(platform.presented.back().hold, nullptr);
+  EXPECT_EQ(platform.presented.back().time_ms, 2000);
 }
 
 }  // namespace

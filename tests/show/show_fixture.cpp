@@ -74,7 +74,6 @@ void fill_fixture_picture(Image* image, uint32_t seed, bool varied_alpha) {
 
 void ShowFixture::SetUp() {
   screen_buffer.assign(static_cast<size_t>(screen_width) * screen_height, 0);
-  std::srand(1);
 }
 
 ImageStore ShowFixture::make_pictures() {

@@ -22,7 +22,7 @@
 #include "core/frame.h"
 #include "image/image.h"
 #include "image/image_store.h"
-#include "show/scene.h"
+#include "show/scenes/scene.h"
 #include "show/show.h"
 #include "show/show_files.h"
 

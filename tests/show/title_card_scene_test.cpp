@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "effects/compositor.h"
-#include "show/title_card_scene.h"
+#include "show/scenes/title_card_scene.h"
 #include "show_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "effects/compositor.h"
 #include "effects/pixel_ops.h"
 #include "effects/smear.h"
-#include "show/traffic_scene.h"
+#include "show/scenes/traffic_scene.h"
 #include "show_fixture.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "effects/add_fill.h"
 #include "effects/compositor.h"
 #include "effects/smear.h"
-#include "show/train_scene.h"
+#include "show/scenes/train_scene.h"
 #include "show_fixture.h"
 
 namespace {

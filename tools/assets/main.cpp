@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include "catalogue.h"
-#include "soundtrack.h"
+#include "base/option_table.h"
+#include "pictures/catalogue.h"
+#include "music/soundtrack_synth.h"
 #include "stale_parts.h"
 #include "temporary_files.h"
 
@@ -20,22 +22,36 @@ constexpr const char* usage =
     "(a symbolic link is replaced, not followed). DIR may not begin with a dash\n"
     "(write ./DIR for such a folder).\n";
 
+struct AssetsOptions {
+  bool help = false;
+};
+
+const Option<AssetsOptions> assets_options[] = {
+    {"--help", "-h", nullptr, "print this help and end",
+     [](AssetsOptions* o, const char*, std::string*) { return o->help = true; }},
+};
+
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+  AssetsOptions options;
+  std::vector<const char*> folders;
+  const std::string refusal =
+      parse_options(std::span<const Option<AssetsOptions>>(assets_options),
+                    std::span<const char* const>(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0)),
+                    UnknownArgument::refused, &options, &folders);
+  if (options.help) {
     std::fputs(usage, stdout);
     return 0;
   }
   // Misuse: one line and status 2. An option is never taken for a folder.
-  if (argc != 2 || argv[1][0] == '\0') {
+  if (!refusal.empty()) {
+    std::fprintf(stderr, "sava-assets: %s (a folder beginning with a dash is written ./DIR)\n", refusal.c_str());
+    return 2;
+  }
+  if (folders.size() != 1 || folders[0][0] == '\0') {
     std::fprintf(stderr, "sava-assets: give one folder, as in sava-assets DIR (sava-assets --help tells more)\n");
     return 2;
   }
-  if (argv[1][0] == '-') {
-    std::fprintf(stderr, "sava-assets: '%s' is not an option; a folder beginning with a dash is written ./%s\n",
-                 argv[1], argv[1]);
-    return 2;
-  }
-  const std::string root = argv[1];
+  const std::string root = folders[0];
   std::error_code ec;
   // The files go into DIR/data itself, never through a link to elsewhere
   // (each file's own name is replaced, not followed, for the same reason).

@@ -23,6 +23,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/option_table.h"
 #include "image/image_store.h"
 #include "image/picture_load.h"
 #include "show/cue_table.h"
@@ -62,15 +63,43 @@ int same_pixels(const char* a, const char* b) {
 
 std::string file_name(const char* path) { return std::filesystem::path(path).filename().string(); }
 
+struct ManifestOptions {
+  bool help = false;
+  bool same_pixels = false;
+};
+
+const Option<ManifestOptions> manifest_options[] = {
+    {"--same-pixels", nullptr, nullptr, "compare the pictures PICTURE and PICTURE instead of listing DATA_DIR",
+     [](ManifestOptions* o, const char*, std::string*) { return o->same_pixels = true; }},
+    {"--help", "-h", nullptr, "print this help and end",
+     [](ManifestOptions* o, const char*, std::string*) { return o->help = true; }},
+};
+
+const char usage[] = "usage: sava-web-manifest DATA_DIR | --same-pixels PICTURE PICTURE";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "--same-pixels") == 0) return same_pixels(argv[2], argv[3]);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: sava-web-manifest DATA_DIR | --same-pixels PICTURE PICTURE\n");
+  ManifestOptions options;
+  std::vector<const char*> operands;
+  const std::string refusal =
+      parse_options(std::span<const Option<ManifestOptions>>(manifest_options),
+                    std::span<const char* const>(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0)),
+                    UnknownArgument::refused, &options, &operands);
+  if (options.help) {
+    std::printf("%s\nWrites the list the web page loads the show by, as JSON on standard output.\n\nOptions:\n%s",
+                usage, option_help(std::span<const Option<ManifestOptions>>(manifest_options)).c_str());
+    return 0;
+  }
+  const size_t wanted = options.same_pixels ? 2 : 1;
+  if (!refusal.empty() || operands.size() != wanted) {
+    std::fprintf(stderr, "sava-web-manifest: %s (%s)\n",
+                 !refusal.empty() ? refusal.c_str() : operands.size() < wanted ? "too few arguments" : "too many arguments",
+                 usage + 7);
     return 2;
   }
-  const ShowFiles files(argv[1]);
+  if (options.same_pixels) return same_pixels(operands[0], operands[1]);
+  const ShowFiles files(operands[0]);
   ImageStore pictures;
   const StoreLoadResult loaded = pictures.load(files.picture_paths());
   if (!loaded.loaded()) {

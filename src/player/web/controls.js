@@ -8,7 +8,8 @@
 'use strict';
 (() => {
   const stage = document.getElementById('stage');
-  const showLength = 184000;
+  // The show's length, from its list (data/show.json; 1 until it is here).
+  const showLength = () => (window.savaShowList ? window.savaShowList.length_ms : 1);
   const restMs = 3000;
 
   // name, label, key (keyCode, key) pressed
@@ -67,7 +68,6 @@
   timeline.setAttribute('role', 'slider');
   timeline.setAttribute('aria-label', 'Show time');
   timeline.setAttribute('aria-valuemin', '0');
-  timeline.setAttribute('aria-valuemax', String(showLength / 1000));
   timeline.setAttribute('aria-valuenow', '0');
   const loaded = document.createElement('div');
   const played = document.createElement('div');
@@ -139,16 +139,16 @@
   const scenes = () => (window.savaShowList ? window.savaShowList.scenes : []);
   const sceneName = (ms) => {
     let name = '';
-    for (const scene of scenes()) if (scene.ms <= ms && scene.ms < showLength) name = scene.name;
+    for (const scene of scenes()) if (scene.ms <= ms && scene.ms < showLength()) name = scene.name;
     return name;
   };
-  const at = (ms) => `${(100 * ms) / showLength}%`;
+  const at = (ms) => `${(100 * ms) / showLength()}%`;
   let marked = false;
   function markScenes() {
     if (marked || !scenes().length) return;
     marked = true;
     for (const scene of scenes()) {
-      if (scene.ms <= 0 || scene.ms >= showLength) continue;
+      if (scene.ms <= 0 || scene.ms >= showLength()) continue;
       const mark = document.createElement('div');
       mark.className = 'mark';
       mark.style.left = at(scene.ms);
@@ -163,11 +163,11 @@
     shownReady = key;
     loaded.textContent = '';
     scenes().forEach((scene, i) => {
-      if (!ready[i] || scene.ms >= showLength) return;
+      if (!ready[i] || scene.ms >= showLength()) return;
       const part = document.createElement('div');
       part.className = 'loaded';
       part.style.left = at(scene.ms);
-      part.style.width = `${(100 * (scenes()[i + 1].ms - scene.ms)) / showLength}%`;
+      part.style.width = `${(100 * (scenes()[i + 1].ms - scene.ms)) / showLength()}%`;
       loaded.appendChild(part);
     });
   }
@@ -180,7 +180,7 @@
   const timeAt = (event) => {
     const box = timeline.getBoundingClientRect();
     const x = Math.min(Math.max(event.clientX - box.left, 0), box.width);
-    return Math.min(showLength - 1, Math.round((x / box.width) * showLength));
+    return Math.min(showLength() - 1, Math.round((x / box.width) * showLength()));
   };
   function showTip(ms) {
     tip.hidden = false;
@@ -231,8 +231,9 @@
     if (playing && !bar.hidden && typeof window.savaStatus === 'function') {
       const status = window.savaStatus();
       const ms = status.time_ms !== undefined ? status.time_ms : status.now_ms;
-      played.style.width = `${Math.min(100, (100 * ms) / showLength)}%`;
-      time.textContent = `${clock(ms)} / ${clock(showLength)}`;
+      played.style.width = `${Math.min(100, (100 * ms) / showLength())}%`;
+      time.textContent = `${clock(ms)} / ${clock(showLength())}`;
+      timeline.setAttribute('aria-valuemax', String(showLength() / 1000));
       timeline.setAttribute('aria-valuenow', String(Math.floor(ms / 1000)));
       timeline.setAttribute('aria-valuetext', `${clock(ms)} ${sceneName(ms)}`.trim());
       markScenes();

@@ -9,20 +9,18 @@
 // may only start sound after a gesture): sava_web_start() opens the audio
 // device and the session runs, one frame per animation frame of the
 // browser, with the desktop's keys. The page tells which scenes have all
-// their pictures (sava_web_scenes_ready); a frame of any other scene is not
-// drawn: the show waits, picture and sound held, until the network has
-// brought them.
+// their pictures (sava_web_scene_ready), which the session is told as the
+// show time it can draw (scene_readiness.h): elsewhere it holds, picture and
+// sound, and goes on by itself once the network has brought them.
 //
 // With arguments (--from MS --to MS --fps N[/D], taken by the page from its
 // address) the page instead renders those frames on a virtual clock exactly
-// as the offline renderer does, without sound, and hands the page the
-// SHA-256 of every frame's bytes. --reduce-flashing (the page's
+// as the offline renderer does, without sound, and hands the page every
+// frame's bytes, which it digests with the browser's own SHA-256. --reduce-flashing (the page's
 // reduce-flashing=1) renders them with reduced flashing.
 #include <SDL.h>
 #include <emscripten.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -34,12 +32,12 @@
 #include "music/soundtrack.h"
 #include "player/launch.h"
 #include "player/sdl_startup.h"
-#include "player/time_overlay.h"
-#include "player/web/frame_times.h"
 #include "player/web/picture_arrivals.h"
-#include "player/web/sha256.h"
+#include "player/web/scene_readiness.h"
 #include "player/web/web_audio.h"
+#include "player/web/web_capture.h"
 #include "player/web/web_page.h"
+#include "player/web/web_platform.h"
 #include "player/web/web_screen.h"
 #include "show/capture_plan.h"
 #include "show/cue_table.h"
@@ -48,24 +46,9 @@
 
 namespace {
 
-enum class Phase { listing, loading, playing, capturing, ended };
-
-const char* phase_name(Phase phase) {
-  switch (phase) {
-    case Phase::listing: return "listing";
-    case Phase::loading: return "loading";
-    case Phase::playing: return "playing";
-    case Phase::capturing: return "capturing";
-    case Phase::ended: return "ended";
-  }
-  return "?";
-}
-
 // The chunk the web SDL hands its callback: exactly the requested 2048
 // sample frames of 16-bit stereo (it reports no size of its own).
 constexpr int audio_chunk = 2048 * 2 * 2;
-
-uint32_t web_ticks() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
 
 // Ends the program with its one line; only the entry points (main and the
 // page's calls) call it.
@@ -73,142 +56,6 @@ uint32_t web_ticks() { return static_cast<uint32_t>(static_cast<uint64_t>(emscri
   std::fprintf(stderr, "%s\n", line.c_str());
   std::exit(1);
 }
-
-// The web SDL numbers its events, keys and modifiers its own way: they are
-// told to the shared input rule in its terms. Keys without a character come
-// as their scan code plus 1024.
-constexpr int32_t web_key_of_scancode(int32_t scancode) { return scancode | 1 << 10; }
-
-PlayerAction action_of(const SDL_Event& event) {
-  if (event.type == SDL_QUIT) return player_action(event_quit, 0, 0);
-  if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return PlayerAction::none;
-  struct KeyName {
-    int32_t web;
-    int32_t key;
-  };
-  static constexpr KeyName keys[] = {
-      {SDLK_ESCAPE, key_escape},
-      {SDLK_SPACE, key_space},
-      {SDLK_l, key_letter_l},
-      {SDLK_t, key_letter_t},
-      {SDLK_RETURN, key_return},
-      {SDLK_EQUALS, key_equals},
-      {SDLK_PLUS, key_plus},
-      {SDLK_MINUS, key_minus},
-      {web_key_of_scancode(SDL_SCANCODE_KP_PLUS), key_keypad_plus},
-      {web_key_of_scancode(SDL_SCANCODE_KP_MINUS), key_keypad_minus},
-      {web_key_of_scancode(SDL_SCANCODE_RIGHT), key_right},
-      {web_key_of_scancode(SDL_SCANCODE_LEFT), key_left},
-      {web_key_of_scancode(SDL_SCANCODE_HOME), key_home},
-      {web_key_of_scancode(SDL_SCANCODE_PAGEUP), key_page_up},
-      {web_key_of_scancode(SDL_SCANCODE_PAGEDOWN), key_page_down},
-      {web_key_of_scancode(SDL_SCANCODE_KP_ENTER), key_keypad_enter},
-  };
-  int32_t key = 0;
-  for (const KeyName& k : keys) {
-    if (static_cast<int32_t>(event.key.keysym.sym) == k.web) key = k.key;
-  }
-  const uint32_t mod = event.key.keysym.mod;
-  const uint32_t modifiers = (mod & KMOD_SHIFT ? modifier_shift : 0) | (mod & KMOD_CTRL ? modifier_ctrl : 0) |
-                             (mod & KMOD_ALT ? modifier_alt : 0) | (mod & KMOD_GUI ? modifier_meta : 0);
-  return player_action(event.type == SDL_KEYDOWN ? event_key_down : event_key_up, key, modifiers);
-}
-
-// The session's platform in the page: the page's clock, the web SDL's audio
-// (the clock is anchored when the page's audio output says the moved sound
-// is heard), the canvas, the keys; in capture mode, the frames' hashes.
-class WebPlatform : public SessionPlatform {
- public:
-  Phase phase = Phase::listing;
-  // Cue i's scene has all its pictures when bit i is set.
-  uint32_t ready_scenes = 0;
-  // The show waits for the network: the session is held paused, and a
-  // pause key only changes whether it goes on once the pictures are here.
-  bool waiting = false;
-  bool paused_by_viewer = false;
-  // The clock reached a scene that is not ready: the frame was held.
-  bool starved = false;
-  std::unique_ptr<WebScreen> screen;
-  FrameTimes times;
-  SessionView shown;              // the frame last presented
-  double clock_read_at_ms = 0;    // page time at which the last frame read the show clock
-  bool anchored = false;
-  int32_t audio_callbacks = 0;
-  // Capturing: the hash of every frame, and whether this frame ends a batch.
-  std::string frame_hashes;
-  bool show_this_frame = true;
-
-  TickSource tick_source() override { return web_ticks; }
-  // The first sound is timed by the page's audio output instead.
-  SoundListener listener(ShowClock& clock) override { return {nullptr, ShowClock::hear_sound_from, &clock}; }
-  void sound_moved(int32_t ms) override {
-    web_audio_sound_moved();
-    anchored = false;
-    sound_ms_ = ms;
-  }
-  bool clock_ready(ShowClock& clock) override {
-    // Show time sound_ms_ is when the first moved sample is heard: until the
-    // output clock says when that is, the picture holds; from then on the
-    // clock follows what the output clock says, every frame.
-    const double heard_ms = web_audio_first_sound_ms();
-    if (heard_ms >= 0) {
-      clock.sound_heard_from(heard_ms - sound_ms_);
-      anchored = true;
-    }
-    clock_read_at_ms = emscripten_get_now();
-    if (anchored && !playable(clock.read())) {
-      starved = true;
-      return false;
-    }
-    return anchored;
-  }
-
-  // Whether the frame at show time `ms` can be drawn: its scene's pictures
-  // are all decoded (the end has none).
-  bool playable(int32_t ms) const {
-    int cue = 0;
-    while (cue + 1 < cue_count && cue_table[cue + 1].time_ms <= ms) ++cue;
-    return cue == cue_count - 1 || (ready_scenes >> cue & 1) != 0;
-  }
-  void start_sound() override { SDL_PauseAudio(0); }
-
-  void present(const SessionView& view) override {
-    const double rendered = emscripten_get_now();
-    if (view.audio_delay_ms != shown.audio_delay_ms) page_audio_delay_changed(view.audio_delay_ms);
-    shown = view;
-    if (phase == Phase::capturing) {
-      frame_hashes += sha256_hex(view.frame, screen->byte_size());
-      frame_hashes += '\n';
-      if (show_this_frame) screen->present(view.frame);
-      times.add(rendered - clock_read_at_ms, 0);
-      return;
-    }
-    if (view.overlay) {
-      const std::vector<std::string> lines = overlay_lines_for(view);
-      screen->present(view.frame, &lines);
-    } else {
-      screen->present(view.frame);
-    }
-    if (view.drawn) times.add(rendered - clock_read_at_ms, emscripten_get_now() - rendered);
-  }
-
-  // Capture mode takes no input.
-  void poll(Session& session) override {
-    if (phase != Phase::playing) return;
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-      const PlayerAction action = action_of(event);
-      if (waiting && action == PlayerAction::pause) {
-        paused_by_viewer = !paused_by_viewer;
-      } else {
-        session.act(action);
-      }
-    }
-  }
-
- private:
-  int32_t sound_ms_ = 0;
-};
 
 // Everything the frames need outlives main(): the browser calls the frame
 // function long after main() has returned.
@@ -221,14 +68,12 @@ struct WebPlayer {
   std::unique_ptr<PictureArrivals> arrivals;
   std::vector<int32_t> decoded;
   ImageStore pictures;  // until the session takes them
+  std::vector<bool> ready_scenes;  // by cue: all the scene's pictures are here
   std::string caption;
   std::unique_ptr<Soundtrack> music;
   std::unique_ptr<Session> session;
   int32_t audio_delay_ms = 0;
-  // Capturing.
-  std::optional<CapturePlan> plan;
-  int64_t frame_total = 0;
-  int64_t next_frame = 0;
+  std::optional<WebCapture> capture;
 };
 
 WebPlayer player;
@@ -249,56 +94,20 @@ void finish_playing() {
   page_show_ended();
 }
 
-// Ahead of the frame on screen, this much must be ready before a wait for
-// the network ends, so that the show does not stop again at once.
-constexpr int32_t ready_ahead_ms = 3000;
-
 void play_frame() {
-  WebPlatform& platform = player.platform;
-  Session& session = *player.session;
-  const SessionView now = session.view();
-  if (!platform.waiting && (platform.starved || !platform.playable(now.time_ms))) {
-    platform.waiting = true;
-    platform.paused_by_viewer = now.paused;
-    if (!now.paused) session.act(PlayerAction::pause);
-    page_waiting(1, now.time_ms);
-  } else if (platform.waiting && platform.playable(now.time_ms) &&
-             platform.playable(std::min(now.time_ms + ready_ahead_ms, cue_table[cue_count - 1].time_ms))) {
-    platform.waiting = false;
-    if (!platform.paused_by_viewer) session.act(PlayerAction::pause);
-    page_waiting(0, now.time_ms);
-  }
-  platform.starved = false;
-  if (platform.waiting) {
-    // The frame on screen stays; the keys still seek, pause and end.
-    platform.poll(session);
-  } else {
-    session.frame();
-  }
-  if (session.ended()) finish_playing();
+  player.session->frame();
+  if (player.session->ended()) finish_playing();
 }
 
 void finish_capture() {
   emscripten_cancel_main_loop();
   player.session.reset();
   player.platform.phase = Phase::ended;
-  page_capture_done(player.platform.frame_hashes.c_str());
+  page_capture_done();
 }
 
-// As many frames as fit in about one display refresh, the last one shown.
 void capture_frames() {
-  const double budget_end = emscripten_get_now() + 12.0;
-  do {
-    const int64_t i = player.next_frame++;
-    player.platform.show_this_frame = player.next_frame == player.frame_total;
-    player.platform.clock_read_at_ms = emscripten_get_now();
-    player.session->frame_at(static_cast<int32_t>(capture_frame_time(*player.plan, i)));
-  } while (player.next_frame < player.frame_total && emscripten_get_now() < budget_end);
-  if (player.next_frame == player.frame_total) {
-    finish_capture();
-  } else {
-    player.platform.screen->present(player.platform.shown.frame);
-  }
+  if (player.capture->run_batch(*player.session, player.platform)) finish_capture();
 }
 
 // A slice of the arrived pictures per animation frame, each one told to the
@@ -309,9 +118,9 @@ void decode_pictures() {
   arrivals.decode_slice(slice_ms, emscripten_get_now, player.decoded);
   if (!arrivals.failure().empty()) fail(arrivals.failure());
   for (const int32_t index : player.decoded) page_picture_decoded(index, arrivals.done(), arrivals.total());
-  if (player.plan && player.platform.phase == Phase::loading && arrivals.done() == arrivals.total()) {
+  if (player.capture && player.platform.phase == Phase::loading && arrivals.done() == arrivals.total()) {
     player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
-                                               player.platform, nullptr, static_cast<int32_t>(player.plan->from_ms),
+                                               player.platform, nullptr, player.capture->from_ms(),
                                                player.startup->options().reduce_flashing);
     player.platform.phase = Phase::capturing;
   }
@@ -333,8 +142,7 @@ void make_store() {
 
 // Before the start the input is let go.
 void poll_waiting() {
-  SDL_Event event;
-  while (SDL_PollEvent(&event)) {
+  for (SDL_Event event; SDL_PollEvent(&event);) {
   }
 }
 
@@ -363,7 +171,7 @@ void run_frame(void*) {
 // `from_ms` (a link into the show; 0 for the start), ahead of the start
 // button, since reading it whole takes the page's main thread a while.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_arrived(int from_ms) {
-  if (player.music || player.plan || from_ms < 0) return;
+  if (player.music || player.capture || from_ms < 0) return;
   player.startup->start_at(from_ms);
   player.music = std::make_unique<Soundtrack>();
   const std::string sound_failure = player.startup->open_soundtrack(*player.music, audio_chunk);
@@ -377,7 +185,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_arrived(int from_ms) {
 // does: the cues up to it fire before the first frame and the sound starts
 // at its sample.
 extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
-  if (player.platform.phase != Phase::loading || player.plan || !player.music) return 0;
+  if (player.platform.phase != Phase::loading || player.capture || !player.music) return 0;
   SDL_AudioSpec requested = show_audio_format(count_and_play, player.music.get());
   if (SDL_OpenAudio(&requested, nullptr) < 0) fail(audio_open_failure());
   web_audio_watch_first_start();
@@ -386,6 +194,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
                                              player.startup->options().from_ms,
                                              reduce_flashing != 0);
   player.session->set_audio_delay(player.audio_delay_ms);
+  player.session->set_ready(ready_stretches(player.ready_scenes), web_ready_ahead_ms);
   player.platform.phase = Phase::playing;
   player.session->start();
   return 1;
@@ -420,8 +229,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_arrived(int index) {
   if (player.arrivals) player.arrivals->arrived(index);
 }
 
-// Bit i set: cue i's scene has all its pictures and may be played.
-extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scenes_ready(uint32_t mask) { player.platform.ready_scenes = mask; }
+// Cue `cue`'s scene has all its pictures and may be played (`ready` not 0),
+// or not.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scene_ready(int cue, int ready) {
+  if (cue < 0 || cue >= cue_count) return;
+  player.ready_scenes.resize(cue_count, false);
+  player.ready_scenes[static_cast<size_t>(cue)] = ready != 0;
+  if (player.session) player.session->set_ready(ready_stretches(player.ready_scenes), web_ready_ahead_ms);
+}
 
 // The timeline's seek to show time `ms`.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_seek(int ms) {
@@ -439,12 +254,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_reduce_flashing(int on) {
 // picture on the canvas), as JSON: count, median, p99 and worst in ms.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
   static std::string text;
-  const FrameTimes& t = player.platform.times;
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, "{\"count\":%lld,\"median\":%.3f,\"p99\":%.3f,\"worst\":%.3f}",
-                static_cast<long long>(t.count()), t.render_percentile(0.5), t.render_percentile(0.99),
-                t.render_max());
-  text = buffer;
+  text = player.platform.frame_stats_json();
   return text.c_str();
 }
 
@@ -453,20 +263,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
 // frame on screen, the cue whose scene it shows).
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   static std::string text;
-  const WebPlatform& p = player.platform;
-  char buffer[512];
-  std::snprintf(buffer, sizeof buffer,
-                "{\"phase\":\"%s\",\"time_ms\":%d,\"paused\":%s,\"cue\":%d,\"looping\":%s,\"now_ms\":%d,"
-                "\"clock_read_at_ms\":%.3f,\"anchored\":%s,\"audio_callbacks\":%d,\"frames\":%lld,"
-                "\"render_ms_mean\":%.3f,\"render_ms_max\":%.3f,\"present_ms_mean\":%.3f,\"present_ms_max\":%.3f,"
-                "\"waiting\":%s,\"decoded\":%d}",
-                phase_name(p.phase), static_cast<int>(p.shown.time_ms), p.shown.paused ? "true" : "false",
-                static_cast<int>(p.shown.cue), p.shown.looping ? "true" : "false", static_cast<int>(p.shown.time_ms),
-                p.clock_read_at_ms, p.anchored ? "true" : "false", static_cast<int>(p.audio_callbacks),
-                static_cast<long long>(p.times.count()), p.times.render_mean(), p.times.render_max(),
-                p.times.present_mean(), p.times.present_max(), p.waiting ? "true" : "false",
-                player.arrivals ? static_cast<int>(player.arrivals->done()) : 0);
-  text = buffer;
+  text = player.platform.status_json(player.arrivals ? player.arrivals->done() : 0);
   return text.c_str();
 }
 
@@ -496,11 +293,7 @@ int main(int argc, char** argv) {
   SDL_WM_SetCaption(player.caption.c_str(), player.caption.c_str());
   player.platform.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
 
-  if (plan) {
-    player.plan = plan;
-    player.frame_total = capture_frame_count(*plan);
-    player.platform.frame_hashes.reserve(static_cast<std::size_t>(player.frame_total) * 65);
-  }
+  if (plan) player.capture.emplace(*plan);
   // One call per animation frame of the browser; main() ends here and the
   // runtime stays alive for the frames.
   page_program_started();

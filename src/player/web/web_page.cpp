@@ -26,6 +26,10 @@ EM_JS(void, page_show_ended, (), {
   if (Module.onShowEnded) Module.onShowEnded();
 });
 
-EM_JS(void, page_capture_done, (const char* frame_hashes), {
-  if (Module.onCaptureDone) Module.onCaptureDone(UTF8ToString(frame_hashes));
+EM_JS(void, page_capture_frame, (const void* frame, int size), {
+  if (Module.onCaptureFrame) Module.onCaptureFrame(HEAPU8.slice(frame, frame + size));
+});
+
+EM_JS(void, page_capture_done, (), {
+  if (Module.onCaptureDone) Module.onCaptureDone();
 });

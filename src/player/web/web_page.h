@@ -25,7 +25,11 @@ void page_audio_delay_changed(int ms);
 // The show has ended (the last cue, or the viewer's Escape).
 void page_show_ended();
 
-// Capture mode is done: one lowercase hex SHA-256 per frame, one per line.
-void page_capture_done(const char* frame_hashes);
+// Capture mode: the bytes of the next frame (`size` of them at `frame`),
+// which the page digests with the browser's own SHA-256.
+void page_capture_frame(const void* frame, int size);
+
+// Capture mode is done: every frame has been handed out.
+void page_capture_done();
 
 }  // extern "C"
