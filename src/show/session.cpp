@@ -208,6 +208,12 @@ void Session::reduce_flashing(bool on) {
   reduced_flashing_.set_on(on);
 }
 
+void Session::use_softened_stretches(std::vector<SoftenedStretch> stretches, bool on) {
+  reduced_flashing_ = ReducedFlashing(std::move(stretches));
+  reduced_flashing_.set_on(on);
+  plan_on_restart_ = false;
+}
+
 SessionView Session::view() const {
   SessionView view;
   view.time_ms = position();

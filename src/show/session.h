@@ -134,6 +134,10 @@ class Session {
   // to find what to soften, which takes its random numbers: it goes on as
   // after a seek to the frame on screen.
   void reduce_flashing(bool on);
+  // Reduced flashing from stretches found beforehand for these very pictures
+  // (an edge whose pictures arrive while the show plays cannot run the show
+  // ahead over them), on or off; later turns use them too.
+  void use_softened_stretches(std::vector<SoftenedStretch> stretches, bool on);
   // How much later than the device says the sound is heard (ms, held within
   // +-audio_delay_limit_ms): the picture waits as long. Taken on smoothly.
   void set_audio_delay(int32_t ms);

@@ -164,6 +164,12 @@ TEST_F(SessionTest, ReducedFlashingTurnedOnMidShowShowsWhatAStartWithItShows) {
   started->frame_at(ms);
   EXPECT_EQ(started->reduced_flashing().stretches().size(), stretches.size());
   EXPECT_EQ(platform.last_frame, turned_on);
+
+  // The stretches listed beforehand (as the web page gets them) show the same.
+  auto listed = session_at(ms);
+  listed->use_softened_stretches(stretches, true);
+  listed->frame_at(ms);
+  EXPECT_EQ(platform.last_frame, turned_on);
 }
 
 TEST_F(SessionTest, HoldsWhereTheShowIsNotReadyAndGoesOnByItselfOnceItIsAhead) {

@@ -5,10 +5,12 @@
 //   {"length_ms": 184000,
 //    "soundtrack": {"file": "rinnu.mp3", "bytes": N},
 //    "pictures": [{"file": "convexa.png", "bytes": N, "width": W, "height": H}, ...],
-//    "scenes": [{"ms": 0, "name": "event opening", "pictures": [0, 1, ...]}, ...]}
+//    "scenes": [{"ms": 0, "name": "event opening", "pictures": [0, 1, ...]}, ...],
+//    "softened": [[FROM_MS, TO_MS, CONTRAST, MEAN], ...]}
 //
 // pictures are in store order; scenes are the cues of the show's script (the
-// end included), each with the store indices of the pictures it reaches for.
+// end included), each with the store indices of the pictures it reaches for;
+// softened are the stretches reduced flashing softens with these pictures.
 // The sizes are those the files in DATA_DIR decode to, the bytes those of the
 // files there (the page checks both).
 //
@@ -27,6 +29,7 @@
 #include "image/image_store.h"
 #include "image/picture_load.h"
 #include "show/cue_table.h"
+#include "show/flash_plan.h"
 #include "show/data_folder.h"
 #include "show/scene_pictures.h"
 
@@ -135,6 +138,15 @@ int main(int argc, char** argv) {
       out += (k ? ", " : "") + std::to_string(by_scene[static_cast<size_t>(cue)][k]);
     }
     out += "]}";
+  }
+  // What reduced flashing softens for these pictures: the page cannot run
+  // the show ahead over pictures that arrive while it plays.
+  out += "],\n \"softened\": [";
+  const std::vector<SoftenedStretch> softened = find_softened_stretches(pictures);
+  for (size_t k = 0; k < softened.size(); ++k) {
+    const SoftenedStretch& s = softened[k];
+    out += std::string(k ? ",\n  " : "\n  ") + "[" + std::to_string(s.from_ms) + ", " + std::to_string(s.to_ms) +
+           ", " + std::to_string(s.contrast) + ", " + std::to_string(s.mean) + "]";
   }
   out += "]}\n";
   if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {

@@ -41,6 +41,8 @@
 #include "player/web/web_screen.h"
 #include "show/capture_plan.h"
 #include "show/cue_table.h"
+#include "show/flash_plan.h"
+#include "show/linear_light.h"
 #include "show/session.h"
 #include "show/startup.h"
 
@@ -73,6 +75,8 @@ struct WebPlayer {
   std::unique_ptr<Soundtrack> music;
   std::unique_ptr<Session> session;
   int32_t audio_delay_ms = 0;
+  // What reduced flashing softens with the site's pictures, from its list.
+  std::vector<SoftenedStretch> softened;
   std::optional<WebCapture> capture;
 };
 
@@ -191,8 +195,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
   web_audio_watch_first_start();
   player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
                                              player.platform, player.music.get(),
-                                             player.startup->options().from_ms,
-                                             reduce_flashing != 0);
+                                             player.startup->options().from_ms, false);
+  player.session->use_softened_stretches(player.softened, reduce_flashing != 0);
   player.session->set_audio_delay(player.audio_delay_ms);
   player.session->set_ready(ready_stretches(player.ready_scenes), web_ready_ahead_ms);
   player.platform.phase = Phase::playing;
@@ -247,7 +251,18 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_seek(int ms) {
 // are shown with reduced flashing when `on` is not 0 (each frame depends on
 // its show time alone, so it can change at any time).
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_reduce_flashing(int on) {
-  if (player.session) player.session->reduce_flashing(on != 0);
+  if (player.session) player.session->use_softened_stretches(player.softened, on != 0);
+}
+
+// The site's list: reduced flashing softens show time `from_ms` to `to_ms`
+// at `contrast` around `mean` (found for these pictures when the site was
+// built). Listed in show order before the show starts.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_softened(int from_ms, int to_ms, int contrast, int mean) {
+  if (player.session || from_ms < 0 || to_ms < from_ms || contrast < 0 || contrast > contrast_one || mean < 0 ||
+      mean > linear_one) {
+    return;
+  }
+  player.softened.push_back({from_ms, to_ms, contrast, mean});
 }
 
 // The frames' compute times so far (the frame step, without putting the
