@@ -182,6 +182,8 @@ TEST(FlashCheckProgram, ExitStatuses) {
       {{"--fps", "24", "--size", "40", "slow.raw"}, 2, "sava-flash-check: --size takes WxH"},
       {{"--fps", "24", "--size", "8192x8192", "slow.raw"}, 2, "sava-flash-check: --size takes WxH"},
       {{"--fps", "24", "a.raw", "b.raw"}, 2, "sava-flash-check: more than one file"},
+      {{"--fps", "24", "--fast", "slow.raw"}, 2, "sava-flash-check: unknown argument '--fast'"},
+      {{"--fps", "24", "--size"}, 2, "sava-flash-check: --size needs a value"},
       {{"--help"}, 0, "usage: sava-flash-check"},
   };
   for (const Run& run : runs) {

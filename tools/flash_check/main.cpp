@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options->help) {
-    std::printf("%s\n%s", flash_check_usage, flash_check_help);
+    std::printf("%s\n%s", flash_check_usage, flash_check_help().c_str());
     return 0;
   }
   try {

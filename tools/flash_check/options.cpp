@@ -1,7 +1,9 @@
 #include "options.h"
 
-#include <cstring>
+#include <span>
+#include <vector>
 
+#include "base/option_table.h"
 #include "base/whole_number.h"
 #include "show/capture_plan.h"
 
@@ -21,47 +23,64 @@ bool parse_size(const std::string& text, int32_t* width, int32_t* height) {
   return true;
 }
 
+struct Parsed {
+  FlashCheckOptions options;
+  bool have_fps = false;
+};
+
+const Option<Parsed> flash_check_options[] = {
+    {"--fps", nullptr, "N[/D]", "frames per second of the video (required)",
+     [](Parsed* p, const char* value, std::string* error) {
+       CapturePlan plan;
+       if (!set_capture_fps(&plan, value, error)) return false;
+       p->options.video.fps_num = plan.fps_num;
+       p->options.video.fps_den = plan.fps_den;
+       return p->have_fps = true;
+     }},
+    {"--size", nullptr, "WxH", "frame size in pixels (default 400x300)",
+     [](Parsed* p, const char* value, std::string* error) {
+       if (parse_size(value, &p->options.video.width, &p->options.video.height)) return true;
+       *error = std::string("--size takes WxH, each from 2 to 8192 and at most 7680x4320 pixels, not '") + value + "'";
+       return false;
+     }},
+    {"--help", "-h", nullptr, "print this help and end",
+     [](Parsed* p, const char*, std::string*) { return p->options.help = true; }},
+};
+
+const std::span<const Option<Parsed>> table(flash_check_options);
+
 }  // namespace
 
+std::string flash_check_help() {
+  return "Checks raw video for flashing that can trigger seizures: more than 3 flashes (6 transitions of\n"
+         "relative luminance, or of saturated red) in any one second over a quarter of the screen, and\n"
+         "4 or more transitions a second for more than 4 s of any 5 s.\n"
+         "\n" +
+         option_help(table) +
+         option_help_line("FILE|-", nullptr, nullptr,
+                          "raw frames, 4 bytes a pixel: blue, green, red, alpha (standard input by default)") +
+         "\n"
+         "Prints each failing stretch and a verdict. Exit status 0: passes, 1: fails or cannot be read,\n"
+         "2: wrong command line.\n";
+}
+
 std::optional<FlashCheckOptions> parse_flash_check_options(int argc, const char* const* argv, std::string* error) {
-  FlashCheckOptions o;
-  bool have_fps = false, have_path = false;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      o.help = true;
-      return o;
-    }
-    if (arg == "--fps" || arg == "--size") {
-      if (i + 1 >= argc) {
-        *error = arg + " needs a value";
-        return std::nullopt;
-      }
-      const char* v = argv[++i];
-      if (arg == "--fps") {
-        CapturePlan plan;
-        if (!set_capture_fps(&plan, v, error)) return std::nullopt;
-        o.video.fps_num = plan.fps_num;
-        o.video.fps_den = plan.fps_den;
-        have_fps = true;
-      } else if (!parse_size(v, &o.video.width, &o.video.height)) {
-        *error = std::string("--size takes WxH, each from 2 to 8192 and at most 7680x4320 pixels, not '") + v + "'";
-        return std::nullopt;
-      }
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      *error = "unknown argument '" + arg + "'";
-      return std::nullopt;
-    } else if (have_path || arg.empty()) {
-      *error = arg.empty() ? "the file name is empty" : "more than one file given";
-      return std::nullopt;
-    } else {
-      o.path = arg;
-      have_path = true;
-    }
-  }
-  if (!have_fps) {
+  Parsed parsed;
+  std::vector<const char*> files;
+  const std::string refusal = parse_options(table, std::span<const char* const>(argv, static_cast<size_t>(argc)),
+                                            UnknownArgument::refused, &parsed, &files);
+  if (parsed.options.help) return parsed.options;
+  if (!refusal.empty()) {
+    *error = refusal;
+  } else if (files.size() > 1) {
+    *error = "more than one file given";
+  } else if (!files.empty() && files[0][0] == '\0') {
+    *error = "the file name is empty";
+  } else if (!parsed.have_fps) {
     *error = "--fps is required";
-    return std::nullopt;
+  } else {
+    if (!files.empty()) parsed.options.path = files[0];
+    return parsed.options;
   }
-  return o;
+  return std::nullopt;
 }
