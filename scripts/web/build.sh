@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the show for web browsers into build-web/site/: index.html, sava.js,
 # sava.wasm, the show's files under data/ with their list (data/show.json,
-# which the page loads them by, in show order), controls.js, the favicon, the
+# which the page loads them by, in show order), the page's scripts, the favicon, the
 # poster (a frame of the show, shown on the start screen and in link
 # previews) and the offline worker (sw-VERSION.js). Installs what it
 # needs, generates build/data/ with the native asset generator (build/),
@@ -75,7 +75,11 @@ rm -f "$site/sava.data"
 for f in sava.js sava.wasm; do
   cp "$web_root/player/src/player/web/$f" "$site/$f"
 done
-cp src/player/web/index.html src/player/web/favicon.svg src/player/web/controls.js "$site/"
+# The page and its scripts (the site's version written into them below).
+page_scripts=(page.js loader.js keep_offline.js controls.js)
+for f in index.html favicon.svg "${page_scripts[@]}"; do
+  cp "src/player/web/$f" "$site/$f"
+done
 
 step "data and its list"
 # The files as rewritten above, and the list the page loads them by: each
@@ -101,13 +105,13 @@ mv "$site/poster.jpg.part" "$site/poster.jpg"
 
 step "offline worker"
 # The site's version: a digest of its files, in the worker's name.
-version=$(cat "$site"/index.html "$site"/controls.js "$site"/sava.* "$site"/poster.jpg "$site"/favicon.svg \
+version=$(cat "$site"/index.html "${page_scripts[@]/#/$site/}" "$site"/sava.* "$site"/poster.jpg "$site"/favicon.svg \
   "$site"/data/* src/player/web/offline.js | sha256sum | cut -c1-12)
 rm -f "$site"/sw-*.js
 cp src/player/web/offline.js "$site/sw-$version.js"
-sed -i "s/@SITE_VERSION@/$version/g" "$site/index.html"
+(cd "$site" && sed -i "s/@SITE_VERSION@/$version/g" index.html "${page_scripts[@]}")
 
 step "done: $site"
-(cd "$site" && ls -l index.html controls.js sava.js sava.wasm favicon.svg poster.jpg sw-*.js data/show.json |
+(cd "$site" && ls -l index.html "${page_scripts[@]}" sava.js sava.wasm favicon.svg poster.jpg sw-*.js data/show.json |
   awk '{ printf "  %-16s %9d bytes\n", $9, $5 }'
   echo "  data/ ($(ls data | wc -l) files) $(du -cb data | tail -1 | cut -f1) bytes") >&2

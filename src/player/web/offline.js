@@ -7,7 +7,7 @@
 const version = /sw-([0-9a-f]+)\.js$/.exec(self.location.pathname)[1];
 const cacheName = 'sava-' + version;
 const site = ['./', 'index.html', 'poster.jpg', 'favicon.svg',
-              ...['controls.js', 'sava.js', 'sava.wasm', 'data/show.json'].map((f) => `${f}?v=${version}`)];
+              ...['page.js', 'loader.js', 'keep_offline.js', 'controls.js', 'sava.js', 'sava.wasm', 'data/show.json'].map((f) => `${f}?v=${version}`)];
 
 // The site and every file its list (data/show.json) names.
 async function keep() {
