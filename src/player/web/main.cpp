@@ -2,9 +2,9 @@
 // the show's files in show order; the page lists the pictures' sizes
 // (sava_web_picture_size, sava_web_listed), which makes the picture store
 // with every picture blank at its size, and writes each file into the
-// virtual file system (data/) as it arrives (sava_web_picture_arrived). The
-// pictures are decoded a few per animation frame (no long task holds up the
-// page). The soundtrack is opened once the page has it whole
+// virtual file system (data/) as it arrives (sava_web_picture_arrived;
+// web_pictures.*). The pictures are decoded a few per animation frame (no
+// long task holds up the page). The soundtrack is opened once the page has it whole
 // (sava_web_sound_arrived). The show waits for the viewer's click (a page
 // may only start sound after a gesture): sava_web_start() opens the audio
 // device and the session runs, one frame per animation frame of the
@@ -21,8 +21,6 @@
 #include <SDL.h>
 #include <emscripten.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,12 +30,13 @@
 #include "music/soundtrack.h"
 #include "player/launch.h"
 #include "player/sdl_startup.h"
-#include "player/web/picture_arrivals.h"
 #include "player/web/scene_readiness.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_capture.h"
 #include "player/web/web_page.h"
+#include "player/web/web_pictures.h"
 #include "player/web/web_platform.h"
+#include "player/web/web_player.h"
 #include "player/web/web_screen.h"
 #include "show/capture_plan.h"
 #include "show/cue_table.h"
@@ -52,38 +51,8 @@ namespace {
 // sample frames of 16-bit stereo (it reports no size of its own).
 constexpr int audio_chunk = 2048 * 2 * 2;
 
-// Ends the program with its one line; only the entry points (main and the
-// page's calls) call it.
-[[noreturn]] void fail(const std::string& line) {
-  std::fprintf(stderr, "%s\n", line.c_str());
-  std::exit(1);
-}
-
-// Everything the frames need outlives main(): the browser calls the frame
-// function long after main() has returned.
-struct WebPlayer {
-  WebPlatform platform;
-  std::unique_ptr<ShowStartup> startup;
-  // The listed sizes, then the pictures as they arrive (decoded into the
-  // store that `pictures`, later the session, holds).
-  std::vector<PictureArrivals::Size> sizes;
-  std::unique_ptr<PictureArrivals> arrivals;
-  std::vector<int32_t> decoded;
-  ImageStore pictures;  // until the session takes them
-  std::vector<bool> ready_scenes;  // by cue: all the scene's pictures are here
-  std::string caption;
-  std::unique_ptr<Soundtrack> music;
-  std::unique_ptr<Session> session;
-  int32_t audio_delay_ms = 0;
-  // What reduced flashing softens with the site's pictures, from its list.
-  std::vector<SoftenedStretch> softened;
-  std::optional<WebCapture> capture;
-};
-
-WebPlayer player;
-
 void count_and_play(void* userdata, Uint8* stream, int len) {
-  ++player.platform.audio_callbacks;
+  ++web_player.platform.audio_callbacks;
   soundtrack_callback(userdata, stream, len);
 }
 
@@ -91,57 +60,40 @@ void finish_playing() {
   emscripten_cancel_main_loop();
   SDL_CloseAudio();
   web_audio_stop();
-  player.session.reset();
-  player.music.reset();
-  player.arrivals.reset();
-  player.platform.phase = Phase::ended;
+  web_player.session.reset();
+  web_player.music.reset();
+  web_player.arrivals.reset();
+  web_player.platform.phase = Phase::ended;
   page_show_ended();
 }
 
 void play_frame() {
-  player.session->frame();
-  if (player.session->ended()) finish_playing();
+  web_player.session->frame();
+  if (web_player.session->ended()) finish_playing();
 }
 
 void finish_capture() {
   emscripten_cancel_main_loop();
-  player.session.reset();
-  player.platform.phase = Phase::ended;
+  web_player.session.reset();
+  web_player.platform.phase = Phase::ended;
   page_capture_done();
 }
 
 void capture_frames() {
-  if (player.capture->run_batch(*player.session, player.platform)) finish_capture();
+  if (web_player.capture->run_batch(*web_player.session, web_player.platform)) finish_capture();
 }
 
-// A slice of the arrived pictures per animation frame, each one told to the
-// page. Capturing starts once all are there.
-void decode_pictures() {
-  constexpr double slice_ms = 4.0;
-  PictureArrivals& arrivals = *player.arrivals;
-  arrivals.decode_slice(slice_ms, emscripten_get_now, player.decoded);
-  if (!arrivals.failure().empty()) fail(arrivals.failure());
-  for (const int32_t index : player.decoded) page_picture_decoded(index, arrivals.done(), arrivals.total());
-  if (player.capture && player.platform.phase == Phase::loading && arrivals.done() == arrivals.total()) {
-    player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
-                                               player.platform, nullptr, player.capture->from_ms(),
-                                               player.startup->options().reduce_flashing);
-    player.platform.phase = Phase::capturing;
+// A slice of the arrived pictures per animation frame. Capturing starts
+// once all are there.
+void load_pictures() {
+  decode_pictures();
+  const PictureArrivals& arrivals = *web_player.arrivals;
+  if (web_player.capture && web_player.platform.phase == Phase::loading && arrivals.done() == arrivals.total()) {
+    web_player.session = std::make_unique<Session>(std::move(web_player.pictures), web_player.platform.screen->pixels(),
+                                               web_player.platform, nullptr, web_player.capture->from_ms(),
+                                               web_player.startup->options().reduce_flashing);
+    web_player.platform.phase = Phase::capturing;
   }
-}
-
-// A slice of the store's making; once all is made, the store is checked
-// against what the scenes need of the pictures' sizes (each decoded picture
-// is held to its listed size) and pictures may arrive.
-void make_store() {
-  constexpr double slice_ms = 4.0;
-  if (!player.arrivals || !player.arrivals->make_places(slice_ms, emscripten_get_now)) return;
-  if (!player.arrivals->failure().empty()) fail(player.arrivals->failure());
-  const PicturesOutcome pictures = player.startup->take_pictures(player.arrivals->take_store());
-  if (!pictures.ready()) fail(pictures.failure);
-  player.pictures = player.startup->pictures();
-  player.platform.phase = Phase::loading;
-  page_pictures_listed(player.caption.c_str());
 }
 
 // Before the start the input is let go.
@@ -151,17 +103,17 @@ void poll_waiting() {
 }
 
 void run_frame(void*) {
-  switch (player.platform.phase) {
+  switch (web_player.platform.phase) {
     case Phase::listing:
       make_store();
       poll_waiting();
       break;
     case Phase::loading:
-      decode_pictures();
+      load_pictures();
       poll_waiting();
       break;
     case Phase::playing:
-      decode_pictures();
+      load_pictures();
       play_frame();
       break;
     case Phase::capturing: capture_frames(); break;
@@ -175,11 +127,11 @@ void run_frame(void*) {
 // `from_ms` (a link into the show; 0 for the start), ahead of the start
 // button, since reading it whole takes the page's main thread a while.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_arrived(int from_ms) {
-  if (player.music || player.capture || from_ms < 0) return;
-  player.startup->start_at(from_ms);
-  player.music = std::make_unique<Soundtrack>();
-  const std::string sound_failure = player.startup->open_soundtrack(*player.music, audio_chunk);
-  if (!sound_failure.empty()) fail(sound_failure);
+  if (web_player.music || web_player.capture || from_ms < 0) return;
+  web_player.startup->start_at(from_ms);
+  web_player.music = std::make_unique<Soundtrack>();
+  const std::string sound_failure = web_player.startup->open_soundtrack(*web_player.music, audio_chunk);
+  if (!sound_failure.empty()) web_fail(sound_failure);
 }
 
 // The page's start button, once the soundtrack is open: opens the audio
@@ -189,87 +141,65 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_arrived(int from_ms) {
 // does: the cues up to it fire before the first frame and the sound starts
 // at its sample.
 extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
-  if (player.platform.phase != Phase::loading || player.capture || !player.music) return 0;
-  SDL_AudioSpec requested = show_audio_format(count_and_play, player.music.get());
-  if (SDL_OpenAudio(&requested, nullptr) < 0) fail(audio_open_failure());
+  if (web_player.platform.phase != Phase::loading || web_player.capture || !web_player.music) return 0;
+  SDL_AudioSpec requested = show_audio_format(count_and_play, web_player.music.get());
+  if (SDL_OpenAudio(&requested, nullptr) < 0) web_fail(audio_open_failure());
   web_audio_watch_first_start();
-  player.session = std::make_unique<Session>(std::move(player.pictures), player.platform.screen->pixels(),
-                                             player.platform, player.music.get(),
-                                             player.startup->options().from_ms, false);
-  player.session->use_softened_stretches(player.softened, reduce_flashing != 0);
-  player.session->set_audio_delay(player.audio_delay_ms);
-  player.session->set_ready(ready_stretches(player.ready_scenes), web_ready_ahead_ms);
-  player.platform.phase = Phase::playing;
-  player.session->start();
+  web_player.session = std::make_unique<Session>(std::move(web_player.pictures), web_player.platform.screen->pixels(),
+                                             web_player.platform, web_player.music.get(),
+                                             web_player.startup->options().from_ms, false);
+  web_player.session->use_softened_stretches(web_player.softened, reduce_flashing != 0);
+  web_player.session->set_audio_delay(web_player.audio_delay_ms);
+  web_player.session->set_ready(ready_stretches(web_player.ready_scenes), web_ready_ahead_ms);
+  web_player.platform.phase = Phase::playing;
+  web_player.session->start();
   return 1;
 }
 
 // The page's audio delay setting (ms, the sound heard that much later than
 // the output says): for the show started later, or the one running.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_set_audio_delay(int ms) {
-  player.audio_delay_ms = ms;
-  if (player.session) player.session->set_audio_delay(ms);
-}
-
-// The site's list: picture `index` (store order) is `width` x `height`
-// pixels. Every picture is listed before sava_web_listed.
-extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_size(int index, int width, int height) {
-  if (player.platform.phase != Phase::listing || index < 0 || index >= picture_count) return;
-  if (player.sizes.empty()) player.sizes.assign(picture_count, {0, 0});
-  player.sizes[static_cast<size_t>(index)] = {width, height};
-}
-
-// The list is complete: the store is made in the coming animation frames
-// (make_places), blank pictures at the listed sizes.
-extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_listed() {
-  if (player.platform.phase != Phase::listing || player.arrivals) return;
-  if (player.sizes.empty()) player.sizes.assign(picture_count, {0, 0});
-  player.arrivals = std::make_unique<PictureArrivals>(player.startup->files().picture_paths(), player.sizes);
-  if (!player.arrivals->failure().empty()) fail(player.arrivals->failure());
-}
-
-// The file of picture `index` is in data/: it is decoded in a coming slice.
-extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_arrived(int index) {
-  if (player.arrivals) player.arrivals->arrived(index);
+  web_player.audio_delay_ms = ms;
+  if (web_player.session) web_player.session->set_audio_delay(ms);
 }
 
 // Cue `cue`'s scene has all its pictures and may be played (`ready` not 0),
 // or not.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scene_ready(int cue, int ready) {
   if (cue < 0 || cue >= cue_count) return;
-  player.ready_scenes.resize(cue_count, false);
-  player.ready_scenes[static_cast<size_t>(cue)] = ready != 0;
-  if (player.session) player.session->set_ready(ready_stretches(player.ready_scenes), web_ready_ahead_ms);
+  web_player.ready_scenes.resize(cue_count, false);
+  web_player.ready_scenes[static_cast<size_t>(cue)] = ready != 0;
+  if (web_player.session) web_player.session->set_ready(ready_stretches(web_player.ready_scenes), web_ready_ahead_ms);
 }
 
 // The timeline's seek to show time `ms`.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_seek(int ms) {
-  if (player.session && player.platform.phase == Phase::playing) player.session->seek_to(ms);
+  if (web_player.session && web_player.platform.phase == Phase::playing) web_player.session->seek_to(ms);
 }
 
 // The controls' reduced-flashing switch: from the next frame on, the frames
 // are shown with reduced flashing when `on` is not 0 (each frame depends on
 // its show time alone, so it can change at any time).
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_reduce_flashing(int on) {
-  if (player.session) player.session->use_softened_stretches(player.softened, on != 0);
+  if (web_player.session) web_player.session->use_softened_stretches(web_player.softened, on != 0);
 }
 
 // The site's list: reduced flashing softens show time `from_ms` to `to_ms`
 // at `contrast` around `mean` (found for these pictures when the site was
 // built). Listed in show order before the show starts.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_softened(int from_ms, int to_ms, int contrast, int mean) {
-  if (player.session || from_ms < 0 || to_ms < from_ms || contrast < 0 || contrast > contrast_one || mean < 0 ||
+  if (web_player.session || from_ms < 0 || to_ms < from_ms || contrast < 0 || contrast > contrast_one || mean < 0 ||
       mean > linear_one) {
     return;
   }
-  player.softened.push_back({from_ms, to_ms, contrast, mean});
+  web_player.softened.push_back({from_ms, to_ms, contrast, mean});
 }
 
 // The frames' compute times so far (the frame step, without putting the
 // picture on the canvas), as JSON: count, median, p99 and worst in ms.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
   static std::string text;
-  text = player.platform.frame_stats_json();
+  text = web_player.platform.frame_stats_json();
   return text.c_str();
 }
 
@@ -278,7 +208,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
 // frame on screen, the cue whose scene it shows).
 extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
   static std::string text;
-  text = player.platform.status_json(player.arrivals ? player.arrivals->done() : 0);
+  text = web_player.platform.status_json(web_player.arrivals ? web_player.arrivals->done() : 0);
   return text.c_str();
 }
 
@@ -297,18 +227,18 @@ int main(int argc, char** argv) {
   std::string error;
   const std::optional<CapturePlan> plan =
       parse_capture_plan(static_cast<int>(plan_args.size()), plan_args.data(), &error);
-  if (!error.empty()) fail("sava: " + error);
-  player.startup = std::make_unique<ShowStartup>(options);
+  if (!error.empty()) web_fail("sava: " + error);
+  web_player.startup = std::make_unique<ShowStartup>(options);
 
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) fail(sdl_init_failure());
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) web_fail(sdl_init_failure());
   web_screen_prepare();
   SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, SDL_SWSURFACE);
-  if (surface == nullptr) fail(video_mode_failure());
-  player.caption = latin1_to_utf8(window_caption);
-  SDL_WM_SetCaption(player.caption.c_str(), player.caption.c_str());
-  player.platform.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
+  if (surface == nullptr) web_fail(video_mode_failure());
+  web_player.caption = latin1_to_utf8(window_caption);
+  SDL_WM_SetCaption(web_player.caption.c_str(), web_player.caption.c_str());
+  web_player.platform.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
 
-  if (plan) player.capture.emplace(*plan);
+  if (plan) web_player.capture.emplace(*plan);
   // One call per animation frame of the browser; main() ends here and the
   // runtime stays alive for the frames.
   page_program_started();

@@ -1,0 +1,56 @@
+#include "player/web/web_pictures.h"
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "player/web/web_page.h"
+#include "player/web/web_player.h"
+#include "show/show_files.h"
+
+namespace {
+
+constexpr double slice_ms = 4.0;
+
+}  // namespace
+
+void decode_pictures() {
+  PictureArrivals& arrivals = *web_player.arrivals;
+  arrivals.decode_slice(slice_ms, emscripten_get_now, web_player.decoded);
+  if (!arrivals.failure().empty()) web_fail(arrivals.failure());
+  for (const int32_t index : web_player.decoded) page_picture_decoded(index, arrivals.done(), arrivals.total());
+}
+
+void make_store() {
+  if (!web_player.arrivals || !web_player.arrivals->make_places(slice_ms, emscripten_get_now)) return;
+  if (!web_player.arrivals->failure().empty()) web_fail(web_player.arrivals->failure());
+  const PicturesOutcome pictures = web_player.startup->take_pictures(web_player.arrivals->take_store());
+  if (!pictures.ready()) web_fail(pictures.failure);
+  web_player.pictures = web_player.startup->pictures();
+  web_player.platform.phase = Phase::loading;
+  page_pictures_listed(web_player.caption.c_str());
+}
+
+// The site's list: picture `index` (store order) is `width` x `height`
+// pixels. Every picture is listed before sava_web_listed.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_size(int index, int width, int height) {
+  if (web_player.platform.phase != Phase::listing || index < 0 || index >= picture_count) return;
+  if (web_player.sizes.empty()) web_player.sizes.assign(picture_count, {0, 0});
+  web_player.sizes[static_cast<size_t>(index)] = {width, height};
+}
+
+// The list is complete: the store is made in the coming animation frames
+// (make_store), blank pictures at the listed sizes.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_listed() {
+  if (web_player.platform.phase != Phase::listing || web_player.arrivals) return;
+  if (web_player.sizes.empty()) web_player.sizes.assign(picture_count, {0, 0});
+  web_player.arrivals =
+      std::make_unique<PictureArrivals>(web_player.startup->files().picture_paths(), web_player.sizes);
+  if (!web_player.arrivals->failure().empty()) web_fail(web_player.arrivals->failure());
+}
+
+// The file of picture `index` is in data/: it is decoded in a coming slice.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_arrived(int index) {
+  if (web_player.arrivals) web_player.arrivals->arrived(index);
+}
