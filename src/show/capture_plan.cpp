@@ -25,11 +25,24 @@ bool set_milliseconds(const char* option, const char* value, int64_t* ms, std::s
   return false;
 }
 
-// The web page's arguments: the plan's options alone.
-const Option<CapturePlan> web_plan_options[] = {
-    {"--from", nullptr, "MS", "", set_capture_from},
-    {"--to", nullptr, "MS", "", set_capture_to},
-    {"--fps", nullptr, "N[/D]", "", set_capture_fps},
+// The web page's arguments: the plan's options and the reduced flashing.
+struct PageArguments {
+  PageCapture capture;
+  bool planned = false;  // one of the plan's options is given
+};
+
+template <bool (*set)(CapturePlan*, const char*, std::string*)>
+bool set_page_plan(PageArguments* args, const char* value, std::string* error) {
+  args->planned = true;
+  return set(&args->capture.plan, value, error);
+}
+
+const Option<PageArguments> page_options[] = {
+    {"--from", nullptr, "MS", "", set_page_plan<set_capture_from>},
+    {"--to", nullptr, "MS", "", set_page_plan<set_capture_to>},
+    {"--fps", nullptr, "N[/D]", "", set_page_plan<set_capture_fps>},
+    {"--reduce-flashing", nullptr, nullptr, "",
+     [](PageArguments* args, const char*, std::string*) { return args->capture.reduce_flashing = true; }},
 };
 
 }  // namespace
@@ -54,21 +67,21 @@ bool capture_plan_complete(const CapturePlan& plan, std::string* error) {
   return false;
 }
 
-std::optional<CapturePlan> parse_capture_plan(int argc, const char* const* argv, std::string* error) {
-  error->clear();
-  if (argc == 0) return std::nullopt;
-  CapturePlan plan;
-  *error = parse_options(std::span<const Option<CapturePlan>>(web_plan_options),
+std::optional<PageCapture> parse_page_capture(int argc, const char* const* argv, std::string* error) {
+  PageArguments args;
+  *error = parse_options(std::span<const Option<PageArguments>>(page_options),
                          std::span<const char* const>(argv, static_cast<size_t>(argc)), UnknownArgument::refused,
-                         &plan);
+                         &args);
   if (!error->empty()) return std::nullopt;
+  if (!args.planned) return std::nullopt;
+  const CapturePlan& plan = args.capture.plan;
   if (!capture_plan_complete(plan, error)) return std::nullopt;
   if (const int64_t frames = capture_frame_count(plan); frames > max_page_capture_frames) {
     *error = "the page captures at most " + std::to_string(max_page_capture_frames) + " frames, not " +
              std::to_string(frames) + " (fewer with a later --from, an earlier --to or a lower --fps)";
     return std::nullopt;
   }
-  return plan;
+  return args.capture;
 }
 
 int64_t capture_frame_count(const CapturePlan& plan) {

@@ -32,11 +32,18 @@ bool capture_plan_complete(const CapturePlan& plan, std::string* error);
 // hash (65 bytes) until the end.
 inline constexpr int64_t max_page_capture_frames = 1000000;
 
-// The web page's arguments: only the plan's options, each optional, in any
-// order, for at most max_page_capture_frames frames. No arguments at all
-// means no capture: the result is empty and `error` stays empty. On a bad
-// argument the result is empty and `error` is a one-line reason.
-std::optional<CapturePlan> parse_capture_plan(int argc, const char* const* argv, std::string* error);
+// The web page's capture mode, from its arguments (the page's query).
+struct PageCapture {
+  CapturePlan plan;
+  bool reduce_flashing = false;  // the frames rendered with reduced flashing
+};
+
+// The web page's arguments: the plan's options and --reduce-flashing, each
+// optional, in any order, for at most max_page_capture_frames frames.
+// Without any of the plan's options there is no capture: the result is
+// empty and `error` stays empty. On a bad argument the result is empty and
+// `error` is a one-line reason.
+std::optional<PageCapture> parse_page_capture(int argc, const char* const* argv, std::string* error);
 
 int64_t capture_frame_count(const CapturePlan& plan);
 int64_t capture_frame_time(const CapturePlan& plan, int64_t frame);

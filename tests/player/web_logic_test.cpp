@@ -45,28 +45,32 @@ TEST(WebReferenceRand, IsTheNativeLibrarysSequenceUnseededAndSeeded) {
 
 TEST(WebCapturePlan, ParsesTheOfflineRenderersRangeAndRate) {
   auto parse = [](std::vector<const char*> args, std::string* error) {
-    return parse_capture_plan(static_cast<int>(args.size()), args.data(), error);
+    return parse_page_capture(static_cast<int>(args.size()), args.data(), error);
   };
   std::string error;
   EXPECT_FALSE(parse({}, &error));
   EXPECT_EQ(error, "");
+  EXPECT_FALSE(parse({"--reduce-flashing"}, &error));  // no plan: no capture
+  EXPECT_EQ(error, "");
 
-  const auto plan = parse({"--fps", "30000/1001", "--to", "1000", "--from", "500"}, &error);
-  ASSERT_TRUE(plan) << error;
-  EXPECT_EQ(plan->from_ms, 500);
-  EXPECT_EQ(plan->to_ms, 1000);
-  EXPECT_EQ(plan->fps_num, 30000);
-  EXPECT_EQ(plan->fps_den, 1001);
-  const auto defaults = parse({"--from", "183990"}, &error);
+  const auto capture = parse({"--fps", "30000/1001", "--to", "1000", "--from", "500"}, &error);
+  ASSERT_TRUE(capture) << error;
+  EXPECT_EQ(capture->plan.from_ms, 500);
+  EXPECT_EQ(capture->plan.to_ms, 1000);
+  EXPECT_EQ(capture->plan.fps_num, 30000);
+  EXPECT_EQ(capture->plan.fps_den, 1001);
+  EXPECT_FALSE(capture->reduce_flashing);
+  const auto defaults = parse({"--reduce-flashing", "--from", "183990"}, &error);
   ASSERT_TRUE(defaults) << error;
-  EXPECT_EQ(defaults->to_ms, 184000);
-  EXPECT_EQ(defaults->fps_num, 60);
+  EXPECT_EQ(defaults->plan.to_ms, 184000);
+  EXPECT_EQ(defaults->plan.fps_num, 60);
+  EXPECT_TRUE(defaults->reduce_flashing);
   EXPECT_TRUE(parse({"--to", "1000000", "--fps", "1000"}, &error)) << error;  // the most frames
 
   const std::vector<std::vector<const char*>> refused = {
       {"--fps", "0"},      {"--fps", "1001"},      {"--fps", "1/2"},  {"--fps", "60/"},
       {"--from", "-1"},    {"--to", "100000001"},  {"--to", "12ms"},  {"--from", "5", "--to", "5"},
-      {"--from"},          {"--speed", "2"},
+      {"--from"},          {"--speed", "2"},       {"--reduce-flashing", "1", "--from", "5"},
       {"--to", "1000001", "--fps", "1000"},  // more frames than the page keeps hashes of
       {"--to", "100000000", "--fps", "1000"},
   };

@@ -213,21 +213,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
 }
 
 int main(int argc, char** argv) {
-  // --reduce-flashing goes with the capture plan's options, anywhere.
+  std::string error;
+  const std::optional<PageCapture> capture = parse_page_capture(argc - 1, argv + 1, &error);
+  if (!error.empty()) web_fail("sava: " + error);
   StartupOptions options;
   options.data_dir = "data";  // where the page writes the files as they arrive
-  std::vector<const char*> plan_args;
-  for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--reduce-flashing") {
-      options.reduce_flashing = true;
-    } else {
-      plan_args.push_back(argv[i]);
-    }
-  }
-  std::string error;
-  const std::optional<CapturePlan> plan =
-      parse_capture_plan(static_cast<int>(plan_args.size()), plan_args.data(), &error);
-  if (!error.empty()) web_fail("sava: " + error);
+  options.reduce_flashing = capture && capture->reduce_flashing;
   web_player.startup = std::make_unique<ShowStartup>(options);
 
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) web_fail(sdl_init_failure());
@@ -238,7 +229,7 @@ int main(int argc, char** argv) {
   SDL_WM_SetCaption(web_player.caption.c_str(), web_player.caption.c_str());
   web_player.platform.screen = std::make_unique<WebScreen>(surface, screen_width, screen_height);
 
-  if (plan) web_player.capture.emplace(*plan);
+  if (capture) web_player.capture.emplace(capture->plan);
   // One call per animation frame of the browser; main() ends here and the
   // runtime stays alive for the frames.
   page_program_started();
