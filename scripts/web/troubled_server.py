@@ -5,12 +5,18 @@
 under
   /missing/      is not there (404),
   /short/        is cut to half its size (a site put up incompletely),
+  /long/         has a kilobyte more than its list says,
   /stalled/      sends its headers and first bytes, then nothing more,
   /second-time/  is not there on the first two requests (the page's own and
                  the one more it makes at once), and whole after them;
 and data/stairs15.jpg (a picture no scene shows, so fetched last), which under
-  /late/         is not there on the first two requests, and whole after them.
+  /late/         is not there on the first two requests, and whole after them;
+and data/show.json (the site's list), which is damaged under
+  /picture-out-of-range/  a scene uses a picture the list does not have,
+  /no-scenes/             no scenes,
+  /wrong-types/           the pictures' sizes are strings.
 """
+import json
 import http.server
 import os
 import sys
@@ -35,6 +41,15 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             return self.send_error(404)
         place, name = parts
         self.path = '/' + name
+        damage = {
+            'picture-out-of-range': lambda s: s['scenes'][1]['pictures'].append(len(s['pictures'])),
+            'no-scenes': lambda s: s.update(scenes=[]),
+            'wrong-types': lambda s: [p.update(width=str(p['width'])) for p in s['pictures']],
+        }
+        if place in damage and name == 'data/show.json':
+            show = json.load(open(os.path.join(site, name)))
+            damage[place](show)
+            return self.send_data(json.dumps(show).encode())
         troubled = 'data/stairs15.jpg' if place == 'late' else 'data/rinnu.mp3'
         if name != troubled:
             return super().do_GET()
@@ -46,16 +61,21 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             return self.send_error(404)
         if place == 'short':
             data = data[:len(data) // 2]
+        if place == 'long':
+            data += bytes(1024)
+        self.send_data(data, stall=place == 'stalled')
+
+    # `data`, or with `stall` its first bytes and then nothing for a minute.
+    def send_data(self, data, stall=False):
         self.send_response(200)
         self.send_header('Content-Type', 'application/octet-stream')
         self.send_header('Content-Length', str(len(data)))
         self.end_headers()
-        if place == 'stalled':
-            self.wfile.write(data[:65536])
-            self.wfile.flush()
-            time.sleep(60)
-            return
-        self.wfile.write(data)
+        if not stall:
+            return self.wfile.write(data)
+        self.wfile.write(data[:65536])
+        self.wfile.flush()
+        time.sleep(60)
 
 
 server = http.server.ThreadingHTTPServer(('127.0.0.1', port), Handler)
