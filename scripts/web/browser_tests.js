@@ -313,6 +313,29 @@ async function main() {
       await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run offline');
     }));
 
+  await test('a returning visitor gets a new build, kept for offline visits in place of the old one', () =>
+    withPage('', async (page) => {
+      const site = `${troubledUrl}/renewed`;
+      const kept = async (what) => {
+        await page.waitFor('window.savaOffline', 120000, what);
+        return page.evaluate(`offlineWorker.replace(/^sw-|\\.js$/g, '')`);
+      };
+      const first = await kept('the first build kept');
+      await page.evaluate(`fetch('${site}/next').then((r) => r.ok)`);
+      await page.goto(`${site}/index.html`);
+      const second = await kept('the second build kept');
+      check(second !== first, `the second visit runs build ${second}, the first ran ${first}`);
+      await page.waitFor(`caches.keys().then((k) => k.join() === 'sava-${second}')`, 60000, 'the old cache gone');
+      await page.send('Network.enable');
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+      await page.goto(`${site}/index.html`);
+      await page.waitFor('window.savaReady', 120000, 'the pictures, offline');
+      check(await page.evaluate(`offlineWorker === 'sw-${second}.js'`), 'offline, the page is not the second build');
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run offline');
+    }, { site: `${troubledUrl}/renewed` }));
+
   await test('the sound the page plays is the native soundtrack (samples within 1)', async () => {
     check(recorded !== null, 'no sound was recorded');
     const web = Int16Array.from(recorded.flat());

@@ -185,7 +185,7 @@ async function fetchFile(entry) {
       if (entry.picture < 0) soundLoaded = loaded;
     }
     if (entry.bytes >= 0 && loaded > entry.bytes) {
-      throw new Error(`it is longer than listed: ${loaded} bytes, ${entry.bytes} listed. The site needs to be put up again`);
+      throw new Error(`it is longer than listed: more than ${entry.bytes} bytes. The site needs to be put up again`);
     }
     if (entry.bytes >= 0 && loaded !== entry.bytes) {
       throw new Error(`it is incomplete: ${loaded} of ${entry.bytes} bytes. The site needs to be put up again`);

@@ -42,7 +42,7 @@ self.addEventListener('fetch', (event) => {
   // reaches a returning visitor (its page names its own files and worker);
   // the versioned files never change and come from the cache first.
   if (!url.searchParams.has('v')) {
-    event.respondWith(fetch(request).catch(() => kept().then((response) => response || Response.error())));
+    event.respondWith(fetch(request, { cache: 'no-cache' }).catch(() => kept().then((response) => response || Response.error())));
     return;
   }
   event.respondWith(kept().then((response) => response || fetch(request)));
