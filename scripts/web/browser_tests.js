@@ -313,6 +313,29 @@ async function main() {
       await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run offline');
     }));
 
+  await test('a returning visitor gets a new build, kept for offline visits in place of the old one', () =>
+    withPage('', async (page) => {
+      const site = `${troubledUrl}/renewed`;
+      const kept = async (what) => {
+        await page.waitFor('window.savaOffline', 120000, what);
+        return page.evaluate(`offlineWorker.replace(/^sw-|\\.js$/g, '')`);
+      };
+      const first = await kept('the first build kept');
+      await page.evaluate(`fetch('${site}/next').then((r) => r.ok)`);
+      await page.goto(`${site}/index.html`);
+      const second = await kept('the second build kept');
+      check(second !== first, `the second visit runs build ${second}, the first ran ${first}`);
+      await page.waitFor(`caches.keys().then((k) => k.join() === 'sava-${second}')`, 60000, 'the old cache gone');
+      await page.send('Network.enable');
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+      await page.goto(`${site}/index.html`);
+      await page.waitFor('window.savaReady', 120000, 'the pictures, offline');
+      check(await page.evaluate(`offlineWorker === 'sw-${second}.js'`), 'offline, the page is not the second build');
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run offline');
+    }, { site: `${troubledUrl}/renewed` }));
+
   await test('the sound the page plays is the native soundtrack (samples within 1)', async () => {
     check(recorded !== null, 'no sound was recorded');
     const web = Int16Array.from(recorded.flat());
@@ -503,6 +526,7 @@ async function main() {
   const troubles = [
     { place: 'missing', reason: /404/ },
     { place: 'short', reason: /incomplete/ },
+    { place: 'long', reason: /longer than listed/ },
     { place: 'stalled', reason: /nothing arrived/ },
     { place: 'second-time', reason: /404/, retried: true },
   ];
@@ -525,6 +549,71 @@ async function main() {
         return error;
       }, { errorsExpected: true, site: `${troubledUrl}/${t.place}` }));
   }
+
+  // A damaged list is said in one line, where the start screen was, without
+  // an uncaught error.
+  for (const place of ['picture-out-of-range', 'no-scenes', 'wrong-types']) {
+    await test(`data/show.json damaged (${place}): the page says so in one line`, () =>
+      withPage('', async (page) => {
+        const error = await page.waitFor('window.savaError', 10000, 'the message');
+        const shown = await page.evaluate(`({ text: document.getElementById('status').textContent,
+          play: document.getElementById('start').hidden })`);
+        check(/data\/show\.json is damaged/.test(error) && error.split('\n').length === 1 && shown.text === error &&
+              shown.play, `the page says "${error}", shows ${JSON.stringify(shown)}`);
+        return error;
+      }, { site: `${troubledUrl}/${place}` }));
+  }
+
+  await test('links into the show: seconds past 59 are no link, one pasted before Play moves the start', () =>
+    withPage('#t=1:99.5', async (page) => {
+      await page.waitFor('window.savaShowList && window.savaReady', 120000, 'the show ready');
+      const label = () => page.evaluate("document.getElementById('start').textContent");
+      const invalid = await label();
+      check(!/from/.test(invalid), `#t=1:99.5 gives "${invalid}"`);
+      await page.evaluate("location.hash = '#t=1:40'");
+      await page.waitFor("/from 1:40/.test(document.getElementById('start').textContent)", 5000, 'the new start named');
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().time_ms > 100000', 120000, 'the show from 1:40');
+      const at = await page.evaluate('savaStatus().time_ms');
+      check(at < 110000, `the show is at ${at} ms`);
+    }));
+
+  await test('every move fetches toward where it lands, waiting or not; the browser\'s media controls act on the show', () =>
+    withPage('', async (page) => {
+      await page.send('Network.enable');
+      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: false, latency: 40, downloadThroughput: 1000000, uploadThroughput: 1000000 });
+      await page.goto(`${siteUrl}/index.html`);
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored', 120000, 'the show to start');
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: false, latency: 100, downloadThroughput: 30000, uploadThroughput: 30000 });
+      // The files still to fetch that the scene at `ms` uses come first.
+      const fetchesFor = (ms) => page.evaluate(`(() => {
+        const s = sceneAt(${ms}), first = queue.findIndex((e) => !e.scenes.includes(s));
+        return { left: queue.filter((e) => e.scenes.includes(s)).length,
+                 first: first < 0 || queue.slice(first).every((e) => !e.scenes.includes(s)) };
+      })()`);
+      await page.evaluate('Module._sava_web_seek(150000)');
+      await page.waitFor('savaStatus().waiting', 10000, 'the show to wait at 2:30');
+      const there = await fetchesFor(150000);
+      check(there.first, `after a seek to 2:30: ${JSON.stringify(there)}`);
+      const session = await page.evaluate(`'mediaSession' in navigator && navigator.mediaSession.metadata &&
+        { title: navigator.mediaSession.metadata.title, art: navigator.mediaSession.metadata.artwork[0].src }`);
+      check(!session || (session.title === 'S\u00e4v\u00e4' && /poster\.jpg$/.test(session.art)),
+            `media metadata ${JSON.stringify(session)}`);
+      // Still waiting, the media controls' seek to 1:40.
+      await page.evaluate('savaMediaActions.seekto({ seekTime: 100 })');
+      const moved = await fetchesFor(100000);
+      check(moved.first && moved.left > 0, `after a seek to 1:40 while waiting: ${JSON.stringify(moved)}`);
+      await page.evaluate('savaMediaActions.pause()');
+      await page.waitFor('savaStatus().paused', 5000, 'the pause');
+      if (session) await page.waitFor("navigator.mediaSession.playbackState === 'paused'", 5000, 'the media state');
+      await page.evaluate('savaMediaActions.play()');
+      await page.waitFor('!savaStatus().paused', 5000, 'playing again');
+      return `${moved.left} files of the scene at 1:40 first; media session ${session ? 'checked' : 'not in this browser'}`;
+    }));
 
   await test('a file that fails while the show plays is reported over it, and trying again lets the show go on', () =>
     withPage('', async (page) => {

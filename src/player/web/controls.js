@@ -225,6 +225,57 @@
   stage.addEventListener('pointerdown', wake);
   bar.addEventListener('focusin', wake);
 
+  // The browser's media controls (media keys, lock screen, notification):
+  // the show's name and poster, play, pause, seeks, and where the show is
+  // (its length from its list).
+  const playing = () => stage.classList.contains('playing') && typeof window.savaStatus === 'function';
+  const seekTo = (ms) => {
+    if (playing() && window.Module && Module._sava_web_seek) {
+      Module._sava_web_seek(Math.max(0, Math.min(showLength() - 1, Math.round(ms))));
+    }
+  };
+  const seekBy = (details, sign) => {
+    if (playing()) seekTo(window.savaStatus().time_ms + sign * 1000 * ((details && details.seekOffset) || 10));
+  };
+  const space = buttons[0][3];
+  const mediaActions = {
+    play: () => { if (playing() && window.savaStatus().paused) press(space); },
+    pause: () => { if (playing() && !window.savaStatus().paused) press(space); },
+    seekbackward: (details) => seekBy(details, -1),
+    seekforward: (details) => seekBy(details, 1),
+    seekto: (details) => { if (details && Number.isFinite(details.seekTime)) seekTo(details.seekTime * 1000); },
+  };
+  window.savaMediaActions = mediaActions;
+  const media = navigator.mediaSession;
+  function mediaPosition() {
+    if (!media) return;
+    if (!playing()) {
+      media.playbackState = 'none';
+      return;
+    }
+    const status = window.savaStatus();
+    media.playbackState = status.paused ? 'paused' : 'playing';
+    if (!window.savaShowList || !media.setPositionState) return;
+    try {
+      media.setPositionState({ duration: showLength() / 1000, playbackRate: 1,
+                               position: Math.max(0, Math.min(showLength(), status.time_ms)) / 1000 });
+    } catch (e) {}
+  }
+  if (media) {
+    const poster = document.getElementById('poster');
+    if (window.MediaMetadata) {
+      media.metadata = new MediaMetadata({
+        title: document.getElementById('title').textContent,
+        artwork: [{ src: new URL(poster.getAttribute('src'), location.href).href, sizes: '400x300', type: 'image/jpeg' }],
+      });
+    }
+    for (const [action, handler] of Object.entries(mediaActions)) {
+      try { media.setActionHandler(action, handler); } catch (e) {}
+    }
+    window.savaMoved = () => setTimeout(mediaPosition, 0);
+    setInterval(mediaPosition, 1000);
+  }
+
   function update() {
     const playing = stage.classList.contains('playing');
     if (!playing) bar.hidden = true;

@@ -17,6 +17,7 @@ const parallel = 4;
 const version = '?v=@SITE_VERSION@';
 const waitingNote = document.getElementById('waiting');
 let showList = null;        // data/show.json
+let primedMs = 0;           // the start time the sound was made ready at
 let queue = [];             // files still to fetch, the next first
 let programStarted = false, listed = false, soundHere = false;
 let fetching = 0, fetchedBytes = 0, totalBytes = 0;
@@ -53,14 +54,54 @@ function loadFrom(ms) {
 }
 let soundFetching = false;
 
+// What is wrong with the show's list, or '' when it is sound: every file
+// named with its size, every picture with its size, at least one scene,
+// scenes in time order, each with pictures the list has.
+function listProblem(list) {
+  const count = (n) => Number.isInteger(n) && n >= 0;
+  const file = (f) => f !== null && typeof f === 'object' && typeof f.file === 'string' && f.file !== '' &&
+                      !f.file.includes('/') && count(f.bytes);
+  if (list === null || typeof list !== 'object') return 'it is not an object';
+  if (!count(list.length_ms) || list.length_ms === 0) return 'its length_ms is not a positive whole number';
+  if (!file(list.soundtrack)) return 'its soundtrack is not a file with its size';
+  if (!Array.isArray(list.pictures) || !list.pictures.length) return 'it lists no pictures';
+  const bad = list.pictures.findIndex((p) => !file(p) || !count(p.width) || !count(p.height) || !p.width || !p.height);
+  if (bad >= 0) return `its picture ${bad} is not a file with its size and its picture size`;
+  if (!Array.isArray(list.scenes) || !list.scenes.length) return 'it lists no scenes';
+  for (const [i, scene] of list.scenes.entries()) {
+    if (scene === null || typeof scene !== 'object' || !count(scene.ms) || (i > 0 && scene.ms < list.scenes[i - 1].ms) ||
+        typeof scene.name !== 'string' || !Array.isArray(scene.pictures)) {
+      return `its scene ${i} is not a time in order, a name and a list of pictures`;
+    }
+    const out = scene.pictures.find((p) => !Number.isInteger(p) || p < 0 || p >= list.pictures.length);
+    if (out !== undefined) return `its scene ${i} uses picture ${JSON.stringify(out)}, which it does not list`;
+  }
+  const softened = list.softened === undefined ? [] : list.softened;
+  if (!Array.isArray(softened) || !softened.every((s) => Array.isArray(s) && s.length === 4 && s.every(Number.isInteger))) {
+    return 'its softened stretches are not lists of four whole numbers';
+  }
+  return '';
+}
+
 async function loadShow() {
+  let list;
   try {
-    showList = await fetchFile({ name: 'show.json', bytes: -1 }).then((data) => JSON.parse(new TextDecoder().decode(data)));
+    list = await fetchFile({ name: 'show.json', bytes: -1 });
   } catch (error) {
     return failLoading('show.json', error);
   }
+  let problem;
+  try {
+    list = JSON.parse(new TextDecoder().decode(list));
+    problem = listProblem(list);
+  } catch (error) {
+    problem = 'it is not JSON';
+  }
+  if (problem) return fail(`The show's list data/show.json is damaged: ${problem}. The site needs to be put up again.`);
+  showList = list;
   window.savaShowList = showList;
   if (startMs >= showList.length_ms) startMs = 0;
+  showStartTime();
   const users = showList.pictures.map(() => []);
   showList.scenes.forEach((scene, i) => scene.pictures.forEach((p) => users[p].push(i)));
   queue = showList.pictures.map((p, i) => ({ name: p.file, bytes: p.bytes, picture: i, scenes: users[i] }));
@@ -137,7 +178,14 @@ async function fetchFile(entry) {
       if (done) break;
       chunks.push(value);
       loaded += value.length;
+      if (entry.bytes >= 0 && loaded > entry.bytes) {
+        abort.abort();
+        break;
+      }
       if (entry.picture < 0) soundLoaded = loaded;
+    }
+    if (entry.bytes >= 0 && loaded > entry.bytes) {
+      throw new Error(`it is longer than listed: more than ${entry.bytes} bytes. The site needs to be put up again`);
     }
     if (entry.bytes >= 0 && loaded !== entry.bytes) {
       throw new Error(`it is incomplete: ${loaded} of ${entry.bytes} bytes. The site needs to be put up again`);
@@ -180,6 +228,7 @@ function arrive(entry, data) {
   if (entry.picture >= 0) {
     Module._sava_web_picture_arrived(entry.picture);
   } else if (!capturing) {
+    primedMs = startMs;
     Module._sava_web_sound_arrived(startMs);
     soundHere = true;
     checkReady();

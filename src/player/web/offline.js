@@ -1,8 +1,10 @@
 // The site kept for visits without a network: the page registers this
 // worker as sw-VERSION.js, VERSION standing for the build, once the show is
-// ready. It keeps every file of the site in a cache of that version, answers
-// from it first and from the network otherwise; a new build has a new name,
-// whose worker fills a new cache and drops the old ones.
+// ready. It keeps every file of the site in a cache of that version and
+// answers the versioned files from it first, the page and the files named
+// without a version from the network first (from the cache without one); a
+// new build has a new name, whose worker fills a new cache and, once it
+// takes over, drops the old ones.
 'use strict';
 const version = /sw-([0-9a-f]+)\.js$/.exec(self.location.pathname)[1];
 const cacheName = 'sava-' + version;
@@ -30,10 +32,18 @@ self.addEventListener('activate', (event) => {
 
 self.addEventListener('fetch', (event) => {
   const request = event.request;
-  if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
+  const url = new URL(request.url);
+  if (request.method !== 'GET' || url.origin !== self.location.origin) return;
   // The page's address may carry a query (capture mode): the page is the same.
   const ignoreSearch = request.mode === 'navigate';
-  event.respondWith(caches.open(cacheName)
-    .then((cache) => cache.match(request, { ignoreSearch }))
-    .then((kept) => kept || fetch(request)));
+  const kept = () => caches.open(cacheName).then((cache) => cache.match(request, { ignoreSearch }));
+  // The page itself and the files not named by version (the poster, the
+  // icon) come from the network while there is one, so that a new build
+  // reaches a returning visitor (its page names its own files and worker);
+  // the versioned files never change and come from the cache first.
+  if (!url.searchParams.has('v')) {
+    event.respondWith(fetch(request, { cache: 'no-cache' }).catch(() => kept().then((response) => response || Response.error())));
+    return;
+  }
+  event.respondWith(kept().then((response) => response || fetch(request)));
 });

@@ -49,20 +49,39 @@ window.savaReady = false;
 // Play pressed before that: the show starts as soon as it can.
 let playQueued = false;
 
-// A link into the show, #t=M:SS.mmm or #t=MS (milliseconds): the show
-// starts there. Anything else, or a time past the end (known once the
-// show's list is here), is the start.
+// A link into the show, #t=M:SS.mmm (seconds below 60) or #t=MS
+// (milliseconds): the show starts there. Anything else, or a time past the
+// end (known once the show's list is here), is the start.
 function linkedStart() {
   const m = /^#t=(?:(\d{1,3}):(\d{1,2}(?:\.\d{1,3})?)|(\d{1,6}))$/.exec(location.hash);
-  if (!m) return 0;
+  if (!m || (m[2] !== undefined && Number(m[2]) >= 60)) return 0;
   const ms = m[3] !== undefined ? Number(m[3]) : Math.round((Number(m[1]) * 60 + Number(m[2])) * 1000);
-  return ms;
+  return window.savaShowList && ms >= savaShowList.length_ms ? 0 : ms;
 }
 let startMs = linkedStart();
+let showCaption = '“Sävä”';
+// Started once: the start time is the show's from then on.
+let started = false;
 const showTime = (ms) => `${Math.floor(ms / 60000)}:${String(Math.floor(ms / 1000) % 60).padStart(2, '0')}` +
                          (ms % 1000 ? '.' + String(ms % 1000).padStart(3, '0').replace(/0+$/, '') : '');
 const playLabel = (name) => ['▶ Play', name, startMs ? 'from ' + showTime(startMs) : ''].filter(Boolean).join(' ');
 window.savaShowTime = showTime;
+// The Play button names the start time, until it is pressed.
+function showStartTime() {
+  if (!started && !playQueued && !capturing) startButton.textContent = playLabel(showCaption);
+}
+// A link pasted into the open page before Play moves the start: its files
+// come first, and Play waits for them.
+window.addEventListener('hashchange', () => {
+  if (started || capturing) return;
+  const ms = linkedStart();
+  if (ms === startMs) return;
+  startMs = ms;
+  showStartTime();
+  loadFrom(startMs);
+  if (window.savaReady && !window.savaReadyScenes[sceneAt(startMs)]) window.savaReady = false;
+  checkReady();
+});
 
 function say(text) {
   statusLine.textContent = text;
@@ -101,7 +120,8 @@ var Module = {
     listPictures();
   },
   onPicturesListed: (caption) => {
-    startButton.textContent = playLabel('“' + caption + '”');
+    showCaption = '“' + caption + '”';
+    showStartTime();
     listed = true;
     for (const [entry, data] of arrivedEarly) arrive(entry, data);
     arrivedEarly.length = 0;
@@ -116,6 +136,12 @@ var Module = {
     updateReadyScenes();
   },
   onAudioDelay: (ms) => keepAudioDelay(ms),
+  // Every move of the show (a start, a seek, a key, a loop): its files
+  // are fetched in show order from there.
+  onMoved: (ms) => {
+    loadFrom(ms);
+    if (window.savaMoved) window.savaMoved(ms);
+  },
   onWaiting: (on, at) => {
     waitingNote.hidden = !on;
     if (!on) return;
@@ -162,6 +188,10 @@ var Module = {
 function play() {
   Module._sava_web_set_audio_delay(Number(audioDelay.value) || 0);
   if (!Module._sava_web_start(reduceFlashing.checked ? 1 : 0)) return;
+  started = true;
+  // The sound was made ready at the start time of its arrival; a link
+  // pasted since then moves the show there.
+  if (startMs !== primedMs) Module._sava_web_seek(startMs);
   panel.hidden = true;
   poster.hidden = true;
   stage.classList.add('playing');

@@ -18,6 +18,10 @@ EM_JS(void, page_pictures_listed, (const char* caption), {
   if (Module.onPicturesListed) Module.onPicturesListed(UTF8ToString(caption));
 });
 
+EM_JS(void, page_moved, (int ms), {
+  if (Module.onMoved) Module.onMoved(ms);
+});
+
 EM_JS(void, page_audio_delay_changed, (int ms), {
   if (Module.onAudioDelay) Module.onAudioDelay(ms);
 });

@@ -19,6 +19,10 @@ void page_pictures_listed(const char* caption);
 // `at_ms` (the frame it is to draw next).
 void page_waiting(int on, int at_ms);
 
+// The show moved to show time `ms` (a start, a seek, a key, a loop): the
+// page fetches its files in show order from there.
+void page_moved(int ms);
+
 // The audio delay is now `ms` (the viewer's keys): the page keeps it.
 void page_audio_delay_changed(int ms);
 

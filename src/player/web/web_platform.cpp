@@ -75,6 +75,7 @@ void WebPlatform::sound_moved(int32_t ms) {
   web_audio_sound_moved();
   anchored = false;
   sound_ms_ = ms;
+  page_moved(ms);
 }
 
 bool WebPlatform::clock_ready(ShowClock& clock) {
