@@ -47,7 +47,8 @@ void DesktopPlatform::start_sound() {
 void DesktopPlatform::present(const SessionView& view) {
   shown_ = view;
   if (view.drawn && trace_) std::fprintf(trace_.get(), "%d\n", view.time_ms);
-  if (view.overlay) {
+  // A hold tells its reason even with the overlay off.
+  if (view.overlay || view.hold != nullptr) {
     const std::vector<std::string> lines = overlay_lines_for(view);
     screen_.present(&lines, view.frame);
   } else {
@@ -92,6 +93,10 @@ void DesktopPlatform::moved(SessionMove move, int32_t ms) {
 }
 
 bool DesktopPlatform::run_script(const SessionView& view) {
+  // The steps start with the first frame the show draws: a hold before it
+  // (reduced flashing still finding what to soften there) counts for none.
+  if (!view.drawn && !drawn_once_) return true;
+  drawn_once_ = true;
   for (const ScriptStep* step : script_->due(view.frames, view.time_ms)) {
     if (step->kind == ScriptStep::Kind::key) {
       // Pressed and released, through the input rule like any key.

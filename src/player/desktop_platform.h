@@ -49,6 +49,7 @@ class DesktopPlatform : public SessionPlatform {
   std::optional<ScriptRunner> script_;
   FileHandle trace_;  // the script's frame times
   SessionView shown_;
+  bool drawn_once_ = false;  // the show has drawn a frame
   int status_ = 0;
   bool follow_sound_ = true;
 };

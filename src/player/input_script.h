@@ -9,7 +9,8 @@
 //   after 30 space         30 frames after the frame of the step before
 //   after 0 dump a.raw     in the same frame
 //
-// A step waits for the one before it. Keys are pressed and released through
+// A step waits for the one before it; the first waits for the first frame
+// the show draws (the platform runs none before it). Keys are pressed and released through
 // the player's own input rule: space, left, right, pageup, pagedown, home,
 // l, t, plus, minus, escape, enter, each with an optional "alt+" in front. "dump FILE"
 // saves the frame the show drew, "dump-presented FILE" the picture as

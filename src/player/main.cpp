@@ -24,6 +24,7 @@
 #include "player/sdl_startup.h"
 #include "player/sync_test.h"
 #include "show/session.h"
+#include "show/softening_worker.h"
 #include "show/startup.h"
 
 static_assert(video_flag_fullscreen == SDL_FULLSCREEN);
@@ -258,8 +259,15 @@ int play(const PlayerOptions& options) {
   if (script) platform.use_script(std::move(*script));
   platform.follow_sound(device_is_heard());
   {
-    Session session(startup.pictures(), screen.pixels(), platform, &music, options.from_ms,
-                    startup.options().reduce_flashing);
+    Session session(startup.pictures(), screen.pixels(), platform, &music, options.from_ms);
+    // With reduced flashing the show starts at once: what to soften is found
+    // beside it, and the session holds only where that is not yet settled.
+    // The search reads the session's pictures and ends before they go.
+    std::optional<SofteningWorker> softening;
+    if (startup.options().reduce_flashing) {
+      softening.emplace(session.pictures());
+      session.follow_softening(&*softening);
+    }
     session.set_audio_delay(delay);
     session.run();
     shut_down(music);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -152,7 +153,13 @@ class Planner {
     ++frames_;
   }
 
-  std::vector<SoftenedStretch> stretches() const {
+  // The stretches from the frames so far; `open_after` frames on, a stretch
+  // ending there or later may still grow, and `settled_ms` (if asked) is set
+  // to the time before which the frames shown are final.
+  std::vector<SoftenedStretch> stretches(int64_t open_after = INT64_MAX, int32_t* settled_ms = nullptr) const {
+    if (settled_ms != nullptr) {
+      *settled_ms = std::max(0, ms_of_frame(std::max<int64_t>(0, open_after)) - margin_ms - softening_ramp_ms);
+    }
     // Spans of frames whose transitions make a frame hot.
     std::vector<std::pair<int64_t, int64_t>> spans;
     int64_t steady = 0;
@@ -176,6 +183,10 @@ class Planner {
     }
     std::vector<SoftenedStretch> out;
     for (const auto& [a, b] : joined) {
+      if (settled_ms != nullptr && b >= open_after) {
+        *settled_ms = std::min(*settled_ms, std::max(0, ms_of_frame(a) - margin_ms - softening_ramp_ms));
+        settled_ms = nullptr;
+      }
       int64_t total = 0;
       for (int64_t f = a; f <= b; ++f) total += frame_luminance_[f];
       const int64_t mean = total / (b - a + 1) / 10000;
@@ -219,16 +230,17 @@ class Planner {
 }  // namespace
 
 struct SofteningSearch::State {
-  explicit State(ImageStore pictures) : screen(static_cast<size_t>(screen_width) * screen_height, 0) {
-    show = std::make_unique<Show>(std::move(pictures), screen.data());
+  explicit State(const ImageStore& pictures) : screen(static_cast<size_t>(screen_width) * screen_height, 0) {
+    show = std::make_unique<Show>(&pictures, screen.data());
   }
   std::vector<uint32_t> screen;
   std::unique_ptr<Show> show;
   Planner planner;
   int64_t frame = 0;
+  bool done = false;
 };
 
-SofteningSearch::SofteningSearch(ImageStore pictures) : state_(std::make_unique<State>(std::move(pictures))) {}
+SofteningSearch::SofteningSearch(const ImageStore& pictures) : state_(std::make_unique<State>(pictures)) {}
 
 SofteningSearch::~SofteningSearch() = default;
 
@@ -239,20 +251,27 @@ bool SofteningSearch::run(int64_t frames) {
     frame_step(*s.show, cue_table, ms_of_frame(s.frame));
     s.planner.add(s.screen.data());
   }
-  return ms_of_frame(s.frame) >= end || s.show->quit_requested;
+  s.done = ms_of_frame(s.frame) >= end || s.show->quit_requested;
+  return s.done;
 }
 
-std::vector<SoftenedStretch> SofteningSearch::finish(ImageStore& pictures) {
-  pictures = state_->show->take_pictures();
-  state_->show.reset();
-  return state_->planner.stretches();
+SofteningProgress SofteningSearch::progress() const {
+  const State& s = *state_;
+  SofteningProgress p;
+  if (s.done) {
+    p.stretches = s.planner.stretches();
+    p.settled_ms = cue_table[cue_count - 1].time_ms;
+  } else {
+    p.stretches = s.planner.stretches(s.frame - int64_t{SofteningSearch::settle_ms} * plan_fps / 1000, &p.settled_ms);
+  }
+  return p;
 }
 
-std::vector<SoftenedStretch> find_softened_stretches(ImageStore& pictures) {
-  SofteningSearch search(std::move(pictures));
+std::vector<SoftenedStretch> find_softened_stretches(const ImageStore& pictures) {
+  SofteningSearch search(pictures);
   while (!search.run(plan_fps)) {
   }
-  return search.finish(pictures);
+  return search.progress().stretches;
 }
 
 std::string softened_stretches_text(const std::vector<SoftenedStretch>& stretches) {

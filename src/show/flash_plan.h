@@ -29,26 +29,48 @@ struct SoftenedStretch {
   int32_t to_ms;     // up to here
   int32_t contrast;  // of contrast_one: the share of the swing of light around `mean` kept
   int64_t mean;      // linear light, of linear_one
+
+  bool operator==(const SoftenedStretch&) const = default;
 };
 
-// The stretches for `pictures` (handed back as they were), in show order.
-// The show run ahead draws its own random numbers: no other show is touched.
-std::vector<SoftenedStretch> find_softened_stretches(ImageStore& pictures);
+// The stretches for `pictures`, in show order. The show run ahead only
+// reads the pictures and draws its own random numbers: no other show is
+// touched.
+std::vector<SoftenedStretch> find_softened_stretches(const ImageStore& pictures);
 
-// The same a slice at a time, for an edge that must not stop for long (a
-// page can run a few hundred frames per animation frame before its show
-// starts; the pictures are the search's until it finishes).
+// What a search has found so far: the stretches, final before settled_ms
+// (every frame shown before it is as after the whole search; from it on
+// they may still change).
+struct SofteningProgress {
+  std::vector<SoftenedStretch> stretches;
+  int32_t settled_ms = 0;
+};
+
+// The same a slice at a time, for an edge that must not stop for long (the
+// player runs it beside the show, a page could run a slice per animation
+// frame). It reads `pictures`, which outlive it, through a show of its own,
+// so another show may draw from them meanwhile (nothing writes to pictures
+// once loaded).
+//
+// What the stretches are at show time T is settled once the search has gone
+// settle_ms past T: a stretch begins at most a second before the frame whose
+// transitions make it, joins the next one within a second, and its contrast
+// looks a second past its end; a stretch still open there (its mean light is
+// that of all its frames) holds the settled time back to its start.
 class SofteningSearch {
  public:
-  explicit SofteningSearch(ImageStore pictures);
+  static constexpr int32_t settle_ms = 3000;
+
+  explicit SofteningSearch(const ImageStore& pictures);
   ~SofteningSearch();
   SofteningSearch(const SofteningSearch&) = delete;
   SofteningSearch& operator=(const SofteningSearch&) = delete;
 
   // Runs up to `frames` more frames of the show; true once it has run whole.
   bool run(int64_t frames);
-  // Once run: the stretches, and the pictures handed back into `pictures`.
-  std::vector<SoftenedStretch> finish(ImageStore& pictures);
+  // The stretches so far and how far they are settled (once run whole: the
+  // show's end).
+  SofteningProgress progress() const;
 
  private:
   struct State;

@@ -12,8 +12,9 @@ Session::Session(ImageStore pictures, uint32_t* screen_pixels, SessionPlatform& 
     : platform_(platform),
       music_(music),
       screen_pixels_(screen_pixels),
-      reduced_flashing_(reduce_flashing ? ReducedFlashing(find_softened_stretches(pictures)) : ReducedFlashing()),
-      show_(std::make_unique<Show>(std::move(pictures), screen_pixels)) {
+      pictures_(std::move(pictures)),
+      reduced_flashing_(reduce_flashing ? ReducedFlashing(find_softened_stretches(pictures_)) : ReducedFlashing()),
+      show_(std::make_unique<Show>(&pictures_, screen_pixels)) {
   start_clock(*show_, start_ms);
   if (start_ms != 0) {
     dispatch_cues(*show_, cue_table, start_ms);
@@ -66,12 +67,13 @@ void Session::move_sound(Show& show, int32_t ms) {
 }
 
 void Session::restart_at(int32_t ms) {
-  ImageStore pictures = show_->take_pictures();
+  // The old show's objects go before the next show starts.
+  show_->display_list.clear();
   if (plan_on_restart_) {
-    reduced_flashing_ = ReducedFlashing(find_softened_stretches(pictures));
+    reduced_flashing_ = ReducedFlashing(find_softened_stretches(pictures_));
     plan_on_restart_ = false;
   }
-  auto next = std::make_unique<Show>(std::move(pictures), screen_pixels_);
+  auto next = std::make_unique<Show>(&pictures_, screen_pixels_);
   // A quit that came with the seek (or ended the show) still holds.
   next->quit_requested = show_->quit_requested;
   // As a show started at this time finds them: a blank screen (the back
@@ -214,12 +216,29 @@ void Session::use_softened_stretches(std::vector<SoftenedStretch> stretches, boo
   plan_on_restart_ = false;
 }
 
+void Session::follow_softening(SofteningFeed* feed) {
+  use_softened_stretches({}, true);
+  softening_feed_ = feed;
+  hold_reason_ = "finding what to soften";
+  set_ready({}, softening_ahead_ms);
+  take_softening();
+}
+
+void Session::take_softening() {
+  SofteningProgress progress;
+  if (softening_feed_ == nullptr || !softening_feed_->take(&progress)) return;
+  use_softened_stretches(std::move(progress.stretches), reduced_flashing_.on());
+  set_ready({{0, progress.settled_ms}}, softening_ahead_ms);
+  // Settled to the end: every frame is ready from now on.
+  if (progress.settled_ms >= cue_table[cue_count - 1].time_ms) softening_feed_ = nullptr;
+}
+
 SessionView Session::view() const {
   SessionView view;
   view.time_ms = position();
   view.cue = current_cue(show_->next_cue);
   view.paused = paused_;
-  view.hold = held_ ? "waiting for data" : nullptr;
+  view.hold = held_ ? hold_reason_ : nullptr;
   view.looping = looping_;
   view.overlay = overlay_;
   view.audio_delay_ms = audio_delay_ms_;
@@ -260,6 +279,7 @@ void Session::finish_frame(bool drawn) {
 }
 
 void Session::frame() {
+  take_softening();
   update_hold(position());
   const bool ready = platform_.clock_ready(show_->clock);
   // Paused, the picture runs on to where the sound stopped.

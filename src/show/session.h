@@ -23,6 +23,7 @@
 #include "music/soundtrack.h"
 #include "show/reduced_flashing.h"
 #include "show/show.h"
+#include "show/softening_feed.h"
 #include "show/transport.h"
 
 // What a presented frame shows, for the platform (the time overlay, scripts,
@@ -138,6 +139,15 @@ class Session {
   // (an edge whose pictures arrive while the show plays cannot run the show
   // ahead over them), on or off; later turns use them too.
   void use_softened_stretches(std::vector<SoftenedStretch> stretches, bool on);
+  // Reduced flashing, on, from a search over these very pictures still
+  // running (a SofteningWorker over pictures()): before every frame the
+  // session takes what `feed` has found, and only what it has settled is
+  // ready (set_ready), so each frame shown is the one the whole search
+  // gives. `feed` outlives the session or the search's end.
+  void follow_softening(SofteningFeed* feed);
+  // Before follow_softening: until the search has settled this much past
+  // where the session holds, the hold goes on.
+  static constexpr int32_t softening_ahead_ms = 1000;
   // How much later than the device says the sound is heard (ms, held within
   // +-audio_delay_limit_ms): the picture waits as long. Taken on smoothly.
   void set_audio_delay(int32_t ms);
@@ -153,6 +163,8 @@ class Session {
 
   SessionView view() const;
   Show& show() { return *show_; }
+  // The pictures every show of the session draws from, as loaded.
+  const ImageStore& pictures() const { return pictures_; }
   const ReducedFlashing& reduced_flashing() const { return reduced_flashing_; }
 
  private:
@@ -167,6 +179,7 @@ class Session {
   int32_t next_frame_time();
   void draw(int32_t now);
   void finish_frame(bool drawn);
+  void take_softening();
   // The show time the session is at: that of the frame on screen, or of the
   // start about to be drawn.
   int32_t position() const { return start_pending_ ? start_ms_ : frame_time_; }
@@ -174,12 +187,16 @@ class Session {
   SessionPlatform& platform_;
   Soundtrack* music_;
   uint32_t* screen_pixels_;
+  // Owned here, read by the shows (and a search beside them).
+  ImageStore pictures_;
   ReducedFlashing reduced_flashing_;
+  SofteningFeed* softening_feed_ = nullptr;
   bool plan_on_restart_ = false;  // the next restart finds what to soften first
   std::unique_ptr<Show> show_;
 
   bool paused_ = false;
   bool held_ = false;
+  const char* hold_reason_ = "waiting for data";
   bool all_ready_ = true;
   std::vector<ShowStretch> ready_;
   int32_t ready_ahead_ms_ = 0;

@@ -23,28 +23,33 @@ class Show : public RunState {
   // into `screen_pixels`: screen_width x screen_height words of 0xAARRGGBB,
   // rows without gaps, owned by the caller and valid while the show runs.
   Show(ImageStore pictures, uint32_t* screen_pixels);
+  // The same drawing from `*pictures`, which outlive the show: shows on
+  // other threads may read them meanwhile (a show only ever reads its
+  // pictures).
+  Show(const ImageStore* pictures, uint32_t* screen_pixels);
   Show(const Show&) = delete;
   Show& operator=(const Show&) = delete;
   // The scene's objects point at the pictures: they go first.
   ~Show() { display_list.clear(); }
 
   // Ends this run and hands its pictures on, to the next run's Show (the
-  // pictures are never drawn into, so a new run finds them as loaded). The
-  // scene's objects go first; this show draws nothing after it.
+  // pictures are never drawn into, so a new run finds them as loaded; a
+  // show over pictures it does not own hands on none). The scene's objects
+  // go first; this show draws nothing after it.
   ImageStore take_pictures() {
     display_list.clear();
-    return std::move(pictures_);
+    return std::move(owned_);
   }
 
   Image* picture(int32_t id) const {
     if (seen_ != nullptr) (*seen_)[static_cast<std::size_t>(id)] = true;
-    return pictures_[id];
+    return (*pictures_)[id];
   }
   // From now on every picture the show reaches for (store index) is marked
   // in `seen`, which holds an entry for each and outlives the show; null:
   // none is marked. It tells which scene uses which pictures.
   void watch_pictures(std::vector<bool>* seen) { seen_ = seen; }
-  const ImageStore& pictures() const { return pictures_; }
+  const ImageStore& pictures() const { return *pictures_; }
   // A blank screen-sized image, initially all zero, for drawing off screen.
   Image* back_buffer() const { return back_buffer_.get(); }
   // The screen as a drawing target.
@@ -57,7 +62,8 @@ class Show : public RunState {
   const ReferenceRand& random_numbers() const { return random_; }
 
  private:
-  ImageStore pictures_;
+  ImageStore owned_;
+  const ImageStore* pictures_;
   ImagePtr back_buffer_;
   Image screen_;
   ReferenceRand random_;

@@ -2,13 +2,16 @@
 // loop, and where each move takes the show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "show/cue_table.h"
 #include "show/session.h"
+#include "show/softening_worker.h"
 #include "show_fixture.h"
 
 namespace {
@@ -204,6 +207,63 @@ TEST_F(SessionTest, HoldsWhereTheShowIsNotReadyAndGoesOnByItselfOnceItIsAhead) {
   session->frame();
   EXPECT_EQ(platform.presented.back().hold, nullptr);
   EXPECT_EQ(platform.presented.back().time_ms, 2000);
+}
+
+// A search the test runs itself, a few frames before each of the session's.
+struct SlicedSearch : SofteningFeed {
+  explicit SlicedSearch(const ImageStore& pictures) : search(pictures) {}
+  bool take(SofteningProgress* progress) override {
+    *progress = search.progress();
+    return true;
+  }
+  SofteningSearch search;
+};
+
+// A session following a search still running (sliced here, or on the
+// player's worker thread) shows, frame by frame and after a seek, what the
+// whole search found beforehand gives; where the search is behind, it holds.
+TEST_F(SessionTest, FollowingASearchShowsTheFramesTheWholeSearchGives) {
+  platform.ms_per_frame = 100;
+  const std::vector<SoftenedStretch> whole = find_softened_stretches(make_pictures());
+  ASSERT_FALSE(whole.empty());
+  ReducedFlashing expected(whole);
+  for (const bool sliced : {true, false}) {
+    SCOPED_TRACE(sliced ? "sliced" : "worker");
+    platform.presented.clear();
+    auto session = session_at(0);
+    std::optional<SlicedSearch> slices;
+    std::optional<SofteningWorker> worker;
+    SofteningFeed* feed = sliced ? static_cast<SofteningFeed*>(&slices.emplace(session->pictures()))
+                                 : &worker.emplace(session->pictures());
+    session->follow_softening(feed);
+    const auto run_to = [&](int32_t until) {
+      while (platform.presented.empty() || platform.presented.back().time_ms < until) {
+        // Twelve frames of search (50 ms) to each 100 ms frame: the
+        // session keeps catching up with it.
+        if (slices) slices->search.run(12);
+        session->frame();
+        const int32_t ms = platform.presented.back().time_ms;
+        const uint32_t* shown = expected.shown(screen_buffer.data(), screen_buffer.size(), ms);
+        ASSERT_EQ(platform.last_frame, std::vector<uint32_t>(shown, shown + screen_buffer.size())) << ms;
+      }
+    };
+    run_to(whole[0].to_ms + 1000);
+    if (sliced) {
+      EXPECT_STREQ(platform.presented.front().hold, "finding what to soften");
+      EXPECT_FALSE(platform.presented.front().drawn);
+      EXPECT_GT(std::count_if(platform.presented.begin(), platform.presented.end(),
+                              [](const SessionView& v) { return v.hold != nullptr; }),
+                100);
+    }
+    session->seek_to(whole[0].from_ms);
+    run_to(whole[0].from_ms + 500);
+    if (worker) {
+      SofteningProgress last;
+      while (!worker->take(&last) || last.settled_ms < cue_table[cue_count - 1].time_ms) {
+      }
+      EXPECT_EQ(last.stretches, whole);
+    }
+  }
 }
 
 }  // namespace
