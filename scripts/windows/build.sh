@@ -18,6 +18,10 @@ native=${NATIVE_BUILD_DIR:-build}
 jobs=${JOBS:-2}
 root=$PWD/build-windows
 export SAVA_WINDOWS_PREFIX=$root/deps/prefix
+# The time stamp the tools write into a program's header is the commit's, not
+# the build's: the same commit builds the same bytes.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 0)
+export SOURCE_DATE_EPOCH
 
 step "packages"
 scripts/install-deps.sh cmake pkg-config g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nasm wine64 wine zip
