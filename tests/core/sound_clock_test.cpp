@@ -113,15 +113,21 @@ TEST(ShowClock, FollowsTheSoundAsHeard) {
     }
     for (size_t i = 1; i < readings.size(); ++i) {
       const Reading& r = readings[i];
-      if (r.t < 2000 && readings[i - 1].t >= run.first_callback_ms) ASSERT_GE(r.clock, readings[i - 1].clock) << r.t;
+      if (r.t < 2000 && readings[i - 1].t >= run.first_callback_ms) {
+        ASSERT_GE(r.clock, readings[i - 1].clock) << r.t;
+      }
       const bool settling = r.t < 1000 || (has_event && r.t >= run.event_at_ms && r.t < event_end + 1000);
       const double off = r.clock - r.heard;
       // Never far ahead of what is heard, settled close to it.
       ASSERT_LE(off, settling ? clock_follow_tolerance_ms + run.latency_step_ms + 1 : 12) << r.t;
-      if (!settling) ASSERT_GE(off, -12) << r.t;
+      if (!settling) {
+        ASSERT_GE(off, -12) << r.t;
+      }
       // Settled, the picture's time goes on frame by frame with no jump.
       const int32_t step = r.clock - readings[i - 1].clock;
-      if (!settling && readings[i - 1].t + 16 == r.t) ASSERT_TRUE(step >= 15 && step <= 17) << r.t << " " << step;
+      if (!settling && readings[i - 1].t + 16 == r.t) {
+        ASSERT_TRUE(step >= 15 && step <= 17) << r.t << " " << step;
+      }
       if (r.t >= length - 30000 && r.t < length - 20000) sum_early += off, ++n_early;
       if (r.t >= length - 10000) sum_late += off, ++n_late;
     }
