@@ -91,16 +91,19 @@ mount_in sysfs sysfs sys
 mount_in tmpfs tmpfs dev/shm mode=1777
 mkdir -p "$root/dev/pts"
 mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts" && mounts+=("$root/dev/pts") || true
-mkdir -p "$root/work"
-git clone -q --no-local "$repo" "$root/work/sava"
+# Inside the root the clone and the shared test data sit side by side, as
+# they do beside each other here.
+checkout=/srv/sava
+mkdir -p "$root/srv"
+git clone -q --no-local "$repo" "$root$checkout"
 if [ -d "$repo/../shared" ]; then
-  cp -a "$repo/../shared" "$root/work/shared"
-  chmod -R a-w "$root/work/shared"
+  cp -a "$repo/../shared" "$root/srv/shared"
+  chmod -R a-w "$root/srv/shared"
 fi
 
 run_in_root() { # the command line, run by bash -lc in the clone as root
   chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    TERM=dumb LANG=C.UTF-8 CI=true /bin/bash -c "cd /work/sava && $1"
+    TERM=dumb LANG=C.UTF-8 CI=true /bin/bash -c "cd $checkout && $1"
 }
 if [ -n "${FRESH_MACHINE_PREPARE:-}" ]; then
   echo "== fresh-machine: prepare: $FRESH_MACHINE_PREPARE" >&2
