@@ -32,27 +32,20 @@ Rgb Canvas::colour(int x, int y) const {
   return {p[0], p[1], p[2]};
 }
 
-Rgb Canvas::sample(float x, float y) const {
+float Canvas::bilinear(float x, float y, int channel) const {
   x = std::clamp(x - 0.5f, 0.0f, static_cast<float>(w_ - 1));
   y = std::clamp(y - 0.5f, 0.0f, static_cast<float>(h_ - 1));
   const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
   const int x1 = std::min(x0 + 1, w_ - 1), y1 = std::min(y0 + 1, h_ - 1);
   const float fx = x - x0, fy = y - y0;
-  const Rgb top = mix(colour(x0, y0), colour(x1, y0), fx);
-  const Rgb bottom = mix(colour(x0, y1), colour(x1, y1), fx);
-  return mix(top, bottom, fy);
-}
-
-float Canvas::sample_alpha(float x, float y) const {
-  x = std::clamp(x - 0.5f, 0.0f, static_cast<float>(w_ - 1));
-  y = std::clamp(y - 0.5f, 0.0f, static_cast<float>(h_ - 1));
-  const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
-  const int x1 = std::min(x0 + 1, w_ - 1), y1 = std::min(y0 + 1, h_ - 1);
-  const float fx = x - x0, fy = y - y0;
-  const float top = lerp(at(x0, y0)[3], at(x1, y0)[3], fx);
-  const float bottom = lerp(at(x0, y1)[3], at(x1, y1)[3], fx);
+  const float top = lerp(at(x0, y0)[channel], at(x1, y0)[channel], fx);
+  const float bottom = lerp(at(x0, y1)[channel], at(x1, y1)[channel], fx);
   return lerp(top, bottom, fy);
 }
+
+Rgb Canvas::sample(float x, float y) const { return {bilinear(x, y, 0), bilinear(x, y, 1), bilinear(x, y, 2)}; }
+
+float Canvas::sample_alpha(float x, float y) const { return bilinear(x, y, 3); }
 
 void Canvas::blend(int x, int y, Rgb c, float a) {
   if (x < 0 || y < 0 || x >= w_ || y >= h_ || a <= 0) return;

@@ -87,6 +87,9 @@ class Canvas {
   Canvas resized(int w, int h) const;
 
  private:
+  // Channel `channel` (0..3: red, green, blue, alpha) between the four
+  // nearest pixel centres, clamped at the edges.
+  float bilinear(float x, float y, int channel) const;
   void cover(float x0, float y0, float x1, float y1,
              const std::function<float(float, float)>& coverage, Rgb c, float a);
   int w_ = 0, h_ = 0;
