@@ -67,7 +67,7 @@ skip+='|SoundtrackTest\.(MonoIsPlayedOnBothChannels|ChunkMustFitTheQueue|Soundtr
 skip+='|Capture\.(SoundIsSampleAligned|LateStartSeeksTheRepeatedSoundtrack|VideoHasTheRightLengthRateAndSound)'
 skip+='|Preview\.(PauseHandsOutSilenceThenPictureAndSoundGoOnWhereTheSoundStopped|FromStartsTheMusicAtItsSampleAndDrawsTheFirstFrameAsCaptureDoes)'
 skip+='|SessionTest\.(ReducedFlashingTurnedOnMidShowShowsWhatAStartWithItShows|FollowingASearchShowsTheFramesTheWholeSearchGives)'
-skip+='|Preview\.ReducedFlashingShowsWhatCaptureWritesWithIt'
+skip+='|Preview\.(ReducedFlashingShowsWhatCaptureWritesWithIt|ReducedFlashingWithOtherPicturesShowsWhatCaptureWrites)'
 skip+='|Preview\.(SeeksPlayFromTheirSampleAndDrawWhatCaptureDrawsUnderTheOverlay|LoopNeverPassesTheNextCue)'
 ctest --test-dir "$dir" --output-on-failure -j"$jobs" -E "$skip"
 

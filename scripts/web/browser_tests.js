@@ -1,8 +1,9 @@
 // Browser tests of the web build: the page in headless Chromium against the
 // native offline renderer. Run by scripts/web/test.sh, which serves the site:
-//   node scripts/web/browser_tests.js SITE_URL CAPTURE_EXE DATA_DIR TROUBLED_URL
+//   node scripts/web/browser_tests.js SITE_URL CAPTURE_EXE DATA_DIR TROUBLED_URL OTHER_URL OTHER_DATA_DIR
 // (DATA_DIR: the show data the site was built with, build/data; TROUBLED_URL:
-// scripts/web/troubled_server.py serving the same site).
+// scripts/web/troubled_server.py serving the same site; OTHER_URL: the site
+// with other pictures, those of OTHER_DATA_DIR).
 // Prints one line per test and "N passed, N failed"; exits 1 on a failure.
 'use strict';
 const { spawn } = require('child_process');
@@ -13,17 +14,17 @@ const path = require('path');
 const zlib = require('zlib');
 const { Browser, sleep } = require('./cdp.js');
 
-const [siteUrl, captureExe, dataDir, troubledUrl] = process.argv.slice(2);
+const [siteUrl, captureExe, dataDir, troubledUrl, otherUrl, otherDataDir] = process.argv.slice(2);
 const frameBytes = 400 * 300 * 4;
 
 // ---- the native side ----------------------------------------------------
 
-// Runs sava-capture with `args` on the site's show data and returns its
-// standard output, cut into frames when `frames` is set: the SHA-256 of each
-// frame's bytes.
-function runCapture(args, { frames = false } = {}) {
+// Runs sava-capture with `args` on the site's show data (or `data`) and
+// returns its standard output, cut into frames when `frames` is set: the
+// SHA-256 of each frame's bytes.
+function runCapture(args, { frames = false, data = dataDir } = {}) {
   return new Promise((resolve, reject) => {
-    const child = spawn(captureExe, ['--data', dataDir, ...args], { stdio: ['ignore', 'pipe', 'pipe'] });
+    const child = spawn(captureExe, ['--data', data, ...args], { stdio: ['ignore', 'pipe', 'pipe'] });
     const chunks = [];
     const hashes = [];
     let hash = crypto.createHash('sha256');
@@ -52,9 +53,9 @@ function runCapture(args, { frames = false } = {}) {
   });
 }
 
-async function nativeFrameHashes(from, to, fps, extra = []) {
+async function nativeFrameHashes(from, to, fps, extra = [], data = dataDir) {
   return runCapture(['--from', String(from), '--to', String(to), '--fps', String(fps), '--raw', '-', ...extra],
-                    { frames: true });
+                    { frames: true, data });
 }
 
 async function nativeFrame(ms) {
@@ -631,6 +632,24 @@ async function main() {
       await page.waitFor("savaStatus().decoded === 224 && savaStatus().phase === 'playing'", 60000,
                          'every picture, the show playing');
     }, { errorsExpected: true, site: `${troubledUrl}/late` }));
+
+  // Other pictures (their stretches in their own list): the page softens
+  // them where and as the native renderer does, easing in from their own.
+  await test('capture mode with other pictures, easing into their first deep softening, equals the native frames', () =>
+    withPage('?from=22500&to=23300&fps=60&reduce-flashing=1', async (page) => {
+      const [web, native, plain] = await Promise.all([
+        captureInPage(page, 22500, 23300, 60),
+        nativeFrameHashes(22500, 23300, 60, ['--reduce-flashing'], otherDataDir),
+        nativeFrameHashes(22500, 23300, 60, [], otherDataDir)]);
+      const differ = web.map((h, i) => h !== native[i]).indexOf(true);
+      check(web.length === native.length && differ < 0,
+            `${web.length} frames in the page, ${native.length} native; frame ${differ} differs`);
+      // The window starts before the easing: its first frame is the show's own.
+      const softened = plain.filter((h, i) => h !== native[i]).length;
+      check(softened >= 30 && plain[0] === native[0],
+            `${softened} frames softened, the first frame among them: ${plain[0] !== native[0]}`);
+      return `${web.length} frames, ${softened} of them softened`;
+    }, { site: otherUrl }));
 
   await browser.close();
   const passed = results.filter(Boolean).length;

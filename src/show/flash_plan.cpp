@@ -50,6 +50,12 @@ struct Measure {
   double darker_below;
 };
 constexpr double anywhere = 1e9;  // no darker end required
+// As drawn, a swing counts from this share of the limit: a window's mean
+// read at every fourth pixel may be some thousandths off the mean of all its
+// pixels (and the checker's windows lie between ours), so a swing just under
+// the limit here may be one just over it there, and at high frame rates a
+// few such swings make a second too many.
+constexpr double drawn_share = 0.95;
 constexpr Measure measures[] = {{10000.0 * linear_one, 0.1, 0.8}, {255.0, 20.0, anywhere}};
 
 int64_t red_of_pixel(uint32_t pixel) {
@@ -130,7 +136,7 @@ class Planner {
           // less: the red pales): it counts from limit / c. Away from the
           // frame as drawn, the darker end is taken to be below 0.8 (the
           // mean moves it).
-          const double threshold = measures[m].change * contrast_one / contrasts[k];
+          const double threshold = measures[m].change * (k == 0 ? drawn_share : 1.0) * contrast_one / contrasts[k];
           const double darker_below = k == 0 ? measures[m].darker_below : anywhere;
           Follow& f = follows_[(m * windows_.size() + i) * contrast_count + k];
           const int32_t count = f.add(f.transitions.step(v, threshold, darker_below), frames_);

@@ -275,7 +275,9 @@ void Session::finish_frame(bool drawn) {
   platform_.present(shown);
   platform_.poll(*this);
   ++frames_;
-  if (paused_) platform_.wait_while_paused();
+  // Nothing moves while paused or held: no frame needs drawing at once
+  // (a hold for the search for what to soften leaves the processor to it).
+  if (paused_ || held_) platform_.wait_while_paused();
 }
 
 void Session::frame() {

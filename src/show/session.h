@@ -86,7 +86,7 @@ class SessionPlatform {
   virtual void present(const SessionView& view) = 0;
   // Hands the input that arrived since the last frame to session.act().
   virtual void poll(Session& session) = 0;
-  // After a paused frame, before the next look at the input.
+  // After a paused or held frame, before the next look at the input.
   virtual void wait_while_paused() {}
   virtual void toggle_full_screen() {}
   // A move was made, at show time `ms`.

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "support/child_process.h"
 #include "support/files.h"
 #include "support/headless.h"
+#include "support/picture_variants.h"
 #include "support/scratch_dir.h"
 #include "support/show_data.h"
 #include "support/sound.h"
@@ -166,6 +169,50 @@ TEST_F(Preview, ReducedFlashingShowsWhatCaptureWritesWithIt) {
   EXPECT_EQ(read_file(path("first.raw")), reduced);
   EXPECT_EQ(read_file(path("shown.raw")), reduced);
   EXPECT_NE(reduced, captured_frame(ms));
+}
+
+// With pictures unlike ours (the noise set, softened elsewhere and more
+// deeply) the player's frames, from before a softened stretch through its
+// easing in and on after a seek, are those sava-capture writes at the same
+// show times.
+TEST_F(Preview, ReducedFlashingWithOtherPicturesShowsWhatCaptureWrites) {
+  write_picture_variant(path("noise"), dir_.path(), PictureVariant::noise);
+  const std::string data = path("noise/data");
+  // That set is softened from 0:22.862, easing in from 0:22.612.
+  std::string script;
+  for (const int32_t ms : {22550, 22650, 22750, 22850, 22950}) {
+    script += "at " + std::to_string(ms) + " dump " + std::to_string(ms) + ".raw\n";
+  }
+  script += "after 0 right\nat 24100 dump after-seek.raw\nat 24250 dump later.raw\nafter 1 escape\n";
+  const Played played = play(22500, script, {"--data", data, "--reduce-flashing"});
+  expect_clean_exit(played.run);
+  std::map<int32_t, std::string> saved;  // show time: file
+  for (const std::string& line : message_lines(played.run.err)) {
+    int ms = 0;
+    char file[32] = "";
+    if (std::sscanf(line.c_str(), "sava: frame at %d ms saved to %31s", &ms, file) == 2) saved[ms] = file;
+  }
+  ASSERT_EQ(saved.size(), 7u) << played.run.err;
+
+  // Every millisecond of that time, read as it streams.
+  const int32_t from = saved.begin()->first, to = saved.rbegin()->first + 1;
+  const std::string command = "'" SAVA_CAPTURE_EXE "' --data '" + data + "' --reduce-flashing --fps 1000 --from " +
+                              std::to_string(from) + " --to " + std::to_string(to) + " --raw - 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::vector<uint8_t> frame(400 * 300 * 4);
+  size_t compared = 0, softened = 0;
+  for (int32_t ms = from; ms < to && std::fread(frame.data(), 1, frame.size(), pipe) == frame.size(); ++ms) {
+    const auto at = saved.find(ms);
+    if (at == saved.end()) continue;
+    const std::vector<uint8_t> shown = read_file(path(at->second));
+    EXPECT_EQ(shown, frame) << "the frame at " << ms << " ms";
+    ++compared;
+    softened += ms >= 22612;
+  }
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(compared, saved.size());
+  EXPECT_GE(softened, 5u);
 }
 
 TEST_F(Preview, PauseHandsOutSilenceThenPictureAndSoundGoOnWhereTheSoundStopped) {
