@@ -3,8 +3,8 @@
 // (sava_web_picture_size, sava_web_listed), which makes the picture store
 // with every picture blank at its size, and writes each file into the
 // virtual file system (data/) as it arrives (sava_web_picture_arrived;
-// web_pictures.*). The pictures are decoded a few per animation frame (no
-// long task holds up the page). The soundtrack is opened once the page has it whole
+// web_pictures.*). The pictures are decoded in the page's idle time, between
+// the frames (no frame is late for them, no long task holds up the page). The soundtrack is opened once the page has it whole
 // (sava_web_sound_arrived). The show waits for the viewer's click (a page
 // may only start sound after a gesture): sava_web_start() opens the audio
 // device and the session runs, one frame per animation frame of the
@@ -83,10 +83,8 @@ void capture_frames() {
   if (web_player.capture->run_batch(*web_player.session, web_player.platform)) finish_capture();
 }
 
-// A slice of the arrived pictures per animation frame. Capturing starts
-// once all are there.
-void load_pictures() {
-  decode_pictures();
+// Capturing starts once all the pictures are decoded.
+void start_capture_when_loaded() {
   const PictureArrivals& arrivals = *web_player.arrivals;
   if (web_player.capture && web_player.platform.phase == Phase::loading && arrivals.done() == arrivals.total()) {
     web_player.session = std::make_unique<Session>(std::move(web_player.pictures), web_player.platform.screen->pixels(),
@@ -109,13 +107,10 @@ void run_frame(void*) {
       poll_waiting();
       break;
     case Phase::loading:
-      load_pictures();
+      start_capture_when_loaded();
       poll_waiting();
       break;
-    case Phase::playing:
-      load_pictures();
-      play_frame();
-      break;
+    case Phase::playing: play_frame(); break;
     case Phase::capturing: capture_frames(); break;
     case Phase::ended: break;
   }
@@ -193,14 +188,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_softened(int from_ms, int to_ms, i
     return;
   }
   web_player.softened.push_back({from_ms, to_ms, contrast, mean});
-}
-
-// The frames' compute times so far (the frame step, without putting the
-// picture on the canvas), as JSON: count, median, p99 and worst in ms.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
-  static std::string text;
-  text = web_player.platform.frame_stats_json();
-  return text.c_str();
 }
 
 // What the page and its tests read about the running show, as JSON:

@@ -6,6 +6,30 @@ EM_JS(void, page_picture_decoded, (int index, int done, int total), {
   if (Module.onPictureDecoded) Module.onPictureDecoded(index, done, total);
 });
 
+// The browser's idle callbacks do not come while every frame keeps the page
+// busy, so the time is found here: a task posted from the next animation
+// frame runs once that frame is drawn, and has until the frame after it is
+// due (one frame interval after this one's callbacks began, less what the
+// browser needs to put it on screen; the frame's time stamp may lie long
+// before them on a busy machine).
+EM_JS(void, page_decode_when_idle, (), {
+  if (Module.savaDecodeAsked) return;
+  Module.savaDecodeAsked = true;
+  if (!Module.savaAfterFrame) {
+    var channel = new MessageChannel();
+    channel.port1.onmessage = function() {
+      Module.savaDecodeAsked = false;
+      var next = Module.savaFrameBegun + 1000 / 60 - 3;
+      Module._sava_web_decode(Math.max(next - performance.now(), 0));
+    };
+    Module.savaAfterFrame = function() {
+      Module.savaFrameBegun = performance.now();
+      channel.port2.postMessage(0);
+    };
+  }
+  requestAnimationFrame(Module.savaAfterFrame);
+});
+
 EM_JS(void, page_waiting, (int on, int at_ms), {
   if (Module.onWaiting) Module.onWaiting(on !== 0, at_ms);
 });

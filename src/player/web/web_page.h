@@ -8,6 +8,11 @@ extern "C" {
 // Picture `index` is decoded; `done` of the `total` pictures are.
 void page_picture_decoded(int index, int done, int total);
 
+// Calls sava_web_decode once the next animation frame is drawn, with the
+// time left until the frame after it is due (once, however often it is
+// asked before that).
+void page_decode_when_idle();
+
 // main() has set up the screen: the page may list the pictures.
 void page_program_started();
 

@@ -120,14 +120,6 @@ void WebPlatform::poll(Session& session) {
   while (SDL_PollEvent(&event)) session.act(action_of(event));
 }
 
-std::string WebPlatform::frame_stats_json() const {
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, "{\"count\":%lld,\"median\":%.3f,\"p99\":%.3f,\"worst\":%.3f}",
-                static_cast<long long>(times.count()), times.render_percentile(0.5), times.render_percentile(0.99),
-                times.render_max());
-  return buffer;
-}
-
 std::string WebPlatform::status_json(int32_t decoded) const {
   // Why the session holds by itself (a plain word, no quoting needed).
   const std::string hold = shown.hold != nullptr ? "\"" + std::string(shown.hold) + "\"" : "null";

@@ -44,8 +44,6 @@ class WebPlatform : public SessionPlatform {
   // Capture mode takes no input.
   void poll(Session& session) override;
 
-  // The frames' compute times so far: count, median, p99 and worst in ms.
-  std::string frame_stats_json() const;
   // The page's status of the frame last presented, with `decoded` pictures.
   std::string status_json(int32_t decoded) const;
 
