@@ -406,6 +406,29 @@ async function main() {
       await page.waitFor("savaStatus().phase === 'ended'", 5000, 'the show to end');
     }));
 
+  await test('a seek into the last moments shows the end screen, and Play again plays the show without a reload', () =>
+    withPage('', async (page) => {
+      await page.waitFor('window.savaReady', 120000, 'the show ready');
+      await page.click('#start');
+      await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 500', 30000, 'the show to run');
+      await page.evaluate('window.savaSamePage = true');
+      // A click one pixel left of the timeline's end.
+      await page.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x: 400, y: 300 });
+      await page.waitFor("!document.getElementById('controls').hidden", 5000, 'the controls');
+      const at = await page.evaluate(`(() => { const r = document.getElementById('controls-timeline')
+        .getBoundingClientRect(); return { x: r.right - 1, y: r.y + r.height / 2 }; })()`);
+      for (const type of ['mousePressed', 'mouseReleased']) {
+        await page.send('Input.dispatchMouseEvent', { type, x: at.x, y: at.y, button: 'left', clickCount: 1 });
+      }
+      await page.waitFor(`!document.getElementById('start').hidden &&
+        /ended/.test(document.getElementById('status').textContent)`, 60000, 'the end screen');
+      await page.click('#start');
+      await page.waitFor('window.savaSamePage && savaStatus().phase === "playing" && savaStatus().anchored && ' +
+                         'savaStatus().time_ms > 500', 30000, 'the show to play again in the same page');
+      const at2 = await page.evaluate('savaStatus().time_ms');
+      check(at2 < 10000, `playing again from ${at2} ms`);
+    }));
+
   await test('a link to #t=1:04.5 offers and starts the show at that time', () =>
     withPage('#t=1:04.5', async (page) => {
       await page.waitFor('window.savaReady', 120000, 'the pictures');

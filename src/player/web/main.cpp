@@ -64,12 +64,26 @@ void finish_playing() {
   web_player.music.reset();
   web_player.arrivals.reset();
   web_player.platform.phase = Phase::ended;
-  page_show_ended();
+  page_show_ended(0);
+}
+
+// The show reached its end: its sound stops and the page shows its end
+// screen. The session is kept (its pictures decoded, its sound open), so
+// that Play again starts it over (sava_web_play_again).
+void show_finished() {
+  SDL_PauseAudio(1);
+  web_player.platform.phase = Phase::finished;
+  page_show_ended(1);
 }
 
 void play_frame() {
   web_player.session->frame();
-  if (web_player.session->ended()) finish_playing();
+  if (!web_player.session->ended()) return;
+  if (web_player.session->finished()) {
+    show_finished();
+  } else {
+    finish_playing();
+  }
 }
 
 void finish_capture() {
@@ -111,6 +125,7 @@ void run_frame(void*) {
       poll_waiting();
       break;
     case Phase::playing: play_frame(); break;
+    case Phase::finished: poll_waiting(); break;
     case Phase::capturing: capture_frames(); break;
     case Phase::ended: break;
   }
@@ -146,6 +161,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
   web_player.session->use_softened_stretches(web_player.softened, reduce_flashing != 0);
   web_player.session->set_audio_delay(web_player.audio_delay_ms);
   web_player.session->set_ready(ready_stretches(web_player.ready_scenes), web_ready_ahead_ms);
+  web_player.platform.phase = Phase::playing;
+  web_player.session->start();
+  return 1;
+}
+
+// The end screen's Play again, after the show reached its end: it starts
+// over from its beginning, as a seek there.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_play_again() {
+  if (web_player.platform.phase != Phase::finished) return 0;
+  web_player.session->start_over(0);
   web_player.platform.phase = Phase::playing;
   web_player.session->start();
   return 1;

@@ -148,13 +148,17 @@ var Module = {
     window.savaWaits.push(at);
     loadFrom(at);
   },
-  onShowEnded: () => {
+  // The show reached its end (`finished`: Play again starts it over), or
+  // was ended by the viewer (Play again loads the page again).
+  onShowEnded: (finished) => {
     stage.classList.remove('playing');
     waitingNote.hidden = true;
     if (document.fullscreenElement) document.exitFullscreen();
     say('The show has ended.');
     startButton.textContent = 'Play again';
-    startButton.onclick = () => location.reload();
+    startButton.onclick = finished ? () => {
+      if (Module._sava_web_play_again()) showPlaying();
+    } : () => location.reload();
     startButton.hidden = false;
     poster.hidden = false;
     hint.hidden = true;
@@ -192,6 +196,9 @@ function play() {
   // The sound was made ready at the start time of its arrival; a link
   // pasted since then moves the show there.
   if (startMs !== primedMs) Module._sava_web_seek(startMs);
+  showPlaying();
+}
+function showPlaying() {
   panel.hidden = true;
   poster.hidden = true;
   stage.classList.add('playing');

@@ -50,8 +50,8 @@ EM_JS(void, page_audio_delay_changed, (int ms), {
   if (Module.onAudioDelay) Module.onAudioDelay(ms);
 });
 
-EM_JS(void, page_show_ended, (), {
-  if (Module.onShowEnded) Module.onShowEnded();
+EM_JS(void, page_show_ended, (int finished), {
+  if (Module.onShowEnded) Module.onShowEnded(finished !== 0);
 });
 
 EM_JS(void, page_capture_frame, (const void* frame, int size), {

@@ -31,8 +31,9 @@ void page_moved(int ms);
 // The audio delay is now `ms` (the viewer's keys): the page keeps it.
 void page_audio_delay_changed(int ms);
 
-// The show has ended (the last cue, or the viewer's Escape).
-void page_show_ended();
+// The show has ended: reached its end (`finished` not 0: it can be played
+// again, sava_web_play_again), or quit by the viewer's Escape.
+void page_show_ended(int finished);
 
 // Capture mode: the bytes of the next frame (`size` of them at `frame`),
 // which the page digests with the browser's own SHA-256.

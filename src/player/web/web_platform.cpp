@@ -63,6 +63,7 @@ const char* phase_name(Phase phase) {
     case Phase::listing: return "listing";
     case Phase::loading: return "loading";
     case Phase::playing: return "playing";
+    case Phase::finished: return "finished";
     case Phase::capturing: return "capturing";
     case Phase::ended: return "ended";
   }

@@ -13,8 +13,10 @@
 #include "show/session.h"
 
 // Where the page's program is: the list being made into blank pictures, the
-// pictures arriving, the show playing, a capture running, or the end.
-enum class Phase { listing, loading, playing, capturing, ended };
+// pictures arriving, the show playing, the show at its end (which can
+// start over), a capture running, or the end of the program's work (a
+// quit, a capture done).
+enum class Phase { listing, loading, playing, finished, capturing, ended };
 
 const char* phase_name(Phase phase);
 
