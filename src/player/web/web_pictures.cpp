@@ -16,6 +16,10 @@ constexpr double slice_ms = 4.0;
 // Of the idle time, what is left for the page's part of a decode (telling
 // the page, which tells the session which scenes are ready).
 constexpr double idle_margin_ms = 1.0;
+// The most a task of decodes takes (when the page is idle for longer, as
+// before the start): the page answers a click or a key within it even on a
+// slow phone.
+constexpr double longest_task_ms = 8.0;
 // A machine so busy that no frame leaves time over still decodes a few
 // pictures a second (one frame late for each), rather than none until the
 // show waits for them.
@@ -73,8 +77,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_decode(double idle_ms) {
   const double now = emscripten_get_now();
   const bool show_runs = web_player.platform.phase == Phase::playing && web_player.platform.shown.hold == nullptr;
   const bool overdue = now - last_decode_ms > longest_pause_ms;
-  arrivals.decode_slice(std::max(idle_ms - idle_margin_ms, 0.0), emscripten_get_now, web_player.decoded,
-                        !show_runs || overdue);
+  const double budget = std::clamp(idle_ms - idle_margin_ms, 0.0, longest_task_ms);
+  arrivals.decode_slice(budget, emscripten_get_now, web_player.decoded, !show_runs || overdue);
   if (!arrivals.failure().empty()) web_fail(arrivals.failure());
   if (!web_player.decoded.empty()) last_decode_ms = now;
   for (const int32_t index : web_player.decoded) page_picture_decoded(index, arrivals.done(), arrivals.total());
