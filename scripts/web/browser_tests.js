@@ -319,7 +319,7 @@ async function main() {
       const t = await page.evaluate('savaStatus()');
       const f = await page.evaluate('savaFrameStats()');
       check(f.count > 0 && f.median <= f.p99 && f.p99 <= f.worst, `frame statistics ${JSON.stringify(f)}`);
-      return `compute time median ${f.median} ms, p99 ${f.p99} ms, worst ${f.worst} ms; ` +
+      return `whole frames median ${f.median} ms, p99 ${f.p99} ms, worst ${f.worst} ms; ` +
              `${t.audio_callbacks} callbacks, clock ${drift.toFixed(1)} ms from the sound, ` +
              `frame time ${t.render_ms_mean.toFixed(2)} ms render + ${t.present_ms_mean.toFixed(2)} ms present ` +
              `(max ${t.render_ms_max.toFixed(1)} + ${t.present_ms_max.toFixed(1)}) over ${t.frames} frames`;
