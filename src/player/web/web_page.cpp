@@ -20,7 +20,12 @@ EM_JS(void, page_decode_when_idle, (), {
     channel.port1.onmessage = function() {
       Module.savaDecodeAsked = false;
       var next = Module.savaFrameBegun + 1000 / 60 - 3;
-      Module._sava_web_decode(Math.max(next - performance.now(), 0));
+      try {
+        Module._sava_web_decode(Math.max(next - performance.now(), 0));
+      } catch (e) {
+        // A picture refused ends the program, which the page has said.
+        if (!(e instanceof ExitStatus)) throw e;
+      }
     };
     Module.savaAfterFrame = function() {
       Module.savaFrameBegun = performance.now();
