@@ -201,6 +201,13 @@ void Session::seek_to(int32_t ms) {
   restart_at(std::clamp(ms, 0, last));
 }
 
+void Session::start_over(int32_t ms) {
+  quit_ = false;
+  show_->quit_requested = false;
+  seek_to(ms);
+  if (paused_) toggle_pause();
+}
+
 void Session::reduce_flashing(bool on) {
   if (on && !reduced_flashing_.planned()) {
     plan_on_restart_ = true;

@@ -158,8 +158,18 @@ class Session {
   static int32_t stepped_audio_delay(int32_t ms, PlayerAction action);
   int32_t audio_delay() const { return audio_delay_ms_; }
   // Ends the show after the current frame.
-  void quit() { show_->quit_requested = true; }
+  void quit() {
+    quit_ = true;
+    show_->quit_requested = true;
+  }
+  // The show is over: it reached its end, or was quit.
   bool ended() const { return show_->quit_requested; }
+  // It is over because it reached its end (its last cue), not by a quit:
+  // the session can start it again.
+  bool finished() const { return ended() && !quit_; }
+  // After the show's end (either way): starts it again at show time `ms`
+  // (kept inside the show, as seek_to), playing even if it was paused.
+  void start_over(int32_t ms);
 
   SessionView view() const;
   Show& show() { return *show_; }
@@ -195,6 +205,7 @@ class Session {
   std::unique_ptr<Show> show_;
 
   bool paused_ = false;
+  bool quit_ = false;  // quit() was called
   bool held_ = false;
   const char* hold_reason_ = "waiting for data";
   bool all_ready_ = true;

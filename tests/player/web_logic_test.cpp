@@ -17,7 +17,6 @@
 #include "show/capture_plan.h"
 #include "show/cue_table.h"
 #include "base/reference_rand.h"
-#include "player/web/frame_times.h"
 #include "player/web/picture_arrivals.h"
 #include "player/web/scene_readiness.h"
 #include "player/web/surface_layout.h"
@@ -125,22 +124,6 @@ TEST(WebSurfaceLayout, MasksPlaceEachChannelAndMakeFourBytePixelsOpaque) {
   EXPECT_TRUE(layout_matches_screen(layout_from_masks(4, 0x00FF0000, 0x0000FF00, 0x000000FF), 1600, 400));
 }
 
-TEST(WebFrameTimes, NearestRankPercentilesOfTheComputeTimes) {
-  FrameTimes none;
-  EXPECT_EQ(none.render_percentile(0.5), 0.0);
-  FrameTimes times;
-  // 1..200 ms, in an order that is not sorted.
-  for (int i = 0; i < 200; ++i) times.add((i * 77) % 200 + 1, 0.5);
-  struct Case {
-    double fraction, ms;
-  };
-  for (const Case& c : std::vector<Case>{{0.0, 1}, {0.5, 100}, {0.99, 198}, {1.0, 200}}) {
-    EXPECT_EQ(times.render_percentile(c.fraction), c.ms) << c.fraction;
-  }
-  EXPECT_EQ(times.render_max(), 200);
-  EXPECT_EQ(times.count(), 200);
-}
-
 // A clock that moves 1 ms each time it is read, so that a slice of a 2 ms
 // budget decodes one or two pictures.
 double ticking_clock() {
@@ -222,6 +205,42 @@ TEST(WebPictureArrivals, EndAsOneLoadGivesThemOrRefuse) {
       ASSERT_EQ(store[i]->height, whole[i]->height);
       EXPECT_EQ(0, std::memcmp(store[i]->pixels, whole[i]->pixels, 4u * whole[i]->width * whole[i]->height)) << i;
     }
+  }
+}
+
+// Between the show's frames a slice begins a picture only when it is
+// expected to end in time (at the rate the decodes before it took), yet
+// one that never fits is not held back for ever, and a slice that must take
+// one (nothing is to be drawn on time) takes it at once.
+TEST(WebPictureArrivals, ASliceBeginsOnlyWhatItExpectsToFitYetNothingWaitsForEver) {
+  ScratchDir dir;
+  // One clock tick a decode: 1 ms for 48 pixels, so the second, four
+  // times larger, is expected to take 4 ms.
+  const std::vector<std::string> names = {dir.file("small.jpg"), dir.file("large.jpg")};
+  write_file(names[0], jpeg_picture(8, 6));
+  write_file(names[1], jpeg_picture(16, 12));
+  const std::vector<const char*> paths = {names[0].c_str(), names[1].c_str(), nullptr};
+  const std::vector<PictureArrivals::Size> sizes = {{8, 6}, {16, 12}};
+  for (const bool forced : {false, true}) {
+    SCOPED_TRACE(forced ? "forced" : "between frames");
+    PictureArrivals arrivals(paths.data(), sizes);
+    while (!arrivals.make_places(2.0, ticking_clock)) {
+    }
+    ImageStore store = arrivals.take_store();
+    arrivals.arrived(0);
+    arrivals.arrived(1);
+    std::vector<int32_t> decoded;
+    arrivals.decode_slice(5.0, ticking_clock, decoded, false);
+    EXPECT_EQ(decoded, std::vector<int32_t>{0}) << "the large one would end past the slice";
+    int slices = 0;
+    do {
+      arrivals.decode_slice(4.0, ticking_clock, decoded, forced);
+      ++slices;
+    } while (decoded.empty() && slices < 100);
+    EXPECT_EQ(decoded, std::vector<int32_t>{1});
+    EXPECT_EQ(slices > 1, !forced) << slices;
+    EXPECT_LT(slices, 20);
+    EXPECT_FALSE(arrivals.waiting());
   }
 }
 

@@ -75,6 +75,35 @@ TEST_F(SessionTest, AQuitIsTestedBeforeTheFirstFrameAndNeverCutsAFrameShort) {
   EXPECT_EQ(presented_times(), (std::vector<int32_t>{0, 10}));
 }
 
+// A show that reached its end is finished, one quit is not (a page offers
+// to play again only after the first); either starts over, playing.
+TEST_F(SessionTest, TheEndIsToldApartFromAQuitAndEitherStartsOverPlaying) {
+  struct Row {
+    const char* what;
+    bool quit, paused;
+  };
+  for (const Row& row : std::vector<Row>{{"to its end", false, false}, {"quit", true, false},
+                                         {"quit while paused", true, true}}) {
+    SCOPED_TRACE(row.what);
+    platform.presented.clear();
+    platform.ms_per_frame = 50;
+    platform.quit_after_frames = row.quit ? 2 : -1;
+    auto session = session_at(0);
+    session->seek_to(cue_table[cue_count - 1].time_ms - 120);
+    if (row.paused) session->act(PlayerAction::pause);
+    session->run();
+    EXPECT_TRUE(session->ended());
+    EXPECT_EQ(session->finished(), !row.quit);
+    platform.quit_after_frames = -1;
+    session->start_over(0);
+    EXPECT_FALSE(session->ended());
+    session->frame();
+    session->frame();
+    EXPECT_EQ(platform.presented.back().time_ms, 50);
+    EXPECT_FALSE(platform.presented.back().paused);
+  }
+}
+
 TEST_F(SessionTest, EachMoveTakesTheShowWhereTheKeySays) {
   struct Row {
     const char* what;

@@ -3,8 +3,8 @@
 // (sava_web_picture_size, sava_web_listed), which makes the picture store
 // with every picture blank at its size, and writes each file into the
 // virtual file system (data/) as it arrives (sava_web_picture_arrived;
-// web_pictures.*). The pictures are decoded a few per animation frame (no
-// long task holds up the page). The soundtrack is opened once the page has it whole
+// web_pictures.*). The pictures are decoded in the page's idle time, between
+// the frames (no frame is late for them, no long task holds up the page). The soundtrack is opened once the page has it whole
 // (sava_web_sound_arrived). The show waits for the viewer's click (a page
 // may only start sound after a gesture): sava_web_start() opens the audio
 // device and the session runs, one frame per animation frame of the
@@ -64,12 +64,26 @@ void finish_playing() {
   web_player.music.reset();
   web_player.arrivals.reset();
   web_player.platform.phase = Phase::ended;
-  page_show_ended();
+  page_show_ended(0);
+}
+
+// The show reached its end: its sound stops and the page shows its end
+// screen. The session is kept (its pictures decoded, its sound open), so
+// that Play again starts it over (sava_web_play_again).
+void show_finished() {
+  SDL_PauseAudio(1);
+  web_player.platform.phase = Phase::finished;
+  page_show_ended(1);
 }
 
 void play_frame() {
   web_player.session->frame();
-  if (web_player.session->ended()) finish_playing();
+  if (!web_player.session->ended()) return;
+  if (web_player.session->finished()) {
+    show_finished();
+  } else {
+    finish_playing();
+  }
 }
 
 void finish_capture() {
@@ -83,10 +97,8 @@ void capture_frames() {
   if (web_player.capture->run_batch(*web_player.session, web_player.platform)) finish_capture();
 }
 
-// A slice of the arrived pictures per animation frame. Capturing starts
-// once all are there.
-void load_pictures() {
-  decode_pictures();
+// Capturing starts once all the pictures are decoded.
+void start_capture_when_loaded() {
   const PictureArrivals& arrivals = *web_player.arrivals;
   if (web_player.capture && web_player.platform.phase == Phase::loading && arrivals.done() == arrivals.total()) {
     web_player.session = std::make_unique<Session>(std::move(web_player.pictures), web_player.platform.screen->pixels(),
@@ -109,13 +121,11 @@ void run_frame(void*) {
       poll_waiting();
       break;
     case Phase::loading:
-      load_pictures();
+      start_capture_when_loaded();
       poll_waiting();
       break;
-    case Phase::playing:
-      load_pictures();
-      play_frame();
-      break;
+    case Phase::playing: play_frame(); break;
+    case Phase::finished: poll_waiting(); break;
     case Phase::capturing: capture_frames(); break;
     case Phase::ended: break;
   }
@@ -151,6 +161,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
   web_player.session->use_softened_stretches(web_player.softened, reduce_flashing != 0);
   web_player.session->set_audio_delay(web_player.audio_delay_ms);
   web_player.session->set_ready(ready_stretches(web_player.ready_scenes), web_ready_ahead_ms);
+  web_player.platform.phase = Phase::playing;
+  web_player.session->start();
+  return 1;
+}
+
+// The end screen's Play again, after the show reached its end: it starts
+// over from its beginning, as a seek there.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_play_again() {
+  if (web_player.platform.phase != Phase::finished) return 0;
+  web_player.session->start_over(0);
   web_player.platform.phase = Phase::playing;
   web_player.session->start();
   return 1;
@@ -193,14 +213,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_softened(int from_ms, int to_ms, i
     return;
   }
   web_player.softened.push_back({from_ms, to_ms, contrast, mean});
-}
-
-// The frames' compute times so far (the frame step, without putting the
-// picture on the canvas), as JSON: count, median, p99 and worst in ms.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_frame_stats() {
-  static std::string text;
-  text = web_player.platform.frame_stats_json();
-  return text.c_str();
 }
 
 // What the page and its tests read about the running show, as JSON:

@@ -148,13 +148,17 @@ var Module = {
     window.savaWaits.push(at);
     loadFrom(at);
   },
-  onShowEnded: () => {
+  // The show reached its end (`finished`: Play again starts it over), or
+  // was ended by the viewer (Play again loads the page again).
+  onShowEnded: (finished) => {
     stage.classList.remove('playing');
     waitingNote.hidden = true;
     if (document.fullscreenElement) document.exitFullscreen();
     say('The show has ended.');
     startButton.textContent = 'Play again';
-    startButton.onclick = () => location.reload();
+    startButton.onclick = finished ? () => {
+      if (Module._sava_web_play_again()) showPlaying();
+    } : () => location.reload();
     startButton.hidden = false;
     poster.hidden = false;
     hint.hidden = true;
@@ -192,6 +196,9 @@ function play() {
   // The sound was made ready at the start time of its arrival; a link
   // pasted since then moves the show there.
   if (startMs !== primedMs) Module._sava_web_seek(startMs);
+  showPlaying();
+}
+function showPlaying() {
   panel.hidden = true;
   poster.hidden = true;
   stage.classList.add('playing');
@@ -212,8 +219,33 @@ document.getElementById('fullscreen').onclick = () => {
 // For tests and the curious: what the player reports about itself.
 window.savaStatus = () => programStarted ? JSON.parse(Module.UTF8ToString(Module._sava_web_status()))
   : { phase: 'starting', time_ms: 0, now_ms: 0, paused: false, anchored: false, waiting: false, decoded: 0 };
-// The frames' compute times in ms: { count, median, p99, worst }.
-window.savaFrameStats = () => JSON.parse(Module.UTF8ToString(Module._sava_web_frame_stats()));
+// How long each animation frame keeps the page busy, whole: the program's
+// frame and every other callback the page runs in that frame (told apart
+// by the frame's time stamp), in ms: { count, median, p99, worst }.
+const frameWork = [];
+{
+  const request = window.requestAnimationFrame.bind(window);
+  let stamp = -1, work = 0;
+  window.requestAnimationFrame = (callback) => request((time) => {
+    if (time !== stamp) {
+      if (stamp >= 0) frameWork.push(work);
+      stamp = time;
+      work = 0;
+    }
+    const begun = performance.now();
+    try {
+      callback(time);
+    } finally {
+      work += performance.now() - begun;
+    }
+  });
+}
+window.savaFrameStats = () => {
+  const sorted = Float64Array.from(frameWork).sort();
+  const rank = (fraction) => (sorted.length ? sorted[Math.max(0, Math.ceil(fraction * sorted.length) - 1)] : 0);
+  const ms = (value) => Math.round(value * 1000) / 1000;
+  return { count: sorted.length, median: ms(rank(0.5)), p99: ms(rank(0.99)), worst: ms(rank(1)) };
+};
 window.savaAudioState = () => (typeof SDL === 'object' && SDL.audioContext) ? SDL.audioContext.state : 'none';
 
 // Capture mode shows the frames alone, once all the pictures are here.

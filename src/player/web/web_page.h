@@ -8,6 +8,11 @@ extern "C" {
 // Picture `index` is decoded; `done` of the `total` pictures are.
 void page_picture_decoded(int index, int done, int total);
 
+// Calls sava_web_decode once the next animation frame is drawn, with the
+// time left until the frame after it is due (once, however often it is
+// asked before that).
+void page_decode_when_idle();
+
 // main() has set up the screen: the page may list the pictures.
 void page_program_started();
 
@@ -26,8 +31,9 @@ void page_moved(int ms);
 // The audio delay is now `ms` (the viewer's keys): the page keeps it.
 void page_audio_delay_changed(int ms);
 
-// The show has ended (the last cue, or the viewer's Escape).
-void page_show_ended();
+// The show has ended: reached its end (`finished` not 0: it can be played
+// again, sava_web_play_again), or quit by the viewer's Escape.
+void page_show_ended(int finished);
 
 // Capture mode: the bytes of the next frame (`size` of them at `frame`),
 // which the page digests with the browser's own SHA-256.

@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -12,15 +13,20 @@
 namespace {
 
 constexpr double slice_ms = 4.0;
+// Of the idle time, what is left for the page's part of a decode (telling
+// the page, which tells the session which scenes are ready).
+constexpr double idle_margin_ms = 1.0;
+// The most a task of decodes takes (when the page is idle for longer, as
+// before the start): the page answers a click or a key within it even on a
+// slow phone.
+constexpr double longest_task_ms = 8.0;
+// A machine so busy that no frame leaves time over still decodes a few
+// pictures a second (one frame late for each), rather than none until the
+// show waits for them.
+constexpr double longest_pause_ms = 250.0;
+double last_decode_ms = 0;  // or when the first of those waiting arrived
 
 }  // namespace
-
-void decode_pictures() {
-  PictureArrivals& arrivals = *web_player.arrivals;
-  arrivals.decode_slice(slice_ms, emscripten_get_now, web_player.decoded);
-  if (!arrivals.failure().empty()) web_fail(arrivals.failure());
-  for (const int32_t index : web_player.decoded) page_picture_decoded(index, arrivals.done(), arrivals.total());
-}
 
 void make_store() {
   if (!web_player.arrivals || !web_player.arrivals->make_places(slice_ms, emscripten_get_now)) return;
@@ -50,7 +56,31 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_listed() {
   if (!web_player.arrivals->failure().empty()) web_fail(web_player.arrivals->failure());
 }
 
-// The file of picture `index` is in data/: it is decoded in a coming slice.
+// The file of picture `index` is in data/: it is decoded in the page's
+// idle time.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_arrived(int index) {
-  if (web_player.arrivals) web_player.arrivals->arrived(index);
+  if (!web_player.arrivals) return;
+  if (!web_player.arrivals->waiting()) last_decode_ms = emscripten_get_now();
+  web_player.arrivals->arrived(index);
+  page_decode_when_idle();
+}
+
+// The page is idle for `idle_ms` before the next frame is due: the arrived
+// pictures that fit are decoded, off the show's frames, so that no frame is
+// late for one. Where none fits, the next idle time is waited for; one is
+// decoded regardless when no frame of the show is to be drawn on time
+// (before the start, or while the show holds), or when none has been for
+// longest_pause_ms while some waited.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_decode(double idle_ms) {
+  if (!web_player.arrivals) return;
+  PictureArrivals& arrivals = *web_player.arrivals;
+  const double now = emscripten_get_now();
+  const bool show_runs = web_player.platform.phase == Phase::playing && web_player.platform.shown.hold == nullptr;
+  const bool overdue = now - last_decode_ms > longest_pause_ms;
+  const double budget = std::clamp(idle_ms - idle_margin_ms, 0.0, longest_task_ms);
+  arrivals.decode_slice(budget, emscripten_get_now, web_player.decoded, !show_runs || overdue);
+  if (!arrivals.failure().empty()) web_fail(arrivals.failure());
+  if (!web_player.decoded.empty()) last_decode_ms = now;
+  for (const int32_t index : web_player.decoded) page_picture_decoded(index, arrivals.done(), arrivals.total());
+  if (arrivals.waiting()) page_decode_when_idle();
 }

@@ -2,7 +2,7 @@
 // (sava_web_picture_size, sava_web_listed), the store is made from them a
 // slice per animation frame, blank pictures at the listed sizes, and each
 // file the page writes into data/ (sava_web_picture_arrived) is decoded in
-// a coming slice, each one told to the page.
+// the page's idle time (sava_web_decode), each one told to the page.
 #pragma once
 
 // A slice of the store's making; once all is made, the store is checked
@@ -10,6 +10,3 @@
 // is held to its listed size), the player holds the pictures and they may
 // arrive (the phase is then loading).
 void make_store();
-
-// A slice of the arrived pictures, each one told to the page.
-void decode_pictures();

@@ -63,6 +63,7 @@ const char* phase_name(Phase phase) {
     case Phase::listing: return "listing";
     case Phase::loading: return "loading";
     case Phase::playing: return "playing";
+    case Phase::finished: return "finished";
     case Phase::capturing: return "capturing";
     case Phase::ended: return "ended";
   }
@@ -118,14 +119,6 @@ void WebPlatform::poll(Session& session) {
   if (phase != Phase::playing) return;
   SDL_Event event;
   while (SDL_PollEvent(&event)) session.act(action_of(event));
-}
-
-std::string WebPlatform::frame_stats_json() const {
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, "{\"count\":%lld,\"median\":%.3f,\"p99\":%.3f,\"worst\":%.3f}",
-                static_cast<long long>(times.count()), times.render_percentile(0.5), times.render_percentile(0.99),
-                times.render_max());
-  return buffer;
 }
 
 std::string WebPlatform::status_json(int32_t decoded) const {

@@ -13,8 +13,10 @@
 #include "show/session.h"
 
 // Where the page's program is: the list being made into blank pictures, the
-// pictures arriving, the show playing, a capture running, or the end.
-enum class Phase { listing, loading, playing, capturing, ended };
+// pictures arriving, the show playing, the show at its end (which can
+// start over), a capture running, or the end of the program's work (a
+// quit, a capture done).
+enum class Phase { listing, loading, playing, finished, capturing, ended };
 
 const char* phase_name(Phase phase);
 
@@ -44,8 +46,6 @@ class WebPlatform : public SessionPlatform {
   // Capture mode takes no input.
   void poll(Session& session) override;
 
-  // The frames' compute times so far: count, median, p99 and worst in ms.
-  std::string frame_stats_json() const;
   // The page's status of the frame last presented, with `decoded` pictures.
   std::string status_json(int32_t decoded) const;
 
