@@ -1,6 +1,8 @@
 /* Polls the brightness of the middle of the show's 400x300 window on an X
  * display, with the monotonic clock: one line "nanoseconds brightness" per
- * look, for the given number of seconds. */
+ * look (every quarter of a millisecond or so), for the given number of
+ * seconds. The brightness is the mean green level of x 180..219, y 200..239,
+ * rounded down, as scripts/sync/analyze.py computes it from a render. */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <stdio.h>
@@ -58,6 +60,8 @@ int main(int argc, char** argv) {
       for (int x = 0; x < 40; ++x) sum += (XGetPixel(image, x, y) >> 8) & 0xFF;
     XDestroyImage(image);
     printf("%lld %ld\n", t, sum / 1600);
+    struct timespec pause = {0, 250000};
+    nanosleep(&pause, NULL);
   }
   XCloseDisplay(d);
   return 0;
