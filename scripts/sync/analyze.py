@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Offsets between picture and sound in a measured run of the show.
 
-Usage: analyze.py CAPTURE DATA FROM_MS TO_MS PIXELS RECORDING [STALL_NS]
+Usage: analyze.py CAPTURE DATA FROM_MS TO_MS DELAY_MS PIXELS RECORDING [STALL_NS]
 
 CAPTURE, DATA: sava-capture and the show's data, which render the reference:
 the frames and the sound of show time FROM_MS..TO_MS as the show makes them.
 PIXELS: lines "ns brightness" (sava-sync-pixel-poll: the window's middle);
 RECORDING.raw and .times (sava-sync-record: the sound heard, lines "frames ns").
+DELAY_MS: the audio delay the player started with (where to look for the picture).
 
 The moments measured are those where the middle of the picture lights up and
 the sound starts sharply at once. At each:
@@ -19,8 +20,9 @@ the sound starts sharply at once. At each:
   millisecond, however far apart the frames came).
 Each side gives the monotonic time of show time 0; their difference is the
 offset (positive: the picture late). Prints the offset at every moment, then
-median, worst and trend (ms per s), before and after a stall when STALL_NS
-(the monotonic time the player was stopped) is given."""
+median, worst and trend (ms per s); when STALL_NS (the monotonic time the
+player was stopped, or keys were pressed) is given, before it and from 2 s
+after it."""
 import statistics
 import subprocess
 import sys
@@ -40,6 +42,17 @@ ONSET_RATIO = 3.0
 FADE_MS = 300
 # A shown frame counts when its brightness lies within this many ms of show time.
 MATCH_SPAN_MS = 6
+# The frames looked at: from this many ms before the moment is expected on
+# screen to as long after its fade.
+LOOK_REACH_MS = 120
+# The sound is followed in steps of 100 ms, each 50 ms of it looked for up to
+# 1.5 s after where it would be without a gap, matching at this level.
+TRACK_STEP = RATE // 10
+TRACK_TEMPLATE = RATE // 20
+TRACK_REACH = RATE * 3 // 2
+TRACK_MATCH = 0.97
+# ...from a few frames before, should the start have been found a little late.
+TRACK_SLACK = 8
 
 
 def brightness(frame):
@@ -52,9 +65,14 @@ def render(capture, data, from_ms, to_ms, fps, wav=None):
     args = [capture, '--data', data, '--from', str(from_ms), '--to', str(to_ms), '--fps', str(fps), '--raw', '-']
     if wav:
         args += ['--wav', wav]
-    run = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=True)
     size = WIDTH * HEIGHT * 4
-    return [brightness(run.stdout[i:i + size]) for i in range(0, len(run.stdout) - size + 1, size)]
+    levels = []
+    with subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL) as run:
+        while len(frame := run.stdout.read(size)) == size:
+            levels.append(brightness(frame))
+    if run.returncode != 0:
+        raise RuntimeError('%s ended with status %d' % (capture, run.returncode))
+    return levels
 
 
 def mono(samples):
@@ -86,11 +104,14 @@ def find_moments(levels, sound, from_ms):
     return moments
 
 
-def correlate(signal, template):
-    """The offset of `template` in `signal` where they match best."""
+def normalized_correlation(signal, template):
+    """At every offset of `template` in `signal`: their correlation, 1 where
+    the signal is the template (up to its level)."""
     n = 1 << int(np.ceil(np.log2(len(signal) + len(template))))
-    c = np.fft.irfft(np.fft.rfft(signal, n) * np.conj(np.fft.rfft(template, n)), n)
-    return int(np.argmax(c[:len(signal) - len(template) + 1]))
+    c = np.fft.irfft(np.fft.rfft(signal, n) * np.conj(np.fft.rfft(template, n)), n)[:len(signal) - len(template) + 1]
+    energy = np.concatenate(([0.0], np.cumsum(signal ** 2)))
+    window = energy[len(template):] - energy[:len(signal) - len(template) + 1]
+    return c / np.sqrt(np.maximum(window, 1e-9) * float(np.sum(template ** 2)))
 
 
 class Recording:
@@ -108,42 +129,55 @@ class Recording:
             near = np.ones(len(self.frames), dtype=bool)
         return float(np.median(self.ns[near] + (frame - self.frames[near]) * 1e9 / RATE))
 
-    def first_sound(self):
-        loud = np.nonzero(np.abs(self.sound) > 100)[0]
-        return int(loud[0]) if len(loud) else None
+
+def first_loud(sound):
+    loud = np.nonzero(np.abs(sound) > 100)[0]
+    return int(loud[0]) if len(loud) else None
 
 
-def sound_anchor(recording, reference, from_ms, ms, guess_ns):
-    """Monotonic ns at which show time 0 was heard, from the moment at `ms`."""
-    t0 = round((ms - 100 - from_ms) * RATE / 1000)
-    template = reference[max(0, t0):t0 + round(0.3 * RATE)]
-    # Where the moment should be in the recording, within 0.7 s either way.
-    guess_frame = int(np.searchsorted(recording.ns, guess_ns + ms * 1e6 - 0.1e9))
-    if guess_frame >= len(recording.ns):
-        return None
-    centre = int(recording.frames[guess_frame])
-    lo = max(0, centre - round(0.7 * RATE))
-    part = recording.sound[lo:centre + round(1.0 * RATE)]
-    if len(part) < len(template) or not template.any():
-        return None
-    found = lo + correlate(part, template)
-    return recording.heard_ns(found) - (from_ms + max(0, t0) * 1000 / RATE) * 1e6
+def track_sound(recording, reference, from_ms, moments):
+    """The frame of the recording where the reference's sound at each moment
+    was heard: {ms: frame}. The recording is the show's sound with silence
+    where the player fell behind (a stall, a starved audio thread), so it is
+    followed step by step: each step's sound is looked for from where the
+    step before was found on, and the first place that matches it (the
+    music repeats itself; a later repeat is never the one) is taken."""
+    rec = first_loud(recording.sound)
+    ref = first_loud(reference)
+    if rec is None or ref is None:
+        return {}
+    positions = sorted(set(list(range(ref, len(reference), TRACK_STEP)) +
+                           [round((ms - from_ms) * RATE / 1000) for ms in moments]))
+    found = {}
+    for p in positions:
+        if p < ref:
+            continue
+        template = reference[p:p + TRACK_TEMPLATE]
+        expected = rec + (p - ref) - TRACK_SLACK
+        part = recording.sound[expected:expected + TRACK_TEMPLATE + TRACK_REACH]
+        if len(template) < TRACK_TEMPLATE or len(part) < TRACK_TEMPLATE or level(template, 0, len(template)) < 300:
+            continue
+        ncc = normalized_correlation(part, template)
+        good = np.nonzero(ncc > TRACK_MATCH)[0]
+        if not len(good):
+            continue
+        k = int(good[0])
+        k += int(np.argmax(ncc[k:k + 44]))
+        rec, ref = expected + k, p
+        found[p] = rec
+    return {ms: found[p] for ms in moments if (p := round((ms - from_ms) * RATE / 1000)) in found}
 
 
-def picture_anchor(looks, curve, ms, guess_ns):
+def picture_anchor(looks, curve, ms, expected_ns):
     """Monotonic ns at which show time 0 was on screen, from the frames shown
-    as the flash at `ms` fades (the curve: its brightness per ms from ms)."""
+    while the flash at `ms` fades (the curve: its brightness per ms from ms),
+    looked for around `expected_ns` (where show time 0 was heard)."""
     times, levels = looks
-    lo = np.searchsorted(times, guess_ns + (ms - 400) * 1e6)
-    hi = np.searchsorted(times, guess_ns + (ms + 700) * 1e6)
-    # The flash frame: the first look in the window much brighter than the one before.
-    start = next((i for i in range(max(lo, 1), hi) if levels[i] - levels[i - 1] >= FLASH_RISE // 2), None)
-    if start is None:
-        return None
+    lo = np.searchsorted(times, expected_ns + (ms - LOOK_REACH_MS) * 1e6)
+    hi = np.searchsorted(times, expected_ns + (ms + len(curve) + LOOK_REACH_MS) * 1e6)
     anchors = []
-    end = np.searchsorted(times, times[start] + FADE_MS * 1e6)
-    for i in range(start, end):
-        if i > start and levels[i] == levels[i - 1]:
+    for i in range(max(lo, 1), hi):
+        if levels[i] == levels[i - 1]:
             continue  # the same frame looked at again
         match = np.nonzero(curve == levels[i])[0]
         if len(match) and match[-1] - match[0] <= MATCH_SPAN_MS:
@@ -163,32 +197,31 @@ def summary(name, part, t0):
 
 
 def main():
-    if len(sys.argv) not in (7, 8):
+    if len(sys.argv) not in (8, 9):
         print(__doc__.split('\n\n')[1], file=sys.stderr)
         return 2
-    capture, data, from_ms, to_ms, pixels, prefix = sys.argv[1:7]
-    from_ms, to_ms = int(from_ms), int(to_ms)
-    stall = int(sys.argv[7]) if len(sys.argv) > 7 else None
+    capture, data, from_ms, to_ms, delay_ms, pixels, prefix = sys.argv[1:8]
+    from_ms, to_ms, delay_ms = int(from_ms), int(to_ms), int(delay_ms)
+    stall = int(sys.argv[8]) if len(sys.argv) > 8 else None
     wav = prefix + '.reference.wav'
     moments = find_moments(render(capture, data, from_ms, to_ms, 60, wav), read_wav(wav), from_ms)
     reference = read_wav(wav)
     recording = Recording(prefix)
     looks = np.loadtxt(pixels, dtype=np.int64, ndmin=2)
-    looks = (looks[:, 0], looks[:, 1])
-    first = recording.first_sound()
-    ref_first = np.nonzero(np.abs(reference) > 100)[0]
-    if first is None or not len(ref_first) or not moments or not len(looks[0]):
-        print('analyze.py: no sound, no picture or no moments to measure', file=sys.stderr)
+    if looks.shape[0] == 0 or looks.shape[1] != 2:
+        print('analyze.py: no looks at the window in %s' % pixels, file=sys.stderr)
         return 1
-    guess = recording.heard_ns(first) - (from_ms + ref_first[0] * 1000 / RATE) * 1e6
+    looks = (looks[:, 0], looks[:, 1])
+    heard_at = track_sound(recording, reference, from_ms, moments)
     rows = []
-    for ms in moments:
-        heard = sound_anchor(recording, reference, from_ms, ms, guess)
-        if heard is None:
+    for i, ms in enumerate(moments):
+        if ms not in heard_at:
             continue
-        guess = heard
-        curve = np.array(render(capture, data, ms, ms + FADE_MS, 1000))
-        shown = picture_anchor(looks, curve, ms, heard)
+        heard = recording.heard_ns(heard_at[ms]) - ms * 1e6
+        # The fade until the next moment at most.
+        span = min(FADE_MS, moments[i + 1] - ms if i + 1 < len(moments) else FADE_MS)
+        curve = np.array(render(capture, data, ms, ms + span, 1000))
+        shown = picture_anchor(looks, curve, ms, heard + delay_ms * 1e6)
         if shown is None:
             continue
         rows.append((heard + ms * 1e6, ms, (shown - heard) / 1e6))
@@ -201,8 +234,8 @@ def main():
     if stall is None:
         summary('all', rows, t0)
     else:
-        summary('before the stall', [r for r in rows if r[0] < stall], t0)
-        summary('from 2 s after the stall', [r for r in rows if r[0] > stall + 2e9], t0)
+        summary('before', [r for r in rows if r[0] < stall], t0)
+        summary('from 2 s after', [r for r in rows if r[0] > stall + 2e9], t0)
     return 0
 
 

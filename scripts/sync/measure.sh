@@ -7,19 +7,21 @@
 # the show rendered by sava-capture. A tool, not a test.
 #
 #   scripts/sync/measure.sh [--from MS] [--seconds N] [--stall MS] [--audio-delay MS]
-#                           [--keys KEY...] [--build DIR] [--sava PATH]
+#                           [--keys KEY...] [--keep DIR] [--build DIR] [--sava PATH]
 #
 # --from starts the show at MS (default 30000, where the flashes begin).
 # --stall stops the player (SIGSTOP) for MS milliseconds half way through.
-# --keys presses keys (xdotool names, e.g. plus) in the window half way
+# --keys presses keys (xdotool names, e.g. KP_Add) in the window half way
 # through instead, one every 100 ms.
+# With either, the figures are given before and from 2 s after.
+# --keep copies what was polled and recorded into DIR (analyze.py reads it).
 # PULSE_LATENCY_MSEC, when set, asks the sound server for that latency.
 # Installs what it needs (the sound server, Xvfb, the X11 and PulseAudio
 # client libraries the helpers are built with) and builds the player and
 # its helpers in DIR (default build/) unless --sava names another player.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-from=30000 seconds=60 stall=0 delay= keys=() build=$here/../../build sava=
+from=30000 seconds=60 stall=0 delay= keys=() keep= build=$here/../../build sava=
 while [ $# -gt 0 ]; do
   case $1 in
     --from) from=$2; shift 2 ;;
@@ -27,6 +29,7 @@ while [ $# -gt 0 ]; do
     --keys) shift; while [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; do keys+=("$1"); shift; done ;;
     --stall) stall=$2; shift 2 ;;
     --audio-delay) delay=$2; shift 2 ;;
+    --keep) keep=$2; shift 2 ;;
     --build) build=$2; shift 2 ;;
     --sava) sava=$2; shift 2 ;;
     *) echo "measure.sh: unknown argument $1" >&2; exit 2 ;;
@@ -39,7 +42,8 @@ cmake --build "$build" -j"$(nproc)" --target sava sava-capture sava-sync-pixel-p
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  # The player and the helpers first, then the servers they use.
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$work"
 }
@@ -89,14 +93,17 @@ if [ "$stall" -gt 0 ]; then
 elif [ ${#keys[@]} -gt 0 ]; then
   sleep $((seconds / 2))
   stall_at=$(python3 -c 'import time; print(time.monotonic_ns())')
-  xdotool search --name . windowactivate --sync 2>/dev/null || true
+  for window in $(xdotool search --onlyvisible --name .); do xdotool windowfocus "$window"; done
   for key in "${keys[@]}"; do xdotool key "$key"; sleep 0.1; done
 fi
 wait "$poll" || true
 wait "$recording" || true
 kill "$player" 2>/dev/null || true
+[ -z "$keep" ] || { mkdir -p "$keep" && cp "$work/pixels" "$work"/sound.* "$keep/"; }
 # Debian's python3, which has numpy, rather than one earlier on the PATH.
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
-"$python" "$here/analyze.py" "$capture" "$build/data" "$from" "$((from + (length + 1) * 1000))" \
-  "$work/pixels" "$work/sound" $stall_at
+to=$((from + (length + 1) * 1000))
+[ "$to" -le 184000 ] || to=184000  # the show's end
+"$python" "$here/analyze.py" "$capture" "$build/data" "$from" "$to" \
+  "${delay:-0}" "$work/pixels" "$work/sound" $stall_at

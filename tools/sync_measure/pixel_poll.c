@@ -28,6 +28,14 @@ static Window find_window(Display* d, Window w) {
   return found;
 }
 
+/* Windows come and go while the tree is searched: an error about one that
+ * went is no reason to stop. */
+static int ignore_error(Display* d, XErrorEvent* e) {
+  (void)d;
+  (void)e;
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     fprintf(stderr, "usage: pixel_poll SECONDS\n");
@@ -39,6 +47,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "pixel_poll: cannot open the display\n");
     return 1;
   }
+  XSetErrorHandler(ignore_error);
   Window w = 0;
   while (!w && now_ns() < end) {
     w = find_window(d, DefaultRootWindow(d));
