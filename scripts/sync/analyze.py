@@ -46,13 +46,13 @@ MATCH_SPAN_MS = 6
 # screen to as long after its fade.
 LOOK_REACH_MS = 120
 # The sound is followed in steps of 100 ms, each 50 ms of it looked for up to
-# 1.5 s after where it would be without a gap, matching at this level.
+# 3 s after where it would be without a gap, matching at this level...
 TRACK_STEP = RATE // 10
 TRACK_TEMPLATE = RATE // 20
-TRACK_REACH = RATE * 3 // 2
-TRACK_MATCH = 0.97
-# ...from a few frames before, should the start have been found a little late.
-TRACK_SLACK = 8
+TRACK_REACH = RATE * 3
+TRACK_MATCH = 0.995
+# ...and as far before it as a server may drop.
+TRACK_NEAR = RATE // 4
 
 
 def brightness(frame):
@@ -138,10 +138,12 @@ def first_loud(sound):
 def track_sound(recording, reference, from_ms, moments):
     """The frame of the recording where the reference's sound at each moment
     was heard: {ms: frame}. The recording is the show's sound with silence
-    where the player fell behind (a stall, a starved audio thread), so it is
-    followed step by step: each step's sound is looked for from where the
-    step before was found on, and the first place that matches it (the
-    music repeats itself; a later repeat is never the one) is taken."""
+    where the player fell behind (a stall, a starved audio thread) and short
+    stretches missing where the server dropped what came too late, so it is
+    followed step by step, each step's sound looked for around where the
+    step before was found: the nearest place that matches within
+    TRACK_NEAR, else the first one after (the music repeats itself, so a
+    place further on is never taken while a nearer one matches)."""
     rec = first_loud(recording.sound)
     ref = first_loud(reference)
     if rec is None or ref is None:
@@ -150,19 +152,22 @@ def track_sound(recording, reference, from_ms, moments):
                            [round((ms - from_ms) * RATE / 1000) for ms in moments]))
     found = {}
     for p in positions:
-        if p < ref:
-            continue
         template = reference[p:p + TRACK_TEMPLATE]
-        expected = rec + (p - ref) - TRACK_SLACK
-        part = recording.sound[expected:expected + TRACK_TEMPLATE + TRACK_REACH]
-        if len(template) < TRACK_TEMPLATE or len(part) < TRACK_TEMPLATE or level(template, 0, len(template)) < 300:
+        if p < ref or len(template) < TRACK_TEMPLATE or level(template, 0, len(template)) < 300:
             continue
+        expected = rec + (p - ref)
+        lo = max(0, expected - TRACK_NEAR)
+        part = recording.sound[lo:expected + TRACK_TEMPLATE + TRACK_REACH]
+        if len(part) < TRACK_TEMPLATE:
+            break
         ncc = normalized_correlation(part, template)
-        good = np.nonzero(ncc > TRACK_MATCH)[0]
+        good = np.nonzero(ncc > TRACK_MATCH)[0] + lo - expected
         if not len(good):
             continue
-        k = int(good[0])
-        k += int(np.argmax(ncc[k:k + 44]))
+        near = good[np.abs(good) <= TRACK_NEAR]
+        k = int(near[np.argmin(np.abs(near))] if len(near) else good[0])
+        # The best match among the frames next to it.
+        k += int(np.argmax(ncc[k + expected - lo:k + expected - lo + 44]))
         rec, ref = expected + k, p
         found[p] = rec
     return {ms: found[p] for ms in moments if (p := round((ms - from_ms) * RATE / 1000)) in found}
