@@ -99,7 +99,7 @@ fi
 wait "$poll" || true
 wait "$recording" || true
 kill "$player" 2>/dev/null || true
-[ -z "$keep" ] || { mkdir -p "$keep" && cp "$work/pixels" "$work"/sound.* "$keep/"; }
+[ -z "$keep" ] || { mkdir -p "$keep" && cp "$work/pixels" "$work"/sound.* "$keep/" && echo "$stall_at" >"$keep/event"; }
 # Debian's python3, which has numpy, rather than one earlier on the PATH.
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
