@@ -11,7 +11,7 @@ packages=("$@")
   build-essential cmake pkg-config git
   libsdl1.2-compat-dev libpng-dev libjpeg62-turbo-dev libmpg123-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
-  libfreetype-dev fonts-dejavu-core fonts-dejavu-extra libmp3lame-dev
+  libfreetype-dev fonts-dejavu-core fonts-dejavu-extra libmp3lame-dev libpulse-dev
   mpg123 lame ffmpeg xvfb xauth x11-utils
   valgrind clang libclang-rt-14-dev llvm
 )

@@ -35,10 +35,19 @@ void ShowClock::publish_heard(uint64_t anchor, bool jump) {
   if (jump) generation_.fetch_add(1, std::memory_order_release);
 }
 
+void ShowClock::device_holds(double ms) {
+  device_holds_ = ms < 0 ? -1 : static_cast<int64_t>(std::lround(ms * (int64_t{1} << fraction_bits)));
+}
+
+uint64_t ShowClock::heard_from_now(int64_t show_ms) const {
+  const int64_t ahead = device_holds_ >= 0 ? device_holds_ : fixed_ms(chunk_ms_);
+  return (fixed(ticks() - static_cast<uint32_t>(show_ms)) + static_cast<uint64_t>(ahead)) & fixed_mask;
+}
+
 void ShowClock::start_in(uint32_t delay_ms, int64_t sound_ms) {
   chunk_ms_ = delay_ms;
   estimating_ = true;
-  heard_estimate_ = fixed(ticks() + delay_ms - static_cast<uint32_t>(sound_ms));
+  heard_estimate_ = heard_from_now(sound_ms);
   outliers_ = 0;
   publish_heard(heard_estimate_, true);
 }
@@ -48,7 +57,7 @@ void ShowClock::hear_sound_from(int64_t show_ms) {
   // Without a first sound (a platform that anchors the clock itself) there
   // is nothing to follow.
   if (!estimating_) return;
-  const uint64_t reported = fixed(ticks() + chunk_ms_ - static_cast<uint32_t>(show_ms));
+  const uint64_t reported = heard_from_now(show_ms);
   const int64_t off = difference(reported, heard_estimate_);
   if (std::llabs(off) > fixed_ms(clock_step_ms)) {
     // One late callback is jitter; several in a row are a step.

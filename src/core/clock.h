@@ -4,8 +4,11 @@
 // The clock follows the sound as it is heard. The audio side tells, when a
 // sound starts (start_in) and after every chunk it hands out
 // (hear_sound_from), which show time that chunk stands for; the sound handed
-// out now is heard one chunk later, when the device has played what it held.
-// Each report thus gives the tick at which show time 0 is heard; the audio
+// out now is heard once the device has played the sound it holds ahead of
+// it: as much as the device says it holds when it can tell (a sound server
+// knows its buffer and its card's latency), else one chunk (a device that
+// asks for the next chunk when one is left). Each report thus gives the
+// tick at which show time 0 is heard; the audio
 // side smooths these (callbacks come a little early or late) into the heard
 // anchor and publishes it. A jump in it that lasts (the process or its audio
 // thread stopped, the device changed) is taken at once.
@@ -80,6 +83,11 @@ class ShowClock {
   // sound_ms (0 for a show started at its beginning), is heard delay_ms from
   // now: the heard anchor is set to it at once.
   void start_in(uint32_t delay_ms, int64_t sound_ms = 0);
+  // Before start_in or hear_sound_from, from a device that can tell: the
+  // sound (ms) it holds ahead of the sound handed out now, which is heard
+  // once that has played (in place of delay_ms, one chunk). Kept for the
+  // reports that follow; a negative value forgets it.
+  void device_holds(double ms);
   // After each chunk it hands out (the first chunk's start_in included): the
   // show time (ms) at which that chunk begins to be heard, one chunk after
   // it was handed out.
@@ -124,6 +132,8 @@ class ShowClock {
     return static_cast<int64_t>(((a - b) & fixed_mask) << (64 - 32 - fraction_bits)) >> (64 - 32 - fraction_bits);
   }
   void publish_heard(uint64_t anchor, bool jump);
+  // The heard anchor that a report of show time show_ms made now gives.
+  uint64_t heard_from_now(int64_t show_ms) const;
 
   TickSource source_;
 
@@ -139,6 +149,7 @@ class ShowClock {
   // Audio side.
   uint64_t heard_estimate_ = 0;
   uint32_t chunk_ms_ = 0;
+  int64_t device_holds_ = -1;  // fixed ms, or -1: one chunk
   int outliers_ = 0;
   bool estimating_ = false;  // a first sound was reported
 

@@ -29,6 +29,10 @@ bool write_words(const std::string& path, const std::vector<uint32_t>& words) {
 TickSource DesktopPlatform::tick_source() { return sdl_ticks; }
 
 SoundListener DesktopPlatform::listener(ShowClock& clock) {
+  if (follow_sound_ && latency_ != nullptr && latency_->is_open()) {
+    server_listener_.emplace(clock, *latency_);
+    return server_listener_->listener();
+  }
   if (follow_sound_) return SessionPlatform::listener(clock);
   // Anchored by the first sound, then on the ticks.
   return {ShowClock::start_in, nullptr, &clock};

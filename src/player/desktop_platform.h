@@ -12,6 +12,7 @@
 #include "base/file_handle.h"
 #include "player/input_script.h"
 #include "player/sdl_screen.h"
+#include "player/server_latency.h"
 #include "show/session.h"
 
 class DesktopPlatform : public SessionPlatform {
@@ -29,6 +30,9 @@ class DesktopPlatform : public SessionPlatform {
   // or the file-writing driver, which keep no time of their own): only then
   // does the clock follow it past the first sound.
   void follow_sound(bool follow) { follow_sound_ = follow; }
+  // The sound server's word on what it holds, when it was opened: the clock
+  // then counts that instead of one chunk.
+  void use_server_latency(ServerLatency* latency) { latency_ = latency; }
 
   TickSource tick_source() override;
   SoundListener listener(ShowClock& clock) override;
@@ -52,4 +56,6 @@ class DesktopPlatform : public SessionPlatform {
   bool drawn_once_ = false;  // the show has drawn a frame
   int status_ = 0;
   bool follow_sound_ = true;
+  ServerLatency* latency_ = nullptr;
+  std::optional<ServerClockListener> server_listener_;
 };

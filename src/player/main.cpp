@@ -22,6 +22,7 @@
 #include "player/options.h"
 #include "player/sdl_screen.h"
 #include "player/sdl_startup.h"
+#include "player/server_latency.h"
 #include "player/sync_test.h"
 #include "show/session.h"
 #include "show/softening_worker.h"
@@ -157,6 +158,14 @@ bool device_is_heard() {
   return std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "disk") != 0;
 }
 
+// Opens `latency` when the audio device plays through a sound server that
+// can tell how much sound it holds (the device must be open).
+void ask_sound_server(ServerLatency& latency) {
+  char driver[32] = "";
+  SDL_AudioDriverName(driver, sizeof driver);
+  if (std::strcmp(driver, "pulseaudio") == 0) latency.open();
+}
+
 // The sync test, from start-up to shutdown: the clicks on the audio device,
 // the flashes on the show clock that follows them, the delay keys.
 int play_sync_test(const PlayerOptions& options) {
@@ -176,7 +185,11 @@ int play_sync_test(const PlayerOptions& options) {
   clock.start_at(clock.ticks());
   clock.hold_until_sound(0);
   clock.set_delay(delay);
+  ServerLatency latency;
+  ask_sound_server(latency);
+  ServerClockListener server_listener(clock, latency);
   SoundListener listener{ShowClock::start_in, ShowClock::hear_sound_from, &clock};
+  if (latency.is_open()) listener = server_listener.listener();
   if (!device_is_heard()) listener.sound_from = nullptr;
   clicks.listen(listener);
   SDL_LockAudio();
@@ -255,9 +268,12 @@ int play(const PlayerOptions& options) {
   }
   if (!pictures.ready()) return fail(pictures.failure);
 
+  ServerLatency latency;
+  ask_sound_server(latency);
   DesktopPlatform platform(screen, surface);
   if (script) platform.use_script(std::move(*script));
   platform.follow_sound(device_is_heard());
+  platform.use_server_latency(&latency);
   {
     Session session(startup.pictures(), screen.pixels(), platform, &music, options.from_ms);
     // With reduced flashing the show starts at once: what to soften is found

@@ -1,7 +1,8 @@
 // The show clock against a simulated audio device: the injected tick counter,
 // and a device that plays at its own pace, asks for a chunk whenever only one
 // is left in it (a little late now and then), and may stall, change its
-// latency, or be heard later still (the audio delay).
+// latency, or be heard later still (the audio delay); or a sound server that
+// asks for the next chunk when it holds less than one and tells how much.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,6 +34,7 @@ struct DeviceRun {
   int32_t delay_ms;     // the audio delay set on the clock
   bool output_clock = false;  // the platform tells when its sound is heard, every frame
   int first_callback_ms = 0;  // the device starts this late
+  double holds_ms = 0;        // asks when it holds this much, and tells it (0: one chunk, untold)
 };
 
 struct Reading {
@@ -45,7 +47,8 @@ std::vector<Reading> simulate(const DeviceRun& run, ShowClock& clock, int64_t le
   std::vector<Reading> readings;
   clock.set_delay(run.delay_ms);
   int64_t callbacks = 0;
-  double played = -chunk_sound_ms;  // the device's position, in show ms
+  const double asks_at = run.holds_ms > 0 ? run.holds_ms : chunk_sound_ms;
+  double played = -asks_at;  // the device's position, in show ms
   double handed_end = 0;            // end of the sound it was given
   int64_t due_at = -1;              // a callback asked for, delivered then
   sim_ticks = run.first_tick;
@@ -55,13 +58,14 @@ std::vector<Reading> simulate(const DeviceRun& run, ShowClock& clock, int64_t le
     sim_ticks = run.first_tick + static_cast<uint32_t>(t);
     const bool in_event = t >= run.event_at_ms && t < run.event_at_ms + run.stall_ms;
     if (t == run.event_at_ms) played -= run.latency_step_ms;
-    if (due_at < 0 && (callbacks == 0 || handed_end - played <= chunk_sound_ms)) {
+    if (due_at < 0 && (callbacks == 0 || handed_end - played <= asks_at)) {
       due_at = std::max<int64_t>(t, run.first_callback_ms) +
                (run.late_ms == 0 ? 0 : (callbacks * 7919) % (run.late_ms + 1));
     }
     if (due_at >= 0 && t >= due_at && !in_event) {
       const int64_t position = sound_ms(callbacks * chunk_bytes);
       if (!run.output_clock) {
+        if (run.holds_ms > 0) clock.device_holds(handed_end - played);
         if (callbacks == 0) clock.start_in(static_cast<uint32_t>(sound_ms(chunk_bytes)), position);
         clock.hear_sound_from(position);
       }
@@ -93,6 +97,8 @@ TEST(ShowClock, FollowsTheSoundAsHeard) {
       {"output clock, fast, heard late", 5000, 1.00045, 0, 0, 0, false, 0, 150, true},
       {"output clock, device latency grows by 200 ms", 5000, 0.9997, 0, 20000, 0, false, 200, 0, true},
       {"device starts 300 ms late", 5000, 1.0, 5, 0, 0, false, 0, 0, false, 300},
+      {"server holding 8 ms, fast", 5000, 1.00045, 3, 0, 0, false, 0, 0, false, 0, 8.0},
+      {"server holding 30 ms, stopped for 300 ms", wrap, 0.9999, 3, 20000, 300, true, 0, 0, false, 0, 30.0},
   };
   for (const DeviceRun& run : runs) {
     SCOPED_TRACE(run.name);
