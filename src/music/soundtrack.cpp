@@ -235,6 +235,15 @@ int64_t Soundtrack::present_until(int64_t frame) const {
   return next >= pass ? all : frame - within + pass + next;
 }
 
+int64_t Soundtrack::next_missing_byte(int64_t frame) const {
+  const int64_t pass = pass_frames();
+  if (!state_.streaming || !is_open() || pass <= 0) return state_.size;
+  const SoundIndex& index = state_.index;
+  const int64_t head = contiguous_from(0);
+  if (index.samples_before_byte(head) <= 0) return head;
+  return contiguous_from(index.first_byte_for(std::max<int64_t>(frame, 0) % pass));
+}
+
 SoundtrackResult Soundtrack::prime_stream() {
   if (!state_.streaming || !is_open()) return {SoundtrackError::no_audio};
   SoundtrackResult result = prime(0);

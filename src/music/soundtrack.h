@@ -125,6 +125,11 @@ class Soundtrack {
   // seek to `frame`; `frame` itself when it cannot. A file here whole gives
   // INT64_MAX; so does any soundtrack not opened with open_stream.
   int64_t present_until(int64_t frame) const;
+  // The first byte of the file to fetch for playing on from `frame`: the
+  // file's first frames while they are missing, else the first byte missing
+  // after the ones a seek to `frame` reads; the file's size when everything
+  // from there to the file's end is here (and for a file read whole).
+  int64_t next_missing_byte(int64_t frame) const;
   SoundtrackResult prime_stream();
 
   // Releases the decoder, closes the file, frees the data and forgets the
