@@ -646,10 +646,17 @@ async function main() {
         return { left: queue.filter((e) => e.scenes.includes(s)).length,
                  first: first < 0 || queue.slice(first).every((e) => !e.scenes.includes(s)) };
       })()`);
+      // The sound is fetched from the byte that playing on from `ms` needs
+      // next (unless all of it is here).
+      const soundFor = (ms) => page.waitFor(`(() => {
+        const next = Module._sava_web_sound_next_byte(${ms});
+        return next >= showList.soundtrack.bytes || (soundRequest && soundRequest.at <= next && next < soundRequest.to);
+      })()`, 5000, `the sound fetched from ${ms} ms`);
       await page.evaluate('Module._sava_web_seek(150000)');
       await page.waitFor('savaStatus().waiting', 10000, 'the show to wait at 2:30');
       const there = await fetchesFor(150000);
       check(there.first, `after a seek to 2:30: ${JSON.stringify(there)}`);
+      await soundFor(150000);
       const session = await page.evaluate(`'mediaSession' in navigator && navigator.mediaSession.metadata &&
         { title: navigator.mediaSession.metadata.title, art: navigator.mediaSession.metadata.artwork[0].src }`);
       check(!session || (session.title === 'S\u00e4v\u00e4' && /poster\.jpg$/.test(session.art)),
@@ -658,6 +665,7 @@ async function main() {
       await page.evaluate('savaMediaActions.seekto({ seekTime: 100 })');
       const moved = await fetchesFor(100000);
       check(moved.first && moved.left > 0, `after a seek to 1:40 while waiting: ${JSON.stringify(moved)}`);
+      await soundFor(100000);
       await page.evaluate('savaMediaActions.pause()');
       await page.waitFor('savaStatus().paused', 5000, 'the pause');
       if (session) await page.waitFor("navigator.mediaSession.playbackState === 'paused'", 5000, 'the media state');

@@ -119,14 +119,20 @@ function fetchSound() {
   }, (error) => {
     soundRequest = null;
     if (request.moved) return fetchSound();
-    if (!error.stalled && !sound.triedAgain) {
-      sound.triedAgain = true;
-      setTimeout(fetchSound, retryMs);
-    } else {
-      sound.triedAgain = false;
-      failLoading(sound.file, error);
-    }
+    tryAgainOrFail(sound, sound.file, error, fetchSound);
   });
+}
+
+// A failure that came at once may pass (a dropped connection, a server
+// busy for a moment): the file is fetched once more first (`again`).
+function tryAgainOrFail(entry, name, error, again) {
+  if (!error.stalled && !entry.triedAgain) {
+    entry.triedAgain = true;
+    setTimeout(again, retryMs);
+  } else {
+    entry.triedAgain = false;
+    failLoading(name, error);
+  }
 }
 
 // Whether the sound from `ms` on is here for a few seconds (or to the end).
@@ -231,15 +237,7 @@ function fetchMore() {
     }, (error) => {
       --fetching;
       queue.unshift(entry);
-      // A failure that came at once may pass (a dropped connection, a
-      // server busy for a moment): the file is fetched once more first.
-      if (!error.stalled && !entry.triedAgain) {
-        entry.triedAgain = true;
-        setTimeout(fetchMore, retryMs);
-      } else {
-        entry.triedAgain = false;
-        failLoading(entry.name, error);
-      }
+      tryAgainOrFail(entry, entry.name, error, fetchMore);
     });
   }
   if (!capturing && !queue.length && !fetching && soundListed && soundWanted() < 0 && !soundRequest &&
