@@ -68,7 +68,8 @@ std::optional<SoundIndex> sound_index_parse(std::string_view text) {
     if (!next(&field)) return std::nullopt;
   const auto [bytes, frame_samples, lead, pass, own_trim, trim_begin, trim_end, step, count] = fields;
   if (frame_samples == 0 || frame_samples > 4608 || own_trim > 1 || step == 0 || step > (1 << 20) || count == 0 ||
-      count > max_index_entries || bytes > max_file_bytes || trim_end < trim_begin || pass == 0) {
+      count > max_index_entries || bytes > max_file_bytes || trim_end < trim_begin || pass == 0 ||
+      count > static_cast<int64_t>(text.size()) / 2) {  // an entry takes a space and a digit at least
     return std::nullopt;
   }
   index.file_bytes = bytes;

@@ -527,6 +527,33 @@ TEST_F(SoundtrackTest, StreamedFilePlaysAsTheWholeFileWhereItsBytesAreHere) {
   }
 }
 
+TEST_F(SoundtrackTest, StreamedBytesThatDoNotFitTheirIndexPlayWithoutHarm) {
+  // The index of one file, the bytes of another (or of none) behind it: the
+  // soundtrack refuses to start or plays something, but every callback
+  // fills its length and nothing outside the file is read.
+  Mp3Settings vbr;
+  vbr.vbr_quality = 4;
+  const auto listed = test_track(441000, vbr);
+  SoundIndex index;
+  ASSERT_EQ(decoder_build_index(listed.data(), static_cast<int64_t>(listed.size()), 8, &index), DECODE_OK);
+  const auto other = test_track(132300);
+  std::vector<uint8_t> junk(listed.size());
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
+  const std::vector<uint8_t>* const files[] = {&other, &junk};
+  for (const std::vector<uint8_t>* bytes : files) {
+    ASSERT_TRUE(music.open_stream(index, 8192).ok());
+    music.add_bytes(0, bytes->data(), static_cast<int64_t>(bytes->size()));
+    music.add_bytes(static_cast<int64_t>(listed.size()) - 100, junk.data(), 5000);  // past the end: cut
+    if (music.present_until(0) > 2048 && music.prime_stream().ok()) {
+      pull(20, 8192);
+      for (const int64_t frame : {int64_t{100000}, int64_t{400000}, int64_t{3}}) {
+        if (music.seek(frame).ok()) pull(10, 8192);
+      }
+    }
+    music.close();
+  }
+}
+
 TEST(SoundIndexText, DamagedTextIsRefused) {
   SoundIndex index;
   index.file_bytes = 5000;
