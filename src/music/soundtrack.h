@@ -130,6 +130,8 @@ class Soundtrack {
   // after the ones a seek to `frame` reads; the file's size when everything
   // from there to the file's end is here (and for a file read whole).
   int64_t next_missing_byte(int64_t frame) const;
+  // The file's bytes as held (those not here yet are 0); null when closed.
+  const uint8_t* file_bytes() const { return state_.data.get(); }
   SoundtrackResult prime_stream();
 
   // Releases the decoder, closes the file, frees the data and forgets the

@@ -135,6 +135,17 @@ function tryAgainOrFail(entry, name, error, again) {
   }
 }
 
+// The soundtrack as it arrived, put into the offline worker's cache (of
+// this version), which then does not fetch it again.
+async function keepSoundtrack() {
+  const at = soundListed && window.caches ? Module._sava_web_sound_data() : 0;
+  if (!at) return;
+  const sound = showList.soundtrack;
+  const response = new Response(HEAPU8.slice(at, at + sound.bytes),
+                                { headers: { 'Content-Type': 'audio/mpeg', 'Content-Length': String(sound.bytes) } });
+  await (await caches.open('sava-' + version.slice(3))).put('data/' + sound.file + version, response);
+}
+
 // Whether the sound from `ms` on is here for a few seconds (or to the end).
 function soundReadyAt(ms) {
   return soundListed && Module._sava_web_sound_ahead_ms(ms) >= Math.min(3000, showList.length_ms - ms);

@@ -192,6 +192,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_sound_next_byte(int ms) {
   return static_cast<int>(web_player.music->next_missing_byte(sample_at_show_time(std::max(ms, 0))));
 }
 
+// The soundtrack's bytes once all of them are here (to be kept for offline
+// visits), else null.
+extern "C" EMSCRIPTEN_KEEPALIVE const uint8_t* sava_web_sound_data() {
+  if (!web_player.music || web_player.music->present_until(0) != std::numeric_limits<int64_t>::max()) return nullptr;
+  return web_player.music->file_bytes();
+}
+
 // How much of the show from `ms` on has its sound here, in ms (at most the
 // rest of the show); 0 before the soundtrack is primed.
 extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_sound_ahead_ms(int ms) {
