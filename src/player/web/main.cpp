@@ -209,7 +209,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_sound_ahead_ms(int ms) {
   return static_cast<int>(std::clamp<int64_t>(until * 10 / 441 - ms, 0, std::max<int64_t>(end_ms - ms, 0)));
 }
 
-// The page's start button, once the soundtrack is open: opens the audio
+// The page's start button, once the soundtrack is primed: opens the audio
 // device (inside the click, so the browser lets it play) and starts the
 // session, with reduced flashing when `reduce_flashing` is not 0 (the start
 // screen's choice), at the soundtrack's start time as the desktop's --from
