@@ -236,6 +236,58 @@ async function main() {
                          'the show to start by itself');
     }));
 
+  // The audit's phone: 1.6 Mbit/s down, 150 ms, a CPU 4 times slower. Play
+  // is pressed as soon as the page has painted; the show must start on what
+  // that network brings in about 4 s and not wait again over its first
+  // seconds (real time: 30 s here, SAVA_WEB_PHONE_MS for longer). The times
+  // are reported.
+  const phoneShowMs = Number(process.env.SAVA_WEB_PHONE_MS) || 30000;
+  await test(`on a phone's network and CPU, Play pressed at first paint plays after less than 1 MB and never waits ` +
+             `over ${phoneShowMs / 1000} s`, () =>
+    withPage('', async (page) => {
+      await page.send('Network.enable');
+      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
+      await page.send('Network.emulateNetworkConditions',
+                      { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 93750 });
+      await page.send('Emulation.setCPUThrottlingRate', { rate: 4 });
+      let received = 0, bytesAtSound = -1;
+      const count = (m) => {
+        if (m.sessionId === page.sessionId && m.method === 'Network.dataReceived') received += m.params.encodedDataLength;
+      };
+      page.browser.listeners.push(count);
+      try {
+        await page.send('Page.navigate', { url: `${siteUrl}/index.html` });
+        // Play answers once the page's scripts run (they are deferred, so
+        // that the start screen paints first).
+        await page.waitFor(`typeof savaStatus === 'function' && !document.getElementById('start').hidden &&
+          performance.getEntriesByName('first-contentful-paint').length > 0`, 30000, 'the first paint');
+        received = 0;
+        await page.click('#start');
+        const pressed = await page.evaluate('performance.now()');
+        // The first frame drawn, and the first sound heard (the show clock
+        // anchored to the output).
+        const ready = await page.waitFor('window.savaReady && performance.now()', 60000, 'the show ready');
+        const frame = await page.waitFor("savaStatus().frames > 0 && performance.now()", 60000, 'the first frame');
+        const sound = await page.waitFor('savaStatus().anchored && performance.now()', 60000, 'the first sound');
+        bytesAtSound = received;
+        const times = `Play to ready ${((ready - pressed) / 1000).toFixed(1)} s, to the first frame ${((frame - pressed) / 1000).toFixed(1)} s, ` +
+                      `to the first sound ${((sound - pressed) / 1000).toFixed(1)} s, ` +
+                      `${(bytesAtSound / 1e6).toFixed(2)} MB before it`;
+        // What must arrive before the first sound, not how fast a loaded test
+        // machine gets there: that network brings 0.8 MB in 4 s, and what the
+        // show needs to start is about 0.6 MB (pictures already asked for
+        // may still come in beside it).
+        check(bytesAtSound <= 1e6, `too much before the first sound: ${times}`);
+        await page.waitFor(`savaWaits.length > 0 || savaStatus().waiting || savaStatus().now_ms >= ${phoneShowMs}`,
+                           phoneShowMs + 30000, `${phoneShowMs / 1000} s of show`);
+        const waited = await page.evaluate('savaWaits.length ? savaWaits : savaStatus().waiting ? [savaStatus().time_ms] : []');
+        check(waited.length === 0, `the show waited at ${waited.join(', ')} ms (${times})`);
+        return times;
+      } finally {
+        page.browser.listeners.splice(page.browser.listeners.indexOf(count), 1);
+      }
+    }));
+
   await test('the show starts before all its pictures are here, and a timeline click past them waits visibly', () =>
     withPage('', async (page) => {
       await page.send('Network.enable');
@@ -647,10 +699,17 @@ async function main() {
         return { left: queue.filter((e) => e.scenes.includes(s)).length,
                  first: first < 0 || queue.slice(first).every((e) => !e.scenes.includes(s)) };
       })()`);
+      // The sound is fetched from the byte that playing on from `ms` needs
+      // next (unless all of it is here).
+      const soundFor = (ms) => page.waitFor(`(() => {
+        const next = Module._sava_web_sound_next_byte(${ms});
+        return next >= showList.soundtrack.bytes || (soundRequest && soundRequest.at <= next && next < soundRequest.to);
+      })()`, 5000, `the sound fetched from ${ms} ms`);
       await page.evaluate('Module._sava_web_seek(150000)');
       await page.waitFor('savaStatus().waiting', 10000, 'the show to wait at 2:30');
       const there = await fetchesFor(150000);
       check(there.first, `after a seek to 2:30: ${JSON.stringify(there)}`);
+      await soundFor(150000);
       const session = await page.evaluate(`'mediaSession' in navigator && navigator.mediaSession.metadata &&
         { title: navigator.mediaSession.metadata.title, art: navigator.mediaSession.metadata.artwork[0].src }`);
       check(!session || (session.title === 'S\u00e4v\u00e4' && /poster\.jpg$/.test(session.art)),
@@ -659,6 +718,7 @@ async function main() {
       await page.evaluate('savaMediaActions.seekto({ seekTime: 100 })');
       const moved = await fetchesFor(100000);
       check(moved.first && moved.left > 0, `after a seek to 1:40 while waiting: ${JSON.stringify(moved)}`);
+      await soundFor(100000);
       await page.evaluate('savaMediaActions.pause()');
       await page.waitFor('savaStatus().paused', 5000, 'the pause');
       if (session) await page.waitFor("navigator.mediaSession.playbackState === 'paused'", 5000, 'the media state');

@@ -4,11 +4,14 @@
 Text (HTML, script, JSON, SVG) and the WebAssembly program go out gzip-compressed
 to browsers that take it; a file asked for with the site's version in its
 address (?v=...) may be cached for a year, the page itself is revalidated on
-every visit. Pictures and music are compressed already and go as they are.
+every visit. Pictures and music are compressed already and go as they are,
+a single byte range of them when asked for one (the page fetches the music
+in ranges).
 """
 import gzip
 import http.server
 import os
+import re
 import sys
 import threading
 
@@ -39,6 +42,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         path = self.translate_path(self.path)
         if os.path.isdir(path):
             path = os.path.join(path, 'index.html')
+        wanted = re.fullmatch(r'bytes=(\d+)-(\d*)', self.headers.get('Range', '').strip())
+        if wanted and os.path.isfile(path) and not path.endswith(compressible):
+            return self.send_range(path, int(wanted.group(1)), wanted.group(2))
         if not path.endswith(compressible) or 'gzip' not in self.headers.get('Accept-Encoding', '') \
                 or not os.path.isfile(path):
             return super().do_GET()
@@ -54,6 +60,26 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         self.send_header('Content-Type', self.guess_type(path))
         self.send_header('Content-Encoding', 'gzip')
         self.send_header('Content-Length', str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def send_range(self, path, first, last):
+        size = os.path.getsize(path)
+        end = min(int(last) + 1, size) if last else size
+        if first >= size or end <= first:
+            self.send_response(416)
+            self.send_header('Content-Range', f'bytes */{size}')
+            self.send_header('Content-Length', '0')
+            self.end_headers()
+            return
+        with open(path, 'rb') as f:
+            f.seek(first)
+            body = f.read(end - first)
+        self.send_response(206)
+        self.send_header('Content-Type', self.guess_type(path))
+        self.send_header('Content-Range', f'bytes {first}-{end - 1}/{size}')
+        self.send_header('Content-Length', str(len(body)))
+        self.send_header('Accept-Ranges', 'bytes')
         self.end_headers()
         self.wfile.write(body)
 

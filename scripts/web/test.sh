@@ -3,6 +3,8 @@
 # build-web/site on the loopback interface and runs the tests in headless
 # Chromium (scripts/web/browser_tests.js), comparing the page's frames and
 # sound with the native offline renderer. Prints "N passed, N failed".
+# SAVA_WEB_TESTS=REGEX runs only the tests whose names match;
+# SAVA_WEB_PHONE_MS sets how long the phone-profile test plays (30000).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/web/env.sh

@@ -80,15 +80,21 @@ struct StreamLayout {
   long encoder_delay = -1;
   long encoder_padding = -1;
   long decoder_delay = -1;
+  int32_t frame_samples = 0;
+  std::vector<int64_t> offsets;  // of every frame read, when asked for
 };
 
 constexpr int64_t examine_piece = 64 * 1024;
 
-StreamLayout read_layout(const uint8_t* data, int64_t size, long extra_flags) {
+StreamLayout read_layout(const uint8_t* data, int64_t size, long extra_flags, bool with_offsets = false) {
   StreamLayout layout;
   int error = MPG123_OK;
   std::unique_ptr<mpg123_handle, DecoderHandleDeleter> handle(mpg123_new(nullptr, &error));
-  if (!handle || !configure(handle.get(), static_cast<int32_t>(examine_piece), extra_flags)) return layout;
+  // A negative index size lets the index grow with one entry per frame.
+  if (!handle || (with_offsets && mpg123_param(handle.get(), MPG123_INDEX_SIZE, -1024, 0.0) != MPG123_OK) ||
+      !configure(handle.get(), static_cast<int32_t>(examine_piece), extra_flags)) {
+    return layout;
+  }
   layout.ok = true;
   int64_t fed = 0;
   for (;;) {
@@ -107,7 +113,71 @@ StreamLayout read_layout(const uint8_t* data, int64_t size, long extra_flags) {
   layout.encoder_delay = state_of(handle.get(), MPG123_ENC_DELAY);
   layout.encoder_padding = state_of(handle.get(), MPG123_ENC_PADDING);
   layout.decoder_delay = state_of(handle.get(), MPG123_DEC_DELAY);
+  const int spf = mpg123_spf(handle.get());
+  layout.frame_samples = spf > 0 ? spf : 0;
+  off_t* offsets = nullptr;
+  off_t step = 0;
+  size_t fill = 0;
+  if (with_offsets && mpg123_index(handle.get(), &offsets, &step, &fill) == MPG123_OK && step == 1) {
+    layout.offsets.assign(offsets, offsets + fill);
+  }
   return layout;
+}
+
+// How a stream is played: its pass length, and whether the decoder trims it
+// itself (see Decoder::own_trim) and where.
+struct PassLayout {
+  bool ok = false;
+  int64_t pass_frames = 0;
+  bool own_trim = false;
+  int64_t trim_begin = 0;
+  int64_t trim_end = 0;
+  StreamLayout whole;  // every frame the data holds
+};
+
+PassLayout find_pass_layout(const uint8_t* data, int64_t size, bool with_offsets) {
+  PassLayout pass;
+  // The frames as decoding reads them (up to the announced end), and all the
+  // frames the data holds, whatever the info frame announces.
+  const StreamLayout announced = read_layout(data, size, 0);
+  pass.whole = read_layout(data, size, MPG123_IGNORE_STREAMLENGTH, with_offsets);
+  const StreamLayout& whole = pass.whole;
+  if (!announced.ok || !whole.ok) return pass;
+  pass.ok = true;
+  pass.pass_frames = announced.samples;
+  // The library trims only a stream whose length the info frame announces: a
+  // count of 0 reads as no count, and the delay and padding announced beside
+  // it would then be played as sound.
+  const bool trim_lost = announced.samples >= whole.samples && (whole.encoder_delay > 0 || whole.encoder_padding > 0);
+  if (announced.frames * 4 >= whole.frames * 3 && !trim_lost) return pass;
+
+  // The library trims the delay at the start and the padding at the end of
+  // the announced frames; here the same is cut from all the frames there are.
+  const int64_t decoder_delay = whole.decoder_delay > 0 ? whole.decoder_delay : 0;
+  pass.own_trim = true;
+  pass.trim_begin = (whole.encoder_delay > 0 ? whole.encoder_delay : 0) + decoder_delay;
+  pass.trim_end = whole.samples - (whole.encoder_padding > 0 ? whole.encoder_padding : 0) + decoder_delay;
+  if (pass.trim_end > whole.samples) pass.trim_end = whole.samples;
+  pass.pass_frames = pass.trim_end > pass.trim_begin ? pass.trim_end - pass.trim_begin : 0;
+  return pass;
+}
+
+// Gives the library the frames' places for the stream just opened, or
+// before a seek to sample frame `sample` of a pass those up to a lead-in
+// ahead of it (see sound_index_lead_in_frames).
+int install_frame_offsets(Decoder* decoder, int64_t sample = -1) {
+  if (decoder->frame_offsets.empty()) return DECODE_OK;
+  size_t fill = decoder->frame_offsets.size();
+  if (sample >= 0 && decoder->frame_offsets_samples > 0) {
+    const int64_t frame = (sample + decoder->frame_offsets_lead) / decoder->frame_offsets_samples -
+                          sound_index_preroll_frames - sound_index_lead_in_frames;
+    const int64_t entries = frame > 0 ? frame / decoder->frame_offsets_step + 1 : 1;
+    if (static_cast<size_t>(entries) < fill) fill = static_cast<size_t>(entries);
+  }
+  return mpg123_set_index(decoder->handle.get(), decoder->frame_offsets.data(), decoder->frame_offsets_step, fill) ==
+                 MPG123_OK
+             ? DECODE_OK
+             : DECODE_ERR;
 }
 
 void reset_stream_state(Decoder* decoder) {
@@ -132,34 +202,67 @@ int decoder_init(Decoder* decoder, int32_t input_capacity) {
   return DECODE_OK;
 }
 
-int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size) {
+namespace {
+
+// Sets the decoder up to play passes as `pass` says.
+int use_pass_layout(Decoder* decoder, const PassLayout& pass) {
+  decoder->own_trim = 0;
+  decoder->pass_frames = pass.pass_frames;
+  if (!pass.own_trim) return DECODE_OK;
   mpg123_handle* handle = decoder->handle.get();
-  if (handle == nullptr || (data == nullptr && size > 0) || size < 0) return DECODE_ERR;
+  if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_IGNORE_STREAMLENGTH, 0.0) != MPG123_OK) return DECODE_ERR;
+  if (mpg123_open_feed(handle) != MPG123_OK || install_frame_offsets(decoder) != DECODE_OK) return DECODE_ERR;
+  decoder->own_trim = 1;
+  decoder->trim_begin = pass.trim_begin;
+  decoder->trim_end = pass.trim_end;
+  reset_stream_state(decoder);
+  return DECODE_OK;
+}
+
+}  // namespace
+
+int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size) {
+  if (decoder->handle == nullptr || (data == nullptr && size > 0) || size < 0) return DECODE_ERR;
   decoder->own_trim = 0;
   decoder->pass_frames = -1;
-  // The frames as decoding reads them (up to the announced end), and all the
-  // frames the data holds, whatever the info frame announces.
-  const StreamLayout announced = read_layout(data, size, 0);
-  const StreamLayout whole = read_layout(data, size, MPG123_IGNORE_STREAMLENGTH);
-  if (!announced.ok || !whole.ok) return DECODE_ERR;
-  decoder->pass_frames = announced.samples;
-  // The library trims only a stream whose length the info frame announces: a
-  // count of 0 reads as no count, and the delay and padding announced beside
-  // it would then be played as sound.
-  const bool trim_lost = announced.samples >= whole.samples && (whole.encoder_delay > 0 || whole.encoder_padding > 0);
-  if (announced.frames * 4 >= whole.frames * 3 && !trim_lost) return DECODE_OK;
+  const PassLayout pass = find_pass_layout(data, size, false);
+  if (!pass.ok) return DECODE_ERR;
+  return use_pass_layout(decoder, pass);
+}
 
-  // The library trims the delay at the start and the padding at the end of
-  // the announced frames; here the same is cut from all the frames there are.
-  if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_IGNORE_STREAMLENGTH, 0.0) != MPG123_OK) return DECODE_ERR;
-  if (mpg123_open_feed(handle) != MPG123_OK) return DECODE_ERR;
-  const int64_t decoder_delay = whole.decoder_delay > 0 ? whole.decoder_delay : 0;
-  decoder->own_trim = 1;
-  decoder->trim_begin = (whole.encoder_delay > 0 ? whole.encoder_delay : 0) + decoder_delay;
-  decoder->trim_end = whole.samples - (whole.encoder_padding > 0 ? whole.encoder_padding : 0) + decoder_delay;
-  if (decoder->trim_end > whole.samples) decoder->trim_end = whole.samples;
-  decoder->pass_frames = decoder->trim_end > decoder->trim_begin ? decoder->trim_end - decoder->trim_begin : 0;
-  reset_stream_state(decoder);
+int decoder_use_index(Decoder* decoder, const SoundIndex& index) {
+  if (decoder->handle == nullptr || index.offsets.empty() || index.step <= 0) return DECODE_ERR;
+  decoder->frame_offsets.assign(index.offsets.begin(), index.offsets.end());
+  decoder->frame_offsets_step = index.step;
+  decoder->frame_offsets_samples = index.frame_samples;
+  decoder->frame_offsets_lead = index.lead;
+  if (install_frame_offsets(decoder) != DECODE_OK) return DECODE_ERR;
+  PassLayout pass;
+  pass.ok = true;
+  pass.pass_frames = index.pass_frames;
+  pass.own_trim = index.own_trim != 0;
+  pass.trim_begin = index.trim_begin;
+  pass.trim_end = index.trim_end;
+  return use_pass_layout(decoder, pass);
+}
+
+int decoder_build_index(const uint8_t* data, int64_t size, int32_t step, SoundIndex* index) {
+  if (!library_ready() || (data == nullptr && size > 0) || size < 0 || step <= 0) return DECODE_ERR;
+  const PassLayout pass = find_pass_layout(data, size, true);
+  const StreamLayout& whole = pass.whole;
+  if (!pass.ok || whole.offsets.empty() || whole.frame_samples <= 0 || pass.pass_frames <= 0) return DECODE_ERR;
+  *index = SoundIndex{};
+  index->file_bytes = size;
+  index->frame_samples = whole.frame_samples;
+  index->lead = pass.own_trim ? pass.trim_begin
+                              : (whole.encoder_delay > 0 ? whole.encoder_delay : 0) +
+                                    (whole.decoder_delay > 0 ? whole.decoder_delay : 0);
+  index->pass_frames = pass.pass_frames;
+  index->own_trim = pass.own_trim ? 1 : 0;
+  index->trim_begin = pass.trim_begin;
+  index->trim_end = pass.trim_end;
+  index->step = step;
+  for (size_t k = 0; k < whole.offsets.size(); k += static_cast<size_t>(step)) index->offsets.push_back(whole.offsets[k]);
   return DECODE_OK;
 }
 
@@ -176,7 +279,8 @@ int decoder_restart(Decoder* decoder, int64_t sample, int64_t* input_offset) {
     // frames read so far and reads (without decoding) up to it.
     const int64_t target = decoder->own_trim ? decoder->trim_begin + sample : sample;
     off_t offset = 0;
-    if (mpg123_feedseek(handle, static_cast<off_t>(target), SEEK_SET, &offset) >= 0 && offset >= 0) {
+    if (install_frame_offsets(decoder, sample) == DECODE_OK &&
+        mpg123_feedseek(handle, static_cast<off_t>(target), SEEK_SET, &offset) >= 0 && offset >= 0) {
       decoder->raw_position = target;
       if (input_offset != nullptr) {
         *input_offset = offset;
@@ -190,7 +294,7 @@ int decoder_restart(Decoder* decoder, int64_t sample, int64_t* input_offset) {
   reset_stream_state(decoder);
   if (input_offset != nullptr) *input_offset = 0;
   if (sample != 0) return DECODE_ERR;
-  return mpg123_open_feed(handle) == MPG123_OK ? DECODE_OK : DECODE_ERR;
+  return mpg123_open_feed(handle) == MPG123_OK ? install_frame_offsets(decoder) : DECODE_ERR;
 }
 
 int decoder_decode(Decoder* decoder, const uint8_t* input, int32_t input_length, uint8_t* output,
@@ -263,4 +367,8 @@ void decoder_exit(Decoder* decoder) {
   decoder->own_trim = 0;
   decoder->trim_begin = 0;
   decoder->trim_end = 0;
+  decoder->frame_offsets.clear();
+  decoder->frame_offsets_step = 0;
+  decoder->frame_offsets_samples = 0;
+  decoder->frame_offsets_lead = 0;
 }

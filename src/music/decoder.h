@@ -9,8 +9,13 @@
 // never decoded as sound.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+#include "music/sound_index.h"
 
 struct mpg123_handle_struct;
 
@@ -54,6 +59,13 @@ struct Decoder {
   int64_t raw_position = 0;
   // The last decode call found the end of the stream (decoder_stream_ended).
   int32_t stream_ended = 0;
+  // Where the frames lie, from a SoundIndex (decoder_use_index): given to the
+  // library with every new stream, so that a seek goes straight to its frame
+  // instead of reading every frame before it. Empty otherwise.
+  std::vector<off_t> frame_offsets;
+  int32_t frame_offsets_step = 0;
+  int32_t frame_offsets_samples = 0;
+  int64_t frame_offsets_lead = 0;
 };
 
 // Prepares `decoder` with an empty input queue and no frame in progress.
@@ -75,6 +87,18 @@ int decoder_init(Decoder* decoder, int32_t input_capacity);
 // beyond one input piece at a time. Returns DECODE_OK or DECODE_ERR (the
 // library cannot be set up); data holding no frames is not an error here.
 int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size);
+
+// Instead of decoder_examine, for a stream whose bytes still arrive: takes
+// the pass length and the trim from `index` (made by decoder_build_index
+// from the whole file) and the frames' places, so that the decoder can start
+// anywhere the bytes are there. Returns DECODE_OK or DECODE_ERR.
+int decoder_use_index(Decoder* decoder, const SoundIndex& index);
+
+// Reads the whole stream `data` as decoder_examine does and writes into
+// `index` what it learns, with one entry every `step` frames. Returns
+// DECODE_OK, or DECODE_ERR when the library cannot be set up or the data
+// holds no frames.
+int decoder_build_index(const uint8_t* data, int64_t size, int32_t step, SoundIndex* index);
 
 // Starts the stream over: whatever input is still queued is dropped, and the
 // next input is taken as the stream's bytes from its very first byte (or

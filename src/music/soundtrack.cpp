@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -17,6 +19,10 @@ constexpr int32_t feed_piece = 64 * 1024;
 // per callback (one sample: 2048 passes, more time than the chunk lasts), so
 // passes shorter than 256 sample frames (5.8 ms) are refused at the start.
 constexpr int64_t min_pass_bytes = 256 * 4;
+
+// What decode_step returns when a streamed file's next bytes are not here
+// yet: nothing was decoded, and the decoder waits for them as it was.
+constexpr int decode_starved = 2;
 
 bool chunk_fits(int32_t chunk) { return chunk > 0 && chunk <= soundtrack_max_chunk; }
 
@@ -59,8 +65,11 @@ int Soundtrack::decode_step() {
       }
       s.next_pass_start = 0;
       s.feed_position = offset < s.size ? offset : s.size;
+      // Started: a step that finds no bytes here waits for them.
+      s.decoder_wants_input = DECODE_NEED_MORE;
     }
-    const int64_t left = s.size - s.feed_position;
+    const int64_t left = contiguous_from(s.feed_position) - s.feed_position;
+    if (left <= 0 && s.feed_position < s.size) return decode_starved;
     input = s.data.get() + s.feed_position;
     input_length = static_cast<int32_t>(left < feed_piece ? left : feed_piece);
     s.feed_position += input_length;
@@ -79,11 +88,13 @@ int Soundtrack::decode_step() {
 }
 
 // Refills the queue to at least `want` bytes from the real-time path. Only a
-// soundtrack that stopped yielding sound (which open rules out) gets silence
-// instead, so that the device never runs short.
+// soundtrack that stopped yielding sound (which open rules out), or a
+// streamed one whose next bytes have not arrived (which its player holds
+// back from), gets silence instead, so that the device never runs short.
 void Soundtrack::refill(int32_t want) {
   while (state_.pcm_fill < want) {
-    if (pass_was_silent(decode_step())) {
+    const int result = decode_step();
+    if (result == decode_starved || pass_was_silent(result)) {
       std::memset(queue_.get() + state_.pcm_fill, 0, static_cast<size_t>(want - state_.pcm_fill));
       state_.pcm_fill = want;
     }
@@ -131,6 +142,7 @@ SoundtrackResult Soundtrack::prime(int32_t start_ms) {
       const int32_t before = state_.pcm_fill;
       const int result = decode_step();
       remaining -= state_.pcm_fill - before;
+      if (result == decode_starved) return {SoundtrackError::no_audio};
       if (pass_was_silent(result))
         return {state_.decoder.wrong_rate ? SoundtrackError::bad_format : SoundtrackError::no_audio};
       if (pass_too_short(result)) return {SoundtrackError::no_audio};
@@ -150,6 +162,91 @@ SoundtrackResult Soundtrack::open(const char* path, int32_t chunk, int32_t start
     result = {SoundtrackError::decoder_failed};
   }
   if (result.ok()) result = prime(start_ms);
+  if (!result.ok()) close();
+  return result;
+}
+
+SoundtrackResult Soundtrack::open_stream(const SoundIndex& index, int32_t chunk) {
+  close();
+  if (!chunk_fits(chunk)) return {SoundtrackError::bad_chunk};
+  if (index.file_bytes > soundtrack_max_bytes) return {SoundtrackError::too_large};
+  state_.chunk = chunk;
+  state_.streaming = true;
+  state_.index = index;
+  state_.size = static_cast<int32_t>(index.file_bytes);
+  state_.data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(index.file_bytes) + 1]());
+  SoundtrackResult result;
+  if (!state_.data) {
+    result = {SoundtrackError::cannot_open};
+  } else if (decoder_init(&state_.decoder, feed_piece) != DECODE_OK ||
+             decoder_use_index(&state_.decoder, index) != DECODE_OK) {
+    result = {SoundtrackError::decoder_failed};
+  }
+  if (!result.ok()) close();
+  return result;
+}
+
+void Soundtrack::add_bytes(int64_t offset, const uint8_t* bytes, int64_t length) {
+  State& s = state_;
+  if (!s.streaming || bytes == nullptr || offset < 0 || length <= 0 || offset >= s.size) return;
+  const int64_t end = std::min<int64_t>(offset + length, s.size);
+  std::memcpy(s.data.get() + offset, bytes, static_cast<size_t>(end - offset));
+  // Joined with every range it touches.
+  auto first = std::lower_bound(s.here.begin(), s.here.end(), offset,
+                                [](const std::pair<int64_t, int64_t>& r, int64_t at) { return r.second < at; });
+  auto last = first;
+  int64_t begin = offset, stop = end;
+  while (last != s.here.end() && last->first <= end) {
+    begin = std::min(begin, last->first);
+    stop = std::max(stop, last->second);
+    ++last;
+  }
+  first = s.here.erase(first, last);
+  s.here.insert(first, {begin, stop});
+}
+
+// The end of the bytes here without a gap from `byte` on (`byte` itself
+// when it is not here); the whole file for a soundtrack read whole.
+int64_t Soundtrack::contiguous_from(int64_t byte) const {
+  if (!state_.streaming) return state_.size;
+  for (const auto& [begin, end] : state_.here)
+    if (begin <= byte && byte < end) return end;
+  return byte;
+}
+
+int64_t Soundtrack::present_until(int64_t frame) const {
+  constexpr int64_t all = std::numeric_limits<int64_t>::max();
+  const int64_t pass = pass_frames();
+  if (!state_.streaming || !is_open() || pass <= 0) return all;
+  if (frame < 0) return frame;
+  const SoundIndex& index = state_.index;
+  // How far a pass decodes from `sample` on.
+  auto until = [&](int64_t sample) {
+    const int64_t begin = index.first_byte_for(sample);
+    return std::max(sample, index.samples_before_byte(contiguous_from(begin)));
+  };
+  // Every start reads the file's first frames (its layout) before it seeks.
+  if (index.samples_before_byte(contiguous_from(0)) <= 0) return frame;
+  const int64_t within = frame % pass;
+  const int64_t reached = until(within);
+  if (reached < pass) return frame - within + reached;
+  // The next pass starts from the first frame again.
+  const int64_t next = until(0);
+  return next >= pass ? all : frame - within + pass + next;
+}
+
+int64_t Soundtrack::next_missing_byte(int64_t frame) const {
+  const int64_t pass = pass_frames();
+  if (!state_.streaming || !is_open() || pass <= 0) return state_.size;
+  const SoundIndex& index = state_.index;
+  const int64_t head = contiguous_from(0);
+  if (index.samples_before_byte(head) <= 0) return head;
+  return contiguous_from(index.first_byte_for(std::max<int64_t>(frame, 0) % pass));
+}
+
+SoundtrackResult Soundtrack::prime_stream() {
+  if (!state_.streaming || !is_open()) return {SoundtrackError::no_audio};
+  SoundtrackResult result = prime(0);
   if (!result.ok()) close();
   return result;
 }
@@ -234,6 +331,8 @@ SoundtrackResult Soundtrack::seek(int64_t frame) {
   state_.next_pass_start = frame % pass;
   state_.decoder_wants_input = DECODE_ERR;  // the next step starts a pass there
   state_.pcm_fill = 0;
+  // A streamed file may not be here yet: the callback decodes when asked.
+  if (state_.streaming) return {};
   while (state_.pcm_fill < state_.chunk) {
     if (pass_was_silent(decode_step())) {
       // The stream could not be positioned: leave the soundtrack as closed

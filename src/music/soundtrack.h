@@ -25,9 +25,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include <vector>
 
 #include "base/file_handle.h"
 #include "music/decoder.h"
+#include "music/sound_index.h"
 
 // Why the soundtrack cannot be played.
 enum class SoundtrackError {
@@ -104,6 +108,31 @@ class Soundtrack {
   // milliseconds into the music (rounded to whole chunks; the show passes 0).
   // Whatever was open before is closed first; a failure leaves it closed.
   SoundtrackResult open(const char* path, int32_t chunk, int32_t start_ms = 0);
+
+  // A soundtrack whose file still arrives (the web page): its layout from
+  // `index` (made from the whole file when the site was built), its bytes
+  // handed over with add_bytes as they come, in any order. Nothing is
+  // decoded yet: once the file's first frames are here (present_until(0) is
+  // more than a chunk), prime_stream() primes it as open does for a start
+  // at 0. Seeks and play_from then only move it: the callback decodes.
+  // Whatever was open before is closed first; a failure leaves it closed.
+  SoundtrackResult open_stream(const SoundIndex& index, int32_t chunk);
+  // Bytes [offset, offset + length) of the file (a part beyond its end is
+  // dropped).
+  void add_bytes(int64_t offset, const uint8_t* bytes, int64_t length);
+  // The first sample frame at or after `frame` (of the endlessly repeated
+  // music) that cannot be decoded from the bytes here yet, counting from a
+  // seek to `frame`; `frame` itself when it cannot. A file here whole gives
+  // INT64_MAX; so does any soundtrack not opened with open_stream.
+  int64_t present_until(int64_t frame) const;
+  // The first byte of the file to fetch for playing on from `frame`: the
+  // file's first frames while they are missing, else the first byte missing
+  // after the ones a seek to `frame` reads; the file's size when everything
+  // from there to the file's end is here (and for a file read whole).
+  int64_t next_missing_byte(int64_t frame) const;
+  // The file's bytes as held (those not here yet are 0); null when closed.
+  const uint8_t* file_bytes() const { return state_.data.get(); }
+  SoundtrackResult prime_stream();
 
   // Releases the decoder, closes the file, frees the data and forgets the
   // queue and the pause: as newly made, but for the listener.
@@ -187,6 +216,11 @@ class Soundtrack {
     int64_t handed_bytes = 0;
     int64_t sound_base_ms = 0;
     bool paused = false;
+    // Streaming (open_stream): the file's byte ranges here, sorted and
+    // apart, and its index.
+    bool streaming = false;
+    std::vector<std::pair<int64_t, int64_t>> here;
+    SoundIndex index;
   };
 
   SoundtrackResult read_whole_file(const char* path);
@@ -194,6 +228,7 @@ class Soundtrack {
   bool pass_ended(int result) const;
   bool pass_was_silent(int result) const;
   bool pass_too_short(int result) const;
+  int64_t contiguous_from(int64_t byte) const;
   int decode_step();
   void refill(int32_t want);
   void drop_front(int32_t bytes);

@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "support/files.h"
 #include "support/scratch_dir.h"
 #include "support/sound.h"
+#include "music/sound_index.h"
 #include "music/soundtrack.h"
 
 namespace {
@@ -453,4 +456,122 @@ TEST_F(SoundtrackTest, PlayFromAndPauseContinueTheStreamExactly) {
   using Report = std::pair<uint32_t, int64_t>;
   EXPECT_EQ(reports.first, (std::vector<Report>{{46, 0}, {46, 5000}, {46, 5092}}));
   EXPECT_EQ(reports.from, (std::vector<int64_t>{0, 5000, 5046, 5092, 5139}));
+}
+
+TEST_F(SoundtrackTest, StreamedFilePlaysAsTheWholeFileWhereItsBytesAreHere) {
+  // 3 s at a variable bit rate, intact and with a damaged frame count (trimmed
+  // by the soundtrack itself); the index with every frame and every 8th.
+  constexpr int64_t pass = 132300;
+  Mp3Settings vbr;
+  vbr.vbr_quality = 4;
+  const auto mp3 = test_track(static_cast<int>(pass), vbr);
+  auto take = [](Soundtrack& from, int count) {
+    std::vector<uint8_t> out(static_cast<size_t>(count) * 8192);
+    for (int i = 0; i < count; ++i) from.callback(out.data() + static_cast<size_t>(i) * 8192, 8192);
+    return out;
+  };
+  for (const bool damaged : {false, true}) {
+    for (const int32_t step : {1, 8}) {
+      SCOPED_TRACE(std::string(damaged ? "damaged" : "intact") + " step " + std::to_string(step));
+      const auto file = damaged ? with_announced_frames(mp3, 2) : mp3;
+      const std::string path = scratch_file("streamed.mp3");
+      write_file(path, file);
+      const auto size = static_cast<int64_t>(file.size());
+      SoundIndex built;
+      ASSERT_EQ(decoder_build_index(file.data(), size, step, &built), DECODE_OK);
+      const std::optional<SoundIndex> index = sound_index_parse(sound_index_text(built));
+      ASSERT_TRUE(index.has_value());
+      EXPECT_EQ(index->offsets, built.offsets);
+      EXPECT_EQ(index->own_trim, damaged ? 1 : 0);
+
+      ASSERT_TRUE(music.open_stream(*index, 8192).ok());
+      EXPECT_EQ(music.pass_frames(), pass);
+      EXPECT_EQ(music.present_until(0), 0);
+      // The second half arrives, then the first quarter, in pieces.
+      const int64_t quarter = size / 4, half = size / 2;
+      for (const auto& [from, to] : std::vector<std::pair<int64_t, int64_t>>{
+               {size - 1000, size}, {half, size - 1000}, {1000, quarter}, {0, 1000}}) {
+        music.add_bytes(from, file.data() + from, to - from);
+      }
+      const int64_t gap = music.present_until(0);
+      EXPECT_GT(gap, pass / 8);
+      EXPECT_LT(gap, pass / 2);
+      EXPECT_EQ(music.present_until(gap), gap);
+      // From three quarters on: to the end, and into the next pass up to the gap.
+      EXPECT_EQ(music.present_until(pass * 3 / 4), pass + gap);
+
+      Soundtrack whole;
+      ASSERT_TRUE(whole.open(path.c_str(), 8192).ok());
+      ASSERT_TRUE(music.prime_stream().ok());
+      const int before_gap = static_cast<int>(gap / 2048) - 1;
+      EXPECT_EQ(first_difference(take(music, before_gap), take(whole, before_gap)), -1);
+      ASSERT_TRUE(music.seek(pass * 3 / 4).ok());
+      ASSERT_TRUE(whole.seek(pass * 3 / 4).ok());
+      const int to_gap = static_cast<int>((pass / 4 + gap) / 2048) - 1;
+      EXPECT_EQ(first_difference(take(music, to_gap), take(whole, to_gap)), -1);
+
+      // Where the bytes are missing it plays silence rather than anything
+      // else, and waits; once everything is here, every frame is present.
+      ASSERT_TRUE(music.seek(gap + 2048).ok());
+      const auto starved = take(music, 2);
+      EXPECT_EQ(starved, std::vector<uint8_t>(starved.size(), 0));
+      music.add_bytes(quarter - 10, file.data() + quarter - 10, half - quarter + 20);
+      EXPECT_EQ(music.present_until(7), std::numeric_limits<int64_t>::max());
+      Soundtrack fresh;  // seeks before it has read far, as the player's do
+      ASSERT_TRUE(fresh.open(path.c_str(), 8192).ok());
+      ASSERT_TRUE(music.seek(pass - 5000).ok());
+      ASSERT_TRUE(fresh.seek(pass - 5000).ok());
+      EXPECT_EQ(first_difference(take(music, 40), take(fresh, 40)), -1);
+      music.close();
+    }
+  }
+}
+
+TEST_F(SoundtrackTest, StreamedBytesThatDoNotFitTheirIndexPlayWithoutHarm) {
+  // The index of one file, the bytes of another (or of none) behind it: the
+  // soundtrack refuses to start or plays something, but every callback
+  // fills its length and nothing outside the file is read.
+  Mp3Settings vbr;
+  vbr.vbr_quality = 4;
+  const auto listed = test_track(441000, vbr);
+  SoundIndex index;
+  ASSERT_EQ(decoder_build_index(listed.data(), static_cast<int64_t>(listed.size()), 8, &index), DECODE_OK);
+  const auto other = test_track(132300);
+  std::vector<uint8_t> junk(listed.size());
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
+  const std::vector<uint8_t>* const files[] = {&other, &junk};
+  for (const std::vector<uint8_t>* bytes : files) {
+    ASSERT_TRUE(music.open_stream(index, 8192).ok());
+    music.add_bytes(0, bytes->data(), static_cast<int64_t>(bytes->size()));
+    music.add_bytes(static_cast<int64_t>(listed.size()) - 100, junk.data(), 5000);  // past the end: cut
+    if (music.present_until(0) > 2048 && music.prime_stream().ok()) {
+      pull(20, 8192);
+      for (const int64_t frame : {int64_t{100000}, int64_t{400000}, int64_t{3}}) {
+        if (music.seek(frame).ok()) pull(10, 8192);
+      }
+    }
+    music.close();
+  }
+}
+
+TEST(SoundIndexText, DamagedTextIsRefused) {
+  SoundIndex index;
+  index.file_bytes = 5000;
+  index.frame_samples = 1152;
+  index.pass_frames = 4000;
+  index.step = 2;
+  index.offsets = {100, 900, 1800};
+  const std::string text = sound_index_text(index);
+  EXPECT_EQ(text, "sound-index 1 5000 1152 0 4000 0 0 0 2 3 100 800 900");
+  ASSERT_TRUE(sound_index_parse(text).has_value());
+  for (const char* bad : {"", "sound-index 2 5000 1152 0 4000 0 0 0 2 3 100 800 900",
+                          "sound-index 1 5000 1152 0 4000 0 0 0 2 3 100 800",         // an offset short
+                          "sound-index 1 5000 1152 0 4000 0 0 0 2 3 100 800 900 7",   // one too many
+                          "sound-index 1 5000 1152 0 4000 0 0 0 2 3 100 0 900",       // two frames at one byte
+                          "sound-index 1 5000 1152 0 4000 0 0 0 2 3 100 800 4200",    // past the file's end
+                          "sound-index 1 5000 0 0 4000 0 0 0 2 3 100 800 900",        // frames of no samples
+                          "sound-index 1 5000 1152 0 4000 0 0 0 2 -3 100 800 900",
+                          "sound-index 1 5000 1152 0 4000 0 0 0 2 99999999999 1"}) {
+    EXPECT_FALSE(sound_index_parse(bad).has_value()) << bad;
+  }
 }

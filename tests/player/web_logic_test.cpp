@@ -18,11 +18,14 @@
 #include "show/cue_table.h"
 #include "base/reference_rand.h"
 #include "player/web/picture_arrivals.h"
+#include "music/decoder.h"
 #include "player/web/scene_readiness.h"
+#include "player/web/sound_readiness.h"
 #include "player/web/surface_layout.h"
 #include "support/files.h"
 #include "support/pictures.h"
 #include "support/scratch_dir.h"
+#include "support/sound.h"
 
 namespace {
 
@@ -261,6 +264,45 @@ TEST(WebSceneReadiness, ReadyScenesAreTheirCuesStretchesWithNeighboursJoined) {
     for (const ShowStretch& s : ready_stretches(row.ready)) got.emplace_back(s.from_ms, s.to_ms);
     EXPECT_EQ(got, row.stretches);
   }
+}
+
+using Stretches = std::vector<std::pair<int32_t, int32_t>>;
+Stretches pairs(const std::vector<ShowStretch>& stretches) {
+  Stretches out;
+  for (const ShowStretch& s : stretches) out.emplace_back(s.from_ms, s.to_ms);
+  return out;
+}
+
+TEST(WebSoundReadiness, CommonStretchesAreWhereBothAre) {
+  const std::vector<ShowStretch> scenes = {{0, 8000}, {16000, 30000}, {40000, 50000}};
+  EXPECT_EQ(pairs(common_stretches(scenes, {{0, 184000}})), pairs(scenes));
+  EXPECT_EQ(pairs(common_stretches(scenes, {})), Stretches{});
+  EXPECT_EQ(pairs(common_stretches(scenes, {{5000, 20000}, {29000, 45000}})),
+            (Stretches{{5000, 8000}, {16000, 20000}, {29000, 30000}, {40000, 45000}}));
+}
+
+TEST(WebSoundReadiness, SoundIsReadyWhereItsBytesAreHereBarASecondBeforeAGap) {
+  // 10 s of music, repeated over the show: nothing here, its first half, all.
+  Mp3Settings vbr;
+  vbr.vbr_quality = 4;
+  const auto mp3 = test_track(441000, vbr);
+  SoundIndex index;
+  ASSERT_EQ(decoder_build_index(mp3.data(), static_cast<int64_t>(mp3.size()), 8, &index), DECODE_OK);
+  Soundtrack music;
+  ASSERT_TRUE(music.open_stream(index, 8192).ok());
+  const int32_t end = cue_table[cue_count - 1].time_ms;
+  EXPECT_EQ(pairs(sound_stretches(music, end)), Stretches{});
+  music.add_bytes(0, mp3.data(), static_cast<int64_t>(mp3.size() / 2));
+  const std::vector<ShowStretch> half = sound_stretches(music, end);
+  ASSERT_EQ(half.size(), static_cast<size_t>(end / 10000 + 1));
+  for (size_t k = 0; k < half.size(); ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(half[k].from_ms, static_cast<int32_t>(k) * 10000);
+    EXPECT_GT(half[k].to_ms - half[k].from_ms, 2500);
+    if (half[k].to_ms < end) EXPECT_LT(half[k].to_ms - half[k].from_ms, 5000 - web_sound_margin_ms);
+  }
+  music.add_bytes(0, mp3.data(), static_cast<int64_t>(mp3.size()));
+  EXPECT_EQ(pairs(sound_stretches(music, end)), (Stretches{{0, end}}));
 }
 
 }  // namespace

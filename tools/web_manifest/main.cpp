@@ -3,14 +3,16 @@
 // it and plays each scene once its own pictures are there:
 //
 //   {"length_ms": 184000,
-//    "soundtrack": {"file": "rinnu.mp3", "bytes": N},
+//    "soundtrack": {"file": "rinnu.mp3", "bytes": N, "index": "sound-index 1 ..."},
 //    "pictures": [{"file": "convexa.png", "bytes": N, "width": W, "height": H}, ...],
 //    "scenes": [{"ms": 0, "name": "event opening", "pictures": [0, 1, ...]}, ...],
 //    "softened": [[FROM_MS, TO_MS, CONTRAST, MEAN], ...]}
 //
 // pictures are in store order; scenes are the cues of the show's script (the
 // end included), each with the store indices of the pictures it reaches for;
-// softened are the stretches reduced flashing softens with these pictures.
+// softened are the stretches reduced flashing softens with these pictures;
+// the soundtrack's index (music/sound_index.h) lets the page play it while
+// it still arrives.
 // The sizes are those the files in DATA_DIR decode to, the bytes those of the
 // files there (the page checks both).
 //
@@ -28,6 +30,8 @@
 #include "base/option_table.h"
 #include "image/image_store.h"
 #include "image/picture_load.h"
+#include "music/decoder.h"
+#include "music/sound_index.h"
 #include "show/cue_table.h"
 #include "show/flash_plan.h"
 #include "show/data_folder.h"
@@ -62,6 +66,31 @@ int same_pixels(const char* a, const char* b) {
     return 1;
   }
   return 0;
+}
+
+// Frames per entry of the soundtrack's index: about 0.2 s of sound, a
+// small list, and a start that reads at most that much more.
+constexpr int32_t sound_index_step = 8;
+
+// The index of the soundtrack at `path`; empty, with one line on the
+// standard error stream, when it cannot be read or decoded.
+std::string soundtrack_index(const char* path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  std::vector<uint8_t> data(error ? 0 : size);
+  std::FILE* file = error ? nullptr : std::fopen(path, "rb");
+  const bool read = file != nullptr && std::fread(data.data(), 1, data.size(), file) == data.size();
+  if (file != nullptr) std::fclose(file);
+  SoundIndex index;
+  if (!read) {
+    std::fprintf(stderr, "sava-web-manifest: %s: cannot be read\n", path);
+  } else if (decoder_build_index(data.data(), static_cast<int64_t>(data.size()), sound_index_step, &index) !=
+             DECODE_OK) {
+    std::fprintf(stderr, "sava-web-manifest: %s: holds no MPEG audio\n", path);
+  } else {
+    return sound_index_text(index);
+  }
+  return {};
 }
 
 std::string file_name(const char* path) { return std::filesystem::path(path).filename().string(); }
@@ -120,8 +149,11 @@ int main(int argc, char** argv) {
   };
 
   std::string out = "{\"length_ms\": " + std::to_string(cue_table[cue_count - 1].time_ms) + ",\n";
+  const std::string sound_index = soundtrack_index(files.soundtrack_path());
+  if (sound_index.empty()) return 1;
   out += " \"soundtrack\": {\"file\": " + quoted(file_name(files.soundtrack_path())) +
-         ", \"bytes\": " + std::to_string(bytes(files.soundtrack_path())) + "},\n";
+         ", \"bytes\": " + std::to_string(bytes(files.soundtrack_path())) + ", \"index\": " + quoted(sound_index) +
+         "},\n";
   out += " \"pictures\": [";
   for (int32_t i = 0; i < pictures.size(); ++i) {
     const char* path = files.picture_paths()[i];

@@ -5,6 +5,7 @@ const offlineWorker = 'sw-@SITE_VERSION@.js';
 window.savaOffline = null;
 function keepForOffline() {
   if (!('serviceWorker' in navigator) || offlineWorker.includes('@')) return;
-  window.savaOffline = navigator.serviceWorker.register(offlineWorker)
+  window.savaOffline = keepSoundtrack().catch(() => {})
+    .then(() => navigator.serviceWorker.register(offlineWorker))
     .then(() => navigator.serviceWorker.ready).then(() => true, () => false);
 }

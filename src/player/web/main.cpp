@@ -4,14 +4,18 @@
 // with every picture blank at its size, and writes each file into the
 // virtual file system (data/) as it arrives (sava_web_picture_arrived;
 // web_pictures.*). The pictures are decoded in the page's idle time, between
-// the frames (no frame is late for them, no long task holds up the page). The soundtrack is opened once the page has it whole
-// (sava_web_sound_arrived). The show waits for the viewer's click (a page
+// the frames (no frame is late for them, no long task holds up the page). The
+// soundtrack is opened from its index in the site's list
+// (sava_web_sound_listed) and takes its bytes as they arrive, in ranges
+// (sava_web_sound_bytes); the page asks where to fetch next
+// (sava_web_sound_next_byte). The show waits for the viewer's click (a page
 // may only start sound after a gesture): sava_web_start() opens the audio
 // device and the session runs, one frame per animation frame of the
 // browser, with the desktop's keys. The page tells which scenes have all
-// their pictures (sava_web_scene_ready), which the session is told as the
-// show time it can draw (scene_readiness.h): elsewhere it holds, picture and
-// sound, and goes on by itself once the network has brought them.
+// their pictures (sava_web_scene_ready); with the show time whose sound is
+// here (sound_readiness.h) the session is told the show time it can draw
+// (scene_readiness.h): elsewhere it holds, picture and sound, and goes on by
+// itself once the network has brought them.
 //
 // With arguments (--from MS --to MS --fps N[/D], taken by the page from its
 // address) the page instead renders those frames on a virtual clock exactly
@@ -20,6 +24,11 @@
 // reduce-flashing=1) renders them with reduced flashing.
 #include <SDL.h>
 #include <emscripten.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <limits>
 
 #include <memory>
 #include <optional>
@@ -31,6 +40,7 @@
 #include "player/launch.h"
 #include "player/sdl_startup.h"
 #include "player/web/scene_readiness.h"
+#include "player/web/sound_readiness.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_capture.h"
 #include "player/web/web_page.h"
@@ -131,27 +141,93 @@ void run_frame(void*) {
   }
 }
 
-}  // namespace
-
-// The soundtrack is in data/: it is opened and primed at show time
-// `from_ms` (a link into the show; 0 for the start), ahead of the start
-// button, since reading it whole takes the page's main thread a while.
-extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_arrived(int from_ms) {
-  if (web_player.music || web_player.capture || from_ms < 0) return;
-  web_player.startup->start_at(from_ms);
-  web_player.music = std::make_unique<Soundtrack>();
-  const std::string sound_failure = web_player.startup->open_soundtrack(*web_player.music, audio_chunk);
-  if (!sound_failure.empty()) web_fail(sound_failure);
+// What the session may play: the scenes whose pictures are here, where
+// their sound is here too.
+void tell_ready() {
+  if (!web_player.session || !web_player.music) return;
+  web_player.session->set_ready(
+      common_stretches(ready_stretches(web_player.ready_scenes),
+                       sound_stretches(*web_player.music, cue_table[cue_count - 1].time_ms)),
+      web_ready_ahead_ms);
 }
 
-// The page's start button, once the soundtrack is open: opens the audio
+}  // namespace
+
+// The site's list names the soundtrack with its index, which the page has
+// written to data/sound-index: the soundtrack is opened from it, to be
+// primed at show time `from_ms` (a link into the show; 0 for the start) as
+// soon as its first frames are here.
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_listed(int from_ms) {
+  if (web_player.music || web_player.capture || from_ms < 0) return;
+  std::ifstream file("data/sound-index");
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::optional<SoundIndex> index = sound_index_parse(text);
+  if (!index) web_fail("The soundtrack's index in the show's list is damaged");
+  web_player.startup->start_at(from_ms);
+  web_player.sound_from_ms = from_ms;
+  web_player.music = std::make_unique<Soundtrack>();
+  const std::string failure =
+      web_player.startup->soundtrack_failure(web_player.music->open_stream(*index, audio_chunk));
+  if (!failure.empty()) web_fail(failure);
+}
+
+// Room for `length` bytes of the soundtrack, which the page writes there
+// before it calls sava_web_sound_bytes.
+extern "C" EMSCRIPTEN_KEEPALIVE uint8_t* sava_web_sound_buffer(int length) {
+  web_player.sound_bytes.resize(static_cast<size_t>(std::max(length, 0)));
+  return web_player.sound_bytes.data();
+}
+
+// Bytes [offset, offset + length) of the soundtrack arrived (in the buffer).
+extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_bytes(int offset, int length) {
+  if (!web_player.music || length < 0 || static_cast<size_t>(length) > web_player.sound_bytes.size()) return;
+  Soundtrack& music = *web_player.music;
+  music.add_bytes(offset, web_player.sound_bytes.data(), length);
+  if (!web_player.sound_primed && music.present_until(0) > audio_chunk / 4) {
+    // As the desktop opens it: primed at the start, then moved to the
+    // sample heard at the start time.
+    SoundtrackResult primed = music.prime_stream();
+    const int32_t from_ms = web_player.sound_from_ms;
+    if (primed.ok() && from_ms != 0) primed = music.play_from(sample_at_show_time(from_ms), from_ms);
+    const std::string failure = web_player.startup->soundtrack_failure(primed);
+    if (!failure.empty()) web_fail(failure);
+    web_player.sound_primed = true;
+  }
+  tell_ready();
+}
+
+// The byte of the soundtrack to fetch next for playing on from show time
+// `ms`; its size when everything from there on is here.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_sound_next_byte(int ms) {
+  if (!web_player.music) return 0;
+  return static_cast<int>(web_player.music->next_missing_byte(sample_at_show_time(std::max(ms, 0))));
+}
+
+// The soundtrack's bytes once all of them are here (to be kept for offline
+// visits), else null.
+extern "C" EMSCRIPTEN_KEEPALIVE const uint8_t* sava_web_sound_data() {
+  if (!web_player.music || web_player.music->present_until(0) != std::numeric_limits<int64_t>::max()) return nullptr;
+  return web_player.music->file_bytes();
+}
+
+// How much of the show from `ms` on has its sound here, in ms (at most the
+// rest of the show); 0 before the soundtrack is primed.
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_sound_ahead_ms(int ms) {
+  if (!web_player.music || !web_player.sound_primed || ms < 0) return 0;
+  const int64_t end_ms = cue_table[cue_count - 1].time_ms;
+  const int64_t until = web_player.music->present_until(sample_at_show_time(ms));
+  if (until == std::numeric_limits<int64_t>::max()) return static_cast<int>(std::max<int64_t>(end_ms - ms, 0));
+  return static_cast<int>(std::clamp<int64_t>(until * 10 / 441 - ms, 0, std::max<int64_t>(end_ms - ms, 0)));
+}
+
+// The page's start button, once the soundtrack is primed: opens the audio
 // device (inside the click, so the browser lets it play) and starts the
 // session, with reduced flashing when `reduce_flashing` is not 0 (the start
 // screen's choice), at the soundtrack's start time as the desktop's --from
 // does: the cues up to it fire before the first frame and the sound starts
 // at its sample.
 extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
-  if (web_player.platform.phase != Phase::loading || web_player.capture || !web_player.music) return 0;
+  if (web_player.platform.phase != Phase::loading || web_player.capture || !web_player.sound_primed) return 0;
   SDL_AudioSpec requested = show_audio_format(count_and_play, web_player.music.get());
   if (SDL_OpenAudio(&requested, nullptr) < 0) web_fail(audio_open_failure());
   web_audio_watch_first_start();
@@ -160,7 +236,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
                                              web_player.startup->options().from_ms, false);
   web_player.session->use_softened_stretches(web_player.softened, reduce_flashing != 0);
   web_player.session->set_audio_delay(web_player.audio_delay_ms);
-  web_player.session->set_ready(ready_stretches(web_player.ready_scenes), web_ready_ahead_ms);
+  tell_ready();
   web_player.platform.phase = Phase::playing;
   web_player.session->start();
   return 1;
@@ -189,7 +265,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scene_ready(int cue, int ready) {
   if (cue < 0 || cue >= cue_count) return;
   web_player.ready_scenes.resize(cue_count, false);
   web_player.ready_scenes[static_cast<size_t>(cue)] = ready != 0;
-  if (web_player.session) web_player.session->set_ready(ready_stretches(web_player.ready_scenes), web_ready_ahead_ms);
+  tell_ready();
 }
 
 // The timeline's seek to show time `ms`.

@@ -11,12 +11,15 @@ const cacheName = 'sava-' + version;
 const site = ['./', 'index.html', 'poster.jpg', 'favicon.svg',
               ...['page.js', 'loader.js', 'keep_offline.js', 'controls.js', 'sava.js', 'sava.wasm', 'data/show.json'].map((f) => `${f}?v=${version}`)];
 
-// The site and every file its list (data/show.json) names.
+// The site and every file its list (data/show.json) names, but those the
+// page has put in already (the soundtrack, which it fetched in ranges).
 async function keep() {
   const list = await (await fetch(`data/show.json?v=${version}`)).json();
   const data = [list.soundtrack, ...list.pictures].map((f) => `data/${f.file}?v=${version}`);
   const cache = await caches.open(cacheName);
-  await cache.addAll([...site, ...data]);
+  const files = [...site, ...data];
+  const kept = await Promise.all(files.map((file) => cache.match(file)));
+  await cache.addAll(files.filter((file, i) => !kept[i]));
 }
 
 self.addEventListener('install', (event) => {

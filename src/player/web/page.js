@@ -43,7 +43,7 @@ if (capturing && query.get('reduce-flashing') === '1') captureArguments.push('--
 window.savaDone = false;
 window.savaFrames = null;
 window.savaError = null;
-// Set once the sound and the first scene are here and Play starts the
+// Set once the first seconds of the sound and the first scene are here and Play starts the
 // show at once.
 window.savaReady = false;
 // Play pressed before that: the show starts as soon as it can.
@@ -79,7 +79,7 @@ window.addEventListener('hashchange', () => {
   startMs = ms;
   showStartTime();
   loadFrom(startMs);
-  if (window.savaReady && !window.savaReadyScenes[sceneAt(startMs)]) window.savaReady = false;
+  if (window.savaReady && (!window.savaReadyScenes[sceneAt(startMs)] || !soundReadyAt(startMs))) window.savaReady = false;
   checkReady();
 });
 
@@ -208,7 +208,8 @@ startButton.onclick = () => {
   if (window.savaReady) return play();
   playQueued = true;
   startButton.textContent = '▶ Starting when loaded…';
-  showLoading();
+  // The loader's script may not have run yet.
+  if (typeof showLoading === 'function') showLoading();
 };
 
 document.getElementById('fullscreen').onclick = () => {
@@ -273,8 +274,20 @@ if (capturing) {
 // The program and the show's files come once the start screen is
 // complete, so that they do not hold up its picture; the program compiles
 // while it streams in.
+// The program's code is asked for beside its script, not after it (which
+// would have to run first), and compiled while it streams in.
+let programCode = null;
+Module.instantiateWasm = (imports, receive) => {
+  programCode.then((response) => WebAssembly.instantiateStreaming(response.clone(), imports)
+    // A server that names it otherwise: compiled once it is here.
+    .catch(() => response.arrayBuffer().then((code) => WebAssembly.instantiate(code, imports))))
+    .then((result) => receive(result.instance),
+          () => fail("Couldn't load the program (sava.wasm).", () => location.reload()));
+  return {};
+};
 window.addEventListener('load', () => {
   if (!window.WebAssembly) return fail('This browser cannot run WebAssembly.');
+  programCode = fetch('sava.wasm?v=@SITE_VERSION@', { credentials: 'same-origin' });
   const program = document.createElement('script');
   program.src = 'sava.js?v=@SITE_VERSION@';
   program.onerror = () => fail("Couldn't load the program (sava.js).", () => location.reload());

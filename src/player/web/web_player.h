@@ -29,7 +29,13 @@ struct WebPlayer {
   ImageStore pictures;  // until the session takes them
   std::vector<bool> ready_scenes;  // by cue: all the scene's pictures are here
   std::string caption;
+  // The soundtrack, opened from its index and fed as its bytes arrive
+  // (sava_web_sound_*); primed at sound_from_ms once its first frames are
+  // here.
   std::unique_ptr<Soundtrack> music;
+  int32_t sound_from_ms = 0;
+  bool sound_primed = false;
+  std::vector<uint8_t> sound_bytes;  // the page's bytes on their way in
   std::unique_ptr<Session> session;
   int32_t audio_delay_ms = 0;
   // What reduced flashing softens with the site's pictures, from its list.
