@@ -86,6 +86,11 @@ constexpr const char* first_argument_option = "--windowed";
 
 std::span<const PlayerOption> player_options() { return {player_option_table, static_cast<size_t>(player_option_count)}; }
 
+// The show's length comes from the show itself.
+const std::string from_help = "start at show time MS (whole milliseconds, before the end at " +
+                              std::to_string(show_length_ms) +
+                              "): the scenes due by then are set up at once and the music starts at that moment";
+
 }  // namespace
 
 const PlayerOption player_option_table[] = {
@@ -95,10 +100,7 @@ const PlayerOption player_option_table[] = {
      "read the pictures and the soundtrack from DIR (otherwise from data/ in the working folder when it holds "
      "the show's soundtrack, else from the installed data)",
      set_data},
-    {"--from", nullptr, "MS",
-     "start at show time MS (whole milliseconds, before the end at 184000): the scenes due by then are set up "
-     "at once and the music starts at that moment",
-     set_from},
+    {"--from", nullptr, "MS", from_help.c_str(), set_from},
     {"--reduce-flashing", nullptr, nullptr,
      "reduced flashing: the stretches that flash three times a second or more are shown softened",
      set_reduce_flashing},

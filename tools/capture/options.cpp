@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "show/show_length.h"
 #include "show/show_scale.h"
 
 namespace {
@@ -59,11 +60,13 @@ std::span<const CaptureOption> capture_options() {
   return {capture_option_table, static_cast<size_t>(capture_option_count)};
 }
 
+const std::string to_help = "end before show time MS (default " + std::to_string(show_length_ms) + ")";
+
 }  // namespace
 
 const CaptureOption capture_option_table[] = {
     {"--from", nullptr, "MS", "start at show time MS (default 0)", set_plan<set_capture_from>},
-    {"--to", nullptr, "MS", "end before show time MS (default 184000)", set_plan<set_capture_to>},
+    {"--to", nullptr, "MS", to_help.c_str(), set_plan<set_capture_to>},
     {"--fps", nullptr, "N[/D]", "frames per second (default 60); frame i is shown at from + i * 1000 * D / N ms",
      set_plan<set_capture_fps>},
     {data_option, nullptr, "DIR",

@@ -2,14 +2,15 @@
 // JSON on standard output. The page fetches the pictures in show order from
 // it and plays each scene once its own pictures are there:
 //
-//   {"length_ms": 184000,
+//   {"length_ms": L,
 //    "soundtrack": {"file": "rinnu.mp3", "bytes": N},
 //    "pictures": [{"file": "convexa.png", "bytes": N, "width": W, "height": H}, ...],
 //    "scenes": [{"ms": 0, "name": "event opening", "pictures": [0, 1, ...]}, ...],
 //    "softened": [[FROM_MS, TO_MS, CONTRAST, MEAN], ...]}
 //
-// pictures are in store order; scenes are the cues of the show's script (the
-// end included), each with the store indices of the pictures it reaches for;
+// L is the show's length in milliseconds; pictures are in store order;
+// scenes are the cues of the show's script (the end included), each with the
+// store indices of the pictures it reaches for;
 // softened are the stretches reduced flashing softens with these pictures.
 // The sizes are those the files in DATA_DIR decode to, the bytes those of the
 // files there (the page checks both).
