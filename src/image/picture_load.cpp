@@ -1,7 +1,6 @@
 #include "image/picture_load.h"
 
 #include <png.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -9,6 +8,7 @@
 #include <cstring>
 
 #include "base/file_handle.h"
+#include "base/platform.h"
 #include "image/picture_decode.h"
 
 bool DecodeState::should_stop() {
@@ -60,15 +60,10 @@ FileHandle open_picture(const char* path, DecodeState* state, bool* is_png) {
     state->fail(PictureFailure::unreadable, "no path given");
     return nullptr;
   }
-  // Only regular files: opening a named pipe would wait for a writer forever.
-  struct stat info;
-  if (::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
-    state->fail(PictureFailure::unreadable, "not a regular file");
-    return nullptr;
-  }
-  FileHandle file(std::fopen(path, "rb"));
+  std::string reason;
+  FileHandle file = platform::open_regular_file(path, &reason);
   if (!file) {
-    state->fail(PictureFailure::unreadable, "%s", std::strerror(errno));
+    state->fail(PictureFailure::unreadable, "%s", reason.c_str());
     return nullptr;
   }
 

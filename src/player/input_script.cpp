@@ -1,26 +1,14 @@
 #include "player/input_script.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <sstream>
 #include <utility>
 
 #include "base/file_handle.h"
+#include "base/platform.h"
 #include "base/whole_number.h"
 #include "player/input_rule.h"
-
-// Systems without these flags have neither FIFOs to wait on nor programs
-// started from this one that could inherit the file.
-#ifndef O_NONBLOCK
-#define O_NONBLOCK 0
-#endif
-#ifndef O_CLOEXEC
-#define O_CLOEXEC 0
-#endif
 
 namespace {
 
@@ -111,17 +99,10 @@ std::vector<const ScriptStep*> ScriptRunner::due(int64_t frame, int32_t now) {
 
 std::optional<std::vector<ScriptStep>> read_input_script(const std::string& path, std::string* error) {
   const std::string name = "the input script " + path;
-  // Not blocking: a FIFO without a writer is refused below instead of waited on.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  const FileHandle file(fd >= 0 ? ::fdopen(fd, "rb") : nullptr);
-  if (fd >= 0 && !file) ::close(fd);
-  struct stat about {};
-  if (!file || ::fstat(fd, &about) != 0) {
-    *error = "cannot read " + name + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
-  if (!S_ISREG(about.st_mode)) {
-    *error = "cannot read " + name + ": not a regular file";
+  std::string why;
+  const FileHandle file = platform::open_regular_file(path, &why);
+  if (!file) {
+    *error = "cannot read " + name + ": " + why;
     return std::nullopt;
   }
   // Read to one byte past the limit, however the file grows meanwhile.

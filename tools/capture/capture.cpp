@@ -1,11 +1,9 @@
 #include "capture.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,13 +79,11 @@ class TemporarySound {
   bool create(std::string* error) {
     const std::string pattern = platform::temporary_folder() + "/sava-capture-XXXXXX.wav";
     std::string name = pattern;
-    const int fd = platform::create_unique_file(&name, 4);
-    if (fd < 0) {
+    if (!platform::create_unique_file(&name, 4)) {
       *error = "cannot create a temporary file for the video's sound in " + pattern.substr(0, pattern.rfind('/')) +
                ": " + std::strerror(errno);
       return false;
     }
-    ::close(fd);
     path_ = name;
     ticket_ = temporary_files::add(path_);
     return true;
