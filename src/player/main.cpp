@@ -279,12 +279,12 @@ int play(const PlayerOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const PlayerOptionsResult parsed = parse_player_options(argc, argv);
-  if (!parsed.ok()) {
-    std::fprintf(stderr, "sava: %s (sava --help lists the options)\n", parsed.error.c_str());
+  const Result<PlayerOptions> parsed = parse_player_options(argc, argv);
+  if (!parsed) {
+    std::fprintf(stderr, "sava: %s (sava --help lists the options)\n", parsed.error().c_str());
     return 2;
   }
-  switch (parsed.options.action) {
+  switch (parsed->action) {
     case PlayerOptions::Action::help:
       std::fputs(player_help_text().c_str(), stdout);
       return 0;
@@ -294,5 +294,5 @@ int main(int argc, char** argv) {
     case PlayerOptions::Action::play:
       break;
   }
-  return parsed.options.sync_test ? play_sync_test(parsed.options) : play(parsed.options);
+  return parsed->sync_test ? play_sync_test(*parsed) : play(*parsed);
 }

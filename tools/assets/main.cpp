@@ -28,13 +28,13 @@ struct AssetsOptions {
 
 const Option<AssetsOptions> assets_options[] = {
     {"--help", "-h", nullptr, "print this help and end",
-     [](AssetsOptions* o, const char*, std::string*) { return o->help = true; }},
+     set_flag<&AssetsOptions::help>},
 };
 
 int main(int argc, char** argv) {
   AssetsOptions options;
   std::vector<const char*> folders;
-  const std::string refusal =
+  const Result<void> read =
       parse_options(std::span<const Option<AssetsOptions>>(assets_options),
                     std::span<const char* const>(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0)),
                     UnknownArgument::refused, &options, &folders);
@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   // Misuse: one line and status 2. An option is never taken for a folder.
-  if (!refusal.empty()) {
-    std::fprintf(stderr, "sava-assets: %s (a folder beginning with a dash is written ./DIR)\n", refusal.c_str());
+  if (!read) {
+    std::fprintf(stderr, "sava-assets: %s (a folder beginning with a dash is written ./DIR)\n", read.error().c_str());
     return 2;
   }
   if (folders.size() != 1 || folders[0][0] == '\0') {

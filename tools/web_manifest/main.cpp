@@ -74,9 +74,9 @@ struct ManifestOptions {
 
 const Option<ManifestOptions> manifest_options[] = {
     {"--same-pixels", nullptr, nullptr, "compare the pictures PICTURE and PICTURE instead of listing DATA_DIR",
-     [](ManifestOptions* o, const char*, std::string*) { return o->same_pixels = true; }},
+     set_flag<&ManifestOptions::same_pixels>},
     {"--help", "-h", nullptr, "print this help and end",
-     [](ManifestOptions* o, const char*, std::string*) { return o->help = true; }},
+     set_flag<&ManifestOptions::help>},
 };
 
 const char usage[] = "usage: sava-web-manifest DATA_DIR | --same-pixels PICTURE PICTURE";
@@ -86,7 +86,7 @@ const char usage[] = "usage: sava-web-manifest DATA_DIR | --same-pixels PICTURE 
 int main(int argc, char** argv) {
   ManifestOptions options;
   std::vector<const char*> operands;
-  const std::string refusal =
+  const Result<void> read =
       parse_options(std::span<const Option<ManifestOptions>>(manifest_options),
                     std::span<const char* const>(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0)),
                     UnknownArgument::refused, &options, &operands);
@@ -96,9 +96,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   const size_t wanted = options.same_pixels ? 2 : 1;
-  if (!refusal.empty() || operands.size() != wanted) {
+  if (!read || operands.size() != wanted) {
     std::fprintf(stderr, "sava-web-manifest: %s (%s)\n",
-                 !refusal.empty() ? refusal.c_str() : operands.size() < wanted ? "too few arguments" : "too many arguments",
+                 !read ? read.error().c_str() : operands.size() < wanted ? "too few arguments" : "too many arguments",
                  usage + 7);
     return 2;
   }
