@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/file_handle.h"
+#include "base/result.h"
 
 namespace platform {
 
@@ -37,9 +38,9 @@ FileHandle create_new_file(const std::string& name);
 
 // Opens `path` for reading (binary) when it is a regular file. Anything else
 // (a folder, a device, a named pipe) is refused without waiting for it: a
-// named pipe would wait for a writer. Null with the one-line reason
-// ("not a regular file", or the system's) when it cannot be read.
-FileHandle open_regular_file(const std::string& path, std::string* reason);
+// named pipe would wait for a writer. Refused with "not a regular file" or
+// the system's reason.
+Result<FileHandle> open_regular_file(const std::string& path);
 
 // Whether the file `path` may be written into; false with errno set.
 bool is_writable(const std::string& path);

@@ -79,19 +79,13 @@ FileHandle create_new_file(const std::string& name) {
   return stream_of(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666), "wb");
 }
 
-FileHandle open_regular_file(const std::string& path, std::string* reason) {
+Result<FileHandle> open_regular_file(const std::string& path) {
   // Not blocking: a named pipe without a writer is refused below instead of
   // waited on.
   FileHandle file = stream_of(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), "rb");
   struct stat about {};
-  if (!file || ::fstat(::fileno(file.get()), &about) != 0) {
-    *reason = std::strerror(errno);
-    return nullptr;
-  }
-  if (!S_ISREG(about.st_mode)) {
-    *reason = "not a regular file";
-    return nullptr;
-  }
+  if (!file || ::fstat(::fileno(file.get()), &about) != 0) return Failure{std::strerror(errno)};
+  if (!S_ISREG(about.st_mode)) return Failure{"not a regular file"};
   return file;
 }
 

@@ -123,14 +123,13 @@ FileHandle create_new_file(const std::string& name) {
   return stream_of(_open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE), "wb");
 }
 
-FileHandle open_regular_file(const std::string& path, std::string* reason) {
+Result<FileHandle> open_regular_file(const std::string& path) {
   struct _stat64 about {};
   if (_stat64(path.c_str(), &about) == 0 && (about.st_mode & _S_IFMT) != _S_IFREG) {
-    *reason = "not a regular file";
-    return nullptr;
+    return Failure{"not a regular file"};
   }
   FileHandle file(std::fopen(path.c_str(), "rb"));
-  if (!file) *reason = std::strerror(errno);
+  if (!file) return Failure{std::strerror(errno)};
   return file;
 }
 

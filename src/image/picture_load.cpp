@@ -60,12 +60,12 @@ FileHandle open_picture(const char* path, DecodeState* state, bool* is_png) {
     state->fail(PictureFailure::unreadable, "no path given");
     return nullptr;
   }
-  std::string reason;
-  FileHandle file = platform::open_regular_file(path, &reason);
-  if (!file) {
-    state->fail(PictureFailure::unreadable, "%s", reason.c_str());
+  Result<FileHandle> opened = platform::open_regular_file(path);
+  if (!opened) {
+    state->fail(PictureFailure::unreadable, "%s", opened.error().c_str());
     return nullptr;
   }
+  FileHandle file = std::move(*opened);
 
   // Both libraries read the file from its first byte: peek at the signature,
   // then go back. A file shorter than the signature cannot be a PNG.

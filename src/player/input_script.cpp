@@ -43,7 +43,7 @@ bool parse_key(std::string name, ScriptStep* step) {
 
 }  // namespace
 
-std::optional<std::vector<ScriptStep>> parse_input_script(const std::string& text, std::string* error) {
+Result<std::vector<ScriptStep>> parse_input_script(const std::string& text) {
   std::vector<ScriptStep> steps;
   std::istringstream lines(text);
   std::string line;
@@ -56,8 +56,7 @@ std::optional<std::vector<ScriptStep>> parse_input_script(const std::string& tex
     ScriptStep step;
     step.text = line;
     const auto fail = [&](const std::string& why) {
-      *error = "line " + std::to_string(number) + ": " + why + ": " + line;
-      return std::nullopt;
+      return Failure{"line " + std::to_string(number) + ": " + why + ": " + line};
     };
     if (when == "at") {
       step.when = ScriptStep::When::at_time;
@@ -97,27 +96,18 @@ std::vector<const ScriptStep*> ScriptRunner::due(int64_t frame, int32_t now) {
   return fired;
 }
 
-std::optional<std::vector<ScriptStep>> read_input_script(const std::string& path, std::string* error) {
-  const std::string name = "the input script " + path;
-  std::string why;
-  const FileHandle file = platform::open_regular_file(path, &why);
-  if (!file) {
-    *error = "cannot read " + name + ": " + why;
-    return std::nullopt;
-  }
+Result<std::vector<ScriptStep>> read_input_script(const std::string& path) {
+  const std::string cannot = "cannot read the input script " + path + ": ";
+  const Result<FileHandle> file = platform::open_regular_file(path);
+  if (!file) return Failure{cannot + file.error()};
   // Read to one byte past the limit, however the file grows meanwhile.
   std::string text(static_cast<size_t>(input_script_max_bytes) + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
-  if (std::ferror(file.get())) {
-    *error = "cannot read " + name + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
+  text.resize(std::fread(text.data(), 1, text.size(), file->get()));
+  if (std::ferror(file->get())) return Failure{cannot + std::strerror(errno)};
   if (static_cast<int64_t>(text.size()) > input_script_max_bytes) {
-    *error = "cannot read " + name + ": larger than " + std::to_string(input_script_max_bytes) + " bytes";
-    return std::nullopt;
+    return Failure{cannot + "larger than " + std::to_string(input_script_max_bytes) + " bytes"};
   }
-  std::string reason;
-  std::optional<std::vector<ScriptStep>> steps = parse_input_script(text, &reason);
-  if (!steps) *error = "input script " + path + ", " + reason;
+  Result<std::vector<ScriptStep>> steps = parse_input_script(text);
+  if (!steps) return Failure{"input script " + path + ", " + steps.error()};
   return steps;
 }

@@ -105,9 +105,9 @@ SDL_Surface* volatile video_surface = nullptr;
 bool read_script_hook(std::optional<std::vector<ScriptStep>>* steps) {
   const char* path = std::getenv("SAVA_INPUT_SCRIPT");
   if (path == nullptr || *path == '\0') return true;
-  std::string error;
-  *steps = read_input_script(path, &error);
-  if (!*steps) return fail("sava: " + error) == 0;
+  Result<std::vector<ScriptStep>> read = read_input_script(path);
+  if (!read) return fail("sava: " + read.error()) == 0;
+  *steps = std::move(*read);
   return true;
 }
 
@@ -137,8 +137,9 @@ SDL_Surface* open_window(const PlayerOptions& options) {
 
 // Keeps the audio delay for later starts; a failure is told but ends nothing.
 void keep_audio_delay(const std::string& path, int32_t ms) {
-  std::string error;
-  if (!save_audio_delay(path, ms, &error)) std::fprintf(stderr, "sava: %s\n", error.c_str());
+  if (const Result<void> saved = save_audio_delay(path, ms); !saved) {
+    std::fprintf(stderr, "sava: %s\n", saved.error().c_str());
+  }
 }
 
 // The audio delay to start with: the option's (kept from now on), else the
@@ -237,8 +238,7 @@ int play(const PlayerOptions& options) {
   SDL_AudioSpec requested = show_audio_format(soundtrack_callback, &music);
   const int32_t chunk = open_audio(&requested);
   if (chunk <= 0) return fail(audio_open_failure());
-  const std::string sound_failure = startup.open_soundtrack(music, chunk);
-  if (!sound_failure.empty()) return fail(sound_failure);
+  if (const Result<void> sound = startup.start_soundtrack(music, chunk); !sound) return fail(sound.error());
 
   SDL_Surface* surface = open_window(options);
   if (surface == nullptr) return fail(video_mode_failure());

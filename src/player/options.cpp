@@ -51,7 +51,7 @@ Result<void> set_from(PlayerOptions* o, const char* value) {
     return Failure{std::string("--from takes a show time in whole milliseconds (0 to 2147483647), not '") + value +
                    "'"};
   }
-  if (const std::string late = show_start_failure("--from", ms); !late.empty()) return Failure{late};
+  if (Result<void> start = check_show_start("--from", ms); !start) return start;
   o->from_ms = static_cast<int32_t>(ms);
   return {};
 }
