@@ -74,25 +74,23 @@ int main(int argc, char** argv) {
 
   const auto start = std::chrono::steady_clock::now();
   // The soundtrack is one long job; it runs beside the picture workers.
-  std::string music_error;
-  bool music_ok = false;
-  std::thread music([&] { music_ok = write_soundtrack(root + "/data/rinnu.mp3", &music_error); });
+  Result<void> music_written = Failure{"not written"};
+  std::thread music([&] { music_written = write_soundtrack(root + "/data/rinnu.mp3"); });
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  std::string error;
-  const bool pictures_ok = assets::generate_pictures(root, cores, &error);
+  const Result<void> pictures = assets::generate_pictures(root, cores);
   music.join();
-  if (!pictures_ok) {
-    std::fprintf(stderr, "sava-assets: %s\n", error.c_str());
+  if (!pictures) {
+    std::fprintf(stderr, "sava-assets: %s\n", pictures.error().c_str());
     return 1;
   }
-  if (!music_ok) {
+  if (!music_written) {
     const char* allow = std::getenv("SAVA_ASSETS_ALLOW_NO_MUSIC");
     if (allow != nullptr && std::strcmp(allow, "1") == 0) {
-      std::fprintf(stderr, "sava-assets: warning: no soundtrack: %s\n", music_error.c_str());
+      std::fprintf(stderr, "sava-assets: warning: no soundtrack: %s\n", music_written.error().c_str());
       return 0;
     }
-    std::fprintf(stderr, "sava-assets: no soundtrack: %s\n", music_error.c_str());
+    std::fprintf(stderr, "sava-assets: no soundtrack: %s\n", music_written.error().c_str());
     return 1;
   }
   const double seconds =
