@@ -66,8 +66,9 @@ enum class PathKind { nothing, folder, link, regular_file, other };
 // (nothing being there is told, not a failure).
 bool path_kind(const std::string& path, PathKind* kind);
 
-// The path the link `path` holds, as written in it; false with errno set.
-bool read_link(const std::string& path, std::string* target);
+// The path the link `path` holds, as written in it; refused with the
+// system's reason.
+Result<std::string> read_link(const std::string& path);
 
 // Zero-filled memory taken at once and, where the system offers it, starting
 // on a huge page boundary and backed by huge pages (a few dozen page faults

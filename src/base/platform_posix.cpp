@@ -103,16 +103,12 @@ bool path_kind(const std::string& path, PathKind* kind) {
   return true;
 }
 
-bool read_link(const std::string& path, std::string* target) {
+Result<std::string> read_link(const std::string& path) {
   char link[PATH_MAX];
   const ssize_t size = ::readlink(path.c_str(), link, sizeof link);
-  if (size < 0) return false;
-  if (static_cast<size_t>(size) == sizeof link) {
-    errno = ENAMETOOLONG;
-    return false;
-  }
-  target->assign(link, static_cast<size_t>(size));
-  return true;
+  if (size < 0) return Failure{std::strerror(errno)};
+  if (static_cast<size_t>(size) == sizeof link) return Failure{std::strerror(ENAMETOOLONG)};
+  return std::string(link, static_cast<size_t>(size));
 }
 
 bool is_writable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }

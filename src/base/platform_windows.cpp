@@ -145,9 +145,8 @@ bool path_kind(const std::string& path, PathKind* kind) {
   return true;
 }
 
-bool read_link(const std::string&, std::string*) {
-  errno = EINVAL;  // no links here
-  return false;
+Result<std::string> read_link(const std::string&) {
+  return Failure{std::strerror(EINVAL)};  // no links here
 }
 
 bool is_writable(const std::string& path) { return _access(path.c_str(), 2) == 0; }

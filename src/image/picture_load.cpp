@@ -26,14 +26,23 @@ void DecodeState::fail(PictureFailure failure, const char* format, ...) {
   va_end(args);
 }
 
+PictureSizeVerdict picture_size_verdict(uint64_t width, uint64_t height) {
+  if (width == 0 || height == 0) return PictureSizeVerdict::empty;
+  // Each side is checked first, so the product below cannot overflow.
+  if (width > picture_max_side || height > picture_max_side || width * height > picture_max_pixels) {
+    return PictureSizeVerdict::too_large;
+  }
+  return PictureSizeVerdict::accepted;
+}
+
 bool DecodeState::size_acceptable(uint64_t width, uint64_t height) {
-  if (width == 0 || height == 0) {
+  const PictureSizeVerdict verdict = picture_size_verdict(width, height);
+  if (verdict == PictureSizeVerdict::empty) {
     fail(PictureFailure::refused, "picture of %llu x %llu pixels is empty", static_cast<unsigned long long>(width),
          static_cast<unsigned long long>(height));
     return false;
   }
-  // Each side is checked first, so the product below cannot overflow.
-  if (width > picture_max_side || height > picture_max_side || width * height > picture_max_pixels) {
+  if (verdict == PictureSizeVerdict::too_large) {
     fail(PictureFailure::too_large,
          "picture of %llu x %llu pixels is larger than the %u pixels a side and %llu pixels in all accepted",
          static_cast<unsigned long long>(width), static_cast<unsigned long long>(height),

@@ -88,9 +88,12 @@ bool find_output_target(const std::string& path, OutputKind* kind, std::string* 
       return true;
     }
     if (there == platform::PathKind::link) {
-      std::string link;
-      if (!platform::read_link(at, &link)) return failed(path, errno, error);
-      at = !link.empty() && link[0] == '/' ? link : folder_of(at) + link;
+      const Result<std::string> link = platform::read_link(at);
+      if (!link) {
+        if (error != nullptr) *error = path + ": " + link.error();
+        return false;
+      }
+      at = !link->empty() && (*link)[0] == '/' ? *link : folder_of(at) + *link;
       continue;
     }
     *kind = there == platform::PathKind::regular_file ? OutputKind::replaced : OutputKind::straight;
