@@ -8,16 +8,31 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 template <typename Options>
 struct Option {
   const char* name;        // "--scale"
   const char* short_name;  // "-h", or nullptr
   const char* value_name;  // the value's name in the help ("N"); nullptr for an option without a value
   const char* help;        // what it does, wrapped when printed
-  // Changes `options`; false with a one-line `error` for a value it refuses.
-  bool (*apply)(Options* options, const char* value, std::string* error);
+  // Changes `options`; the one-line reason for a value it refuses.
+  Result<void> (*apply)(Options* options, const char* value);
   const char* heading = nullptr;  // a line printed before this option's help, when given
 };
+
+namespace option_detail {
+template <typename Options, typename Field>
+Options owner_of(Field Options::*);
+}  // namespace option_detail
+
+// The apply of an option without a value that sets one flag of the options:
+// {"--help", "-h", nullptr, "print this help and end", set_flag<&Options::help>}.
+template <auto flag>
+Result<void> set_flag(decltype(option_detail::owner_of(flag))* options, const char*) {
+  options->*flag = true;
+  return {};
+}
 
 // What happens to an argument that is no option of the table.
 enum class UnknownArgument { ignored, refused };
@@ -44,20 +59,20 @@ const Option<Options>* find_option(std::span<const Option<Options>> table, const
 
 // Reads every argument of `args` (the program's name left out) in order: an
 // option applies itself, with the argument after it as its value when it
-// takes one (whatever that argument looks like). Returns the first failure
-// as a one-line reason, empty when there was none: a value missing at the
-// end, a value the option refused, or (when refused) an argument that is no
-// option. The arguments after a failure are still read, so that an option
-// such as --help can win over it. With `positional`, an argument that is no
-// option and does not start with '-' (or is "-") is a positional argument,
-// added to it in order, whatever `unknown` says.
+// takes one (whatever that argument looks like). Fails with the first
+// failure: a value missing at the end, a value the option refused, or (when
+// refused) an argument that is no option. The arguments after a failure are
+// still read, so that an option such as --help can win over it. With
+// `positional`, an argument that is no option and does not start with '-'
+// (or is "-") is a positional argument, added to it in order, whatever
+// `unknown` says.
 template <typename Options>
-std::string parse_options(std::span<const Option<Options>> table, std::span<const char* const> args,
-                          UnknownArgument unknown, Options* options,
-                          std::vector<const char*>* positional = nullptr) {
-  std::string first_error;
-  auto fail = [&first_error](std::string reason) {
-    if (first_error.empty()) first_error = std::move(reason);
+Result<void> parse_options(std::span<const Option<Options>> table, std::span<const char* const> args,
+                           UnknownArgument unknown, Options* options,
+                           std::vector<const char*>* positional = nullptr) {
+  Result<void> first = {};
+  auto fail = [&first](std::string reason) {
+    if (first) first = Failure{std::move(reason)};
   };
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == nullptr) continue;
@@ -78,10 +93,10 @@ std::string parse_options(std::span<const Option<Options>> table, std::span<cons
       }
       value = args[++i];
     }
-    std::string reason;
-    if (!option->apply(options, value, &reason)) fail(std::move(reason));
+    const Result<void> applied = option->apply(options, value);
+    if (!applied) fail(applied.error());
   }
-  return first_error;
+  return first;
 }
 
 // The help of every option of the table, one option after the other, each

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <direct.h>
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "base/platform.h"
 #include "base/windows_error.h"
@@ -78,7 +80,22 @@ std::string settings_folder() {
   return data != nullptr && *data != '\0' ? data : std::string();
 }
 
-int create_unique_file(std::string* name, int suffix_length) {
+namespace {
+
+// The stream of an open descriptor, or null (the descriptor closed) with
+// errno set.
+FileHandle stream_of(int fd, const char* mode) {
+  if (fd < 0) return nullptr;
+  FileHandle file(_fdopen(fd, mode));
+  if (!file) {
+    const int reason = errno;
+    _close(fd);
+    errno = reason;
+  }
+  return file;
+}
+
+int create_unique_descriptor(std::string* name, int suffix_length) {
   const std::size_t end = name->size() - static_cast<std::size_t>(suffix_length);
   if (name->size() < static_cast<std::size_t>(suffix_length) + 6 || name->compare(end - 6, 6, "XXXXXX") != 0) {
     errno = EINVAL;
@@ -95,6 +112,65 @@ int create_unique_file(std::string* name, int suffix_length) {
   errno = EEXIST;
   return -1;
 }
+
+}  // namespace
+
+FileHandle create_unique_file(std::string* name, int suffix_length) {
+  return stream_of(create_unique_descriptor(name, suffix_length), "wb");
+}
+
+FileHandle create_new_file(const std::string& name) {
+  return stream_of(_open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE), "wb");
+}
+
+Result<FileHandle> open_regular_file(const std::string& path) {
+  struct _stat64 about {};
+  if (_stat64(path.c_str(), &about) == 0 && (about.st_mode & _S_IFMT) != _S_IFREG) {
+    return Failure{"not a regular file"};
+  }
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) return Failure{std::strerror(errno)};
+  return file;
+}
+
+bool path_kind(const std::string& path, PathKind* kind) {
+  struct _stat64 about {};
+  if (_stat64(path.c_str(), &about) != 0) {
+    if (errno != ENOENT) return false;
+    *kind = PathKind::nothing;
+    return true;
+  }
+  const auto type = about.st_mode & _S_IFMT;
+  *kind = type == _S_IFDIR ? PathKind::folder : type == _S_IFREG ? PathKind::regular_file : PathKind::other;
+  return true;
+}
+
+Result<std::string> read_link(const std::string&) {
+  return Failure{std::strerror(EINVAL)};  // no links here
+}
+
+bool is_writable(const std::string& path) { return _access(path.c_str(), 2) == 0; }
+
+bool remove_file(const char* path) { return _unlink(path) == 0; }
+
+bool remove_empty_folder(const char* path) { return _rmdir(path) == 0; }
+
+long process_id() { return static_cast<long>(_getpid()); }
+
+bool process_may_run(long id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
+  DWORD code = 0;
+  const bool running = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+}
+
+bool stderr_is_terminal() { return _isatty(_fileno(stderr)) != 0; }
+
+ZeroedMemory::ZeroedMemory(std::size_t bytes) : data_(bytes == 0 ? nullptr : std::calloc(bytes, 1)) {}
+
+ZeroedMemory::~ZeroedMemory() { std::free(data_); }
 
 bool rename_replacing(const char* from, const char* to) {
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) return true;

@@ -1,7 +1,6 @@
 #include "image/picture_load.h"
 
 #include <png.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -9,6 +8,7 @@
 #include <cstring>
 
 #include "base/file_handle.h"
+#include "base/platform.h"
 #include "image/picture_decode.h"
 
 bool DecodeState::should_stop() {
@@ -26,14 +26,23 @@ void DecodeState::fail(PictureFailure failure, const char* format, ...) {
   va_end(args);
 }
 
+PictureSizeVerdict picture_size_verdict(uint64_t width, uint64_t height) {
+  if (width == 0 || height == 0) return PictureSizeVerdict::empty;
+  // Each side is checked first, so the product below cannot overflow.
+  if (width > picture_max_side || height > picture_max_side || width * height > picture_max_pixels) {
+    return PictureSizeVerdict::too_large;
+  }
+  return PictureSizeVerdict::accepted;
+}
+
 bool DecodeState::size_acceptable(uint64_t width, uint64_t height) {
-  if (width == 0 || height == 0) {
+  const PictureSizeVerdict verdict = picture_size_verdict(width, height);
+  if (verdict == PictureSizeVerdict::empty) {
     fail(PictureFailure::refused, "picture of %llu x %llu pixels is empty", static_cast<unsigned long long>(width),
          static_cast<unsigned long long>(height));
     return false;
   }
-  // Each side is checked first, so the product below cannot overflow.
-  if (width > picture_max_side || height > picture_max_side || width * height > picture_max_pixels) {
+  if (verdict == PictureSizeVerdict::too_large) {
     fail(PictureFailure::too_large,
          "picture of %llu x %llu pixels is larger than the %u pixels a side and %llu pixels in all accepted",
          static_cast<unsigned long long>(width), static_cast<unsigned long long>(height),
@@ -60,17 +69,12 @@ FileHandle open_picture(const char* path, DecodeState* state, bool* is_png) {
     state->fail(PictureFailure::unreadable, "no path given");
     return nullptr;
   }
-  // Only regular files: opening a named pipe would wait for a writer forever.
-  struct stat info;
-  if (::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
-    state->fail(PictureFailure::unreadable, "not a regular file");
+  Result<FileHandle> opened = platform::open_regular_file(path);
+  if (!opened) {
+    state->fail(PictureFailure::unreadable, "%s", opened.error().c_str());
     return nullptr;
   }
-  FileHandle file(std::fopen(path, "rb"));
-  if (!file) {
-    state->fail(PictureFailure::unreadable, "%s", std::strerror(errno));
-    return nullptr;
-  }
+  FileHandle file = std::move(*opened);
 
   // Both libraries read the file from its first byte: peek at the signature,
   // then go back. A file shorter than the signature cannot be a PNG.

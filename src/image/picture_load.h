@@ -14,6 +14,11 @@
 inline constexpr uint32_t picture_max_side = 16384;
 inline constexpr uint64_t picture_max_pixels = uint64_t{1} << 26;
 
+// The one test of a picture's size, wherever a size is read (a file's
+// header, a list of sizes): accepted, empty (a side of 0), or too large.
+enum class PictureSizeVerdict { accepted, empty, too_large };
+PictureSizeVerdict picture_size_verdict(uint64_t width, uint64_t height);
+
 // What a decode is handed by its caller.
 struct DecodeContext {
   // Asked now and then while decoding (at least once per row or scan); once

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/platform.h"
+
 class PixelBlock {
  public:
   // False under the memory checkers (an AddressSanitizer build, valgrind):
@@ -16,14 +18,9 @@ class PixelBlock {
 
   // Room for `words` pixel words; data() is null if it cannot be had.
   explicit PixelBlock(std::size_t words);
-  PixelBlock(const PixelBlock&) = delete;
-  PixelBlock& operator=(const PixelBlock&) = delete;
-  ~PixelBlock();
 
-  uint32_t* data() const { return data_; }
+  uint32_t* data() const { return static_cast<uint32_t*>(memory_.data()); }
 
  private:
-  uint32_t* data_ = nullptr;
-  void* mapping_ = nullptr;  // what was mapped, when data_ lies in a mapping
-  std::size_t mapped_bytes_ = 0;
+  platform::ZeroedMemory memory_;
 };

@@ -31,17 +31,13 @@ int32_t load_audio_delay(const std::string& path) {
   return static_cast<int32_t>(negative ? -ms : ms);
 }
 
-bool save_audio_delay(const std::string& path, int32_t ms, std::string* error) {
-  if (path.empty()) {
-    *error = "no settings folder to keep the audio delay in";
-    return false;
-  }
+Result<void> save_audio_delay(const std::string& path, int32_t ms) {
+  if (path.empty()) return Failure{"no settings folder to keep the audio delay in"};
   std::error_code ec;
   if (ms == 0) {
     std::filesystem::remove(path, ec);
-    if (!ec) return true;
-    *error = "cannot remove " + path + ": " + ec.message();
-    return false;
+    if (!ec) return {};
+    return Failure{"cannot remove " + path + ": " + ec.message()};
   }
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
   // Written whole under another name, then put in place.
@@ -50,9 +46,9 @@ bool save_audio_delay(const std::string& path, int32_t ms, std::string* error) {
   const bool written = file && std::fprintf(file.get(), "%d\n", static_cast<int>(ms)) > 0 &&
                        std::fclose(file.release()) == 0;
   if (!written || !platform::rename_replacing(part.c_str(), path.c_str())) {
-    *error = "cannot write " + path + ": " + std::strerror(errno);
+    Failure failure{"cannot write " + path + ": " + std::strerror(errno)};
     std::remove(part.c_str());
-    return false;
+    return failure;
   }
-  return true;
+  return {};
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/result.h"
+
 // The file's path; empty where there is no settings folder.
 std::string audio_delay_setting_path();
 
@@ -13,6 +15,6 @@ std::string audio_delay_setting_path();
 // number within +-audio_delay_limit_ms.
 int32_t load_audio_delay(const std::string& path);
 
-// Keeps `ms` (0 removes the file). False, with a one-line reason, when it
+// Keeps `ms` (0 removes the file); refused with a one-line reason when it
 // cannot be written.
-bool save_audio_delay(const std::string& path, int32_t ms, std::string* error);
+Result<void> save_audio_delay(const std::string& path, int32_t ms);

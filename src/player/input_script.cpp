@@ -1,26 +1,14 @@
 #include "player/input_script.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <sstream>
 #include <utility>
 
 #include "base/file_handle.h"
+#include "base/platform.h"
 #include "base/whole_number.h"
 #include "player/input_rule.h"
-
-// Systems without these flags have neither FIFOs to wait on nor programs
-// started from this one that could inherit the file.
-#ifndef O_NONBLOCK
-#define O_NONBLOCK 0
-#endif
-#ifndef O_CLOEXEC
-#define O_CLOEXEC 0
-#endif
 
 namespace {
 
@@ -55,7 +43,7 @@ bool parse_key(std::string name, ScriptStep* step) {
 
 }  // namespace
 
-std::optional<std::vector<ScriptStep>> parse_input_script(const std::string& text, std::string* error) {
+Result<std::vector<ScriptStep>> parse_input_script(const std::string& text) {
   std::vector<ScriptStep> steps;
   std::istringstream lines(text);
   std::string line;
@@ -68,8 +56,7 @@ std::optional<std::vector<ScriptStep>> parse_input_script(const std::string& tex
     ScriptStep step;
     step.text = line;
     const auto fail = [&](const std::string& why) {
-      *error = "line " + std::to_string(number) + ": " + why + ": " + line;
-      return std::nullopt;
+      return Failure{"line " + std::to_string(number) + ": " + why + ": " + line};
     };
     if (when == "at") {
       step.when = ScriptStep::When::at_time;
@@ -109,34 +96,18 @@ std::vector<const ScriptStep*> ScriptRunner::due(int64_t frame, int32_t now) {
   return fired;
 }
 
-std::optional<std::vector<ScriptStep>> read_input_script(const std::string& path, std::string* error) {
-  const std::string name = "the input script " + path;
-  // Not blocking: a FIFO without a writer is refused below instead of waited on.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  const FileHandle file(fd >= 0 ? ::fdopen(fd, "rb") : nullptr);
-  if (fd >= 0 && !file) ::close(fd);
-  struct stat about {};
-  if (!file || ::fstat(fd, &about) != 0) {
-    *error = "cannot read " + name + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
-  if (!S_ISREG(about.st_mode)) {
-    *error = "cannot read " + name + ": not a regular file";
-    return std::nullopt;
-  }
+Result<std::vector<ScriptStep>> read_input_script(const std::string& path) {
+  const std::string cannot = "cannot read the input script " + path + ": ";
+  const Result<FileHandle> file = platform::open_regular_file(path);
+  if (!file) return Failure{cannot + file.error()};
   // Read to one byte past the limit, however the file grows meanwhile.
   std::string text(static_cast<size_t>(input_script_max_bytes) + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
-  if (std::ferror(file.get())) {
-    *error = "cannot read " + name + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
+  text.resize(std::fread(text.data(), 1, text.size(), file->get()));
+  if (std::ferror(file->get())) return Failure{cannot + std::strerror(errno)};
   if (static_cast<int64_t>(text.size()) > input_script_max_bytes) {
-    *error = "cannot read " + name + ": larger than " + std::to_string(input_script_max_bytes) + " bytes";
-    return std::nullopt;
+    return Failure{cannot + "larger than " + std::to_string(input_script_max_bytes) + " bytes"};
   }
-  std::string reason;
-  std::optional<std::vector<ScriptStep>> steps = parse_input_script(text, &reason);
-  if (!steps) *error = "input script " + path + ", " + reason;
+  Result<std::vector<ScriptStep>> steps = parse_input_script(text);
+  if (!steps) return Failure{"input script " + path + ", " + steps.error()};
   return steps;
 }

@@ -20,9 +20,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "base/result.h"
 
 struct ScriptStep {
   enum class When { at_time, after_frames };
@@ -36,18 +37,17 @@ struct ScriptStep {
   std::string text;  // the step as written
 };
 
-// The steps of `text`, or nothing with `error` set to a one-line reason
-// naming the line.
-std::optional<std::vector<ScriptStep>> parse_input_script(const std::string& text, std::string* error);
+// The steps of `text`, or the one-line reason naming the line.
+Result<std::vector<ScriptStep>> parse_input_script(const std::string& text);
 
 // Largest script file read.
 inline constexpr int64_t input_script_max_bytes = int64_t{1} << 20;
 
 // The steps of the script file at `path`: a regular file of at most
 // input_script_max_bytes, opened without waiting for a writer. Otherwise
-// nothing, with `error` set to a one-line reason naming the file (a folder,
-// a device, a FIFO, a missing or unreadable file, one too large, a bad line).
-std::optional<std::vector<ScriptStep>> read_input_script(const std::string& path, std::string* error);
+// the one-line reason naming the file (a folder, a device, a FIFO, a missing
+// or unreadable file, one too large, a bad line).
+Result<std::vector<ScriptStep>> read_input_script(const std::string& path);
 
 // Tells which steps are due as frames are shown.
 class ScriptRunner {

@@ -106,9 +106,9 @@ SDL_Surface* volatile video_surface = nullptr;
 bool read_script_hook(std::optional<std::vector<ScriptStep>>* steps) {
   const char* path = std::getenv("SAVA_INPUT_SCRIPT");
   if (path == nullptr || *path == '\0') return true;
-  std::string error;
-  *steps = read_input_script(path, &error);
-  if (!*steps) return fail("sava: " + error) == 0;
+  Result<std::vector<ScriptStep>> read = read_input_script(path);
+  if (!read) return fail("sava: " + read.error()) == 0;
+  *steps = std::move(*read);
   return true;
 }
 
@@ -138,8 +138,9 @@ SDL_Surface* open_window(const PlayerOptions& options) {
 
 // Keeps the audio delay for later starts; a failure is told but ends nothing.
 void keep_audio_delay(const std::string& path, int32_t ms) {
-  std::string error;
-  if (!save_audio_delay(path, ms, &error)) std::fprintf(stderr, "sava: %s\n", error.c_str());
+  if (const Result<void> saved = save_audio_delay(path, ms); !saved) {
+    std::fprintf(stderr, "sava: %s\n", saved.error().c_str());
+  }
 }
 
 // The audio delay to start with: the option's (kept from now on), else the
@@ -250,8 +251,7 @@ int play(const PlayerOptions& options) {
   SDL_AudioSpec requested = show_audio_format(soundtrack_callback, &music);
   const int32_t chunk = open_audio(&requested);
   if (chunk <= 0) return fail(audio_open_failure());
-  const std::string sound_failure = startup.open_soundtrack(music, chunk);
-  if (!sound_failure.empty()) return fail(sound_failure);
+  if (const Result<void> sound = startup.start_soundtrack(music, chunk); !sound) return fail(sound.error());
 
   SDL_Surface* surface = open_window(options);
   if (surface == nullptr) return fail(video_mode_failure());
@@ -295,12 +295,12 @@ int play(const PlayerOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const PlayerOptionsResult parsed = parse_player_options(argc, argv);
-  if (!parsed.ok()) {
-    std::fprintf(stderr, "sava: %s (sava --help lists the options)\n", parsed.error.c_str());
+  const Result<PlayerOptions> parsed = parse_player_options(argc, argv);
+  if (!parsed) {
+    std::fprintf(stderr, "sava: %s (sava --help lists the options)\n", parsed.error().c_str());
     return 2;
   }
-  switch (parsed.options.action) {
+  switch (parsed->action) {
     case PlayerOptions::Action::help:
       std::fputs(player_help_text().c_str(), stdout);
       return 0;
@@ -310,5 +310,5 @@ int main(int argc, char** argv) {
     case PlayerOptions::Action::play:
       break;
   }
-  return parsed.options.sync_test ? play_sync_test(parsed.options) : play(parsed.options);
+  return parsed->sync_test ? play_sync_test(*parsed) : play(*parsed);
 }

@@ -16,75 +16,66 @@
 
 namespace {
 
-bool set_help(PlayerOptions* o, const char*, std::string*) {
+Result<void> set_help(PlayerOptions* o, const char*) {
   o->action = PlayerOptions::Action::help;
-  return true;
+  return {};
 }
 
-bool set_version(PlayerOptions* o, const char*, std::string*) {
+Result<void> set_version(PlayerOptions* o, const char*) {
   if (o->action != PlayerOptions::Action::help) o->action = PlayerOptions::Action::version;
-  return true;
+  return {};
 }
 
-bool set_reduce_flashing(PlayerOptions* o, const char*, std::string*) {
-  o->reduce_flashing = true;
-  return true;
-}
-
-bool set_windowed(PlayerOptions* o, const char*, std::string*) {
+Result<void> set_windowed(PlayerOptions* o, const char*) {
   o->video_flags = video_flag_doublebuf;
-  return true;
+  return {};
 }
 
-bool set_scale(PlayerOptions* o, const char* value, std::string* error) {
-  return parse_show_scale(value, &o->scale, error);
+Result<void> set_scale(PlayerOptions* o, const char* value) {
+  const Result<int32_t> scale = parse_show_scale(value);
+  if (!scale) return scale.failure();
+  o->scale = *scale;
+  return {};
 }
 
-bool set_data(PlayerOptions* o, const char* value, std::string* error) {
-  if (*value == '\0') {
-    *error = "--data takes a folder, not an empty text";
-    return false;
-  }
+Result<void> set_data(PlayerOptions* o, const char* value) {
+  if (*value == '\0') return Failure{"--data takes a folder, not an empty text"};
   o->data_dir = value;
-  return true;
+  return {};
 }
 
 // A show time before the end of the show.
-bool set_from(PlayerOptions* o, const char* value, std::string* error) {
+Result<void> set_from(PlayerOptions* o, const char* value) {
   int64_t ms = 0;
   if (!parse_whole_number(value, 0, INT32_MAX, &ms)) {
-    *error = std::string("--from takes a show time in whole milliseconds (0 to 2147483647), not '") + value + "'";
-    return false;
+    return Failure{std::string("--from takes a show time in whole milliseconds (0 to 2147483647), not '") + value +
+                   "'"};
   }
-  if (const std::string late = show_start_failure("--from", ms); !late.empty()) {
-    *error = late;
-    return false;
-  }
+  if (Result<void> start = check_show_start("--from", ms); !start) return start;
   o->from_ms = static_cast<int32_t>(ms);
-  return true;
+  return {};
 }
 
 // Milliseconds, -1000 to 1000.
-bool set_audio_delay(PlayerOptions* o, const char* value, std::string* error) {
+Result<void> set_audio_delay(PlayerOptions* o, const char* value) {
   const bool negative = *value == '-';
   int64_t ms = 0;
   if (!parse_whole_number(value + (negative ? 1 : 0), 0, audio_delay_limit_ms, &ms)) {
-    *error = std::string("--audio-delay takes whole milliseconds from -1000 to 1000, not '") + value + "'";
-    return false;
+    return Failure{std::string("--audio-delay takes whole milliseconds from -1000 to 1000, not '") + value + "'"};
   }
   o->audio_delay_ms = static_cast<int32_t>(negative ? -ms : ms);
-  return true;
-}
-
-bool set_sync_test(PlayerOptions* o, const char*, std::string*) {
-  o->sync_test = true;
-  return true;
+  return {};
 }
 
 // The option that also works alone, as the first argument.
 constexpr const char* first_argument_option = "--windowed";
 
 std::span<const PlayerOption> player_options() { return {player_option_table, static_cast<size_t>(player_option_count)}; }
+
+// The show's length comes from the show itself.
+const std::string from_help = "start at show time MS (whole milliseconds, before the end at " +
+                              std::to_string(show_length_ms) +
+                              "): the scenes due by then are set up at once and the music starts at that moment";
 
 }  // namespace
 
@@ -95,13 +86,10 @@ const PlayerOption player_option_table[] = {
      "read the pictures and the soundtrack from DIR (otherwise from data/ in the working folder when it holds "
      "the show's soundtrack, else from the installed data)",
      set_data},
-    {"--from", nullptr, "MS",
-     "start at show time MS (whole milliseconds, before the end at 184000): the scenes due by then are set up "
-     "at once and the music starts at that moment",
-     set_from},
+    {"--from", nullptr, "MS", from_help.c_str(), set_from},
     {"--reduce-flashing", nullptr, nullptr,
      "reduced flashing: the stretches that flash three times a second or more are shown softened",
-     set_reduce_flashing},
+     set_flag<&PlayerOptions::reduce_flashing>},
     {"--audio-delay", nullptr, "MS",
      "the sound is heard MS milliseconds later than the sound card says (e.g. 150 to 250 over a wireless "
      "link; negative if earlier; -1000 to 1000): the picture waits as long; kept for later starts, "
@@ -110,15 +98,15 @@ const PlayerOption player_option_table[] = {
     {"--sync-test", nullptr, nullptr,
      "instead of the show, a flash and a click twice a second with the audio delay on screen: set it with "
      "+ and - until they come together (it is kept)",
-     set_sync_test},
+     set_flag<&PlayerOptions::sync_test>},
     {"--help", "-h", nullptr, "print this help and end", set_help},
     {"--version", nullptr, nullptr, "print the version and end", set_version},
 };
 const int player_option_count = static_cast<int>(sizeof player_option_table / sizeof player_option_table[0]);
 
-PlayerOptionsResult parse_player_options(int argc, const char* const* argv) {
-  PlayerOptionsResult result;
-  result.options.video_flags = video_flags_for(argc, argv);
+Result<PlayerOptions> parse_player_options(int argc, const char* const* argv) {
+  PlayerOptions first_argument_only;
+  first_argument_only.video_flags = video_flags_for(argc, argv);
   const std::span<const char* const> args =
       argc > 1 && argv != nullptr ? std::span<const char* const>(argv + 1, static_cast<size_t>(argc - 1))
                                   : std::span<const char* const>();
@@ -128,20 +116,16 @@ PlayerOptionsResult parse_player_options(int argc, const char* const* argv) {
     if (option != nullptr && std::strcmp(option->name, first_argument_option) != 0) any_option = true;
   }
   // Without an option the first argument alone decides (video_flags_for).
-  if (!any_option) return result;
+  if (!any_option) return first_argument_only;
 
   PlayerOptions parsed;
   parsed.video_flags = video_flag_fullscreen;
   // Once one of its options is used, the command line is read whole: an
   // argument that is none of them is refused.
-  const std::string error = parse_options(player_options(), args, UnknownArgument::refused, &parsed);
+  const Result<void> read = parse_options(player_options(), args, UnknownArgument::refused, &parsed);
   // Help wins over everything, even a malformed value; then the first error.
-  if (parsed.action != PlayerOptions::Action::help && !error.empty()) {
-    result.error = error;
-    return result;
-  }
-  result.options = parsed;
-  return result;
+  if (parsed.action != PlayerOptions::Action::help && !read) return read.failure();
+  return parsed;
 }
 
 const char player_keys_help[] =

@@ -25,22 +25,16 @@ struct PlayerOptions {
   bool sync_test = false;  // the flash-and-click pattern for setting the delay, instead of the show
 };
 
-// What parsing gives: the options, or a one-line reason (no newline) for a
-// malformed value, after which the player ends with status 2.
-struct PlayerOptionsResult {
-  PlayerOptions options;
-  std::string error;
-  bool ok() const { return error.empty(); }
-};
-
 // The options, one entry each; "--windowed" is the one that does not bring
 // in the rule for options.
 using PlayerOption = Option<PlayerOptions>;
 extern const PlayerOption player_option_table[];
 extern const int player_option_count;
 
-// `argv[0]` is the program; `argv` may be null when `argc` is 0.
-PlayerOptionsResult parse_player_options(int argc, const char* const* argv);
+// The options, or the one-line reason (no newline) for a malformed value,
+// after which the player ends with status 2. `argv[0]` is the program;
+// `argv` may be null when `argc` is 0.
+Result<PlayerOptions> parse_player_options(int argc, const char* const* argv);
 
 // The keys the show listens to, as the help lists them.
 extern const char player_keys_help[];

@@ -19,10 +19,9 @@ bool parse_rate(const char* text, int64_t* num, int64_t* den) {
   return *num >= *den && *num <= 1000 * *den;
 }
 
-bool set_milliseconds(const char* option, const char* value, int64_t* ms, std::string* error) {
-  if (parse_whole_number(value, 0, 100000000, ms)) return true;
-  *error = std::string(option) + " takes milliseconds from 0 to 100000000, not '" + value + "'";
-  return false;
+Result<void> set_milliseconds(const char* option, const char* value, int64_t* ms) {
+  if (parse_whole_number(value, 0, 100000000, ms)) return {};
+  return Failure{std::string(option) + " takes milliseconds from 0 to 100000000, not '" + value + "'"};
 }
 
 // The web page's arguments: the plan's options and the reduced flashing.
@@ -31,10 +30,10 @@ struct PageArguments {
   bool planned = false;  // one of the plan's options is given
 };
 
-template <bool (*set)(CapturePlan*, const char*, std::string*)>
-bool set_page_plan(PageArguments* args, const char* value, std::string* error) {
+template <Result<void> (*set)(CapturePlan*, const char*)>
+Result<void> set_page_plan(PageArguments* args, const char* value) {
   args->planned = true;
-  return set(&args->capture.plan, value, error);
+  return set(&args->capture.plan, value);
 }
 
 const Option<PageArguments> page_options[] = {
@@ -42,46 +41,52 @@ const Option<PageArguments> page_options[] = {
     {"--to", nullptr, "MS", "", set_page_plan<set_capture_to>},
     {"--fps", nullptr, "N[/D]", "", set_page_plan<set_capture_fps>},
     {"--reduce-flashing", nullptr, nullptr, "",
-     [](PageArguments* args, const char*, std::string*) { return args->capture.reduce_flashing = true; }},
+     [](PageArguments* args, const char*) {
+       args->capture.reduce_flashing = true;
+       return Result<void>{};
+     }},
 };
 
 }  // namespace
 
-bool set_capture_from(CapturePlan* plan, const char* value, std::string* error) {
-  return set_milliseconds("--from", value, &plan->from_ms, error);
+Result<void> set_capture_from(CapturePlan* plan, const char* value) {
+  return set_milliseconds("--from", value, &plan->from_ms);
 }
 
-bool set_capture_to(CapturePlan* plan, const char* value, std::string* error) {
-  return set_milliseconds("--to", value, &plan->to_ms, error);
+Result<void> set_capture_to(CapturePlan* plan, const char* value) {
+  return set_milliseconds("--to", value, &plan->to_ms);
 }
 
-bool set_capture_fps(CapturePlan* plan, const char* value, std::string* error) {
-  if (parse_rate(value, &plan->fps_num, &plan->fps_den)) return true;
-  *error = std::string("--fps takes N or N/D between 1 and 1000 frames per second, not '") + value + "'";
-  return false;
+Result<void> set_capture_fps(CapturePlan* plan, const char* value) {
+  if (parse_rate(value, &plan->fps_num, &plan->fps_den)) return {};
+  return Failure{std::string("--fps takes N or N/D between 1 and 1000 frames per second, not '") + value + "'"};
 }
 
-bool capture_plan_complete(const CapturePlan& plan, std::string* error) {
-  if (plan.to_ms > plan.from_ms) return true;
-  *error = "--to must be later than --from";
-  return false;
+Result<void> capture_plan_complete(const CapturePlan& plan) {
+  if (plan.to_ms > plan.from_ms) return {};
+  return Failure{"--to must be later than --from"};
+}
+
+Result<std::optional<PageCapture>> read_page_capture(int argc, const char* const* argv) {
+  PageArguments args;
+  const Result<void> parsed =
+      parse_options(std::span<const Option<PageArguments>>(page_options),
+                    std::span<const char* const>(argv, static_cast<size_t>(argc)), UnknownArgument::refused, &args);
+  if (!parsed) return parsed.failure();
+  if (!args.planned) return std::optional<PageCapture>();
+  const CapturePlan& plan = args.capture.plan;
+  if (const Result<void> complete = capture_plan_complete(plan); !complete) return complete.failure();
+  if (const int64_t frames = capture_frame_count(plan); frames > max_page_capture_frames) {
+    return Failure{"the page captures at most " + std::to_string(max_page_capture_frames) + " frames, not " +
+                   std::to_string(frames) + " (fewer with a later --from, an earlier --to or a lower --fps)"};
+  }
+  return std::optional<PageCapture>(args.capture);
 }
 
 std::optional<PageCapture> parse_page_capture(int argc, const char* const* argv, std::string* error) {
-  PageArguments args;
-  *error = parse_options(std::span<const Option<PageArguments>>(page_options),
-                         std::span<const char* const>(argv, static_cast<size_t>(argc)), UnknownArgument::refused,
-                         &args);
-  if (!error->empty()) return std::nullopt;
-  if (!args.planned) return std::nullopt;
-  const CapturePlan& plan = args.capture.plan;
-  if (!capture_plan_complete(plan, error)) return std::nullopt;
-  if (const int64_t frames = capture_frame_count(plan); frames > max_page_capture_frames) {
-    *error = "the page captures at most " + std::to_string(max_page_capture_frames) + " frames, not " +
-             std::to_string(frames) + " (fewer with a later --from, an earlier --to or a lower --fps)";
-    return std::nullopt;
-  }
-  return args.capture;
+  Result<std::optional<PageCapture>> capture = read_page_capture(argc, argv);
+  *error = capture ? std::string() : capture.error();
+  return capture ? *capture : std::nullopt;
 }
 
 int64_t capture_frame_count(const CapturePlan& plan) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "base/result.h"
 #include "show/show_length.h"
 
 struct CapturePlan {
@@ -19,14 +20,13 @@ struct CapturePlan {
 
 // The plan's options, "--from MS" and "--to MS" (milliseconds 0 ..
 // 100000000) and "--fps N[/D]" (1 .. 1000 frames per second), each setting
-// its part of the plan; false with a one-line `error` for a bad value.
-bool set_capture_from(CapturePlan* plan, const char* value, std::string* error);
-bool set_capture_to(CapturePlan* plan, const char* value, std::string* error);
-bool set_capture_fps(CapturePlan* plan, const char* value, std::string* error);
+// its part of the plan, or refusing a bad value.
+Result<void> set_capture_from(CapturePlan* plan, const char* value);
+Result<void> set_capture_to(CapturePlan* plan, const char* value);
+Result<void> set_capture_fps(CapturePlan* plan, const char* value);
 
-// Once every option is read: false with a one-line `error` unless `to` is
-// later than `from`.
-bool capture_plan_complete(const CapturePlan& plan, std::string* error);
+// Once every option is read: refused unless `to` is later than `from`.
+Result<void> capture_plan_complete(const CapturePlan& plan);
 
 // The most frames the web page's capture mode takes: it keeps every frame's
 // hash (65 bytes) until the end.
@@ -40,9 +40,12 @@ struct PageCapture {
 
 // The web page's arguments: the plan's options and --reduce-flashing, each
 // optional, in any order, for at most max_page_capture_frames frames.
-// Without any of the plan's options there is no capture: the result is
-// empty and `error` stays empty. On a bad argument the result is empty and
-// `error` is a one-line reason.
+// Without any of the plan's options there is no capture (an empty
+// optional).
+Result<std::optional<PageCapture>> read_page_capture(int argc, const char* const* argv);
+
+// The same for the page's own start-up: empty with `error` empty when there
+// is no capture, empty with the one-line reason in `error` when refused.
 std::optional<PageCapture> parse_page_capture(int argc, const char* const* argv, std::string* error);
 
 int64_t capture_frame_count(const CapturePlan& plan);

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "base/result.h"
+
 inline constexpr int32_t show_length_ms = 184000;
 
-// Empty when the show can start at `ms`, given as `option`; else the one-line
-// reason, which names the show's length.
-std::string show_start_failure(const char* option, int64_t ms);
+// Whether the show can start at `ms`, given as `option`; refused with a
+// one-line reason that names the show's length.
+Result<void> check_show_start(const char* option, int64_t ms);

@@ -2,12 +2,11 @@
 
 #include "base/whole_number.h"
 
-bool parse_show_scale(const char* value, int32_t* scale, std::string* error) {
+Result<int32_t> parse_show_scale(const char* value) {
   int64_t n = 0;
   if (!parse_whole_number(value, 1, max_show_scale, &n)) {
-    *error = "--scale takes a whole number from 1 to " + std::to_string(max_show_scale) + ", not '" + value + "'";
-    return false;
+    return Failure{"--scale takes a whole number from 1 to " + std::to_string(max_show_scale) + ", not '" + value +
+                   "'"};
   }
-  *scale = static_cast<int32_t>(n);
-  return true;
+  return static_cast<int32_t>(n);
 }

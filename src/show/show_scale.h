@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "base/result.h"
+
 inline constexpr int32_t max_show_scale = 16;
 
-// The value of --scale: a whole number from 1 to max_show_scale; false with
-// a one-line `error` for anything else.
-bool parse_show_scale(const char* value, int32_t* scale, std::string* error);
+// The value of --scale: a whole number from 1 to max_show_scale; anything
+// else refused.
+Result<int32_t> parse_show_scale(const char* value);

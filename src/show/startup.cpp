@@ -11,17 +11,18 @@ void ShowStartup::begin_pictures(int threads) {
   loading_ = std::make_unique<PictureLoading>(files_.picture_paths(), threads);
 }
 
-std::string ShowStartup::open_soundtrack(Soundtrack& music, int32_t chunk) {
+Result<void> ShowStartup::start_soundtrack(Soundtrack& music, int32_t chunk) {
   SoundtrackResult opened = music.open(files_.soundtrack_path(), chunk);
   // A later start: the music from the sample heard at that show time.
   if (opened.ok() && options_.from_ms != 0) {
     opened = music.play_from(sample_at_show_time(options_.from_ms), options_.from_ms);
   }
-  return soundtrack_failure(opened);
+  return soundtrack_opened(opened);
 }
 
-std::string ShowStartup::soundtrack_failure(const SoundtrackResult& result) const {
-  return result.ok() ? std::string() : result.message(files_.soundtrack_path());
+Result<void> ShowStartup::soundtrack_opened(const SoundtrackResult& result) const {
+  if (result.ok()) return {};
+  return Failure{result.message(files_.soundtrack_path())};
 }
 
 PicturesOutcome ShowStartup::take_pictures(ImageStore loaded) {

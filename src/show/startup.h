@@ -13,6 +13,7 @@
 
 #include "image/image_store.h"
 #include "image/picture_loading.h"
+#include "base/result.h"
 #include "image/stop_hook.h"
 #include "music/soundtrack.h"
 #include "show/data_folder.h"
@@ -48,11 +49,14 @@ class ShowStartup {
   void begin_pictures(int threads);
 
   // Opens `music` for a device of `chunk` bytes per callback, at the sample
-  // of the start time. Empty, or the start-up line.
-  std::string open_soundtrack(Soundtrack& music, int32_t chunk);
-  // For an edge that reads the soundtrack its own way: the start-up line of
-  // its result (empty when opened).
-  std::string soundtrack_failure(const SoundtrackResult& result) const;
+  // of the start time; refused with the start-up line.
+  Result<void> start_soundtrack(Soundtrack& music, int32_t chunk);
+  // The same with the start-up line as text, empty when opened (the web
+  // page's call).
+  std::string open_soundtrack(Soundtrack& music, int32_t chunk) { return start_soundtrack(music, chunk).error(); }
+  // For an edge that reads the soundtrack its own way: its result, refused
+  // with the start-up line.
+  Result<void> soundtrack_opened(const SoundtrackResult& result) const;
 
   // The pictures' outcome, waited for while asking `stop` (may be empty),
   // and the check that every picture is large enough for the scenes. After

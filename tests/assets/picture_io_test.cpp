@@ -39,8 +39,7 @@ Canvas test_card() {
 
 TEST_F(PictureFiles, PngKeepsStraightColourAndAlpha) {
   const std::string path = (dir_ / "card.png").string();
-  std::string error;
-  ASSERT_TRUE(assets::write_png(path, test_card(), true, &error)) << error;
+  ASSERT_TRUE(assets::write_png(path, test_card(), true));
   PictureResult loaded = picture_load(path.c_str());
   ASSERT_TRUE(loaded.ok()) << loaded.reason;
   const ImagePtr img = std::move(loaded.image);
@@ -53,10 +52,9 @@ TEST_F(PictureFiles, PngKeepsStraightColourAndAlpha) {
 }
 
 TEST_F(PictureFiles, RgbPngAndJpegAreOpaque) {
-  std::string error;
   const std::string png = (dir_ / "card_rgb.png").string(), jpg = (dir_ / "card.jpg").string();
-  ASSERT_TRUE(assets::write_png(png, test_card(), false, &error)) << error;
-  ASSERT_TRUE(assets::write_jpeg(jpg, Canvas(16, 16, assets::rgb(0x3060c0)), 90, &error)) << error;
+  ASSERT_TRUE(assets::write_png(png, test_card(), false));
+  ASSERT_TRUE(assets::write_jpeg(jpg, Canvas(16, 16, assets::rgb(0x3060c0)), 90));
   const ImagePtr a = picture_load(png.c_str()).image, b = picture_load(jpg.c_str()).image;
   ASSERT_TRUE(a && b);
   EXPECT_EQ(a->pixels[4 * 7 + 6], 0xFF102030u);
@@ -69,19 +67,18 @@ TEST_F(PictureFiles, RgbPngAndJpegAreOpaque) {
 
 TEST_F(PictureFiles, UnwritablePathFailsWithReasonAndLeavesNothing) {
   const std::string path = (dir_ / "missing" / "card.png").string();
-  std::string error;
-  EXPECT_FALSE(assets::write_png(path, test_card(), true, &error));
-  EXPECT_NE(error.find(path), std::string::npos) << error;
-  EXPECT_EQ(error.find('\n'), std::string::npos);
-  EXPECT_FALSE(assets::write_jpeg(path, test_card(), 90, &error));
+  const Result<void> png = assets::write_png(path, test_card(), true);
+  ASSERT_FALSE(png);
+  EXPECT_NE(png.error().find(path), std::string::npos) << png.error();
+  EXPECT_EQ(png.error().find('\n'), std::string::npos);
+  EXPECT_FALSE(assets::write_jpeg(path, test_card(), 90));
   EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 TEST_F(PictureFiles, RewritingReplacesTheFileWithoutLeftovers) {
   const std::string path = (dir_ / "card.png").string();
-  std::string error;
-  ASSERT_TRUE(assets::write_png(path, Canvas(3, 3), false, &error));
-  ASSERT_TRUE(assets::write_png(path, test_card(), true, &error));
+  ASSERT_TRUE(assets::write_png(path, Canvas(3, 3), false));
+  ASSERT_TRUE(assets::write_png(path, test_card(), true));
   const ImagePtr img = picture_load(path.c_str()).image;
   ASSERT_NE(img, nullptr);
   EXPECT_EQ(img->width, 7);
@@ -110,10 +107,9 @@ TEST_F(PictureFiles, PlantedLinksAreReplacedNeverWrittenThrough) {
     write_file(victim, {'k', 'e', 'e', 'p'});
     fs::remove(row.planted);
     fs::create_symlink(victim, row.planted);
-    std::string error;
-    const bool ok = row.writer == std::string("png") ? assets::write_png(path, test_card(), true, &error)
-                                                     : assets::write_jpeg(path, test_card(), 90, &error);
-    ASSERT_TRUE(ok) << error;
+    const Result<void> written = row.writer == std::string("png") ? assets::write_png(path, test_card(), true)
+                                                                  : assets::write_jpeg(path, test_card(), 90);
+    ASSERT_TRUE(written) << written.error();
     EXPECT_TRUE(read_file(victim) == std::vector<uint8_t>({'k', 'e', 'e', 'p'}));
     EXPECT_FALSE(fs::is_symlink(path));
     EXPECT_TRUE(picture_load(path.c_str()).ok());
@@ -123,9 +119,9 @@ TEST_F(PictureFiles, PlantedLinksAreReplacedNeverWrittenThrough) {
 }
 
 TEST(TextFitting, UsesTheBoxWithoutLeavingIt) {
-  std::string error;
-  auto font = assets::Font::open(assets::FontStyle::sans_bold, &error);
-  ASSERT_NE(font, nullptr) << error;
+  const Result<std::unique_ptr<assets::Font>> opened = assets::Font::open(assets::FontStyle::sans_bold);
+  ASSERT_TRUE(opened) << opened.error();
+  const std::unique_ptr<assets::Font>& font = *opened;
   for (auto [w, h] : {std::pair{200, 40}, {60, 30}, {400, 110}}) {
     const assets::TextMask m = font->fit("technology", w, h);
     ASSERT_GT(m.width, 0);
@@ -139,9 +135,9 @@ TEST(TextFitting, UsesTheBoxWithoutLeavingIt) {
 }
 
 TEST(TextFitting, BaselineSitsUnderTheLettersAndAboveDescenders) {
-  std::string error;
-  auto font = assets::Font::open(assets::FontStyle::sans_bold, &error);
-  ASSERT_NE(font, nullptr) << error;
+  const Result<std::unique_ptr<assets::Font>> opened = assets::Font::open(assets::FontStyle::sans_bold);
+  ASSERT_TRUE(opened) << opened.error();
+  const std::unique_ptr<assets::Font>& font = *opened;
   const assets::TextMask upper = font->render("HE", 30), lower = font->render("gy", 30);
   EXPECT_EQ(upper.baseline, upper.height);   // nothing below the baseline
   EXPECT_LT(lower.baseline, lower.height);   // descenders reach below it

@@ -61,8 +61,8 @@ TEST_F(PicturePack, ThreadingDoesNotChangeTheBytes) {
   // Generated again by the library with three workers.
   ScratchDir dir;
   fs::create_directories(dir.file("data"));
-  std::string error;
-  ASSERT_TRUE(assets::generate_pictures(dir.path(), 3, &error)) << error;
+  const Result<void> generated_again = assets::generate_pictures(dir.path(), 3);
+  ASSERT_TRUE(generated_again) << generated_again.error();
   for (int i = 0; i < picture_count; ++i) {
     const std::vector<uint8_t> a = read_file(generated(i));
     ASSERT_FALSE(a.empty()) << picture_paths[i];

@@ -124,10 +124,10 @@ TEST(SoundtrackEncoder, GaplessDecodingGivesBackExactlyTheEncodedSamples) {
 
 TEST(SoundtrackWriter, FailsAtOnceWithOneLineForAnUnwritablePath) {
   const std::string path = scratch_file("no_such_dir") + "/rinnu.mp3";
-  std::string error;
-  EXPECT_FALSE(write_soundtrack(path, &error));
-  EXPECT_NE(error.find(path), std::string::npos) << error;
-  EXPECT_EQ(error.find('\n'), std::string::npos);
+  const Result<void> written = write_soundtrack(path);
+  ASSERT_FALSE(written);
+  EXPECT_NE(written.error().find(path), std::string::npos) << written.error();
+  EXPECT_EQ(written.error().find('\n'), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 

@@ -61,16 +61,14 @@ double onset_ratio(const Energy& e, int64_t at) {
 class SoundtrackFile {
  public:
   explicit SoundtrackFile(const std::string& name) : path_(scratch_file(name + ".mp3")) {
-    written_ = write_soundtrack(path_, &error_);
   }
   const std::string& path() const { return path_; }
-  bool written() const { return written_; }
-  const std::string& error() const { return error_; }
+  bool written() const { return written_.ok(); }
+  const std::string& error() const { return written_.error(); }
 
  private:
   std::string path_;
-  std::string error_;
-  bool written_ = false;
+  Result<void> written_ = write_soundtrack(path_);
 };
 
 TEST(Soundtrack, IsTheSameBytesOnEveryRun) {

@@ -121,15 +121,14 @@ TEST(CaptureOptions, EveryCommandLineMeansWhatItShould) {
     std::string line;
     for (const char* a : row.args) line += std::string(" '") + a + "'";
     SCOPED_TRACE("sava-capture" + line);
-    std::string error;
-    const auto o = parse_capture_options(static_cast<int>(row.args.size()), row.args.data(), &error);
+    const Result<CaptureOptions> o = parse_capture_options(static_cast<int>(row.args.size()), row.args.data());
     if (!row.error.empty()) {
-      EXPECT_FALSE(o);
-      EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
-      EXPECT_EQ(error.find('\n'), std::string::npos);
+      ASSERT_FALSE(o);
+      EXPECT_EQ(o.error().rfind(row.error, 0), 0u) << o.error();
+      EXPECT_EQ(o.error().find('\n'), std::string::npos);
       continue;
     }
-    ASSERT_TRUE(o) << error;
+    ASSERT_TRUE(o) << o.error();
     if (o->help) continue;
     EXPECT_EQ(o->from_ms, row.plan.from_ms);
     EXPECT_EQ(o->to_ms, row.plan.to_ms);

@@ -309,4 +309,26 @@ TEST(PngDecode, LargestSideIsAccepted) {
   EXPECT_EQ(image->pixels[16383], 0xFF808080u);
 }
 
+// The one size test every path asks: the edges of each limit, and sides
+// whose product would not fit 64 bits.
+TEST(PictureSizeVerdict, EdgesOfEachLimit) {
+  const uint64_t side = picture_max_side;
+  const struct {
+    uint64_t width, height;
+    PictureSizeVerdict verdict;
+  } rows[] = {
+      {1, 1, PictureSizeVerdict::accepted},
+      {0, 5, PictureSizeVerdict::empty},
+      {5, 0, PictureSizeVerdict::empty},
+      {side, picture_max_pixels / side, PictureSizeVerdict::accepted},
+      {side + 1, 1, PictureSizeVerdict::too_large},
+      {1, side + 1, PictureSizeVerdict::too_large},
+      {side, picture_max_pixels / side + 1, PictureSizeVerdict::too_large},
+      {uint64_t{1} << 33, uint64_t{1} << 33, PictureSizeVerdict::too_large},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(picture_size_verdict(row.width, row.height), row.verdict) << row.width << " x " << row.height;
+  }
+}
+
 }  // namespace

@@ -15,14 +15,14 @@ TEST(AudioDelaySetting, KeptReadBackAndForgotten) {
   ScratchDir dir;
   const std::string path = dir.file("settings/sava/audio-delay");
   EXPECT_EQ(load_audio_delay(path), 0);  // nothing kept yet
-  std::string error;
   for (const int32_t ms : {150, -1000, 1000, 10}) {
-    ASSERT_TRUE(save_audio_delay(path, ms, &error)) << error;
+    const Result<void> saved = save_audio_delay(path, ms);
+    ASSERT_TRUE(saved) << saved.error();
     EXPECT_EQ(load_audio_delay(path), ms);
   }
-  ASSERT_TRUE(save_audio_delay(path, 0, &error)) << error;
+  ASSERT_TRUE(save_audio_delay(path, 0));
   EXPECT_FALSE(std::filesystem::exists(path));
-  EXPECT_TRUE(save_audio_delay(path, 0, &error)) << "forgetting twice is no failure";
+  EXPECT_TRUE(save_audio_delay(path, 0)) << "forgetting twice is no failure";
 
   const char* const unusable[] = {"", "1001\n", "abc\n", "--5\n", "15 ms\n", "-\n"};
   for (const char* text : unusable) {
@@ -30,8 +30,9 @@ TEST(AudioDelaySetting, KeptReadBackAndForgotten) {
     write_file(path, std::vector<uint8_t>(text, text + std::char_traits<char>::length(text)));
     EXPECT_EQ(load_audio_delay(path), 0);
   }
-  EXPECT_FALSE(save_audio_delay("", 5, &error));
-  EXPECT_FALSE(error.empty());
+  const Result<void> nowhere = save_audio_delay("", 5);
+  ASSERT_FALSE(nowhere);
+  EXPECT_FALSE(nowhere.error().empty());
 }
 
 }  // namespace

@@ -96,22 +96,23 @@ TEST(PlayerOptions, EveryCommandLineMeansWhatItShould) {
     std::string line;
     for (const char* a : row.args) line += std::string(" '") + a + "'";
     SCOPED_TRACE("sava" + line);
-    const PlayerOptionsResult got = parse_player_options(static_cast<int>(argv.size()), argv.data());
+    const Result<PlayerOptions> got = parse_player_options(static_cast<int>(argv.size()), argv.data());
     if (!row.error.empty()) {
-      EXPECT_EQ(got.error.rfind(row.error, 0), 0u) << got.error;
-      EXPECT_EQ(got.error.find('\n'), std::string::npos);
+      ASSERT_FALSE(got);
+      EXPECT_EQ(got.error().rfind(row.error, 0), 0u) << got.error();
+      EXPECT_EQ(got.error().find('\n'), std::string::npos);
       continue;
     }
-    ASSERT_TRUE(got.ok()) << got.error;
-    EXPECT_EQ(got.options.video_flags, row.flags);
-    EXPECT_EQ(got.options.action, row.action);
-    EXPECT_EQ(got.options.scale, row.scale);
-    EXPECT_EQ(got.options.data_dir, row.data_dir);
-    EXPECT_EQ(got.options.from_ms, row.from_ms);
-    EXPECT_EQ(got.options.reduce_flashing, row.reduce_flashing);
-    EXPECT_EQ(got.options.audio_delay_ms, row.audio_delay_ms);
+    ASSERT_TRUE(got) << got.error();
+    EXPECT_EQ(got->video_flags, row.flags);
+    EXPECT_EQ(got->action, row.action);
+    EXPECT_EQ(got->scale, row.scale);
+    EXPECT_EQ(got->data_dir, row.data_dir);
+    EXPECT_EQ(got->from_ms, row.from_ms);
+    EXPECT_EQ(got->reduce_flashing, row.reduce_flashing);
+    EXPECT_EQ(got->audio_delay_ms, row.audio_delay_ms);
   }
-  EXPECT_EQ(parse_player_options(0, nullptr).options.video_flags, full);
+  EXPECT_EQ(parse_player_options(0, nullptr)->video_flags, full);
 }
 
 TEST(PlayerOptions, HelpNamesEveryOptionTheKeysAndTheSoundlessDriver) {
@@ -136,7 +137,7 @@ struct Flag {
 
 TEST(OptionTable, PositionalArgumentsAreCollectedInOrderAndDashedUnknownsRefused) {
   const Option<Flag> table[] = {
-      {"--on", nullptr, nullptr, "", [](Flag* f, const char*, std::string*) { return f->on = true; }}};
+      {"--on", nullptr, nullptr, "", set_flag<&Flag::on>}};
   struct Row {
     std::vector<const char*> args;
     std::vector<std::string> positional;
@@ -151,10 +152,10 @@ TEST(OptionTable, PositionalArgumentsAreCollectedInOrderAndDashedUnknownsRefused
   for (const Row& row : rows) {
     Flag flag;
     std::vector<const char*> positional;
-    const std::string error =
+    const Result<void> read =
         parse_options(std::span<const Option<Flag>>(table), std::span<const char* const>(row.args),
                       UnknownArgument::refused, &flag, &positional);
-    EXPECT_EQ(error, row.error);
+    EXPECT_EQ(read.error(), row.error);
     EXPECT_EQ(std::vector<std::string>(positional.begin(), positional.end()), row.positional);
   }
 }

@@ -144,12 +144,10 @@ TEST(TimeOverlay, DarkensTheBoxAndWritesWhiteText) {
 }
 
 TEST(InputScript, ParsesStepsAndNamesTheBadLine) {
-  std::string error;
-  const auto steps = parse_input_script(
+  const Result<std::vector<ScriptStep>> steps = parse_input_script(
       "# start\n\nat 2500 t\nafter 3 alt+enter\nafter 0 dump a.raw\nafter 1 dump-presented b.raw\n"
-      "after 0 trace t.txt\nat 9000 escape\n",
-      &error);
-  ASSERT_TRUE(steps) << error;
+      "after 0 trace t.txt\nat 9000 escape\n");
+  ASSERT_TRUE(steps) << steps.error();
   ASSERT_EQ(steps->size(), 6u);
   EXPECT_EQ((*steps)[0].when, ScriptStep::When::at_time);
   EXPECT_EQ((*steps)[0].key, key_letter_t);
@@ -161,14 +159,14 @@ TEST(InputScript, ParsesStepsAndNamesTheBadLine) {
 
   for (const char* bad :
        {"at x t", "soon 5 t", "at 5 q", "after 1 dump", "after 1 dump a b", "at 5 t extra", "at -5 t"}) {
-    EXPECT_FALSE(parse_input_script(std::string("at 0 t\n") + bad + "\n", &error)) << bad;
-    EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
+    const Result<std::vector<ScriptStep>> refused = parse_input_script(std::string("at 0 t\n") + bad + "\n");
+    ASSERT_FALSE(refused) << bad;
+    EXPECT_EQ(refused.error().rfind("line 2: ", 0), 0u) << refused.error();
   }
 }
 
 TEST(InputScript, StepsFireInTurnWhenTheShowReachesTheirTime) {
-  std::string error;
-  ScriptRunner runner(*parse_input_script("at 1000 t\nafter 2 space\nat 500 l\nafter 0 home\n", &error));
+  ScriptRunner runner(*parse_input_script("at 1000 t\nafter 2 space\nat 500 l\nafter 0 home\n"));
   struct Frame {
     int32_t now;
     size_t fired;

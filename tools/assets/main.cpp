@@ -28,13 +28,13 @@ struct AssetsOptions {
 
 const Option<AssetsOptions> assets_options[] = {
     {"--help", "-h", nullptr, "print this help and end",
-     [](AssetsOptions* o, const char*, std::string*) { return o->help = true; }},
+     set_flag<&AssetsOptions::help>},
 };
 
 int main(int argc, char** argv) {
   AssetsOptions options;
   std::vector<const char*> folders;
-  const std::string refusal =
+  const Result<void> read =
       parse_options(std::span<const Option<AssetsOptions>>(assets_options),
                     std::span<const char* const>(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0)),
                     UnknownArgument::refused, &options, &folders);
@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   // Misuse: one line and status 2. An option is never taken for a folder.
-  if (!refusal.empty()) {
-    std::fprintf(stderr, "sava-assets: %s (a folder beginning with a dash is written ./DIR)\n", refusal.c_str());
+  if (!read) {
+    std::fprintf(stderr, "sava-assets: %s (a folder beginning with a dash is written ./DIR)\n", read.error().c_str());
     return 2;
   }
   if (folders.size() != 1 || folders[0][0] == '\0') {
@@ -74,25 +74,23 @@ int main(int argc, char** argv) {
 
   const auto start = std::chrono::steady_clock::now();
   // The soundtrack is one long job; it runs beside the picture workers.
-  std::string music_error;
-  bool music_ok = false;
-  std::thread music([&] { music_ok = write_soundtrack(root + "/data/rinnu.mp3", &music_error); });
+  Result<void> music_written = Failure{"not written"};
+  std::thread music([&] { music_written = write_soundtrack(root + "/data/rinnu.mp3"); });
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  std::string error;
-  const bool pictures_ok = assets::generate_pictures(root, cores, &error);
+  const Result<void> pictures = assets::generate_pictures(root, cores);
   music.join();
-  if (!pictures_ok) {
-    std::fprintf(stderr, "sava-assets: %s\n", error.c_str());
+  if (!pictures) {
+    std::fprintf(stderr, "sava-assets: %s\n", pictures.error().c_str());
     return 1;
   }
-  if (!music_ok) {
+  if (!music_written) {
     const char* allow = std::getenv("SAVA_ASSETS_ALLOW_NO_MUSIC");
     if (allow != nullptr && std::strcmp(allow, "1") == 0) {
-      std::fprintf(stderr, "sava-assets: warning: no soundtrack: %s\n", music_error.c_str());
+      std::fprintf(stderr, "sava-assets: warning: no soundtrack: %s\n", music_written.error().c_str());
       return 0;
     }
-    std::fprintf(stderr, "sava-assets: no soundtrack: %s\n", music_error.c_str());
+    std::fprintf(stderr, "sava-assets: no soundtrack: %s\n", music_written.error().c_str());
     return 1;
   }
   const double seconds =

@@ -1,14 +1,11 @@
 #include "stale_parts.h"
 
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <set>
 #include <system_error>
 
+#include "base/platform.h"
 #include "show/show_files.h"
 
 namespace assets {
@@ -46,8 +43,8 @@ void remove_stale_parts(const std::string& dir) {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
     const long pid = own_temporary_pid(entry.path().filename().string());
-    if (pid <= 0 || pid == static_cast<long>(::getpid())) continue;
-    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // still running
+    if (pid <= 0 || pid == platform::process_id()) continue;
+    if (platform::process_may_run(pid)) continue;
     std::error_code ignored;
     if (entry.is_regular_file(ignored)) std::filesystem::remove(entry.path(), ignored);
   }

@@ -1,11 +1,9 @@
 #include "capture.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,13 +79,11 @@ class TemporarySound {
   bool create(std::string* error) {
     const std::string pattern = platform::temporary_folder() + "/sava-capture-XXXXXX.wav";
     std::string name = pattern;
-    const int fd = platform::create_unique_file(&name, 4);
-    if (fd < 0) {
+    if (!platform::create_unique_file(&name, 4)) {
       *error = "cannot create a temporary file for the video's sound in " + pattern.substr(0, pattern.rfind('/')) +
                ": " + std::strerror(errno);
       return false;
     }
-    ::close(fd);
     path_ = name;
     ticket_ = temporary_files::add(path_);
     return true;
@@ -278,9 +274,9 @@ int run_capture(const CaptureOptions& o) {
                        .reduce_flashing = o.reduce_flashing});
   const char* sound_path = startup.files().soundtrack_path();
   SoundSource sound;
-  const std::string sound_failure = startup.soundtrack_failure(sound.open(sound_path, sample_at_show_time(o.from_ms)));
-  if (!sound_failure.empty()) {
-    std::fprintf(stderr, "%s\n", sound_failure.c_str());
+  const Result<void> sound_opened = startup.soundtrack_opened(sound.open(sound_path, sample_at_show_time(o.from_ms)));
+  if (!sound_opened) {
+    std::fprintf(stderr, "%s\n", sound_opened.error().c_str());
     return 1;
   }
   startup.begin_pictures(PictureLoading::threads_for_this_machine());

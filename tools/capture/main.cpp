@@ -1,16 +1,14 @@
 // sava-capture: renders the show offline, frame by frame, to raw frames,
 // PNG files, a WAV file, an MP4 video or a contact sheet.
 #include <cstdio>
-#include <string>
 
 #include "capture.h"
 #include "options.h"
 
 int main(int argc, char** argv) {
-  std::string error;
-  const auto options = parse_capture_options(argc - 1, argv + 1, &error);
+  const Result<CaptureOptions> options = parse_capture_options(argc - 1, argv + 1);
   if (!options) {
-    std::fprintf(stderr, "sava-capture: %s (sava-capture --help lists the options)\n", error.c_str());
+    std::fprintf(stderr, "sava-capture: %s (sava-capture --help lists the options)\n", options.error().c_str());
     return 2;
   }
   if (options->help) {

@@ -2,30 +2,31 @@
 
 #include <span>
 
+#include "show/show_length.h"
 #include "show/show_scale.h"
 
 namespace {
 
 // One of the plan's own options (show/capture_plan.h), on the plan the
 // options hold.
-template <bool (*set)(CapturePlan*, const char*, std::string*)>
-bool set_plan(CaptureOptions* o, const char* value, std::string* error) {
-  return set(o, value, error);
+template <Result<void> (*set)(CapturePlan*, const char*)>
+Result<void> set_plan(CaptureOptions* o, const char* value) {
+  return set(o, value);
 }
 
-bool set_scale(CaptureOptions* o, const char* value, std::string* error) {
-  return parse_show_scale(value, &o->scale, error);
+Result<void> set_scale(CaptureOptions* o, const char* value) {
+  const Result<int32_t> scale = parse_show_scale(value);
+  if (!scale) return scale.failure();
+  o->scale = *scale;
+  return {};
 }
 
 // An option naming a file or a folder: never an empty one.
 template <std::string CaptureOptions::*path, const char* name>
-bool set_path(CaptureOptions* o, const char* value, std::string* error) {
-  if (*value == '\0') {
-    *error = std::string(name) + " needs a non-empty value";
-    return false;
-  }
+Result<void> set_path(CaptureOptions* o, const char* value) {
+  if (*value == '\0') return Failure{std::string(name) + " needs a non-empty value"};
   o->*path = value;
-  return true;
+  return {};
 }
 
 constexpr char raw_option[] = "--raw";
@@ -35,35 +36,17 @@ constexpr char video_option[] = "--video";
 constexpr char sheet_option[] = "--sheet";
 constexpr char data_option[] = "--data";
 
-bool set_null(CaptureOptions* o, const char*, std::string*) {
-  o->null_output = true;
-  return true;
-}
-
-bool set_stats(CaptureOptions* o, const char*, std::string*) {
-  o->stats = true;
-  return true;
-}
-
-bool set_reduce_flashing(CaptureOptions* o, const char*, std::string*) {
-  o->reduce_flashing = true;
-  return true;
-}
-
-bool set_help(CaptureOptions* o, const char*, std::string*) {
-  o->help = true;
-  return true;
-}
-
 std::span<const CaptureOption> capture_options() {
   return {capture_option_table, static_cast<size_t>(capture_option_count)};
 }
+
+const std::string to_help = "end before show time MS (default " + std::to_string(show_length_ms) + ")";
 
 }  // namespace
 
 const CaptureOption capture_option_table[] = {
     {"--from", nullptr, "MS", "start at show time MS (default 0)", set_plan<set_capture_from>},
-    {"--to", nullptr, "MS", "end before show time MS (default 184000)", set_plan<set_capture_to>},
+    {"--to", nullptr, "MS", to_help.c_str(), set_plan<set_capture_to>},
     {"--fps", nullptr, "N[/D]", "frames per second (default 60); frame i is shown at from + i * 1000 * D / N ms",
      set_plan<set_capture_fps>},
     {data_option, nullptr, "DIR",
@@ -71,7 +54,7 @@ const CaptureOption capture_option_table[] = {
      "soundtrack, else from the installed data)",
      set_path<&CaptureOptions::data_dir, data_option>},
     {"--reduce-flashing", nullptr, nullptr, "the show with reduced flashing: softened where it flashes fast",
-     set_reduce_flashing},
+     set_flag<&CaptureOptions::reduce_flashing>},
     {raw_option, nullptr, "FILE|-", "raw frames, 400x300 BGRA words (480000 bytes) each",
      set_path<&CaptureOptions::raw_path, raw_option>, "Outputs (at least one):"},
     {frames_option, nullptr, "DIR", "one PNG file per frame, named by show time",
@@ -84,9 +67,9 @@ const CaptureOption capture_option_table[] = {
      "the contact sheet keep their sizes)",
      set_scale},
     {sheet_option, nullptr, "FILE.png|-", "a contact sheet", set_path<&CaptureOptions::sheet_path, sheet_option>},
-    {"--null", nullptr, nullptr, "render without writing", set_null},
-    {"--stats", nullptr, nullptr, "print render times per scene", set_stats},
-    {"--help", "-h", nullptr, "print this help and end", set_help},
+    {"--null", nullptr, nullptr, "render without writing", set_flag<&CaptureOptions::null_output>},
+    {"--stats", nullptr, nullptr, "print render times per scene", set_flag<&CaptureOptions::stats>},
+    {"--help", "-h", nullptr, "print this help and end", set_flag<&CaptureOptions::help>},
 };
 const int capture_option_count = static_cast<int>(sizeof capture_option_table / sizeof capture_option_table[0]);
 
@@ -106,33 +89,23 @@ std::string capture_help_text() {
          "Ctrl-C finishes the outputs up to the last frame made; a second one ends the capture at once.\n";
 }
 
-std::optional<CaptureOptions> parse_capture_options(int argc, const char* const* argv, std::string* error) {
+Result<CaptureOptions> parse_capture_options(int argc, const char* const* argv) {
   CaptureOptions o;
-  *error = parse_options(capture_options(), std::span<const char* const>(argv, static_cast<size_t>(argc)),
-                         UnknownArgument::refused, &o);
-  if (o.help) {
-    error->clear();
-    return o;
-  }
-  if (!error->empty()) return std::nullopt;
+  const Result<void> read = parse_options(
+      capture_options(), std::span<const char* const>(argv, static_cast<size_t>(argc)), UnknownArgument::refused, &o);
+  if (o.help) return o;
+  if (!read) return read.failure();
   const bool any_output = !o.raw_path.empty() || !o.frames_dir.empty() || !o.wav_path.empty() ||
                           !o.video_path.empty() || !o.sheet_path.empty() || o.null_output;
-  if (!any_output) {
-    *error = "no output given";
-    return std::nullopt;
-  }
+  if (!any_output) return Failure{"no output given"};
   int to_standard_output = 0;
   for (const std::string* path : {&o.raw_path, &o.wav_path, &o.video_path, &o.sheet_path}) {
     to_standard_output += *path == "-" ? 1 : 0;
   }
-  if (to_standard_output > 1) {
-    *error = "only one output can go to standard output (-)";
-    return std::nullopt;
-  }
+  if (to_standard_output > 1) return Failure{"only one output can go to standard output (-)"};
   if (o.scale != 1 && o.video_path.empty() && o.frames_dir.empty()) {
-    *error = "--scale enlarges the video (--video) and the frames' files (--frames), and neither is written";
-    return std::nullopt;
+    return Failure{"--scale enlarges the video (--video) and the frames' files (--frames), and neither is written"};
   }
-  if (!capture_plan_complete(o, error)) return std::nullopt;
+  if (const Result<void> complete = capture_plan_complete(o); !complete) return complete.failure();
   return o;
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "base/option_table.h"
@@ -35,7 +34,7 @@ extern const int capture_option_count;
 // What --help prints: the usage, then the options (ends with a newline).
 std::string capture_help_text();
 
-// Parses the arguments after the program name. On error returns nothing and
-// sets `error` to a one-line reason. With --help anywhere an option can stand
-// the help wins over any error.
-std::optional<CaptureOptions> parse_capture_options(int argc, const char* const* argv, std::string* error);
+// Parses the arguments after the program name; refused with a one-line
+// reason. With --help anywhere an option can stand the help wins over any
+// error.
+Result<CaptureOptions> parse_capture_options(int argc, const char* const* argv);

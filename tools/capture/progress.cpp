@@ -1,12 +1,12 @@
 #include "progress.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "base/platform.h"
 
 Progress::Progress(int64_t total_frames)
     : total_(total_frames > 0 ? total_frames : 1),
-      enabled_(::isatty(STDERR_FILENO) != 0),
+      enabled_(platform::stderr_is_terminal()),
       start_(Clock::now()),
       last_draw_(start_) {}
 

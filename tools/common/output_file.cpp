@@ -1,34 +1,11 @@
 #include "output_file.h"
 
-#include <fcntl.h>
-#include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "base/platform.h"
 #include "temporary_files.h"
 
-#ifdef _WIN32
-// Windows: no symbolic links for an output name to go through; a name is
-// the file it names.
-#define lstat stat
-#define S_ISLNK(mode) false
-namespace {
-constexpr int new_file_mode = S_IRUSR | S_IWUSR;
-ssize_t readlink(const char*, char*, size_t) {
-  errno = EINVAL;
-  return -1;
-}
-}  // namespace
-#else
-#define O_BINARY 0  // no text mode to leave
-namespace {
-constexpr int new_file_mode = 0666;  // less the umask, as for fopen()
-}  // namespace
-#endif
 
 namespace {
 
@@ -58,23 +35,6 @@ bool failed(const std::string& path, int reason, std::string* error) {
   return false;
 }
 
-// A new file at a temporary name of ours. Whatever stands there (what a
-// killed run of the same process id left, or a link someone put there) goes
-// first, and the file is made only where nothing is, so that nothing is
-// written through a link.
-std::FILE* create_new_file(const std::string& name) {
-  std::remove(name.c_str());
-  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, new_file_mode);
-  if (fd < 0) return nullptr;
-  std::FILE* file = ::fdopen(fd, "wb");
-  if (file == nullptr) {
-    const int reason = errno;
-    ::close(fd);
-    errno = reason;
-  }
-  return file;
-}
-
 }  // namespace
 
 bool has_extension(const std::string& path) {
@@ -86,7 +46,7 @@ bool has_extension(const std::string& path) {
 }
 
 std::string temporary_name(const std::string& path, bool keep_extension) {
-  const std::string part = ".part" + std::to_string(::getpid());
+  const std::string part = ".part" + std::to_string(platform::process_id());
   if (keep_extension && has_extension(path)) {
     const size_t dot = path.rfind('.');
     return path.substr(0, dot) + part + path.substr(dot);
@@ -118,29 +78,25 @@ bool find_output_target(const std::string& path, OutputKind* kind, std::string* 
       target->clear();
       return true;
     }
-    struct stat status;
-    if (::lstat(at.c_str(), &status) != 0) {
-      // Nothing there yet (also the end of a dangling link): a new file.
-      if (errno != ENOENT) return failed(path, errno, error);
+    platform::PathKind there;
+    if (!platform::path_kind(at, &there)) return failed(path, errno, error);
+    if (there == platform::PathKind::folder) return failed(path, EISDIR, error);
+    // Nothing there yet (also the end of a dangling link): a new file.
+    if (there == platform::PathKind::nothing || name == OutputName::own) {
       *kind = OutputKind::replaced;
       *target = at;
       return true;
     }
-    if (S_ISDIR(status.st_mode)) return failed(path, EISDIR, error);
-    if (name == OutputName::own) {
-      *kind = OutputKind::replaced;
-      *target = at;
-      return true;
-    }
-    if (S_ISLNK(status.st_mode)) {
-      char link[PATH_MAX];
-      const ssize_t size = ::readlink(at.c_str(), link, sizeof link - 1);
-      if (size < 0) return failed(path, errno, error);
-      link[size] = '\0';
-      at = link[0] == '/' ? std::string(link) : folder_of(at) + link;
+    if (there == platform::PathKind::link) {
+      const Result<std::string> link = platform::read_link(at);
+      if (!link) {
+        if (error != nullptr) *error = path + ": " + link.error();
+        return false;
+      }
+      at = !link->empty() && (*link)[0] == '/' ? *link : folder_of(at) + *link;
       continue;
     }
-    *kind = S_ISREG(status.st_mode) ? OutputKind::replaced : OutputKind::straight;
+    *kind = there == platform::PathKind::regular_file ? OutputKind::replaced : OutputKind::straight;
     if (*kind == OutputKind::replaced) {
       *target = at;
     } else {
@@ -164,7 +120,7 @@ bool OutputFile::start(const std::string& path, bool keep_extension, bool open_s
     return true;
   }
   if (kind_ == OutputKind::straight) {
-    if (!open_stream) return ::access(path.c_str(), W_OK) == 0 || failed(path, errno, error);
+    if (!open_stream) return platform::is_writable(path) || failed(path, errno, error);
     file_.reset(std::fopen(path.c_str(), "wb"));
     if (!file_) return failed(path, errno, error);
     stream_ = file_.get();
@@ -172,7 +128,10 @@ bool OutputFile::start(const std::string& path, bool keep_extension, bool open_s
   }
   temporary_ = temporary_name(target_, keep_extension);
   ticket_ = temporary_files::add(temporary_);
-  file_.reset(create_new_file(temporary_));
+  // Whatever stands at the temporary name (what a killed run of the same
+  // process id left, or a link someone put there) goes first.
+  std::remove(temporary_.c_str());
+  file_ = platform::create_new_file(temporary_);
   if (!file_) {
     const int reason = errno;
     temporary_files::forget(ticket_);

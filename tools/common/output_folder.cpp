@@ -1,10 +1,9 @@
 #include "output_folder.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <system_error>
 
+#include "base/platform.h"
 #include "output_file.h"
 #include "temporary_files.h"
 
@@ -50,7 +49,7 @@ bool OutputFolder::create(const std::string& path, std::string* error) {
 
 void OutputFolder::remove_empty() {
   for (auto made = made_.rbegin(); made != made_.rend(); ++made) {
-    if (!made->path.empty()) ::rmdir(made->path.c_str());
+    if (!made->path.empty()) platform::remove_empty_folder(made->path.c_str());
     temporary_files::forget(made->ticket);
   }
   made_.clear();

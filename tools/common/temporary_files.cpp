@@ -1,7 +1,6 @@
 #include "temporary_files.h"
 
 #include <limits.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -53,10 +52,10 @@ void remove_all() {
   const int saved_errno = errno;
   // The files first, then the folders, inner ones (listed later) first.
   for (Slot& slot : slots) {
-    if (slot.state.load() == slot_listed) ::unlink(slot.path);
+    if (slot.state.load() == slot_listed) platform::remove_file(slot.path);
   }
   for (int i = slot_count - 1; i >= 0; --i) {
-    if (slots[i].state.load() == slot_listed) ::rmdir(slots[i].path);
+    if (slots[i].state.load() == slot_listed) platform::remove_empty_folder(slots[i].path);
   }
   errno = saved_errno;
 }

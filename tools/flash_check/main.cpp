@@ -55,10 +55,10 @@ int check(const FlashCheckOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string error;
-  const auto options = parse_flash_check_options(argc - 1, argv + 1, &error);
+  const Result<FlashCheckOptions> options = parse_flash_check_options(argc - 1, argv + 1);
   if (!options) {
-    std::fprintf(stderr, "sava-flash-check: %s (sava-flash-check --help lists the options)\n", error.c_str());
+    std::fprintf(stderr, "sava-flash-check: %s (sava-flash-check --help lists the options)\n",
+                 options.error().c_str());
     return 2;
   }
   if (options->help) {

@@ -30,21 +30,26 @@ struct Parsed {
 
 const Option<Parsed> flash_check_options[] = {
     {"--fps", nullptr, "N[/D]", "frames per second of the video (required)",
-     [](Parsed* p, const char* value, std::string* error) {
+     [](Parsed* p, const char* value) {
        CapturePlan plan;
-       if (!set_capture_fps(&plan, value, error)) return false;
+       if (Result<void> rate = set_capture_fps(&plan, value); !rate) return rate;
        p->options.video.fps_num = plan.fps_num;
        p->options.video.fps_den = plan.fps_den;
-       return p->have_fps = true;
+       p->have_fps = true;
+       return Result<void>{};
      }},
     {"--size", nullptr, "WxH", "frame size in pixels (default 400x300)",
-     [](Parsed* p, const char* value, std::string* error) {
-       if (parse_size(value, &p->options.video.width, &p->options.video.height)) return true;
-       *error = std::string("--size takes WxH, each from 2 to 8192 and at most 7680x4320 pixels, not '") + value + "'";
-       return false;
+     [](Parsed* p, const char* value) {
+       if (parse_size(value, &p->options.video.width, &p->options.video.height)) return Result<void>{};
+       return Result<void>{Failure{std::string("--size takes WxH, each from 2 to 8192 and at most 7680x4320 pixels, "
+                                               "not '") +
+                                   value + "'"}};
      }},
     {"--help", "-h", nullptr, "print this help and end",
-     [](Parsed* p, const char*, std::string*) { return p->options.help = true; }},
+     [](Parsed* p, const char*) {
+       p->options.help = true;
+       return Result<void>{};
+     }},
 };
 
 const std::span<const Option<Parsed>> table(flash_check_options);
@@ -64,23 +69,16 @@ std::string flash_check_help() {
          "2: wrong command line.\n";
 }
 
-std::optional<FlashCheckOptions> parse_flash_check_options(int argc, const char* const* argv, std::string* error) {
+Result<FlashCheckOptions> parse_flash_check_options(int argc, const char* const* argv) {
   Parsed parsed;
   std::vector<const char*> files;
-  const std::string refusal = parse_options(table, std::span<const char* const>(argv, static_cast<size_t>(argc)),
-                                            UnknownArgument::refused, &parsed, &files);
+  const Result<void> read = parse_options(table, std::span<const char* const>(argv, static_cast<size_t>(argc)),
+                                          UnknownArgument::refused, &parsed, &files);
   if (parsed.options.help) return parsed.options;
-  if (!refusal.empty()) {
-    *error = refusal;
-  } else if (files.size() > 1) {
-    *error = "more than one file given";
-  } else if (!files.empty() && files[0][0] == '\0') {
-    *error = "the file name is empty";
-  } else if (!parsed.have_fps) {
-    *error = "--fps is required";
-  } else {
-    if (!files.empty()) parsed.options.path = files[0];
-    return parsed.options;
-  }
-  return std::nullopt;
+  if (!read) return read.failure();
+  if (files.size() > 1) return Failure{"more than one file given"};
+  if (!files.empty() && files[0][0] == '\0') return Failure{"the file name is empty"};
+  if (!parsed.have_fps) return Failure{"--fps is required"};
+  if (!files.empty()) parsed.options.path = files[0];
+  return parsed.options;
 }

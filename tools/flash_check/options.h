@@ -1,9 +1,9 @@
 // Command line of the flash checker, read against its table of options.
 #pragma once
 
-#include <optional>
 #include <string>
 
+#include "base/result.h"
 #include "flash_analysis.h"
 
 struct FlashCheckOptions {
@@ -18,6 +18,6 @@ inline constexpr const char* flash_check_usage = "usage: sava-flash-check --fps 
 // options (from the table) and its exit statuses.
 std::string flash_check_help();
 
-// Parses the arguments after the program name. On error returns nothing and
-// sets `error` to a one-line reason; --help anywhere wins over an error.
-std::optional<FlashCheckOptions> parse_flash_check_options(int argc, const char* const* argv, std::string* error);
+// Parses the arguments after the program name; refused with a one-line
+// reason. --help anywhere wins over an error.
+Result<FlashCheckOptions> parse_flash_check_options(int argc, const char* const* argv);

@@ -2,17 +2,17 @@
 // JSON on standard output. The page fetches the pictures in show order from
 // it and plays each scene once its own pictures are there:
 //
-//   {"length_ms": 184000,
+//   {"length_ms": L,
 //    "soundtrack": {"file": "rinnu.mp3", "bytes": N, "index": "sound-index 1 ..."},
 //    "pictures": [{"file": "convexa.png", "bytes": N, "width": W, "height": H}, ...],
 //    "scenes": [{"ms": 0, "name": "event opening", "pictures": [0, 1, ...]}, ...],
 //    "softened": [[FROM_MS, TO_MS, CONTRAST, MEAN], ...]}
 //
-// pictures are in store order; scenes are the cues of the show's script (the
-// end included), each with the store indices of the pictures it reaches for;
-// softened are the stretches reduced flashing softens with these pictures;
-// the soundtrack's index (music/sound_index.h) lets the page play it while
-// it still arrives.
+// L is the show's length in milliseconds; pictures are in store order;
+// scenes are the cues of the show's script (the end included), each with the
+// store indices of the pictures it reaches for; softened are the stretches
+// reduced flashing softens with these pictures; the soundtrack's index
+// (music/sound_index.h) lets the page play it while it still arrives.
 // The sizes are those the files in DATA_DIR decode to, the bytes those of the
 // files there (the page checks both).
 //
@@ -102,9 +102,9 @@ struct ManifestOptions {
 
 const Option<ManifestOptions> manifest_options[] = {
     {"--same-pixels", nullptr, nullptr, "compare the pictures PICTURE and PICTURE instead of listing DATA_DIR",
-     [](ManifestOptions* o, const char*, std::string*) { return o->same_pixels = true; }},
+     set_flag<&ManifestOptions::same_pixels>},
     {"--help", "-h", nullptr, "print this help and end",
-     [](ManifestOptions* o, const char*, std::string*) { return o->help = true; }},
+     set_flag<&ManifestOptions::help>},
 };
 
 const char usage[] = "usage: sava-web-manifest DATA_DIR | --same-pixels PICTURE PICTURE";
@@ -114,7 +114,7 @@ const char usage[] = "usage: sava-web-manifest DATA_DIR | --same-pixels PICTURE 
 int main(int argc, char** argv) {
   ManifestOptions options;
   std::vector<const char*> operands;
-  const std::string refusal =
+  const Result<void> read =
       parse_options(std::span<const Option<ManifestOptions>>(manifest_options),
                     std::span<const char* const>(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0)),
                     UnknownArgument::refused, &options, &operands);
@@ -124,9 +124,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   const size_t wanted = options.same_pixels ? 2 : 1;
-  if (!refusal.empty() || operands.size() != wanted) {
+  if (!read || operands.size() != wanted) {
     std::fprintf(stderr, "sava-web-manifest: %s (%s)\n",
-                 !refusal.empty() ? refusal.c_str() : operands.size() < wanted ? "too few arguments" : "too many arguments",
+                 !read ? read.error().c_str() : operands.size() < wanted ? "too few arguments" : "too many arguments",
                  usage + 7);
     return 2;
   }

@@ -1,5 +1,7 @@
 #include "music_score.h"
 
+#include "show/show_length.h"
+
 namespace music {
 namespace {
 
@@ -38,7 +40,7 @@ constexpr Section kSections[] = {
   { 144000, G::Sparse,   B::Sustain, {C::Am, C::F, C::C, C::G}, 4, 1, M::Calm, 0, false, A::Start,  E::Riser, 0.50f, 0.30f},  // panorama
   { 160000, G::Broken,   B::Walk,    {C::Am, C::F, C::C, C::G}, 4, 1, M::Hook, 0, true, A::Every4000, E::Fill, 0.80f, 0.60f},  // credits
   { 176000, G::None,     B::Sustain, {C::F, C::E, C::Am, C::Am}, 4, 1, M::None, 0, false, A::Start, E::Roll,  0.50f, 0.30f},  // end screen
-  { 184000, G::None,     B::None,    {C::Am},               1, 1, M::None,  0, false, A::Final,     E::None,  0.00f, 0.30f},  // final hit
+  { show_length_ms, G::None,     B::None,    {C::Am},               1, 1, M::None,  0, false, A::Final,     E::None,  0.00f, 0.30f},  // final hit
 };
 
 constexpr Chord kChords[] = {

@@ -76,7 +76,8 @@ struct Section {
   float brightness;  // openness of the pads, 0..1
 };
 
-// The sections in time order; the last one is the closing hit at 184 s.
+// The sections in time order; the last one is the closing hit at the
+// show's end.
 std::span<const Section> sections();
 
 // Milliseconds after which the music has died away.

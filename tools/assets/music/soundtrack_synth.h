@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/result.h"
 #include "mp3_encode.h"
 #include "music_timing.h"
 
@@ -14,7 +15,6 @@
 inline constexpr Mp3Settings soundtrack_mp3{
     .rate = music::kSampleRate, .channels = 2, .vbr_quality = 2.0f, .effort = 5, .info_tag = true};
 
-// Writes the soundtrack as an MP3 file at `path`. Returns false and sets
-// `error` to a one-line reason on failure. The output is the same bytes on
-// every run.
-bool write_soundtrack(const std::string& path, std::string* error);
+// Writes the soundtrack as an MP3 file at `path`; refused with a one-line
+// reason. The output is the same bytes on every run.
+Result<void> write_soundtrack(const std::string& path);

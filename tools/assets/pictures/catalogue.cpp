@@ -254,16 +254,15 @@ const Canvas& shared_render(int32_t index) {
   return slot->canvas;
 }
 
-bool generate_picture(int32_t index, const std::string& root, std::string* error) {
+Result<void> generate_picture(int32_t index, const std::string& root) {
   const std::string path = root + "/" + picture_paths[index];
   Canvas c;
   try {
     c = render_picture(index);
   } catch (const std::exception& e) {
-    *error = path + ": " + e.what();
-    return false;
+    return Failure{path + ": " + e.what()};
   }
-  if (ends_with(path, ".jpg")) return write_jpeg(path, c, jpeg_quality, error);
+  if (ends_with(path, ".jpg")) return write_jpeg(path, c, jpeg_quality);
   bool translucent = false;
   for (int y = 0; y < c.height() && !translucent; ++y)
     for (int x = 0; x < c.width(); ++x)
@@ -271,31 +270,28 @@ bool generate_picture(int32_t index, const std::string& root, std::string* error
         translucent = true;
         break;
       }
-  return write_png(path, c, translucent, error);
+  return write_png(path, c, translucent);
 }
 
-bool generate_pictures(const std::string& root, unsigned threads, std::string* error) {
+Result<void> generate_pictures(const std::string& root, unsigned threads) {
   try {
     recipes();
   } catch (const std::exception& e) {
-    *error = e.what();
-    return false;
+    return Failure{e.what()};
   }
-  std::vector<std::string> errors(picture_count);
+  std::vector<Result<void>> done(picture_count);
   std::atomic<int> next{0};
   auto work = [&] {
-    for (int i = next++; i < picture_count; i = next++) generate_picture(i, root, &errors[i]);
+    for (int i = next++; i < picture_count; i = next++) done[i] = generate_picture(i, root);
   };
   std::vector<std::thread> pool;
   for (unsigned t = 1; t < std::max(1u, threads); ++t) pool.emplace_back(work);
   work();
   for (std::thread& t : pool) t.join();
-  for (const std::string& e : errors)
-    if (!e.empty()) {
-      *error = e;
-      return false;
-    }
-  return true;
+  for (const Result<void>& picture : done) {
+    if (!picture) return picture;
+  }
+  return {};
 }
 
 }  // namespace assets

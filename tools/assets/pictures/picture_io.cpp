@@ -36,55 +36,50 @@ std::vector<const uint8_t*> rows_of(const std::vector<uint8_t>& bytes, const Can
 
 // Pictures are written under a temporary name and renamed when complete, so
 // an interrupted run or two runs into one directory never leave a torn file.
-bool finish(OutputFile& file, bool ok, const std::string& message, std::string* error) {
+Result<void> finish(OutputFile& file, bool ok, const std::string& message) {
   if (!ok) {
-    *error = "cannot write " + file.path() + ": " + message;
+    Failure failure{"cannot write " + file.path() + ": " + message};
     file.abandon();
-    return false;
+    return failure;
   }
   std::string reason;
-  if (!file.commit(&reason)) {
-    *error = "cannot write " + reason;
-    return false;
-  }
-  return true;
+  if (!file.commit(&reason)) return Failure{"cannot write " + reason};
+  return {};
 }
 
-bool open_for_writing(OutputFile& file, const std::string& path, std::string* error) {
+Result<void> open_for_writing(OutputFile& file, const std::string& path) {
   std::string reason;
-  if (file.open(path, &reason, OutputName::own)) return true;
-  *error = "cannot write " + reason;
-  return false;
+  if (file.open(path, &reason, OutputName::own)) return {};
+  return Failure{"cannot write " + reason};
 }
 
 }  // namespace
 
-bool write_png(const std::string& path, const Canvas& canvas, bool with_alpha,
-               std::string* error) {
+Result<void> write_png(const std::string& path, const Canvas& canvas, bool with_alpha) {
   const int channels = with_alpha ? 4 : 3;
   std::vector<uint8_t> bytes = pack(canvas, channels);
   OutputFile file;
-  if (!open_for_writing(file, path, error)) return false;
+  if (Result<void> opened = open_for_writing(file, path); !opened) return opened;
   PngFormat format;
   format.colour = with_alpha ? PngColour::rgba : PngColour::rgb;
   format.level = 9;
   std::string reason;
   const bool ok = png_write(file.stream(), format, canvas.width(), canvas.height(),
                             rows_of(bytes, canvas, channels).data(), &reason);
-  return finish(file, ok, reason, error);
+  return finish(file, ok, reason);
 }
 
-bool write_jpeg(const std::string& path, const Canvas& canvas, int quality, std::string* error) {
+Result<void> write_jpeg(const std::string& path, const Canvas& canvas, int quality) {
   std::vector<uint8_t> bytes = pack(canvas, 3);
   OutputFile file;
-  if (!open_for_writing(file, path, error)) return false;
+  if (Result<void> opened = open_for_writing(file, path); !opened) return opened;
   JpegFormat format;
   format.quality = quality;
   format.optimize = true;
   std::string reason;
   const bool ok = jpeg_write(file.stream(), format, canvas.width(), canvas.height(),
                              rows_of(bytes, canvas, 3).data(), &reason);
-  return finish(file, ok, reason, error);
+  return finish(file, ok, reason);
 }
 
 }  // namespace assets

@@ -4,14 +4,14 @@
 
 #include <string>
 
+#include "base/result.h"
 #include "canvas.h"
 
 namespace assets {
 
 // 8-bit RGBA (alpha = coverage) or RGB, zlib level 9.
-bool write_png(const std::string& path, const Canvas& canvas, bool with_alpha,
-               std::string* error);
+Result<void> write_png(const std::string& path, const Canvas& canvas, bool with_alpha);
 // Baseline JPEG, 4:2:0, the given quality.
-bool write_jpeg(const std::string& path, const Canvas& canvas, int quality, std::string* error);
+Result<void> write_jpeg(const std::string& path, const Canvas& canvas, int quality);
 
 }  // namespace assets

@@ -65,21 +65,17 @@ struct Font::Impl {
   FT_Face face = nullptr;
 };
 
-std::unique_ptr<Font> Font::open(FontStyle style, std::string* error) {
+Result<std::unique_ptr<Font>> Font::open(FontStyle style) {
   auto* impl = new Impl;
   std::unique_ptr<Font> font(new Font(impl));
-  if (FT_Init_FreeType(&impl->library) != 0) {
-    *error = "cannot initialise FreeType";
-    return nullptr;
-  }
+  if (FT_Init_FreeType(&impl->library) != 0) return Failure{"cannot initialise FreeType"};
   for (const char* dir : font_dirs) {
     const std::string path = std::string(dir) + font_file(style);
     if (FT_New_Face(impl->library, path.c_str(), 0, &impl->face) == 0) return font;
     impl->face = nullptr;
   }
-  *error = std::string("font ") + font_file(style) +
-           " not found (install the Debian package " + font_package(style) + ")";
-  return nullptr;
+  return Failure{std::string("font ") + font_file(style) + " not found (install the Debian package " +
+                 font_package(style) + ")"};
 }
 
 Font::~Font() {

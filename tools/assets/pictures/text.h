@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 namespace assets {
 
 enum class FontStyle { sans_bold, sans, sans_light, serif_bold, serif_italic, condensed_bold, mono_bold };
@@ -21,9 +23,9 @@ struct TextMask {
 
 class Font {
  public:
-  // Opens the style's font file from the Debian font directories. Returns
-  // null and sets `error` if none of them holds it or FreeType refuses it.
-  static std::unique_ptr<Font> open(FontStyle style, std::string* error);
+  // Opens the style's font file from the Debian font directories; refused
+  // when none of them holds it or FreeType refuses it.
+  static Result<std::unique_ptr<Font>> open(FontStyle style);
   ~Font();
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;

@@ -32,10 +32,9 @@ Look look_of(WordLook look) {
 }
 
 std::unique_ptr<Font> open_font(FontStyle style) {
-  std::string error;
-  auto font = Font::open(style, &error);
-  if (!font) throw AssetError(error);
-  return font;
+  Result<std::unique_ptr<Font>> font = Font::open(style);
+  if (!font) throw AssetError(font.error());
+  return std::move(*font);
 }
 
 }  // namespace
