@@ -37,8 +37,12 @@ TEST(SyncTest, ClicksAndFlashesFallOnTheBeats) {
   for (size_t f = 0; f < frames; ++f) {
     const bool any = sound[4 * f] | sound[4 * f + 1] | sound[4 * f + 2] | sound[4 * f + 3];
     const size_t in_beat = f % (sync_beat_ms * 441 / 10);
-    if (in_beat >= sync_click_frames) ASSERT_FALSE(any) << f;
-    if (in_beat > 0 && in_beat < 20) ASSERT_TRUE(any) << f;  // the sine's first zero is at its start
+    if (in_beat >= sync_click_frames) {
+      ASSERT_FALSE(any) << f;
+    }
+    if (in_beat > 0 && in_beat < 20) {  // the sine's first zero is at its start
+      ASSERT_TRUE(any) << f;
+    }
   }
   const int32_t levels[][2] = {{-1, 0}, {0, 255}, {50, 127}, {99, 2}, {100, 0}, {499, 0}, {1500, 255}};
   for (const auto& [ms, level] : levels) EXPECT_EQ(sync_flash_level(ms), level) << ms;

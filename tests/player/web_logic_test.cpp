@@ -299,7 +299,9 @@ TEST(WebSoundReadiness, SoundIsReadyWhereItsBytesAreHereBarASecondBeforeAGap) {
     SCOPED_TRACE(k);
     EXPECT_EQ(half[k].from_ms, static_cast<int32_t>(k) * 10000);
     EXPECT_GT(half[k].to_ms - half[k].from_ms, 2500);
-    if (half[k].to_ms < end) EXPECT_LT(half[k].to_ms - half[k].from_ms, 5000 - web_sound_margin_ms);
+    if (half[k].to_ms < end) {
+      EXPECT_LT(half[k].to_ms - half[k].from_ms, 5000 - web_sound_margin_ms);
+    }
   }
   music.add_bytes(0, mp3.data(), static_cast<int64_t>(mp3.size()));
   EXPECT_EQ(pairs(sound_stretches(music, end)), (Stretches{{0, end}}));
