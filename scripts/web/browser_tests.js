@@ -157,6 +157,21 @@ function check(condition, message) {
   if (!condition) throw new Error(message);
 }
 
+// The page's network: `latency` ms and `down`/`up` bytes a second (-1: as
+// fast as it goes), with the browser's cache out of the way; or none at all.
+async function throttle(page, latency, down, up = down) {
+  await page.send('Network.enable');
+  await page.send('Network.setCacheDisabled', { cacheDisabled: true });
+  await page.send('Network.emulateNetworkConditions',
+                  { offline: false, latency, downloadThroughput: down, uploadThroughput: up });
+}
+
+async function goOffline(page) {
+  await page.send('Network.enable');
+  await page.send('Network.emulateNetworkConditions',
+                  { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+}
+
 async function openPage(query = '', site = siteUrl) {
   const page = await browser.newPage({ width: 800, height: 600 });
   await page.goto(`${site}/index.html${query}`);
@@ -207,11 +222,8 @@ async function main() {
 
   await test('on a slow network the start screen comes first and Play pressed early starts the show', () =>
     withPage('', async (page) => {
-      await page.send('Network.enable');
-      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
       // About a slow mobile connection: 200 kB/s, 150 ms.
-      const slow = { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 100000 };
-      await page.send('Network.emulateNetworkConditions', slow);
+      await throttle(page, 150, 200000, 100000);
       await page.goto(`${siteUrl}/index.html`);
       await page.waitFor("document.getElementById('poster').complete", 20000, 'the poster');
       const screen = await page.evaluate(`(() => {
@@ -230,8 +242,7 @@ async function main() {
       await page.click('#start');
       const waiting = await page.evaluate("document.getElementById('start').textContent");
       check(/when loaded/.test(waiting), `Play pressed early reads "${waiting}"`);
-      await page.send('Network.emulateNetworkConditions',
-                      { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+      await throttle(page, 0, -1);
       await page.waitFor('window.savaReady && savaStatus().anchored && savaStatus().now_ms > 500', 120000,
                          'the show to start by itself');
     }));
@@ -245,10 +256,7 @@ async function main() {
   await test(`on a phone's network and CPU, Play pressed at first paint plays after less than 1 MB and never waits ` +
              `over ${phoneShowMs / 1000} s`, () =>
     withPage('', async (page) => {
-      await page.send('Network.enable');
-      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
-      await page.send('Network.emulateNetworkConditions',
-                      { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 93750 });
+      await throttle(page, 150, 200000, 93750);
       await page.send('Emulation.setCPUThrottlingRate', { rate: 4 });
       let received = 0, bytesAtSound = -1;
       const count = (m) => {
@@ -290,10 +298,7 @@ async function main() {
 
   await test('the show starts before all its pictures are here, and a timeline click past them waits visibly', () =>
     withPage('', async (page) => {
-      await page.send('Network.enable');
-      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
-      await page.send('Network.emulateNetworkConditions',
-                      { offline: false, latency: 40, downloadThroughput: 1000000, uploadThroughput: 1000000 });
+      await throttle(page, 40, 1000000);
       await page.goto(`${siteUrl}/index.html`);
       await page.click('#start');
       await page.waitFor('savaStatus().anchored && savaStatus().now_ms > 200', 120000, 'the show to start');
@@ -320,11 +325,8 @@ async function main() {
 
   await test('under a four times slower processor the pictures keep arriving between the frames while the show plays (the whole frames measured)', () =>
     withPage('', async (page) => {
-      await page.send('Network.enable');
-      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
       // The files keep arriving, and being decoded, through the first seconds of the show.
-      await page.send('Network.emulateNetworkConditions',
-                      { offline: false, latency: 40, downloadThroughput: 1000000, uploadThroughput: 1000000 });
+      await throttle(page, 40, 1000000);
       await page.send('Emulation.setCPUThrottlingRate', { rate: 4 });
       await page.goto(`${siteUrl}/index.html`);
       await page.click('#start');
@@ -385,9 +387,7 @@ async function main() {
     withPage('', async (page) => {
       await page.waitFor('window.savaOffline', 120000, 'all the files');
       check(await page.evaluate('window.savaOffline'), 'the site was not kept for offline visits');
-      await page.send('Network.enable');
-      await page.send('Network.emulateNetworkConditions',
-                      { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+      await goOffline(page);
       await page.goto(`${siteUrl}/index.html`);
       await page.waitFor('window.savaReady', 120000, 'the pictures, offline');
       await page.click('#start');
@@ -407,9 +407,7 @@ async function main() {
       const second = await kept('the second build kept');
       check(second !== first, `the second visit runs build ${second}, the first ran ${first}`);
       await page.waitFor(`caches.keys().then((k) => k.join() === 'sava-${second}')`, 60000, 'the old cache gone');
-      await page.send('Network.enable');
-      await page.send('Network.emulateNetworkConditions',
-                      { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+      await goOffline(page);
       await page.goto(`${site}/index.html`);
       await page.waitFor('window.savaReady', 120000, 'the pictures, offline');
       check(await page.evaluate(`offlineWorker === 'sw-${second}.js'`), 'offline, the page is not the second build');
@@ -684,15 +682,11 @@ async function main() {
 
   await test('every move fetches toward where it lands, waiting or not; the browser\'s media controls act on the show', () =>
     withPage('', async (page) => {
-      await page.send('Network.enable');
-      await page.send('Network.setCacheDisabled', { cacheDisabled: true });
-      await page.send('Network.emulateNetworkConditions',
-                      { offline: false, latency: 40, downloadThroughput: 1000000, uploadThroughput: 1000000 });
+      await throttle(page, 40, 1000000);
       await page.goto(`${siteUrl}/index.html`);
       await page.click('#start');
       await page.waitFor('savaStatus().anchored', 120000, 'the show to start');
-      await page.send('Network.emulateNetworkConditions',
-                      { offline: false, latency: 100, downloadThroughput: 30000, uploadThroughput: 30000 });
+      await throttle(page, 100, 30000);
       // The files still to fetch that the scene at `ms` uses come first.
       const fetchesFor = (ms) => page.evaluate(`(() => {
         const s = sceneAt(${ms}), first = queue.findIndex((e) => !e.scenes.includes(s));
