@@ -166,9 +166,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_listed(int from_ms) {
   web_player.startup->start_at(from_ms);
   web_player.sound_from_ms = from_ms;
   web_player.music = std::make_unique<Soundtrack>();
-  const std::string failure =
-      web_player.startup->soundtrack_failure(web_player.music->open_stream(*index, audio_chunk));
-  if (!failure.empty()) web_fail(failure);
+  const Result<void> opened = web_player.startup->soundtrack_opened(web_player.music->open_stream(*index, audio_chunk));
+  if (!opened) web_fail(opened.error());
 }
 
 // Room for `length` bytes of the soundtrack, which the page writes there
@@ -189,8 +188,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_bytes(int offset, int length
     SoundtrackResult primed = music.prime_stream();
     const int32_t from_ms = web_player.sound_from_ms;
     if (primed.ok() && from_ms != 0) primed = music.play_from(sample_at_show_time(from_ms), from_ms);
-    const std::string failure = web_player.startup->soundtrack_failure(primed);
-    if (!failure.empty()) web_fail(failure);
+    if (const Result<void> ready = web_player.startup->soundtrack_opened(primed); !ready) web_fail(ready.error());
     web_player.sound_primed = true;
   }
   tell_ready();
@@ -301,9 +299,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
 }
 
 int main(int argc, char** argv) {
-  std::string error;
-  const std::optional<PageCapture> capture = parse_page_capture(argc - 1, argv + 1, &error);
-  if (!error.empty()) web_fail("sava: " + error);
+  const Result<std::optional<PageCapture>> read = read_page_capture(argc - 1, argv + 1);
+  if (!read) web_fail("sava: " + read.error());
+  const std::optional<PageCapture>& capture = *read;
   StartupOptions options;
   options.data_dir = "data";  // where the page writes the files as they arrive
   options.reduce_flashing = capture && capture->reduce_flashing;
