@@ -51,9 +51,6 @@ class ShowStartup {
   // Opens `music` for a device of `chunk` bytes per callback, at the sample
   // of the start time; refused with the start-up line.
   Result<void> start_soundtrack(Soundtrack& music, int32_t chunk);
-  // For an edge that reads the soundtrack its own way: its result, refused
-  // with the start-up line.
-  Result<void> soundtrack_opened(const SoundtrackResult& result) const;
 
   // The pictures' outcome, waited for while asking `stop` (may be empty),
   // and the check that every picture is large enough for the scenes. After

@@ -293,7 +293,7 @@ TEST(WebSoundReadiness, SoundIsReadyWhereItsBytesAreHereBarASecondBeforeAGap) {
   SoundIndex index;
   ASSERT_EQ(decoder_build_index(mp3.data(), static_cast<int64_t>(mp3.size()), 8, &index), DECODE_OK);
   Soundtrack music;
-  ASSERT_TRUE(music.open_stream(index, 8192).ok());
+  ASSERT_TRUE(music.open_stream(index, 8192, "data/rinnu.mp3").ok());
   const int32_t end = cue_table[cue_count - 1].time_ms;
   EXPECT_EQ(pairs(sound_stretches(music, end)), Stretches{});
   music.add_bytes(0, mp3.data(), static_cast<int64_t>(mp3.size() / 2));
