@@ -162,13 +162,17 @@ PassLayout find_pass_layout(const uint8_t* data, int64_t size, bool with_offsets
   return pass;
 }
 
-// Gives the library the frames' places for the stream just opened, or
-// before a seek to sample frame `sample` of a pass those up to a lead-in
-// ahead of it (see sound_index_lead_in_frames).
-int install_frame_offsets(Decoder* decoder, int64_t sample = -1) {
+// Gives the library, before a seek to sample frame `sample` of a pass, the
+// frames' places only up to a lead-in ahead of it (see
+// sound_index_lead_in_frames): given more, the library would start reading
+// too close to the target for the sound to be exact. Between seeks it holds
+// those for sample 0, where every repeat of the music starts: the repeat's
+// restart then gives it as many entries as it holds, which takes no
+// allocation on the audio thread.
+int install_frame_offsets(Decoder* decoder, int64_t sample = 0) {
   if (decoder->frame_offsets.empty()) return DECODE_OK;
   size_t fill = decoder->frame_offsets.size();
-  if (sample >= 0 && decoder->frame_offsets_samples > 0) {
+  if (decoder->frame_offsets_samples > 0) {
     const int64_t frame = (sample + decoder->frame_offsets_lead) / decoder->frame_offsets_samples -
                           sound_index_preroll_frames - sound_index_lead_in_frames;
     const int64_t entries = frame > 0 ? frame / decoder->frame_offsets_step + 1 : 1;
@@ -219,14 +223,39 @@ int use_pass_layout(Decoder* decoder, const PassLayout& pass) {
   return DECODE_OK;
 }
 
+// What `pass` (read with every frame's offset) says as an index with an
+// entry every `step` frames; false when it holds no frame of sound.
+bool index_from_layout(const PassLayout& pass, int64_t size, int32_t step, SoundIndex* index) {
+  const StreamLayout& whole = pass.whole;
+  if (!pass.ok || whole.offsets.empty() || whole.frame_samples <= 0 || pass.pass_frames <= 0) return false;
+  *index = SoundIndex{};
+  index->file_bytes = size;
+  index->frame_samples = whole.frame_samples;
+  index->lead = pass.own_trim ? pass.trim_begin
+                              : (whole.encoder_delay > 0 ? whole.encoder_delay : 0) +
+                                    (whole.decoder_delay > 0 ? whole.decoder_delay : 0);
+  index->pass_frames = pass.pass_frames;
+  index->own_trim = pass.own_trim ? 1 : 0;
+  index->trim_begin = pass.trim_begin;
+  index->trim_end = pass.trim_end;
+  index->step = step;
+  for (size_t k = 0; k < whole.offsets.size(); k += static_cast<size_t>(step)) index->offsets.push_back(whole.offsets[k]);
+  return true;
+}
+
 }  // namespace
 
 int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size) {
   if (decoder->handle == nullptr || (data == nullptr && size > 0) || size < 0) return DECODE_ERR;
   decoder->own_trim = 0;
   decoder->pass_frames = -1;
-  const PassLayout pass = find_pass_layout(data, size, false);
+  const PassLayout pass = find_pass_layout(data, size, true);
   if (!pass.ok) return DECODE_ERR;
+  // With every frame's place known the decoder seeks as from an index: the
+  // library's own index, grown while it plays, would let a seek start too
+  // close to its target for the sound to be exact.
+  SoundIndex index;
+  if (index_from_layout(pass, size, 1, &index)) return decoder_use_index(decoder, index);
   return use_pass_layout(decoder, pass);
 }
 
@@ -248,22 +277,7 @@ int decoder_use_index(Decoder* decoder, const SoundIndex& index) {
 
 int decoder_build_index(const uint8_t* data, int64_t size, int32_t step, SoundIndex* index) {
   if (!library_ready() || (data == nullptr && size > 0) || size < 0 || step <= 0) return DECODE_ERR;
-  const PassLayout pass = find_pass_layout(data, size, true);
-  const StreamLayout& whole = pass.whole;
-  if (!pass.ok || whole.offsets.empty() || whole.frame_samples <= 0 || pass.pass_frames <= 0) return DECODE_ERR;
-  *index = SoundIndex{};
-  index->file_bytes = size;
-  index->frame_samples = whole.frame_samples;
-  index->lead = pass.own_trim ? pass.trim_begin
-                              : (whole.encoder_delay > 0 ? whole.encoder_delay : 0) +
-                                    (whole.decoder_delay > 0 ? whole.decoder_delay : 0);
-  index->pass_frames = pass.pass_frames;
-  index->own_trim = pass.own_trim ? 1 : 0;
-  index->trim_begin = pass.trim_begin;
-  index->trim_end = pass.trim_end;
-  index->step = step;
-  for (size_t k = 0; k < whole.offsets.size(); k += static_cast<size_t>(step)) index->offsets.push_back(whole.offsets[k]);
-  return DECODE_OK;
+  return index_from_layout(find_pass_layout(data, size, true), size, step, index) ? DECODE_OK : DECODE_ERR;
 }
 
 int decoder_restart(Decoder* decoder, int64_t sample, int64_t* input_offset) {
@@ -275,12 +289,14 @@ int decoder_restart(Decoder* decoder, int64_t sample, int64_t* input_offset) {
     // Seeking drops the queued input and tells from which byte of the stream
     // to feed again (for sample 0: the first audio frame). The delay to trim
     // and the stream's length stay known, so the next pass plays exactly like
-    // the first one. The library finds the frame through its index of the
-    // frames read so far and reads (without decoding) up to it.
+    // the first one. The library finds where to start reading through the
+    // frame places it is given (its index), then reads (without decoding)
+    // and decodes up to the target as it would from the stream's start.
     const int64_t target = decoder->own_trim ? decoder->trim_begin + sample : sample;
     off_t offset = 0;
     if (install_frame_offsets(decoder, sample) == DECODE_OK &&
-        mpg123_feedseek(handle, static_cast<off_t>(target), SEEK_SET, &offset) >= 0 && offset >= 0) {
+        mpg123_feedseek(handle, static_cast<off_t>(target), SEEK_SET, &offset) >= 0 && offset >= 0 &&
+        install_frame_offsets(decoder) == DECODE_OK) {
       decoder->raw_position = target;
       if (input_offset != nullptr) {
         *input_offset = offset;

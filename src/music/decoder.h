@@ -59,9 +59,11 @@ struct Decoder {
   int64_t raw_position = 0;
   // The last decode call found the end of the stream (decoder_stream_ended).
   int32_t stream_ended = 0;
-  // Where the frames lie, from a SoundIndex (decoder_use_index): given to the
-  // library with every new stream, so that a seek goes straight to its frame
-  // instead of reading every frame before it. Empty otherwise.
+  // Where the frames lie, from a SoundIndex (decoder_use_index, or found by
+  // decoder_examine): given to the library before each seek up to a lead-in
+  // ahead of the target, so that a seek starts near its frame instead of
+  // reading every frame before it, and still finds it sample-exactly. Empty
+  // for data without a frame of sound.
   std::vector<off_t> frame_offsets;
   int32_t frame_offsets_step = 0;
   int32_t frame_offsets_samples = 0;
@@ -82,7 +84,8 @@ int decoder_init(Decoder* decoder, int32_t input_capacity);
 // than three quarters of them (a damaged field would otherwise cut the music
 // to a fraction and loop it), or is 0 (read as no length, which would keep
 // the encoder's delay and padding), the data decides the length instead and
-// the delay and padding are trimmed here. Call once
+// the delay and padding are trimmed here. Notes where every frame lies, for
+// seeks as from a SoundIndex with a step of 1. Call once
 // after decoder_init, before the first decode. Holds no copy of the data
 // beyond one input piece at a time. Returns DECODE_OK or DECODE_ERR (the
 // library cannot be set up); data holding no frames is not an error here.

@@ -1,12 +1,12 @@
 #include "music/soundtrack.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
+
+#include "base/platform.h"
 
 namespace {
 
@@ -106,31 +106,30 @@ void Soundtrack::drop_front(int32_t bytes) {
   state_.pcm_fill -= bytes;
 }
 
-SoundtrackResult Soundtrack::read_whole_file(const char* path) {
+Result<void> Soundtrack::read_whole_file(const char* path) {
   // Only regular files: opening a named pipe would wait for a writer forever.
-  struct stat info;
-  if (::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) return {SoundtrackError::cannot_open};
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return {SoundtrackError::cannot_open};
-  state_.file.reset(file);
-  if (std::fseek(file, 0, SEEK_END) != 0) return {SoundtrackError::cannot_open};
+  Result<FileHandle> opened = platform::open_regular_file(path);
+  if (!opened) return failure(SoundtrackError::cannot_open);
+  state_.file = std::move(*opened);
+  std::FILE* file = state_.file.get();
+  if (std::fseek(file, 0, SEEK_END) != 0) return failure(SoundtrackError::cannot_open);
   const long size = std::ftell(file);
-  if (size < 0) return {SoundtrackError::cannot_open};
+  if (size < 0) return failure(SoundtrackError::cannot_open);
   // Refused before anything of its size is allocated or read.
-  if (size > soundtrack_max_bytes) return {SoundtrackError::too_large};
-  if (std::fseek(file, 0, SEEK_SET) != 0) return {SoundtrackError::cannot_open};
+  if (size > soundtrack_max_bytes) return failure(SoundtrackError::too_large);
+  if (std::fseek(file, 0, SEEK_SET) != 0) return failure(SoundtrackError::cannot_open);
   state_.size = static_cast<int32_t>(size);
   state_.data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size) + 1]());
-  if (!state_.data) return {SoundtrackError::cannot_open};
+  if (!state_.data) return failure(SoundtrackError::cannot_open);
   if (std::fread(state_.data.get(), 1, static_cast<size_t>(size), file) != static_cast<size_t>(size))
-    return {SoundtrackError::cannot_open};
+    return failure(SoundtrackError::cannot_open);
   // A directory opens and claims some length on some systems; only a clean
   // end of file proves that the data was really there.
-  if (std::fgetc(file) != EOF || std::ferror(file)) return {SoundtrackError::cannot_open};
+  if (std::fgetc(file) != EOF || std::ferror(file)) return failure(SoundtrackError::cannot_open);
   return {};
 }
 
-SoundtrackResult Soundtrack::prime(int32_t start_ms) {
+Result<void> Soundtrack::prime(int32_t start_ms) {
   const int32_t chunk = state_.chunk;
   // Sound to decode before playback: one chunk plus the part to skip.
   int64_t remaining = chunk + static_cast<int64_t>(start_ms < 0 ? 0 : start_ms) * 1764 / 10;
@@ -142,45 +141,47 @@ SoundtrackResult Soundtrack::prime(int32_t start_ms) {
       const int32_t before = state_.pcm_fill;
       const int result = decode_step();
       remaining -= state_.pcm_fill - before;
-      if (result == decode_starved) return {SoundtrackError::no_audio};
+      if (result == decode_starved) return failure(SoundtrackError::no_audio);
       if (pass_was_silent(result))
-        return {state_.decoder.wrong_rate ? SoundtrackError::bad_format : SoundtrackError::no_audio};
-      if (pass_too_short(result)) return {SoundtrackError::no_audio};
+        return failure(state_.decoder.wrong_rate ? SoundtrackError::bad_format : SoundtrackError::no_audio);
+      if (pass_too_short(result)) return failure(SoundtrackError::no_audio);
     }
   }
   return {};
 }
 
-SoundtrackResult Soundtrack::open(const char* path, int32_t chunk, int32_t start_ms) {
+Result<void> Soundtrack::open(const char* path, int32_t chunk, int32_t start_ms) {
   close();
-  if (!chunk_fits(chunk)) return {SoundtrackError::bad_chunk};
-  if (path == nullptr) return {SoundtrackError::cannot_open};
+  if (path != nullptr) state_.name = path;
+  if (!chunk_fits(chunk)) return failure(SoundtrackError::bad_chunk);
+  if (path == nullptr) return failure(SoundtrackError::cannot_open);
   state_.chunk = chunk;
-  SoundtrackResult result = read_whole_file(path);
+  Result<void> result = read_whole_file(path);
   if (result.ok() && (decoder_init(&state_.decoder, feed_piece) != DECODE_OK ||
                       decoder_examine(&state_.decoder, state_.data.get(), state_.size) != DECODE_OK)) {
-    result = {SoundtrackError::decoder_failed};
+    result = failure(SoundtrackError::decoder_failed);
   }
   if (result.ok()) result = prime(start_ms);
   if (!result.ok()) close();
   return result;
 }
 
-SoundtrackResult Soundtrack::open_stream(const SoundIndex& index, int32_t chunk) {
+Result<void> Soundtrack::open_stream(const SoundIndex& index, int32_t chunk, std::string_view name) {
   close();
-  if (!chunk_fits(chunk)) return {SoundtrackError::bad_chunk};
-  if (index.file_bytes > soundtrack_max_bytes) return {SoundtrackError::too_large};
+  state_.name = name;
+  if (!chunk_fits(chunk)) return failure(SoundtrackError::bad_chunk);
+  if (index.file_bytes > soundtrack_max_bytes) return failure(SoundtrackError::too_large);
   state_.chunk = chunk;
   state_.streaming = true;
   state_.index = index;
   state_.size = static_cast<int32_t>(index.file_bytes);
   state_.data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(index.file_bytes) + 1]());
-  SoundtrackResult result;
+  Result<void> result;
   if (!state_.data) {
-    result = {SoundtrackError::cannot_open};
+    result = failure(SoundtrackError::cannot_open);
   } else if (decoder_init(&state_.decoder, feed_piece) != DECODE_OK ||
              decoder_use_index(&state_.decoder, index) != DECODE_OK) {
-    result = {SoundtrackError::decoder_failed};
+    result = failure(SoundtrackError::decoder_failed);
   }
   if (!result.ok()) close();
   return result;
@@ -244,31 +245,36 @@ int64_t Soundtrack::next_missing_byte(int64_t frame) const {
   return contiguous_from(index.first_byte_for(std::max<int64_t>(frame, 0) % pass));
 }
 
-SoundtrackResult Soundtrack::prime_stream() {
-  if (!state_.streaming || !is_open()) return {SoundtrackError::no_audio};
-  SoundtrackResult result = prime(0);
+Result<void> Soundtrack::prime_stream() {
+  if (!state_.streaming || !is_open()) return failure(SoundtrackError::no_audio);
+  Result<void> result = prime(0);
   if (!result.ok()) close();
   return result;
 }
 
-std::string SoundtrackResult::message(std::string_view path) const {
+Failure soundtrack_failure(SoundtrackError error, std::string_view path) {
   const std::string file(path);
-  if (!error) return {};
-  switch (*error) {
+  switch (error) {
     case SoundtrackError::cannot_open:
-      return "Couldn't open MP3 file " + file;
+      return {"Couldn't open MP3 file " + file};
     case SoundtrackError::no_audio:
-      return "Couldn't decode MP3 file " + file + ": it holds no MPEG audio";
+      return {"Couldn't decode MP3 file " + file + ": it holds no MPEG audio"};
     case SoundtrackError::bad_format:
-      return "Couldn't play MP3 file " + file + ": its sample rate is not 44100 Hz";
+      return {"Couldn't play MP3 file " + file + ": its sample rate is not 44100 Hz"};
     case SoundtrackError::bad_chunk:
-      return "Couldn't play MP3 file " + file + ": the audio buffer size is not supported";
+      return {"Couldn't play MP3 file " + file + ": the audio buffer size is not supported"};
     case SoundtrackError::decoder_failed:
-      return "Couldn't start the MP3 decoder for " + file;
+      return {"Couldn't start the MP3 decoder for " + file};
     case SoundtrackError::too_large:
-      return "Couldn't play MP3 file " + file + ": it is larger than 256 MiB";
+      return {"Couldn't play MP3 file " + file + ": it is larger than 256 MiB"};
   }
-  return "Couldn't play MP3 file " + file;
+  return {"Couldn't play MP3 file " + file};
+}
+
+Failure Soundtrack::close_for(SoundtrackError error) {
+  Failure failed = failure(error);
+  close();
+  return failed;
 }
 
 void Soundtrack::callback(uint8_t* stream, int len) {
@@ -317,15 +323,13 @@ int64_t Soundtrack::pass_frames() const {
   return is_open() && state_.decoder.pass_frames > 0 ? state_.decoder.pass_frames : 0;
 }
 
-SoundtrackResult Soundtrack::seek(int64_t frame) {
+Result<void> Soundtrack::seek(int64_t frame) {
   const int64_t pass = pass_frames();
   if (frame < 0) {
-    close();
-    return {SoundtrackError::bad_chunk};
+    return close_for(SoundtrackError::bad_chunk);
   }
   if (pass <= 0) {
-    close();
-    return {SoundtrackError::no_audio};
+    return close_for(SoundtrackError::no_audio);
   }
   // The music repeats from its start without a gap, so every pass is alike.
   state_.next_pass_start = frame % pass;
@@ -337,15 +341,14 @@ SoundtrackResult Soundtrack::seek(int64_t frame) {
     if (pass_was_silent(decode_step())) {
       // The stream could not be positioned: leave the soundtrack as closed
       // rather than playing from somewhere else.
-      close();
-      return {SoundtrackError::no_audio};
+      return close_for(SoundtrackError::no_audio);
     }
   }
   return {};
 }
 
-SoundtrackResult Soundtrack::play_from(int64_t frame, int64_t show_ms) {
-  SoundtrackResult result = seek(frame);
+Result<void> Soundtrack::play_from(int64_t frame, int64_t show_ms) {
+  Result<void> result = seek(frame);
   if (!result.ok()) return result;
   state_.handed_bytes = 0;
   state_.sound_base_ms = show_ms;

@@ -30,10 +30,12 @@
 #include <vector>
 
 #include "base/file_handle.h"
+#include "base/result.h"
 #include "music/decoder.h"
 #include "music/sound_index.h"
 
-// Why the soundtrack cannot be played.
+// Why the soundtrack cannot be played: each reason has its own line
+// (soundtrack_failure).
 enum class SoundtrackError {
   // The file cannot be opened or read.
   cannot_open,
@@ -52,17 +54,12 @@ enum class SoundtrackError {
   too_large,
 };
 
-// What Soundtrack::open, seek and play_from report: success, or the error.
-// Every failure leaves the soundtrack closed.
-struct [[nodiscard]] SoundtrackResult {
-  std::optional<SoundtrackError> error;
-
-  bool ok() const { return !error.has_value(); }
-  // The one line (without its newline) for the standard error stream before
-  // the program exits with status 1, naming the file at `path`; for
-  // cannot_open "Couldn't open MP3 file <path>".
-  std::string message(std::string_view path) const;
-};
+// The one line (without its newline) for the standard error stream before
+// the program exits with status 1, naming the file at `path`; for
+// cannot_open "Couldn't open MP3 file <path>". What Soundtrack::open, seek,
+// play_from and the others give when they fail, naming the file opened;
+// every failure leaves the soundtrack closed.
+Failure soundtrack_failure(SoundtrackError error, std::string_view path);
 
 // Largest soundtrack file accepted: 256 MiB, some 4 hours at 128 kbit/s. The
 // whole file is held in memory while the show runs.
@@ -107,7 +104,7 @@ class Soundtrack {
   // 1..soundtrack_max_chunk) of decoded sound, starting `start_ms`
   // milliseconds into the music (rounded to whole chunks; the show passes 0).
   // Whatever was open before is closed first; a failure leaves it closed.
-  SoundtrackResult open(const char* path, int32_t chunk, int32_t start_ms = 0);
+  Result<void> open(const char* path, int32_t chunk, int32_t start_ms = 0);
 
   // A soundtrack whose file still arrives (the web page): its layout from
   // `index` (made from the whole file when the site was built), its bytes
@@ -116,7 +113,8 @@ class Soundtrack {
   // more than a chunk), prime_stream() primes it as open does for a start
   // at 0. Seeks and play_from then only move it: the callback decodes.
   // Whatever was open before is closed first; a failure leaves it closed.
-  SoundtrackResult open_stream(const SoundIndex& index, int32_t chunk);
+  // Failures name the file `name`.
+  Result<void> open_stream(const SoundIndex& index, int32_t chunk, std::string_view name);
   // Bytes [offset, offset + length) of the file (a part beyond its end is
   // dropped).
   void add_bytes(int64_t offset, const uint8_t* bytes, int64_t length);
@@ -132,7 +130,7 @@ class Soundtrack {
   int64_t next_missing_byte(int64_t frame) const;
   // The file's bytes as held (those not here yet are 0); null when closed.
   const uint8_t* file_bytes() const { return state_.data.get(); }
-  SoundtrackResult prime_stream();
+  Result<void> prime_stream();
 
   // Releases the decoder, closes the file, frees the data and forgets the
   // queue and the pause: as newly made, but for the listener.
@@ -158,7 +156,7 @@ class Soundtrack {
   // the first sound again (first_sound with show_ms). A paused soundtrack
   // stays paused. On failure the soundtrack is closed (the callback then
   // hands out silence).
-  SoundtrackResult play_from(int64_t frame, int64_t show_ms);
+  Result<void> play_from(int64_t frame, int64_t show_ms);
   // Paused, every callback hands out silence, takes nothing from the queue
   // and tells the listener nothing. Resumed, the next callback continues
   // with the very next sample, reported to the listener as the first sound
@@ -174,7 +172,7 @@ class Soundtrack {
   // repeated music, found without decoding what lies before it.
   // Sample-exact: the bytes are those the callback would have handed out
   // from that frame on. On failure the soundtrack is closed.
-  SoundtrackResult seek(int64_t frame);
+  Result<void> seek(int64_t frame);
 
   bool is_open() const;
   // Sample frames of one pass over the music (it repeats after that many);
@@ -190,6 +188,8 @@ class Soundtrack {
  private:
   // Everything that open sets up and close forgets.
   struct State {
+    // The file's name in failures.
+    std::string name;
     Decoder decoder;
     FileHandle file;
     std::unique_ptr<uint8_t[]> data;
@@ -223,8 +223,11 @@ class Soundtrack {
     SoundIndex index;
   };
 
-  SoundtrackResult read_whole_file(const char* path);
-  SoundtrackResult prime(int32_t start_ms);
+  Failure failure(SoundtrackError error) const { return soundtrack_failure(error, state_.name); }
+  // Closes the soundtrack, failed for `error`.
+  Failure close_for(SoundtrackError error);
+  Result<void> read_whole_file(const char* path);
+  Result<void> prime(int32_t start_ms);
   bool pass_ended(int result) const;
   bool pass_was_silent(int result) const;
   bool pass_too_short(int result) const;

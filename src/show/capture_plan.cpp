@@ -83,12 +83,6 @@ Result<std::optional<PageCapture>> read_page_capture(int argc, const char* const
   return std::optional<PageCapture>(args.capture);
 }
 
-std::optional<PageCapture> parse_page_capture(int argc, const char* const* argv, std::string* error) {
-  Result<std::optional<PageCapture>> capture = read_page_capture(argc, argv);
-  *error = capture ? std::string() : capture.error();
-  return capture ? *capture : std::nullopt;
-}
-
 int64_t capture_frame_count(const CapturePlan& plan) {
   const int64_t per = 1000 * plan.fps_den;
   return ((plan.to_ms - plan.from_ms) * plan.fps_num + per - 1) / per;

@@ -44,9 +44,5 @@ struct PageCapture {
 // optional).
 Result<std::optional<PageCapture>> read_page_capture(int argc, const char* const* argv);
 
-// The same for the page's own start-up: empty with `error` empty when there
-// is no capture, empty with the one-line reason in `error` when refused.
-std::optional<PageCapture> parse_page_capture(int argc, const char* const* argv, std::string* error);
-
 int64_t capture_frame_count(const CapturePlan& plan);
 int64_t capture_frame_time(const CapturePlan& plan, int64_t frame);

@@ -12,17 +12,12 @@ void ShowStartup::begin_pictures(int threads) {
 }
 
 Result<void> ShowStartup::start_soundtrack(Soundtrack& music, int32_t chunk) {
-  SoundtrackResult opened = music.open(files_.soundtrack_path(), chunk);
+  Result<void> opened = music.open(files_.soundtrack_path(), chunk);
   // A later start: the music from the sample heard at that show time.
   if (opened.ok() && options_.from_ms != 0) {
     opened = music.play_from(sample_at_show_time(options_.from_ms), options_.from_ms);
   }
-  return soundtrack_opened(opened);
-}
-
-Result<void> ShowStartup::soundtrack_opened(const SoundtrackResult& result) const {
-  if (result.ok()) return {};
-  return Failure{result.message(files_.soundtrack_path())};
+  return opened;
 }
 
 PicturesOutcome ShowStartup::take_pictures(ImageStore loaded) {

@@ -51,12 +51,6 @@ class ShowStartup {
   // Opens `music` for a device of `chunk` bytes per callback, at the sample
   // of the start time; refused with the start-up line.
   Result<void> start_soundtrack(Soundtrack& music, int32_t chunk);
-  // The same with the start-up line as text, empty when opened (the web
-  // page's call).
-  std::string open_soundtrack(Soundtrack& music, int32_t chunk) { return start_soundtrack(music, chunk).error(); }
-  // For an edge that reads the soundtrack its own way: its result, refused
-  // with the start-up line.
-  Result<void> soundtrack_opened(const SoundtrackResult& result) const;
 
   // The pictures' outcome, waited for while asking `stop` (may be empty),
   // and the check that every picture is large enough for the scenes. After
@@ -66,7 +60,7 @@ class ShowStartup {
   // them a few per animation frame): the size check.
   PicturesOutcome take_pictures(ImageStore loaded);
   // A start time chosen once the start-up is under way (the web page's link
-  // into the show, known when Play is pressed); before open_soundtrack.
+  // into the show, known when Play is pressed); before the soundtrack is opened.
   void start_at(int32_t from_ms) { options_.from_ms = from_ms; }
   // The loaded pictures, once take_pictures was ready.
   ImageStore pictures() { return std::move(pictures_); }

@@ -34,7 +34,7 @@ void expect_failure(const ChildRun& run, const std::string& message) {
   EXPECT_EQ(lines.back(), message) << run.err;
 }
 
-std::string soundtrack_message(SoundtrackError error) { return SoundtrackResult{error}.message("data/rinnu.mp3"); }
+std::string soundtrack_message(SoundtrackError error) { return soundtrack_failure(error, "data/rinnu.mp3").message; }
 
 TEST(PlayerStartup, MissingSoundtrackIsNamed) {
   ScratchDir dir;

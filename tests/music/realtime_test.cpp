@@ -111,7 +111,7 @@ TEST(SoundtrackRealTime, OpeningHoldsTheFileOnlyOnce) {
   large_size = size / 2;
   large_allocations = 0;
   counting = true;
-  const SoundtrackResult opened = music.open(path.c_str(), 8192);
+  const Result<void> opened = music.open(path.c_str(), 8192);
   counting = false;
   large_size = SIZE_MAX;
   ASSERT_TRUE(opened.ok());

@@ -238,6 +238,39 @@ TEST_F(SoundtrackTest, SeekingStartsSampleExactlyAnywhereInTheRepeatedMusic) {
   }
 }
 
+TEST_F(SoundtrackTest, SeeksOnAVariableBitRateTrackMatchTheContinuousSound) {
+  // 3 s at a variable bit rate, whose frames lean on the bit reservoir: every
+  // seek must give the sound of decoding from the start, also where the
+  // decoder already knows where the target's frame lies (backward after
+  // playing past it, into the first frames, across the repeat).
+  constexpr int64_t pass = 132300;
+  Mp3Settings vbr;
+  vbr.vbr_quality = 4;
+  const std::string path = make_track("vbr_seeks", static_cast<int>(pass), vbr);
+  const auto reference = reference_decode(path).bytes();
+  ASSERT_EQ(reference.size(), static_cast<size_t>(pass) * 4);
+  const struct {
+    int played_chunks;  // 2048 sample frames each, pulled before the seek
+    int64_t frame;
+    bool play_from;
+  } cases[] = {{0, 1, false},      {0, 6000, false},         {0, 70001, false},       {0, 1500, true},
+               {40, 50000, false}, {40, 1000, false},        {40, 81000, true},       {40, 120000, false},
+               {70, 2, false},     {70, pass + 9999, false}, {70, 2 * pass - 100, true}, {0, 3 * pass + 5, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE("after " + std::to_string(c.played_chunks) + " chunks to " + std::to_string(c.frame) +
+                 (c.play_from ? " (play_from)" : ""));
+    ASSERT_TRUE(music.open(path.c_str(), 8192).ok());
+    if (c.played_chunks > 0) pull(c.played_chunks, 8192);
+    ASSERT_TRUE((c.play_from ? music.play_from(c.frame, 0) : music.seek(c.frame)).ok());
+    const auto stream = pull(8, 8192);
+    const size_t offset = static_cast<size_t>(c.frame % pass) * 4;
+    std::vector<uint8_t> expected(reference.begin() + static_cast<long>(offset), reference.end());
+    expected.insert(expected.end(), reference.begin(), reference.end());
+    EXPECT_EQ(first_difference(stream, repeated(expected, stream.size())), -1);
+    music.close();
+  }
+}
+
 TEST_F(SoundtrackTest, SoundtracksOpenAtOnceReadIndependently) {
   // Two soundtracks of one file and a third of another, pulled in turns
   // (one seeked, one with a chunk of its own), give exactly what each gives
@@ -307,7 +340,7 @@ TEST_F(SoundtrackTest, MonoIsPlayedOnBothChannels) {
   }
 }
 
-TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnCodes) {
+TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnLines) {
   Mp3Settings half_rate;
   half_rate.rate = 22050;
   half_rate.kbps = 64;
@@ -331,13 +364,15 @@ TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnCodes) {
   write_file(huge, {});
   ASSERT_EQ(::truncate(huge.c_str(), soundtrack_max_bytes + 1), 0);
 
-  EXPECT_EQ(music.open(missing.c_str(), 8192).error, SoundtrackError::cannot_open);
-  EXPECT_EQ(music.open(SAVA_BINARY_DIR, 8192).error, SoundtrackError::cannot_open);
-  EXPECT_EQ(music.open(empty.c_str(), 8192).error, SoundtrackError::no_audio);
-  EXPECT_EQ(music.open(text.c_str(), 8192).error, SoundtrackError::no_audio);
-  EXPECT_EQ(music.open(low.c_str(), 8192).error, SoundtrackError::bad_format);
-  EXPECT_EQ(music.open(low_mono.c_str(), 8192).error, SoundtrackError::bad_format);
-  EXPECT_EQ(music.open(huge.c_str(), 8192).error, SoundtrackError::too_large);
+  const std::pair<std::string, SoundtrackError> refused[] = {
+      {missing, SoundtrackError::cannot_open}, {SAVA_BINARY_DIR, SoundtrackError::cannot_open},
+      {empty, SoundtrackError::no_audio},      {text, SoundtrackError::no_audio},
+      {low, SoundtrackError::bad_format},      {low_mono, SoundtrackError::bad_format},
+      {huge, SoundtrackError::too_large},
+  };
+  for (const auto& [path, error] : refused) {
+    EXPECT_EQ(music.open(path.c_str(), 8192).error(), soundtrack_failure(error, path).message);
+  }
   std::remove(huge.c_str());
 
   // A refused open leaves nothing behind, and the callback then hands out
@@ -351,8 +386,9 @@ TEST_F(SoundtrackTest, UnusableFilesAreRefusedWithTheirOwnCodes) {
 TEST_F(SoundtrackTest, ChunkMustFitTheQueue) {
   const std::string path = make_track("chunks", 22050);
   const auto reference = reference_decode(path).bytes();
-  EXPECT_EQ(music.open(path.c_str(), 11778).error, SoundtrackError::bad_chunk);
-  EXPECT_EQ(music.open(path.c_str(), 0).error, SoundtrackError::bad_chunk);
+  const std::string bad_chunk = soundtrack_failure(SoundtrackError::bad_chunk, path).message;
+  EXPECT_EQ(music.open(path.c_str(), 11778).error(), bad_chunk);
+  EXPECT_EQ(music.open(path.c_str(), 0).error(), bad_chunk);
 
   // The largest chunk that fits works across repeats; the queue (allocated
   // exactly) is never overrun, which the sanitizer build checks.
@@ -413,8 +449,7 @@ TEST(SoundtrackMessages, EachFailureHasItsOwnLineNamingTheFile) {
       {SoundtrackError::decoder_failed, "Couldn't start the MP3 decoder for data/x.mp3"},
       {SoundtrackError::too_large, "Couldn't play MP3 file data/x.mp3: it is larger than 256 MiB"},
   };
-  for (const auto& [error, line] : lines) EXPECT_EQ(SoundtrackResult{error}.message("data/x.mp3"), line);
-  EXPECT_EQ(SoundtrackResult{}.message("data/x.mp3"), "");
+  for (const auto& [error, line] : lines) EXPECT_EQ(soundtrack_failure(error, "data/x.mp3").message, line);
 }
 
 }  // namespace
@@ -484,7 +519,7 @@ TEST_F(SoundtrackTest, StreamedFilePlaysAsTheWholeFileWhereItsBytesAreHere) {
       EXPECT_EQ(index->offsets, built.offsets);
       EXPECT_EQ(index->own_trim, damaged ? 1 : 0);
 
-      ASSERT_TRUE(music.open_stream(*index, 8192).ok());
+      ASSERT_TRUE(music.open_stream(*index, 8192, path).ok());
       EXPECT_EQ(music.pass_frames(), pass);
       EXPECT_EQ(music.present_until(0), 0);
       // The second half arrives, then the first quarter, in pieces.
@@ -541,7 +576,7 @@ TEST_F(SoundtrackTest, StreamedBytesThatDoNotFitTheirIndexPlayWithoutHarm) {
   for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
   const std::vector<uint8_t>* const files[] = {&other, &junk};
   for (const std::vector<uint8_t>* bytes : files) {
-    ASSERT_TRUE(music.open_stream(index, 8192).ok());
+    ASSERT_TRUE(music.open_stream(index, 8192, "streamed.mp3").ok());
     music.add_bytes(0, bytes->data(), static_cast<int64_t>(bytes->size()));
     music.add_bytes(static_cast<int64_t>(listed.size()) - 100, junk.data(), 5000);  // past the end: cut
     if (music.present_until(0) > 2048 && music.prime_stream().ok()) {

@@ -46,28 +46,30 @@ TEST(WebReferenceRand, IsTheNativeLibrarysSequenceUnseededAndSeeded) {
 }
 
 TEST(WebCapturePlan, ParsesTheOfflineRenderersRangeAndRate) {
-  auto parse = [](std::vector<const char*> args, std::string* error) {
-    return parse_page_capture(static_cast<int>(args.size()), args.data(), error);
+  auto parse = [](std::vector<const char*> args) {
+    return read_page_capture(static_cast<int>(args.size()), args.data());
   };
-  std::string error;
-  EXPECT_FALSE(parse({}, &error));
-  EXPECT_EQ(error, "");
-  EXPECT_FALSE(parse({"--reduce-flashing"}, &error));  // no plan: no capture
-  EXPECT_EQ(error, "");
+  // No plan: no capture, and no failure.
+  for (const auto& args : std::vector<std::vector<const char*>>{{}, {"--reduce-flashing"}}) {
+    const auto none = parse(args);
+    ASSERT_TRUE(none) << none.error();
+    EXPECT_FALSE(*none);
+  }
 
-  const auto capture = parse({"--fps", "30000/1001", "--to", "1000", "--from", "500"}, &error);
-  ASSERT_TRUE(capture) << error;
-  EXPECT_EQ(capture->plan.from_ms, 500);
-  EXPECT_EQ(capture->plan.to_ms, 1000);
-  EXPECT_EQ(capture->plan.fps_num, 30000);
-  EXPECT_EQ(capture->plan.fps_den, 1001);
-  EXPECT_FALSE(capture->reduce_flashing);
-  const auto defaults = parse({"--reduce-flashing", "--from", "183990"}, &error);
-  ASSERT_TRUE(defaults) << error;
-  EXPECT_EQ(defaults->plan.to_ms, 184000);
-  EXPECT_EQ(defaults->plan.fps_num, 60);
-  EXPECT_TRUE(defaults->reduce_flashing);
-  EXPECT_TRUE(parse({"--to", "1000000", "--fps", "1000"}, &error)) << error;  // the most frames
+  const auto capture = parse({"--fps", "30000/1001", "--to", "1000", "--from", "500"});
+  ASSERT_TRUE(capture && *capture) << (capture ? "no capture" : capture.error());
+  EXPECT_EQ((*capture)->plan.from_ms, 500);
+  EXPECT_EQ((*capture)->plan.to_ms, 1000);
+  EXPECT_EQ((*capture)->plan.fps_num, 30000);
+  EXPECT_EQ((*capture)->plan.fps_den, 1001);
+  EXPECT_FALSE((*capture)->reduce_flashing);
+  const auto defaults = parse({"--reduce-flashing", "--from", "183990"});
+  ASSERT_TRUE(defaults && *defaults) << (defaults ? "no capture" : defaults.error());
+  EXPECT_EQ((*defaults)->plan.to_ms, 184000);
+  EXPECT_EQ((*defaults)->plan.fps_num, 60);
+  EXPECT_TRUE((*defaults)->reduce_flashing);
+  const auto most = parse({"--to", "1000000", "--fps", "1000"});  // the most frames
+  EXPECT_TRUE(most && *most) << (most ? "no capture" : most.error());
 
   const std::vector<std::vector<const char*>> refused = {
       {"--fps", "0"},      {"--fps", "1001"},      {"--fps", "1/2"},  {"--fps", "60/"},
@@ -77,9 +79,10 @@ TEST(WebCapturePlan, ParsesTheOfflineRenderersRangeAndRate) {
       {"--to", "100000000", "--fps", "1000"},
   };
   for (const auto& args : refused) {
-    EXPECT_FALSE(parse(args, &error)) << args[0];
-    EXPECT_FALSE(error.empty()) << args[0];
-    EXPECT_EQ(error.find('\n'), std::string::npos);
+    const auto failed = parse(args);
+    ASSERT_FALSE(failed) << args[0];
+    EXPECT_FALSE(failed.error().empty()) << args[0];
+    EXPECT_EQ(failed.error().find('\n'), std::string::npos);
   }
 }
 
@@ -152,6 +155,7 @@ TEST(WebPictureArrivals, EndAsOneLoadGivesThemOrRefuse) {
       {"a file no decoder takes", 2, std::vector<uint8_t>(300, 0xAB), {}, "Couldn't load"},
       {"a file not of its listed size", 3, {}, {9, 7}, "it is 11x6 pixels, the site lists it at 9x7"},
       {"a listed size no picture may be", 1, {}, {20000, 2}, "the site lists it at 20000x2"},
+      {"a negative listed size", 5, {}, {-8, 6}, "the site lists it at -8x6"},
       {"listed sizes past the store's limit", 0, {}, {16384, 4096}, "Couldn't load the pictures"},
   };
   constexpr int count = 7;
@@ -289,7 +293,7 @@ TEST(WebSoundReadiness, SoundIsReadyWhereItsBytesAreHereBarASecondBeforeAGap) {
   SoundIndex index;
   ASSERT_EQ(decoder_build_index(mp3.data(), static_cast<int64_t>(mp3.size()), 8, &index), DECODE_OK);
   Soundtrack music;
-  ASSERT_TRUE(music.open_stream(index, 8192).ok());
+  ASSERT_TRUE(music.open_stream(index, 8192, "data/rinnu.mp3").ok());
   const int32_t end = cue_table[cue_count - 1].time_ms;
   EXPECT_EQ(pairs(sound_stretches(music, end)), Stretches{});
   music.add_bytes(0, mp3.data(), static_cast<int64_t>(mp3.size() / 2));

@@ -100,7 +100,7 @@ void expect_played(const ChildRun& outcome) {
   EXPECT_EQ(outcome.err.find("Sanitizer"), std::string::npos) << outcome.err;
 }
 
-std::string soundtrack_message(SoundtrackError error) { return SoundtrackResult{error}.message("data/rinnu.mp3"); }
+std::string soundtrack_message(SoundtrackError error) { return soundtrack_failure(error, "data/rinnu.mp3").message; }
 
 // ---------------------------------------------------------------- files
 

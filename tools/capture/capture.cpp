@@ -274,7 +274,7 @@ int run_capture(const CaptureOptions& o) {
                        .reduce_flashing = o.reduce_flashing});
   const char* sound_path = startup.files().soundtrack_path();
   SoundSource sound;
-  const Result<void> sound_opened = startup.soundtrack_opened(sound.open(sound_path, sample_at_show_time(o.from_ms)));
+  const Result<void> sound_opened = sound.open(sound_path, sample_at_show_time(o.from_ms));
   if (!sound_opened) {
     std::fprintf(stderr, "%s\n", sound_opened.error().c_str());
     return 1;

@@ -4,11 +4,11 @@
 #include <cstring>
 
 
-SoundtrackResult SoundSource::open(const char* path, int64_t first) {
+Result<void> SoundSource::open(const char* path, int64_t first) {
   chunk_.clear();
   chunk_first_ = first;
   chunk_frames_ = 0;
-  SoundtrackResult result = music_.open(path, chunk_bytes);
+  Result<void> result = music_.open(path, chunk_bytes);
   if (result.ok() && first > 0) result = music_.seek(first);
   return result;
 }

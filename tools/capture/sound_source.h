@@ -17,7 +17,7 @@ class SoundSource {
   // Opens the soundtrack (again, if it was open) at sample frame `first`,
   // found without decoding what lies before it. Each source reads its own
   // soundtrack: any number can be open at once.
-  SoundtrackResult open(const char* path, int64_t first = 0);
+  Result<void> open(const char* path, int64_t first = 0);
 
   // Appends the interleaved left/right samples of frames [begin, end) to
   // `out`. Requests must not go backwards nor start before the frame opened

@@ -166,7 +166,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_listed(int from_ms) {
   web_player.startup->start_at(from_ms);
   web_player.sound_from_ms = from_ms;
   web_player.music = std::make_unique<Soundtrack>();
-  const Result<void> opened = web_player.startup->soundtrack_opened(web_player.music->open_stream(*index, audio_chunk));
+  const Result<void> opened =
+      web_player.music->open_stream(*index, audio_chunk, web_player.startup->files().soundtrack_path());
   if (!opened) web_fail(opened.error());
 }
 
@@ -185,11 +186,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_bytes(int offset, int length
   if (!web_player.sound_primed && music.present_until(0) > audio_chunk / 4) {
     // As the desktop opens it: primed at the start, then moved to the
     // sample heard at the start time.
-    SoundtrackResult primed = music.prime_stream();
+    Result<void> primed = music.prime_stream();
     const int32_t from_ms = web_player.sound_from_ms;
     if (primed.ok() && from_ms != 0) primed = music.play_from(sample_at_show_time(from_ms), from_ms);
-    const Result<void> opened = web_player.startup->soundtrack_opened(primed);
-    if (!opened) web_fail(opened.error());
+    if (!primed) web_fail(primed.error());
     web_player.sound_primed = true;
   }
   tell_ready();
@@ -300,9 +300,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* sava_web_status() {
 }
 
 int main(int argc, char** argv) {
-  std::string error;
-  const std::optional<PageCapture> capture = parse_page_capture(argc - 1, argv + 1, &error);
-  if (!error.empty()) web_fail("sava: " + error);
+  const Result<std::optional<PageCapture>> read = read_page_capture(argc - 1, argv + 1);
+  if (!read) web_fail("sava: " + read.error());
+  const std::optional<PageCapture>& capture = *read;
   StartupOptions options;
   options.data_dir = "data";  // where the page writes the files as they arrive
   options.reduce_flashing = capture && capture->reduce_flashing;

@@ -35,14 +35,15 @@ PictureArrivals::PictureArrivals(const char* const* paths, std::span<const Size>
   uint64_t total_pixels = 0;
   for (size_t i = 0; i < count; ++i) {
     const Size size = sizes[i];
-    const uint64_t pixels = static_cast<uint64_t>(size.width) * static_cast<uint64_t>(size.height);
-    if (size.width <= 0 || size.height <= 0 || static_cast<uint32_t>(size.width) > picture_max_side ||
-        static_cast<uint32_t>(size.height) > picture_max_side || pixels > picture_max_pixels) {
+    // The one size test of every picture; a negative side is no size at all.
+    if (size.width < 0 || size.height < 0 ||
+        picture_size_verdict(static_cast<uint64_t>(size.width), static_cast<uint64_t>(size.height)) !=
+            PictureSizeVerdict::accepted) {
       failure_ = refusal(paths_[i], "the site lists it at " + size_text(size.width, size.height) +
                                         " pixels, which no picture may be");
       break;
     }
-    total_pixels += pixels;
+    total_pixels += static_cast<uint64_t>(size.width) * static_cast<uint64_t>(size.height);
     failure_ = store_total_refusal(total_pixels);
     if (!failure_.empty()) {
       failure_ = refusal(image_store_all_pictures, failure_);
