@@ -5,10 +5,8 @@
 // virtual file system (data/) as it arrives (sava_web_picture_arrived;
 // web_pictures.*). The pictures are decoded in the page's idle time, between
 // the frames (no frame is late for them, no long task holds up the page). The
-// soundtrack is opened from its index in the site's list
-// (sava_web_sound_listed) and takes its bytes as they arrive, in ranges
-// (sava_web_sound_bytes); the page asks where to fetch next
-// (sava_web_sound_next_byte). The show waits for the viewer's click (a page
+// soundtrack is opened from its index in the site's list and takes its
+// bytes as they arrive, in ranges (web_sound.cpp). The show waits for the viewer's click (a page
 // may only start sound after a gesture): sava_web_start() opens the audio
 // device and the session runs, one frame per animation frame of the
 // browser, with the desktop's keys. The page tells which scenes have all
@@ -26,10 +24,6 @@
 #include <emscripten.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <limits>
-
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,7 +34,6 @@
 #include "player/launch.h"
 #include "player/sdl_startup.h"
 #include "player/web/scene_readiness.h"
-#include "player/web/sound_readiness.h"
 #include "player/web/web_audio.h"
 #include "player/web/web_capture.h"
 #include "player/web/web_page.h"
@@ -56,10 +49,6 @@
 #include "show/startup.h"
 
 namespace {
-
-// The chunk the web SDL hands its callback: exactly the requested 2048
-// sample frames of 16-bit stereo (it reports no size of its own).
-constexpr int audio_chunk = 2048 * 2 * 2;
 
 void count_and_play(void* userdata, Uint8* stream, int len) {
   ++web_player.platform.audio_callbacks;
@@ -141,83 +130,7 @@ void run_frame(void*) {
   }
 }
 
-// What the session may play: the scenes whose pictures are here, where
-// their sound is here too.
-void tell_ready() {
-  if (!web_player.session || !web_player.music) return;
-  web_player.session->set_ready(
-      common_stretches(ready_stretches(web_player.ready_scenes),
-                       sound_stretches(*web_player.music, cue_table[cue_count - 1].time_ms)),
-      web_ready_ahead_ms);
-}
-
 }  // namespace
-
-// The site's list names the soundtrack with its index, which the page has
-// written to data/sound-index: the soundtrack is opened from it, to be
-// primed at show time `from_ms` (a link into the show; 0 for the start) as
-// soon as its first frames are here.
-extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_listed(int from_ms) {
-  if (web_player.music || web_player.capture || from_ms < 0) return;
-  std::ifstream file("data/sound-index");
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const std::optional<SoundIndex> index = sound_index_parse(text);
-  if (!index) web_fail("The soundtrack's index in the show's list is damaged");
-  web_player.startup->start_at(from_ms);
-  web_player.sound_from_ms = from_ms;
-  web_player.music = std::make_unique<Soundtrack>();
-  const Result<void> opened =
-      web_player.music->open_stream(*index, audio_chunk, web_player.startup->files().soundtrack_path());
-  if (!opened) web_fail(opened.error());
-}
-
-// Room for `length` bytes of the soundtrack, which the page writes there
-// before it calls sava_web_sound_bytes.
-extern "C" EMSCRIPTEN_KEEPALIVE uint8_t* sava_web_sound_buffer(int length) {
-  web_player.sound_bytes.resize(static_cast<size_t>(std::max(length, 0)));
-  return web_player.sound_bytes.data();
-}
-
-// Bytes [offset, offset + length) of the soundtrack arrived (in the buffer).
-extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_sound_bytes(int offset, int length) {
-  if (!web_player.music || length < 0 || static_cast<size_t>(length) > web_player.sound_bytes.size()) return;
-  Soundtrack& music = *web_player.music;
-  music.add_bytes(offset, web_player.sound_bytes.data(), length);
-  if (!web_player.sound_primed && music.present_until(0) > audio_chunk / 4) {
-    // As the desktop opens it: primed at the start, then moved to the
-    // sample heard at the start time.
-    Result<void> primed = music.prime_stream();
-    const int32_t from_ms = web_player.sound_from_ms;
-    if (primed.ok() && from_ms != 0) primed = music.play_from(sample_at_show_time(from_ms), from_ms);
-    if (!primed) web_fail(primed.error());
-    web_player.sound_primed = true;
-  }
-  tell_ready();
-}
-
-// The byte of the soundtrack to fetch next for playing on from show time
-// `ms`; its size when everything from there on is here.
-extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_sound_next_byte(int ms) {
-  if (!web_player.music) return 0;
-  return static_cast<int>(web_player.music->next_missing_byte(sample_at_show_time(std::max(ms, 0))));
-}
-
-// The soundtrack's bytes once all of them are here (to be kept for offline
-// visits), else null.
-extern "C" EMSCRIPTEN_KEEPALIVE const uint8_t* sava_web_sound_data() {
-  if (!web_player.music || web_player.music->present_until(0) != std::numeric_limits<int64_t>::max()) return nullptr;
-  return web_player.music->file_bytes();
-}
-
-// How much of the show from `ms` on has its sound here, in ms (at most the
-// rest of the show); 0 before the soundtrack is primed.
-extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_sound_ahead_ms(int ms) {
-  if (!web_player.music || !web_player.sound_primed || ms < 0) return 0;
-  const int64_t end_ms = cue_table[cue_count - 1].time_ms;
-  const int64_t until = web_player.music->present_until(sample_at_show_time(ms));
-  if (until == std::numeric_limits<int64_t>::max()) return static_cast<int>(std::max<int64_t>(end_ms - ms, 0));
-  return static_cast<int>(std::clamp<int64_t>(until * 10 / 441 - ms, 0, std::max<int64_t>(end_ms - ms, 0)));
-}
 
 // The page's start button, once the soundtrack is primed: opens the audio
 // device (inside the click, so the browser lets it play) and starts the
@@ -235,7 +148,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
                                              web_player.startup->options().from_ms, false);
   web_player.session->use_softened_stretches(web_player.softened, reduce_flashing != 0);
   web_player.session->set_audio_delay(web_player.audio_delay_ms);
-  tell_ready();
+  tell_session_ready();
   web_player.platform.phase = Phase::playing;
   web_player.session->start();
   return 1;
@@ -264,7 +177,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_scene_ready(int cue, int ready) {
   if (cue < 0 || cue >= cue_count) return;
   web_player.ready_scenes.resize(cue_count, false);
   web_player.ready_scenes[static_cast<size_t>(cue)] = ready != 0;
-  tell_ready();
+  tell_session_ready();
 }
 
 // The timeline's seek to show time `ms`.

@@ -48,3 +48,7 @@ extern WebPlayer web_player;
 // Ends the program with its one line; only the entry points (main, the
 // frame function and the page's calls) call it.
 [[noreturn]] void web_fail(const std::string& line);
+
+// Tells the session the show time it may draw: the scenes whose pictures
+// are here, where their sound is here too (after every arrival).
+void tell_session_ready();
