@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 namespace platform {
 
 // A program started with its standard input from a pipe that the caller
@@ -24,9 +26,9 @@ class ChildWithInput {
   int start(const std::vector<std::string>& args);
   // All of `data` down the pipe; false with errno set.
   bool write(const void* data, std::size_t size);
-  // Closes the pipe and waits: true for exit status 0, else false with
-  // `how` telling the status or the signal.
-  bool wait(std::string* how);
+  // Closes the pipe and waits: success for exit status 0, else a failure
+  // telling the status or the signal.
+  Result<void> wait();
   // Asks the child to end (terminate).
   void stop();
 

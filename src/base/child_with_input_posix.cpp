@@ -13,8 +13,7 @@ namespace platform {
 
 ChildWithInput::~ChildWithInput() {
   stop();
-  std::string ignored;
-  wait(&ignored);
+  (void)wait();
 }
 
 int ChildWithInput::start(const std::vector<std::string>& args) {
@@ -68,20 +67,19 @@ bool ChildWithInput::write(const void* data, std::size_t size) {
   return true;
 }
 
-bool ChildWithInput::wait(std::string* how) {
+Result<void> ChildWithInput::wait() {
   if (input_ >= 0) {
     ::close(input_);
     input_ = -1;
   }
-  if (process_ < 0) return true;
+  if (process_ < 0) return {};
   int status = 0;
   while (::waitpid(static_cast<pid_t>(process_), &status, 0) < 0 && errno == EINTR) {
   }
   process_ = -1;
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-  *how = WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                           : "ended by signal " + std::to_string(WTERMSIG(status));
-  return false;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
+  return Failure{WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                                   : "ended by signal " + std::to_string(WTERMSIG(status))};
 }
 
 void ChildWithInput::stop() {

@@ -34,8 +34,7 @@ std::string quoted(const std::string& arg) {
 
 ChildWithInput::~ChildWithInput() {
   stop();
-  std::string ignored;
-  wait(&ignored);
+  (void)wait();
 }
 
 int ChildWithInput::start(const std::vector<std::string>& args) {
@@ -81,21 +80,20 @@ bool ChildWithInput::write(const void* data, std::size_t size) {
   return true;
 }
 
-bool ChildWithInput::wait(std::string* how) {
+Result<void> ChildWithInput::wait() {
   if (input_ >= 0) {
     _close(input_);
     input_ = -1;
   }
-  if (process_ < 0) return true;
+  if (process_ < 0) return {};
   const HANDLE process = reinterpret_cast<HANDLE>(process_);
   WaitForSingleObject(process, INFINITE);
   DWORD status = 1;
   GetExitCodeProcess(process, &status);
   CloseHandle(process);
   process_ = -1;
-  if (status == 0) return true;
-  *how = "exit status " + std::to_string(status);
-  return false;
+  if (status == 0) return {};
+  return Failure{"exit status " + std::to_string(status)};
 }
 
 void ChildWithInput::stop() {

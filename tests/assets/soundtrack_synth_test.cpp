@@ -100,8 +100,8 @@ TEST(SoundtrackEncoder, GaplessDecodingGivesBackExactlyTheEncodedSamples) {
     pcm[2 * i + 1] = v;
   }
   std::vector<uint8_t> mp3;
-  std::string error;
-  ASSERT_TRUE(mp3_encode(pcm, soundtrack_mp3, &mp3, &error)) << error;
+  const Result<void> encoded = mp3_encode(pcm, soundtrack_mp3, &mp3);
+  ASSERT_TRUE(encoded) << encoded.error();
 
   // The first frame carries the final info tag, not the encoder's placeholder.
   const std::string head(mp3.begin(), mp3.begin() + std::min<size_t>(mp3.size(), 200));

@@ -92,10 +92,8 @@ std::vector<uint8_t> encode_png(uint32_t width, uint32_t height, const PngFormat
   std::vector<uint8_t> packed;
   for (uint32_t y = 0; y < height; ++y) pack_row(&samples[y * per_row], per_row, format.bit_depth, &packed);
   std::vector<uint8_t> png;
-  std::string error;
-  if (!png_write(&png, format, width, height, rows_of(packed, height).data(), &error)) {
-    throw std::runtime_error("PNG fixture: " + error);
-  }
+  const Result<void> written = png_write(&png, format, width, height, rows_of(packed, height).data());
+  if (!written) throw std::runtime_error("PNG fixture: " + written.error());
   return png;
 }
 
@@ -113,10 +111,8 @@ std::vector<uint8_t> encode_jpeg(uint32_t width, uint32_t height, const JpegForm
     throw std::invalid_argument("encode_jpeg: wrong number of samples");
   }
   std::vector<uint8_t> jpeg;
-  std::string error;
-  if (!jpeg_write(&jpeg, format, width, height, rows_of(samples, height).data(), &error)) {
-    throw std::runtime_error("JPEG fixture: " + error);
-  }
+  const Result<void> written = jpeg_write(&jpeg, format, width, height, rows_of(samples, height).data());
+  if (!written) throw std::runtime_error("JPEG fixture: " + written.error());
   return jpeg;
 }
 
@@ -135,10 +131,8 @@ JpegFormat faithful_jpeg(JpegKind kind) {
 std::vector<uint8_t> png_picture(int32_t width, int32_t height) {
   const std::vector<uint8_t> rgb = pattern_rgb(width, height);
   std::vector<uint8_t> png;
-  std::string error;
-  if (!png_write(&png, PngFormat{}, width, height, rows_of(rgb, height).data(), &error)) {
-    throw std::runtime_error("PNG fixture: " + error);
-  }
+  const Result<void> written = png_write(&png, PngFormat{}, width, height, rows_of(rgb, height).data());
+  if (!written) throw std::runtime_error("PNG fixture: " + written.error());
   return png;
 }
 

@@ -21,8 +21,8 @@ std::vector<int16_t> test_signal(int frames, int channels, int rate) {
 
 std::vector<uint8_t> encode_mp3(const std::vector<int16_t>& samples, const Mp3Settings& settings) {
   std::vector<uint8_t> mp3;
-  std::string error;
-  if (!mp3_encode(samples, settings, &mp3, &error)) throw std::runtime_error(error);
+  const Result<void> encoded = mp3_encode(samples, settings, &mp3);
+  if (!encoded) throw std::runtime_error(encoded.error());
   return mp3;
 }
 

@@ -76,17 +76,16 @@ bool writes_standard_output(const CaptureOptions& o) {
 // way the capture ends.
 class TemporarySound {
  public:
-  bool create(std::string* error) {
+  Result<void> create() {
     const std::string pattern = platform::temporary_folder() + "/sava-capture-XXXXXX.wav";
     std::string name = pattern;
     if (!platform::create_unique_file(&name, 4)) {
-      *error = "cannot create a temporary file for the video's sound in " + pattern.substr(0, pattern.rfind('/')) +
-               ": " + std::strerror(errno);
-      return false;
+      return Failure{"cannot create a temporary file for the video's sound in " +
+                     pattern.substr(0, pattern.rfind('/')) + ": " + std::strerror(errno)};
     }
     path_ = name;
     ticket_ = temporary_files::add(path_);
-    return true;
+    return {};
   }
   ~TemporarySound() {
     if (!path_.empty()) std::remove(path_.c_str());
@@ -100,29 +99,21 @@ class TemporarySound {
 };
 
 // Writes the sound of [from, to) into a WAV file for the video encoder.
-// Returns false with `error` set on failure, or with `error` empty when
-// stopped.
-bool write_sound_file(const std::string& path, const char* sound_path, const CaptureOptions& o,
-                      std::string* error) {
+// When stopped, fails with an empty message.
+Result<void> write_sound_file(const std::string& path, const char* sound_path, const CaptureOptions& o) {
   const int64_t first = sample_at_show_time(o.from_ms), last = sample_at_show_time(o.to_ms);
   SoundSource sound;
-  if (!sound.open(sound_path, first).ok()) {
-    *error = "cannot reopen the soundtrack";
-    return false;
-  }
+  if (!sound.open(sound_path, first).ok()) return Failure{"cannot reopen the soundtrack"};
   WavWriter wav;
-  if (!wav.open(path, sound_bytes(o), error)) return false;
+  if (Result<void> opened = wav.open(path, sound_bytes(o)); !opened) return opened;
   std::vector<int16_t> samples;
   for (int64_t begin = first; begin < last; begin += 44100) {
-    if (stop_requested()) {
-      error->clear();
-      return false;
-    }
+    if (stop_requested()) return Failure{};
     samples.clear();
     sound.read(begin, std::min(begin + 44100, last), &samples);
-    if (!wav.write(samples, error)) return false;
+    if (Result<void> written = wav.write(samples); !written) return written;
   }
-  return wav.finish(error);
+  return wav.finish();
 }
 
 // Digits of the frame file names: enough for the last frame's time, so that
@@ -135,15 +126,13 @@ int frame_name_digits(int64_t last_ms) {
 
 // One frame as a PNG file, `scale` times larger, fast to compress, complete
 // or not there at all.
-bool write_frame_png(const std::string& path, const uint32_t* pixels, int32_t scale, std::string* error) {
+Result<void> write_frame_png(const std::string& path, const uint32_t* pixels, int32_t scale) {
   OutputFile file;
-  if (!file.open(path, error)) return false;
-  std::string reason;
-  if (!png_write_pixels_enlarged(file.stream(), pixels, screen_width, screen_height, scale, 1, &reason)) {
-    *error = path + ": " + reason;
-    return false;
-  }
-  return file.commit(error);
+  const Result<void> opened = file.open(path);
+  if (!opened) return opened;
+  const Result<void> written = png_write_pixels_enlarged(file.stream(), pixels, screen_width, screen_height, scale, 1);
+  if (!written) return Failure{path + ": " + written.error()};
+  return file.commit();
 }
 
 // Every output of a capture, each claimed before anything is rendered so
@@ -157,40 +146,49 @@ struct Outputs {
   std::optional<TemporarySound> video_sound;
   OutputFile sheet;
 
-  bool open(const CaptureOptions& o, std::string* error) {
+  Result<void> open(const CaptureOptions& o) {
     if (writes_standard_output(o)) platform::binary_stdout();
-    if (!o.raw_path.empty() && !raw.open(o.raw_path, error)) return false;
-    if (!o.frames_dir.empty() && !frames.create(o.frames_dir, error)) return false;
+    if (!o.raw_path.empty()) {
+      if (Result<void> opened = raw.open(o.raw_path); !opened) return opened;
+    }
+    if (!o.frames_dir.empty()) {
+      if (Result<void> made = frames.create(o.frames_dir); !made) return made;
+    }
     if (!o.wav_path.empty()) {
       wav.emplace();
-      if (!wav->open(o.wav_path, sound_bytes(o), error)) return false;
+      if (Result<void> opened = wav->open(o.wav_path, sound_bytes(o)); !opened) return opened;
     }
     if (!o.video_path.empty()) {
       video.emplace();
-      if (!video->prepare(o.video_path, error)) return false;
+      if (Result<void> prepared = video->prepare(o.video_path); !prepared) return prepared;
       video_sound.emplace();
-      if (!video_sound->create(error)) return false;
+      if (Result<void> made = video_sound->create(); !made) return made;
     }
-    if (!o.sheet_path.empty() && !sheet.open(o.sheet_path, error)) return false;
-    return true;
+    if (!o.sheet_path.empty()) return sheet.open(o.sheet_path);
+    return {};
   }
 
-  bool write_raw(const uint32_t* pixels, size_t words, std::string* error) {
-    if (std::fwrite(pixels, sizeof(uint32_t), words, raw.stream()) == words) return true;
-    *error = raw.name() + ": " + std::strerror(errno);
-    return false;
+  Result<void> write_raw(const uint32_t* pixels, size_t words) {
+    if (std::fwrite(pixels, sizeof(uint32_t), words, raw.stream()) == words) return {};
+    return Failure{raw.name() + ": " + std::strerror(errno)};
   }
 
   // Finishes and names every output in turn; stops at the first failure.
-  bool finish(const ContactSheet* sheet_pictures, std::string* error) {
-    if (raw.stream() != nullptr && !raw.commit(error)) return false;
-    if (wav && !wav->finish(error)) return false;
-    if (video && !video->finish(error)) return false;
-    if (sheet_pictures != nullptr) {
-      if (!sheet_pictures->write(sheet.stream(), sheet.name(), error)) return false;
-      if (!sheet.commit(error)) return false;
+  Result<void> finish(const ContactSheet* sheet_pictures) {
+    if (raw.stream() != nullptr) {
+      if (Result<void> committed = raw.commit(); !committed) return committed;
     }
-    return true;
+    if (wav) {
+      if (Result<void> finished = wav->finish(); !finished) return finished;
+    }
+    if (video) {
+      if (Result<void> finished = video->finish(); !finished) return finished;
+    }
+    if (sheet_pictures != nullptr) {
+      if (Result<void> written = sheet_pictures->write(sheet.stream(), sheet.name()); !written) return written;
+      return sheet.commit();
+    }
+    return {};
   }
 };
 
@@ -213,8 +211,8 @@ class CapturePlatform : public SessionPlatform {
     index_ = index;
     started_ = std::chrono::steady_clock::now();
   }
-  bool failed() const { return failed_; }
-  const std::string& error() const { return error_; }
+  bool failed() const { return !outcome_; }
+  const Result<void>& outcome() const { return outcome_; }
   const FrameStats& stats() const { return stats_; }
   const ContactSheet* sheet() const { return sheet_ ? &*sheet_ : nullptr; }
 
@@ -227,20 +225,20 @@ class CapturePlatform : public SessionPlatform {
     const int64_t now = view.time_ms;
     const uint32_t* frame = view.frame;  // as shown: with reduced flashing when on
     const size_t words = static_cast<size_t>(screen_width) * screen_height;
-    if (outputs_.raw.stream() != nullptr) failed_ = !outputs_.write_raw(frame, words, &error_);
-    if (!failed_ && !o_.frames_dir.empty()) {
+    if (outputs_.raw.stream() != nullptr) outcome_ = outputs_.write_raw(frame, words);
+    if (outcome_ && !o_.frames_dir.empty()) {
       char name[40];
       std::snprintf(name, sizeof name, "/t%0*lld.png", digits_, static_cast<long long>(now));
-      failed_ = !write_frame_png(o_.frames_dir + name, frame, o_.scale, &error_);
+      outcome_ = write_frame_png(o_.frames_dir + name, frame, o_.scale);
     }
-    if (!failed_ && outputs_.video) failed_ = !outputs_.video->write_frame(frame, &error_);
+    if (outcome_ && outputs_.video) outcome_ = outputs_.video->write_frame(frame);
     if (sheet_) sheet_->offer(now, frame);
-    if (!failed_ && outputs_.wav) {
+    if (outcome_ && outputs_.wav) {
       // This frame's share of the sound: up to the next frame, or to the end.
       const int64_t next = std::min(capture_frame_time(o_, index_ + 1), o_.to_ms);
       samples_.clear();
       sound_.read(sample_at_show_time(now), sample_at_show_time(next), &samples_);
-      failed_ = !outputs_.wav->write(samples_, &error_);
+      outcome_ = outputs_.wav->write(samples_);
     }
   }
 
@@ -254,17 +252,16 @@ class CapturePlatform : public SessionPlatform {
   std::vector<int16_t> samples_;
   int64_t index_ = 0;
   std::chrono::steady_clock::time_point started_;
-  bool failed_ = false;
-  std::string error_;
+  Result<void> outcome_;
 };
 
 }  // namespace
 
 int run_capture(const CaptureOptions& o) {
   install_stop_handlers();
-  std::string error;
   Outputs outputs;
-  if (!outputs.open(o, &error)) return fail(error);
+  const Result<void> opened = outputs.open(o);
+  if (!opened) return fail(opened.error());
 
   // Start-up like the player's: the data found the same way, the soundtrack
   // first, then every picture (decoded on every core), with the player's own
@@ -288,12 +285,10 @@ int run_capture(const CaptureOptions& o) {
   }
 
   if (outputs.video) {
-    if (!write_sound_file(outputs.video_sound->path(), sound_path, o, &error)) {
-      return error.empty() ? 128 + stop_signal : fail(error);
-    }
-    if (!outputs.video->start(o.fps_num, o.fps_den, o.scale, outputs.video_sound->path(), &error)) {
-      return fail(error);
-    }
+    const Result<void> written = write_sound_file(outputs.video_sound->path(), sound_path, o);
+    if (!written) return written.error().empty() ? 128 + stop_signal : fail(written.error());
+    const Result<void> started = outputs.video->start(o.fps_num, o.fps_den, o.scale, outputs.video_sound->path());
+    if (!started) return fail(started.error());
   }
 
   // The session on the virtual clock: frame i at its planned time.
@@ -312,9 +307,8 @@ int run_capture(const CaptureOptions& o) {
 
   // Finished up to the last frame made, also when stopped; after a failure
   // nothing unfinished is kept (the outputs go with their owners).
-  bool failed = platform.failed();
-  error = platform.error();
-  if (!failed) failed = !outputs.finish(platform.sheet(), &error);
+  Result<void> finished = platform.outcome();
+  if (finished) finished = outputs.finish(platform.sheet());
   if (o.stats) {
     std::FILE* to = writes_standard_output(o) ? stderr : stdout;
     platform.stats().print(to);
@@ -322,6 +316,6 @@ int run_capture(const CaptureOptions& o) {
     if (reduced.on()) std::fputs(softened_stretches_text(reduced.stretches()).c_str(), to);
   }
 
-  if (failed) return fail(error);
+  if (!finished) return fail(finished.error());
   return stop_requested() ? 128 + stop_signal : 0;
 }

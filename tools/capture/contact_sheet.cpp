@@ -51,7 +51,7 @@ void ContactSheet::offer(int64_t now_ms, const uint32_t* screen) {
   }
 }
 
-bool ContactSheet::write(std::FILE* file, const std::string& name, std::string* error) const {
+Result<void> ContactSheet::write(std::FILE* file, const std::string& name) const {
   const int32_t count = static_cast<int32_t>(cells_.size());
   const int32_t rows = (count + columns - 1) / columns;
   const int32_t cell_w = thumb_w + gap, cell_h = thumb_h + label_h + gap;
@@ -69,8 +69,7 @@ bool ContactSheet::write(std::FILE* file, const std::string& name, std::string* 
     // Each font pixel a 2x2 block.
     draw_small_text(sheet.data(), sheet_w, sheet_h, x0 + 2, y0 + thumb_h + 4, label(cell.time_ms), 2, ink);
   }
-  std::string reason;
-  if (png_write_pixels(file, sheet.data(), sheet_w, sheet_h, false, 9, &reason)) return true;
-  *error = name + ": " + reason;
-  return false;
+  const Result<void> written = png_write_pixels(file, sheet.data(), sheet_w, sheet_h, false, 9);
+  if (!written) return Failure{name + ": " + written.error()};
+  return {};
 }

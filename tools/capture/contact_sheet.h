@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 class ContactSheet {
  public:
   // `cue_times`: the start time of every scene, ascending.
@@ -16,8 +18,8 @@ class ContactSheet {
   // or after each scene's cue time plus one second, within that scene.
   void offer(int64_t now_ms, const uint32_t* screen);
 
-  // Encodes the sheet as a PNG into `file`; `name` names it in the error.
-  bool write(std::FILE* file, const std::string& name, std::string* error) const;
+  // Encodes the sheet as a PNG into `file`; `name` names it in the failure.
+  Result<void> write(std::FILE* file, const std::string& name) const;
 
   // The cell's label for a show time, e.g. "1:04.000".
   static std::string label(int64_t ms);

@@ -9,15 +9,13 @@ constexpr size_t frame_bytes = 400 * 300 * 4;
 
 VideoEncoder::~VideoEncoder() {
   ffmpeg_.stop();
-  std::string ignored;
-  wait(&ignored);
+  (void)wait();
   file_.abandon();
 }
 
-bool VideoEncoder::prepare(const std::string& path, std::string* error) { return file_.reserve(path, error); }
+Result<void> VideoEncoder::prepare(const std::string& path) { return file_.reserve(path); }
 
-bool VideoEncoder::start(int64_t fps_num, int64_t fps_den, int32_t scale, const std::string& wav_path,
-                         std::string* error) {
+Result<void> VideoEncoder::start(int64_t fps_num, int64_t fps_den, int32_t scale, const std::string& wav_path) {
   const std::string rate = std::to_string(fps_num) + "/" + std::to_string(fps_den);
   const std::string filter =
       "scale=iw*" + std::to_string(scale) + ":ih*" + std::to_string(scale) + ":flags=neighbor,format=yuv420p";
@@ -36,33 +34,29 @@ bool VideoEncoder::start(int64_t fps_num, int64_t fps_den, int32_t scale, const 
   if (!has_extension(file_.path()) || !file_.seekable()) args.insert(args.end(), {"-f", "mp4"});
   args.push_back(file_.kind() == OutputKind::standard_output ? "pipe:1" : "file:" + output);
   const int result = ffmpeg_.start(args);
-  if (result != 0) {
-    *error = result == ENOENT ? "ffmpeg not found: install the ffmpeg package to make videos"
-                              : std::string("cannot start ffmpeg: ") + std::strerror(result);
-    return false;
-  }
-  return true;
+  if (result == ENOENT) return Failure{"ffmpeg not found: install the ffmpeg package to make videos"};
+  if (result != 0) return Failure{std::string("cannot start ffmpeg: ") + std::strerror(result)};
+  return {};
 }
 
-bool VideoEncoder::write_frame(const uint32_t* pixels, std::string* error) {
+Result<void> VideoEncoder::write_frame(const uint32_t* pixels) {
   if (!ffmpeg_.write(pixels, frame_bytes)) {
-    *error = std::string("ffmpeg stopped reading frames: ") + std::strerror(errno);
-    return false;
+    return Failure{std::string("ffmpeg stopped reading frames: ") + std::strerror(errno)};
   }
-  return true;
+  return {};
 }
 
-bool VideoEncoder::wait(std::string* error) {
-  std::string how;
-  if (ffmpeg_.wait(&how)) return true;
-  *error = "ffmpeg failed (" + how + ")";
-  return false;
+Result<void> VideoEncoder::wait() {
+  const Result<void> waited = ffmpeg_.wait();
+  if (!waited) return Failure{"ffmpeg failed (" + waited.error() + ")"};
+  return {};
 }
 
-bool VideoEncoder::finish(std::string* error) {
-  if (!wait(error)) {
+Result<void> VideoEncoder::finish() {
+  Result<void> waited = wait();
+  if (!waited) {
     file_.abandon();
-    return false;
+    return waited;
   }
-  return file_.commit(error);
+  return file_.commit();
 }

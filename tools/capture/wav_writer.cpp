@@ -32,48 +32,45 @@ void make_header(uint8_t* h, uint64_t size) {
   put32(h + 40, data_bytes);
 }
 
-std::string reason(const std::string& path) { return path + ": " + std::strerror(errno); }
+Failure reason(const std::string& path) { return Failure{path + ": " + std::strerror(errno)}; }
 
 }  // namespace
 
-bool WavWriter::open(const std::string& path, uint64_t expected_bytes, std::string* error) {
+Result<void> WavWriter::open(const std::string& path, uint64_t expected_bytes) {
   data_bytes_ = 0;
-  if (!file_.open(path, error)) return false;
+  Result<void> opened = file_.open(path);
+  if (!opened) return opened;
   uint8_t header[44];
   make_header(header, expected_bytes);
   if (std::fwrite(header, 1, sizeof header, file_.stream()) != sizeof header) {
-    *error = reason(file_.name());
+    Failure failure = reason(file_.name());
     file_.abandon();
-    return false;
+    return failure;
   }
-  return true;
+  return {};
 }
 
-bool WavWriter::write(const std::vector<int16_t>& samples, std::string* error) {
+Result<void> WavWriter::write(const std::vector<int16_t>& samples) {
   // Samples are little-endian on disk, as in memory on the machines we build for.
   static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
-  if (samples.empty()) return true;
+  if (samples.empty()) return {};
   if (std::fwrite(samples.data(), sizeof(int16_t), samples.size(), file_.stream()) != samples.size()) {
-    *error = reason(file_.name());
-    return false;
+    return reason(file_.name());
   }
   data_bytes_ += samples.size() * sizeof(int16_t);
-  return true;
+  return {};
 }
 
-bool WavWriter::finish(std::string* error) {
+Result<void> WavWriter::finish() {
   std::FILE* file = file_.stream();
-  if (file == nullptr) {
-    *error = file_.name() + ": not open";
-    return false;
-  }
+  if (file == nullptr) return Failure{file_.name() + ": not open"};
   uint8_t header[44];
   make_header(header, data_bytes_);
   if (file_.seekable() &&
       (std::fseek(file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, file) != sizeof header)) {
-    *error = reason(file_.name());
+    Failure failure = reason(file_.name());
     file_.abandon();
-    return false;
+    return failure;
   }
-  return file_.commit(error);
+  return file_.commit();
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "output_file.h"
 
 class WavWriter {
@@ -21,10 +22,10 @@ class WavWriter {
 
   // `expected_bytes`: the sound data that will follow, for the header of a
   // stream.
-  bool open(const std::string& path, uint64_t expected_bytes, std::string* error);
-  bool write(const std::vector<int16_t>& samples, std::string* error);
+  Result<void> open(const std::string& path, uint64_t expected_bytes);
+  Result<void> write(const std::vector<int16_t>& samples);
   // Writes the final sizes (into a file), closes the output and renames it.
-  bool finish(std::string* error);
+  Result<void> finish();
   // Removes the unfinished file (also done when the writer goes unfinished).
   void abandon() { file_.abandon(); }
 

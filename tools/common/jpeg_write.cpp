@@ -69,25 +69,25 @@ bool encode(JpegJob* job, std::FILE* file, const JpegFormat& format, uint32_t wi
   return true;
 }
 
-bool write(std::FILE* file, std::vector<uint8_t>* out, const JpegFormat& format, uint32_t width, uint32_t height,
-           const uint8_t* const* rows, std::string* error) {
+Result<void> write(std::FILE* file, std::vector<uint8_t>* out, const JpegFormat& format, uint32_t width,
+                   uint32_t height, const uint8_t* const* rows) {
   JpegJob job{};
   const bool ok = encode(&job, file, format, width, height, rows);
   jpeg_destroy_compress(&job.cinfo);
   if (ok && out != nullptr) out->assign(job.memory, job.memory + job.memory_size);
-  if (!ok && error != nullptr) *error = job.message;
   std::free(job.memory);
-  return ok;
+  if (!ok) return Failure{job.message};
+  return {};
 }
 
 }  // namespace
 
-bool jpeg_write(std::FILE* file, const JpegFormat& format, uint32_t width, uint32_t height,
-                const uint8_t* const* rows, std::string* error) {
-  return write(file, nullptr, format, width, height, rows, error);
+Result<void> jpeg_write(std::FILE* file, const JpegFormat& format, uint32_t width, uint32_t height,
+                        const uint8_t* const* rows) {
+  return write(file, nullptr, format, width, height, rows);
 }
 
-bool jpeg_write(std::vector<uint8_t>* out, const JpegFormat& format, uint32_t width, uint32_t height,
-                const uint8_t* const* rows, std::string* error) {
-  return write(nullptr, out, format, width, height, rows, error);
+Result<void> jpeg_write(std::vector<uint8_t>* out, const JpegFormat& format, uint32_t width, uint32_t height,
+                        const uint8_t* const* rows) {
+  return write(nullptr, out, format, width, height, rows);
 }

@@ -1,12 +1,14 @@
 // JPEG files through libjpeg, for the tools and the tests' fixtures: one
-// place for the library's error handling. A failure comes back as false and
-// a one-line reason. The same samples give the same bytes.
+// place for the library's error handling. A failure comes back as its
+// one-line reason. The same samples give the same bytes.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "base/result.h"
 
 // What the rows hold: 1, 3 or 4 samples a pixel.
 enum class JpegSamples { grey, rgb, cmyk };
@@ -26,7 +28,7 @@ struct JpegFormat {
 };
 
 // `height` rows of width x samples-per-pixel bytes.
-bool jpeg_write(std::FILE* file, const JpegFormat& format, uint32_t width, uint32_t height,
-                const uint8_t* const* rows, std::string* error);
-bool jpeg_write(std::vector<uint8_t>* out, const JpegFormat& format, uint32_t width, uint32_t height,
-                const uint8_t* const* rows, std::string* error);
+Result<void> jpeg_write(std::FILE* file, const JpegFormat& format, uint32_t width, uint32_t height,
+                        const uint8_t* const* rows);
+Result<void> jpeg_write(std::vector<uint8_t>* out, const JpegFormat& format, uint32_t width, uint32_t height,
+                        const uint8_t* const* rows);

@@ -21,19 +21,15 @@ constexpr int frames_per_call = 1152 * 32;
 // through the return codes instead.
 void quiet(const char*, va_list) {}
 
-bool fail(std::string* error, const std::string& what) {
-  if (error != nullptr) *error = "MP3 encoder: " + what;
-  return false;
-}
+Failure fail(const std::string& what) { return Failure{"MP3 encoder: " + what}; }
 
 }  // namespace
 
-bool mp3_encode(std::span<const int16_t> interleaved, const Mp3Settings& settings, std::vector<uint8_t>* mp3,
-                std::string* error) {
+Result<void> mp3_encode(std::span<const int16_t> interleaved, const Mp3Settings& settings, std::vector<uint8_t>* mp3) {
   mp3->clear();
-  if (settings.channels != 1 && settings.channels != 2) return fail(error, "1 or 2 channels");
+  if (settings.channels != 1 && settings.channels != 2) return fail("1 or 2 channels");
   LameHandle lame(lame_init());
-  if (!lame) return fail(error, "cannot initialise");
+  if (!lame) return fail("cannot initialise");
   lame_global_flags* gf = lame.get();
   lame_set_errorf(gf, quiet);
   lame_set_debugf(gf, quiet);
@@ -52,7 +48,7 @@ bool mp3_encode(std::span<const int16_t> interleaved, const Mp3Settings& setting
   lame_set_quality(gf, settings.effort);
   lame_set_bWriteVbrTag(gf, settings.info_tag ? 1 : 0);
   lame_set_write_id3tag_automatic(gf, 0);
-  if (lame_init_params(gf) < 0) return fail(error, "unsupported settings");
+  if (lame_init_params(gf) < 0) return fail("unsupported settings");
 
   const size_t frames = interleaved.size() / static_cast<size_t>(settings.channels);
   std::vector<uint8_t> chunk(static_cast<size_t>(frames_per_call) * 5 / 4 + 7200);
@@ -64,12 +60,12 @@ bool mp3_encode(std::span<const int16_t> interleaved, const Mp3Settings& setting
     const int bytes = settings.channels == 2
                           ? lame_encode_buffer_interleaved(gf, pcm, count, chunk.data(), static_cast<int>(chunk.size()))
                           : lame_encode_buffer(gf, pcm, pcm, count, chunk.data(), static_cast<int>(chunk.size()));
-    if (bytes < 0) return fail(error, "encoding failed (code " + std::to_string(bytes) + ")");
+    if (bytes < 0) return fail("encoding failed (code " + std::to_string(bytes) + ")");
     mp3->insert(mp3->end(), chunk.begin(), chunk.begin() + bytes);
     done += static_cast<size_t>(count);
   }
   const int bytes = lame_encode_flush(gf, chunk.data(), static_cast<int>(chunk.size()));
-  if (bytes < 0) return fail(error, "flushing failed (code " + std::to_string(bytes) + ")");
+  if (bytes < 0) return fail("flushing failed (code " + std::to_string(bytes) + ")");
   mp3->insert(mp3->end(), chunk.begin(), chunk.begin() + bytes);
 
   if (settings.info_tag) {
@@ -77,8 +73,8 @@ bool mp3_encode(std::span<const int16_t> interleaved, const Mp3Settings& setting
     // final info frame (frame count, delay and padding) goes over it.
     unsigned char tag[2880];
     const size_t tag_size = lame_get_lametag_frame(gf, tag, sizeof tag);
-    if (tag_size == 0 || tag_size > sizeof tag || tag_size > mp3->size()) return fail(error, "no info frame");
+    if (tag_size == 0 || tag_size > sizeof tag || tag_size > mp3->size()) return fail("no info frame");
     std::memcpy(mp3->data(), tag, tag_size);
   }
-  return true;
+  return {};
 }

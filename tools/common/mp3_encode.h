@@ -1,13 +1,15 @@
 // MP3 encoding through LAME, for the tools and the tests' fixtures: MPEG
 // Layer III with the info frame that lets a gapless decoder drop the
 // encoder's delay and padding, so that decoding gives back exactly the
-// samples encoded. A failure comes back as false and a one-line reason.
+// samples encoded. A failure comes back as its one-line reason.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "base/result.h"
 
 struct Mp3Settings {
   int rate = 44100;          // samples a second, in and out
@@ -19,5 +21,4 @@ struct Mp3Settings {
 };
 
 // Encodes interleaved 16-bit samples (`channels` a sample frame).
-bool mp3_encode(std::span<const int16_t> interleaved, const Mp3Settings& settings, std::vector<uint8_t>* mp3,
-                std::string* error);
+Result<void> mp3_encode(std::span<const int16_t> interleaved, const Mp3Settings& settings, std::vector<uint8_t>* mp3);

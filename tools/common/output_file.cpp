@@ -30,10 +30,7 @@ std::string folder_of(const std::string& path) {
   return path.substr(0, slash + 1);
 }
 
-bool failed(const std::string& path, int reason, std::string* error) {
-  if (error != nullptr) *error = path + ": " + std::strerror(reason);
-  return false;
-}
+Failure failed(const std::string& path, int reason) { return Failure{path + ": " + std::strerror(reason)}; }
 
 }  // namespace
 
@@ -54,12 +51,11 @@ std::string temporary_name(const std::string& path, bool keep_extension) {
   return path + part;
 }
 
-bool find_output_target(const std::string& path, OutputKind* kind, std::string* target, std::string* error,
-                        OutputName name) {
+Result<void> find_output_target(const std::string& path, OutputKind* kind, std::string* target, OutputName name) {
   if (path == "-") {
     *kind = OutputKind::standard_output;
     target->clear();
-    return true;
+    return {};
   }
   std::string at = path;
   for (int links = 0; links <= most_links; ++links) {
@@ -67,32 +63,28 @@ bool find_output_target(const std::string& path, OutputKind* kind, std::string* 
       case platform::DeviceName::null_device:
         *kind = OutputKind::straight;
         target->clear();
-        return true;
+        return {};
       case platform::DeviceName::other_device:
-        if (error != nullptr) *error = path + ": a device of Windows, not a file (NUL is the one that takes output)";
-        return false;
+        return Failure{path + ": a device of Windows, not a file (NUL is the one that takes output)"};
       case platform::DeviceName::none: break;
     }
     if (names_open_descriptor(at) && name == OutputName::followed) {
       *kind = OutputKind::straight;
       target->clear();
-      return true;
+      return {};
     }
     platform::PathKind there;
-    if (!platform::path_kind(at, &there)) return failed(path, errno, error);
-    if (there == platform::PathKind::folder) return failed(path, EISDIR, error);
+    if (!platform::path_kind(at, &there)) return failed(path, errno);
+    if (there == platform::PathKind::folder) return failed(path, EISDIR);
     // Nothing there yet (also the end of a dangling link): a new file.
     if (there == platform::PathKind::nothing || name == OutputName::own) {
       *kind = OutputKind::replaced;
       *target = at;
-      return true;
+      return {};
     }
     if (there == platform::PathKind::link) {
       const Result<std::string> link = platform::read_link(at);
-      if (!link) {
-        if (error != nullptr) *error = path + ": " + link.error();
-        return false;
-      }
+      if (!link) return Failure{path + ": " + link.error()};
       at = !link->empty() && (*link)[0] == '/' ? *link : folder_of(at) + *link;
       continue;
     }
@@ -102,29 +94,31 @@ bool find_output_target(const std::string& path, OutputKind* kind, std::string* 
     } else {
       target->clear();
     }
-    return true;
+    return {};
   }
-  return failed(path, ELOOP, error);
+  return failed(path, ELOOP);
 }
 
 OutputFile::~OutputFile() { abandon(); }
 
-bool OutputFile::start(const std::string& path, bool keep_extension, bool open_stream, OutputName name,
-                       std::string* error) {
+Result<void> OutputFile::start(const std::string& path, bool keep_extension, bool open_stream, OutputName name) {
   abandon();
   path_ = path;
-  if (error != nullptr) error->clear();
-  if (!find_output_target(path, &kind_, &target_, error, name)) return false;
+  Result<void> found = find_output_target(path, &kind_, &target_, name);
+  if (!found) return found;
   if (kind_ == OutputKind::standard_output) {
     if (open_stream) stream_ = stdout;
-    return true;
+    return {};
   }
   if (kind_ == OutputKind::straight) {
-    if (!open_stream) return platform::is_writable(path) || failed(path, errno, error);
+    if (!open_stream) {
+      if (!platform::is_writable(path)) return failed(path, errno);
+      return {};
+    }
     file_.reset(std::fopen(path.c_str(), "wb"));
-    if (!file_) return failed(path, errno, error);
+    if (!file_) return failed(path, errno);
     stream_ = file_.get();
-    return true;
+    return {};
   }
   temporary_ = temporary_name(target_, keep_extension);
   ticket_ = temporary_files::add(temporary_);
@@ -137,27 +131,20 @@ bool OutputFile::start(const std::string& path, bool keep_extension, bool open_s
     temporary_files::forget(ticket_);
     ticket_ = -1;
     temporary_.clear();
-    return failed(path, reason, error);
+    return failed(path, reason);
   }
   // Created here, empty, so that an unusable path fails before any work.
   if (!open_stream) file_.reset();
   stream_ = file_.get();
-  return true;
+  return {};
 }
 
-bool OutputFile::open(const std::string& path, std::string* error, OutputName name) {
-  return start(path, false, true, name, error);
-}
+Result<void> OutputFile::open(const std::string& path, OutputName name) { return start(path, false, true, name); }
 
-bool OutputFile::reserve(const std::string& path, std::string* error) {
-  return start(path, true, false, OutputName::followed, error);
-}
+Result<void> OutputFile::reserve(const std::string& path) { return start(path, true, false, OutputName::followed); }
 
-bool OutputFile::commit(std::string* error) {
-  if (kind_ == OutputKind::replaced && temporary_.empty()) {
-    if (error != nullptr) *error = path_ + ": not open";
-    return false;
-  }
+Result<void> OutputFile::commit() {
+  if (kind_ == OutputKind::replaced && temporary_.empty()) return Failure{path_ + ": not open"};
   int reason = 0;
   if (stream_ != nullptr) {
     if (std::fflush(stream_) != 0 || std::ferror(stream_)) reason = errno != 0 ? errno : EIO;
@@ -168,14 +155,13 @@ bool OutputFile::commit(std::string* error) {
     reason = errno;
   }
   if (reason != 0) {
-    if (error != nullptr) *error = name() + ": " + std::strerror(reason);
     abandon();
-    return false;
+    return failed(name(), reason);
   }
   temporary_files::forget(ticket_);
   ticket_ = -1;
   temporary_.clear();
-  return true;
+  return {};
 }
 
 void OutputFile::abandon() {

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "base/file_handle.h"
+#include "base/result.h"
 
 // How an output's bytes reach it.
 enum class OutputKind {
@@ -38,11 +39,10 @@ enum class OutputName {
 
 // Where the output `path` goes: its kind and, for `replaced`, the file that
 // gets the content (the end of any chain of links, or `path` itself for an
-// own name). On failure (a folder, a loop of links, a path that cannot be
-// looked at, a device name of Windows other than NUL) sets `error` to
-// "PATH: reason" and returns false.
-bool find_output_target(const std::string& path, OutputKind* kind, std::string* target, std::string* error,
-                        OutputName name = OutputName::followed);
+// own name). Fails (a folder, a loop of links, a path that cannot be looked
+// at, a device name of Windows other than NUL) with "PATH: reason".
+Result<void> find_output_target(const std::string& path, OutputKind* kind, std::string* target,
+                                OutputName name = OutputName::followed);
 
 class OutputFile {
  public:
@@ -53,14 +53,13 @@ class OutputFile {
   ~OutputFile();
 
   // Creates the temporary file (or opens the device, FIFO or standard
-  // output), so that an unusable path fails at once. On failure sets `error`
-  // to "PATH: reason" and returns false.
-  bool open(const std::string& path, std::string* error, OutputName name = OutputName::followed);
+  // output), so that an unusable path fails at once, with "PATH: reason".
+  Result<void> open(const std::string& path, OutputName name = OutputName::followed);
 
   // Only the name to write, not opened: for a writer of its own (another
   // process) that creates the file there. A temporary name keeps the final
   // name's extension at its end.
-  bool reserve(const std::string& path, std::string* error);
+  Result<void> reserve(const std::string& path);
 
   std::FILE* stream() const { return stream_; }
   OutputKind kind() const { return kind_; }
@@ -74,16 +73,16 @@ class OutputFile {
   bool seekable() const { return kind_ == OutputKind::replaced; }
 
   // Flushes and closes the stream (if open) and renames the file to its
-  // final name. On failure sets `error` to "PATH: reason", removes the
-  // temporary file and returns false.
-  bool commit(std::string* error);
+  // final name. On failure removes the temporary file and fails with
+  // "PATH: reason".
+  Result<void> commit();
 
   // Closes the stream and removes the temporary file (a straight output is
   // only closed). Safe to call more than once.
   void abandon();
 
  private:
-  bool start(const std::string& path, bool keep_extension, bool open_stream, OutputName name, std::string* error);
+  Result<void> start(const std::string& path, bool keep_extension, bool open_stream, OutputName name);
 
   FileHandle file_;               // the stream when this object opened it
   std::FILE* stream_ = nullptr;   // file_ or standard output

@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 
 OutputFolder::~OutputFolder() { remove_empty(); }
 
-bool OutputFolder::create(const std::string& path, std::string* error) {
+Result<void> OutputFolder::create(const std::string& path) {
   remove_empty();
   // The folders that are missing, outer first, each listed before it is made.
   std::vector<fs::path> missing;
@@ -26,25 +26,23 @@ bool OutputFolder::create(const std::string& path, std::string* error) {
     made_.push_back({at.string(), temporary_files::add(at.string())});
     if (!fs::create_directory(at, ec) && ec) {
       made_.back().path.clear();  // not made: nothing to remove
-      *error = path + ": " + ec.message();
       remove_empty();
-      return false;
+      return Failure{path + ": " + ec.message()};
     }
   }
   if (!fs::is_directory(path, ec)) {
-    *error = path + ": " + std::make_error_code(std::errc::not_a_directory).message();
     remove_empty();
-    return false;
+    return Failure{path + ": " + std::make_error_code(std::errc::not_a_directory).message()};
   }
   // A file made and removed again: the files can be written there.
   OutputFile probe;
-  if (!probe.open(path + "/t", error)) {
-    *error = path + ": " + error->substr(error->rfind(": ") + 2);
+  const Result<void> probed = probe.open(path + "/t");
+  if (!probed) {
     probe.abandon();
     remove_empty();
-    return false;
+    return Failure{path + ": " + probed.error().substr(probed.error().rfind(": ") + 2)};
   }
-  return true;
+  return {};
 }
 
 void OutputFolder::remove_empty() {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 class OutputFolder {
  public:
   OutputFolder() = default;
@@ -16,9 +18,9 @@ class OutputFolder {
   ~OutputFolder();
 
   // Makes `path` and the missing folders above it, and checks that files
-  // can be made in it. On failure sets `error` to "PATH: reason", leaves
-  // nothing it made, and returns false.
-  bool create(const std::string& path, std::string* error);
+  // can be made in it. On failure leaves nothing it made and fails with
+  // "PATH: reason".
+  Result<void> create(const std::string& path);
 
  private:
   void remove_empty();

@@ -77,8 +77,8 @@ bool encode(PngJob* job) {
   return true;
 }
 
-bool write(std::FILE* file, std::vector<uint8_t>* out, const PngFormat& format, uint32_t width, uint32_t height,
-           const uint8_t* const* rows, std::string* error) {
+Result<void> write(std::FILE* file, std::vector<uint8_t>* out, const PngFormat& format, uint32_t width, uint32_t height,
+                   const uint8_t* const* rows) {
   std::vector<png_color> palette;
   for (const PngRgb& entry : format.palette) palette.push_back(png_color{entry.r, entry.g, entry.b});
   png_color_16 key{};
@@ -95,18 +95,16 @@ bool write(std::FILE* file, std::vector<uint8_t>* out, const PngFormat& format, 
     ok = false;
     reason = errno;
   }
-  if (!ok && error != nullptr) {
-    // A failed write shows as the library's "Write Error": the stream knows why.
-    const bool system = file != nullptr && std::ferror(file) && reason != 0;
-    *error = system ? std::strerror(reason) : job.message[0] != '\0' ? job.message : "cannot write PNG";
-  }
-  return ok;
+  if (ok) return {};
+  // A failed write shows as the library's "Write Error": the stream knows why.
+  const bool system = file != nullptr && std::ferror(file) && reason != 0;
+  return Failure{system ? std::strerror(reason) : job.message[0] != '\0' ? job.message : "cannot write PNG"};
 }
 
 // Each pixel a sharp `scale` x `scale` block: a row of the picture is made
 // once and stands for `scale` rows of the file.
-bool write_pixels(std::FILE* file, std::vector<uint8_t>* out, const uint32_t* pixels, int32_t width,
-                  int32_t height, bool alpha, int32_t scale, int level, std::string* error) {
+Result<void> write_pixels(std::FILE* file, std::vector<uint8_t>* out, const uint32_t* pixels, int32_t width,
+                          int32_t height, bool alpha, int32_t scale, int level) {
   const size_t channels = alpha ? 4 : 3;
   const size_t stride = static_cast<size_t>(width) * scale * channels;
   std::vector<uint8_t> bytes(stride * static_cast<size_t>(height));
@@ -129,34 +127,34 @@ bool write_pixels(std::FILE* file, std::vector<uint8_t>* out, const uint32_t* pi
   format.colour = alpha ? PngColour::rgba : PngColour::rgb;
   format.level = level;
   return write(file, out, format, static_cast<uint32_t>(width) * scale, static_cast<uint32_t>(height) * scale,
-               rows.data(), error);
+               rows.data());
 }
 
 }  // namespace
 
-bool png_write(std::FILE* file, const PngFormat& format, uint32_t width, uint32_t height,
-               const uint8_t* const* rows, std::string* error) {
-  return write(file, nullptr, format, width, height, rows, error);
+Result<void> png_write(std::FILE* file, const PngFormat& format, uint32_t width, uint32_t height,
+                       const uint8_t* const* rows) {
+  return write(file, nullptr, format, width, height, rows);
 }
 
-bool png_write(std::vector<uint8_t>* out, const PngFormat& format, uint32_t width, uint32_t height,
-               const uint8_t* const* rows, std::string* error) {
+Result<void> png_write(std::vector<uint8_t>* out, const PngFormat& format, uint32_t width, uint32_t height,
+                       const uint8_t* const* rows) {
   out->clear();
-  return write(nullptr, out, format, width, height, rows, error);
+  return write(nullptr, out, format, width, height, rows);
 }
 
-bool png_write_pixels(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height, bool alpha,
-                      int level, std::string* error) {
-  return write_pixels(file, nullptr, pixels, width, height, alpha, 1, level, error);
+Result<void> png_write_pixels(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height, bool alpha,
+                              int level) {
+  return write_pixels(file, nullptr, pixels, width, height, alpha, 1, level);
 }
 
-bool png_write_pixels_enlarged(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height,
-                               int32_t scale, int level, std::string* error) {
-  return write_pixels(file, nullptr, pixels, width, height, false, scale, level, error);
+Result<void> png_write_pixels_enlarged(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height,
+                                       int32_t scale, int level) {
+  return write_pixels(file, nullptr, pixels, width, height, false, scale, level);
 }
 
-bool png_write_pixels(std::vector<uint8_t>* out, const uint32_t* pixels, int32_t width, int32_t height,
-                      bool alpha, int level, std::string* error) {
+Result<void> png_write_pixels(std::vector<uint8_t>* out, const uint32_t* pixels, int32_t width, int32_t height,
+                              bool alpha, int level) {
   out->clear();
-  return write_pixels(nullptr, out, pixels, width, height, alpha, 1, level, error);
+  return write_pixels(nullptr, out, pixels, width, height, alpha, 1, level);
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 // The PNG colour types.
 enum class PngColour : uint8_t { grey = 0, rgb = 2, palette = 3, grey_alpha = 4, rgba = 6 };
 
@@ -31,18 +33,18 @@ struct PngFormat {
 // `height` rows of samples packed as the file stores them: channels per
 // pixel as the colour type says, 16-bit samples big-endian, samples of fewer
 // than 8 bits from the high bits of each byte on.
-bool png_write(std::FILE* file, const PngFormat& format, uint32_t width, uint32_t height,
-               const uint8_t* const* rows, std::string* error);
-bool png_write(std::vector<uint8_t>* out, const PngFormat& format, uint32_t width, uint32_t height,
-               const uint8_t* const* rows, std::string* error);
+Result<void> png_write(std::FILE* file, const PngFormat& format, uint32_t width, uint32_t height,
+                       const uint8_t* const* rows);
+Result<void> png_write(std::vector<uint8_t>* out, const PngFormat& format, uint32_t width, uint32_t height,
+                       const uint8_t* const* rows);
 
 // 0xAARRGGBB words, row by row, as an 8-bit RGB picture (alpha dropped, as
 // the display drops it) or with `alpha` as RGBA.
-bool png_write_pixels(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height, bool alpha,
-                      int level, std::string* error);
-bool png_write_pixels(std::vector<uint8_t>* out, const uint32_t* pixels, int32_t width, int32_t height,
-                      bool alpha, int level, std::string* error);
+Result<void> png_write_pixels(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height, bool alpha,
+                              int level);
+Result<void> png_write_pixels(std::vector<uint8_t>* out, const uint32_t* pixels, int32_t width, int32_t height,
+                              bool alpha, int level);
 // As RGB, each pixel a sharp `scale` x `scale` block: a picture `scale` times
 // as wide and as high.
-bool png_write_pixels_enlarged(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height,
-                               int32_t scale, int level, std::string* error);
+Result<void> png_write_pixels_enlarged(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height,
+                                       int32_t scale, int level);

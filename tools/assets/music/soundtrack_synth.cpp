@@ -14,15 +14,16 @@ Result<void> write_soundtrack(const std::string& path) {
   // soundtrack whole. Created first, so that a bad path fails at once,
   // before seconds of work.
   OutputFile file;
-  std::string reason;
-  if (!file.open(path, &reason, OutputName::own)) return Failure{"cannot create " + reason};
+  const Result<void> opened = file.open(path, OutputName::own);
+  if (!opened) return Failure{"cannot create " + opened.error()};
 
   const std::vector<int16_t> pcm = music::render_soundtrack();
   std::vector<uint8_t> mp3;
-  if (!mp3_encode(pcm, soundtrack_mp3, &mp3, &reason)) return Failure{reason};
+  if (Result<void> encoded = mp3_encode(pcm, soundtrack_mp3, &mp3); !encoded) return encoded;
 
   if (std::fwrite(mp3.data(), 1, mp3.size(), file.stream()) != mp3.size())
     return Failure{"cannot write " + path + ": " + std::strerror(errno)};
-  if (!file.commit(&reason)) return Failure{"cannot write " + reason};
+  const Result<void> committed = file.commit();
+  if (!committed) return Failure{"cannot write " + committed.error()};
   return {};
 }

@@ -36,21 +36,21 @@ std::vector<const uint8_t*> rows_of(const std::vector<uint8_t>& bytes, const Can
 
 // Pictures are written under a temporary name and renamed when complete, so
 // an interrupted run or two runs into one directory never leave a torn file.
-Result<void> finish(OutputFile& file, bool ok, const std::string& message) {
-  if (!ok) {
-    Failure failure{"cannot write " + file.path() + ": " + message};
+Result<void> finish(OutputFile& file, const Result<void>& written) {
+  if (!written) {
+    Failure failure{"cannot write " + file.path() + ": " + written.error()};
     file.abandon();
     return failure;
   }
-  std::string reason;
-  if (!file.commit(&reason)) return Failure{"cannot write " + reason};
+  const Result<void> committed = file.commit();
+  if (!committed) return Failure{"cannot write " + committed.error()};
   return {};
 }
 
 Result<void> open_for_writing(OutputFile& file, const std::string& path) {
-  std::string reason;
-  if (file.open(path, &reason, OutputName::own)) return {};
-  return Failure{"cannot write " + reason};
+  const Result<void> opened = file.open(path, OutputName::own);
+  if (!opened) return Failure{"cannot write " + opened.error()};
+  return {};
 }
 
 }  // namespace
@@ -63,10 +63,8 @@ Result<void> write_png(const std::string& path, const Canvas& canvas, bool with_
   PngFormat format;
   format.colour = with_alpha ? PngColour::rgba : PngColour::rgb;
   format.level = 9;
-  std::string reason;
-  const bool ok = png_write(file.stream(), format, canvas.width(), canvas.height(),
-                            rows_of(bytes, canvas, channels).data(), &reason);
-  return finish(file, ok, reason);
+  return finish(
+      file, png_write(file.stream(), format, canvas.width(), canvas.height(), rows_of(bytes, canvas, channels).data()));
 }
 
 Result<void> write_jpeg(const std::string& path, const Canvas& canvas, int quality) {
@@ -76,10 +74,8 @@ Result<void> write_jpeg(const std::string& path, const Canvas& canvas, int quali
   JpegFormat format;
   format.quality = quality;
   format.optimize = true;
-  std::string reason;
-  const bool ok = jpeg_write(file.stream(), format, canvas.width(), canvas.height(),
-                             rows_of(bytes, canvas, 3).data(), &reason);
-  return finish(file, ok, reason);
+  return finish(file,
+                jpeg_write(file.stream(), format, canvas.width(), canvas.height(), rows_of(bytes, canvas, 3).data()));
 }
 
 }  // namespace assets
