@@ -17,12 +17,15 @@ the sound starts sharply at once. At each:
 - the picture: each frame shown while the flash fades is looked at first at
   a known monotonic time, and its brightness, matched against a render of the
   fading flash at 1000 frames a second, tells its own show time (to about a
-  millisecond, however far apart the frames came).
+  millisecond, however far apart the frames came). A moment counts only
+  where most frames agree on it and where the fade looks the same at other
+  frame rates: an effect that draws over the frame before looks different
+  at the player's rate than in the render, and cannot be matched.
 Each side gives the monotonic time of show time 0; their difference is the
 offset (positive: the picture late). Prints the offset at every moment, then
-median, worst and trend (ms per s); when STALL_NS (the monotonic time the
-player was stopped, or keys were pressed) is given, before it and from 2 s
-after it."""
+median, worst and trend (ms per s) of all; when STALL_NS (the monotonic time the
+player was stopped, or keys were pressed) is given, also before it and
+from 2 s after it."""
 import statistics
 import subprocess
 import sys
@@ -45,6 +48,14 @@ MATCH_SPAN_MS = 6
 # The frames looked at: from this many ms before the moment is expected on
 # screen to as long after its fade.
 LOOK_REACH_MS = 120
+# A moment's picture counts when at least this many frames were matched and
+# at least two thirds of them agree within this many ms of their median.
+LEAST_FRAMES = 3
+AGREE_MS = 3
+# Rates at which the fade is rendered as well: a moment whose fade looks
+# different at them (an effect that draws over the frame before, whose look
+# depends on how many frames came before) cannot be matched and is left out.
+CHECK_RATES = (50, 60, 75)
 # The sound is followed in steps of 100 ms, each 50 ms of it looked for up to
 # 3 s after where it would be without a gap, matching at this level...
 TRACK_STEP = RATE // 10
@@ -187,7 +198,25 @@ def picture_anchor(looks, curve, ms, expected_ns):
         match = np.nonzero(curve == levels[i])[0]
         if len(match) and match[-1] - match[0] <= MATCH_SPAN_MS:
             anchors.append(times[i] - (ms + float(match.mean())) * 1e6)
-    return float(np.median(anchors)) if anchors else None
+    if len(anchors) < LEAST_FRAMES:
+        return None
+    middle = float(np.median(anchors))
+    agreeing = [a for a in anchors if abs(a - middle) <= AGREE_MS * 1e6]
+    if 3 * len(agreeing) < 2 * len(anchors):
+        return None
+    return float(np.median(agreeing))
+
+
+def same_at_any_rate(capture, data, curve, ms):
+    """Whether the fade's frames at CHECK_RATES (each rendered from a second
+    before) have the brightness the curve gives at their show times."""
+    for fps in CHECK_RATES:
+        start = ms - 1000
+        for i, seen in enumerate(render(capture, data, start, ms + len(curve), fps)):
+            t = start + i * 1000 // fps
+            if t >= ms and seen != curve[t - ms]:
+                return False
+    return True
 
 
 def summary(name, part, t0):
@@ -226,6 +255,8 @@ def main():
         # The fade until the next moment at most.
         span = min(FADE_MS, moments[i + 1] - ms if i + 1 < len(moments) else FADE_MS)
         curve = np.array(render(capture, data, ms, ms + span, 1000))
+        if not same_at_any_rate(capture, data, curve, ms):
+            continue
         shown = picture_anchor(looks, curve, ms, heard + delay_ms * 1e6)
         if shown is None:
             continue
@@ -236,9 +267,8 @@ def main():
     t0 = rows[0][0]
     for t, ms, off in rows:
         print('%8.3f s  show %6d ms  %+7.1f ms' % ((t - t0) / 1e9, ms, off))
-    if stall is None:
-        summary('all', rows, t0)
-    else:
+    summary('all', rows, t0)
+    if stall is not None:
         summary('before', [r for r in rows if r[0] < stall], t0)
         summary('from 2 s after', [r for r in rows if r[0] > stall + 2e9], t0)
     return 0

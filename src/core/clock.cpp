@@ -107,13 +107,21 @@ int32_t ShowClock::at(uint32_t tick) {
     anchor_ = fixed(tick - static_cast<uint32_t>(hold_ms_));
   }
   const int32_t now = static_cast<int32_t>(tick - start_tick());
-  if (sound == no_sound) return now;
+  if (sound == no_sound) return last_ms_ = now;
   // Compared like the clock itself, modulo 2^32, so that a show running for
   // weeks across the counter's wrap keeps following. The picture never runs
-  // further past the sound handed out than the tolerance.
+  // further past the sound handed out than the tolerance: it stops there
+  // until more comes (the device runs dry meanwhile, so the sound heard
+  // stops as long), and never goes back.
   const uint32_t sound_ms = static_cast<uint32_t>(sound) - static_cast<uint32_t>(delay_ms_);
   const int32_t ahead = static_cast<int32_t>(static_cast<uint32_t>(now) - sound_ms);
-  if (ahead <= clock_follow_tolerance_ms) return now;
-  anchor_ = fixed(tick - sound_ms);
-  return static_cast<int32_t>(sound_ms);
+  if (ahead <= clock_follow_tolerance_ms) return last_ms_ = now;
+  // Held at the last reading when it lies within the tolerance (a callback
+  // late), else at the sound (after a stall the sound handed out since may
+  // lie further on).
+  const int32_t since = static_cast<int32_t>(static_cast<uint32_t>(last_ms_) - sound_ms);
+  const uint32_t held =
+      since > 0 && since <= clock_follow_tolerance_ms ? static_cast<uint32_t>(last_ms_) : sound_ms;
+  anchor_ = fixed(tick - held);
+  return last_ms_ = static_cast<int32_t>(held);
 }

@@ -21,7 +21,8 @@
 // (more than clock_jump_ms) is taken at once. The first sound after a start
 // or a move anchors it at once too. Until then, and whenever the ticks run
 // more than clock_follow_tolerance_ms past the sound handed out (nothing was
-// fed: a stall), the clock is held to the sound.
+// fed: a stall, or a callback late), the clock stops there until more sound
+// comes.
 //
 // Only the reader of the clock (the frame loop) moves the picture's anchor;
 // the audio side only publishes (no locks on either side).
@@ -36,8 +37,8 @@ using TickSource = uint32_t (*)();
 // A monotonic millisecond counter of the process: the default tick source.
 uint32_t steady_ticks();
 
-// How far the tick clock may run ahead of the sound handed out before it is
-// moved back. On a running device the next chunk is due every chunk's
+// How far the tick clock may run ahead of the sound handed out before it
+// stops. On a running device the next chunk is due every chunk's
 // duration (46 ms for 8192 bytes), so being later than this means it was not
 // fed.
 inline constexpr int32_t clock_follow_tolerance_ms = 50;
@@ -143,6 +144,7 @@ class ShowClock {
   uint32_t seen_generation_ = 0;
   int32_t delay_ms_ = 0;
   int32_t hold_ms_ = 0;
+  int32_t last_ms_ = 0;  // the last reading while following
   bool holding_ = false;
   bool following_ = false;
 
