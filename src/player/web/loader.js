@@ -348,9 +348,13 @@ function updateReadyScenes() {
   const ready = showList.scenes.map((scene) => scene.pictures.every((p) => decoded[p]));
   const key = ready.map((r) => (r ? '1' : '0')).join('');
   if (key !== readyKey) {
+    // Only the scenes that changed: each call has the program work out
+    // again what it may play.
+    ready.forEach((r, i) => {
+      if (readyKey[i] !== key[i]) Module._sava_web_scene_ready(i, r ? 1 : 0);
+    });
     readyKey = key;
     window.savaReadyScenes = ready;
-    ready.forEach((r, i) => Module._sava_web_scene_ready(i, r ? 1 : 0));
   }
   checkReady();
 }

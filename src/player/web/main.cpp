@@ -222,7 +222,6 @@ int main(int argc, char** argv) {
   web_player.startup = std::make_unique<ShowStartup>(options);
 
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) web_fail(sdl_init_failure());
-  web_screen_prepare();
   SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, 32, SDL_SWSURFACE);
   if (surface == nullptr) web_fail(video_mode_failure());
   web_player.caption = latin1_to_utf8(window_caption);

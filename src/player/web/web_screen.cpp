@@ -7,48 +7,48 @@
 #include "player/time_overlay.h"
 #include "player/web/surface_layout.h"
 
-void web_screen_prepare() {
-  EM_ASM({
-    SDL.defaults.copyOnLock = false;
-    SDL.defaults.discardOnLock = true;
-    SDL.defaults.opaqueFrontBuffer = false;
-  });
-}
+namespace {
 
-WebScreen::WebScreen(SDL_Surface* surface, int32_t width, int32_t height)
-    : surface_(surface),
-      width_(width),
+// The canvas shows `width` x `height` RGBA pixels at `pixels` in the
+// program's memory. The image over that memory is made once and again only
+// when the memory has grown (which replaces its buffer): no copy per frame.
+EM_JS(void, canvas_put_pixels, (const void* pixels, int width, int height), {
+  var shown = Module.savaCanvasImage;
+  if (!shown || shown.pixels !== pixels || shown.image.data.buffer !== HEAPU8.buffer) {
+    shown = Module.savaCanvasImage = {
+      pixels: pixels,
+      context: Module['canvas'].getContext('2d'),
+      image: new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height),
+    };
+  }
+  shown.context.putImageData(shown.image, 0, 0);
+});
+
+}  // namespace
+
+WebScreen::WebScreen(const SDL_Surface* surface, int32_t width, int32_t height)
+    : width_(width),
       height_(height),
       layout_(layout_from_masks(surface->format->BytesPerPixel, surface->format->Rmask, surface->format->Gmask,
                                 surface->format->Bmask)),
-      buffer_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u) {}
+      buffer_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u),
+      canvas_pixels_(buffer_.size(), 0u) {}
 
 void WebScreen::present(const uint32_t* frame, const std::vector<std::string>* overlay) {
-  // The web surface always needs locking; its pixel memory appears at the
-  // first lock.
-  if (SDL_LockSurface(surface_) < 0) return;
-  if (surface_->pixels != nullptr && layout_.bytes_per_pixel >= 2) {
-    const int32_t w = std::min(width_, surface_->w);
-    const int32_t h = std::min(height_, surface_->h);
-    for (int32_t y = 0; y < h; ++y) {
-      convert_to_layout(frame + static_cast<std::size_t>(y) * width_, w, 1,
-                        static_cast<uint8_t*>(surface_->pixels) + static_cast<std::size_t>(y) * surface_->pitch,
-                        surface_->pitch, layout_);
-    }
-    if (overlay != nullptr) draw_overlay_on_surface(frame, *overlay);
-  }
-  SDL_UnlockSurface(surface_);
+  convert_to_layout(frame, width_, height_, reinterpret_cast<uint8_t*>(canvas_pixels_.data()), width_ * 4, layout_);
+  if (overlay != nullptr) draw_overlay_on_canvas_pixels(frame, *overlay);
+  canvas_put_pixels(canvas_pixels_.data(), width_, height_);
 }
 
-void WebScreen::draw_overlay_on_surface(const uint32_t* frame, const std::vector<std::string>& lines) {
-  const OverlayBox box = overlay_box(lines, std::min(width_, surface_->w), std::min(height_, surface_->h));
+void WebScreen::draw_overlay_on_canvas_pixels(const uint32_t* frame, const std::vector<std::string>& lines) {
+  const OverlayBox box = overlay_box(lines, width_, height_);
   overlay_pixels_.resize(static_cast<std::size_t>(box.width) * box.height);
   for (int32_t y = 0; y < box.height; ++y) {
     std::copy_n(frame + static_cast<std::size_t>(box.y + y) * width_ + box.x, box.width,
                 overlay_pixels_.data() + static_cast<std::size_t>(y) * box.width);
   }
   draw_overlay(lines, overlay_pixels_.data(), box);
-  uint8_t* const first = static_cast<uint8_t*>(surface_->pixels) + static_cast<std::size_t>(box.y) * surface_->pitch +
-                         static_cast<std::size_t>(box.x) * layout_.bytes_per_pixel;
-  convert_to_layout(overlay_pixels_.data(), box.width, box.height, first, surface_->pitch, layout_);
+  uint32_t* const first = canvas_pixels_.data() + static_cast<std::size_t>(box.y) * width_ + box.x;
+  convert_to_layout(overlay_pixels_.data(), box.width, box.height, reinterpret_cast<uint8_t*>(first), width_ * 4,
+                    layout_);
 }

@@ -1,7 +1,7 @@
 // The screen in a web page: the show draws into its own 400x300 buffer of
-// 0xAARRGGBB words, and each presented frame is converted into the web SDL
-// screen surface (RGBA bytes, told by the masks) between lock and unlock;
-// the unlock puts it on the canvas.
+// 0xAARRGGBB words, and each presented frame is converted into the canvas's
+// byte order (RGBA, told by the web SDL screen surface's masks) in a second
+// buffer, which the canvas takes straight from the program's memory.
 #pragma once
 
 #include <SDL.h>
@@ -12,15 +12,11 @@
 
 #include "player/screen_convert.h"
 
-// To be called before the video mode is set. The frame is redrawn whole
-// every time, so the web SDL never reads the canvas back into the surface
-// (no copy, nothing kept at lock), and the converted pixels carry their own
-// opacity (no pass over them at unlock).
-void web_screen_prepare();
-
 class WebScreen {
  public:
-  WebScreen(SDL_Surface* surface, int32_t width, int32_t height);
+  // `surface` is the web SDL screen, which made the page's canvas ready for
+  // drawing; it tells the canvas's pixel layout and is not drawn into.
+  WebScreen(const SDL_Surface* surface, int32_t width, int32_t height);
   WebScreen(const WebScreen&) = delete;
   WebScreen& operator=(const WebScreen&) = delete;
 
@@ -35,12 +31,13 @@ class WebScreen {
   void present(const uint32_t* frame, const std::vector<std::string>* overlay = nullptr);
 
  private:
-  void draw_overlay_on_surface(const uint32_t* frame, const std::vector<std::string>& lines);
+  void draw_overlay_on_canvas_pixels(const uint32_t* frame, const std::vector<std::string>& lines);
 
-  SDL_Surface* surface_;
   int32_t width_;
   int32_t height_;
   PixelLayout layout_;
   std::vector<uint32_t> buffer_;
+  // The frame in the canvas's layout, rows packed.
+  std::vector<uint32_t> canvas_pixels_;
   std::vector<uint32_t> overlay_pixels_;
 };
