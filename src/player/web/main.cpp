@@ -137,8 +137,9 @@ void run_frame(void*) {
 // session, with reduced flashing when `reduce_flashing` is not 0 (the start
 // screen's choice), at the soundtrack's start time as the desktop's --from
 // does: the cues up to it fire before the first frame and the sound starts
-// at its sample.
-extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
+// at its sample; then moved to `seek_ms` when that is not negative (a link
+// pasted since the sound was primed).
+extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing, int seek_ms) {
   if (web_player.platform.phase != Phase::loading || web_player.capture || !web_player.sound_primed) return 0;
   SDL_AudioSpec requested = show_audio_format(count_and_play, web_player.music.get());
   if (SDL_OpenAudio(&requested, nullptr) < 0) web_fail(audio_open_failure());
@@ -151,6 +152,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE int sava_web_start(int reduce_flashing) {
   tell_session_ready();
   web_player.platform.phase = Phase::playing;
   web_player.session->start();
+  if (seek_ms >= 0) web_player.session->seek_to(seek_ms);
+  // The first frame is drawn here, with the start's other one-off work
+  // (the first run of the drawing code is the slowest), so that the
+  // animation frames that follow are the show's running ones.
+  play_frame();
   return 1;
 }
 

@@ -191,12 +191,13 @@ var Module = {
 // (also a little later: the page keeps the permission once given).
 function play() {
   Module._sava_web_set_audio_delay(Number(audioDelay.value) || 0);
-  if (!Module._sava_web_start(reduceFlashing.checked ? 1 : 0)) return;
-  started = true;
+  // The stage first: the start draws the first frame (and a show that
+  // ends at once shows its end screen over it). Play is pressed only once
+  // the show can start, so a start refused is one already made.
+  showPlaying();
   // The sound was made ready at the start time of its arrival; a link
   // pasted since then moves the show there.
-  if (startMs !== primedMs) Module._sava_web_seek(startMs);
-  showPlaying();
+  if (Module._sava_web_start(reduceFlashing.checked ? 1 : 0, startMs !== primedMs ? startMs : -1)) started = true;
 }
 function showPlaying() {
   panel.hidden = true;
