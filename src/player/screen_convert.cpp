@@ -25,7 +25,7 @@ inline uint32_t layout_word(uint32_t p, const PixelLayout& layout) {
 }
 
 // A canvas's RGBA bytes: the show's words with red and blue exchanged.
-bool red_blue_exchanged(const PixelLayout& layout) {
+[[maybe_unused]] bool red_blue_exchanged(const PixelLayout& layout) {
   return layout.bytes_per_pixel == 4 && layout.red_shift == 0 && layout.green_shift == 8 && layout.blue_shift == 16 &&
          layout.red_loss == 0 && layout.green_loss == 0 && layout.blue_loss == 0;
 }
