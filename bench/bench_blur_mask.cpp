@@ -17,12 +17,12 @@ constexpr int32_t width = 400;
 constexpr int32_t height = 300;
 
 struct OwnedImage {
-  Image* image;
-  explicit OwnedImage(uint32_t seed) : image(image_create(width, height)) {
+  Image owned = Image::create(width, height).value();
+  Image* image = &owned;
+  explicit OwnedImage(uint32_t seed) {
     std::mt19937 rng(seed);
     for (int32_t i = 0; i < width * height; ++i) image->pixels[i] = static_cast<uint32_t>(rng());
   }
-  ~OwnedImage() { image_free(image); }
   OwnedImage(const OwnedImage&) = delete;
   OwnedImage& operator=(const OwnedImage&) = delete;
 };

@@ -18,7 +18,7 @@ constexpr int32_t width = 400;
 constexpr int32_t height = 300;
 
 ImagePtr random_image(int32_t w, int32_t h, uint32_t seed) {
-  ImagePtr image(image_create(w, h));
+  auto image = std::make_unique<Image>(Image::create(w, h).value());
   std::mt19937 rng(seed);
   for (int32_t i = 0; i < w * h; ++i) image->pixels[i] = static_cast<uint32_t>(rng());
   return image;

@@ -1,38 +1,37 @@
 #include "image/image.h"
 
 #include <cstddef>
-#include <cstdlib>
+#include <string>
+#include <utility>
 
-Image* image_create(int32_t width, int32_t height) {
-  auto* image = static_cast<Image*>(std::calloc(1, sizeof(Image)));
-  if (image == nullptr) return nullptr;
-  image->width = width;
-  image->height = height;
+Image::Image(std::shared_ptr<const PixelBlock> block, uint32_t* pixels, int32_t width, int32_t height)
+    : pixels(pixels), width(width), height(height), keeper_(std::move(block)) {}
+
+Result<Image> Image::create(int32_t width, int32_t height) {
   // Two non-negative int32 values multiply without overflow in 64 bits, and
-  // calloc itself checks count * 4. A zero-sized image still gets one word so
-  // that pixels is never null.
+  // calloc itself checks count * 4.
   const std::size_t count = static_cast<std::size_t>(width > 0 ? width : 0) *
                             static_cast<std::size_t>(height > 0 ? height : 0);
-  image->pixels = static_cast<uint32_t*>(std::calloc(count ? count : 1, sizeof(uint32_t)));
-  if (image->pixels == nullptr) {
-    std::free(image);
-    return nullptr;
+  OwnPixels own(static_cast<uint32_t*>(std::calloc(count ? count : 1, sizeof(uint32_t))));
+  if (own == nullptr) {
+    return Failure{"out of memory for " + std::to_string(width) + " x " + std::to_string(height) + " pixels"};
   }
+  Image image(own.get(), width, height);
+  image.keeper_ = std::move(own);
   return image;
 }
 
-void image_free(Image* image) {
-  if (image == nullptr) return;
-  if (!image->borrowed_pixels) std::free(image->pixels);
-  std::free(image);
-}
+Image::Image(Image&& other) noexcept
+    : pixels(std::exchange(other.pixels, nullptr)),
+      width(std::exchange(other.width, 0)),
+      height(std::exchange(other.height, 0)),
+      keeper_(std::exchange(other.keeper_, std::monostate{})) {}
 
-Image* image_create_over(uint32_t* pixels, int32_t width, int32_t height) {
-  auto* image = static_cast<Image*>(std::calloc(1, sizeof(Image)));
-  if (image == nullptr) return nullptr;
-  image->pixels = pixels;
-  image->width = width;
-  image->height = height;
-  image->borrowed_pixels = true;
-  return image;
+Image& Image::operator=(Image&& other) noexcept {
+  Image taken(std::move(other));
+  std::swap(pixels, taken.pixels);
+  std::swap(width, taken.width);
+  std::swap(height, taken.height);
+  keeper_.swap(taken.keeper_);
+  return *this;
 }

@@ -2,31 +2,57 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <variant>
+
+#include "base/result.h"
+
+class PixelBlock;
 
 // Pixel (x, y) is word y * width + x; a word is 0xAARRGGBB (blue in bits 0-7).
-struct Image {
-  uint32_t* pixels;
-  int32_t width;
-  int32_t height;
-  // The pixels are part of a block owned elsewhere (image_create_over):
-  // image_free then frees the record only.
-  bool borrowed_pixels = false;
+//
+// A picture owns its pixels (Image::create), shares a block that holds the
+// pixels of many pictures (PixelBlock: the block lives as long as any of
+// them), or views pixels owned elsewhere that outlive it (a window's frame,
+// a part of another picture). It moves but is never copied. Effects and
+// scenes observe a picture through an Image* and never own it.
+class Image {
+ public:
+  // No pixels, 0 x 0.
+  Image() = default;
+  // Views `pixels`: width x height words, rows without gaps, owned elsewhere.
+  Image(uint32_t* pixels, int32_t width, int32_t height) : pixels(pixels), width(width), height(height) {}
+  // Over `pixels`, width x height words inside `block`, which it shares.
+  Image(std::shared_ptr<const PixelBlock> block, uint32_t* pixels, int32_t width, int32_t height);
+  // Zero-filled pixels of its own (one word at least, so that pixels is
+  // never null), or "out of memory for <width> x <height> pixels".
+  static Result<Image> create(int32_t width, int32_t height);
+
+  Image(Image&& other) noexcept;
+  Image& operator=(Image&& other) noexcept;
+  Image(const Image&) = delete;
+  Image& operator=(const Image&) = delete;
+  ~Image() = default;
+
+  bool owns_pixels() const { return std::holds_alternative<OwnPixels>(keeper_); }
+  bool shares_block() const { return std::holds_alternative<SharedBlock>(keeper_); }
+
+  // Set by the constructors; a moved-from picture is left without pixels.
+  uint32_t* pixels = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+
+ private:
+  struct FreePixels {
+    void operator()(uint32_t* pixels) const { std::free(pixels); }
+  };
+  using OwnPixels = std::unique_ptr<uint32_t[], FreePixels>;
+  using SharedBlock = std::shared_ptr<const PixelBlock>;
+  // What keeps the pixels: nothing (a view), the picture itself, or its
+  // share of a block.
+  std::variant<std::monostate, OwnPixels, SharedBlock> keeper_;
 };
 
-// Allocates the record and a zero-filled width x height pixel array.
-Image* image_create(int32_t width, int32_t height);
-
-// Null does nothing; otherwise frees the pixels (unless borrowed), then the
-// record.
-void image_free(Image* image);
-
-// A record for pixels owned elsewhere (a block shared by many pictures):
-// null if the record cannot be allocated. image_free leaves its pixels alone.
-Image* image_create_over(uint32_t* pixels, int32_t width, int32_t height);
-
-// An image that frees itself.
-struct ImageFree {
-  void operator()(Image* image) const { image_free(image); }
-};
-using ImagePtr = std::unique_ptr<Image, ImageFree>;
+// A picture held by a unique handle, where one is handed around by pointer.
+using ImagePtr = std::unique_ptr<Image>;

@@ -29,21 +29,6 @@ std::string StoreLoadResult::message() const {
   return "Couldn't load " + name;
 }
 
-ImageStore& ImageStore::operator=(ImageStore&& other) noexcept {
-  if (this != &other) {
-    clear();
-    images_.swap(other.images_);
-    block_ = std::move(other.block_);
-  }
-  return *this;
-}
-
-void ImageStore::clear() {
-  for (Image* image : images_) image_free(image);
-  images_.clear();
-  block_.reset();
-}
-
 StoreLoadResult ImageStore::load(const char* const* paths, StopHook stop) {
   return PictureLoading(paths, 0).finish(this, stop);
 }

@@ -4,12 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/image.h"
-#include "image/pixel_block.h"
 #include "image/stop_hook.h"
 
 // The culprit of a refusal of all pictures together (no single file is at
@@ -45,11 +45,12 @@ class ImageStore {
   ImageStore() = default;
   ImageStore(const ImageStore&) = delete;
   ImageStore& operator=(const ImageStore&) = delete;
-  ImageStore(ImageStore&& other) noexcept : images_(std::move(other.images_)), block_(std::move(other.block_)) {
-    other.images_.clear();
+  ImageStore(ImageStore&& other) noexcept : images_(std::exchange(other.images_, {})) {}
+  ImageStore& operator=(ImageStore&& other) noexcept {
+    images_ = std::exchange(other.images_, {});
+    return *this;
   }
-  ImageStore& operator=(ImageStore&& other) noexcept;
-  ~ImageStore() { clear(); }
+  ~ImageStore() = default;
 
   // Decodes the pictures of `paths` (ended by a null entry) in order on the
   // calling thread, replacing what the store held: PictureLoading with no
@@ -60,21 +61,18 @@ class ImageStore {
   StoreLoadResult load(const char* const* paths, StopHook stop = {});
 
   // Takes `image` as the next entry (a store made in memory).
-  void add(Image* image) { images_.push_back(image); }
+  void add(Image image) { images_.push_back(std::move(image)); }
 
-  // Takes the block that holds the pixels of entries added after it (their
-  // records made with image_create_over); it goes when the store is cleared.
-  void take_block(std::unique_ptr<PixelBlock> block) { block_ = std::move(block); }
-
-  // Frees every image; the store is empty afterwards.
-  void clear();
+  // Lets every picture go; the store is empty afterwards.
+  void clear() { images_.clear(); }
 
   int32_t size() const { return static_cast<int32_t>(images_.size()); }
-  Image* operator[](int32_t index) const { return images_[static_cast<std::size_t>(index)]; }
+  // Entry `index`, observed: the store keeps it. A show only ever reads its
+  // pictures, also where it draws from a picture held by a const store.
+  Image* operator[](int32_t index) const { return const_cast<Image*>(&images_[static_cast<std::size_t>(index)]); }
   // The entries in order.
-  const Image* const* images() const { return images_.data(); }
+  std::span<const Image> images() const { return images_; }
 
  private:
-  std::vector<Image*> images_;
-  std::unique_ptr<PixelBlock> block_;
+  std::vector<Image> images_;
 };

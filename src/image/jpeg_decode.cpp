@@ -23,13 +23,13 @@ struct JpegErrorManager {
 
 JpegErrorManager* manager_of(j_common_ptr cinfo) { return reinterpret_cast<JpegErrorManager*>(cinfo->err); }
 
-// Everything a decoding owns, in a plain record outside the setjmp frame
+// Everything a decoding owns, in a record outside the setjmp frame
 // (see png_decode.cpp for why).
 struct JpegJob {
   jpeg_decompress_struct cinfo;
   JpegErrorManager err;
   jpeg_progress_mgr progress;
-  Image* image;
+  Image image;
 };
 
 // Every scan of a progressive file makes the library visit every block of
@@ -138,14 +138,14 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
   if (!job->err.state->size_acceptable(width, height)) return false;
 
   job->image = job->err.state->image_create(width, height);
-  if (job->image == nullptr) return false;
+  if (job->image.pixels == nullptr) return false;
   if (direct) {
     // Every row of the picture offered at once: the library then writes as
     // many rows a call as it makes together, without a copy of its own.
     auto rows = static_cast<JSAMPARRAY>((*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
                                                                    height * sizeof(JSAMPROW)));
     for (JDIMENSION y = 0; y < height; ++y) {
-      rows[y] = reinterpret_cast<JSAMPROW>(job->image->pixels + static_cast<std::size_t>(y) * width);
+      rows[y] = reinterpret_cast<JSAMPROW>(job->image.pixels + static_cast<std::size_t>(y) * width);
     }
     while (cinfo->output_scanline < height) {
       const JDIMENSION y = cinfo->output_scanline;
@@ -167,7 +167,7 @@ bool jpeg_decode_into(JpegJob* job, std::FILE* file) {
       job->err.state->fail(PictureFailure::refused, "JPEG: no data for row %u", y);
       return false;
     }
-    convert_row(line[0], job->image->pixels + static_cast<std::size_t>(y) * width, width, space);
+    convert_row(line[0], job->image.pixels + static_cast<std::size_t>(y) * width, width, space);
   }
   jpeg_finish_decompress(cinfo);
   return true;
@@ -203,7 +203,7 @@ bool jpeg_read_size(std::FILE* file, DecodeState* state, uint32_t* width, uint32
   return ok;
 }
 
-Image* jpeg_decode(std::FILE* file, DecodeState* state) {
+Image jpeg_decode(std::FILE* file, DecodeState* state) {
   // Zero-filled, so that destroying a decompressor whose creation failed
   // half-way finds no memory manager and does nothing.
   JpegJob job{};
@@ -211,9 +211,6 @@ Image* jpeg_decode(std::FILE* file, DecodeState* state) {
 
   const bool ok = jpeg_decode_into(&job, file);
   jpeg_destroy_decompress(&job.cinfo);
-  if (!ok) {
-    image_free(job.image);
-    return nullptr;
-  }
-  return job.image;
+  if (!ok) return {};
+  return std::move(job.image);
 }

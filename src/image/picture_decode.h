@@ -27,10 +27,10 @@ class DecodeState {
   // picture_max_pixels; otherwise records why and returns false.
   bool size_acceptable(uint64_t width, uint64_t height);
 
-  // The Image for a decoder, after the size check: over the context's placed
-  // pixels when it has exactly their number, else with pixels of its own.
-  // Null (with the reason recorded) if the memory cannot be had.
-  Image* image_create(uint32_t width, uint32_t height);
+  // The picture for a decoder, after the size check: in the context's place
+  // when it has exactly its number of pixels, else with pixels of its own.
+  // Without pixels (the reason recorded) if the memory cannot be had.
+  Image image_create(uint32_t width, uint32_t height);
 
   PictureFailure failure() const { return failure_; }
   const char* reason() const { return reason_; }
@@ -41,9 +41,10 @@ class DecodeState {
   char reason_[512] = "";
 };
 
-// Each returns a new Image, or null with the failure recorded in `state`.
-Image* png_decode(std::FILE* file, DecodeState* state);
-Image* jpeg_decode(std::FILE* file, DecodeState* state);
+// Each returns the decoded picture, or one without pixels with the failure
+// recorded in `state`.
+Image png_decode(std::FILE* file, DecodeState* state);
+Image jpeg_decode(std::FILE* file, DecodeState* state);
 
 // Only the header: the size the decoder would give the picture. False (with
 // the failure recorded) if it cannot be read.

@@ -52,12 +52,15 @@ bool DecodeState::size_acceptable(uint64_t width, uint64_t height) {
   return true;
 }
 
-Image* DecodeState::image_create(uint32_t width, uint32_t height) {
-  const bool placed = context_.place != nullptr && uint64_t{width} * height == context_.place_words;
-  Image* image = placed ? image_create_over(context_.place, static_cast<int32_t>(width), static_cast<int32_t>(height))
-                        : ::image_create(static_cast<int32_t>(width), static_cast<int32_t>(height));
-  if (image == nullptr) fail(PictureFailure::refused, "out of memory for %u x %u pixels", width, height);
-  return image;
+Image DecodeState::image_create(uint32_t width, uint32_t height) {
+  const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
+  if (context_.place != nullptr && uint64_t{width} * height == context_.place_words) {
+    return context_.block != nullptr ? Image(context_.block, context_.place, w, h) : Image(context_.place, w, h);
+  }
+  Result<Image> made = Image::create(w, h);
+  if (made) return std::move(*made);
+  fail(PictureFailure::refused, "%s", made.error().c_str());
+  return {};
 }
 
 namespace {
@@ -100,9 +103,9 @@ PictureResult picture_load(const char* path, const DecodeContext& context) {
   bool is_png = false;
   PictureResult result;
   if (FileHandle file = open_picture(path, &state, &is_png)) {
-    result.image.reset(is_png ? png_decode(file.get(), &state) : jpeg_decode(file.get(), &state));
+    result.image = is_png ? png_decode(file.get(), &state) : jpeg_decode(file.get(), &state);
   }
-  if (result.image == nullptr) {
+  if (result.image.pixels == nullptr) {
     // A decoder that gave nothing has recorded why.
     result.failure = state.failure() != PictureFailure::none ? state.failure() : PictureFailure::refused;
     result.reason = state.reason();

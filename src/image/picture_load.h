@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "image/image.h"
@@ -25,10 +26,12 @@ struct DecodeContext {
   // it returns true the decode is abandoned (PictureFailure::stopped) and it
   // is not asked again.
   StopHook stop;
-  // Zero-filled pixel words owned elsewhere, taken by the picture when it has
-  // exactly `place_words` pixels (the image then borrows them, see
-  // image_create_over); otherwise the image gets pixels of its own. The
-  // caller tells which by the decoded image's pixel pointer.
+  // Zero-filled pixel words the picture is decoded into when it has exactly
+  // `place_words` pixels: a place in `block`, which the picture then shares,
+  // or (without a block) pixels owned elsewhere that outlive the picture,
+  // which it then views. Otherwise the picture gets pixels of its own. The
+  // caller tells which by the decoded picture's pixel pointer.
+  std::shared_ptr<const PixelBlock> block;
   uint32_t* place = nullptr;
   uint64_t place_words = 0;
 };
@@ -50,7 +53,7 @@ enum class PictureFailure {
 
 // A decoded picture, or why there is none.
 struct [[nodiscard]] PictureResult {
-  ImagePtr image;
+  Image image;
   PictureFailure failure = PictureFailure::none;
   // Why (a library's message, the system's reason, the limit passed);
   // empty on success.

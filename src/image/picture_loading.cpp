@@ -10,7 +10,7 @@ struct PictureLoading::Slot {
   bool header_ok = false;  // the size below was read and is acceptable on its own
   uint64_t pixels = 0;
   uint32_t* place = nullptr;  // its pixels' place in the block, if it has one
-  Image* image = nullptr;
+  Image image;  // without pixels until decoded
   PictureFailure failure = PictureFailure::none;
   std::string reason;
 };
@@ -54,7 +54,6 @@ PictureLoading::~PictureLoading() {
   for (std::thread& worker : workers_) {
     if (worker.joinable()) worker.join();
   }
-  for (int32_t i = 0; i < count_; ++i) image_free(slots_[i].image);
 }
 
 void PictureLoading::work() {
@@ -116,8 +115,9 @@ void PictureLoading::check_headers_total() {
     }
   }
   if (!PixelBlock::wanted()) return;
-  block_ = std::make_unique<PixelBlock>(static_cast<size_t>(total));
-  if (block_->data() == nullptr) return;  // each picture then gets its own memory
+  auto block = std::make_shared<PixelBlock>(static_cast<size_t>(total));
+  if (block->data() == nullptr) return;  // each picture then gets its own memory
+  block_ = std::move(block);
   uint32_t* next = block_->data();
   for (int32_t i = 0; i < with_header; ++i) {
     slots_[i].place = next;
@@ -144,7 +144,7 @@ void PictureLoading::decode_pictures() {
     // failed picture, so are all that follow.
     if (i >= count_ || decode_should_stop(i)) break;
     Slot& slot = slots_[i];
-    PictureResult decoded = picture_load(paths_[i], {should_stop, slot.place, slot.pixels});
+    PictureResult decoded = picture_load(paths_[i], {should_stop, block_, slot.place, slot.pixels});
     if (decoded.failure == PictureFailure::stopped) continue;  // abandoned, not refused
     if (!decoded.ok()) {
       slot.failure = decoded.failure;
@@ -152,8 +152,8 @@ void PictureLoading::decode_pictures() {
       lower_to(&first_failure_, i);
       continue;
     }
-    slot.image = decoded.image.release();
-    slot.pixels = static_cast<uint64_t>(slot.image->width) * static_cast<uint64_t>(slot.image->height);
+    slot.image = std::move(decoded.image);
+    slot.pixels = static_cast<uint64_t>(slot.image.width) * static_cast<uint64_t>(slot.image.height);
     // Checked again as decoded, in case a file changed since its header was read.
     if (decoded_pixels_.fetch_add(slot.pixels) + slot.pixels > picture_store_max_pixels) {
       stop_all();
@@ -203,7 +203,7 @@ StoreLoadResult PictureLoading::outcome(ImageStore* store) {
     if (slot.failure != PictureFailure::none) {
       return refused(paths_[i], std::move(slot.reason), slot.failure == PictureFailure::unreadable);
     }
-    if (slot.image == nullptr) {
+    if (slot.image.pixels == nullptr) {
       // Left undecoded only when the work stopped over the limit.
       return refused(image_store_all_pictures, store_total_refusal(decoded_pixels_.load()));
     }
@@ -211,10 +211,6 @@ StoreLoadResult PictureLoading::outcome(ImageStore* store) {
     const std::string refusal = store_total_refusal(total);
     if (!refusal.empty()) return refused(image_store_all_pictures, refusal);
   }
-  store->take_block(std::move(block_));
-  for (int32_t i = 0; i < count_; ++i) {
-    store->add(slots_[i].image);
-    slots_[i].image = nullptr;
-  }
+  for (int32_t i = 0; i < count_; ++i) store->add(std::move(slots_[i].image));
   return {};
 }

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "image/image_store.h"
+#include "image/pixel_block.h"
 #include "image/stop_hook.h"
 
 class PictureLoading {
@@ -39,7 +40,7 @@ class PictureLoading {
   PictureLoading(const PictureLoading&) = delete;
   PictureLoading& operator=(const PictureLoading&) = delete;
   // Stops the workers and waits for them; pictures not handed to a store
-  // are freed.
+  // go with it.
   ~PictureLoading();
 
   // Waits for the workers, or does the work itself when there are none.
@@ -80,7 +81,7 @@ class PictureLoading {
   // Set by the last worker through the header phase: the refusal of the
   // headers' total, or the block the pictures are decoded into.
   std::string headers_refusal_;
-  std::unique_ptr<PixelBlock> block_;
+  std::shared_ptr<const PixelBlock> block_;
 
   // The caller's stop hook while finish() works on the calling thread
   // itself (only then); whether it has asked to stop.

@@ -12,7 +12,7 @@
 
 namespace {
 
-// Everything a decoding owns lives in this plain record rather than in locals
+// Everything a decoding owns lives in this record rather than in locals
 // of the function that calls setjmp: values changed between setjmp and a
 // longjmp back to it would otherwise be indeterminate, and the record lets
 // the caller release whatever had been created when the error struck.
@@ -21,7 +21,7 @@ struct PngJob {
   png_structp png;
   png_infop info;
   png_infop end_info;
-  Image* image;
+  Image image;
   png_bytep* rows;
 };
 
@@ -94,14 +94,14 @@ bool png_read_into(PngJob* job, std::FILE* file) {
   }
 
   job->image = job->state->image_create(width, height);
-  if (job->image == nullptr) return false;
+  if (job->image.pixels == nullptr) return false;
   job->rows = static_cast<png_bytep*>(std::calloc(height, sizeof(png_bytep)));
   if (job->rows == nullptr) {
     job->state->fail(PictureFailure::refused, "out of memory for the row table");
     return false;
   }
   for (png_uint_32 y = 0; y < height; ++y) {
-    job->rows[y] = reinterpret_cast<png_bytep>(job->image->pixels + static_cast<std::size_t>(y) * width);
+    job->rows[y] = reinterpret_cast<png_bytep>(job->image.pixels + static_cast<std::size_t>(y) * width);
   }
   png_set_read_status_fn(job->png, on_png_row);
   png_read_image(job->png, job->rows);
@@ -152,15 +152,12 @@ bool png_read_size(std::FILE* file, DecodeState* state, uint32_t* width, uint32_
   return ok;
 }
 
-Image* png_decode(std::FILE* file, DecodeState* state) {
+Image png_decode(std::FILE* file, DecodeState* state) {
   PngJob job{};
   job.state = state;
   const bool ok = png_job_start(&job) && png_read_into(&job, file);
   png_job_end(&job);
   std::free(job.rows);
-  if (!ok) {
-    image_free(job.image);
-    return nullptr;
-  }
-  return job.image;
+  if (!ok) return {};
+  return std::move(job.image);
 }

@@ -51,7 +51,7 @@ class Show : public RunState {
   void watch_pictures(std::vector<bool>* seen) { seen_ = seen; }
   const ImageStore& pictures() const { return *pictures_; }
   // A blank screen-sized image, initially all zero, for drawing off screen.
-  Image* back_buffer() const { return back_buffer_.get(); }
+  Image* back_buffer() { return &back_buffer_; }
   // The screen as a drawing target.
   Image* screen() { return &screen_; }
   // The next of the show's random numbers (0 .. 2^31 - 1): the reference
@@ -64,7 +64,7 @@ class Show : public RunState {
  private:
   ImageStore owned_;
   const ImageStore* pictures_;
-  ImagePtr back_buffer_;
+  Image back_buffer_;
   Image screen_;
   ReferenceRand random_;
   std::vector<bool>* seen_ = nullptr;

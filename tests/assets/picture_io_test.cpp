@@ -42,7 +42,7 @@ TEST_F(PictureFiles, PngKeepsStraightColourAndAlpha) {
   ASSERT_TRUE(assets::write_png(path, test_card(), true));
   PictureResult loaded = picture_load(path.c_str());
   ASSERT_TRUE(loaded.ok()) << loaded.reason;
-  const ImagePtr img = std::move(loaded.image);
+  const Image* img = &loaded.image;
   ASSERT_EQ(img->width, 7);
   ASSERT_EQ(img->height, 5);
   EXPECT_EQ(img->pixels[2 * 7 + 3], 0xFFFF8000u);
@@ -55,10 +55,10 @@ TEST_F(PictureFiles, RgbPngAndJpegAreOpaque) {
   const std::string png = (dir_ / "card_rgb.png").string(), jpg = (dir_ / "card.jpg").string();
   ASSERT_TRUE(assets::write_png(png, test_card(), false));
   ASSERT_TRUE(assets::write_jpeg(jpg, Canvas(16, 16, assets::rgb(0x3060c0)), 90));
-  const ImagePtr a = picture_load(png.c_str()).image, b = picture_load(jpg.c_str()).image;
-  ASSERT_TRUE(a && b);
-  EXPECT_EQ(a->pixels[4 * 7 + 6], 0xFF102030u);
-  const uint32_t p = b->pixels[8 * 16 + 8];
+  const PictureResult a = picture_load(png.c_str()), b = picture_load(jpg.c_str());
+  ASSERT_TRUE(a.ok() && b.ok());
+  EXPECT_EQ(a.image.pixels[4 * 7 + 6], 0xFF102030u);
+  const uint32_t p = b.image.pixels[8 * 16 + 8];
   EXPECT_EQ(p >> 24, 0xFFu);
   EXPECT_NEAR(static_cast<int>((p >> 16) & 255), 0x30, 3);
   EXPECT_NEAR(static_cast<int>((p >> 8) & 255), 0x60, 3);
@@ -79,9 +79,9 @@ TEST_F(PictureFiles, RewritingReplacesTheFileWithoutLeftovers) {
   const std::string path = (dir_ / "card.png").string();
   ASSERT_TRUE(assets::write_png(path, Canvas(3, 3), false));
   ASSERT_TRUE(assets::write_png(path, test_card(), true));
-  const ImagePtr img = picture_load(path.c_str()).image;
-  ASSERT_NE(img, nullptr);
-  EXPECT_EQ(img->width, 7);
+  const PictureResult loaded = picture_load(path.c_str());
+  ASSERT_TRUE(loaded.ok());
+  EXPECT_EQ(loaded.image.width, 7);
   int files = 0;
   for (const auto& entry : fs::directory_iterator(dir_)) files += entry.is_regular_file();
   EXPECT_EQ(files, 1);

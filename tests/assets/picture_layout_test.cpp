@@ -59,27 +59,21 @@ std::vector<Image> target_sizes(bool largest) {
   return images;
 }
 
-std::vector<const Image*> pointers(const std::vector<Image>& images) {
-  std::vector<const Image*> all;
-  for (const Image& image : images) all.push_back(&image);
-  return all;
-}
-
 TEST(PictureLayout, TargetsMeetTheShowsNeeds) {
   for (bool largest : {false, true}) {
     SCOPED_TRACE(largest ? "largest" : "smallest");
     const std::vector<Image> images = target_sizes(largest);
-    EXPECT_EQ(first_layout_miss(pointers(images).data()), -1);
-    EXPECT_EQ(picture_size_check(pointers(images).data()), "");
+    EXPECT_EQ(first_layout_miss(images), -1);
+    EXPECT_EQ(picture_size_check(images), "");
   }
 }
 
 TEST(PictureLayout, FirstMissFindsTheOffender) {
   std::vector<Image> images = target_sizes(false);
   images[219].width += 1;  // a mixer that no longer matches the slot's first
-  EXPECT_EQ(first_layout_miss(pointers(images).data()), 219);
+  EXPECT_EQ(first_layout_miss(images), 219);
   images[16].height -= 1;  // a traffic photograph smaller than image 15
-  EXPECT_EQ(first_layout_miss(pointers(images).data()), 16);
+  EXPECT_EQ(first_layout_miss(images), 16);
 }
 
 }  // namespace

@@ -235,11 +235,11 @@ TEST_F(Capture, ScaledFramesAreTheRawFrameEachPixelASharpBlock) {
   ASSERT_EQ(raw.size(), frame_words);
   const PictureResult png = picture_load(path("f/t0007900.png").c_str());
   ASSERT_TRUE(png.ok()) << png.reason;
-  ASSERT_EQ(png.image->width, 1200);
-  ASSERT_EQ(png.image->height, 900);
+  ASSERT_EQ(png.image.width, 1200);
+  ASSERT_EQ(png.image.height, 900);
   for (int y = 0; y < 900; ++y) {
     for (int x = 0; x < 1200; ++x) {
-      ASSERT_EQ(png.image->pixels[y * 1200 + x] & 0xFFFFFFu, raw[(y / 3) * 400 + x / 3] & 0xFFFFFFu) << x << "," << y;
+      ASSERT_EQ(png.image.pixels[y * 1200 + x] & 0xFFFFFFu, raw[(y / 3) * 400 + x / 3] & 0xFFFFFFu) << x << "," << y;
     }
   }
 }

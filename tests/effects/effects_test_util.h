@@ -20,7 +20,7 @@ namespace test_util {
 using ::ImagePtr;
 
 inline ImagePtr make_image(int32_t width, int32_t height) {
-  return ImagePtr(image_create(width, height));
+  return std::make_unique<Image>(Image::create(width, height).value());
 }
 
 inline ImagePtr clone_image(const Image& image) {

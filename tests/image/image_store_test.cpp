@@ -266,14 +266,15 @@ TEST_F(LoadingTest, AStopRequestEndsTheLoadingWithAnEmptyStore) {
   }
 }
 
-TEST(ImageBuffer, CreateIsZeroFilledAndFreeAcceptsNull) {
-  image_free(nullptr);
-  Image* image = image_create(7, 5);
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(image->width, 7);
-  EXPECT_EQ(image->height, 5);
-  for (int i = 0; i < 35; ++i) EXPECT_EQ(image->pixels[i], 0u);
-  image_free(image);
+TEST(ImageBuffer, CreateIsZeroFilledAndOwnsItsPixels) {
+  Result<Image> made = Image::create(7, 5);
+  ASSERT_TRUE(made) << made.error();
+  const Image image = std::move(*made);
+  EXPECT_TRUE(image.owns_pixels());
+  EXPECT_EQ(made->pixels, nullptr);  // moved out whole
+  EXPECT_EQ(image.width, 7);
+  EXPECT_EQ(image.height, 5);
+  for (int i = 0; i < 35; ++i) EXPECT_EQ(image.pixels[i], 0u);
 }
 
 }  // namespace

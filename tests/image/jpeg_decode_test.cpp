@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/picture_load.h"
+#include "image/pixel_block.h"
 #include "support/files.h"
 #include "support/pictures.h"
 #include "support/scratch_dir.h"
@@ -21,7 +22,7 @@ PictureResult last;
 
 ImagePtr load(const std::string& path) {
   last = picture_load(path.c_str());
-  return std::move(last.image);
+  return last.ok() ? std::make_unique<Image>(std::move(last.image)) : nullptr;
 }
 
 std::string jpeg_testdata(const char* name) { return testdata_path() + "/jpeg/" + name; }
@@ -236,21 +237,30 @@ TEST(PictureLoad, EveryFailureHasItsKindAndAReasonForTheHeaderAndTheDecodeAlike)
   EXPECT_EQ(header.pixels(), 6u);
 }
 
-// The context's placed pixels are taken by a picture of exactly their number
-// of pixels, and left alone by any other.
-TEST(PictureLoad, PlacedPixelsAreBorrowedOnlyByAPictureOfTheirSize) {
+// The context's place is taken by a picture of exactly its number of pixels
+// (sharing the block the place lies in, or viewing pixels owned elsewhere),
+// and left alone by any other, which gets pixels of its own.
+TEST(PictureLoad, APlaceIsTakenOnlyByAPictureOfItsSize) {
   ScratchDir dir;
   write_file(dir.file("ok.png"), encode_rgb_png(3, 2, {1, 2, 3, 4, 5, 6}));
-  std::vector<uint32_t> place(6, 0);
-  for (const uint64_t words : {6u, 5u, 7u}) {
-    SCOPED_TRACE(words);
-    std::fill(place.begin(), place.end(), 0u);
-    const PictureResult got = picture_load(dir.file("ok.png").c_str(), {.stop = {}, .place = place.data(), .place_words = words});
-    ASSERT_TRUE(got.ok()) << got.reason;
-    EXPECT_EQ(got.image->pixels == place.data(), words == 6);
-    EXPECT_EQ(got.image->borrowed_pixels, words == 6);
-    EXPECT_EQ(got.image->pixels[5], 0xFF000006u);
-    EXPECT_EQ(place[5], words == 6 ? 0xFF000006u : 0u);
+  std::vector<uint32_t> elsewhere(6, 0);
+  for (const bool in_block : {false, true}) {
+    for (const uint64_t words : {6u, 5u, 7u}) {
+      SCOPED_TRACE(std::to_string(words) + (in_block ? " in a block" : ""));
+      auto block = in_block ? std::make_shared<const PixelBlock>(6) : nullptr;
+      uint32_t* place = in_block ? block->data() : elsewhere.data();
+      std::fill_n(place, 6, 0u);
+      const PictureResult got = picture_load(dir.file("ok.png").c_str(), {.stop = {}, .block = block, .place = place, .place_words = words});
+      block.reset();  // a picture in the block keeps it
+      ASSERT_TRUE(got.ok()) << got.reason;
+      EXPECT_EQ(got.image.pixels == place, words == 6);
+      EXPECT_EQ(got.image.shares_block(), in_block && words == 6);
+      EXPECT_EQ(got.image.owns_pixels(), words != 6);
+      EXPECT_EQ(got.image.pixels[5], 0xFF000006u);
+      if (!in_block) {
+        EXPECT_EQ(place[5], words == 6 ? 0xFF000006u : 0u);
+      }
+    }
   }
 }
 

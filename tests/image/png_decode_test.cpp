@@ -26,7 +26,7 @@ PictureResult last;
 
 ImagePtr load(const std::string& path) {
   last = picture_load(path.c_str());
-  return std::move(last.image);
+  return last.ok() ? std::make_unique<Image>(std::move(last.image)) : nullptr;
 }
 
 // The reference: libpng delivers the file's raw samples (only unpacked to a

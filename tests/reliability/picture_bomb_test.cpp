@@ -35,7 +35,7 @@ bool count_stop_calls() { return ++stop_calls == stop_at; }
 PictureResult load_counted(const std::string& path) {
   stop_calls = 0;
   stop_at = 0;
-  return picture_load(path.c_str(), DecodeContext{.stop = count_stop_calls, .place = nullptr, .place_words = 0});
+  return picture_load(path.c_str(), DecodeContext{.stop = count_stop_calls, .block = nullptr, .place = nullptr, .place_words = 0});
 }
 
 TEST(PictureBomb, LargestAcceptedPictureFromASmallFileDecodes) {
@@ -47,7 +47,7 @@ TEST(PictureBomb, LargestAcceptedPictureFromASmallFileDecodes) {
   write_file(path, bytes);
   const PictureResult loaded = load_counted(path);
   ASSERT_TRUE(loaded.ok()) << loaded.reason;
-  const Image* image = loaded.image.get();
+  const Image* image = &loaded.image;
   EXPECT_EQ(stop_calls, 4096);  // every row decoded once
   EXPECT_EQ(image->width, 16384);
   EXPECT_EQ(image->height, 4096);
@@ -56,7 +56,7 @@ TEST(PictureBomb, LargestAcceptedPictureFromASmallFileDecodes) {
   // One row more is over the limit and refused before anything is decoded.
   write_file(path, zero_png(16384, 4097));
   const PictureResult over = load_counted(path);
-  EXPECT_EQ(over.image, nullptr);
+  EXPECT_EQ(over.image.pixels, nullptr);
   EXPECT_EQ(over.failure, PictureFailure::too_large) << over.reason;
   EXPECT_EQ(stop_calls, 0);
 }
@@ -69,8 +69,8 @@ TEST(PictureBomb, ImageDataBeyondTheHeaderIsNeitherKeptNorFatal) {
   const PictureResult loaded = load_counted(path);
   EXPECT_LE(stop_calls, 16);  // the announced rows at most
   if (loaded.ok()) {
-    EXPECT_EQ(loaded.image->width, 4096);
-    EXPECT_EQ(loaded.image->height, 16);
+    EXPECT_EQ(loaded.image.width, 4096);
+    EXPECT_EQ(loaded.image.height, 16);
   } else {
     EXPECT_EQ(loaded.failure, PictureFailure::refused);
     EXPECT_NE(loaded.reason, "");
@@ -160,12 +160,12 @@ TEST(PictureBomb, JpegScansAreLimitedInProportionToThePicturesSize) {
     write_file(path, bytes);
     const PictureResult loaded = picture_load(path.c_str());
     if (c.refusal != nullptr) {
-      EXPECT_EQ(loaded.image, nullptr);
+      EXPECT_EQ(loaded.image.pixels, nullptr);
       EXPECT_EQ(loaded.failure, PictureFailure::refused);
       EXPECT_EQ(loaded.reason, c.refusal);
     } else {
       ASSERT_TRUE(loaded.ok()) << loaded.reason;
-      const Image* image = loaded.image.get();
+      const Image* image = &loaded.image;
       EXPECT_EQ(image->pixels[0] & 0xFFFFFFu, image->pixels[c.side * c.side - 1] & 0xFFFFFFu);
     }
   }

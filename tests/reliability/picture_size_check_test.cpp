@@ -7,6 +7,7 @@
 #include <array>
 #include <initializer_list>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -24,17 +25,15 @@ class Sizes {
     for (int32_t i = 0; i < picture_count; ++i) {
       const auto size = picture_size(i, set);
       images_[i] = {nullptr, size.width, size.height};
-      pointers_[i] = &images_[i];
     }
   }
   Sizes(const Sizes&) = delete;
   Sizes& operator=(const Sizes&) = delete;
   void set(int32_t index, PictureSize size) { images_[index] = {nullptr, size.width, size.height}; }
-  const Image* const* pictures() const { return pointers_.data(); }
+  std::span<const Image> pictures() const { return images_; }
 
  private:
   std::array<Image, picture_count> images_{};
-  std::array<const Image*, picture_count> pointers_{};
 };
 
 TEST(PictureSizeCheck, AcceptedSetsPassAndEachPixelShortOfANeedIsRefused) {

@@ -86,9 +86,9 @@ ImageStore ShowFixture::make_pictures() {
       size = {resized->second.width, resized->second.height};
       varied_alpha = resized->second.varied_alpha;
     }
-    Image* image = image_create(size.width, size.height);
-    fill_fixture_picture(image, static_cast<uint32_t>(i) + 1, varied_alpha);
-    pictures.add(image);
+    Image image = Image::create(size.width, size.height).value();
+    fill_fixture_picture(&image, static_cast<uint32_t>(i) + 1, varied_alpha);
+    pictures.add(std::move(image));
   }
   return pictures;
 }

@@ -34,8 +34,8 @@ void write_picture_variant(const std::string& dir, const std::string& from, Pict
   for (int32_t i = 0; i < picture_count; ++i) {
     const std::string path = picture_paths[i];
     const PictureResult loaded = picture_load((fs::path(from) / path).string().c_str());
-    if (!loaded.image) throw std::runtime_error("cannot read " + (fs::path(from) / path).string());
-    const Image& image = *loaded.image;
+    if (!loaded.ok()) throw std::runtime_error("cannot read " + (fs::path(from) / path).string());
+    const Image& image = loaded.image;
     const bool jpeg = path.ends_with(".jpg");
     std::vector<uint16_t> samples;
     std::vector<uint8_t> bytes;

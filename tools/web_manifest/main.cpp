@@ -58,8 +58,8 @@ int same_pixels(const char* a, const char* b) {
                  (first.ok() ? second : first).reason.c_str());
     return 1;
   }
-  const Image& x = *first.image;
-  const Image& y = *second.image;
+  const Image& x = first.image;
+  const Image& y = second.image;
   if (x.width != y.width || x.height != y.height ||
       std::memcmp(x.pixels, y.pixels, static_cast<size_t>(x.width) * static_cast<size_t>(x.height) * 4) != 0) {
     std::fprintf(stderr, "sava-web-manifest: %s and %s decode to different pixels\n", a, b);

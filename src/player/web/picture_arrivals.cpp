@@ -59,15 +59,15 @@ bool PictureArrivals::make_places(double budget_ms, double (*clock)()) {
   const double end = clock() + budget_ms;
   while (failure_.empty() && places_.size() < sizes_.size()) {
     const Size size = sizes_[places_.size()];
-    Image* image = image_create(size.width, size.height);
-    if (image == nullptr) {
+    Result<Image> image = Image::create(size.width, size.height);
+    if (!image) {
       failure_ = refusal(image_store_all_pictures, "out of memory");
       store_.clear();
       places_.clear();
       break;
     }
-    store_.add(image);
-    places_.push_back(image);
+    places_.push_back(image->pixels);
+    store_.add(std::move(*image));
     if (clock() >= end) break;
   }
   return !failure_.empty() || places_.size() == sizes_.size();
@@ -89,7 +89,7 @@ void PictureArrivals::decode_slice(double budget_ms, double (*clock)(), std::vec
       ++next_waiting_;
       continue;
     }
-    Image& place = *places_[static_cast<size_t>(index)];
+    const Size place = sizes_[static_cast<size_t>(index)];
     const double pixels = static_cast<double>(place.width) * static_cast<double>(place.height);
     const char* path = paths_[index];
     double& ms_per_pixel = ms_per_pixel_[decode_kind(path)];
@@ -104,15 +104,15 @@ void PictureArrivals::decode_slice(double budget_ms, double (*clock)(), std::vec
     ++next_waiting_;
     // Decoded straight into its place when it has the listed size.
     DecodeContext context;
-    context.place = place.pixels;
+    context.place = places_[static_cast<size_t>(index)];
     context.place_words = static_cast<uint64_t>(place.width) * static_cast<uint64_t>(place.height);
     PictureResult picture = picture_load(path, context);
     if (!picture.ok()) {
       failure_ = refusal(path, std::move(picture.reason), picture.failure == PictureFailure::unreadable);
       break;
     }
-    if (picture.image->width != place.width || picture.image->height != place.height) {
-      failure_ = refusal(path, "it is " + size_text(picture.image->width, picture.image->height) +
+    if (picture.image.width != place.width || picture.image.height != place.height) {
+      failure_ = refusal(path, "it is " + size_text(picture.image.width, picture.image.height) +
                                    " pixels, the site lists it at " + size_text(place.width, place.height));
       break;
     }

@@ -61,7 +61,9 @@ class PictureArrivals {
   const char* const* paths_;
   std::vector<Size> sizes_;
   ImageStore store_;
-  std::vector<Image*> places_;  // the store's pictures, borrowed
+  // The pixels of the store's pictures, which the store keeps (also once
+  // taken by the caller), in store order.
+  std::vector<uint32_t*> places_;
   std::vector<bool> decoded_;
   std::vector<int32_t> waiting_;
   size_t next_waiting_ = 0;

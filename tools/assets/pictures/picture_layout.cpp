@@ -190,12 +190,12 @@ bool layout_target_met(int32_t index, int32_t width, int32_t height, int32_t ref
   return true;
 }
 
-int32_t first_layout_miss(const Image* const* pictures) {
+int32_t first_layout_miss(std::span<const Image> pictures) {
   for (int32_t i = 0; i < picture_count; ++i) {
     const int32_t ref = rules[i].same_size_as;
-    const int32_t ref_w = ref >= 0 ? pictures[ref]->width : 0;
-    const int32_t ref_h = ref >= 0 ? pictures[ref]->height : 0;
-    if (!layout_target_met(i, pictures[i]->width, pictures[i]->height, ref_w, ref_h)) return i;
+    const int32_t ref_w = ref >= 0 ? pictures[ref].width : 0;
+    const int32_t ref_h = ref >= 0 ? pictures[ref].height : 0;
+    if (!layout_target_met(i, pictures[i].width, pictures[i].height, ref_w, ref_h)) return i;
   }
   return -1;
 }

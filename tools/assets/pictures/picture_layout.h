@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "image/image.h"
 #include "show/show_files.h"
@@ -31,8 +32,8 @@ const LayoutTarget& layout_target(int32_t index);
 // without one).
 bool layout_target_met(int32_t index, int32_t width, int32_t height, int32_t ref_width, int32_t ref_height);
 
-// Checks pictures[0 .. picture_count - 1] (none may be null) against the
+// Checks pictures[0 .. picture_count - 1] against the
 // targets and returns the first store index whose size misses its target, or -1.
-int32_t first_layout_miss(const Image* const* pictures);
+int32_t first_layout_miss(std::span<const Image> pictures);
 
 }  // namespace assets
