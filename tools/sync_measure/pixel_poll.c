@@ -9,6 +9,8 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include "arguments.h"
+
 static long long now_ns(void) {
   struct timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
@@ -37,11 +39,11 @@ static int ignore_error(Display* d, XErrorEvent* e) {
 }
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
+  if (argc != 2 || !all_positional(argc, argv) || seconds_argument(argv[1]) < 0) {
     fprintf(stderr, "usage: pixel_poll SECONDS\n");
     return 2;
   }
-  const long long end = now_ns() + (long long)(atof(argv[1]) * 1e9);
+  const long long end = now_ns() + (long long)(seconds_argument(argv[1]) * 1e9);
   Display* d = XOpenDisplay(NULL);
   if (!d) {
     fprintf(stderr, "pixel_poll: cannot open the display\n");

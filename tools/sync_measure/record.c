@@ -17,6 +17,8 @@
 #include <string.h>
 #include <time.h>
 
+#include "arguments.h"
+
 static long long now_ns(void) {
   struct timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
@@ -29,7 +31,7 @@ static int fail(const char* what, pa_context* context) {
 }
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
+  if (argc != 4 || !all_positional(argc, argv) || seconds_argument(argv[3]) < 0) {
     fprintf(stderr, "usage: record SOURCE OUT SECONDS\n");
     return 2;
   }
@@ -57,7 +59,7 @@ int main(int argc, char** argv) {
   for (pa_stream_state_t state; (state = pa_stream_get_state(stream)) != PA_STREAM_READY;) {
     if (!PA_STREAM_IS_GOOD(state) || pa_mainloop_iterate(loop, 1, NULL) < 0) return fail("record", context);
   }
-  const long long end = now_ns() + (long long)(atof(argv[3]) * 1e9);
+  const long long end = now_ns() + (long long)(seconds_argument(argv[3]) * 1e9);
   long long frames = 0;
   while (now_ns() < end) {
     if (pa_mainloop_iterate(loop, 1, NULL) < 0) return fail("read", context);
