@@ -165,6 +165,18 @@ PassLayout find_pass_layout(const uint8_t* data, int64_t size, bool with_offsets
   return pass;
 }
 
+// The frames' places as the library takes them: the index's own entries
+// where they are off_t, otherwise their copy as off_t (see
+// Decoder::narrow_offsets).
+template <typename Entry>
+off_t* library_offsets(std::vector<Entry>& entries, std::vector<off_t>& narrow) {
+  if constexpr (std::is_same_v<Entry, off_t>) {
+    return entries.data();
+  } else {
+    return narrow.data();
+  }
+}
+
 // Gives the library, before a seek to sample frame `sample` of a pass, the
 // frames' places only up to a lead-in ahead of it (see
 // sound_index_lead_in_frames): given more, the library would start reading
@@ -182,13 +194,10 @@ int install_frame_offsets(Decoder* decoder, int64_t sample = 0) {
     const int64_t entries = frame > 0 ? frame / index.step + 1 : 1;
     if (static_cast<size_t>(entries) < fill) fill = static_cast<size_t>(entries);
   }
-  off_t* offsets = nullptr;
-  if constexpr (std::is_same_v<off_t, int64_t>) {
-    offsets = decoder->index.offsets.data();
-  } else {
-    offsets = decoder->narrow_offsets.data();
-  }
-  return mpg123_set_index(decoder->handle.get(), offsets, index.step, fill) == MPG123_OK ? DECODE_OK : DECODE_ERR;
+  return mpg123_set_index(decoder->handle.get(), library_offsets(decoder->index.offsets, decoder->narrow_offsets),
+                          index.step, fill) == MPG123_OK
+             ? DECODE_OK
+             : DECODE_ERR;
 }
 
 void reset_stream_state(Decoder* decoder) {
