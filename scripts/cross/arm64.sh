@@ -4,9 +4,10 @@
 # multiarch libraries, runs the tests under qemu-user, and checks that
 # sava-capture under qemu draws the very frames of the native x86-64 build in
 # three short windows. The data are the native build's (the generator is not
-# cross-built). Installs the cross compiler, qemu-user and the arm64
-# libraries when missing, the run-time ones qemu loads included. With
-# --build-only it stops once the programs are built (the release does this).
+# cross-built). Installs the native build's packages, the cross compiler,
+# qemu-user and the arm64 libraries when missing, the run-time ones qemu
+# loads included. With --build-only it stops once the programs are built
+# (the release does this).
 #
 #   scripts/cross/arm64.sh [--build-only]
 #
