@@ -13,6 +13,9 @@
 #   scripts/release.sh [VERSION]   (default and only accepted: the project's version)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The native build's packages (git among them) before anything else.
+scripts/install-deps.sh
+scripts/install-deps.sh dpkg-dev lintian zip
 started=$SECONDS
 step() { echo "== [release $((SECONDS - started)) s] $*" >&2; }
 project_version=$(sed -n 's/^project(sava VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -31,7 +34,6 @@ out=$PWD/dist/release
 work=$PWD/build-release
 rm -rf "$out" "$work"
 mkdir -p "$out" "$work"
-scripts/install-deps.sh dpkg-dev lintian zip
 
 step "source tarball"
 git archive --format=tar.gz --prefix="sava-$version/" -o "$out/sava-$version.tar.gz" HEAD

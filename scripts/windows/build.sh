@@ -2,8 +2,8 @@
 # Builds the show for Windows x86-64 with mingw-w64: sava.exe and
 # sava-capture.exe, linked statically (no DLL beyond Windows' own), and
 # build-windows/sava-VERSION-windows-x86_64.zip with the programs, data/ (made
-# by the native generator, build/) and README.txt. Installs mingw-w64, wine
-# and nasm when missing; the libraries come from Debian's sources
+# by the native generator, build/) and README.txt. Installs the native
+# build's packages, mingw-w64, wine and nasm when missing; the libraries come from Debian's sources
 # (scripts/windows/deps.sh, kept between runs).
 #
 #   scripts/windows/build.sh
@@ -18,13 +18,16 @@ native=${NATIVE_BUILD_DIR:-build}
 jobs=${JOBS:-2}
 root=$PWD/build-windows
 export SAVA_WINDOWS_PREFIX=$root/deps/prefix
+
+step "packages"
+# The native build's packages first: data/ comes from the native generator.
+scripts/install-deps.sh
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nasm wine64 wine zip
 # The time stamp the tools write into a program's header is the commit's, not
 # the build's: the same commit builds the same bytes.
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 0)
 export SOURCE_DATE_EPOCH
 
-step "packages"
-scripts/install-deps.sh cmake pkg-config g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nasm wine64 wine zip
 step "data/ (native asset generator)"
 cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$native" -j"$jobs" --target assets sava-capture

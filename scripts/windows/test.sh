@@ -12,6 +12,7 @@
 # Environment: NATIVE_BUILD_DIR (default build).
 set -uo pipefail
 cd "$(dirname "$0")/../.."
+scripts/install-deps.sh || exit 1
 scripts/install-deps.sh python3 wine64 wine || exit 1
 native=${NATIVE_BUILD_DIR:-build}
 root=$PWD/build-windows

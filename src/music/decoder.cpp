@@ -4,6 +4,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <type_traits>
+#include <utility>
 
 void DecoderHandleDeleter::operator()(mpg123_handle_struct* handle) const {
   mpg123_close(handle);
@@ -162,6 +165,18 @@ PassLayout find_pass_layout(const uint8_t* data, int64_t size, bool with_offsets
   return pass;
 }
 
+// The frames' places as the library takes them: the index's own entries
+// where they are off_t, otherwise their copy as off_t (see
+// Decoder::narrow_offsets).
+template <typename Entry>
+off_t* library_offsets(std::vector<Entry>& entries, std::vector<off_t>& narrow) {
+  if constexpr (std::is_same_v<Entry, off_t>) {
+    return entries.data();
+  } else {
+    return narrow.data();
+  }
+}
+
 // Gives the library, before a seek to sample frame `sample` of a pass, the
 // frames' places only up to a lead-in ahead of it (see
 // sound_index_lead_in_frames): given more, the library would start reading
@@ -170,16 +185,17 @@ PassLayout find_pass_layout(const uint8_t* data, int64_t size, bool with_offsets
 // restart then gives it as many entries as it holds, which takes no
 // allocation on the audio thread.
 int install_frame_offsets(Decoder* decoder, int64_t sample = 0) {
-  if (decoder->frame_offsets.empty()) return DECODE_OK;
-  size_t fill = decoder->frame_offsets.size();
-  if (decoder->frame_offsets_samples > 0) {
-    const int64_t frame = (sample + decoder->frame_offsets_lead) / decoder->frame_offsets_samples -
-                          sound_index_preroll_frames - sound_index_lead_in_frames;
-    const int64_t entries = frame > 0 ? frame / decoder->frame_offsets_step + 1 : 1;
+  const SoundIndex& index = decoder->index;
+  if (index.offsets.empty()) return DECODE_OK;
+  size_t fill = index.offsets.size();
+  if (index.frame_samples > 0) {
+    const int64_t frame =
+        (sample + index.lead) / index.frame_samples - sound_index_preroll_frames - sound_index_lead_in_frames;
+    const int64_t entries = frame > 0 ? frame / index.step + 1 : 1;
     if (static_cast<size_t>(entries) < fill) fill = static_cast<size_t>(entries);
   }
-  return mpg123_set_index(decoder->handle.get(), decoder->frame_offsets.data(), decoder->frame_offsets_step, fill) ==
-                 MPG123_OK
+  return mpg123_set_index(decoder->handle.get(), library_offsets(decoder->index.offsets, decoder->narrow_offsets),
+                          index.step, fill) == MPG123_OK
              ? DECODE_OK
              : DECODE_ERR;
 }
@@ -208,76 +224,74 @@ int decoder_init(Decoder* decoder, int32_t input_capacity) {
 
 namespace {
 
-// Sets the decoder up to play passes as `pass` says.
-int use_pass_layout(Decoder* decoder, const PassLayout& pass) {
-  decoder->own_trim = 0;
-  decoder->pass_frames = pass.pass_frames;
-  if (!pass.own_trim) return DECODE_OK;
+// Sets the decoder up to play passes as its index says: gives the library
+// the frames' places and, for a stream it trims itself, lets it read every
+// frame.
+int use_index(Decoder* decoder) {
+  const SoundIndex& index = decoder->index;
+  if constexpr (!std::is_same_v<off_t, int64_t>) {
+    decoder->narrow_offsets.clear();
+    for (const int64_t offset : index.offsets) {
+      if (offset > std::numeric_limits<off_t>::max()) return DECODE_ERR;
+      decoder->narrow_offsets.push_back(static_cast<off_t>(offset));
+    }
+  }
+  if (install_frame_offsets(decoder) != DECODE_OK) return DECODE_ERR;
+  if (!index.own_trim) return DECODE_OK;
   mpg123_handle* handle = decoder->handle.get();
   if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_IGNORE_STREAMLENGTH, 0.0) != MPG123_OK) return DECODE_ERR;
   if (mpg123_open_feed(handle) != MPG123_OK || install_frame_offsets(decoder) != DECODE_OK) return DECODE_ERR;
-  decoder->own_trim = 1;
-  decoder->trim_begin = pass.trim_begin;
-  decoder->trim_end = pass.trim_end;
   reset_stream_state(decoder);
   return DECODE_OK;
 }
 
 // What `pass` (read with every frame's offset) says as an index with an
-// entry every `step` frames; false when it holds no frame of sound.
-bool index_from_layout(const PassLayout& pass, int64_t size, int32_t step, SoundIndex* index) {
+// entry every `step` frames: without entries when it holds no frame of
+// sound.
+SoundIndex index_from_layout(const PassLayout& pass, int64_t size, int32_t step) {
   const StreamLayout& whole = pass.whole;
-  if (!pass.ok || whole.offsets.empty() || whole.frame_samples <= 0 || pass.pass_frames <= 0) return false;
-  *index = SoundIndex{};
-  index->file_bytes = size;
-  index->frame_samples = whole.frame_samples;
-  index->lead = pass.own_trim ? pass.trim_begin
-                              : (whole.encoder_delay > 0 ? whole.encoder_delay : 0) +
-                                    (whole.decoder_delay > 0 ? whole.decoder_delay : 0);
-  index->pass_frames = pass.pass_frames;
-  index->own_trim = pass.own_trim ? 1 : 0;
-  index->trim_begin = pass.trim_begin;
-  index->trim_end = pass.trim_end;
-  index->step = step;
-  for (size_t k = 0; k < whole.offsets.size(); k += static_cast<size_t>(step)) index->offsets.push_back(whole.offsets[k]);
-  return true;
+  SoundIndex index;
+  index.pass_frames = pass.pass_frames;
+  index.own_trim = pass.own_trim ? 1 : 0;
+  index.trim_begin = pass.trim_begin;
+  index.trim_end = pass.trim_end;
+  if (!pass.ok || whole.offsets.empty() || whole.frame_samples <= 0 || pass.pass_frames <= 0) return index;
+  index.file_bytes = size;
+  index.frame_samples = whole.frame_samples;
+  index.lead = pass.own_trim ? pass.trim_begin
+                             : (whole.encoder_delay > 0 ? whole.encoder_delay : 0) +
+                                   (whole.decoder_delay > 0 ? whole.decoder_delay : 0);
+  index.step = step;
+  for (size_t k = 0; k < whole.offsets.size(); k += static_cast<size_t>(step)) index.offsets.push_back(whole.offsets[k]);
+  return index;
 }
 
 }  // namespace
 
 int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size) {
   if (decoder->handle == nullptr || (data == nullptr && size > 0) || size < 0) return DECODE_ERR;
-  decoder->own_trim = 0;
-  decoder->pass_frames = -1;
+  decoder->index = SoundIndex{};
   const PassLayout pass = find_pass_layout(data, size, true);
   if (!pass.ok) return DECODE_ERR;
   // With every frame's place known the decoder seeks as from an index: the
   // library's own index, grown while it plays, would let a seek start too
   // close to its target for the sound to be exact.
-  SoundIndex index;
-  if (index_from_layout(pass, size, 1, &index)) return decoder_use_index(decoder, index);
-  return use_pass_layout(decoder, pass);
+  decoder->index = index_from_layout(pass, size, 1);
+  return use_index(decoder);
 }
 
 int decoder_use_index(Decoder* decoder, const SoundIndex& index) {
   if (decoder->handle == nullptr || index.offsets.empty() || index.step <= 0) return DECODE_ERR;
-  decoder->frame_offsets.assign(index.offsets.begin(), index.offsets.end());
-  decoder->frame_offsets_step = index.step;
-  decoder->frame_offsets_samples = index.frame_samples;
-  decoder->frame_offsets_lead = index.lead;
-  if (install_frame_offsets(decoder) != DECODE_OK) return DECODE_ERR;
-  PassLayout pass;
-  pass.ok = true;
-  pass.pass_frames = index.pass_frames;
-  pass.own_trim = index.own_trim != 0;
-  pass.trim_begin = index.trim_begin;
-  pass.trim_end = index.trim_end;
-  return use_pass_layout(decoder, pass);
+  decoder->index = index;
+  return use_index(decoder);
 }
 
 int decoder_build_index(const uint8_t* data, int64_t size, int32_t step, SoundIndex* index) {
   if (!library_ready() || (data == nullptr && size > 0) || size < 0 || step <= 0) return DECODE_ERR;
-  return index_from_layout(find_pass_layout(data, size, true), size, step, index) ? DECODE_OK : DECODE_ERR;
+  SoundIndex built = index_from_layout(find_pass_layout(data, size, true), size, step);
+  if (built.offsets.empty()) return DECODE_ERR;
+  *index = std::move(built);
+  return DECODE_OK;
 }
 
 int decoder_restart(Decoder* decoder, int64_t sample, int64_t* input_offset) {
@@ -292,7 +306,7 @@ int decoder_restart(Decoder* decoder, int64_t sample, int64_t* input_offset) {
     // the first one. The library finds where to start reading through the
     // frame places it is given (its index), then reads (without decoding)
     // and decodes up to the target as it would from the stream's start.
-    const int64_t target = decoder->own_trim ? decoder->trim_begin + sample : sample;
+    const int64_t target = decoder->index.own_trim ? decoder->index.trim_begin + sample : sample;
     off_t offset = 0;
     if (install_frame_offsets(decoder, sample) == DECODE_OK &&
         mpg123_feedseek(handle, static_cast<off_t>(target), SEEK_SET, &offset) >= 0 && offset >= 0 &&
@@ -345,13 +359,14 @@ int decoder_decode(Decoder* decoder, const uint8_t* input, int32_t input_length,
     if (result == MPG123_OK) {
       if (bytes > static_cast<size_t>(DECODER_MAX_FRAME_BYTES) || (bytes > 0 && audio == nullptr)) break;
       size_t first = 0;
-      if (decoder->own_trim) {
+      const SoundIndex& index = decoder->index;
+      if (index.own_trim) {
         // Keep the part of this frame's samples within the trimmed range.
         const int64_t begin = decoder->raw_position;
         const int64_t end = begin + static_cast<int64_t>(bytes / 4);
         decoder->raw_position = end;
-        const int64_t keep_begin = begin > decoder->trim_begin ? begin : decoder->trim_begin;
-        const int64_t keep_end = end < decoder->trim_end ? end : decoder->trim_end;
+        const int64_t keep_begin = begin > index.trim_begin ? begin : index.trim_begin;
+        const int64_t keep_end = end < index.trim_end ? end : index.trim_end;
         first = keep_end > keep_begin ? static_cast<size_t>(keep_begin - begin) * 4 : 0;
         bytes = keep_end > keep_begin ? static_cast<size_t>(keep_end - keep_begin) * 4 : 0;
       }
@@ -379,12 +394,6 @@ bool decoder_stream_ended(const Decoder* decoder) { return decoder->stream_ended
 void decoder_exit(Decoder* decoder) {
   decoder->handle.reset();
   reset_stream_state(decoder);
-  decoder->pass_frames = -1;
-  decoder->own_trim = 0;
-  decoder->trim_begin = 0;
-  decoder->trim_end = 0;
-  decoder->frame_offsets.clear();
-  decoder->frame_offsets_step = 0;
-  decoder->frame_offsets_samples = 0;
-  decoder->frame_offsets_lead = 0;
+  decoder->index = SoundIndex{};
+  decoder->narrow_offsets.clear();
 }

@@ -44,30 +44,23 @@ struct Decoder {
   // Bytes at the front of the next input that the rewound stream does not
   // need again (tags and the info frame before the first audio frame).
   int64_t skip_input = 0;
-  // Sample frames one pass over the stream decodes to (decoder_examine);
-  // -1 until examined.
-  int64_t pass_frames = -1;
-  // Set by decoder_examine when the info frame announces far fewer frames
-  // than the data holds (a damaged length field): the announced length is
-  // then ignored, every frame is decoded, and the encoder's delay and padding
-  // are trimmed here, in samples of the untrimmed stream, keeping
-  // [trim_begin, trim_end).
-  int32_t own_trim = 0;
-  int64_t trim_begin = 0;
-  int64_t trim_end = 0;
+  // What is known of the stream before it is decoded: found by
+  // decoder_examine (with an entry for every frame), or given to
+  // decoder_use_index for a stream whose bytes still arrive. The pass length
+  // (index.pass_frames, 0 until then), the trim, and where the frames lie:
+  // the frames' places are given to the library before each seek up to a
+  // lead-in ahead of the target, so that a seek starts near its frame
+  // instead of reading every frame before it, and still finds it
+  // sample-exactly. No places for data without a frame of sound.
+  SoundIndex index;
+  // Where off_t is not the index entries' type (on Windows it has 32 bits):
+  // index.offsets as the library takes them. Empty elsewhere, where the
+  // library is given index.offsets themselves.
+  std::vector<off_t> narrow_offsets;
   // Untrimmed sample at which the next decoded frame's output starts.
   int64_t raw_position = 0;
   // The last decode call found the end of the stream (decoder_stream_ended).
   int32_t stream_ended = 0;
-  // Where the frames lie, from a SoundIndex (decoder_use_index, or found by
-  // decoder_examine): given to the library before each seek up to a lead-in
-  // ahead of the target, so that a seek starts near its frame instead of
-  // reading every frame before it, and still finds it sample-exactly. Empty
-  // for data without a frame of sound.
-  std::vector<off_t> frame_offsets;
-  int32_t frame_offsets_step = 0;
-  int32_t frame_offsets_samples = 0;
-  int64_t frame_offsets_lead = 0;
 };
 
 // Prepares `decoder` with an empty input queue and no frame in progress.
@@ -91,10 +84,10 @@ int decoder_init(Decoder* decoder, int32_t input_capacity);
 // library cannot be set up); data holding no frames is not an error here.
 int decoder_examine(Decoder* decoder, const uint8_t* data, int64_t size);
 
-// Instead of decoder_examine, for a stream whose bytes still arrive: takes
-// the pass length and the trim from `index` (made by decoder_build_index
-// from the whole file) and the frames' places, so that the decoder can start
-// anywhere the bytes are there. Returns DECODE_OK or DECODE_ERR.
+// Instead of decoder_examine, for a stream whose bytes still arrive: holds
+// `index` (made by decoder_build_index from the whole file) as what is known
+// of the stream, so that the decoder can start anywhere the bytes are there.
+// Returns DECODE_OK or DECODE_ERR.
 int decoder_use_index(Decoder* decoder, const SoundIndex& index);
 
 // Reads the whole stream `data` as decoder_examine does and writes into

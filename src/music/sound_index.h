@@ -30,7 +30,11 @@ struct SoundIndex {
   // and decoder delay, trimmed).
   int64_t lead = 0;
   int64_t pass_frames = 0;
-  // The decoder's own trim (see Decoder::own_trim), used as is.
+  // Set when the info frame announces far fewer frames than the data holds
+  // (a damaged length field): the announced length is then ignored, every
+  // frame is decoded, and the encoder's delay and padding are trimmed by the
+  // decoder itself, in samples of the untrimmed stream, keeping
+  // [trim_begin, trim_end).
   int32_t own_trim = 0;
   int64_t trim_begin = 0;
   int64_t trim_end = 0;

@@ -173,7 +173,6 @@ Result<void> Soundtrack::open_stream(const SoundIndex& index, int32_t chunk, std
   if (index.file_bytes > soundtrack_max_bytes) return failure(SoundtrackError::too_large);
   state_.chunk = chunk;
   state_.streaming = true;
-  state_.index = index;
   state_.size = static_cast<int32_t>(index.file_bytes);
   state_.data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(index.file_bytes) + 1]());
   Result<void> result;
@@ -220,7 +219,7 @@ int64_t Soundtrack::present_until(int64_t frame) const {
   const int64_t pass = pass_frames();
   if (!state_.streaming || !is_open() || pass <= 0) return all;
   if (frame < 0) return frame;
-  const SoundIndex& index = state_.index;
+  const SoundIndex& index = state_.decoder.index;
   // How far a pass decodes from `sample` on.
   auto until = [&](int64_t sample) {
     const int64_t begin = index.first_byte_for(sample);
@@ -239,7 +238,7 @@ int64_t Soundtrack::present_until(int64_t frame) const {
 int64_t Soundtrack::next_missing_byte(int64_t frame) const {
   const int64_t pass = pass_frames();
   if (!state_.streaming || !is_open() || pass <= 0) return state_.size;
-  const SoundIndex& index = state_.index;
+  const SoundIndex& index = state_.decoder.index;
   const int64_t head = contiguous_from(0);
   if (index.samples_before_byte(head) <= 0) return head;
   return contiguous_from(index.first_byte_for(std::max<int64_t>(frame, 0) % pass));
@@ -320,7 +319,7 @@ void soundtrack_callback(void* userdata, uint8_t* stream, int len) {
 bool Soundtrack::is_open() const { return state_.data != nullptr && state_.decoder.handle != nullptr; }
 
 int64_t Soundtrack::pass_frames() const {
-  return is_open() && state_.decoder.pass_frames > 0 ? state_.decoder.pass_frames : 0;
+  return is_open() && state_.decoder.index.pass_frames > 0 ? state_.decoder.index.pass_frames : 0;
 }
 
 Result<void> Soundtrack::seek(int64_t frame) {

@@ -216,11 +216,10 @@ class Soundtrack {
     int64_t handed_bytes = 0;
     int64_t sound_base_ms = 0;
     bool paused = false;
-    // Streaming (open_stream): the file's byte ranges here, sorted and
-    // apart, and its index.
+    // Streaming (open_stream; the file's index is the decoder's): the
+    // file's byte ranges here, sorted and apart.
     bool streaming = false;
     std::vector<std::pair<int64_t, int64_t>> here;
-    SoundIndex index;
   };
 
   Failure failure(SoundtrackError error) const { return soundtrack_failure(error, state_.name); }

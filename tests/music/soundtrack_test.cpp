@@ -115,14 +115,12 @@ TEST_F(SoundtrackTest, StartOffsetSkipsWholeChunksOfTheMusic) {
 
 TEST_F(SoundtrackTest, ShortTrackRepeatsWithoutAGap) {
   // Half a second: the stream crosses the seam between passes several times.
-  Mp3Settings variable;
-  variable.vbr_quality = 4;
   Mp3Settings untagged;
   untagged.info_tag = false;
   const struct {
     const char* name;
     Mp3Settings options;
-  } cases[] = {{"cbr", {}}, {"vbr", variable}, {"no_info_frame", untagged}};
+  } cases[] = {{"cbr", {}}, {"vbr", variable_bit_rate()}, {"no_info_frame", untagged}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = make_track(std::string("repeat_") + c.name, 22050, c.options);
@@ -244,9 +242,7 @@ TEST_F(SoundtrackTest, SeeksOnAVariableBitRateTrackMatchTheContinuousSound) {
   // decoder already knows where the target's frame lies (backward after
   // playing past it, into the first frames, across the repeat).
   constexpr int64_t pass = 132300;
-  Mp3Settings vbr;
-  vbr.vbr_quality = 4;
-  const std::string path = make_track("vbr_seeks", static_cast<int>(pass), vbr);
+  const std::string path = make_track("vbr_seeks", static_cast<int>(pass), variable_bit_rate());
   const auto reference = reference_decode(path).bytes();
   ASSERT_EQ(reference.size(), static_cast<size_t>(pass) * 4);
   const struct {
@@ -497,9 +493,7 @@ TEST_F(SoundtrackTest, StreamedFilePlaysAsTheWholeFileWhereItsBytesAreHere) {
   // 3 s at a variable bit rate, intact and with a damaged frame count (trimmed
   // by the soundtrack itself); the index with every frame and every 8th.
   constexpr int64_t pass = 132300;
-  Mp3Settings vbr;
-  vbr.vbr_quality = 4;
-  const auto mp3 = test_track(static_cast<int>(pass), vbr);
+  const auto mp3 = test_track(static_cast<int>(pass), variable_bit_rate());
   auto take = [](Soundtrack& from, int count) {
     std::vector<uint8_t> out(static_cast<size_t>(count) * 8192);
     for (int i = 0; i < count; ++i) from.callback(out.data() + static_cast<size_t>(i) * 8192, 8192);
@@ -566,11 +560,7 @@ TEST_F(SoundtrackTest, StreamedBytesThatDoNotFitTheirIndexPlayWithoutHarm) {
   // The index of one file, the bytes of another (or of none) behind it: the
   // soundtrack refuses to start or plays something, but every callback
   // fills its length and nothing outside the file is read.
-  Mp3Settings vbr;
-  vbr.vbr_quality = 4;
-  const auto listed = test_track(441000, vbr);
-  SoundIndex index;
-  ASSERT_EQ(decoder_build_index(listed.data(), static_cast<int64_t>(listed.size()), 8, &index), DECODE_OK);
+  const auto [listed, index] = indexed_vbr_track(441000, 8);
   const auto other = test_track(132300);
   std::vector<uint8_t> junk(listed.size());
   for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 2654435761u >> 13);

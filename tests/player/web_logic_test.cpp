@@ -287,11 +287,7 @@ TEST(WebSoundReadiness, CommonStretchesAreWhereBothAre) {
 
 TEST(WebSoundReadiness, SoundIsReadyWhereItsBytesAreHereBarASecondBeforeAGap) {
   // 10 s of music, repeated over the show: nothing here, its first half, all.
-  Mp3Settings vbr;
-  vbr.vbr_quality = 4;
-  const auto mp3 = test_track(441000, vbr);
-  SoundIndex index;
-  ASSERT_EQ(decoder_build_index(mp3.data(), static_cast<int64_t>(mp3.size()), 8, &index), DECODE_OK);
+  const auto [mp3, index] = indexed_vbr_track(441000, 8);
   Soundtrack music;
   ASSERT_TRUE(music.open_stream(index, 8192, "data/rinnu.mp3").ok());
   const int32_t end = cue_table[cue_count - 1].time_ms;

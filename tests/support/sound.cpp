@@ -7,6 +7,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "music/decoder.h"
+
 std::vector<int16_t> test_signal(int frames, int channels, int rate) {
   std::vector<int16_t> samples(static_cast<size_t>(frames) * channels);
   for (int i = 0; i < frames; ++i) {
@@ -28,6 +30,20 @@ std::vector<uint8_t> encode_mp3(const std::vector<int16_t>& samples, const Mp3Se
 
 std::vector<uint8_t> test_track(int frames, const Mp3Settings& settings) {
   return encode_mp3(test_signal(frames, settings.channels, settings.rate), settings);
+}
+
+Mp3Settings variable_bit_rate() {
+  Mp3Settings settings;
+  settings.vbr_quality = 4;
+  return settings;
+}
+
+IndexedTrack indexed_vbr_track(int frames, int32_t step) {
+  IndexedTrack track;
+  track.mp3 = test_track(frames, variable_bit_rate());
+  if (decoder_build_index(track.mp3.data(), static_cast<int64_t>(track.mp3.size()), step, &track.index) != DECODE_OK)
+    throw std::runtime_error("no sound index of the test track");
+  return track;
 }
 
 std::vector<uint8_t> DecodedSound::bytes() const {

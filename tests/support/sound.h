@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mp3_encode.h"
+#include "music/sound_index.h"
 
 // A deterministic test signal: a sine sweep plus a slow ramp on the left, a
 // different sweep on the right, so that any shift or repeat is visible. It
@@ -19,6 +20,18 @@ std::vector<int16_t> test_signal(int frames, int channels, int rate);
 std::vector<uint8_t> encode_mp3(const std::vector<int16_t>& samples, const Mp3Settings& settings = {});
 // `frames` sample frames of the test signal, encoded as `settings` say.
 std::vector<uint8_t> test_track(int frames, const Mp3Settings& settings = {});
+
+// A variable bit rate (quality 4), whose frames lean on the bit reservoir.
+Mp3Settings variable_bit_rate();
+
+// A variable-bit-rate track of `frames` sample frames of the test signal as
+// a site serves it for streaming: its bytes and its sound index, with an
+// entry every `step` frames.
+struct IndexedTrack {
+  std::vector<uint8_t> mp3;
+  SoundIndex index;
+};
+IndexedTrack indexed_vbr_track(int frames, int32_t step);
 
 struct DecodedSound {
   long rate = 0;
