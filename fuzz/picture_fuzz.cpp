@@ -19,7 +19,7 @@ namespace {
 constexpr uint8_t png_signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 
 void check(const PictureResult& result) {
-  const Image* image = result.image.get();
+  const Image* image = result.image.pixels != nullptr ? &result.image : nullptr;
   if (image == nullptr) {
     // Refused, with a reason and a kind; nothing here asks to stop.
     if (result.ok() || result.failure == PictureFailure::stopped || result.reason.empty()) std::abort();
