@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "image/image.h"
 #include "image/picture_load.h"
@@ -41,10 +42,22 @@ class DecodeState {
   char reason_[512] = "";
 };
 
-// Each returns the decoded picture, or one without pixels with the failure
-// recorded in `state`.
-Image png_decode(std::FILE* file, DecodeState* state);
-Image jpeg_decode(std::FILE* file, DecodeState* state);
+// One file's decoding, in steps (see PictureDecoding). A failure is recorded
+// in the decoding's state.
+class FormatDecoding {
+ public:
+  virtual ~FormatDecoding() = default;
+  // Decodes on until the picture is done, a failure, or `enough()` (asked
+  // between small units of work, after one at least). True once finished.
+  virtual bool advance(const StopHook& enough) = 0;
+  // Once finished: the picture, without pixels after a failure.
+  virtual Image take_image() = 0;
+};
+
+// Each reads `file` from its current position (the start); both the file
+// and `state` must outlive the decoding.
+std::unique_ptr<FormatDecoding> png_decoding(std::FILE* file, DecodeState* state);
+std::unique_ptr<FormatDecoding> jpeg_decoding(std::FILE* file, DecodeState* state);
 
 // Only the header: the size the decoder would give the picture. False (with
 // the failure recorded) if it cannot be read.

@@ -98,19 +98,39 @@ FileHandle open_picture(const char* path, DecodeState* state, bool* is_png) {
 
 }  // namespace
 
-PictureResult picture_load(const char* path, const DecodeContext& context) {
-  DecodeState state(context);
+PictureDecoding::PictureDecoding(const char* path, const DecodeContext& context)
+    : context_(context), state_(std::make_unique<DecodeState>(context_)) {
   bool is_png = false;
-  PictureResult result;
-  if (FileHandle file = open_picture(path, &state, &is_png)) {
-    result.image = is_png ? png_decode(file.get(), &state) : jpeg_decode(file.get(), &state);
+  file_ = open_picture(path, state_.get(), &is_png);
+  if (file_ == nullptr) {
+    finished_ = true;
+    return;
   }
+  format_ = is_png ? png_decoding(file_.get(), state_.get()) : jpeg_decoding(file_.get(), state_.get());
+}
+
+PictureDecoding::~PictureDecoding() = default;
+
+bool PictureDecoding::advance(const StopHook& enough) {
+  if (!finished_) finished_ = format_->advance(enough);
+  return finished_;
+}
+
+PictureResult PictureDecoding::take() {
+  PictureResult result;
+  if (finished_ && format_ != nullptr) result.image = format_->take_image();
   if (result.image.pixels == nullptr) {
     // A decoder that gave nothing has recorded why.
-    result.failure = state.failure() != PictureFailure::none ? state.failure() : PictureFailure::refused;
-    result.reason = state.reason();
+    result.failure = state_->failure() != PictureFailure::none ? state_->failure() : PictureFailure::refused;
+    result.reason = state_->reason();
   }
   return result;
+}
+
+PictureResult picture_load(const char* path, const DecodeContext& context) {
+  PictureDecoding decoding(path, context);
+  decoding.advance();
+  return decoding.take();
 }
 
 PictureHeader picture_read_size(const char* path) {

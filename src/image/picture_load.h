@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "base/file_handle.h"
 #include "image/image.h"
 #include "image/stop_hook.h"
 
@@ -74,11 +75,40 @@ struct [[nodiscard]] PictureHeader {
   uint64_t pixels() const { return uint64_t{width} * height; }
 };
 
-// Decodes the file at `path`. Never ends the process.
+class DecodeState;
+class FormatDecoding;
+
+// The decoding of the file at `path`, in as many steps as its caller likes:
+// a caller with little time at once (a page between its frames) spreads a
+// large picture over many. The decoders keep their place between steps, so
+// the picture is the same whatever the steps. Never ends the process.
 //
 // Files starting with the 8-byte PNG signature are read as PNG, all others
 // as JPEG. Every decoded pixel is 0xAARRGGBB: alpha 255 where the file has no
 // transparency, colour bytes kept (not premultiplied) where it has.
+class PictureDecoding {
+ public:
+  explicit PictureDecoding(const char* path, const DecodeContext& context = {});
+  ~PictureDecoding();
+  PictureDecoding(const PictureDecoding&) = delete;
+  PictureDecoding& operator=(const PictureDecoding&) = delete;
+
+  // Decodes on until the picture is done, a failure, or `enough()`, which is
+  // asked between small units of work (a row, a block row of a scan, a few
+  // KiB of the file) after one at least. True once finished.
+  bool advance(const StopHook& enough = {});
+  // Once finished: the picture, or why there is none.
+  PictureResult take();
+
+ private:
+  DecodeContext context_;
+  std::unique_ptr<DecodeState> state_;
+  FileHandle file_;
+  std::unique_ptr<FormatDecoding> format_;
+  bool finished_ = false;
+};
+
+// Decodes the file at `path` in one go.
 PictureResult picture_load(const char* path, const DecodeContext& context = {});
 
 // Reads only the file's header: the size decoding would give the picture,

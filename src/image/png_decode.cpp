@@ -1,29 +1,15 @@
 // PNG decoding through libpng. The transformations turn every colour type
 // into bytes blue, green, red, alpha per pixel, which on a little-endian
 // machine is exactly the word 0xAARRGGBB, so libpng writes its rows straight
-// into the image's pixel array.
+// into the image's pixel array, one row a unit of work.
 
 #include <png.h>
 
 #include <csetjmp>
-#include <cstdlib>
 
 #include "image/picture_decode.h"
 
 namespace {
-
-// Everything a decoding owns lives in this record rather than in locals
-// of the function that calls setjmp: values changed between setjmp and a
-// longjmp back to it would otherwise be indeterminate, and the record lets
-// the caller release whatever had been created when the error struck.
-struct PngJob {
-  DecodeState* state;
-  png_structp png;
-  png_infop info;
-  png_infop end_info;
-  Image image;
-  png_bytep* rows;
-};
 
 DecodeState* state_of(png_structp png) { return static_cast<DecodeState*>(png_get_error_ptr(png)); }
 
@@ -36,14 +22,8 @@ DecodeState* state_of(png_structp png) { return static_cast<DecodeState*>(png_ge
 // picture; they are not worth a line on the console at start-up.
 void on_png_warning(png_structp, png_const_charp) {}
 
-// After every row: a stop request abandons the decoding like an error.
-void on_png_row(png_structp png, png_uint_32, int) {
-  if (state_of(png)->should_stop()) png_longjmp(png, 1);
-}
-
-void choose_transformations(PngJob* job, int bit_depth, int color_type) {
-  png_structp png = job->png;
-  const bool has_trns = png_get_valid(png, job->info, PNG_INFO_tRNS) != 0;
+void choose_transformations(png_structp png, png_infop info, int bit_depth, int color_type) {
+  const bool has_trns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
 
   // Palette entries become RGB (RGBA with tRNS), grey samples of 1, 2 or 4
   // bits are scaled to 8 bits, and a tRNS chunk becomes an alpha channel.
@@ -64,100 +44,130 @@ void choose_transformations(PngJob* job, int bit_depth, int color_type) {
   }
   // 16-bit samples keep their high byte.
   if (bit_depth == 16) png_set_strip_16(png);
-  png_set_interlace_handling(png);
 }
 
-// Runs every libpng call that can raise an error. A libpng error longjmps
-// back to the setjmp below; no object with a destructor lives in this frame.
-bool png_read_into(PngJob* job, std::FILE* file) {
-  if (setjmp(png_jmpbuf(job->png))) return false;
+// One file's decoding. The reader keeps its place between steps; a libpng
+// error longjmps back to the setjmp of the step under way, whose frame holds
+// no object with a destructor: everything the decoding owns is a member,
+// released by the destructor whatever the phase.
+class PngDecoding final : public FormatDecoding {
+ public:
+  PngDecoding(std::FILE* file, DecodeState* state) : file_(file), state_(state) {}
+  ~PngDecoding() override {
+    if (png_ != nullptr) {
+      png_destroy_read_struct(&png_, info_ != nullptr ? &info_ : nullptr, end_info_ != nullptr ? &end_info_ : nullptr);
+    }
+  }
+  PngDecoding(const PngDecoding&) = delete;
+  PngDecoding& operator=(const PngDecoding&) = delete;
 
-  png_init_io(job->png, file);
-  png_read_info(job->png, job->info);
+  bool advance(const StopHook& enough) override {
+    if (phase_ != Phase::done && !step(enough)) {
+      phase_ = Phase::done;
+      image_ = {};
+    }
+    return phase_ == Phase::done;
+  }
+  Image take_image() override { return std::move(image_); }
 
-  png_uint_32 width = 0;
-  png_uint_32 height = 0;
-  int bit_depth = 0;
-  int color_type = 0;
-  png_get_IHDR(job->png, job->info, &width, &height, &bit_depth, &color_type, nullptr, nullptr,
-               nullptr);
-  if (!job->state->size_acceptable(width, height)) return false;
-
-  choose_transformations(job, bit_depth, color_type);
-  png_read_update_info(job->png, job->info);
-  // The rows are written straight into the pixel words: the transformed row
-  // must be exactly four bytes a pixel or libpng would write past them.
-  if (png_get_rowbytes(job->png, job->info) != static_cast<std::size_t>(width) * 4) {
-    job->state->fail(PictureFailure::refused, "PNG: colour type %d at %d bits does not convert to 32-bit pixels",
-                     color_type, bit_depth);
-    return false;
+  // The header alone, as png_read_info leaves it.
+  bool read_size(uint32_t* width, uint32_t* height) {
+    if (!create()) return false;
+    if (setjmp(png_jmpbuf(png_))) return false;
+    png_init_io(png_, file_);
+    png_read_info(png_, info_);
+    *width = png_get_image_width(png_, info_);
+    *height = png_get_image_height(png_, info_);
+    return true;
   }
 
-  job->image = job->state->image_create(width, height);
-  if (job->image.pixels == nullptr) return false;
-  job->rows = static_cast<png_bytep*>(std::calloc(height, sizeof(png_bytep)));
-  if (job->rows == nullptr) {
-    job->state->fail(PictureFailure::refused, "out of memory for the row table");
-    return false;
-  }
-  for (png_uint_32 y = 0; y < height; ++y) {
-    job->rows[y] = reinterpret_cast<png_bytep>(job->image.pixels + static_cast<std::size_t>(y) * width);
-  }
-  png_set_read_status_fn(job->png, on_png_row);
-  png_read_image(job->png, job->rows);
-  png_read_end(job->png, job->end_info);
-  return true;
-}
+ private:
+  enum class Phase { header, rows, end, done };
 
-// The header alone, as png_read_info leaves it.
-bool png_read_header(PngJob* job, std::FILE* file, uint32_t* width, uint32_t* height) {
-  if (setjmp(png_jmpbuf(job->png))) return false;
-  png_init_io(job->png, file);
-  png_read_info(job->png, job->info);
-  *width = png_get_image_width(job->png, job->info);
-  *height = png_get_image_height(job->png, job->info);
-  return true;
-}
+  // The reader and its info records; false with the reason recorded.
+  bool create() {
+    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, state_, on_png_error, on_png_warning);
+    if (png_ == nullptr) {
+      state_->fail(PictureFailure::refused, "PNG: cannot create the reader");
+      return false;
+    }
+    info_ = png_create_info_struct(png_);
+    if (info_ != nullptr) end_info_ = png_create_info_struct(png_);
+    if (info_ == nullptr || end_info_ == nullptr) {
+      state_->fail(PictureFailure::refused, "PNG: cannot create the info records");
+      return false;
+    }
+    return true;
+  }
 
-// Creates the reader and its info records; false with the reason recorded.
-bool png_job_start(PngJob* job) {
-  job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job->state, on_png_error, on_png_warning);
-  if (job->png == nullptr) {
-    job->state->fail(PictureFailure::refused, "PNG: cannot create the reader");
-    return false;
+  // False on a failure (recorded); true when the decoding is done or the
+  // step has had enough.
+  bool step(const StopHook& enough) {
+    if (phase_ == Phase::header && png_ == nullptr && !create()) return false;
+    if (setjmp(png_jmpbuf(png_))) return false;
+    if (phase_ == Phase::header) {
+      if (!read_header()) return false;
+      phase_ = Phase::rows;
+    }
+    while (phase_ == Phase::rows) {
+      // Each pass of an interlaced file fills in its pixels of every row.
+      png_read_row(png_, reinterpret_cast<png_bytep>(image_.pixels + static_cast<std::size_t>(row_) * image_.width),
+                   nullptr);
+      if (++row_ == static_cast<uint32_t>(image_.height)) {
+        row_ = 0;
+        if (++pass_ == passes_) phase_ = Phase::end;
+      }
+      if (state_->should_stop()) return false;
+      if (phase_ == Phase::rows && enough()) return true;
+    }
+    png_read_end(png_, end_info_);
+    phase_ = Phase::done;
+    return true;
   }
-  job->info = png_create_info_struct(job->png);
-  if (job->info != nullptr) job->end_info = png_create_info_struct(job->png);
-  if (job->info == nullptr || job->end_info == nullptr) {
-    job->state->fail(PictureFailure::refused, "PNG: cannot create the info records");
-    return false;
-  }
-  return true;
-}
 
-void png_job_end(PngJob* job) {
-  if (job->png != nullptr) {
-    png_destroy_read_struct(&job->png, job->info != nullptr ? &job->info : nullptr,
-                            job->end_info != nullptr ? &job->end_info : nullptr);
+  // The header, the transformations and the picture the rows go into.
+  bool read_header() {
+    png_init_io(png_, file_);
+    png_read_info(png_, info_);
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bit_depth = 0;
+    int color_type = 0;
+    png_get_IHDR(png_, info_, &width, &height, &bit_depth, &color_type, nullptr, nullptr, nullptr);
+    if (!state_->size_acceptable(width, height)) return false;
+
+    choose_transformations(png_, info_, bit_depth, color_type);
+    passes_ = png_set_interlace_handling(png_);
+    png_read_update_info(png_, info_);
+    // The rows are written straight into the pixel words: the transformed row
+    // must be exactly four bytes a pixel or libpng would write past them.
+    if (png_get_rowbytes(png_, info_) != static_cast<std::size_t>(width) * 4) {
+      state_->fail(PictureFailure::refused, "PNG: colour type %d at %d bits does not convert to 32-bit pixels",
+                   color_type, bit_depth);
+      return false;
+    }
+    image_ = state_->image_create(width, height);
+    return image_.pixels != nullptr;
   }
-}
+
+  std::FILE* file_;
+  DecodeState* state_;
+  png_structp png_ = nullptr;
+  png_infop info_ = nullptr;
+  png_infop end_info_ = nullptr;
+  Image image_;
+  Phase phase_ = Phase::header;
+  int passes_ = 1;
+  int pass_ = 0;
+  uint32_t row_ = 0;
+};
 
 }  // namespace
 
 bool png_read_size(std::FILE* file, DecodeState* state, uint32_t* width, uint32_t* height) {
-  PngJob job{};
-  job.state = state;
-  const bool ok = png_job_start(&job) && png_read_header(&job, file, width, height);
-  png_job_end(&job);
-  return ok;
+  return PngDecoding(file, state).read_size(width, height);
 }
 
-Image png_decode(std::FILE* file, DecodeState* state) {
-  PngJob job{};
-  job.state = state;
-  const bool ok = png_job_start(&job) && png_read_into(&job, file);
-  png_job_end(&job);
-  std::free(job.rows);
-  if (!ok) return {};
-  return std::move(job.image);
+std::unique_ptr<FormatDecoding> png_decoding(std::FILE* file, DecodeState* state) {
+  return std::make_unique<PngDecoding>(file, state);
 }

@@ -276,17 +276,27 @@
     setInterval(mediaPosition, 1000);
   }
 
-  function update() {
+  // While the bar rests (out of sight) the status is read a few times a
+  // second, for the address of a pause, rather than in every frame; what is
+  // shown changes only when its text or its width does.
+  let statusRead = -Infinity, shownSecond = -1, shownWidth = '';
+  function update(now) {
     const playing = stage.classList.contains('playing');
     if (!playing) bar.hidden = true;
-    if (playing && !bar.hidden && typeof window.savaStatus === 'function') {
+    if (playing && !bar.hidden && typeof window.savaStatus === 'function' &&
+        (!bar.classList.contains('resting') || now - statusRead >= 250)) {
+      statusRead = now;
       const status = window.savaStatus();
       const ms = status.time_ms !== undefined ? status.time_ms : status.now_ms;
-      played.style.width = `${Math.min(100, (100 * ms) / showLength())}%`;
-      time.textContent = `${clock(ms)} / ${clock(showLength())}`;
-      timeline.setAttribute('aria-valuemax', String(showLength() / 1000));
-      timeline.setAttribute('aria-valuenow', String(Math.floor(ms / 1000)));
-      timeline.setAttribute('aria-valuetext', `${clock(ms)} ${sceneName(ms)}`.trim());
+      const width = `${Math.min(100, (100 * ms) / showLength()).toFixed(2)}%`;
+      if (width !== shownWidth) played.style.width = shownWidth = width;
+      if (Math.floor(ms / 1000) !== shownSecond) {
+        shownSecond = Math.floor(ms / 1000);
+        time.textContent = `${clock(ms)} / ${clock(showLength())}`;
+        timeline.setAttribute('aria-valuemax', String(showLength() / 1000));
+        timeline.setAttribute('aria-valuenow', String(shownSecond));
+        timeline.setAttribute('aria-valuetext', `${clock(ms)} ${sceneName(ms)}`.trim());
+      }
       markScenes();
       shadeLoaded();
       // Paused, the address points at the moment on screen, so that a copied

@@ -136,13 +136,25 @@ function tryAgainOrFail(entry, name, error, again) {
 }
 
 // The soundtrack as it arrived, put into the offline worker's cache (of
-// this version), which then does not fetch it again.
+// this version), which then does not fetch it again. It is handed over a
+// piece at a time, as the cache reads it, so that no task copies all of it.
+const keptPiece = 256 * 1024;
 async function keepSoundtrack() {
   const at = soundListed && window.caches ? Module._sava_web_sound_data() : 0;
   if (!at) return;
   const sound = showList.soundtrack;
-  const response = new Response(HEAPU8.slice(at, at + sound.bytes),
-                                { headers: { 'Content-Type': 'audio/mpeg', 'Content-Length': String(sound.bytes) } });
+  let kept = 0;
+  const body = new ReadableStream({
+    pull(stream) {
+      // The program's memory may have moved (grown), or the show ended.
+      if (Module._sava_web_sound_data() !== at) return stream.error(new Error('the soundtrack was let go'));
+      const piece = Math.min(keptPiece, sound.bytes - kept);
+      stream.enqueue(HEAPU8.slice(at + kept, at + kept + piece));
+      kept += piece;
+      if (kept === sound.bytes) stream.close();
+    },
+  });
+  const response = new Response(body, { headers: { 'Content-Type': 'audio/mpeg', 'Content-Length': String(sound.bytes) } });
   await (await caches.open('sava-' + version.slice(3))).put('data/' + sound.file + version, response);
 }
 

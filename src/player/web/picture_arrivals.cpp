@@ -1,7 +1,6 @@
 #include "player/web/picture_arrivals.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "image/picture_limits.h"
@@ -14,13 +13,6 @@ std::string refusal(const char* culprit, std::string reason, bool unreadable = f
 }
 
 std::string size_text(int32_t width, int32_t height) { return std::to_string(width) + "x" + std::to_string(height); }
-
-// The kind of decode a file is expected to take, by its name: PNG files
-// take several times longer a pixel than JPEG ones.
-size_t decode_kind(const char* path) {
-  const size_t length = std::strlen(path);
-  return length >= 4 && std::strcmp(path + length - 4, ".png") == 0 ? 1 : 0;
-}
 
 }  // namespace
 
@@ -78,35 +70,37 @@ void PictureArrivals::arrived(int32_t index) {
   waiting_.push_back(index);
 }
 
-void PictureArrivals::decode_slice(double budget_ms, double (*clock)(), std::vector<int32_t>& decoded,
-                                   bool at_least_one) {
+void PictureArrivals::decode_slice(double budget_ms, double (*clock)(), std::vector<int32_t>& decoded) {
   decoded.clear();
   if (places_.size() < sizes_.size()) return;
-  const double end = clock() + budget_ms;
-  while (failure_.empty() && next_waiting_ < waiting_.size()) {
-    const int32_t index = waiting_[next_waiting_];
-    if (decoded_[static_cast<size_t>(index)]) {
-      ++next_waiting_;
-      continue;
+  // A unit of work is not begun when the longest of late (forgotten slowly)
+  // would end past the budget: a large picture's block row may take a few
+  // milliseconds on a slow phone.
+  double last = clock();
+  const double end = last + budget_ms;
+  const auto enough = [&] {
+    const double now = clock();
+    unit_ms_ = std::max(now - last, unit_ms_ * 0.95);
+    last = now;
+    return now + unit_ms_ >= end;
+  };
+  while (failure_.empty()) {
+    if (current_ == nullptr) {
+      while (next_waiting_ < waiting_.size() && decoded_[static_cast<size_t>(waiting_[next_waiting_])]) ++next_waiting_;
+      if (next_waiting_ == waiting_.size()) break;
+      current_index_ = waiting_[next_waiting_++];
+      const Size place = sizes_[static_cast<size_t>(current_index_)];
+      // Decoded straight into its place when it has the listed size.
+      DecodeContext context;
+      context.place = places_[static_cast<size_t>(current_index_)];
+      context.place_words = static_cast<uint64_t>(place.width) * static_cast<uint64_t>(place.height);
+      current_ = std::make_unique<PictureDecoding>(paths_[current_index_], context);
     }
-    const Size place = sizes_[static_cast<size_t>(index)];
-    const double pixels = static_cast<double>(place.width) * static_cast<double>(place.height);
-    const char* path = paths_[index];
-    double& ms_per_pixel = ms_per_pixel_[decode_kind(path)];
-    const double begun = clock();
-    if ((!at_least_one || !decoded.empty()) && begun + pixels * ms_per_pixel > end) {
-      // The expectation is lowered while nothing fits: one decode that was
-      // held up (the page's process made to wait) does not keep the others
-      // out for long.
-      if (decoded.empty()) ms_per_pixel *= 0.97;
-      break;
-    }
-    ++next_waiting_;
-    // Decoded straight into its place when it has the listed size.
-    DecodeContext context;
-    context.place = places_[static_cast<size_t>(index)];
-    context.place_words = static_cast<uint64_t>(place.width) * static_cast<uint64_t>(place.height);
-    PictureResult picture = picture_load(path, context);
+    if (!current_->advance(enough)) break;
+    PictureResult picture = current_->take();
+    current_.reset();
+    const char* path = paths_[current_index_];
+    const Size place = sizes_[static_cast<size_t>(current_index_)];
     if (!picture.ok()) {
       failure_ = refusal(path, std::move(picture.reason), picture.failure == PictureFailure::unreadable);
       break;
@@ -116,12 +110,9 @@ void PictureArrivals::decode_slice(double budget_ms, double (*clock)(), std::vec
                                    " pixels, the site lists it at " + size_text(place.width, place.height));
       break;
     }
-    decoded_[static_cast<size_t>(index)] = true;
+    decoded_[static_cast<size_t>(current_index_)] = true;
     ++done_;
-    decoded.push_back(index);
-    const double ended = clock();
-    const double rate = (ended - begun) / pixels;
-    ms_per_pixel = ms_per_pixel > 0 ? 0.7 * ms_per_pixel + 0.3 * rate : rate;
-    if (ended >= end) break;
+    decoded.push_back(current_index_);
+    if (enough()) break;
   }
 }

@@ -3,19 +3,21 @@
 // blank at its listed size, so that a show can be built over it before any
 // file is here (a scene reads a picture's pixels only in its frames, and the
 // page plays a scene only once its own pictures are decoded). An arrived
-// file is decoded into its place a few per slice, so that the page's main
-// thread is never busy for long (a slice may take only what it expects to
-// fit); one that does not decode to its listed size
-// is refused, as is a list the store's limits refuse.
+// file is decoded into its place in slices of a few rows, so that the page's
+// main thread is never busy for long, however large the picture; one that
+// does not decode to its listed size is refused, as is a list the store's
+// limits refuse.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "image/image.h"
 #include "image/image_store.h"
+#include "image/picture_load.h"
 
 class PictureArrivals {
  public:
@@ -40,14 +42,14 @@ class PictureArrivals {
 
   // The file of picture `index` is in place.
   void arrived(int32_t index);
-  // Decodes arrived pictures, oldest first, until `clock()` has passed
-  // `budget_ms` from the slice's start. A picture is begun only when it is
-  // expected to end within the budget (its pixels at the rate the recent
-  // decodes of its kind took), except the first one with `at_least_one`.
-  // The store indices decoded go to `decoded` (cleared first).
-  void decode_slice(double budget_ms, double (*clock)(), std::vector<int32_t>& decoded, bool at_least_one = true);
+  // Decodes arrived pictures, oldest first, while `clock()` is expected to
+  // stay within `budget_ms` from the slice's start (a unit of work at least:
+  // a row, a block row, a few KiB of a file); a picture not done goes on in
+  // the next slice. The store indices whose decoding ended go to `decoded` (cleared
+  // first).
+  void decode_slice(double budget_ms, double (*clock)(), std::vector<int32_t>& decoded);
   // Arrived pictures are still to be decoded.
-  bool waiting() const { return next_waiting_ < waiting_.size(); }
+  bool waiting() const { return current_ != nullptr || next_waiting_ < waiting_.size(); }
 
   bool decoded(int32_t index) const { return decoded_[static_cast<size_t>(index)]; }
   int32_t done() const { return done_; }
@@ -68,8 +70,10 @@ class PictureArrivals {
   std::vector<int32_t> waiting_;
   size_t next_waiting_ = 0;
   int32_t done_ = 0;
-  // The rate the recent decodes took, of JPEG and of PNG files (a running
-  // mean, lowered too by slices in which nothing fits).
-  double ms_per_pixel_[2] = {0, 0};
+  // The decoding under way, of store index current_index_.
+  std::unique_ptr<PictureDecoding> current_;
+  int32_t current_index_ = -1;
+  // How long a unit of work takes: the longest of late, forgotten slowly.
+  double unit_ms_ = 0;
   std::string failure_;
 };

@@ -20,11 +20,10 @@ constexpr double idle_margin_ms = 1.0;
 // before the start): the page answers a click or a key within it even on a
 // slow phone.
 constexpr double longest_task_ms = 8.0;
-// A machine so busy that no frame leaves time over still decodes a few
-// pictures a second (one frame late for each), rather than none until the
-// show waits for them.
+// A machine so busy that no frame leaves time over still decodes a few rows
+// a few times a second, rather than nothing until the show waits for them.
 constexpr double longest_pause_ms = 250.0;
-double last_decode_ms = 0;  // or when the first of those waiting arrived
+double last_decode_ms = 0;  // of the last slice, or when the first of those waiting arrived
 
 }  // namespace
 
@@ -66,11 +65,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_arrived(int index) {
 }
 
 // The page is idle for `idle_ms` before the next frame is due: the arrived
-// pictures that fit are decoded, off the show's frames, so that no frame is
-// late for one. Where none fits, the next idle time is waited for; one is
-// decoded regardless when no frame of the show is to be drawn on time
-// (before the start, or while the show holds), or when none has been for
-// longest_pause_ms while some waited.
+// pictures are decoded in that time, off the show's frames, so that no frame
+// is late for them. With no time left, the next idle time is waited for; a
+// few rows are decoded regardless when no frame of the show is to be drawn
+// on time (before the start, or while the show holds), or when nothing has
+// been for longest_pause_ms while some waited.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_decode(double idle_ms) {
   if (!web_player.arrivals) return;
   PictureArrivals& arrivals = *web_player.arrivals;
@@ -78,9 +77,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_decode(double idle_ms) {
   const bool show_runs = web_player.platform.phase == Phase::playing && web_player.platform.shown.hold == nullptr;
   const bool overdue = now - last_decode_ms > longest_pause_ms;
   const double budget = std::clamp(idle_ms - idle_margin_ms, 0.0, longest_task_ms);
-  arrivals.decode_slice(budget, emscripten_get_now, web_player.decoded, !show_runs || overdue);
+  web_player.decoded.clear();
+  if (budget > 0 || !show_runs || overdue) {
+    arrivals.decode_slice(budget, emscripten_get_now, web_player.decoded);
+    last_decode_ms = now;
+  }
   if (!arrivals.failure().empty()) web_fail(arrivals.failure());
-  if (!web_player.decoded.empty()) last_decode_ms = now;
   for (const int32_t index : web_player.decoded) page_picture_decoded(index, arrivals.done(), arrivals.total());
   if (arrivals.waiting()) page_decode_when_idle();
 }
