@@ -26,8 +26,10 @@ class Image {
   // Over `pixels`, width x height words inside `block`, which it shares.
   Image(std::shared_ptr<const PixelBlock> block, uint32_t* pixels, int32_t width, int32_t height);
   // Zero-filled pixels of its own (one word at least, so that pixels is
-  // never null), or "out of memory for <width> x <height> pixels".
-  static Result<Image> create(int32_t width, int32_t height);
+  // never null), or "out of memory for <width> x <height> pixels". Left as
+  // they come when not `cleared`: for a caller that clears them itself, a
+  // part at a time.
+  static Result<Image> create(int32_t width, int32_t height, bool cleared = true);
 
   Image(Image&& other) noexcept;
   Image& operator=(Image&& other) noexcept;

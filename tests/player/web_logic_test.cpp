@@ -216,20 +216,27 @@ TEST(WebPictureArrivals, EndAsOneLoadGivesThemOrRefuse) {
   }
 }
 
-// A picture larger than a slice is decoded over many, each ending a unit of
-// work (a row here) after its budget, and is told once, when done.
+// A large picture's place is made, and the picture decoded, over many
+// slices, each ending a unit of work (a block of words, a row) after its
+// budget; the place is blank until then, and the picture is told once, when
+// done.
 TEST(WebPictureArrivals, ALargePictureIsSpreadOverSlices) {
   ScratchDir dir;
   const std::vector<std::string> names = {dir.file("small.png"), dir.file("large.jpg"), dir.file("large.png")};
   write_file(names[0], png_picture(8, 6));
   write_file(names[1], jpeg_picture(64, 48));
-  write_file(names[2], png_picture(64, 48));
+  write_file(names[2], png_picture(160, 120));
   const std::vector<const char*> paths = {names[0].c_str(), names[1].c_str(), names[2].c_str(), nullptr};
-  const std::vector<PictureArrivals::Size> sizes = {{8, 6}, {64, 48}, {64, 48}};
+  const std::vector<PictureArrivals::Size> sizes = {{8, 6}, {64, 48}, {160, 120}};
   PictureArrivals arrivals(paths.data(), sizes);
-  while (!arrivals.make_places(2.0, ticking_clock)) {
-  }
+  int made = 1;
+  while (!arrivals.make_places(1.0, ticking_clock)) ++made;
+  EXPECT_EQ(made, 4) << "a block a slice, the largest place in two";
   ImageStore store = arrivals.take_store();
+  for (int i = 0; i < 3; ++i) {
+    const std::vector<uint32_t> blank(static_cast<size_t>(store[i]->width) * store[i]->height, 0);
+    EXPECT_EQ(0, std::memcmp(store[i]->pixels, blank.data(), 4 * blank.size())) << i;
+  }
   std::vector<int32_t> decoded, told;
   int slices = 0;
   for (int32_t index : {2, 1, 0}) arrivals.arrived(index);
@@ -239,7 +246,7 @@ TEST(WebPictureArrivals, ALargePictureIsSpreadOverSlices) {
     ++slices;
   }
   EXPECT_EQ(told, (std::vector<int32_t>{2, 1, 0}));
-  EXPECT_GT(slices, 48 / 2) << "a few rows a slice";
+  EXPECT_GT(slices, 120 / 2) << "a few rows a slice";
   ImageStore whole;
   ASSERT_TRUE(whole.load(paths.data()).loaded());
   for (int i = 0; i < 3; ++i) {

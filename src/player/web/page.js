@@ -123,9 +123,13 @@ var Module = {
     showCaption = '“' + caption + '”';
     showStartTime();
     listed = true;
-    for (const [entry, data] of arrivedEarly) arrive(entry, data);
-    arrivedEarly.length = 0;
-    checkReady();
+    // The files that came before the list go in in a task of their own (this
+    // is called from within an animation frame).
+    setTimeout(() => {
+      for (const [entry, data] of arrivedEarly) arrive(entry, data);
+      arrivedEarly.length = 0;
+      checkReady();
+    }, 0);
   },
   onPictureDecoded: (index, done, total) => {
     decoded[index] = true;

@@ -1,6 +1,7 @@
 #include "player/web/picture_arrivals.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "image/picture_limits.h"
@@ -48,18 +49,33 @@ PictureArrivals::PictureArrivals(const char* const* paths, std::span<const Size>
 }
 
 bool PictureArrivals::make_places(double budget_ms, double (*clock)()) {
+  // A large picture's clearing is spread over slices too, a block of words
+  // at a time: a slow phone clears a few MiB in tens of milliseconds.
+  constexpr size_t clear_words = 16384;
   const double end = clock() + budget_ms;
   while (failure_.empty() && places_.size() < sizes_.size()) {
-    const Size size = sizes_[places_.size()];
-    Result<Image> image = Image::create(size.width, size.height);
-    if (!image) {
-      failure_ = refusal(image_store_all_pictures, "out of memory");
-      store_.clear();
-      places_.clear();
-      break;
+    if (!making_) {
+      const Size size = sizes_[places_.size()];
+      Result<Image> image = Image::create(size.width, size.height, false);
+      if (!image) {
+        failure_ = refusal(image_store_all_pictures, "out of memory");
+        store_.clear();
+        places_.clear();
+        break;
+      }
+      making_.emplace(std::move(*image));
+      cleared_words_ = 0;
     }
-    places_.push_back(image->pixels);
-    store_.add(std::move(*image));
+    Image& image = *making_;
+    const size_t words = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+    const size_t clear = std::min(clear_words, words - cleared_words_);
+    std::memset(image.pixels + cleared_words_, 0, clear * sizeof(uint32_t));
+    cleared_words_ += clear;
+    if (cleared_words_ == words) {
+      places_.push_back(image.pixels);
+      store_.add(std::move(image));
+      making_.reset();
+    }
     if (clock() >= end) break;
   }
   return !failure_.empty() || places_.size() == sizes_.size();

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,10 +31,10 @@ class PictureArrivals {
   // one entry per path. The sizes are checked here.
   PictureArrivals(const char* const* paths, std::span<const Size> sizes);
 
-  // Makes the blank pictures one after another until `clock()` has passed
-  // `budget_ms` from the slice's start (at least one): all of them hold
-  // hundreds of MiB, whose clearing would hold up the page. True once all
-  // are made, or on a failure.
+  // Makes the blank pictures one after another, clearing a block of pixels
+  // at a time, until `clock()` has passed `budget_ms` from the slice's start
+  // (one block at least): together they hold tens of MiB, whose clearing
+  // would hold up the page. True once all are made, or on a failure.
   bool make_places(double budget_ms, double (*clock)());
   // The blank pictures, once all are made (failure() empty). The store is
   // the caller's from then on; the decoding writes into its pictures, so it
@@ -66,6 +67,9 @@ class PictureArrivals {
   // The pixels of the store's pictures, which the store keeps (also once
   // taken by the caller), in store order.
   std::vector<uint32_t*> places_;
+  // The picture being made (its pixels cleared up to cleared_words_).
+  std::optional<Image> making_;
+  size_t cleared_words_ = 0;
   std::vector<bool> decoded_;
   std::vector<int32_t> waiting_;
   size_t next_waiting_ = 0;

@@ -21,6 +21,22 @@ EM_JS(void, web_audio_watch_first_start, (), {
     if (audio.savaSources.length > 16) audio.savaSources.shift();
     return source;
   };
+  // The web SDL fills its queue of sound right after every animation frame
+  // of the program (and on its timers), so that the sound's decoding would
+  // lengthen the frames it lands in, several buffers of it at the start. It
+  // is done instead in a task of its own, which runs once the frame is drawn.
+  var queue = audio.queueNewAudioData;
+  var channel = new MessageChannel();
+  var asked = false;
+  channel.port1.onmessage = function() {
+    asked = false;
+    queue();
+  };
+  audio.queueNewAudioData = function() {
+    if (asked) return;
+    asked = true;
+    channel.port2.postMessage(0);
+  };
   var push = audio.pushAudio;
   audio.pushAudio = function(ptr, size) {
     push(ptr, size);

@@ -8,7 +8,8 @@
 extern "C" {
 
 // Call right after SDL_OpenAudio: from then on the context time at which the
-// first scheduled buffer starts is kept.
+// first scheduled buffer starts is kept, and the sound is decoded and queued
+// in tasks of its own, never inside an animation frame.
 void web_audio_watch_first_start();
 
 // The moment (in emscripten_get_now() milliseconds) at which the first
