@@ -3,7 +3,7 @@
 // (sava_web_picture_size, sava_web_listed), which makes the picture store
 // with every picture blank at its size, and writes each file into the
 // virtual file system (data/) as it arrives (sava_web_picture_arrived;
-// web_pictures.*). The pictures are decoded in the page's idle time, between
+// web_pictures.cpp). The store is made and the pictures decoded in the page's idle time, between
 // the frames (no frame is late for them, no long task holds up the page). The
 // soundtrack is opened from its index in the site's list and takes its
 // bytes as they arrive, in ranges (web_sound.cpp). The show waits for the viewer's click (a page
@@ -37,7 +37,6 @@
 #include "player/web/web_audio.h"
 #include "player/web/web_capture.h"
 #include "player/web/web_page.h"
-#include "player/web/web_pictures.h"
 #include "player/web/web_platform.h"
 #include "player/web/web_player.h"
 #include "player/web/web_screen.h"
@@ -115,10 +114,7 @@ void poll_waiting() {
 
 void run_frame(void*) {
   switch (web_player.platform.phase) {
-    case Phase::listing:
-      make_store();
-      poll_waiting();
-      break;
+    case Phase::listing: poll_waiting(); break;
     case Phase::loading:
       start_capture_when_loaded();
       poll_waiting();

@@ -1,5 +1,9 @@
-#include "player/web/web_pictures.h"
-
+// The show's pictures in the web player: the page lists their sizes
+// (sava_web_picture_size, sava_web_listed), the store is made from them,
+// blank pictures at the listed sizes, and each file the page writes into
+// data/ (sava_web_picture_arrived) is decoded, both in slices in the page's
+// idle time between its frames (sava_web_decode), each picture told to the
+// page.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -12,7 +16,6 @@
 
 namespace {
 
-constexpr double slice_ms = 4.0;
 // Of the idle time, what is left for the page's part of a decode (telling
 // the page, which tells the session which scenes are ready).
 constexpr double idle_margin_ms = 1.0;
@@ -25,10 +28,12 @@ constexpr double longest_task_ms = 8.0;
 constexpr double longest_pause_ms = 250.0;
 double last_decode_ms = 0;  // of the last slice, or when the first of those waiting arrived
 
-}  // namespace
-
-void make_store() {
-  if (!web_player.arrivals || !web_player.arrivals->make_places(slice_ms, emscripten_get_now)) return;
+// A slice of the store's making; once all is made, the store is checked
+// against what the scenes need of the pictures' sizes (each decoded picture
+// is held to its listed size), the player holds the pictures and they may
+// arrive (the phase is then loading).
+void make_store(double budget_ms) {
+  if (!web_player.arrivals->make_places(budget_ms, emscripten_get_now)) return;
   if (!web_player.arrivals->failure().empty()) web_fail(web_player.arrivals->failure());
   const PicturesOutcome pictures = web_player.startup->take_pictures(web_player.arrivals->take_store());
   if (!pictures.ready()) web_fail(pictures.failure);
@@ -36,6 +41,8 @@ void make_store() {
   web_player.platform.phase = Phase::loading;
   page_pictures_listed(web_player.caption.c_str());
 }
+
+}  // namespace
 
 // The site's list: picture `index` (store order) is `width` x `height`
 // pixels. Every picture is listed before sava_web_listed.
@@ -45,7 +52,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_size(int index, int width,
   web_player.sizes[static_cast<size_t>(index)] = {width, height};
 }
 
-// The list is complete: the store is made in the coming animation frames
+// The list is complete: the store is made in the page's idle time
 // (make_store), blank pictures at the listed sizes.
 extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_listed() {
   if (web_player.platform.phase != Phase::listing || web_player.arrivals) return;
@@ -53,6 +60,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_listed() {
   web_player.arrivals =
       std::make_unique<PictureArrivals>(web_player.startup->files().picture_paths(), web_player.sizes);
   if (!web_player.arrivals->failure().empty()) web_fail(web_player.arrivals->failure());
+  page_decode_when_idle();
 }
 
 // The file of picture `index` is in data/: it is decoded in the page's
@@ -64,8 +72,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_picture_arrived(int index) {
   page_decode_when_idle();
 }
 
-// The page is idle for `idle_ms` before the next frame is due: the arrived
-// pictures are decoded in that time, off the show's frames, so that no frame
+// The page is idle for `idle_ms` before the next frame is due: the store is
+// made, then the arrived pictures are decoded in that time, off the show's frames, so that no frame
 // is late for them. With no time left, the next idle time is waited for; a
 // few rows are decoded regardless when no frame of the show is to be drawn
 // on time (before the start, or while the show holds), or when nothing has
@@ -77,6 +85,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void sava_web_decode(double idle_ms) {
   const bool show_runs = web_player.platform.phase == Phase::playing && web_player.platform.shown.hold == nullptr;
   const bool overdue = now - last_decode_ms > longest_pause_ms;
   const double budget = std::clamp(idle_ms - idle_margin_ms, 0.0, longest_task_ms);
+  if (web_player.platform.phase == Phase::listing) {
+    make_store(budget);
+    page_decode_when_idle();
+    return;
+  }
   web_player.decoded.clear();
   if (budget > 0 || !show_runs || overdue) {
     arrivals.decode_slice(budget, emscripten_get_now, web_player.decoded);
