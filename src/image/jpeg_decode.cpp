@@ -166,18 +166,6 @@ class JpegDecoding final : public FormatDecoding {
   // The decompressor is zero-filled until made, so that destroying one whose
   // making failed half-way finds no memory manager and does nothing.
   ~JpegDecoding() override { jpeg_destroy_decompress(&cinfo_); }
-  JpegDecoding(const JpegDecoding&) = delete;
-  JpegDecoding& operator=(const JpegDecoding&) = delete;
-
-  bool advance(const StopHook& enough) override {
-    if (phase_ != Phase::done && !step(enough)) {
-      phase_ = Phase::done;
-      image_ = {};
-    }
-    return phase_ == Phase::done;
-  }
-  Image take_image() override { return std::move(image_); }
-
   // The header alone: the size a decoding would give the picture (the
   // default parameters do not scale it).
   bool read_size(uint32_t* width, uint32_t* height) {
@@ -190,7 +178,7 @@ class JpegDecoding final : public FormatDecoding {
   }
 
  private:
-  enum class Phase { header, decompress, rows, finish, done };
+  enum class Phase { header, decompress, rows, end };
 
   // Makes the decompressor over the stepping source.
   void start() {
@@ -208,9 +196,7 @@ class JpegDecoding final : public FormatDecoding {
     cinfo_.src = &source_.pub;
   }
 
-  // False on a failure (recorded); true when the decoding is done, the step
-  // has had enough, or the library has suspended.
-  bool step(const StopHook& enough) {
+  bool step(const StopHook& enough) override {
     enough_ = &enough;
     progress_calls_ = 0;
     source_.yielding = false;
@@ -243,11 +229,11 @@ class JpegDecoding final : public FormatDecoding {
       }
       if (!direct_) convert_row(rows_[0], image_.pixels + static_cast<std::size_t>(y) * image_.width,
                                 cinfo_.output_width, cinfo_.out_color_space);
-      if (cinfo_.output_scanline == height) phase_ = Phase::finish;
+      if (cinfo_.output_scanline == height) phase_ = Phase::end;
       else if (source_.yielding || enough()) return true;
     }
     if (!jpeg_finish_decompress(&cinfo_)) return true;
-    phase_ = Phase::done;
+    finish();
     return true;
   }
 
@@ -309,7 +295,6 @@ class JpegDecoding final : public FormatDecoding {
   // The step under way's hook, and how often it has been asked.
   const StopHook* enough_ = nullptr;
   int progress_calls_ = 0;
-  Image image_;
   JSAMPARRAY rows_ = nullptr;
   bool direct_ = false;
   Phase phase_ = Phase::header;

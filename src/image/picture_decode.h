@@ -46,12 +46,33 @@ class DecodeState {
 // in the decoding's state.
 class FormatDecoding {
  public:
+  FormatDecoding() = default;
   virtual ~FormatDecoding() = default;
+  FormatDecoding(const FormatDecoding&) = delete;
+  FormatDecoding& operator=(const FormatDecoding&) = delete;
+
   // Decodes on until the picture is done, a failure, or `enough()` (asked
   // between small units of work, after one at least). True once finished.
-  virtual bool advance(const StopHook& enough) = 0;
+  bool advance(const StopHook& enough) {
+    if (!finished_ && !step(enough)) {
+      finished_ = true;
+      image_ = {};
+    }
+    return finished_;
+  }
   // Once finished: the picture, without pixels after a failure.
-  virtual Image take_image() = 0;
+  Image take_image() { return std::move(image_); }
+
+ protected:
+  // False on a failure (recorded); true when the step has had enough or the
+  // library has suspended, or after finish().
+  virtual bool step(const StopHook& enough) = 0;
+  void finish() { finished_ = true; }
+
+  Image image_;
+
+ private:
+  bool finished_ = false;
 };
 
 // Each reads `file` from its current position (the start); both the file

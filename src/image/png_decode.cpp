@@ -58,18 +58,6 @@ class PngDecoding final : public FormatDecoding {
       png_destroy_read_struct(&png_, info_ != nullptr ? &info_ : nullptr, end_info_ != nullptr ? &end_info_ : nullptr);
     }
   }
-  PngDecoding(const PngDecoding&) = delete;
-  PngDecoding& operator=(const PngDecoding&) = delete;
-
-  bool advance(const StopHook& enough) override {
-    if (phase_ != Phase::done && !step(enough)) {
-      phase_ = Phase::done;
-      image_ = {};
-    }
-    return phase_ == Phase::done;
-  }
-  Image take_image() override { return std::move(image_); }
-
   // The header alone, as png_read_info leaves it.
   bool read_size(uint32_t* width, uint32_t* height) {
     if (!create()) return false;
@@ -82,7 +70,7 @@ class PngDecoding final : public FormatDecoding {
   }
 
  private:
-  enum class Phase { header, rows, end, done };
+  enum class Phase { header, rows, end };
 
   // The reader and its info records; false with the reason recorded.
   bool create() {
@@ -100,9 +88,7 @@ class PngDecoding final : public FormatDecoding {
     return true;
   }
 
-  // False on a failure (recorded); true when the decoding is done or the
-  // step has had enough.
-  bool step(const StopHook& enough) {
+  bool step(const StopHook& enough) override {
     if (phase_ == Phase::header && png_ == nullptr && !create()) return false;
     if (setjmp(png_jmpbuf(png_))) return false;
     if (phase_ == Phase::header) {
@@ -121,7 +107,7 @@ class PngDecoding final : public FormatDecoding {
       if (phase_ == Phase::rows && enough()) return true;
     }
     png_read_end(png_, end_info_);
-    phase_ = Phase::done;
+    finish();
     return true;
   }
 
@@ -155,7 +141,6 @@ class PngDecoding final : public FormatDecoding {
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   png_infop end_info_ = nullptr;
-  Image image_;
   Phase phase_ = Phase::header;
   int passes_ = 1;
   int pass_ = 0;
