@@ -60,6 +60,7 @@ class FormatDecoding {
     }
     return finished_;
   }
+  bool finished() const { return finished_; }
   // Once finished: the picture, without pixels after a failure.
   Image take_image() { return std::move(image_); }
 

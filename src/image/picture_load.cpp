@@ -102,23 +102,18 @@ PictureDecoding::PictureDecoding(const char* path, const DecodeContext& context)
     : context_(context), state_(std::make_unique<DecodeState>(context_)) {
   bool is_png = false;
   file_ = open_picture(path, state_.get(), &is_png);
-  if (file_ == nullptr) {
-    finished_ = true;
-    return;
-  }
+  if (file_ == nullptr) return;
   format_ = is_png ? png_decoding(file_.get(), state_.get()) : jpeg_decoding(file_.get(), state_.get());
 }
 
 PictureDecoding::~PictureDecoding() = default;
 
-bool PictureDecoding::advance(const StopHook& enough) {
-  if (!finished_) finished_ = format_->advance(enough);
-  return finished_;
-}
+// Without a format decoding the file could not be read: finished at once.
+bool PictureDecoding::advance(const StopHook& enough) { return format_ == nullptr || format_->advance(enough); }
 
 PictureResult PictureDecoding::take() {
   PictureResult result;
-  if (finished_ && format_ != nullptr) result.image = format_->take_image();
+  if (format_ != nullptr && format_->finished()) result.image = format_->take_image();
   if (result.image.pixels == nullptr) {
     // A decoder that gave nothing has recorded why.
     result.failure = state_->failure() != PictureFailure::none ? state_->failure() : PictureFailure::refused;

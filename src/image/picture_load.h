@@ -105,7 +105,6 @@ class PictureDecoding {
   std::unique_ptr<DecodeState> state_;
   FileHandle file_;
   std::unique_ptr<FormatDecoding> format_;
-  bool finished_ = false;
 };
 
 // Decodes the file at `path` in one go.
