@@ -373,8 +373,12 @@ function updateReadyScenes() {
 
 // Play starts the show at once when its first scene and the first seconds
 // of its sound are here.
+// After a failure the page waits for the viewer to try again: a readiness
+// reached meanwhile (from bytes that did arrive) neither starts the show nor
+// takes the failure's message away.
 function checkReady() {
-  if (window.savaReady || capturing || !listed || !soundReadyAt(startMs) || !window.savaReadyScenes[sceneAt(startMs)]) {
+  if (window.savaReady || window.savaError !== null || capturing || !listed || !soundReadyAt(startMs) ||
+      !window.savaReadyScenes[sceneAt(startMs)]) {
     return;
   }
   window.savaReady = true;
